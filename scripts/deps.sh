@@ -1,0 +1,15 @@
+# Sourced by the project's scripts: installs the Debian packages that are missing, and nothing else.
+need_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)

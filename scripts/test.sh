@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit and window tests on Qt's offscreen platform, and the smoke
+# test of the real executable under Xvfb.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/deps.sh"
+need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool
+build=${BUILD_DIR:-$here/build}
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2

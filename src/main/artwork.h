@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The program's pictures, drawn in code so that the program is a single file beside its data.
+namespace artwork {
+
+// A small box with a speech bubble: the window icon of every window.
+QIcon windowIcon();
+
+// The picture in the corner of the proverb panel.
+QPixmap boxPicture(int side);
+
+} // namespace artwork

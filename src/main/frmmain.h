@@ -1,0 +1,97 @@
+#pragma once
+
+#include "main/hiddenlist.h"
+#include "platform/platform.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QWidget;
+
+// The main window's caption: "Tankedosan -  " (two blanks) or "Tankedosan - sökresultat - ", the count, " st".
+QString wholeListCaption(int count);
+QString searchListCaption(int count);
+
+// The start-up window: lists the collections, shows one proverb at a time by its number and steps through
+// them. Other windows write into its lists, number box and caption, so its controls are public.
+class frmmain : public QMainWindow {
+public:
+    explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
+
+    // Controls, named as the window's objects are.
+    HiddenList *fillista;
+    QPushButton *cmdordspråk_radera;
+    QPushButton *cmdordspråk_ny;
+    QComboBox *comboordspråk;
+    HiddenList *söklista;
+    HiddenList *List1;
+    QPushButton *cmdsök;
+    QLineEdit *txtnr;
+    QPushButton *cmdnästa;
+    QPushButton *cmdförra;
+    QPushButton *cmdkopiera;
+    QGroupBox *Frame1;
+    QRadioButton *optlista_sök;
+    QRadioButton *optlista_hela;
+    QWidget *Picture1;
+    QScrollBar *scroll;
+    QPlainTextEdit *pp;
+    QLabel *Image1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Label1;
+
+    // Menus.
+    QMenu *mnuarkiv;
+    QAction *mnuakriv_öppnatext;
+    QAction *mnuarkiv_linje1;
+    QAction *mnuarkiv_snabbspara;
+    QAction *mnuarkiv_öppnasnabbspara;
+    QAction *mnuarkiv_linje2;
+    QAction *mnuarkiv_raderaordspråk;
+    QAction *mnuarkiv_linje3;
+    QAction *mnuarkiv_avsluta;
+    QMenu *mnuredigera;
+    QAction *mnuredigera_sök;
+    QAction *mnuredigera_linje1;
+    QAction *mnuredigera_redigera;
+    QAction *mnuredigera_linje2;
+    std::array<QAction *, 5> mnuredigera_textstorlek;
+    QMenu *mnuhjälp;
+    QAction *mnuhjälp_hjälp;
+    QAction *mnuhjälp_linje1;
+    QAction *mnuhjälp_om;
+
+    // Handlers.
+    void Form_Load();
+    void comboordspråk_Click();
+    void txtnr_Change();
+    void cmdnästa_Click();
+    void cmdförra_Click();
+    void Form_Unload();
+
+    // Whether the search list is the list being stepped through.
+    bool searchListView() const;
+    // The list of the current view.
+    HiddenList *currentList() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+
+    platform::Platform &m_platform;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "store/failure.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+// A list that is never shown: the proverbs of a collection, or the hits of a search, with one selected entry
+// or none. A model rather than a list widget because a collection can hold a million entries.
+class HiddenList : public QAbstractListModel {
+public:
+    explicit HiddenList(const QString &name, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    int count() const { return int(m_items.size()); }
+    const QStringList &items() const { return m_items; }
+    QString item(int index) const { return m_items.value(index); }
+
+    void addItem(const QString &text);
+    void insertItem(int index, const QString &text);
+    store::MaybeFailure removeItem(int index);
+    void clear();
+    void setItems(QStringList items);
+
+    // -1 when none is selected.
+    int selectedIndex() const { return m_selected; }
+    // -1 clears the selection; below -1 or beyond the end is a failure and changes nothing.
+    store::MaybeFailure setSelectedIndex(int index);
+    // The selected entry's text, or an empty text when none is selected.
+    QString selectedText() const { return m_items.value(m_selected); }
+
+private:
+    QStringList m_items;
+    int m_selected = -1;
+};

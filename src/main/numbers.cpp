@@ -1,0 +1,80 @@
+#include "main/numbers.h"
+
+#include <cmath>
+#include <limits>
+
+namespace numbers {
+
+namespace {
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+constexpr qint64 kMin = std::numeric_limits<int>::min();
+constexpr qint64 kMax = std::numeric_limits<int>::max();
+} // namespace
+
+std::variant<int, store::Failure> strictNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    const qsizetype firstDigit = i;
+    qint64 value = 0;
+    bool overflow = false;
+    for (; i < n && isDigit(text[i]); ++i) {
+        if (!overflow) {
+            value = value * 10 + (text[i].unicode() - u'0');
+            overflow = value > kMax + 1;
+        }
+    }
+    const bool hadDigits = i > firstDigit;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    if (!hadDigits || i != n)
+        return store::failures::typeMismatch();
+    if (negative)
+        value = -value;
+    if (overflow || value < kMin || value > kMax)
+        return store::failures::overflow();
+    return static_cast<int>(value);
+}
+
+int lenientNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    double value = 0;
+    for (; i < n && isDigit(text[i]); ++i)
+        value = value * 10 + (text[i].unicode() - u'0');
+    if (i < n && text[i] == u'.') {
+        double scale = 0.1;
+        for (++i; i < n && isDigit(text[i]); ++i, scale /= 10)
+            value += (text[i].unicode() - u'0') * scale;
+    }
+    if (negative)
+        value = -value;
+    value = std::nearbyint(value); // the default rounding mode rounds half to even
+    if (value < double(kMin))
+        return int(kMin);
+    if (value > double(kMax))
+        return int(kMax);
+    return static_cast<int>(value);
+}
+
+} // namespace numbers

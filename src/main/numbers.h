@@ -1,0 +1,20 @@
+#pragma once
+
+#include "store/failure.h"
+
+#include <QString>
+
+#include <variant>
+
+namespace numbers {
+
+// The strict number of a text: optional blanks, an optional sign and decimal digits, nothing else, within
+// the 32-bit range. Anything else is a failure (type mismatch, or overflow when out of range).
+std::variant<int, store::Failure> strictNumber(const QString &text);
+
+// The lenient number: the number at the start of the text after blanks (digits with an optional sign and
+// fraction), rounded half to even; 0 when the text does not start with a number. Kept within the 32-bit range
+// so that stepping from it can never overflow.
+int lenientNumber(const QString &text);
+
+} // namespace numbers

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "store/failure.h"
+
+#include <QString>
+
+namespace platform {
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Icon { None, Critical, Question, Exclamation, Information };
+enum class Answer { Ok, Cancel, Yes, No };
+enum class Pointer { Default, Busy, ArrowBusy };
+
+// Everything the windows ask of the desktop, behind one seam: the program shows real boxes, tests answer
+// them from a script without a screen.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal box; an empty title shows the program's title, "Tankedosan".
+    virtual Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) = 0;
+
+    // A modal one-line input box; the text typed, or an empty text on Cancel.
+    virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) = 0;
+
+    virtual void clearClipboard() = 0;
+    virtual void setClipboardText(const QString &text) = 0;
+
+    // The screen-wide mouse pointer.
+    virtual void setPointer(Pointer pointer) = 0;
+
+    // Lets pending events (a click on "Avbryt") run from inside a long command.
+    virtual void processEvents() = 0;
+
+    // Opens a file with the program the desktop associates with its type; false when none could be started.
+    virtual bool openWithAssociatedProgram(const QString &path) = 0;
+
+    // The standard error message: OK button, exclamation icon, the program's title.
+    void showStandardError(const store::Failure &failure);
+};
+
+// The title of every box that is given none.
+QString applicationTitle();
+
+// Sets the busy pointer for a scope and restores the default pointer on every way out. An error trap that
+// must restore the pointer before its message calls restore() first.
+class BusyPointer {
+public:
+    explicit BusyPointer(Platform &platform);
+    ~BusyPointer();
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+    void restore();
+
+private:
+    Platform &m_platform;
+    bool m_busy = true;
+};
+
+} // namespace platform

@@ -1,0 +1,119 @@
+#include "platform/qtplatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon toQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    const char16_t *text;
+    Answer answer;
+};
+
+std::vector<ButtonSpec> buttonsOf(Buttons buttons)
+{
+    static const ButtonSpec ok{QMessageBox::Ok, u"OK", Answer::Ok};
+    static const ButtonSpec cancel{QMessageBox::Cancel, u"Avbryt", Answer::Cancel};
+    static const ButtonSpec yes{QMessageBox::Yes, u"Ja", Answer::Yes};
+    static const ButtonSpec no{QMessageBox::No, u"Nej", Answer::No};
+    switch (buttons) {
+    case Buttons::OkCancel: return {ok, cancel};
+    case Buttons::YesNo: return {yes, no};
+    case Buttons::YesNoCancel: return {yes, no, cancel};
+    case Buttons::Ok: break;
+    }
+    return {ok};
+}
+
+} // namespace
+
+Answer QtPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title)
+{
+    QMessageBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, prompt, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    const auto specs = buttonsOf(buttons);
+    for (const ButtonSpec &spec : specs)
+        box.addButton(spec.button)->setText(QString::fromUtf16(spec.text));
+    box.setDefaultButton(specs.front().button);
+    // Escape answers as the box's close button does: Cancel, No, or OK where that is all there is.
+    box.setEscapeButton(specs.back().button);
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const ButtonSpec &spec : specs) {
+        if (spec.button == pressed)
+            return spec.answer;
+    }
+    return specs.back().answer;
+}
+
+QString QtPlatform::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(u"OK"_s);
+    dialog.setCancelButtonText(u"Avbryt"_s);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue();
+}
+
+void QtPlatform::clearClipboard()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtPlatform::setClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void QtPlatform::setPointer(Pointer pointer)
+{
+    if (pointer == Pointer::Default) {
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    const QCursor cursor(pointer == Pointer::Busy ? Qt::WaitCursor : Qt::BusyCursor);
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(cursor);
+    else
+        QGuiApplication::setOverrideCursor(cursor);
+}
+
+void QtPlatform::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+bool QtPlatform::openWithAssociatedProgram(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace platform

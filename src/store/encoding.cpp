@@ -1,0 +1,189 @@
+#include "store/encoding.h"
+
+#include <array>
+#include <cstring>
+
+namespace store {
+
+namespace {
+
+constexpr char16_t kHighHalf[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 0x98
+};
+
+constexpr std::array<char16_t, 256> makeDecodeTable()
+{
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = (b >= 0x80 && b < 0xA0) ? kHighHalf[b - 0x80] : char16_t(b);
+    return table;
+}
+
+constexpr std::array<char16_t, 256> kDecode = makeDecodeTable();
+
+// Byte for a character outside Latin-1, or 0 when Windows-1252 has none.
+unsigned char specialByte(char16_t c)
+{
+    for (int i = 0; i < 32; ++i) {
+        if (kHighHalf[i] == c)
+            return static_cast<unsigned char>(0x80 + i);
+    }
+    return 0;
+}
+
+// A character below 0x100 fits unless it is one of the C1 controls that Windows-1252 uses for other
+// characters (0x80 is the euro sign's byte, and so on); the five undefined bytes stand for themselves.
+bool latin1Fits(char16_t c)
+{
+    return c < 0x80 || c >= 0xA0 || kHighHalf[c - 0x80] == c;
+}
+
+bool fitsChar(char16_t c)
+{
+    return c < 0x100 ? latin1Fits(c) : specialByte(c) != 0;
+}
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+bool hasBom(QByteArrayView bytes)
+{
+    return bytes.size() >= 3 && std::memcmp(bytes.data(), kBom, 3) == 0;
+}
+
+// Valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) with at least one multi-byte
+// sequence. A Windows-1252 text with a letter such as å followed by ASCII fails at its first high byte.
+bool isMultiByteUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = p + bytes.size();
+    bool sawMultiByte = false;
+    while (p < end) {
+        // Skip ASCII eight bytes at a time: collections are mostly ASCII.
+        while (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
+        }
+        if (p >= end)
+            break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length;
+        char32_t min;
+        char32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            length = 2, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p < length)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        sawMultiByte = true;
+        p += length;
+    }
+    return sawMultiByte;
+}
+
+} // namespace
+
+TextEncoding detectEncoding(QByteArrayView bytes)
+{
+    if (hasBom(bytes) || isMultiByteUtf8(bytes))
+        return TextEncoding::Utf8;
+    return TextEncoding::Windows1252;
+}
+
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes)
+{
+    return hasBom(bytes) ? bytes.sliced(3) : bytes;
+}
+
+char16_t windows1252ToUnicode(unsigned char byte)
+{
+    return kDecode[byte];
+}
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    auto *out = reinterpret_cast<char16_t *>(text.data());
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = kDecode[in[i]];
+    return text;
+}
+
+QString decodeText(QByteArrayView bytes)
+{
+    if (detectEncoding(bytes) == TextEncoding::Utf8)
+        return QString::fromUtf8(withoutByteOrderMark(bytes));
+    return decodeWindows1252(bytes);
+}
+
+bool fitsWindows1252(QStringView text)
+{
+    for (QChar c : text) {
+        if (!fitsChar(c.unicode()))
+            return false;
+    }
+    return true;
+}
+
+void appendWindows1252(QByteArray &out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *dst = out.data() + start;
+    for (QChar qc : text) {
+        const char16_t c = qc.unicode();
+        *dst++ = static_cast<char>(c < 0x100 ? c : specialByte(c));
+    }
+}
+
+QByteArray encodeLines(const QStringList &lines)
+{
+    bool fits = true;
+    qsizetype total = 0;
+    for (const QString &line : lines) {
+        total += line.size() + 2;
+        if (fits && !fitsWindows1252(line))
+            fits = false;
+    }
+    QByteArray out;
+    if (fits) {
+        out.reserve(total);
+        for (const QString &line : lines) {
+            appendWindows1252(out, line);
+            out.append("\r\n", 2);
+        }
+    } else {
+        out.reserve(3 + total * 3);
+        out.append(kBom, 3);
+        for (const QString &line : lines) {
+            out.append(line.toUtf8());
+            out.append("\r\n", 2);
+        }
+    }
+    return out;
+}
+
+} // namespace store

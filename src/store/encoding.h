@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+// How the bytes of a text file are turned into characters. Files of the classic Windows program are
+// Windows-1252; files saved by other tools may be UTF-8. Nothing is ever lost on the way in or out.
+enum class TextEncoding { Windows1252, Utf8 };
+
+// UTF-8 when the bytes start with a UTF-8 byte-order mark, or are valid UTF-8 holding at least one multi-byte
+// sequence; Windows-1252 otherwise (plain ASCII reads the same either way).
+TextEncoding detectEncoding(QByteArrayView bytes);
+
+// The byte-order mark is not part of the text: the bytes after it.
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes);
+
+// All 256 bytes map to a character; the five that Windows-1252 leaves undefined map to the C1 controls of the
+// same value, so an unedited file round-trips byte for byte.
+char16_t windows1252ToUnicode(unsigned char byte);
+QString decodeWindows1252(QByteArrayView bytes);
+
+// Decodes a whole file's bytes by the detected encoding.
+QString decodeText(QByteArrayView bytes);
+
+// True when every character has a Windows-1252 byte.
+bool fitsWindows1252(QStringView text);
+
+// Appends the Windows-1252 bytes of text, which must fit.
+void appendWindows1252(QByteArray &out, QStringView text);
+
+// The bytes of a file holding lines, each followed by CR LF: Windows-1252 when every character fits, else
+// UTF-8 behind a byte-order mark (never a "?" in place of a character).
+QByteArray encodeLines(const QStringList &lines);
+
+} // namespace store

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace store {
+
+// A failure as the user sees it: a number and a Swedish description. The core never shows it; the window
+// that ran the command does, through the standard error message.
+struct Failure {
+    int number = 0;
+    QString description;
+
+    friend bool operator==(const Failure &, const Failure &) = default;
+};
+
+// Failures of an operation that has no value of its own.
+using MaybeFailure = std::optional<Failure>;
+
+// The numbers follow the classic BASIC run-time errors that users of such programs know from their messages.
+namespace failures {
+Failure overflow();                        // 6
+Failure typeMismatch();                    // 13
+Failure invalidCall();                     // 5
+Failure indexOutOfRange();                 // 9
+Failure nameNotAllowed(const QString &name); // 52
+Failure fileNotFound(const QString &path);   // 53
+Failure ioError(const QString &path, const QString &detail);        // 57
+Failure accessDenied(const QString &path);                          // 70
+Failure pathAccessError(const QString &path, const QString &detail); // 75
+} // namespace failures
+
+// "Ett fel uppstod." CR LF number " - " description: the one text every error trap shows.
+QString standardErrorMessage(const Failure &failure);
+
+} // namespace store

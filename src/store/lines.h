@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+// The read form of every text file: a line ends at CR LF or at a CR alone, an LF without a CR before it
+// belongs to the line, and the last line counts without a line end.
+
+// The non-empty lines of a file's bytes, decoded by the file's encoding, in file order.
+QStringList nonEmptyLines(QByteArrayView bytes);
+
+// Every line, empty ones included (the help text keeps its blank lines).
+QStringList allLines(QByteArrayView bytes);
+
+} // namespace store

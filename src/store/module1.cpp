@@ -1,0 +1,14 @@
+#include "store/module1.h"
+
+namespace Module1 {
+
+int antal = 0;
+QString sökväg;
+
+void reset()
+{
+    antal = 0;
+    sökväg.clear();
+}
+
+} // namespace Module1

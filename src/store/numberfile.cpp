@@ -1,0 +1,66 @@
+#include "store/numberfile.h"
+
+#include "store/collections.h"
+#include "store/encoding.h"
+#include "store/programfolder.h"
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+const QString kNumberFile = u"nr.ini"_s;
+const QString kDefault = u"1"_s;
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+} // namespace
+
+QString firstValue(const QString &text)
+{
+    qsizetype end = text.size();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            end = i;
+            break;
+        }
+    }
+    const QStringView line = QStringView(text).first(end);
+    qsizetype b = 0;
+    while (b < line.size() && isBlank(line[b]))
+        ++b;
+    QStringView value;
+    if (b < line.size() && line[b] == u'"') {
+        // A quoted value runs to the closing quote; a comma inside it belongs to the value.
+        const QStringView rest = line.sliced(b + 1);
+        const qsizetype close = rest.indexOf(u'"');
+        value = close < 0 ? rest : rest.first(close);
+    } else {
+        QStringView rest = line.sliced(b);
+        const qsizetype comma = rest.indexOf(u',');
+        if (comma >= 0)
+            rest = rest.first(comma);
+        while (!rest.isEmpty() && isBlank(rest.back()))
+            rest.chop(1);
+        value = rest;
+    }
+    return value.isEmpty() ? kDefault : value.toString();
+}
+
+QString readNumberFile()
+{
+    const QString path = pathInProgramFolder(kNumberFile);
+    QByteArray bytes;
+    if (!fileExists(path) || readWholeFile(path, bytes))
+        return kDefault;
+    return firstValue(decodeText(bytes));
+}
+
+void writeNumberFile(const QString &text)
+{
+    (void)writeFileAtomically(pathInProgramFolder(kNumberFile), encodeLines({text}));
+}
+
+} // namespace store

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// nr.ini remembers the text of the number box between runs.
+
+// The first value of nr.ini (up to the first comma or the end of the first line, blanks and surrounding
+// double quotes removed); "1" when the file is missing, empty, holds no value or cannot be read.
+QString readNumberFile();
+
+// The first value of the bytes of a number file, as above; "1" when there is none.
+QString firstValue(const QString &text);
+
+// Replaces nr.ini with the text and CR LF. Failures are ignored: closing the program must never stop on them.
+void writeNumberFile(const QString &text);
+
+} // namespace store

@@ -1,0 +1,58 @@
+#include "folderfixture.h"
+
+#include "store/encoding.h"
+#include "store/module1.h"
+#include "store/programfolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+FolderFixture::FolderFixture()
+{
+    store::setProgramFolder(m_dir.path());
+    Module1::reset();
+}
+
+FolderFixture::~FolderFixture()
+{
+    store::setProgramFolder(QString());
+}
+
+QString FolderFixture::path(const QString &fileName) const
+{
+    return m_dir.filePath(fileName);
+}
+
+void FolderFixture::write(const QString &fileName, const QByteArray &bytes) const
+{
+    QFile file(path(fileName));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+}
+
+void FolderFixture::writeCollection(const QString &name, const QStringList &lines) const
+{
+    write(name + QStringLiteral(".dat"), store::encodeLines(lines));
+}
+
+QByteArray FolderFixture::read(const QString &fileName) const
+{
+    QFile file(path(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool FolderFixture::exists(const QString &fileName) const
+{
+    return QFileInfo::exists(path(fileName));
+}
+
+QStringList FolderFixture::numbered(int count, const QString &stem)
+{
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        lines.append(stem + QLatin1Char(' ') + QString::number(i));
+    return lines;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A program folder of the test's own, pointed to by the store for as long as the fixture lives.
+class FolderFixture {
+public:
+    FolderFixture();
+    ~FolderFixture();
+
+    QString path(const QString &fileName) const;
+    void write(const QString &fileName, const QByteArray &bytes) const;
+    // A collection in the written form: Windows-1252 lines each followed by CR LF.
+    void writeCollection(const QString &name, const QStringList &lines) const;
+    QByteArray read(const QString &fileName) const;
+    bool exists(const QString &fileName) const;
+
+    // "Ordspråk 1" … "Ordspråk count": easy to tell apart and to check by number.
+    static QStringList numbered(int count, const QString &stem = QStringLiteral("Ordspråk"));
+
+private:
+    QTemporaryDir m_dir;
+};
