@@ -28,18 +28,18 @@ QMessageBox::Icon toQt(Icon icon)
     return QMessageBox::NoIcon;
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     const char16_t *text;
     Answer answer;
 };
 
-std::vector<ButtonSpec> buttonsOf(Buttons buttons)
+std::vector<ButtonChoice> buttonsOf(Buttons buttons)
 {
-    static const ButtonSpec ok{QMessageBox::Ok, u"OK", Answer::Ok};
-    static const ButtonSpec cancel{QMessageBox::Cancel, u"Avbryt", Answer::Cancel};
-    static const ButtonSpec yes{QMessageBox::Yes, u"Ja", Answer::Yes};
-    static const ButtonSpec no{QMessageBox::No, u"Nej", Answer::No};
+    static const ButtonChoice ok{QMessageBox::Ok, u"OK", Answer::Ok};
+    static const ButtonChoice cancel{QMessageBox::Cancel, u"Avbryt", Answer::Cancel};
+    static const ButtonChoice yes{QMessageBox::Yes, u"Ja", Answer::Yes};
+    static const ButtonChoice no{QMessageBox::No, u"Nej", Answer::No};
     switch (buttons) {
     case Buttons::OkCancel: return {ok, cancel};
     case Buttons::YesNo: return {yes, no};
@@ -55,18 +55,18 @@ Answer QtPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon,
 {
     QMessageBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, prompt, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    const auto specs = buttonsOf(buttons);
-    for (const ButtonSpec &spec : specs)
-        box.addButton(spec.button)->setText(QString::fromUtf16(spec.text));
-    box.setDefaultButton(specs.front().button);
+    const auto choices = buttonsOf(buttons);
+    for (const ButtonChoice &choice : choices)
+        box.addButton(choice.button)->setText(QString::fromUtf16(choice.text));
+    box.setDefaultButton(choices.front().button);
     // Escape answers as the box's close button does: Cancel, No, or OK where that is all there is.
-    box.setEscapeButton(specs.back().button);
+    box.setEscapeButton(choices.back().button);
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
-    for (const ButtonSpec &spec : specs) {
-        if (spec.button == pressed)
-            return spec.answer;
+    for (const ButtonChoice &choice : choices) {
+        if (choice.button == pressed)
+            return choice.answer;
     }
-    return specs.back().answer;
+    return choices.back().answer;
 }
 
 QString QtPlatform::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
