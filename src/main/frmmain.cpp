@@ -144,6 +144,9 @@ void frmmain::createControls()
     cmdförra = place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
     cmdnästa = place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 
+    // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
+    cmdnästa->setFocus();
+
     connect(comboordspråk, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             comboordspråk_Click();
