@@ -46,6 +46,21 @@ bool fitsChar(char16_t c)
     return c < 0x100 ? latin1Fits(c) : specialByte(c) != 0;
 }
 
+// UTF-8 has no form for half a surrogate pair; the replacement character keeps the place visible where a
+// plain conversion would write "?".
+QString withoutLoneSurrogates(const QString &text)
+{
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar c = result[i];
+        if (c.isHighSurrogate() && i + 1 < result.size() && result[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            result[i] = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
 bool hasBom(QByteArrayView bytes)
@@ -53,13 +68,13 @@ bool hasBom(QByteArrayView bytes)
     return bytes.size() >= 3 && std::memcmp(bytes.data(), kBom, 3) == 0;
 }
 
-// Valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) with at least one multi-byte
-// sequence. A Windows-1252 text with a letter such as å followed by ASCII fails at its first high byte.
-bool isMultiByteUtf8(QByteArrayView bytes)
+// Valid UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. A Windows-1252 text with a letter
+// such as å followed by ASCII fails at its first high byte, so the check costs little on such files.
+bool isValidUtf8(QByteArrayView bytes, bool &sawMultiByte)
 {
+    sawMultiByte = false;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
-    bool sawMultiByte = false;
     while (p < end) {
         // Skip ASCII eight bytes at a time: collections are mostly ASCII.
         while (end - p >= 8) {
@@ -100,16 +115,18 @@ bool isMultiByteUtf8(QByteArrayView bytes)
         sawMultiByte = true;
         p += length;
     }
-    return sawMultiByte;
+    return true;
 }
 
 } // namespace
 
 TextEncoding detectEncoding(QByteArrayView bytes)
 {
-    if (hasBom(bytes) || isMultiByteUtf8(bytes))
-        return TextEncoding::Utf8;
-    return TextEncoding::Windows1252;
+    // A byte-order mark in front of bytes that are not UTF-8 after all is not trusted: decoding them as UTF-8
+    // would turn them into replacement characters and lose them at the next save.
+    bool sawMultiByte = false;
+    const bool valid = isValidUtf8(withoutByteOrderMark(bytes), sawMultiByte);
+    return valid && (sawMultiByte || hasBom(bytes)) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
 QByteArrayView withoutByteOrderMark(QByteArrayView bytes)
@@ -179,7 +196,7 @@ QByteArray encodeLines(const QStringList &lines)
         out.reserve(3 + total * 3);
         out.append(kBom, 3);
         for (const QString &line : lines) {
-            out.append(line.toUtf8());
+            out.append(withoutLoneSurrogates(line).toUtf8());
             out.append("\r\n", 2);
         }
     }

@@ -1,0 +1,87 @@
+#include "store/lines.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_lines : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Both readers share one table: they must agree on where lines end and differ only on empty lines.
+    void readForm_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("nonEmpty");
+        QTest::addColumn<QStringList>("all");
+
+        const QString e; // an empty line
+        QTest::newRow("empty file") << QByteArray() << QStringList() << QStringList();
+        QTest::newRow("crlf lines") << "a\r\nb\r\n"_ba << QStringList{u"a"_s, u"b"_s}
+                                    << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("last line without end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s}
+                                               << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("empty line between") << "a\r\n\r\nb"_ba << QStringList{u"a"_s, u"b"_s}
+                                            << QStringList{u"a"_s, e, u"b"_s};
+        QTest::newRow("only line ends") << "\r\n\r\n"_ba << QStringList() << QStringList{e, e};
+        QTest::newRow("leading empty line") << "\r\na"_ba << QStringList{u"a"_s} << QStringList{e, u"a"_s};
+        QTest::newRow("lone cr ends a line") << "a\rb"_ba << QStringList{u"a"_s, u"b"_s}
+                                             << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("two lone crs") << "a\r\rb"_ba << QStringList{u"a"_s, u"b"_s}
+                                      << QStringList{u"a"_s, e, u"b"_s};
+        QTest::newRow("cr then crlf") << "a\r\r\nb"_ba << QStringList{u"a"_s, u"b"_s}
+                                      << QStringList{u"a"_s, e, u"b"_s};
+        QTest::newRow("trailing lone cr") << "a\r"_ba << QStringList{u"a"_s} << QStringList{u"a"_s};
+        QTest::newRow("lone cr only") << "\r"_ba << QStringList() << QStringList{e};
+        QTest::newRow("lf only is text") << "x\ny\n"_ba << QStringList{u"x\ny\n"_s} << QStringList{u"x\ny\n"_s};
+        QTest::newRow("lone lf is a line") << "\n"_ba << QStringList{u"\n"_s} << QStringList{u"\n"_s};
+        QTest::newRow("lf after crlf starts the next line") << "a\r\n\nb"_ba << QStringList{u"a"_s, u"\nb"_s}
+                                                            << QStringList{u"a"_s, u"\nb"_s};
+        QTest::newRow("lf before crlf") << "a\n\r\nb"_ba << QStringList{u"a\n"_s, u"b"_s}
+                                        << QStringList{u"a\n"_s, u"b"_s};
+        QTest::newRow("blanks are not empty") << "   "_ba << QStringList{u"   "_s} << QStringList{u"   "_s};
+        QTest::newRow("tab line") << "\t\r\n"_ba << QStringList{u"\t"_s} << QStringList{u"\t"_s};
+        QTest::newRow("windows-1252") << "\xE5l\r\n\x80"_ba << QStringList{u"ål"_s, u"€"_s}
+                                      << QStringList{u"ål"_s, u"€"_s};
+        QTest::newRow("utf-8 with bom") << "\xEF\xBB\xBF\xC3\xA5\r\n"_ba << QStringList{u"å"_s}
+                                        << QStringList{u"å"_s};
+        QTest::newRow("bom then empty line") << "\xEF\xBB\xBF\r\n"_ba << QStringList() << QStringList{e};
+        QTest::newRow("bom then cr lf") << "\xEF\xBB\xBF\r\nx"_ba << QStringList{u"x"_s} << QStringList{e, u"x"_s};
+        QTest::newRow("utf-8 without bom") << "\xC3\xA5\r\nx\r\n\xE2\x86\x92"_ba
+                                           << QStringList{u"å"_s, u"x"_s, u"→"_s}
+                                           << QStringList{u"å"_s, u"x"_s, u"→"_s};
+        // One line that is not UTF-8 makes the whole file Windows-1252.
+        QTest::newRow("encoding is per file") << "\xC3\xA5\r\n\xE5"_ba << QStringList{u"Ã¥"_s, u"å"_s}
+                                              << QStringList{u"Ã¥"_s, u"å"_s};
+        QTest::newRow("multi-byte character split by cr")
+            << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s} << QStringList{u"Ã"_s, u"¥"_s};
+    }
+
+    void readForm()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, nonEmpty);
+        QFETCH(QStringList, all);
+        QCOMPARE(store::nonEmptyLines(bytes), nonEmpty);
+        QCOMPARE(store::allLines(bytes), all);
+    }
+
+    // Line ends are found in the bytes before decoding: a long file must still give every line, in order.
+    void manyLinesKeepTheirOrder()
+    {
+        QByteArray bytes;
+        QStringList expected;
+        for (int i = 0; i < 5000; ++i) {
+            const QString line = u"rad %1 \u00E5"_s.arg(i);
+            expected << line;
+            bytes += "rad "_ba + QByteArray::number(i) + " \xE5"_ba + ((i % 3) ? "\r\n"_ba : "\r"_ba);
+            if (i % 7 == 0)
+                bytes += "\r\n"_ba;
+        }
+        QCOMPARE(store::nonEmptyLines(bytes), expected);
+        QCOMPARE(store::allLines(bytes).size(), 5000 + (4999 / 7) + 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_lines)
+#include "tst_lines.moc"
