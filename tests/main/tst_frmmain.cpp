@@ -1,4 +1,4 @@
-#include "folderfixture.h"
+#include "support/folderfixture.h"
 
 #include "main/frmmain.h"
 #include "platform/scriptedplatform.h"

@@ -1,10 +1,10 @@
 #include "store/collections.h"
+#include "support/folderfixture.h"
 #include "store/programfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -25,21 +25,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>"_ba;
-    return file.readAll();
-}
-
 QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -51,24 +36,16 @@ QStringList folderEntries(const QString &folder)
 class tst_collections : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FolderFixture> m_folder;
 
-    QString folder() const { return m_dir->path(); }
-    QString inFolder(const QString &name) const { return m_dir->filePath(name); }
+    QString folder() const { return m_folder->folder(); }
+    QString inFolder(const QString &name) const { return m_folder->path(name); }
+    void writeBytes(const QString &path, const QByteArray &bytes) const { m_folder->write(path, bytes); }
+    QByteArray readBytes(const QString &path) const { return m_folder->read(path); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        store::setProgramFolder(m_dir->path());
-    }
-
-    void cleanup()
-    {
-        store::setProgramFolder(QString());
-        m_dir.reset();
-    }
+    void init() { m_folder = std::make_unique<FolderFixture>(); }
+    void cleanup() { m_folder.reset(); }
 
     void collectionPath()
     {

@@ -28,40 +28,6 @@ private slots:
         QFETCH(QString, message);
         QCOMPARE(store::standardErrorMessage(failure), message);
     }
-
-    // Users look these numbers up; the path and the system's reason are what let them fix the problem.
-    void numbersAndDetails_data()
-    {
-        QTest::addColumn<store::Failure>("failure");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QStringList>("mentions");
-
-        namespace f = store::failures;
-        const QString path = u"/mapp/Citat.dat"_s;
-        QTest::newRow("invalid call") << f::invalidCall() << 5 << QStringList();
-        QTest::newRow("overflow") << f::overflow() << 6 << QStringList();
-        QTest::newRow("index out of range") << f::indexOutOfRange() << 9 << QStringList();
-        QTest::newRow("type mismatch") << f::typeMismatch() << 13 << QStringList();
-        QTest::newRow("name not allowed") << f::nameNotAllowed(u"a/b"_s) << 52
-                                          << QStringList{u"a/b"_s, u"inte tillåtet"_s};
-        QTest::newRow("file not found") << f::fileNotFound(path) << 53 << QStringList{path};
-        QTest::newRow("io error") << f::ioError(path, u"Disken är full"_s) << 57
-                                  << QStringList{path, u"Disken är full"_s};
-        QTest::newRow("access denied") << f::accessDenied(path) << 70 << QStringList{path};
-        QTest::newRow("path access") << f::pathAccessError(path, u"Is a directory"_s) << 75
-                                     << QStringList{path, u"Is a directory"_s};
-    }
-
-    void numbersAndDetails()
-    {
-        QFETCH(store::Failure, failure);
-        QFETCH(int, number);
-        QFETCH(QStringList, mentions);
-        QCOMPARE(failure.number, number);
-        QVERIFY(!failure.description.isEmpty());
-        for (const QString &text : mentions)
-            QVERIFY2(failure.description.contains(text), qPrintable(failure.description));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_failure)

@@ -11,6 +11,8 @@ public:
     FolderFixture();
     ~FolderFixture();
 
+    QString folder() const { return m_dir.path(); }
+    // A name inside the folder; an absolute path stands as it is.
     QString path(const QString &fileName) const;
     void write(const QString &fileName, const QByteArray &bytes) const;
     // A collection in the written form: Windows-1252 lines each followed by CR LF.

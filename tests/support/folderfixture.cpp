@@ -1,9 +1,10 @@
-#include "folderfixture.h"
+#include "support/folderfixture.h"
 
 #include "store/encoding.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -20,7 +21,7 @@ FolderFixture::~FolderFixture()
 
 QString FolderFixture::path(const QString &fileName) const
 {
-    return m_dir.filePath(fileName);
+    return QDir(m_dir.path()).filePath(fileName);
 }
 
 void FolderFixture::write(const QString &fileName, const QByteArray &bytes) const
@@ -39,7 +40,7 @@ QByteArray FolderFixture::read(const QString &fileName) const
 {
     QFile file(path(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return QByteArrayLiteral("<unreadable>");
     return file.readAll();
 }
 
