@@ -234,6 +234,7 @@ void frmmain::comboordspråk_Click()
         return trap(*failure);
     Module1::sökväg = store::collectionPath(name);
     if (!store::fileExists(Module1::sökväg)) {
+        busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
