@@ -16,19 +16,27 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// Both conversions start alike: blanks, then an optional sign. Gives the position after them.
+qsizetype skipBlanksAndSign(const QString &text, bool &negative)
+{
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    return i;
+}
+
 constexpr qint64 kMin = std::numeric_limits<int>::min();
 constexpr qint64 kMax = std::numeric_limits<int>::max();
 } // namespace
 
 std::variant<int, store::Failure> strictNumber(const QString &text)
 {
-    qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
+    qsizetype i = skipBlanksAndSign(text, negative);
     const qsizetype firstDigit = i;
     qint64 value = 0;
     bool overflow = false;
@@ -52,13 +60,9 @@ std::variant<int, store::Failure> strictNumber(const QString &text)
 
 int lenientNumber(const QString &text)
 {
-    qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
+    qsizetype i = skipBlanksAndSign(text, negative);
     double value = 0;
     for (; i < n && isDigit(text[i]); ++i)
         value = value * 10 + (text[i].unicode() - u'0');
