@@ -30,11 +30,6 @@ QString wholeListCaption(int count)
     return u"Tankedosan -  "_s + QString::number(count) + u" st"_s;
 }
 
-QString searchListCaption(int count)
-{
-    return u"Tankedosan - sökresultat - "_s + QString::number(count) + u" st"_s;
-}
-
 namespace {
 
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
@@ -238,6 +233,7 @@ void frmmain::comboordspråk_Click()
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
+        // The old proverbs go before the new ones are read, so two large collections are never held at once.
         List1->clear();
         söklista->clear();
         pp->clear();

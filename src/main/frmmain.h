@@ -19,9 +19,8 @@ class QRadioButton;
 class QScrollBar;
 class QWidget;
 
-// The main window's caption: "Tankedosan -  " (two blanks) or "Tankedosan - sökresultat - ", the count, " st".
+// The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
-QString searchListCaption(int count);
 
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
 // them. Other windows write into its lists, number box and caption, so its controls are public.

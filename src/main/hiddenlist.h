@@ -16,7 +16,6 @@ public:
 
     int count() const { return int(m_items.size()); }
     const QStringList &items() const { return m_items; }
-    QString item(int index) const { return m_items.value(index); }
 
     void addItem(const QString &text);
     void insertItem(int index, const QString &text);

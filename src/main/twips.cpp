@@ -7,11 +7,6 @@ int toPixels(int twips)
     return (twips + kPerPixel / 2) / kPerPixel;
 }
 
-int fromPixels(int pixels)
-{
-    return pixels * kPerPixel;
-}
-
 QRect rect(int left, int top, int width, int height)
 {
     return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};

@@ -9,7 +9,6 @@ namespace twips {
 constexpr int kPerPixel = 15;
 
 int toPixels(int twips);
-int fromPixels(int pixels);
 QRect rect(int left, int top, int width, int height);
 QSize size(int width, int height);
 

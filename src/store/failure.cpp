@@ -23,7 +23,6 @@ QString withDetail(QString text, const QString &detail)
 namespace failures {
 Failure invalidCall() { return {5, u"Ogiltigt proceduranrop eller argument"_s}; }
 Failure overflow() { return {6, u"Spill"_s}; }
-Failure indexOutOfRange() { return {9, u"Index utanför intervallet"_s}; }
 Failure typeMismatch() { return {13, u"Typerna matchar inte"_s}; }
 
 Failure nameNotAllowed(const QString &name)

@@ -24,7 +24,6 @@ namespace failures {
 Failure overflow();                        // 6
 Failure typeMismatch();                    // 13
 Failure invalidCall();                     // 5
-Failure indexOutOfRange();                 // 9
 Failure nameNotAllowed(const QString &name); // 52
 Failure fileNotFound(const QString &path);   // 53
 Failure ioError(const QString &path, const QString &detail);        // 57

@@ -16,8 +16,8 @@ bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
 }
-} // namespace
 
+// The first value of a number file's text, read as delimited input; "1" when there is none.
 QString firstValue(const QString &text)
 {
     qsizetype end = text.size();
@@ -48,6 +48,7 @@ QString firstValue(const QString &text)
     }
     return value.isEmpty() ? kDefault : value.toString();
 }
+} // namespace
 
 QString readNumberFile()
 {

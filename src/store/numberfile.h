@@ -10,9 +10,6 @@ namespace store {
 // double quotes removed); "1" when the file is missing, empty, holds no value or cannot be read.
 QString readNumberFile();
 
-// The first value of the bytes of a number file, as above; "1" when there is none.
-QString firstValue(const QString &text);
-
 // Replaces nr.ini with the text and CR LF. Failures are ignored: closing the program must never stop on them.
 void writeNumberFile(const QString &text);
 
