@@ -1,8 +1,11 @@
 #include "main/frmmain.h"
 
 #include "main/artwork.h"
+#include "main/frmhjalp.h"
+#include "main/frmom.h"
 #include "main/numbers.h"
 #include "main/twips.h"
+#include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
@@ -22,6 +25,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QMouseEvent>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -68,6 +74,7 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     setWindowIcon(artwork::windowIcon());
     createControls();
     createMenus();
+    connectOtherWindows();
     Form_Load();
 }
 
@@ -299,4 +306,90 @@ void frmmain::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
     event->accept();
+}
+
+namespace {
+
+// Turns a left click on a widget that has no click of its own (a picture) into a call.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QWidget *target, std::function<void()> onClick)
+        : QObject(target)
+        , m_onClick(std::move(onClick))
+    {
+        target->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            auto *widget = static_cast<QWidget *>(watched);
+            if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
+                m_onClick();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+} // namespace
+
+void frmmain::connectOtherWindows()
+{
+    connect(mnuhjälp_om, &QAction::triggered, this, &frmmain::mnuhjälp_om_Click);
+    new ClickFilter(Image1, [this] { Image1_Click(); });
+    connect(mnuhjälp_hjälp, &QAction::triggered, this, &frmmain::mnuhjälp_hjälp_Click);
+    connect(mnuarkiv_öppnasnabbspara, &QAction::triggered, this, &frmmain::mnuarkiv_öppnasnabbspara_Click);
+    connect(mnuarkiv_snabbspara, &QAction::triggered, this, &frmmain::mnuarkiv_snabbspara_Click);
+    connect(mnuakriv_öppnatext, &QAction::triggered, this, &frmmain::mnuakriv_öppnatext_Click);
+}
+
+void frmmain::mnuhjälp_om_Click()
+{
+    frmOm about(this);
+    about.exec();
+}
+
+void frmmain::Image1_Click()
+{
+    frmOm about(this);
+    about.exec();
+}
+
+void frmmain::mnuhjälp_hjälp_Click()
+{
+    // One Help window at a time: opening it again brings it to the front without reading the file again.
+    auto *help = findChild<frmhjälp *>(u"frmhjälp"_s, Qt::FindDirectChildrenOnly);
+    if (!help)
+        help = new frmhjälp(this);
+    help->show();
+    help->raise();
+    help->activateWindow();
+}
+
+frmsnabbspara &frmmain::snabbsparaFönster()
+{
+    auto *window = findChild<frmsnabbspara *>(u"frmsnabbspara"_s, Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new frmsnabbspara(m_platform, this);
+    return *window;
+}
+
+void frmmain::mnuarkiv_öppnasnabbspara_Click()
+{
+    snabbsparaFönster().exec();
+}
+
+void frmmain::mnuarkiv_snabbspara_Click()
+{
+    snabbsparaFönster().snabbspara(pp->toPlainText());
+}
+
+void frmmain::mnuakriv_öppnatext_Click()
+{
 }

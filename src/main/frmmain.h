@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QWidget;
+class frmsnabbspara;
 
 // The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
@@ -93,4 +94,19 @@ private:
     void createMenus();
 
     platform::Platform &m_platform;
+
+    // The windows opened from the menus: About, Help, the quick-save list and the text files.
+public:
+    void mnuhjälp_om_Click();
+    void Image1_Click();
+    void mnuhjälp_hjälp_Click();
+    void mnuarkiv_öppnasnabbspara_Click();
+    void mnuarkiv_snabbspara_Click();
+    void mnuakriv_öppnatext_Click();
+
+    // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
+    frmsnabbspara &snabbsparaFönster();
+
+private:
+    void connectOtherWindows();
 };

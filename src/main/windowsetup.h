@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSize>
+
+class QDialog;
+class QWidget;
+
+// What every window but the main window shares: the main window's icon, a place in the middle of the screen,
+// and, for the fixed dialogs, no resizing, no minimise or maximise box and no button that Enter presses.
+namespace windowsetup {
+
+// A fixed-size dialog with the given client area (twips), the main window's icon and no default button.
+void fixedDialog(QDialog *dialog, const QWidget *mainWindow, QSize clientTwips);
+
+// No button of the window is a default or auto-default button, so Enter in a text box never presses one.
+void noDefaultButtons(QWidget *window);
+
+// Moves the window to the middle of the screen it is (or its parent is) on.
+void centreOnScreen(QWidget *window);
+
+} // namespace windowsetup
