@@ -6,6 +6,7 @@
 #include "store/failure.h"
 #include "store/lines.h"
 #include "store/programfolder.h"
+#include "store/shown.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,7 +40,7 @@ QString helpText()
         return u"Hjälpfil kunde inte läsas!\n"_s + store::standardErrorMessage(*failure);
     QString text;
     for (const QString &line : store::allLines(bytes)) {
-        text += line;
+        text += store::shownPart(line);
         text += u'\n';
     }
     return text;

@@ -10,6 +10,7 @@
 #include "store/module1.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
+#include "store/shown.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -387,7 +388,12 @@ void frmmain::mnuarkiv_öppnasnabbspara_Click()
 
 void frmmain::mnuarkiv_snabbspara_Click()
 {
-    snabbsparaFönster().snabbspara(pp->toPlainText());
+    // The display lays out only the shown part of a long proverb; the list gets the whole of it.
+    QString proverb = pp->toPlainText();
+    const QString whole = currentList()->selectedText();
+    if (proverb == store::shownPart(whole))
+        proverb = whole;
+    snabbsparaFönster().snabbspara(proverb);
 }
 
 void frmmain::mnuakriv_öppnatext_Click()

@@ -96,6 +96,15 @@ private slots:
         QCOMPARE(quick->windowIcon().cacheKey(), s.window->windowIcon().cacheKey());
     }
 
+    void aLongProverbIsPutAsideWhole()
+    {
+        const QString longProverb = QString(30000, u'x') + u" slut"_s;
+        Started s({longProverb});
+        s.putAside(1);
+        QVERIFY(s.window->pp->toPlainText().size() < longProverb.size());
+        QCOMPARE(s.existing()->lista(), longProverb);
+    }
+
     void openingBeforeAnyQuickSaveShowsAnEmptyList()
     {
         Started s;
