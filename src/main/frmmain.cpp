@@ -6,6 +6,7 @@
 #include "main/numbers.h"
 #include "main/twips.h"
 #include "quicksave/frmsnabbspara.h"
+#include "textfiles/frmtextedit.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
@@ -398,4 +399,6 @@ void frmmain::mnuarkiv_snabbspara_Click()
 
 void frmmain::mnuakriv_öppnatext_Click()
 {
+    frmtextedit textFiles(m_platform, this);
+    textFiles.exec();
 }

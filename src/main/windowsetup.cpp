@@ -4,8 +4,10 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 
 namespace windowsetup {
 
@@ -36,6 +38,13 @@ void centreOnScreen(QWidget *window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+QString boxText(const QPlainTextEdit *box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
 }
 
 } // namespace windowsetup

@@ -3,6 +3,8 @@
 #include <QSize>
 
 class QDialog;
+class QPlainTextEdit;
+class QString;
 class QWidget;
 
 // What every window but the main window shares: the main window's icon, a place in the middle of the screen,
@@ -17,5 +19,9 @@ void noDefaultButtons(QWidget *window);
 
 // Moves the window to the middle of the screen it is (or its parent is) on.
 void centreOnScreen(QWidget *window);
+
+// The text of a multi-line box as typed, lines joined by LF. Unlike toPlainText it keeps no-break spaces,
+// which the box would otherwise hand back as plain blanks.
+QString boxText(const QPlainTextEdit *box);
 
 } // namespace windowsetup

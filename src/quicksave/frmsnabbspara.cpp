@@ -54,7 +54,7 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
 QString frmsnabbspara::lista() const
 {
     // The box keeps its lines apart with LF; the list, like the files, separates them with CR LF.
-    QString text = Text1->toPlainText();
+    QString text = windowsetup::boxText(Text1);
     text.replace(u'\n', u"\r\n"_s);
     return text;
 }
