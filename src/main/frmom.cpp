@@ -15,7 +15,7 @@ QString aboutText()
         u"Tankedosan v2.2"_s,
         u"Datum: 2005-03-20"_s,
         QString(),
-        u"Fritt att använda, kopiera och dela med sig av."_s,
+        u"Fritt att använda och dela med andra."_s,
         u"Hemsida: https://tankedosan.example.org"_s,
         u"Epost: tankedosan@example.org"_s,
     }.join(u"\r\n"_s);
@@ -45,10 +45,10 @@ frmOm::frmOm(QWidget *mainWindow)
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
-    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 780, 4305, 1455);
+    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    cmdok = place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2355, 1095, 375);
+    cmdok = place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
 
     windowsetup::noDefaultButtons(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);

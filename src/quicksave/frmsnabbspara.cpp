@@ -30,7 +30,7 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setWindowTitle(u"Snabbspara"_s);
     windowsetup::fixedDialog(this, nullptr, QSize(6735, 3375));
 
-    Label1 = place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 1455, 255);
+    Label1 = place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
     Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

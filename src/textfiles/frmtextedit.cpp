@@ -49,7 +49,7 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     cmdspara->hide();
     // Starts below the row; loading moves it up onto the place of the hidden "Spara".
     cmdradera = place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
-    cmdkopiera = place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1575, 375);
+    cmdkopiera = place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
 
     Label1 = place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
     optvisa[0] = place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
