@@ -320,6 +320,37 @@ private slots:
         QCOMPARE(o.lines(), QStringList{u"a"_s});
     }
 
+    void noFileStaysOpenAfterAnyCommand()
+    {
+        const QDir descriptors(u"/proc/self/fd"_s);
+        if (!descriptors.exists())
+            QSKIP("needs /proc to count open files");
+        Opened o;
+        o.folder.write(u"a.txt"_s, "a\r\nb\r\n"_ba);
+        o.folder.write(u"b.txt"_s, "b\r\n"_ba);
+        o.open();
+        const auto openFiles = [&] { return descriptors.entryList(QDir::Files | QDir::System).size(); };
+        const qsizetype before = openFiles();
+
+        // Every error path: a file gone before loading and before deleting, a folder in a file's place.
+        QFile::remove(o.folder.path(u"b.txt"_s));
+        o.choose(1);
+        o.choose(0);
+        QFile::remove(o.folder.path(u"a.txt"_s));
+        QDir(o.folder.folder()).mkdir(u"a.txt"_s);
+        o.markLine(0);
+        o.platform.setNextAnswer(Answer::Yes);
+        o.click(o.window->cmdradera);
+        o.showText(true);
+        o.platform.setNextAnswer(Answer::Yes);
+        o.click(o.window->cmdspara);
+        o.choose(1);
+        o.platform.setNextAnswer(Answer::Yes);
+        o.click(o.window->cmdraderafil);
+        QCOMPARE(o.platform.boxes().size(), 6);
+        QCOMPARE(openFiles(), before);
+    }
+
     void aHugeFileShowsItsBeginningAndIsNotSavedFromTheTextView()
     {
         Opened o;
