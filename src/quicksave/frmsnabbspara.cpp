@@ -95,7 +95,9 @@ void frmsnabbspara::cmdstäng_Click()
 
 void frmsnabbspara::closeEvent(QCloseEvent *event)
 {
-    // The list must outlive the window: a close only hides it.
+    // The list must outlive the window: closing it only hides it. A hidden window lets the program end.
+    if (!isVisible())
+        return event->accept();
     event->ignore();
     hide();
 }

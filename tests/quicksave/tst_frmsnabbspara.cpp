@@ -94,6 +94,9 @@ private slots:
         QVERIFY(!quick->isVisible());
         QCOMPARE(quick->lista(), u"A\r\nB"_s);
         QCOMPARE(quick->windowIcon().cacheKey(), s.window->windowIcon().cacheKey());
+        // Hidden, it does not hold up the end of the program, and the list stays.
+        QVERIFY(quick->close());
+        QCOMPARE(quick->lista(), u"A\r\nB"_s);
     }
 
     void aLongProverbIsPutAsideWhole()
