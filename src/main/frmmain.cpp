@@ -369,6 +369,7 @@ void frmmain::mnuhjälp_hjälp_Click()
     auto *help = findChild<frmhjälp *>(u"frmhjälp"_s, Qt::FindDirectChildrenOnly);
     if (!help)
         help = new frmhjälp(this);
+    help->setWindowState(help->windowState() & ~Qt::WindowMinimized);
     help->show();
     help->raise();
     help->activateWindow();

@@ -135,7 +135,9 @@ private slots:
         QCOMPARE(help->windowIcon().cacheKey(), s.window->windowIcon().cacheKey());
 
         s.folder.write(u"help.txt"_s, "second\r\n"_ba);
+        help->setWindowState(Qt::WindowMinimized);
         QCOMPARE(s.openHelp(), help);
+        QVERIFY(!help->isMinimized());
         QCOMPARE(s.window->findChildren<frmhjälp *>(u"frmhjälp"_s).size(), 1);
         QCOMPARE(help->Text1->toPlainText(), u"first\n"_s);
 
