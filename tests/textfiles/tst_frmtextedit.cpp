@@ -68,7 +68,6 @@ private slots:
             << "a\r\n\r\nb\r\n"_ba << QStringList{u"a"_s, QString(), u"b"_s} << u"a\n\nb\n"_s;
         QTest::newRow("last line without a line end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s} << u"a\nb"_s;
         QTest::newRow("empty file") << QByteArray() << QStringList() << QString();
-        QTest::newRow("Windows-1252") << "s\xe5 \xe4r \xf6\r\n"_ba << QStringList{u"så är ö"_s} << u"så är ö\n"_s;
         QTest::newRow("UTF-8") << "\xef\xbb\xbfs\xc3\xa5\r\n"_ba << QStringList{u"så"_s} << u"så\n"_s;
     }
 
@@ -125,13 +124,7 @@ private slots:
         o.markLine(2);
         o.folder.write(u"a.txt"_s, "changed\r\n"_ba);
         o.showText(true);
-        QVERIFY(o.window->Text1->isVisibleTo(o.window.get()) && !o.window->List1->isVisibleTo(o.window.get()));
-        QVERIFY(o.window->cmdspara->isVisibleTo(o.window.get()) && !o.window->cmdradera->isVisibleTo(o.window.get()));
-        QVERIFY(!o.window->cmdkopiera->isEnabled());
-        QCOMPARE(o.window->cmdradera->geometry(), o.window->cmdspara->geometry());
         o.showText(false);
-        QVERIFY(!o.window->Text1->isVisibleTo(o.window.get()) && o.window->List1->isVisibleTo(o.window.get()));
-        QVERIFY(o.window->cmdkopiera->isEnabled());
         QCOMPARE(o.window->markedLine(), 2);
         QCOMPARE(o.text(), u"1\n2\n3\n"_s);
     }
