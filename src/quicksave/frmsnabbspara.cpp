@@ -3,6 +3,7 @@
 #include "main/twips.h"
 #include "main/windowsetup.h"
 #include "quicksave/quicksavelist.h"
+#include "search/sparatextfil.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -77,7 +78,8 @@ void frmsnabbspara::Form_Load()
 
 void frmsnabbspara::cmdspara_Click()
 {
-    // Saving as a text file comes with the shared save flow.
+    // A failed save is reported by the flow and leaves the list and the program as they were.
+    spara_textfil(m_platform, this, lista(), /*trapped*/ false);
 }
 
 void frmsnabbspara::cmdtöm_Click()

@@ -7,6 +7,7 @@
 #include "quicksave/quicksavelist.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -166,6 +167,38 @@ private slots:
         QCOMPARE(box.icon, platform::Icon::Question);
         s.putAside(3);
         QCOMPARE(s.existing()->lista(), afterNextPutAside);
+    }
+
+    void savingWritesTheListAndKeepsIt_data()
+    {
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::addColumn<QString>("lastBox");
+        QTest::newRow("saved") << false << u"Textfil sparad.\r\n"_s;
+        QTest::newRow("failed") << true << u"Ett fel uppstod.\r\n"_s;
+    }
+
+    void savingWritesTheListAndKeepsIt()
+    {
+        QFETCH(bool, folderInTheWay);
+        QFETCH(QString, lastBox);
+        Started s;
+        s.putAside(1);
+        s.putAside(2);
+        if (folderInTheWay) {
+            // A folder by the file's name: the user agrees to replace it, and the write fails.
+            QDir(s.folder.folder()).mkdir(u"lista.txt"_s);
+            s.platform.setNextAnswer(Answer::Yes);
+        }
+        s.platform.setNextInput(u"lista"_s);
+        s.whileOpen([](frmsnabbspara &w) { QTest::mouseClick(w.cmdspara, Qt::LeftButton); }, byStäng);
+        const auto boxes = s.platform.boxes();
+        QCOMPARE(boxes.front().title, u"Spara sökresultat"_s);
+        QVERIFY(boxes.back().text.startsWith(lastBox));
+        if (!folderInTheWay)
+            QCOMPARE(s.folder.read(u"lista.txt"_s), "A\r\nB\r\n"_ba);
+        else
+            QCOMPARE(boxes.back().icon, platform::Icon::Exclamation);
+        QCOMPARE(s.existing()->lista(), u"A\r\nB"_s);
     }
 
     void aListEmptiedByHandTakesTheNextProverbAlone()
