@@ -6,12 +6,12 @@
 #include "main/numbers.h"
 #include "main/twips.h"
 #include "quicksave/frmsnabbspara.h"
-#include "textfiles/frmtextedit.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
 #include "store/shown.h"
+#include "textfiles/frmtextedit.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -22,12 +22,12 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QMouseEvent>
 
 #include <functional>
 
