@@ -1,5 +1,6 @@
 #include "support/folderfixture.h"
 #include "support/modal.h"
+#include "support/openfiles.h"
 
 #include "main/frmmain.h"
 #include "platform/scriptedplatform.h"
@@ -190,6 +191,7 @@ private slots:
             s.platform.setNextAnswer(Answer::Yes);
         }
         s.platform.setNextInput(u"lista"_s);
+        const qsizetype openBefore = openFileCount();
         s.whileOpen([](frmsnabbspara &w) { QTest::mouseClick(w.cmdspara, Qt::LeftButton); }, byStäng);
         const auto boxes = s.platform.boxes();
         QCOMPARE(boxes.front().title, u"Spara sökresultat"_s);
@@ -199,6 +201,7 @@ private slots:
         else
             QCOMPARE(boxes.back().icon, platform::Icon::Exclamation);
         QCOMPARE(s.existing()->lista(), u"A\r\nB"_s);
+        QCOMPARE(openFileCount(), openBefore);
     }
 
     void aListEmptiedByHandTakesTheNextProverbAlone()
