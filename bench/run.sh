@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the loading benchmark in Release and runs it: bench/run.sh [build folder]
+# Builds the benchmark in Release and runs it: bench/run.sh [AREA...] (every area when none is named).
+# TANKEDOSAN_BENCH_BUILD names another build folder.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 . "$repo/scripts/deps.sh"
-need_packages "${BUILD_PACKAGES[@]}" libc-bin
-build=${1:-${TANKEDOSAN_BENCH_BUILD:-$repo/build-bench}}
+need_packages "${BUILD_PACKAGES[@]}" libc-bin grep coreutils
+build=${TANKEDOSAN_BENCH_BUILD:-$repo/build-bench}
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target tankedosan_bench -j2
-exec "$build/bench/tankedosan_bench"
+exec "$build/bench/tankedosan_bench" "$@"
