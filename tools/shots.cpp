@@ -2,9 +2,13 @@
 // can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER
 // Run it under Xvfb (scripts/shots.sh) to see the real platform's fonts and style.
 #include "import/frmimport.h"
+#include "main/frmhjalp.h"
 #include "main/frmmain.h"
+#include "main/frmom.h"
 #include "platform/scriptedplatform.h"
+#include "quicksave/frmsnabbspara.h"
 #include "store/programfolder.h"
+#include "textfiles/frmtextedit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,5 +70,25 @@ int main(int argc, char *argv[])
                      &main);
     import.File1->setCurrentRow(0);
     ok &= save(import, out, u"frmimport"_s);
+    import.hide();
+
+    frmOm about(&main);
+    ok &= save(about, out, u"frmOm"_s);
+    about.hide();
+    auto *help = new frmhjälp(&main);
+    ok &= save(*help, out, u"frmhjalp"_s);
+    help->close();
+
+    frmsnabbspara &quick = main.snabbsparaFönster();
+    main.mnuarkiv_snabbspara->trigger();
+    main.cmdnästa->click();
+    main.mnuarkiv_snabbspara->trigger();
+    ok &= save(quick, out, u"frmsnabbspara"_s);
+    quick.hide();
+
+    frmtextedit textFiles(platform, &main);
+    ok &= save(textFiles, out, u"frmtextedit-lista"_s);
+    textFiles.optvisa[1]->setChecked(true);
+    ok &= save(textFiles, out, u"frmtextedit-text"_s);
     return ok ? 0 : 1;
 }
