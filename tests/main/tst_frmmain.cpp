@@ -34,6 +34,13 @@ QStringList comboItems(const QComboBox *combo)
     return items;
 }
 
+// A collection chosen as the user chooses one: the box's index moves and the box reports the choice.
+void choose(frmmain &w, int index)
+{
+    w.comboordspråk->setCurrentIndex(index);
+    emit w.comboordspråk->activated(index);
+}
+
 // A program folder with collections, and the main window started on it.
 struct Started {
     FolderFixture folder;
@@ -376,7 +383,7 @@ private slots:
         frmmain &w = *s.window;
         w.txtnr->setText(u"4"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(w.List1->count(), 8);
         QCOMPARE(w.pp->toPlainText(), u"Djur 4"_s);
         QCOMPARE(w.windowTitle(), u"Tankedosan -  8 st"_s);
@@ -388,7 +395,7 @@ private slots:
         // Back to a collection with fewer proverbs than the number: nothing is shown, the number stays.
         w.txtnr->setText(u"7"_s);
         QCOMPARE(w.pp->toPlainText(), u"Djur 7"_s);
-        w.comboordspråk->setCurrentIndex(0);
+        choose(w, 0);
         QCOMPARE(w.pp->toPlainText(), QString());
         QCOMPARE(w.txtnr->text(), u"7"_s);
         QCOMPARE(w.windowTitle(), u"Tankedosan -  5 st"_s);
@@ -405,7 +412,7 @@ private slots:
         w.txtnr->setText(u"2"_s);
         QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         const auto box = s.platform.boxes().front();
         QCOMPARE(box.text, u"Filen ''Djur'' saknas i programkatalogen!"_s);
@@ -429,7 +436,7 @@ private slots:
         frmmain &w = *s.window;
         w.txtnr->setText(u"abc"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         const auto box = s.platform.boxes().front();
         QVERIFY2(box.text.startsWith(u"Ett fel uppstod.\r\n13 - "_s), qPrintable(box.text));
@@ -454,7 +461,7 @@ private slots:
         w.txtnr->setText(u"2"_s);
         QCOMPARE(w.pp->toPlainText(), u"träff 2"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QVERIFY(w.optlista_sök->isChecked());
         QCOMPARE(w.söklista->count(), 0);
         QCOMPARE(w.pp->toPlainText(), QString());

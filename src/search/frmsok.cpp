@@ -1,0 +1,284 @@
+#include "search/frmsok.h"
+
+#include "main/frmmain.h"
+#include "main/twips.h"
+#include "search/sparatextfil.h"
+#include "store/collections.h"
+#include "store/encoding.h"
+#include "store/lines.h"
+#include "store/programfolder.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+bool är_träff(QStringView entry, QStringView söktext, Söksätt söksätt)
+{
+    const QString lowerEntry = entry.toString().toLower();
+    const QString lowerText = söktext.toString().toLower();
+    if (söksätt == Söksätt::Början)
+        return lowerEntry.startsWith(lowerText);
+    return !lowerEntry.isEmpty() && lowerEntry.contains(lowerText);
+}
+
+QStringList sök(const QStringList &entries, QStringView söktext, Söksätt söksätt)
+{
+    QStringList hits;
+    for (const QString &entry : entries) {
+        if (är_träff(entry, söktext, söksätt))
+            hits.append(entry);
+    }
+    return hits;
+}
+
+QString resultattext(const QStringList &hits)
+{
+    qsizetype size = 0;
+    for (const QString &hit : hits)
+        size += hit.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString &hit : hits) {
+        text += hit;
+        text += u"\r\n"_s;
+    }
+    return text;
+}
+
+namespace {
+
+template <typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twips::rect(left, top, width, height));
+    return widget;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
+                    int height)
+{
+    auto *b = place(new QPushButton(caption, parent), name, left, top, width, height);
+    // Enter belongs to the text boxes: no button may take it and close the window.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+// Reading the scratch file found fewer lines than it wrote.
+store::Failure inputPastEndOfFile()
+{
+    return {62, u"Inmatning efter filslut"_s};
+}
+
+// The bytes of the scratch file by the store's rule, except that Windows-1252 bytes which the reader would
+// take for UTF-8 (a hit such as "Ã¤") are written as UTF-8 behind a byte-order mark instead.
+QByteArray scratchBytes(const QStringList &lines)
+{
+    QByteArray bytes = store::encodeLines(lines);
+    if (!bytes.startsWith("\xef\xbb\xbf") && store::detectEncoding(bytes) == store::TextEncoding::Utf8) {
+        QString text;
+        for (const QString &line : lines)
+            text += line + u"\r\n"_s;
+        bytes = "\xef\xbb\xbf" + text.toUtf8();
+    }
+    return bytes;
+}
+
+} // namespace
+
+frmsök::frmsök(platform::Platform &platform, frmmain &main, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::CustomizeWindowHint)
+    , m_platform(platform)
+    , m_main(main)
+{
+    setObjectName(u"frmsök"_s);
+    setWindowTitle(u"Sökning"_s);
+    setFixedSize(twips::size(6510, 4290));
+    createControls();
+    Form_Load();
+}
+
+void frmsök::createControls()
+{
+    // Created bottom first: the busy notice lies beneath the result box and shows only while it is hidden.
+    lblsöker = place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
+    QFont busyFont(u"MS Sans Serif"_s, 24);
+    busyFont.setBold(true);
+    lblsöker->setFont(busyFont);
+    lblsöker->setAlignment(Qt::AlignCenter);
+
+    Label2 = place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
+    Text1 = place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
+    Frame1 = place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
+    optsöksätt1 = place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
+    optsöksätt2 = place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
+    optsöksätt2->setChecked(true);
+    chksökresultat = place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
+    cmdsök = button(this, u"cmdsök"_s, u"Sök"_s, 5640, 720, 735, 335);
+
+    Label4 = place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
+    Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Label1 = place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
+    lblresultat = place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
+
+    Text2 = place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
+    Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text2->setTabChangesFocus(true);
+
+    cmdsparatextfil = button(this, u"cmdsparatextfil"_s, u"Spara resultat..."_s, 120, 3840, 1335, 375);
+    lista = new HiddenList(u"lista"_s, this);
+    cmdok = button(this, u"cmdok"_s, u"OK"_s, 3600, 3840, 1335, 375);
+    cmdavbryt = button(this, u"cmdavbryt"_s, u"Avbryt"_s, 5040, 3840, 1335, 375);
+
+    // The window's tab order: search text, "Sök", the options, the results, then the buttons.
+    QWidget *const order[] = {Text1, cmdsök, optsöksätt1, optsöksätt2, Text2, cmdavbryt, cmdok, chksökresultat,
+                              cmdsparatextfil};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    Text1->setFocus();
+
+    connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
+    connect(cmdsök, &QPushButton::clicked, this, &frmsök::cmdsök_Click);
+    connect(cmdok, &QPushButton::clicked, this, &frmsök::cmdok_Click);
+    connect(cmdavbryt, &QPushButton::clicked, this, &frmsök::cmdavbryt_Click);
+    connect(cmdsparatextfil, &QPushButton::clicked, this, &frmsök::cmdsparatextfil_Click);
+}
+
+void frmsök::Form_Load()
+{
+    setWindowIcon(m_main.windowIcon());
+    // Centred on the screen, not on the main window.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+Söksätt frmsök::söksätt() const
+{
+    return optsöksätt1->isChecked() ? Söksätt::Början : Söksätt::Alla;
+}
+
+void frmsök::beginSearch()
+{
+    Text2->clear();
+    Text2->hide();
+    lista->clear();
+    m_shownHits = 0;
+    lblsöker->repaint();
+    m_platform.setPointer(platform::Pointer::Busy);
+}
+
+void frmsök::showHits(QStringList hits)
+{
+    // The box shows the first hits, as many as lay out quickly; the hit list keeps them all.
+    QString shown;
+    int count = 0;
+    for (const QString &hit : std::as_const(hits)) {
+        if (count == kShownHits || shown.size() >= kShownCharacters)
+            break;
+        shown += hit;
+        shown += u'\n';
+        ++count;
+    }
+    m_shownHits = count;
+    Text2->setPlainText(shown);
+    Text2->document()->setModified(false);
+    lista->setItems(std::move(hits));
+}
+
+void frmsök::endSearch()
+{
+    m_platform.setPointer(platform::Pointer::Default);
+    Text2->show();
+    lblresultat->setText(QString::number(lista->count()) + u" träffar"_s);
+}
+
+void frmsök::cmdsök_Click()
+{
+    if (chksökresultat->isChecked())
+        return sök_sökresultat();
+    beginSearch();
+    // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
+    // memory and the scan reads them only.
+    showHits(sök(m_main.List1->items(), Text1->text(), söksätt()));
+    endSearch();
+}
+
+void frmsök::Text1_KeyPress()
+{
+    cmdsök_Click();
+}
+
+void frmsök::sök_sökresultat()
+{
+    if (lista->count() == 0) {
+        m_platform.messageBox(u"Söklistan är tom. Du kan inte söka i söklistan."_s, platform::Buttons::Ok,
+                              platform::Icon::Exclamation);
+        return;
+    }
+    const auto trap = [this](const store::Failure &failure) {
+        endSearch();
+        m_platform.messageBox(u"Error "_s + QString::number(failure.number), platform::Buttons::Ok,
+                              platform::Icon::None);
+    };
+
+    // The hits go through the scratch file because the hit list is both the source and the target. The
+    // store's encoding rule keeps every character, so exactly the hits written are read back.
+    const int written = lista->count();
+    const QString path = store::pathInProgramFolder(u"temp_.tmp"_s);
+    if (auto failure = store::writeFileAtomically(path, scratchBytes(lista->items())))
+        return trap(*failure);
+
+    beginSearch();
+    QByteArray bytes;
+    if (auto failure = store::readWholeFile(path, bytes))
+        return trap(*failure);
+    QStringList lines = store::allLines(bytes);
+    const bool complete = lines.size() >= written;
+    if (complete)
+        lines.resize(written);
+    showHits(sök(lines, Text1->text(), söksätt()));
+    if (!complete)
+        return trap(inputPastEndOfFile());
+    endSearch();
+}
+
+void frmsök::cmdok_Click()
+{
+    m_main.söklista->setItems(lista->items());
+    // Selecting the view runs the main window's handler while this window is still open.
+    if (m_main.söklista->count() > 0)
+        m_main.optlista_sök->setChecked(true);
+    accept();
+}
+
+void frmsök::cmdavbryt_Click()
+{
+    reject();
+}
+
+QString frmsök::resultText() const
+{
+    const QStringList hits = lista->items();
+    if (!Text2->document()->isModified())
+        return resultattext(hits);
+    QString text = Text2->toPlainText();
+    text.replace(u'\n', u"\r\n"_s);
+    return text + resultattext(hits.mid(m_shownHits));
+}
+
+void frmsök::cmdsparatextfil_Click()
+{
+    spara_textfil(m_platform, this, resultText(), true);
+}
