@@ -271,9 +271,9 @@ void frmmain::comboordspråk_Click()
         List1->clear();
         söklista->clear();
         pp->clear();
-        QStringList lines;
+        store::LineStore lines;
         const auto failure = store::readCollection(Module1::sökväg, lines);
-        List1->setItems(std::move(lines));
+        List1->setLines(std::move(lines));
         if (failure)
             return trap(*failure);
     }
@@ -303,7 +303,7 @@ void frmmain::txtnr_Change()
     if (index < -1 || index >= list->count())
         return;
     (void)list->setSelectedIndex(int(index));
-    pp->setPlainText(list->selectedText());
+    pp->setPlainText(index < 0 ? QString() : list->lines().shownAt(index));
 }
 
 void frmmain::cmdnästa_Click()

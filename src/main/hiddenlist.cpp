@@ -15,8 +15,10 @@ QVariant HiddenList::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return m_items.at(index.row());
+    if (role == Qt::DisplayRole)
+        return m_lines.shownAt(index.row());
+    if (role == Qt::EditRole)
+        return m_lines.at(index.row());
     return {};
 }
 
@@ -29,7 +31,7 @@ void HiddenList::insertItem(int index, const QString &text)
 {
     index = std::clamp(index, 0, count());
     beginInsertRows({}, index, index);
-    m_items.insert(index, text);
+    m_lines.insert(index, text);
     if (m_selected >= index)
         ++m_selected;
     endInsertRows();
@@ -40,7 +42,7 @@ store::MaybeFailure HiddenList::removeItem(int index)
     if (index < 0 || index >= count())
         return store::failures::invalidCall();
     beginRemoveRows({}, index, index);
-    m_items.removeAt(index);
+    m_lines.removeAt(index);
     if (m_selected == index)
         m_selected = -1;
     else if (m_selected > index)
@@ -51,13 +53,18 @@ store::MaybeFailure HiddenList::removeItem(int index)
 
 void HiddenList::clear()
 {
-    setItems({});
+    setLines({});
 }
 
-void HiddenList::setItems(QStringList items)
+void HiddenList::setItems(const QStringList &items)
+{
+    setLines(store::LineStore::fromStrings(items));
+}
+
+void HiddenList::setLines(store::LineStore lines)
 {
     beginResetModel();
-    m_items = std::move(items);
+    m_lines = std::move(lines);
     m_selected = -1;
     endResetModel();
 }

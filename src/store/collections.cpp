@@ -70,12 +70,21 @@ MaybeFailure readWholeFile(const QString &path, QByteArray &bytes)
     return std::nullopt;
 }
 
-MaybeFailure readCollection(const QString &path, QStringList &lines)
+MaybeFailure readCollection(const QString &path, LineStore &lines)
 {
     QByteArray bytes;
     if (auto failure = readWholeFile(path, bytes))
         return failure;
-    lines = nonEmptyLines(bytes);
+    lines = LineStore::fromFileBytes(std::move(bytes));
+    return std::nullopt;
+}
+
+MaybeFailure readCollection(const QString &path, QStringList &lines)
+{
+    LineStore store;
+    if (auto failure = readCollection(path, store))
+        return failure;
+    lines = store.toStringList();
     return std::nullopt;
 }
 
@@ -92,6 +101,11 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes)
     if (!file.commit())
         return failures::ioError(path, file.errorString());
     return std::nullopt;
+}
+
+MaybeFailure writeCollection(const QString &path, const LineStore &lines)
+{
+    return writeFileAtomically(path, lines.toFileBytes());
 }
 
 MaybeFailure writeCollection(const QString &path, const QStringList &lines)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/failure.h"
+#include "store/linestore.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,10 +23,12 @@ QStringList listCollections();
 bool fileExists(const QString &path);
 
 // Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
+MaybeFailure readCollection(const QString &path, LineStore &lines);
 MaybeFailure readCollection(const QString &path, QStringList &lines);
 
 // The written form: every entry followed by CR LF, in list order; an empty list gives a file of zero bytes.
 // The file is replaced atomically, so a failed write leaves the previous file whole.
+MaybeFailure writeCollection(const QString &path, const LineStore &lines);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 
 // Writes any bytes atomically; the one way the program replaces a file.

@@ -1,5 +1,7 @@
 #include "store/encoding.h"
 
+#include "store/linestore.h"
+
 #include <array>
 #include <cstring>
 
@@ -44,21 +46,6 @@ bool latin1Fits(char16_t c)
 bool fitsChar(char16_t c)
 {
     return c < 0x100 ? latin1Fits(c) : specialByte(c) != 0;
-}
-
-// UTF-8 has no form for half a surrogate pair; the replacement character keeps the place visible where a
-// plain conversion would write "?".
-QString withoutLoneSurrogates(const QString &text)
-{
-    QString result = text;
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        const QChar c = result[i];
-        if (c.isHighSurrogate() && i + 1 < result.size() && result[i + 1].isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            result[i] = QChar::ReplacementCharacter;
-    }
-    return result;
 }
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
@@ -178,29 +165,7 @@ void appendWindows1252(QByteArray &out, QStringView text)
 
 QByteArray encodeLines(const QStringList &lines)
 {
-    bool fits = true;
-    qsizetype total = 0;
-    for (const QString &line : lines) {
-        total += line.size() + 2;
-        if (fits && !fitsWindows1252(line))
-            fits = false;
-    }
-    QByteArray out;
-    if (fits) {
-        out.reserve(total);
-        for (const QString &line : lines) {
-            appendWindows1252(out, line);
-            out.append("\r\n", 2);
-        }
-    } else {
-        out.reserve(3 + total * 3);
-        out.append(kBom, 3);
-        for (const QString &line : lines) {
-            out.append(withoutLoneSurrogates(line).toUtf8());
-            out.append("\r\n", 2);
-        }
-    }
-    return out;
+    return LineStore::fromStrings(lines).toFileBytes();
 }
 
 } // namespace store

@@ -32,8 +32,8 @@ bool fitsWindows1252(QStringView text);
 // Appends the Windows-1252 bytes of text, which must fit.
 void appendWindows1252(QByteArray &out, QStringView text);
 
-// The bytes of a file holding lines, each followed by CR LF: Windows-1252 when every character fits, else
-// UTF-8 behind a byte-order mark (never a "?" in place of a character).
+// The bytes of a file holding lines, each followed by CR LF: Windows-1252 when every character fits and the
+// bytes read back as the same text, else UTF-8 behind a byte-order mark (never a "?" in place of a character).
 QByteArray encodeLines(const QStringList &lines);
 
 } // namespace store

@@ -7,7 +7,8 @@
 namespace store {
 
 // The read form of every text file: a line ends at CR LF or at a CR alone, an LF without a CR before it
-// belongs to the line, and the last line counts without a line end.
+// belongs to the line, and the last line counts without a line end. A file without any CR is a Unix text
+// file: its lines end at LF. Both give the same lines as LineStore::fromFileBytes, which they call.
 
 // The non-empty lines of a file's bytes, decoded by the file's encoding, in file order.
 QStringList nonEmptyLines(QByteArrayView bytes);

@@ -128,7 +128,7 @@ private slots:
         QTest::newRow("every byte") << everyByte << everyByte;
         QTest::newRow("empty line dropped") << "a\r\n\r\nb"_ba << "a\r\nb\r\n"_ba;
         QTest::newRow("lone cr becomes crlf") << "a\rb"_ba << "a\r\nb\r\n"_ba;
-        QTest::newRow("lf only stays in the line") << "x\ny\n"_ba << "x\ny\n\r\n"_ba;
+        QTest::newRow("unix text file gets crlf") << "x\ny\n"_ba << "x\r\ny\r\n"_ba;
         QTest::newRow("blanks kept") << "   "_ba << "   \r\n"_ba;
         QTest::newRow("utf-8 that fits becomes windows-1252") << "\xC3\xA5\r\n"_ba << "\xE5\r\n"_ba;
         QTest::newRow("utf-8 that does not fit stays") << bom + "\xE6\xBC\xA2\r\n\xC3\xA5\r\n"_ba
@@ -158,7 +158,7 @@ private slots:
     {
         const QString path = store::collectionPath(u"Tom"_s);
         writeBytes(path, "gammalt innehåll\r\n"_ba);
-        VERIFY_SUCCEEDS(store::writeCollection(path, {}));
+        VERIFY_SUCCEEDS(store::writeCollection(path, QStringList{}));
         QCOMPARE(QFileInfo(path).size(), 0);
         QStringList lines{u"kvar"_s};
         VERIFY_SUCCEEDS(store::readCollection(path, lines));

@@ -33,8 +33,13 @@ private slots:
                                       << QStringList{u"a"_s, e, u"b"_s};
         QTest::newRow("trailing lone cr") << "a\r"_ba << QStringList{u"a"_s} << QStringList{u"a"_s};
         QTest::newRow("lone cr only") << "\r"_ba << QStringList() << QStringList{e};
-        QTest::newRow("lf only is text") << "x\ny\n"_ba << QStringList{u"x\ny\n"_s} << QStringList{u"x\ny\n"_s};
-        QTest::newRow("lone lf is a line") << "\n"_ba << QStringList{u"\n"_s} << QStringList{u"\n"_s};
+        // A file without any CR is a Unix text file; once a CR is there, an LF is text.
+        QTest::newRow("unix lines") << "x\n\ny\n"_ba << QStringList{u"x"_s, u"y"_s} << QStringList{u"x"_s, e, u"y"_s};
+        QTest::newRow("unix last line without end") << "x\ny"_ba << QStringList{u"x"_s, u"y"_s}
+                                                    << QStringList{u"x"_s, u"y"_s};
+        QTest::newRow("lone lf") << "\n"_ba << QStringList() << QStringList{e};
+        QTest::newRow("one cr makes lfs text") << "x\ny\rz"_ba << QStringList{u"x\ny"_s, u"z"_s}
+                                              << QStringList{u"x\ny"_s, u"z"_s};
         QTest::newRow("lf after crlf starts the next line") << "a\r\n\nb"_ba << QStringList{u"a"_s, u"\nb"_s}
                                                             << QStringList{u"a"_s, u"\nb"_s};
         QTest::newRow("lf before crlf") << "a\n\r\nb"_ba << QStringList{u"a\n"_s, u"b"_s}

@@ -1,0 +1,477 @@
+#include "store/linestore.h"
+
+#include "store/encoding.h"
+#include "store/shown.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+// The lower-case byte of every Windows-1252 byte. Windows-1252 is closed under lower-casing (Š, Œ, Ž and Ÿ
+// have their small forms in it too), so a line keeps its length and a byte-wise search is exact.
+std::array<unsigned char, 256> makeWindows1252Fold()
+{
+    std::array<unsigned char, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        const char16_t lower = QChar(windows1252ToUnicode(static_cast<unsigned char>(b))).toLower().unicode();
+        QByteArray out;
+        if (fitsWindows1252(QStringView(&lower, 1)))
+            appendWindows1252(out, QStringView(&lower, 1));
+        table[b] = out.size() == 1 ? static_cast<unsigned char>(out[0]) : static_cast<unsigned char>(b);
+    }
+    return table;
+}
+
+const std::array<unsigned char, 256> &windows1252Fold()
+{
+    static const std::array<unsigned char, 256> table = makeWindows1252Fold();
+    return table;
+}
+
+void foldBytes(const char *in, char *out, qsizetype size)
+{
+    const auto &table = windows1252Fold();
+    const auto *src = reinterpret_cast<const unsigned char *>(in);
+    auto *dst = reinterpret_cast<unsigned char *>(out);
+    for (qsizetype i = 0; i < size; ++i)
+        dst[i] = table[src[i]];
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Decodes UTF-8 that the store itself validated or wrote. Unlike QString::fromUtf8, a U+FEFF at the start
+// of a line is a character and stays: only the start of a file carries a byte-order mark.
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+// UTF-8 has no form for half a surrogate pair; the replacement character keeps the place visible.
+QByteArray encodeUtf8(QStringView text)
+{
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    return encoder.encode(text);
+}
+
+// Where the lines of a text lie, by the read form: a line ends at CR LF or at a CR alone, an LF after no CR
+// belongs to the line, and the last line counts without a line end. A text that holds no CR at all was not
+// written by this program (every line it writes ends in CR LF): it is a Unix text file, whose lines end at LF.
+template <typename Take>
+void forEachLine(const char *p, const char *end, Take take)
+{
+    const char separator = std::memchr(p, '\r', size_t(end - p)) ? '\r' : '\n';
+    while (p < end) {
+        const auto *found = static_cast<const char *>(std::memchr(p, separator, size_t(end - p)));
+        const char *lineEnd = found ? found : end;
+        take(p, lineEnd);
+        if (!found)
+            break;
+        p = found + 1;
+        if (separator == '\r' && p < end && *p == '\n')
+            ++p;
+    }
+}
+
+qsizetype countByte(const char *p, const char *end, char byte)
+{
+    qsizetype count = 0;
+    while (p < end) {
+        const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
+        if (!found)
+            break;
+        ++count;
+        p = found + 1;
+    }
+    return count;
+}
+
+bool startsWithUtf16Bom(QByteArrayView bytes)
+{
+    return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+}
+
+// Whether the bytes of a Windows-1252 file would be read back as that same text: not when they happen to be
+// valid UTF-8 (a text such as "Ã¥") or begin like a UTF-16 file ("ÿþ").
+bool readsBackAsWindows1252(QByteArrayView bytes)
+{
+    return !startsWithUtf16Bom(bytes) && detectEncoding(bytes) == TextEncoding::Windows1252;
+}
+
+} // namespace
+
+struct LineStore::Folded {
+    QByteArray text;
+    std::vector<Span> spans;
+
+    QByteArrayView line(qsizetype index) const
+    {
+        const Span &s = spans[size_t(index)];
+        return QByteArrayView(text.constData() + s.begin, s.size);
+    }
+};
+
+LineStore::LineStore() = default;
+LineStore::~LineStore() = default;
+LineStore::LineStore(LineStore &&other) noexcept = default;
+LineStore &LineStore::operator=(LineStore &&other) noexcept = default;
+
+// A copy shares the text (Qt's implicit sharing) and makes its own lower-case form when it is searched.
+LineStore::LineStore(const LineStore &other)
+    : m_text(other.m_text)
+    , m_spans(other.m_spans)
+    , m_garbage(other.m_garbage)
+    , m_form(other.m_form)
+{
+}
+
+LineStore &LineStore::operator=(const LineStore &other)
+{
+    if (this != &other) {
+        m_text = other.m_text;
+        m_spans = other.m_spans;
+        m_garbage = other.m_garbage;
+        m_form = other.m_form;
+        m_folded.reset();
+    }
+    return *this;
+}
+
+LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
+{
+    if (startsWithUtf16Bom(bytes)) {
+        // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
+        QStringDecoder decoder(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
+        return fromFileBytes(QByteArray(kUtf8Bom) + encodeUtf8(text), keepEmpty);
+    }
+
+    LineStore store;
+    qsizetype start = 0;
+    if (detectEncoding(bytes) == TextEncoding::Utf8) {
+        store.m_form = Form::Utf8;
+        if (bytes.startsWith(kUtf8Bom))
+            start = 3;
+    }
+    // The file's bytes are the store's text as they are: no line is copied.
+    store.m_text = std::move(bytes);
+    const char *base = store.m_text.constData();
+    const char *begin = base + start;
+    const char *end = base + store.m_text.size();
+    const bool hasCr = std::memchr(begin, '\r', size_t(end - begin)) != nullptr;
+    store.m_spans.reserve(size_t(countByte(begin, end, hasCr ? '\r' : '\n') + 1));
+    qsizetype live = 0;
+    forEachLine(begin, end, [&](const char *b, const char *e) {
+        if (b != e || keepEmpty) {
+            store.m_spans.push_back({b - base, e - b});
+            live += e - b;
+        }
+    });
+    store.m_garbage = store.m_text.size() - live;
+    return store;
+}
+
+LineStore LineStore::fromStrings(const QStringList &lines)
+{
+    LineStore store;
+    store.m_spans.reserve(size_t(lines.size()));
+    for (const QString &line : lines)
+        store.append(line);
+    return store;
+}
+
+QByteArrayView LineStore::raw(qsizetype index) const
+{
+    const Span &s = m_spans[size_t(index)];
+    return QByteArrayView(m_text.constData() + s.begin, s.size);
+}
+
+QString LineStore::at(qsizetype index) const
+{
+    const QByteArrayView bytes = raw(index);
+    return m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes);
+}
+
+QString LineStore::shownAt(qsizetype index) const
+{
+    // Decodes no more of a huge line than a view may lay out: a UTF-8 character is at most four bytes.
+    QByteArrayView bytes = raw(index);
+    const qsizetype enough = (m_form == Form::Windows1252 ? 1 : 4) * (kShownCharacters + 1);
+    if (bytes.size() > enough) {
+        qsizetype cut = enough;
+        if (m_form == Form::Utf8) {
+            while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+                --cut;
+        }
+        bytes = bytes.first(cut);
+    }
+    return shownPart(m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes));
+}
+
+QStringList LineStore::toStringList() const
+{
+    QStringList lines;
+    lines.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        lines.append(at(i));
+    return lines;
+}
+
+QByteArray LineStore::encodeForStore(QStringView line)
+{
+    if (m_form == Form::Windows1252) {
+        if (fitsWindows1252(line)) {
+            QByteArray bytes;
+            appendWindows1252(bytes, line);
+            return bytes;
+        }
+        convertToUtf8();
+    }
+    return encodeUtf8(line);
+}
+
+// The first line that Windows-1252 cannot hold turns the whole store into UTF-8; it never turns back.
+void LineStore::convertToUtf8()
+{
+    QByteArray text;
+    std::vector<Span> spans;
+    spans.reserve(m_spans.size());
+    for (qsizetype i = 0; i < size(); ++i) {
+        const QByteArray bytes = encodeUtf8(decodeWindows1252(raw(i)));
+        spans.push_back({text.size(), bytes.size()});
+        text.append(bytes);
+    }
+    m_text = std::move(text);
+    m_spans = std::move(spans);
+    m_garbage = 0;
+    m_form = Form::Utf8;
+    m_folded.reset();
+}
+
+void LineStore::append(QStringView line)
+{
+    insert(size(), line);
+}
+
+void LineStore::insert(qsizetype index, QStringView line)
+{
+    index = std::clamp<qsizetype>(index, 0, size());
+    const QByteArray bytes = encodeForStore(line);
+    const Span span{m_text.size(), bytes.size()};
+    m_text.append(bytes);
+    m_spans.insert(m_spans.begin() + index, span);
+    if (m_folded) {
+        QByteArray folded;
+        if (m_form == Form::Windows1252) {
+            folded.resize(bytes.size());
+            foldBytes(bytes.constData(), folded.data(), bytes.size());
+        } else {
+            folded = isAscii(bytes) ? bytes.toLower() : encodeUtf8(line.toString().toLower());
+        }
+        m_folded->spans.insert(m_folded->spans.begin() + index, Span{m_folded->text.size(), folded.size()});
+        m_folded->text.append(folded);
+    }
+}
+
+void LineStore::removeAt(qsizetype index)
+{
+    if (index < 0 || index >= size())
+        return;
+    m_garbage += m_spans[size_t(index)].size;
+    m_spans.erase(m_spans.begin() + index);
+    if (m_folded)
+        m_folded->spans.erase(m_folded->spans.begin() + index);
+    compactIfMostlyGarbage();
+}
+
+void LineStore::clear()
+{
+    m_text.clear();
+    m_text.squeeze();
+    m_spans.clear();
+    m_spans.shrink_to_fit();
+    m_garbage = 0;
+    m_form = Form::Windows1252;
+    m_folded.reset();
+}
+
+void LineStore::compactIfMostlyGarbage()
+{
+    if (m_garbage * 2 <= m_text.size())
+        return;
+    if (m_spans.empty()) {
+        clear();
+        return;
+    }
+    QByteArray text;
+    text.reserve(m_text.size() - m_garbage);
+    for (Span &span : m_spans) {
+        const qsizetype begin = text.size();
+        text.append(m_text.constData() + span.begin, span.size);
+        span.begin = begin;
+    }
+    m_text = std::move(text);
+    m_garbage = 0;
+    // The lower-case form is made again when it is next needed, from the compacted text.
+    m_folded.reset();
+}
+
+const LineStore::Folded &LineStore::folded() const
+{
+    if (m_folded)
+        return *m_folded;
+    auto folded = std::make_unique<Folded>();
+    if (m_form == Form::Windows1252) {
+        // Same length, same places: one pass over the whole text.
+        folded->text.resize(m_text.size());
+        foldBytes(m_text.constData(), folded->text.data(), m_text.size());
+        folded->spans = m_spans;
+    } else {
+        folded->spans.reserve(m_spans.size());
+        for (qsizetype i = 0; i < size(); ++i) {
+            const QByteArrayView bytes = raw(i);
+            const QByteArray lower = isAscii(bytes) ? bytes.toByteArray().toLower() : encodeUtf8(at(i).toLower());
+            folded->spans.push_back({folded->text.size(), lower.size()});
+            folded->text.append(lower);
+        }
+    }
+    m_folded = std::move(folded);
+    return *m_folded;
+}
+
+QByteArray LineStore::foldedNeedle(QStringView needle, bool &impossible) const
+{
+    const QString lower = needle.toString().toLower();
+    impossible = false;
+    if (m_form == Form::Utf8)
+        return encodeUtf8(lower);
+    // No line of a Windows-1252 store holds a character outside it.
+    if (!fitsWindows1252(lower)) {
+        impossible = true;
+        return {};
+    }
+    QByteArray bytes;
+    appendWindows1252(bytes, lower);
+    return bytes;
+}
+
+namespace {
+bool lineMatches(QByteArrayView line, QByteArrayView needle, Match match)
+{
+    if (match == Match::Beginning)
+        return line.startsWith(needle);
+    if (needle.isEmpty())
+        return true;
+    return line.size() >= needle.size()
+        && memmem(line.data(), size_t(line.size()), needle.data(), size_t(needle.size())) != nullptr;
+}
+} // namespace
+
+bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
+{
+    bool impossible = false;
+    const QByteArray bytes = foldedNeedle(needle, impossible);
+    return !impossible && lineMatches(folded().line(index), bytes, match);
+}
+
+std::vector<qsizetype> LineStore::findAll(QStringView needle, Match match, qsizetype from) const
+{
+    std::vector<qsizetype> hits;
+    bool impossible = false;
+    const QByteArray bytes = foldedNeedle(needle, impossible);
+    if (impossible)
+        return hits;
+    const Folded &f = folded();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
+        if (lineMatches(f.line(i), bytes, match))
+            hits.push_back(i);
+    }
+    return hits;
+}
+
+qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) const
+{
+    bool impossible = false;
+    const QByteArray bytes = foldedNeedle(needle, impossible);
+    if (impossible)
+        return -1;
+    const Folded &f = folded();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
+        if (lineMatches(f.line(i), bytes, match))
+            return i;
+    }
+    return -1;
+}
+
+QByteArray LineStore::toFileBytes() const
+{
+    qsizetype total = 0;
+    for (const Span &span : m_spans)
+        total += span.size + 2;
+
+    const auto joined = [&](qsizetype reserve, auto appendLine) {
+        QByteArray out;
+        out.reserve(reserve);
+        for (qsizetype i = 0; i < size(); ++i) {
+            appendLine(out, i);
+            out.append("\r\n", 2);
+        }
+        return out;
+    };
+
+    if (m_form == Form::Windows1252) {
+        QByteArray out = joined(total, [&](QByteArray &o, qsizetype i) { o.append(raw(i)); });
+        if (readsBackAsWindows1252(out))
+            return out;
+    } else {
+        bool fits = true;
+        for (qsizetype i = 0; i < size() && fits; ++i)
+            fits = isAscii(raw(i)) || fitsWindows1252(at(i));
+        if (fits) {
+            QByteArray out = joined(total, [&](QByteArray &o, qsizetype i) {
+                const QByteArrayView bytes = raw(i);
+                if (isAscii(bytes))
+                    o.append(bytes);
+                else
+                    appendWindows1252(o, at(i));
+            });
+            if (readsBackAsWindows1252(out))
+                return out;
+        }
+    }
+    // Windows-1252 cannot hold the text, or its bytes would read back as other text: UTF-8 behind a mark.
+    QByteArray out(kUtf8Bom);
+    out += joined(3 + total * 2, [&](QByteArray &o, qsizetype i) {
+        const QByteArrayView bytes = raw(i);
+        if (m_form == Form::Utf8)
+            o.append(bytes);
+        else
+            o.append(encodeUtf8(decodeWindows1252(bytes)));
+    });
+    return out;
+}
+
+QString shownPart(QStringView line)
+{
+    if (line.size() <= kShownCharacters)
+        return line.toString();
+    qsizetype cut = kShownCharacters;
+    if (line[cut - 1].isHighSurrogate())
+        --cut;
+    return line.first(cut).toString() + u'…';
+}
+
+} // namespace store

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+namespace store {
+
+// How a search compares a line with what the user typed; letter case is ignored in both.
+enum class Match { Beginning, Anywhere };
+
+// A list of lines held as one block of text and an array of where each line lies in it: a million proverbs
+// are two allocations, not a million. Text that is all Windows-1252 stays one byte per character, as it came
+// from the file; other text is held as UTF-8. A line becomes a QString only when it is asked for.
+//
+// The lower-case form that searches read is made once, at the first search, and kept in step with every
+// change after that, so a search never lower-cases a line.
+class LineStore {
+public:
+    enum class Form : unsigned char { Windows1252, Utf8 };
+
+    LineStore();
+    LineStore(const LineStore &other);
+    LineStore &operator=(const LineStore &other);
+    LineStore(LineStore &&other) noexcept;
+    LineStore &operator=(LineStore &&other) noexcept;
+    ~LineStore();
+
+    // The lines of a text file's bytes by the read form, in file order; empty lines are skipped unless
+    // keepEmpty is set (the help text keeps its blank lines).
+    static LineStore fromFileBytes(QByteArray bytes, bool keepEmpty = false);
+    static LineStore fromStrings(const QStringList &lines);
+
+    qsizetype size() const { return qsizetype(m_spans.size()); }
+    bool isEmpty() const { return m_spans.empty(); }
+    Form form() const { return m_form; }
+
+    // The whole line: copies, quick-save, search results and writes use this.
+    QString at(qsizetype index) const;
+    // What a view lays out of the line (see shown.h); a huge line is not decoded whole for it.
+    QString shownAt(qsizetype index) const;
+    QStringList toStringList() const;
+
+    void append(QStringView line);
+    void insert(qsizetype index, QStringView line);
+    void removeAt(qsizetype index);
+    void clear();
+
+    // Whether the line, in lower case, begins with or contains the needle in lower case. An empty needle
+    // matches every line.
+    bool matches(qsizetype index, QStringView needle, Match match) const;
+    // The positions of every matching line, in list order, from `from` on.
+    std::vector<qsizetype> findAll(QStringView needle, Match match, qsizetype from = 0) const;
+    // The first matching line at or after `from`, or -1.
+    qsizetype findFirst(QStringView needle, Match match, qsizetype from = 0) const;
+
+    // The written form: every line followed by CR LF, in list order, by the store's encoding rule.
+    QByteArray toFileBytes() const;
+
+    // Bytes of text held, including the garbage that removals leave until the next compaction.
+    qsizetype bufferBytes() const { return m_text.size(); }
+
+private:
+    struct Span {
+        qsizetype begin;
+        qsizetype size;
+    };
+    struct Folded;
+
+    QByteArrayView raw(qsizetype index) const;
+    QByteArray encodeForStore(QStringView line);
+    void convertToUtf8();
+    void compactIfMostlyGarbage();
+    const Folded &folded() const;
+    QByteArray foldedNeedle(QStringView needle, bool &impossible) const;
+
+    QByteArray m_text;
+    std::vector<Span> m_spans;
+    qsizetype m_garbage = 0;
+    Form m_form = Form::Windows1252;
+    mutable std::unique_ptr<Folded> m_folded;
+};
+
+} // namespace store

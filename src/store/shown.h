@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace store {
+
+// The most of one line that any view lays out. Word wrap costs time that grows with the square of a line
+// without blanks, so a proverb of megabytes would freeze the window; views show this much and "…", while
+// copying, quick-saving, searching and writing always use the whole line. Every view of lines goes
+// through shownPart, so the bound lives here and nowhere else.
+inline constexpr qsizetype kShownCharacters = 10000;
+
+QString shownPart(QStringView line);
+
+} // namespace store
