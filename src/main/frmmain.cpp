@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -482,7 +483,15 @@ void frmmain::cmdordspråk_radera_Click()
 void frmmain::cmdkopiera_Click()
 {
     m_platform.clearClipboard();
-    m_platform.setClipboardText(pp->toPlainText());
+    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
+    // when it shows the selected entry, the entry itself goes to the clipboard, whole.
+    const HiddenList *list = currentList();
+    const QString shown = pp->toPlainText();
+    const int selected = list->selectedIndex();
+    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
+        m_platform.setClipboardText(list->item(selected));
+    else
+        m_platform.setClipboardText(shown);
 }
 
 void frmmain::mnuredigera_textstorlek_Click(int index)

@@ -4,8 +4,6 @@
 #include "main/twips.h"
 #include "search/sparatextfil.h"
 #include "store/collections.h"
-#include "store/encoding.h"
-#include "store/lines.h"
 #include "store/programfolder.h"
 
 #include <QCheckBox>
@@ -20,34 +18,33 @@
 
 using namespace Qt::StringLiterals;
 
-bool är_träff(QStringView entry, QStringView söktext, Söksätt söksätt)
+bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt)
 {
-    const QString lowerEntry = entry.toString().toLower();
-    const QString lowerText = söktext.toString().toLower();
-    if (söksätt == Söksätt::Början)
-        return lowerEntry.startsWith(lowerText);
-    return !lowerEntry.isEmpty() && lowerEntry.contains(lowerText);
+    if (!entries.matches(index, söktext, söksätt))
+        return false;
+    // Only an empty search text can match an empty entry; anywhere in it there is nothing to find.
+    return söksätt == store::Match::Beginning || !söktext.isEmpty() || !entries.at(index).isEmpty();
 }
 
-QStringList sök(const QStringList &entries, QStringView söktext, Söksätt söksätt)
+store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt, qsizetype count)
 {
-    QStringList hits;
-    for (const QString &entry : entries) {
-        if (är_träff(entry, söktext, söksätt))
-            hits.append(entry);
+    if (count < 0 || count > entries.size())
+        count = entries.size();
+    store::LineStore hits;
+    for (const qsizetype index : entries.findAll(söktext, söksätt)) {
+        if (index >= count)
+            break;
+        if (!söktext.isEmpty() || är_träff(entries, index, söktext, söksätt))
+            hits.append(entries.at(index));
     }
     return hits;
 }
 
-QString resultattext(const QStringList &hits)
+QString resultattext(const store::LineStore &hits, qsizetype from)
 {
-    qsizetype size = 0;
-    for (const QString &hit : hits)
-        size += hit.size() + 2;
     QString text;
-    text.reserve(size);
-    for (const QString &hit : hits) {
-        text += hit;
+    for (qsizetype i = from; i < hits.size(); ++i) {
+        text += hits.at(i);
         text += u"\r\n"_s;
     }
     return text;
@@ -77,20 +74,6 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
 store::Failure inputPastEndOfFile()
 {
     return {62, u"Inmatning efter filslut"_s};
-}
-
-// The bytes of the scratch file by the store's rule, except that Windows-1252 bytes which the reader would
-// take for UTF-8 (a hit such as "Ã¤") are written as UTF-8 behind a byte-order mark instead.
-QByteArray scratchBytes(const QStringList &lines)
-{
-    QByteArray bytes = store::encodeLines(lines);
-    if (!bytes.startsWith("\xef\xbb\xbf") && store::detectEncoding(bytes) == store::TextEncoding::Utf8) {
-        QString text;
-        for (const QString &line : lines)
-            text += line + u"\r\n"_s;
-        bytes = "\xef\xbb\xbf" + text.toUtf8();
-    }
-    return bytes;
 }
 
 } // namespace
@@ -164,9 +147,9 @@ void frmsök::Form_Load()
         move(screen->availableGeometry().center() - rect().center());
 }
 
-Söksätt frmsök::söksätt() const
+store::Match frmsök::söksätt() const
 {
-    return optsöksätt1->isChecked() ? Söksätt::Början : Söksätt::Alla;
+    return optsöksätt1->isChecked() ? store::Match::Beginning : store::Match::Anywhere;
 }
 
 void frmsök::beginSearch()
@@ -179,22 +162,19 @@ void frmsök::beginSearch()
     m_platform.setPointer(platform::Pointer::Busy);
 }
 
-void frmsök::showHits(QStringList hits)
+void frmsök::showHits(store::LineStore hits)
 {
     // The box shows the first hits, as many as lay out quickly; the hit list keeps them all.
     QString shown;
     int count = 0;
-    for (const QString &hit : std::as_const(hits)) {
-        if (count == kShownHits || shown.size() >= kShownCharacters)
-            break;
-        shown += hit;
+    for (; count < hits.size() && count < kShownHits && shown.size() < kShownCharacters; ++count) {
+        shown += hits.shownAt(count);
         shown += u'\n';
-        ++count;
     }
     m_shownHits = count;
     Text2->setPlainText(shown);
     Text2->document()->setModified(false);
-    lista->setItems(std::move(hits));
+    lista->setLines(std::move(hits));
 }
 
 void frmsök::endSearch()
@@ -211,7 +191,7 @@ void frmsök::cmdsök_Click()
     beginSearch();
     // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
     // memory and the scan reads them only.
-    showHits(sök(m_main.List1->items(), Text1->text(), söksätt()));
+    showHits(sök(m_main.List1->lines(), Text1->text(), söksätt()));
     endSearch();
 }
 
@@ -237,26 +217,23 @@ void frmsök::sök_sökresultat()
     // store's encoding rule keeps every character, so exactly the hits written are read back.
     const int written = lista->count();
     const QString path = store::pathInProgramFolder(u"temp_.tmp"_s);
-    if (auto failure = store::writeFileAtomically(path, scratchBytes(lista->items())))
+    if (auto failure = store::writeFileAtomically(path, lista->lines().toFileBytes()))
         return trap(*failure);
 
     beginSearch();
     QByteArray bytes;
     if (auto failure = store::readWholeFile(path, bytes))
         return trap(*failure);
-    QStringList lines = store::allLines(bytes);
-    const bool complete = lines.size() >= written;
-    if (complete)
-        lines.resize(written);
-    showHits(sök(lines, Text1->text(), söksätt()));
-    if (!complete)
+    const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
+    showHits(sök(lines, Text1->text(), söksätt(), written));
+    if (lines.size() < written)
         return trap(inputPastEndOfFile());
     endSearch();
 }
 
 void frmsök::cmdok_Click()
 {
-    m_main.söklista->setItems(lista->items());
+    m_main.söklista->setLines(lista->lines());
     // Selecting the view runs the main window's handler while this window is still open.
     if (m_main.söklista->count() > 0)
         m_main.optlista_sök->setChecked(true);
@@ -270,12 +247,11 @@ void frmsök::cmdavbryt_Click()
 
 QString frmsök::resultText() const
 {
-    const QStringList hits = lista->items();
     if (!Text2->document()->isModified())
-        return resultattext(hits);
+        return resultattext(lista->lines());
     QString text = Text2->toPlainText();
     text.replace(u'\n', u"\r\n"_s);
-    return text + resultattext(hits.mid(m_shownHits));
+    return text + resultattext(lista->lines(), m_shownHits);
 }
 
 void frmsök::cmdsparatextfil_Click()

@@ -2,9 +2,9 @@
 
 #include "main/hiddenlist.h"
 #include "platform/platform.h"
+#include "store/linestore.h"
 
 #include <QDialog>
-#include <QStringList>
 
 class QCheckBox;
 class QGroupBox;
@@ -15,17 +15,17 @@ class QPushButton;
 class QRadioButton;
 class frmmain;
 
-// How a search compares: by the beginning of the text or anywhere in it.
-enum class Söksätt { Början, Alla };
+// Whether entry `index` is a hit for the search text, letter case ignored in both: by the beginning of the
+// text, or anywhere in it (where an empty entry is never a hit).
+bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt);
 
-// Whether an entry is a hit for the search text; letter case is ignored in both.
-bool är_träff(QStringView entry, QStringView söktext, Söksätt söksätt);
+// The hits among the first `count` entries (all when negative), in their order. The scan reads the store's
+// lower-case form, made once, so it never lower-cases a line.
+store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt,
+                     qsizetype count = -1);
 
-// The hits of `entries`, in their order.
-QStringList sök(const QStringList &entries, QStringView söktext, Söksätt söksätt);
-
-// The result text as it is saved: every hit followed by CR LF.
-QString resultattext(const QStringList &hits);
+// The result text as it is saved: every hit followed by CR LF, from `from` on.
+QString resultattext(const store::LineStore &hits, qsizetype from = 0);
 
 // The search window: finds proverbs of the main window's collection, narrows its hits by searching again
 // within them, saves them as a text file and hands them to the main window on "OK". Created for each
@@ -72,9 +72,9 @@ public:
 
 private:
     void createControls();
-    Söksätt söksätt() const;
+    store::Match söksätt() const;
     void beginSearch();
-    void showHits(QStringList hits);
+    void showHits(store::LineStore hits);
     void endSearch();
 
     platform::Platform &m_platform;
