@@ -447,8 +447,8 @@ void frmmain::cmdordspråk_ny_Click()
     const QString path = store::collectionPath(name);
     // Any entry of that name counts (a hidden file, a folder), and so does a collection whose name differs
     // only in letter case: two collections the user cannot tell apart in the box.
-    fillista->setItems(store::listFiles(u"*.dat"_s));
-    const bool listed = std::any_of(fillista->items().cbegin(), fillista->items().cend(), [&](const QString &file) {
+    const QStringList files = store::listFiles(u"*.dat"_s);
+    const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
         return QStringView(file).chopped(4).compare(name, Qt::CaseInsensitive) == 0;
     });
     if (listed || QFileInfo::exists(path)) {
