@@ -70,6 +70,23 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
     return b;
 }
 
+// The window keeps its controls at their given places and sizes; a caption that the font at hand makes too
+// wide for its control gets a smaller font rather than being cut off.
+void fitCaption(QWidget *control)
+{
+    // A push button's size hint has a minimum width of the style's; its caption needs only its text and a margin.
+    const auto needed = [control] {
+        if (const auto *button = qobject_cast<const QPushButton *>(control))
+            return button->fontMetrics().horizontalAdvance(button->text()) + 12;
+        return control->sizeHint().width();
+    };
+    QFont font = control->font();
+    while (needed() > control->width() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        control->setFont(font);
+    }
+}
+
 // Reading the scratch file found fewer lines than it wrote.
 store::Failure inputPastEndOfFile()
 {
@@ -124,6 +141,11 @@ void frmsök::createControls()
     lista = new HiddenList(u"lista"_s, this);
     cmdok = button(this, u"cmdok"_s, u"OK"_s, 3600, 3840, 1335, 375);
     cmdavbryt = button(this, u"cmdavbryt"_s, u"Avbryt"_s, 5040, 3840, 1335, 375);
+
+    for (QWidget *control : std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat,
+                                                              cmdsök, Label1, lblresultat, cmdsparatextfil, cmdok,
+                                                              cmdavbryt})
+        fitCaption(control);
 
     // The window's tab order: search text, "Sök", the options, the results, then the buttons.
     QWidget *const order[] = {Text1, cmdsök, optsöksätt1, optsöksätt2, Text2, cmdavbryt, cmdok, chksökresultat,
