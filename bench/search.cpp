@@ -124,11 +124,20 @@ int runSearchChild(int argc, char **argv, int lines, const QString &folder)
     const store::LineStore &proverbs = w.List1->lines();
     const int repeats = lines >= 1000000 ? 5 : 9;
 
-    // The first search makes the lower-case form; every later one reads it.
-    std::vector<qsizetype> first;
-    const Timed fold = measure(1, [&] { first = proverbs.findAll(u"zebrafink", store::Match::Anywhere); });
-    if (qsizetype(first.size()) != rareCount(lines))
-        return failed(u"the first search found %1 lines, not %2"_s.arg(first.size()).arg(rareCount(lines)));
+    // The first "Sök" of a run makes the lower-case form; every later search reads it.
+    Timed fold;
+    {
+        frmsök search(platform, w, &w);
+        search.show();
+        QCoreApplication::processEvents();
+        search.Text1->setText(u"zebrafink"_s);
+        fold = measure(1, [&] {
+            search.cmdsök_Click();
+            QCoreApplication::processEvents();
+        });
+        if (search.lista->count() != rareCount(lines))
+            return failed(u"the first search found %1 lines, not %2"_s.arg(search.lista->count()).arg(rareCount(lines)));
+    }
 
     std::map<QString, QString> results;
     for (const Case &c : kCases) {
@@ -306,7 +315,10 @@ int runSearch()
         }
         const double peakMB = field(*results, {}, u"peak_kib"_s) * 1024 / 1e6;
         const double searchedPeakMB = field(*results, {}, u"searched_peak_kib"_s) * 1024 / 1e6;
-        out() << "            first search, making the lower-case form: " << fixed(field(*results, {}, u"fold_ms"_s), 1, 0)
+        const double firstMs = field(*results, {}, u"fold_ms"_s);
+        if (lines == kSizes[std::size(kSizes) - 1])
+            worstShownMs = std::max(worstShownMs, firstMs);
+        out() << "            first Sök→shown of the run, making the lower-case form: " << fixed(firstMs, 1, 0)
               << " ms, " << fixed(field(*results, {}, u"fold_flt"_s), 0, 0) << " faults; every line a hit: "
               << fixed(field(*results, {}, u"every_ms"_s), 1, 0) << " ms; OK to the main window: "
               << fixed(field(*results, {}, u"ok_ms"_s), 1, 0) << " ms; peak " << fixed(searchedPeakMB, 1, 0)
