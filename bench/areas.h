@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QString>
+// The areas of the benchmark, one file each. An area's parent side makes its files in `temp`, starts fresh
+// children of this executable and prints its table; its child side is one cold start of what is measured.
 
-// One benchmark per area of the program, run one after the other by bench/run.sh. Each measures in child
-// processes of this executable, so a child's peak memory is that of the one thing it measures.
+#include <QString>
+#include <QStringList>
+
 namespace bench {
 
-// Loading a collection into the main window and stepping through it, against iconv.
-int runLoading();
-int runLoadingChild(int argc, char **argv, int lines, const QString &folder);
+int loadArea(const QString &temp);
+int loadChild(const QStringList &args);
 
-// Searching a collection in both modes, against grep -ci and against lower-casing every entry per search.
-int runSearch();
-int runSearchChild(int argc, char **argv, int lines, const QString &folder);
+int searchArea(const QString &temp);
+int searchChild(const QStringList &args);
 
 } // namespace bench

@@ -1,13 +1,14 @@
 #include "common.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryFile>
 
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -26,7 +27,11 @@ QTextStream &err()
     return stream;
 }
 
-namespace {
+int failed(const QString &what)
+{
+    err() << "FAILED: " << what << Qt::endl;
+    return 2;
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Windows-1252, written out here on its own so the check of what the window shows does not lean on the
@@ -44,75 +49,6 @@ bool undefinedByte(unsigned char b)
 {
     return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
 }
-
-class SplitMix64 {
-public:
-    explicit SplitMix64(quint64 seed) : m_state(seed) {}
-    quint64 next()
-    {
-        quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return int(next() % quint64(n)); }
-
-private:
-    quint64 m_state;
-};
-
-class ProverbWriter {
-public:
-    ProverbWriter()
-    {
-        const QString words[] = {
-            u"Den"_s,    u"som"_s,      u"väntar"_s,  u"på"_s,      u"något"_s,    u"gott"_s,   u"väntar"_s,
-            u"aldrig"_s, u"förgäves"_s, u"Bättre"_s,  u"sent"_s,    u"än"_s,       u"borta"_s,  u"bra"_s,
-            u"men"_s,    u"hemma"_s,    u"bäst"_s,    u"Ärlighet"_s, u"varar"_s,   u"längst"_s, u"Åsna"_s,
-            u"öga"_s,    u"för"_s,      u"tand"_s,    u"Ögat"_s,    u"gås"_s,      u"kål"_s,    u"björn"_s,
-            u"skog"_s,   u"säger"_s,    u"mormor"_s,  u"Ödet"_s,    u"vill"_s,     u"det"_s,    u"så"_s,
-            u"ÅTERVÄNDO"_s, u"ÄNGEL"_s, u"ÖVERALLT"_s, u"i"_s,      u"och"_s,      u"är"_s,     u"när"_s,
-            u"sjön"_s,   u"ålen"_s,     u"räven"_s,   u"höken"_s,   u"fågel"_s,    u"stjärt"_s, u"Läsk"_s,
-            u"Åke"_s,    u"Östen"_s,    u"Märta"_s,   u"dörr"_s,    u"lördag"_s,   u"höst"_s,   u"vår"_s,
-        };
-        // Every character of Windows-1252's 0x80-0x9F that it defines: quotes, dashes, the euro and so on.
-        const QString marks[] = {
-            u"€"_s, u"‚"_s, u"ƒ"_s, u"„citat“"_s, u"…"_s, u"†"_s, u"‡"_s, u"ˆ"_s, u"‰"_s, u"Šta"_s, u"‹"_s,
-            u"Œuvre"_s, u"Žil"_s, u"‘ja’"_s, u"”nej”"_s, u"•"_s, u"–"_s, u"—"_s, u"˜"_s, u"™"_s,
-            u"šal"_s, u"›"_s, u"œil"_s, u"žu"_s, u"Ÿ"_s,
-        };
-        for (const QString &w : words)
-            m_words.push_back(toWindows1252(w));
-        for (const QString &m : marks)
-            m_marks.push_back(toWindows1252(m));
-    }
-
-    // Appends one line and its CR LF.
-    void appendLine(QByteArray &bytes)
-    {
-        const int length = 30 + m_random.below(91);
-        QByteArray line;
-        line.reserve(length + 16);
-        while (line.size() < length) {
-            if (!line.isEmpty())
-                line.append(' ');
-            const auto &pool = m_random.below(8) == 0 ? m_marks : m_words;
-            line.append(pool[size_t(m_random.below(int(pool.size())))]);
-        }
-        line.truncate(length);
-        if (line.endsWith(' '))
-            line.back() = '.';
-        bytes.append(line);
-        bytes.append("\r\n", 2);
-    }
-
-private:
-    SplitMix64 m_random{0x7A6E6B65646F7361ULL};
-    std::vector<QByteArray> m_words;
-    std::vector<QByteArray> m_marks;
-};
-
-} // namespace
 
 QString fromWindows1252(QByteArrayView bytes)
 {
@@ -148,7 +84,49 @@ QByteArray toWindows1252(QStringView text)
     return bytes;
 }
 
-bool writeCollection(const QString &path, int lines, QByteArray (*prefix)(int))
+ProverbWriter::ProverbWriter()
+{
+    const QString words[] = {
+        u"Den"_s,    u"som"_s,      u"väntar"_s,  u"på"_s,      u"något"_s,    u"gott"_s,   u"väntar"_s,
+        u"aldrig"_s, u"förgäves"_s, u"Bättre"_s,  u"sent"_s,    u"än"_s,       u"borta"_s,  u"bra"_s,
+        u"men"_s,    u"hemma"_s,    u"bäst"_s,    u"Ärlighet"_s, u"varar"_s,   u"längst"_s, u"Åsna"_s,
+        u"öga"_s,    u"för"_s,      u"tand"_s,    u"Ögat"_s,    u"gås"_s,      u"kål"_s,    u"björn"_s,
+        u"skog"_s,   u"säger"_s,    u"mormor"_s,  u"Ödet"_s,    u"vill"_s,     u"det"_s,    u"så"_s,
+        u"ÅTERVÄNDO"_s, u"ÄNGEL"_s, u"ÖVERALLT"_s, u"i"_s,      u"och"_s,      u"är"_s,     u"när"_s,
+        u"sjön"_s,   u"ålen"_s,     u"räven"_s,   u"höken"_s,   u"fågel"_s,    u"stjärt"_s, u"Läsk"_s,
+        u"Åke"_s,    u"Östen"_s,    u"Märta"_s,   u"dörr"_s,    u"lördag"_s,   u"höst"_s,   u"vår"_s,
+    };
+    // Every character of Windows-1252's 0x80-0x9F that it defines: quotes, dashes, the euro and so on.
+    const QString marks[] = {
+        u"€"_s, u"‚"_s, u"ƒ"_s, u"„citat“"_s, u"…"_s, u"†"_s, u"‡"_s, u"ˆ"_s, u"‰"_s, u"Šta"_s, u"‹"_s,
+        u"Œuvre"_s, u"Žil"_s, u"‘ja’"_s, u"”nej”"_s, u"•"_s, u"–"_s, u"—"_s, u"˜"_s, u"™"_s,
+        u"šal"_s, u"›"_s, u"œil"_s, u"žu"_s, u"Ÿ"_s,
+    };
+    for (const QString &w : words)
+        m_words.push_back(toWindows1252(w));
+    for (const QString &m : marks)
+        m_marks.push_back(toWindows1252(m));
+}
+
+void ProverbWriter::appendLine(QByteArray &bytes)
+{
+    const int length = 30 + m_random.below(91);
+    QByteArray line;
+    line.reserve(length + 16);
+    while (line.size() < length) {
+        if (!line.isEmpty())
+            line.append(' ');
+        const auto &pool = m_random.below(8) == 0 ? m_marks : m_words;
+        line.append(pool[size_t(m_random.below(int(pool.size())))]);
+    }
+    line.truncate(length);
+    if (line.endsWith(' '))
+        line.back() = '.';
+    bytes.append(line);
+    bytes.append("\r\n", 2);
+}
+
+bool writeCollection(const QString &path, int lines)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -157,8 +135,6 @@ bool writeCollection(const QString &path, int lines, QByteArray (*prefix)(int))
     QByteArray chunk;
     chunk.reserve(1 << 20);
     for (int i = 0; i < lines; ++i) {
-        if (prefix)
-            chunk.append(prefix(i));
         writer.appendLine(chunk);
         if (chunk.size() >= (1 << 20) - 256 || i + 1 == lines) {
             for (char c : chunk) {
@@ -218,17 +194,75 @@ long peakRssKiB()
     return usage.ru_maxrss; // kibibytes on Linux
 }
 
-long pageFaults()
+
+long minorFaults()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt + usage.ru_majflt;
+    return usage.ru_minflt;
 }
 
-int failed(const QString &what)
+std::optional<std::map<QString, double>> runChild(const QString &area, const QStringList &args)
 {
-    err() << "FAILED: " << what << Qt::endl;
-    return 2;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), QStringList{u"--child"_s, area} + args);
+    if (!child.waitForFinished(10 * 60 * 1000) || child.exitStatus() != QProcess::NormalExit
+        || child.exitCode() != 0) {
+        err() << "the " << area << " child " << args.join(u' ') << " failed (exit code " << child.exitCode()
+              << ")" << Qt::endl;
+        return std::nullopt;
+    }
+    const QString text = QString::fromUtf8(child.readAllStandardOutput());
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (!line.startsWith(u"RESULT "))
+            continue;
+        std::map<QString, double> values;
+        for (QStringView field : line.sliced(7).split(u' ')) {
+            const qsizetype eq = field.indexOf(u'=');
+            if (eq > 0)
+                values[field.first(eq).toString()] = field.sliced(eq + 1).toDouble();
+        }
+        return values;
+    }
+    err() << "the " << area << " child " << args.join(u' ') << " gave no result" << Qt::endl;
+    return std::nullopt;
+}
+
+void printResult(const std::map<QString, double> &values)
+{
+    out() << "RESULT";
+    for (const auto &[key, value] : values)
+        out() << ' ' << key << '=' << QString::number(value, 'g', 12);
+    out() << Qt::endl;
+}
+
+std::optional<CommandRun> runCommand(const QString &program, const QStringList &args)
+{
+    QTemporaryFile output;
+    if (!output.open())
+        return std::nullopt;
+    QProcess process;
+    process.setStandardOutputFile(output.fileName());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    rusage before{};
+    getrusage(RUSAGE_CHILDREN, &before);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, args);
+    const bool finished = process.waitForFinished(10 * 60 * 1000);
+    CommandRun run;
+    run.ms = timer.nsecsElapsed() / 1e6;
+    rusage after{};
+    getrusage(RUSAGE_CHILDREN, &after);
+    // grep's exit code 1 means "no line matched", which is a result, not a failure.
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() > 1) {
+        err() << program << " failed (exit code " << process.exitCode() << ")" << Qt::endl;
+        return std::nullopt;
+    }
+    run.minorFaults = after.ru_minflt - before.ru_minflt;
+    run.output = output.readAll();
+    return run;
 }
 
 QString fixed(double value, int decimals, int width)
@@ -239,41 +273,6 @@ QString fixed(double value, int decimals, int width)
 QString verdict(bool pass)
 {
     return pass ? u"PASS"_s : u"MISS"_s;
-}
-
-std::optional<QString> resultField(QStringView line, QStringView key)
-{
-    if (!line.startsWith(u"RESULT "))
-        return std::nullopt;
-    for (QStringView field : line.sliced(7).split(u' ')) {
-        const qsizetype eq = field.indexOf(u'=');
-        if (eq > 0 && field.first(eq) == key)
-            return field.sliced(eq + 1).toString();
-    }
-    return std::nullopt;
-}
-
-std::optional<QStringList> runChild(const QStringList &arguments)
-{
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!child.waitForFinished(10 * 60 * 1000) || child.exitStatus() != QProcess::NormalExit
-        || child.exitCode() != 0) {
-        err() << "the child " << arguments.join(u' ') << " failed (exit code " << child.exitCode() << ")" << Qt::endl;
-        return std::nullopt;
-    }
-    QStringList results;
-    const QString text = QString::fromUtf8(child.readAllStandardOutput());
-    for (const QString &line : text.split(u'\n')) {
-        if (line.startsWith(u"RESULT "_s))
-            results.append(line.trimmed());
-    }
-    if (results.isEmpty()) {
-        err() << "the child " << arguments.join(u' ') << " gave no result" << Qt::endl;
-        return std::nullopt;
-    }
-    return results;
 }
 
 } // namespace bench

@@ -1,51 +1,83 @@
-// The program's benchmarks: bench/run.sh [area...] runs them all, or the areas named (loading, search).
+// The benchmark: tankedosan_bench [AREA...] measures the named areas, or every area, each against a baseline
+// measured in the same run. "--child AREA ARGS..." is one measured start, run by the parent in a fresh process.
 
 #include "areas.h"
 #include "common.h"
 
-#include <QCoreApplication>
-#include <QFile>
+#include <QApplication>
 #include <QTemporaryDir>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Area {
+    QString name;
+    std::function<int(const QString &temp)> measure;
+    std::function<int(const QStringList &args)> child;
+};
+
+const std::vector<Area> &areas()
+{
+    static const std::vector<Area> list{
+        {u"load"_s, bench::loadArea, bench::loadChild},
+        {u"search"_s, bench::searchArea, bench::searchChild},
+    };
+    return list;
+}
+
+const Area *findArea(const QString &name)
+{
+    for (const Area &area : areas()) {
+        if (area.name == name)
+            return &area;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    // The children: one measurement each, in a process of its own.
-    if (argc == 4 && (qstrcmp(argv[1], "--one") == 0 || qstrcmp(argv[1], "--search") == 0)) {
-        bool okLines = false;
-        const int lines = QByteArray(argv[2]).toInt(&okLines);
-        if (!okLines || lines < 1000)
-            return bench::failed(u"a child needs at least 1000 lines"_s);
-        const QString folder = QString::fromLocal8Bit(argv[3]);
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0) {
         int childArgc = 1;
-        return qstrcmp(argv[1], "--one") == 0 ? bench::runLoadingChild(childArgc, argv, lines, folder)
-                                              : bench::runSearchChild(childArgc, argv, lines, folder);
+        QApplication app(childArgc, argv);
+        const Area *area = findArea(QString::fromLocal8Bit(argv[2]));
+        if (!area)
+            return bench::failed(u"no such area: "_s + QString::fromLocal8Bit(argv[2]));
+        QStringList args;
+        for (int i = 3; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        return area->child(args);
     }
-
-    // Qt warns in every process when the session has no runtime folder; a private one keeps the output clean.
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
 
     QCoreApplication app(argc, argv);
-    QStringList areas = app.arguments().mid(1);
-    if (areas.isEmpty())
-        areas = {u"loading"_s, u"search"_s};
-    for (const QString &area : areas) {
-        if (area != u"loading"_s && area != u"search"_s) {
-            bench::err() << "usage: tankedosan_bench [loading] [search]" << Qt::endl;
+    QStringList names = app.arguments().mid(1);
+    if (names.isEmpty()) {
+        for (const Area &area : areas())
+            names << area.name;
+    }
+    QTemporaryDir temp;
+    if (!temp.isValid())
+        return bench::failed(u"no temporary folder"_s);
+    // Qt warns in every child when the session has no runtime folder; a private one keeps the output clean.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(temp.path()));
+
+    int status = 0;
+    for (const QString &name : names) {
+        const Area *area = findArea(name);
+        if (!area) {
+            bench::err() << "no such area: " << name << Qt::endl;
             return 2;
         }
+        bench::out() << Qt::endl << "== " << name << " ==" << Qt::endl;
+        status = std::max(status, area->measure(temp.path()));
     }
-    for (const QString &area : areas) {
-        bench::out() << Qt::endl << "=== " << area << " ===" << Qt::endl;
-        const int code = area == u"loading"_s ? bench::runLoading() : bench::runSearch();
-        if (code != 0)
-            return code;
-    }
-    return 0;
+    return status;
 }

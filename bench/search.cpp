@@ -5,8 +5,8 @@
 // program with the collection loaded and searched. Page faults stand beside the times: a scan that touches
 // fresh memory shows up there.
 //
-// Each size runs in a child process ("--search LINES FOLDER"); the yardstick loop runs after the peak
-// memory is read, since its million strings are not the program's.
+// Each size runs in a fresh child process; the yardstick loop runs after the peak memory is read, since its
+// million strings are not the program's.
 
 #include "areas.h"
 #include "common.h"
@@ -24,11 +24,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <map>
@@ -41,7 +38,6 @@ namespace bench {
 
 namespace {
 
-constexpr int kSizes[] = {32767, 100000, 1000000};
 constexpr double kMaxScanPerGrep = 1.5;
 constexpr double kMaxShownMs = 300.0;
 constexpr double kMaxPeakMB = 300.0;
@@ -61,6 +57,20 @@ int rareCount(int lines)
     return (lines + 99) / 100;
 }
 
+bool writeSearchCollection(const QString &path, int lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    ProverbWriter writer;
+    QByteArray bytes;
+    for (int i = 0; i < lines; ++i) {
+        bytes.append(rarePrefix(i));
+        writer.appendLine(bytes);
+    }
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
 struct Case {
     const char *name;
     const char16_t *word;
@@ -78,7 +88,7 @@ const Case kCases[] = {
 
 QString caseKey(const Case &c)
 {
-    return QString::fromLatin1(c.name) + u'-' + QString::fromUtf16(c.word).toLower();
+    return QString::fromLatin1(c.name) + u'_' + QString::fromUtf16(c.word).toLower();
 }
 
 struct Timed {
@@ -94,26 +104,29 @@ Timed measure(int repeats, Run run)
     long faults = 0;
     QElapsedTimer timer;
     for (int i = 0; i < repeats; ++i) {
-        const long before = pageFaults();
+        const long before = minorFaults();
         timer.start();
         run();
         times.push_back(timer.nsecsElapsed() / 1e6);
-        faults += pageFaults() - before;
+        faults += minorFaults() - before;
     }
     return {median(times), faults / repeats};
 }
 
 } // namespace
 
-int runSearchChild(int argc, char **argv, int lines, const QString &folder)
+int searchChild(const QStringList &args)
 {
+    if (args.size() != 2)
+        return failed(u"search child: LINES FOLDER"_s);
+    const int lines = args[0].toInt();
+    const QString &folder = args[1];
     // The offscreen platform says so for every fixed-size window; it is not a finding.
     static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-        if (!message.contains(u"propagateSizeHints"_s))
+        if (!message.contains(u"propagateSizeHints"_s) && previous)
             previous(type, context, message);
     });
-    QApplication app(argc, argv);
     platform::ScriptedPlatform platform;
     store::setProgramFolder(folder);
     frmmain w(platform);
@@ -139,7 +152,7 @@ int runSearchChild(int argc, char **argv, int lines, const QString &folder)
             return failed(u"the first search found %1 lines, not %2"_s.arg(search.lista->count()).arg(rareCount(lines)));
     }
 
-    std::map<QString, QString> results;
+    std::map<QString, double> results;
     for (const Case &c : kCases) {
         const QString word = QString::fromUtf16(c.word);
         const int expected = c.rare ? rareCount(lines) : 0;
@@ -160,11 +173,12 @@ int runSearchChild(int argc, char **argv, int lines, const QString &folder)
         });
         if (search.lblresultat->text() != QString::number(expected) + u" träffar"_s)
             return failed(caseKey(c) + u" shows "_s + search.lblresultat->text());
-        results[caseKey(c)] = u"hits=%1 scan_ms=%2 scan_flt=%3 shown_ms=%4 shown_flt=%5"_s.arg(expected)
-                                  .arg(scan.ms)
-                                  .arg(scan.faults)
-                                  .arg(shown.ms)
-                                  .arg(shown.faults);
+        const QString key = caseKey(c);
+        results[key + u"_hits"_s] = expected;
+        results[key + u"_scan_ms"_s] = scan.ms;
+        results[key + u"_scan_faults"_s] = double(scan.faults);
+        results[key + u"_shown_ms"_s] = shown.ms;
+        results[key + u"_shown_faults"_s] = double(shown.faults);
     }
 
     const long searchedPeakKiB = peakRssKiB();
@@ -218,116 +232,77 @@ int runSearchChild(int argc, char **argv, int lines, const QString &folder)
         });
         if (found != (c.rare ? rareCount(lines) : 0))
             return failed(u"the lower-casing loop found %1 lines for %2"_s.arg(found).arg(caseKey(c)));
-        out() << "RESULT case=" << caseKey(c) << ' ' << results[caseKey(c)] << " lower_ms=" << lower.ms << Qt::endl;
+        results[caseKey(c) + u"_lower_ms"_s] = lower.ms;
     }
-    out() << "RESULT fold_ms=" << fold.ms << " fold_flt=" << fold.faults << " every_ms=" << everyLine.ms
-          << " ok_ms=" << ok.ms << " searched_peak_kib=" << searchedPeakKiB << " peak_kib=" << peakKiB << Qt::endl;
+    results[u"first_ms"_s] = fold.ms;
+    results[u"first_faults"_s] = double(fold.faults);
+    results[u"every_ms"_s] = everyLine.ms;
+    results[u"ok_ms"_s] = ok.ms;
+    results[u"searched_peak_kib"_s] = double(searchedPeakKiB);
+    results[u"peak_kib"_s] = double(peakKiB);
+    printResult(results);
     return 0;
 }
 
-namespace {
-
-// grep -ci on the file, its count read from a pipe: with its output on /dev/null GNU grep stops at the first
-// match. The time includes starting grep, as starting nothing is what the program pays.
-std::optional<std::pair<double, int>> timeGrep(const QString &grep, const char *pattern, const QString &path)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(grep, {u"-ci"_s, QString::fromLatin1(pattern), path});
-    const bool finished = process.waitForFinished(10 * 60 * 1000);
-    const QByteArray output = process.readAllStandardOutput();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    // grep exits with 1 when no line matches; its count is printed all the same.
-    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() > 1) {
-        err() << "grep failed on " << path << Qt::endl;
-        return std::nullopt;
-    }
-    bool isNumber = false;
-    const int count = output.trimmed().toInt(&isNumber);
-    if (!isNumber)
-        return std::nullopt;
-    return std::pair(ms, count);
-}
-
-double field(const QStringList &results, const QString &caseName, const QString &key)
-{
-    for (const QString &line : results) {
-        if (caseName.isEmpty() ? !resultField(line, u"case").has_value()
-                               : resultField(line, u"case") == caseName)
-            return resultField(line, key).value_or(u"0"_s).toDouble();
-    }
-    return 0;
-}
-
-} // namespace
-
-int runSearch()
+int searchArea(const QString &temp)
 {
     const QString grep = QStandardPaths::findExecutable(u"grep"_s);
     if (grep.isEmpty())
         return failed(u"grep not found"_s);
-    QTemporaryDir temp;
-    if (!temp.isValid())
-        return failed(u"no temporary folder"_s);
 
     double worstScanPerGrep = 0, worstShownMs = 0, bigPeakMB = 0;
     out() << "     lines  mode       word        hits   scan ms  faults   grep -ci ms  scan/grep  lower-all ms"
              "  Sök→shown ms  faults"
           << Qt::endl;
     for (const int lines : kSizes) {
-        const QString folder = temp.path() + u'/' + QString::number(lines);
+        const QString folder = temp + u"/search-"_s + QString::number(lines);
         const QString path = folder + u"/Citat.dat"_s;
-        if (!QDir().mkpath(folder) || !writeCollection(path, lines, rarePrefix) || !warmCache(path))
+        if (!QDir().mkpath(folder) || !writeSearchCollection(path, lines) || !warmCache(path))
             return failed(u"could not write "_s + path);
-        const auto results = runChild({u"--search"_s, QString::number(lines), folder});
-        if (!results)
+        const auto run = runChild(u"search"_s, {QString::number(lines), folder});
+        if (!run)
             return 2;
+        const auto value = [&](const QString &key) { return run->count(key) ? run->at(key) : 0.0; };
+        const bool largest = lines == kSizes[std::size(kSizes) - 1];
         for (const Case &c : kCases) {
+            // grep -ci counts the lines in which the word occurs, letter case ignored: the same question.
             std::vector<double> grepTimes;
             for (int i = 0; i < (lines >= 1000000 ? 5 : 9); ++i) {
-                const auto timed = timeGrep(grep, c.grepPattern, path);
+                const auto timed = runCommand(grep, {u"-ci"_s, QString::fromLatin1(c.grepPattern), path});
                 const int expected = c.rare ? rareCount(lines) : 0;
-                if (!timed || timed->second != expected)
-                    return failed(u"grep -ci %1 counted %2, not %3"_s.arg(QString::fromLatin1(c.grepPattern))
-                                      .arg(timed ? timed->second : -1)
-                                      .arg(expected));
-                grepTimes.push_back(timed->first);
+                if (!timed || timed->output.trimmed().toInt() != expected)
+                    return failed(u"grep -ci %1 did not count %2"_s.arg(QString::fromLatin1(c.grepPattern)).arg(expected));
+                grepTimes.push_back(timed->ms);
             }
             const QString key = caseKey(c);
             const double grepMs = median(grepTimes);
-            const double scanMs = field(*results, key, u"scan_ms"_s);
-            const double shownMs = field(*results, key, u"shown_ms"_s);
+            const double scanMs = value(key + u"_scan_ms"_s);
+            const double shownMs = value(key + u"_shown_ms"_s);
             out() << QString::number(lines).rightJustified(10) << "  " << QString::fromLatin1(c.name).leftJustified(10)
-                  << ' ' << QString::fromUtf16(c.word).leftJustified(10) << fixed(field(*results, key, u"hits"_s), 0, 6)
-                  << fixed(scanMs, 1, 10) << fixed(field(*results, key, u"scan_flt"_s), 0, 8)
-                  << fixed(grepMs, 1, 14) << fixed(scanMs / grepMs, 2, 10) << u"×"_s
-                  << fixed(field(*results, key, u"lower_ms"_s), 1, 13) << fixed(shownMs, 1, 14)
-                  << fixed(field(*results, key, u"shown_flt"_s), 0, 8) << Qt::endl;
-            if (lines == kSizes[std::size(kSizes) - 1]) {
+                  << ' ' << QString::fromUtf16(c.word).leftJustified(10) << fixed(value(key + u"_hits"_s), 0, 6)
+                  << fixed(scanMs, 1, 10) << fixed(value(key + u"_scan_faults"_s), 0, 8) << fixed(grepMs, 1, 14)
+                  << fixed(scanMs / grepMs, 2, 10) << u"×"_s << fixed(value(key + u"_lower_ms"_s), 1, 13)
+                  << fixed(shownMs, 1, 14) << fixed(value(key + u"_shown_faults"_s), 0, 8) << Qt::endl;
+            if (largest) {
                 worstScanPerGrep = std::max(worstScanPerGrep, scanMs / grepMs);
                 worstShownMs = std::max(worstShownMs, shownMs);
             }
         }
-        const double peakMB = field(*results, {}, u"peak_kib"_s) * 1024 / 1e6;
-        const double searchedPeakMB = field(*results, {}, u"searched_peak_kib"_s) * 1024 / 1e6;
-        const double firstMs = field(*results, {}, u"fold_ms"_s);
-        if (lines == kSizes[std::size(kSizes) - 1])
+        const double firstMs = value(u"first_ms"_s);
+        const double peakMB = value(u"peak_kib"_s) * 1024 / 1e6;
+        if (largest) {
             worstShownMs = std::max(worstShownMs, firstMs);
+            bigPeakMB = peakMB;
+        }
         out() << "            first Sök→shown of the run, making the lower-case form: " << fixed(firstMs, 1, 0)
-              << " ms, " << fixed(field(*results, {}, u"fold_flt"_s), 0, 0) << " faults; every line a hit: "
-              << fixed(field(*results, {}, u"every_ms"_s), 1, 0) << " ms; OK to the main window: "
-              << fixed(field(*results, {}, u"ok_ms"_s), 1, 0) << " ms; peak " << fixed(searchedPeakMB, 1, 0)
-              << " MB after the searches, " << fixed(peakMB, 1, 0) << " MB with every line a hit" << Qt::endl;
-        bigPeakMB = peakMB;
+              << " ms, " << fixed(value(u"first_faults"_s), 0, 0) << " faults; every line a hit: "
+              << fixed(value(u"every_ms"_s), 1, 0) << " ms; OK to the main window: " << fixed(value(u"ok_ms"_s), 1, 0)
+              << " ms; peak " << fixed(value(u"searched_peak_kib"_s) * 1024 / 1e6, 1, 0) << " MB after the searches, "
+              << fixed(peakMB, 1, 0) << " MB with every line a hit" << Qt::endl;
         QFile::remove(path);
     }
     out() << "(medians; scan is LineStore::findAll on the loaded collection; Sök→shown is the window's search "
-             "and the paint after it; faults are minor and major page faults of one run)"
+             "and the paint after it; faults are minor page faults of one run)"
           << Qt::endl;
 
     out() << Qt::endl << "Targets:" << Qt::endl;
