@@ -4,6 +4,7 @@
 #include "import/frmimport.h"
 #include "main/frmmain.h"
 #include "platform/scriptedplatform.h"
+#include "search/frmsok.h"
 #include "store/programfolder.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -55,6 +57,12 @@ int main(int argc, char *argv[])
     bool ok = true;
     frmmain main(platform);
     ok &= save(main, out, u"frmmain"_s);
+
+    frmsök search(platform, main, &main);
+    search.Text1->setText(u"gud"_s);
+    search.cmdsök_Click();
+    ok &= save(search, out, u"frmsök"_s);
+    search.close();
 
     QLabel count;
     QCheckBox changed;
