@@ -7,6 +7,7 @@
 #include "main/frmom.h"
 #include "platform/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
+#include "search/frmsok.h"
 #include "store/programfolder.h"
 #include "textfiles/frmtextedit.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,6 +62,12 @@ int main(int argc, char *argv[])
     bool ok = true;
     frmmain main(platform);
     ok &= save(main, out, u"frmmain"_s);
+
+    frmsök search(platform, main, &main);
+    search.Text1->setText(u"gud"_s);
+    search.cmdsök_Click();
+    ok &= save(search, out, u"frmsök"_s);
+    search.close();
 
     QLabel count;
     QCheckBox changed;

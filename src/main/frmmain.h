@@ -80,11 +80,24 @@ public:
     void cmdnästa_Click();
     void cmdförra_Click();
     void Form_Unload();
+    void cmdsök_Click();
+    void mnuredigera_sök_Click();
+    void optlista_hela_Click();
+    void optlista_sök_Click();
+    void mnuarkiv_raderaordspråk_Click();
+    void cmdordspråk_ny_Click();
+    void cmdordspråk_radera_Click();
+    void cmdkopiera_Click();
+    void mnuredigera_textstorlek_Click(int index);
+    void scroll_Change();
 
     // Whether the search list is the list being stepped through.
     bool searchListView() const;
     // The list of the current view.
     HiddenList *currentList() const;
+    // The file of a listed collection: the entry of `fillista` whose name without its last four characters
+    // is the collection's name (exact letter case first, then any case), or name + ".dat" when none is.
+    QString collectionFile(const QString &name) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
