@@ -425,12 +425,19 @@ void frmmain::mnuarkiv_öppnasnabbspara_Click()
 
 void frmmain::mnuarkiv_snabbspara_Click()
 {
-    // The display lays out only the shown part of a long proverb; the list gets the whole of it.
-    QString proverb = pp->toPlainText();
-    const QString whole = currentList()->selectedText();
-    if (proverb == store::shownPart(whole))
-        proverb = whole;
-    snabbsparaFönster().snabbspara(proverb);
+    snabbsparaFönster().snabbspara(shownProverb());
+}
+
+QString frmmain::shownProverb() const
+{
+    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
+    // when it shows the selected entry, the entry itself is meant, whole.
+    const HiddenList *list = currentList();
+    const QString shown = pp->toPlainText();
+    const int selected = list->selectedIndex();
+    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
+        return list->item(selected);
+    return shown;
 }
 
 void frmmain::mnuakriv_öppnatext_Click()
@@ -522,7 +529,7 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         busy.restore();
         m_platform.showStandardError(failure);
     };
-    if (auto failure = store::writeCollection(Module1::sökväg, List1->items())) {
+    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines())) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
@@ -586,15 +593,7 @@ void frmmain::cmdordspråk_radera_Click()
 void frmmain::cmdkopiera_Click()
 {
     m_platform.clearClipboard();
-    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
-    // when it shows the selected entry, the entry itself goes to the clipboard, whole.
-    const HiddenList *list = currentList();
-    const QString shown = pp->toPlainText();
-    const int selected = list->selectedIndex();
-    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
-        m_platform.setClipboardText(list->item(selected));
-    else
-        m_platform.setClipboardText(shown);
+    m_platform.setClipboardText(shownProverb());
 }
 
 void frmmain::mnuredigera_textstorlek_Click(int index)
