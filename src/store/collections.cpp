@@ -93,7 +93,9 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return openFailure(file, path);
-    if (file.write(bytes) != bytes.size()) {
+    // A small write only fills Qt's buffer, and QSaveFile's commit does not notice when emptying that buffer
+    // fails (a full disk): it would put the cut-off file in place of the whole one. Flushing first catches it.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString detail = file.errorString();
         file.cancelWriting();
         return failures::ioError(path, detail);
