@@ -25,7 +25,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kFullWidth = 7215; // the list, the text box, the count label and the progress strip
+constexpr int kFullWidth = 7935; // the list, the text box, the count label and the progress strip
 const QColor kDarkBlue(0, 0, 128);
 const QString kReportName = u"dublett-check.txt"_s;
 
@@ -89,35 +89,35 @@ frmredigera::~frmredigera() = default;
 
 void frmredigera::createControls()
 {
-    setFixedSize(twips::size(7455, 7530));
+    setFixedSize(twips::size(8175, 7530));
 
     Label3 = place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
     comboordspråk = place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
     Label3->setBuddy(comboordspråk);
-    cmd1 = button(u"Spara"_s, this, u"cmd1"_s, 4935, 105, 1140, 360);
-    cmd2 = button(u"Ångra"_s, this, u"cmd2"_s, 6195, 105, 1140, 360);
+    cmd1 = button(u"Spara"_s, this, u"cmd1"_s, 5655, 105, 1140, 360);
+    cmd2 = button(u"Ångra"_s, this, u"cmd2"_s, 6915, 105, 1140, 360);
 
     Label1 = place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
     chkändrad = place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
     chkändrad->hide();
-    Label2 = place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4200,
+    Label2 = place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4920,
                    255);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtordspråk = place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 5895, 330);
+    txtordspråk = place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
     Label1->setBuddy(txtordspråk);
-    cmdläggtill = button(u"Lägg till"_s, this, u"cmdläggtill"_s, 6135, 885, 1200, 360);
+    cmdläggtill = button(u"Lägg till"_s, this, u"cmdläggtill"_s, 6855, 885, 1200, 360);
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
 
-    Frame1 = place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 4695, 750);
-    txtsök = place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2595, 330);
-    combosök = place(new QComboBox(Frame1), u"combosök"_s, 2820, 300, 1755, 330);
+    Frame1 = place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
+    txtsök = place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
+    combosök = place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
 
-    cmdavbryt = button(u"Stäng"_s, this, u"cmdavbryt"_s, 4935, 1560, 2400, 330);
+    cmdavbryt = button(u"Stäng"_s, this, u"cmdavbryt"_s, 5415, 1560, 2640, 330);
     QFont bold = cmdavbryt->font();
     bold.setBold(true);
     cmdavbryt->setFont(bold);
-    cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 4935, 1935, 2400, 330);
+    cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 5415, 1935, 2640, 330);
 
     List1 = place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
     // Every row is one line high: the view then never measures a million rows before it can show them.
@@ -137,13 +137,13 @@ void frmredigera::createControls()
     progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
     progress->hide();
 
-    cmdtabort = button(u"Radera markerad"_s, this, u"cmdtabort"_s, 120, 7035, 1650, 375);
-    cmdsnabbspara = button(u"Snabbspara markerad"_s, this, u"cmdsnabbspara"_s, 1845, 7035, 1875, 375);
-    cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 3795, 7035, 1605, 375);
-    cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5475, 7035, 1305, 375);
-    txtdublett = place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 6855, 7050, 480, 330);
+    cmdtabort = button(u"Radera markerad"_s, this, u"cmdtabort"_s, 120, 7035, 1620, 375);
+    cmdsnabbspara = button(u"Snabbspara markerad"_s, this, u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
+    cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
+    cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5970, 7035, 1545, 375);
+    txtdublett = place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
     txtdublett->setToolTip(u"Antal inledande tecken..."_s);
-    cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5475, 7035, 1305, 375);
+    cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
     cmdavbryt2->hide();
 
     // Only user actions move focus here; the window opens with the add box ready.
