@@ -27,6 +27,8 @@ public:
     struct Private;
 
 private:
+    friend store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &order);
+
     std::unique_ptr<Private> d;
 };
 
