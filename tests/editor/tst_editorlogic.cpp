@@ -189,6 +189,8 @@ private slots:
                                     << "a\r\nA\r\n\r\n\r\nbb\r\nbb\r\n\r\n\r\n\r\n"_ba;
         QTest::newRow("Swedish letters, Windows-1252")
             << QStringList{u"Åsna"_s, u"åsna"_s} << u"0"_s << "\xC5sna\r\n\xE5sna\r\n\r\n\r\n\r\n"_ba;
+        QTest::newRow("beyond Western European, UTF-8")
+            << QStringList{u"ÄΩ"_s, u"äω"_s} << u"0"_s << "\xEF\xBB\xBF\xC3\x84\xCE\xA9\r\n\xC3\xA4\xCF\x89\r\n\r\n\r\n\r\n"_ba;
     }
 
     void report()
@@ -206,7 +208,7 @@ private slots:
     void fastCheckMatchesComparingAll()
     {
         const QStringList pieces{u"a"_s, u"A"_s, u"å"_s, u"Å"_s, u"ab"_s, u"aB"_s, u"b"_s, u"ba"_s,
-                                 u" "_s, u"ä"_s, u"Ö"_s, u"\n"_s};
+                                 u" "_s, u"ä"_s, u"Ö"_s, u"\n"_s, u"Ω"_s, u"ω"_s};
         const QStringList fields{u"0"_s, u"1"_s, u"3"_s, u"4"_s, u"12"_s, u"0.4"_s, u"2.5"_s,
                                  u"3.5"_s, u"-2"_s, u"abc"_s};
         QRandomGenerator random(20261206);
