@@ -198,10 +198,11 @@ void frmredigera::mnuredigera_redigera_Click(frmmain &main, platform::Platform &
 void frmredigera::takeCollectionsFromMain()
 {
     if (comboordspråk->count() == 0) {
+        // Filling the box must load nothing (it would choose its first entry on the way): the choice that
+        // counts is the main window's, below.
+        const QSignalBlocker quiet(comboordspråk);
         for (int i = 0; i < m_main.comboordspråk->count(); ++i)
             comboordspråk->addItem(m_main.comboordspråk->itemText(i));
-        // Filling the box chose its first entry on the way; the choice that counts is the main window's.
-        const QSignalBlocker quiet(comboordspråk);
         comboordspråk->setCurrentIndex(-1);
     }
     if (comboordspråk->currentIndex() < 0)
