@@ -116,9 +116,6 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("marked");
         const QStringList abc{u"abc"_s, u"Bad"_s, u"cab"_s};
-        QTest::newRow("anywhere first") << abc << false << u"b"_s << 0 << 0;
-        QTest::newRow("anywhere next") << abc << false << u"b"_s << 1 << 1;
-        QTest::newRow("anywhere last") << abc << false << u"b"_s << 2 << 2;
         QTest::newRow("anywhere past the end marks line 0") << abc << false << u"b"_s << 3 << 0;
         QTest::newRow("beginning ignores case") << abc << true << u"b"_s << 0 << 1;
         QTest::newRow("beginning, none after") << abc << true << u"b"_s << 2 << 0;
