@@ -2,10 +2,13 @@
 // user types, to save, and to check for duplicates, and how much memory it needs, next to `sort` of the
 // same file and the duplicate check done by comparing every line with every later one.
 //
-// Each size runs in a fresh child process of this executable ("--one LINES FOLDER"), so every opening is a
-// real first opening and the child's peak memory is that of the editor on one collection and nothing else.
+// Each size runs in a fresh child process ("--child editor LINES FOLDER"), so every opening is a real first
+// opening and the child's peak memory is that of the editor on one collection and nothing else.
 // Beside every time stand the page faults it cost (minor/major): a time that includes faulting in fresh
 // memory says so.
+
+#include "areas.h"
+#include "common.h"
 
 #include "editor/duplicates.h"
 #include "editor/editorsort.h"
@@ -25,46 +28,25 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
-#include <random>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
+namespace bench {
+
 namespace {
 
-constexpr int kSizes[] = {32767, 100000, 1000000};
 constexpr int kTranscriptionLines = 20000;
 constexpr int kKeystrokes = 9;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int failed(const QString &what)
-{
-    err() << "FAILED: " << what << Qt::endl;
-    return 2;
-}
 
 // ---------------------------------------------------------------------------------------------------------
 // Measuring: wall time and the page faults of this process during it.
@@ -87,22 +69,15 @@ Cost measure(const std::function<void()> &work)
     return {ms, after.ru_minflt - before.ru_minflt, after.ru_majflt - before.ru_majflt};
 }
 
-long peakRssKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss; // kibibytes on Linux
-}
-
 Cost medianCost(std::vector<Cost> costs)
 {
     std::sort(costs.begin(), costs.end(), [](const Cost &a, const Cost &b) { return a.ms < b.ms; });
     return costs.empty() ? Cost{} : costs[costs.size() / 2];
 }
 
-QString fixed(double value, int decimals, int width = 0)
+QString fixed(double value, int decimals)
 {
-    return QString::number(value, 'f', decimals).rightJustified(width);
+    return bench::fixed(value, decimals, 0);
 }
 
 QString shown(const Cost &c)
@@ -111,62 +86,33 @@ QString shown(const Cost &c)
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// The collections: Swedish-looking proverbs of 30 to 120 characters in Windows-1252 with CR LF, in no order,
-// with a repeat now and then (exact, or in other letter case) so the duplicate check has groups to find.
+// The collections: the loading area's proverbs, in no order, with a repeat now and then (exact, or in capitals)
+// so that the duplicate check has groups to find.
 
-QByteArray latin1(const QString &text)
+bool writeEditorCollection(const QString &path, int lines)
 {
-    return text.toLatin1(); // every word below is Latin-1, which Windows-1252 agrees with
-}
-
-bool writeCollection(const QString &path, int lines)
-{
-    const QStringList words{u"Den"_s, u"som"_s, u"väntar"_s, u"på"_s, u"något"_s, u"gott"_s, u"aldrig"_s,
-                            u"förgäves"_s, u"Bättre"_s, u"sent"_s, u"än"_s, u"borta"_s, u"bra"_s, u"men"_s,
-                            u"hemma"_s, u"bäst"_s, u"Ärlighet"_s, u"varar"_s, u"längst"_s, u"Åsna"_s, u"öga"_s,
-                            u"för"_s, u"tand"_s, u"Ögat"_s, u"gås"_s, u"kål"_s, u"björn"_s, u"skog"_s,
-                            u"säger"_s, u"mormor"_s, u"Ödet"_s, u"vill"_s, u"det"_s, u"så"_s, u"ÅTERVÄNDO"_s,
-                            u"i"_s, u"och"_s, u"är"_s, u"när"_s, u"sjön"_s, u"ålen"_s, u"räven"_s, u"höken"_s,
-                            u"fågel"_s, u"Åke"_s, u"Östen"_s, u"Märta"_s, u"dörr"_s, u"lördag"_s, u"höst"_s,
-                            u"vår"_s, u"1999"_s, u"\"Ja,"_s, u"nej!\""_s, u"-"_s};
-    std::vector<QByteArray> pool;
-    for (const QString &w : words)
-        pool.push_back(latin1(w));
-    std::mt19937_64 random(0x65646974);
-    std::vector<QByteArray> written;
-    written.reserve(lines);
+    ProverbWriter writer;
+    SplitMix64 random(0x65646974);
     QByteArray bytes;
     bytes.reserve(qsizetype(lines) * 80);
+    std::vector<std::pair<qsizetype, qsizetype>> written; // where each line lies in `bytes`
+    written.reserve(lines);
     for (int i = 0; i < lines; ++i) {
-        QByteArray line;
-        if (i > 10 && random() % 64 == 0) {
-            line = written[random() % written.size()];
-            if (random() % 2)
+        const qsizetype begin = bytes.size();
+        if (i > 10 && random.below(64) == 0) {
+            const auto [from, size] = written[size_t(random.below(int(written.size())))];
+            QByteArray line = bytes.mid(from, size);
+            if (random.below(2))
                 line = line.toUpper();
+            bytes.append(line);
+            bytes.append("\r\n", 2);
         } else {
-            const int length = 30 + int(random() % 91);
-            while (line.size() < length) {
-                if (!line.isEmpty())
-                    line.append(' ');
-                line.append(pool[random() % pool.size()]);
-            }
-            line.truncate(length);
-            if (line.endsWith(' '))
-                line.back() = '.';
+            writer.appendLine(bytes);
         }
-        bytes.append(line);
-        bytes.append("\r\n", 2);
-        written.push_back(std::move(line));
+        written.emplace_back(begin, bytes.size() - begin - 2);
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-void warmCache(const QString &path)
-{
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        file.readAll();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -177,9 +123,15 @@ struct Figures {
     long peakOpenKiB = 0, peakKiB = 0;
 };
 
-int runOne(int argc, char **argv, int lines, const QString &folder)
+// The names under which a child reports each cost.
+const std::pair<const char *, Cost Figures::*> kCosts[] = {
+    {"open", &Figures::open},           {"sort", &Figures::sortOnly},    {"enter", &Figures::enterFind},
+    {"find1", &Figures::findFirstMiss}, {"find", &Figures::findMiss},     {"findend", &Figures::findNearEnd},
+    {"save", &Figures::save},           {"check", &Figures::check},
+};
+
+int runOne(int lines, const QString &folder)
 {
-    QApplication app(argc, argv);
     platform::ScriptedPlatform platform;
 
     // The main window without collections, and a first editor, take the start-up costs of fonts and style.
@@ -262,89 +214,62 @@ int runOne(int argc, char **argv, int lines, const QString &folder)
         return failed(u"the duplicate check wrote no report"_s);
 
     f.peakKiB = peakRssKiB();
-    const auto field = [](const char *name, const Cost &c) {
-        return u" %1=%2,%3,%4"_s.arg(QLatin1StringView(name)).arg(c.ms).arg(c.minor).arg(c.major);
-    };
-    out() << "RESULT" << field("open", f.open) << field("sort", f.sortOnly) << field("enter", f.enterFind) << field("find1", f.findFirstMiss)
-          << field("find", f.findMiss) << field("findend", f.findNearEnd) << field("save", f.save)
-          << field("check", f.check) << " peakopen=" << f.peakOpenKiB << " peak=" << f.peakKiB << Qt::endl;
+    std::map<QString, double> values{{u"peakopen"_s, double(f.peakOpenKiB)}, {u"peak"_s, double(f.peakKiB)}};
+    for (const auto &[name, member] : kCosts) {
+        const QString key = QLatin1StringView(name);
+        values[key + u"_ms"_s] = (f.*member).ms;
+        values[key + u"_minflt"_s] = double((f.*member).minor);
+        values[key + u"_majflt"_s] = double((f.*member).major);
+    }
+    printResult(values);
     return 0;
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // The parent: files, children, the baselines, and the table.
 
-std::optional<Figures> runChild(int lines, const QString &folder)
+std::optional<Figures> runEditorChild(int lines, const QString &folder)
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {u"--one"_s, QString::number(lines), folder});
-    if (!child.waitForFinished(30 * 60 * 1000) || child.exitStatus() != QProcess::NormalExit
-        || child.exitCode() != 0) {
-        err() << "the child for " << lines << " lines failed" << Qt::endl;
+    const auto values = runChild(u"editor"_s, {QString::number(lines), folder});
+    if (!values)
         return std::nullopt;
+    const auto value = [&](const QString &key) {
+        const auto it = values->find(key);
+        return it == values->end() ? 0.0 : it->second;
+    };
+    Figures f;
+    for (const auto &[name, member] : kCosts) {
+        const QString key = QLatin1StringView(name);
+        f.*member = {value(key + u"_ms"_s), long(value(key + u"_minflt"_s)), long(value(key + u"_majflt"_s))};
     }
-    const QString text = QString::fromUtf8(child.readAllStandardOutput());
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (!line.startsWith(u"RESULT "))
-            continue;
-        std::map<QString, QStringList> values;
-        for (QStringView item : line.sliced(7).split(u' ', Qt::SkipEmptyParts)) {
-            const qsizetype eq = item.indexOf(u'=');
-            values[item.first(eq).toString()] = item.sliced(eq + 1).toString().split(u',');
-        }
-        const auto cost = [&](const QString &key) {
-            const QStringList v = values[key];
-            return v.size() == 3 ? Cost{v[0].toDouble(), v[1].toLong(), v[2].toLong()} : Cost{};
-        };
-        Figures f;
-        f.open = cost(u"open"_s);
-        f.sortOnly = cost(u"sort"_s);
-        f.enterFind = cost(u"enter"_s);
-        f.findFirstMiss = cost(u"find1"_s);
-        f.findMiss = cost(u"find"_s);
-        f.findNearEnd = cost(u"findend"_s);
-        f.save = cost(u"save"_s);
-        f.check = cost(u"check"_s);
-        f.peakOpenKiB = values[u"peakopen"_s].value(0).toLong();
-        f.peakKiB = values[u"peak"_s].value(0).toLong();
-        return f;
-    }
-    return std::nullopt;
+    f.peakOpenKiB = long(value(u"peakopen"_s));
+    f.peakKiB = long(value(u"peak"_s));
+    return f;
 }
 
+// `sort` in the C locale with UTF-8, as a program that only sorts bytes would.
 std::optional<Cost> timeSort(const QString &sort, const QString &path)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    process.setProcessEnvironment(env);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(sort, {path});
-    if (!process.waitForFinished(10 * 60 * 1000) || process.exitCode() != 0)
+    const QByteArray before = qgetenv("LC_ALL");
+    const bool had = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "C.UTF-8");
+    const auto run = runCommand(sort, {path});
+    if (had)
+        qputenv("LC_ALL", before);
+    else
+        qunsetenv("LC_ALL");
+    if (!run)
         return std::nullopt;
-    return Cost{timer.nsecsElapsed() / 1e6, 0, 0};
+    return Cost{run->ms, run->minorFaults, 0};
 }
 
-QString verdict(bool pass)
-{
-    return pass ? u"PASS"_s : u"MISS"_s;
-}
+} // namespace
 
-int runAll(int argc, char **argv)
+int editorArea(const QString &temp)
 {
-    QCoreApplication app(argc, argv);
     const QString sort = QStandardPaths::findExecutable(u"sort"_s);
     if (sort.isEmpty())
         return failed(u"sort not found"_s);
-    QTemporaryDir temp;
-    if (!temp.isValid())
-        return failed(u"no temporary folder"_s);
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(temp.path()));
 
     struct Row {
         int lines = 0;
@@ -355,11 +280,10 @@ int runAll(int argc, char **argv)
     QString transcriptionSource;
     for (int lines : kSizes) {
         const int repeats = 3;
-        const QString folder = temp.path() + u'/' + QString::number(lines);
+        const QString folder = temp + u"/editor-"_s + QString::number(lines);
         const QString path = folder + u"/Citat.dat"_s;
-        if (!QDir().mkpath(folder) || !writeCollection(path, lines))
+        if (!QDir().mkpath(folder) || !writeEditorCollection(path, lines) || !warmCache(path))
             return failed(u"could not write "_s + path);
-        warmCache(path);
         out() << "Measuring " << lines << " lines (" << fixed(QFile(path).size() / 1e6, 1) << " MB), " << repeats
               << " runs..." << Qt::endl;
         std::vector<Figures> runs;
@@ -367,7 +291,7 @@ int runAll(int argc, char **argv)
         for (int i = 0; i < repeats; ++i) {
             // The child saves over the file; every run starts from the same unsorted one.
             QFile::copy(path, path + u".orig"_s);
-            const auto f = runChild(lines, folder);
+            const auto f = runEditorChild(lines, folder);
             QFile::remove(path);
             QFile::rename(path + u".orig"_s, path);
             if (!f)
@@ -432,7 +356,7 @@ int runAll(int argc, char **argv)
     for (const Row &r : rows) {
         out() << Qt::endl << r.lines << " lines:" << Qt::endl;
         out() << "  open and show sorted  " << shown(r.f.open) << "   (sorting alone " << shown(r.f.sortOnly)
-              << ";  LC_ALL=C.UTF-8 sort " << fixed(r.sort.ms, 1) << " ms, ratio "
+              << ";  LC_ALL=C.UTF-8 sort " << shown(r.sort) << ", ratio "
               << fixed(r.f.open.ms / r.sort.ms, 2) << "×)" << Qt::endl;
         out() << "  entering the find box " << shown(r.f.enterFind) << "   (makes the lower-case form)" << Qt::endl;
         out() << "  find, first keystroke " << shown(r.f.findFirstMiss) << "   (no match)" << Qt::endl;
@@ -477,20 +401,13 @@ int runAll(int argc, char **argv)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int editorChild(const QStringList &args)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 4 && qstrcmp(argv[1], "--one") == 0) {
-        const int lines = QByteArray(argv[2]).toInt();
-        int childArgc = 1;
-        return runOne(childArgc, argv, lines, QString::fromLocal8Bit(argv[3]));
-    }
-    if (argc != 1) {
-        err() << "usage: tankedosan_bench_editor" << Qt::endl;
-        return 2;
-    }
-    return runAll(argc, argv);
+    bool ok = false;
+    const int lines = args.value(0).toInt(&ok);
+    if (args.size() != 2 || !ok)
+        return failed(u"the editor child needs LINES FOLDER"_s);
+    return runOne(lines, args.at(1));
 }
+
+} // namespace bench

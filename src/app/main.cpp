@@ -1,5 +1,6 @@
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
+#include "store/collections.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -8,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    store::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tankedosan"));
     QApplication::setApplicationVersion(QStringLiteral("2.2"));

@@ -31,13 +31,22 @@ MaybeFailure readCollection(const QString &path, QStringList &lines);
 MaybeFailure writeCollection(const QString &path, const LineStore &lines);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 
-// Writes any bytes atomically; the one way the program replaces a file.
+// Writes any bytes atomically; the one way the program replaces a file. Success only once every byte is on
+// the disk; on a failure the previous file is left whole. Only a regular file or a free name is written: a
+// path that names anything else, directly or through a link, gives failure 75. A link to a regular file
+// stays a link and the file it points to is replaced.
 MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 MaybeFailure createEmptyCollection(const QString &path);
 MaybeFailure deleteCollection(const QString &path);
 
 // Reads a whole file as bytes (the help text, the number file and the collections all come through here).
+// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75); on a failure
+// `bytes` is left as it was.
 MaybeFailure readWholeFile(const QString &path, QByteArray &bytes);
+
+// A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
+// program with SIGXFSZ: the program calls this once at start.
+void ignoreFileSizeSignal();
 
 } // namespace store

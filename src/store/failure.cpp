@@ -1,6 +1,9 @@
 #include "store/failure.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -10,13 +13,6 @@ namespace {
 QString quoted(const QString &path)
 {
     return u"''"_s + QDir::toNativeSeparators(path) + u"''"_s;
-}
-
-QString withDetail(QString text, const QString &detail)
-{
-    if (!detail.isEmpty())
-        text += u" ("_s + detail + u')';
-    return text;
 }
 } // namespace
 
@@ -31,17 +27,51 @@ Failure nameNotAllowed(const QString &name)
 }
 
 Failure fileNotFound(const QString &path) { return {53, u"Filen hittades inte: "_s + quoted(path)}; }
-
-Failure ioError(const QString &path, const QString &detail)
-{
-    return {57, withDetail(u"In-/utdatafel i filen "_s + quoted(path), detail)};
-}
-
+Failure ioError(const QString &path) { return {57, u"In-/utdatafel i filen "_s + quoted(path)}; }
+Failure diskFull(const QString &path) { return {61, u"Disken är full: "_s + quoted(path)}; }
 Failure accessDenied(const QString &path) { return {70, u"Åtkomst nekad: "_s + quoted(path)}; }
+Failure pathAccessError(const QString &path) { return {75, u"Fel vid åtkomst av sökväg/fil: "_s + quoted(path)}; }
+Failure pathNotFound(const QString &path) { return {76, u"Sökvägen hittades inte: "_s + quoted(path)}; }
 
-Failure pathAccessError(const QString &path, const QString &detail)
+namespace {
+struct SystemError {
+    int errorNumber;
+    Failure (*failure)(const QString &path);
+};
+
+// Every operating-system error the program tells apart; anything else is an input/output failure (57).
+const SystemError kSystemErrors[] = {
+    {EACCES, accessDenied},
+    {EPERM, accessDenied},
+    {EROFS, accessDenied},
+    {ETXTBSY, accessDenied},
+    {ENOSPC, diskFull},
+#ifdef EDQUOT
+    {EDQUOT, diskFull},
+#endif
+    {ENOENT, fileNotFound},
+    {ENOTDIR, pathNotFound},
+    {EISDIR, pathAccessError},
+    {ENAMETOOLONG, pathAccessError},
+#ifdef ELOOP
+    {ELOOP, pathAccessError},
+#endif
+    {ENXIO, pathAccessError},
+    {ENODEV, pathAccessError},
+    {EBUSY, pathAccessError},
+    {EXDEV, pathAccessError},
+};
+} // namespace
+
+Failure fromSystemError(int errorNumber, const QString &path)
 {
-    return {75, withDetail(u"Fel vid åtkomst av sökväg/fil: "_s + quoted(path), detail)};
+    if (errorNumber == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        return pathNotFound(path);
+    for (const SystemError &known : kSystemErrors) {
+        if (known.errorNumber == errorNumber)
+            return known.failure(path);
+    }
+    return ioError(path);
 }
 } // namespace failures
 

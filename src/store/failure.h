@@ -20,15 +20,23 @@ struct Failure {
 using MaybeFailure = std::optional<Failure>;
 
 // The numbers follow the classic BASIC run-time errors that users of such programs know from their messages.
+// The descriptions are the program's own Swedish words: the operating system's text (English on most
+// machines) never reaches the user.
 namespace failures {
-Failure overflow();                        // 6
-Failure typeMismatch();                    // 13
-Failure invalidCall();                     // 5
+Failure invalidCall();                       // 5
+Failure overflow();                          // 6
+Failure typeMismatch();                      // 13
 Failure nameNotAllowed(const QString &name); // 52
 Failure fileNotFound(const QString &path);   // 53
-Failure ioError(const QString &path, const QString &detail);        // 57
-Failure accessDenied(const QString &path);                          // 70
-Failure pathAccessError(const QString &path, const QString &detail); // 75
+Failure ioError(const QString &path);        // 57
+Failure diskFull(const QString &path);       // 61
+Failure accessDenied(const QString &path);   // 70
+Failure pathAccessError(const QString &path); // 75: also anything that is not a regular file
+Failure pathNotFound(const QString &path);   // 76
+
+// The failure an operating-system error number (errno, taken right after the call that failed) stands for,
+// for the file at path. A missing file whose folder is missing too is a missing folder.
+Failure fromSystemError(int errorNumber, const QString &path);
 } // namespace failures
 
 // "Ett fel uppstod." CR LF number " - " description: the one text every error trap shows.

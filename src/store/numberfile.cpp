@@ -61,6 +61,8 @@ QString readNumberFile()
 
 void writeNumberFile(const QString &text)
 {
+    // The write refuses a nr.ini that is not a regular file (a FIFO, a device, a link to one); that failure,
+    // like every other here, is ignored, so such a nr.ini is skipped and left as it is.
     (void)writeFileAtomically(pathInProgramFolder(kNumberFile), encodeLines({text}));
 }
 

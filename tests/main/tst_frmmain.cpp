@@ -4,6 +4,7 @@
 #include "platform/scriptedplatform.h"
 #include "store/encoding.h"
 #include "store/module1.h"
+#include "store/shown.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -476,6 +477,26 @@ private slots:
         QCOMPARE(w.pp->toPlainText(), u"Ordspråk 40000"_s);
         w.cmdnästa_Click();
         QCOMPARE(w.pp->toPlainText(), u"Ordspråk 1"_s);
+    }
+
+    // Word wrap of a line without blanks takes time that grows with its square: a proverb of megabytes
+    // must show in part at once, while the list keeps it whole.
+    void hugeProverbsShowAtOnceAndStayWhole_data()
+    {
+        QTest::addColumn<QByteArray>("proverb");
+        QTest::newRow("3 MB without a blank") << QByteArray(3 << 20, 'x');
+        QTest::newRow("3 MB of LFs") << QByteArray(3 << 20, '\n');
+    }
+
+    void hugeProverbsShowAtOnceAndStayWhole()
+    {
+        QFETCH(QByteArray, proverb);
+        Started s;
+        s.folder.write(u"Citat.dat"_s, "kort\r\n"_ba + proverb + "\r\n"_ba);
+        s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
+        s.start();
+        QCOMPARE(s.window->pp->toPlainText().size(), store::kShownCharacters + 1);
+        QCOMPARE(s.window->List1->item(1).size(), proverb.size());
     }
 
     void closingWritesTheNumberBoxAsItStands_data()

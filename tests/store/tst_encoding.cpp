@@ -173,6 +173,9 @@ private slots:
             << QStringList{u"å"_s, u"→"_s} << kBom + "\xC3\xA5\r\n\xE2\x86\x92\r\n"_ba;
         QTest::newRow("C1 80 is not the euro") << QStringList{u"\u0080"_s} << kBom + "\xC2\x80\r\n"_ba;
         QTest::newRow("emoji") << QStringList{u"a😀"_s} << kBom + "a\xF0\x9F\x98\x80\r\n"_ba;
+        // Windows-1252 bytes that happen to be UTF-8 would read back as other text: "Ã¥" as "å".
+        QTest::newRow("windows-1252 that looks like utf-8") << QStringList{u"Ã¥"_s} << kBom + "\xC3\x83\xC2\xA5\r\n"_ba;
+        QTest::newRow("windows-1252 that looks like utf-16") << QStringList{u"ÿþa"_s} << kBom + "\xC3\xBF\xC3\xBE" "a\r\n"_ba;
         QTest::newRow("lone surrogate is marked, not a question mark")
             << QStringList{u"a"_s + QChar(0xD800) + u"b"_s} << kBom + "a\xEF\xBF\xBD" "b\r\n"_ba;
     }

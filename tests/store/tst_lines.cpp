@@ -58,6 +58,17 @@ private slots:
         // One line that is not UTF-8 makes the whole file Windows-1252.
         QTest::newRow("encoding is per file") << "\xC3\xA5\r\n\xE5"_ba << QStringList{u"Ã¥"_s, u"å"_s}
                                               << QStringList{u"Ã¥"_s, u"å"_s};
+        // Only the start of a file carries a byte-order mark; anywhere else U+FEFF is a character.
+        QTest::newRow("feff alone on a line") << "\xEF\xBB\xBF" "a\r\n\xEF\xBB\xBF\r\n"_ba
+                                              << QStringList{u"a"_s, u"\uFEFF"_s} << QStringList{u"a"_s, u"\uFEFF"_s};
+        QTest::newRow("feff starting a line") << "x\r\n\xEF\xBB\xBFy"_ba << QStringList{u"x"_s, u"\uFEFFy"_s}
+                                              << QStringList{u"x"_s, u"\uFEFFy"_s};
+        QTest::newRow("two marks, the second is text") << "\xEF\xBB\xBF\xEF\xBB\xBFz"_ba
+                                                       << QStringList{u"\uFEFFz"_s} << QStringList{u"\uFEFFz"_s};
+        QTest::newRow("utf-16 le") << "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba
+                                   << QStringList{u"å"_s, u"😀"_s} << QStringList{u"å"_s, u"😀"_s};
+        QTest::newRow("utf-16 be, unix lines") << "\xFE\xFF\0a\0\n\0\n\x6F\x22"_ba
+                                               << QStringList{u"a"_s, u"漢"_s} << QStringList{u"a"_s, e, u"漢"_s};
         QTest::newRow("multi-byte character split by cr")
             << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s} << QStringList{u"Ã"_s, u"¥"_s};
     }

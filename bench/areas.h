@@ -1,0 +1,17 @@
+#pragma once
+
+// The areas of the benchmark, one file each. An area's parent side makes its files in `temp`, starts fresh
+// children of this executable and prints its table; its child side is one cold start of what is measured.
+
+#include <QString>
+#include <QStringList>
+
+namespace bench {
+
+int loadArea(const QString &temp);
+int loadChild(const QStringList &args);
+
+int editorArea(const QString &temp);
+int editorChild(const QStringList &args);
+
+} // namespace bench

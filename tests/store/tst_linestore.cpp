@@ -1,0 +1,235 @@
+#include "store/encoding.h"
+#include "store/linestore.h"
+#include "store/shown.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <atomic>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+// Counts the heap blocks the process asks for, so a test can tell a load that allocates per line from one
+// that does not. Sanitizer builds bring their own allocator, which must not be wrapped.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#define TANKEDOSAN_COUNT_ALLOCATIONS 1
+namespace {
+std::atomic<long> g_allocations{0};
+}
+extern "C" void *__libc_malloc(size_t size);
+extern "C" void *__libc_realloc(void *ptr, size_t size);
+extern "C" void *malloc(size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(size);
+}
+extern "C" void *realloc(void *ptr, size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(ptr, size);
+}
+#endif
+
+namespace {
+
+using store::LineStore;
+using store::Match;
+
+// A character a user may type or a file may hold: mostly Windows-1252 (all 256 of its bytes), now and then
+// one outside it, a U+FEFF, a NUL or an LF. Never a CR, which ends a line by the read form.
+QChar randomChar(QRandomGenerator &random, bool windows1252Only)
+{
+    const int kind = random.bounded(windows1252Only ? 20 : 24);
+    if (kind < 20) {
+        const auto byte = static_cast<unsigned char>(random.bounded(256));
+        return byte == '\r' ? QChar(u'x') : QChar(store::windows1252ToUnicode(byte));
+    }
+    static const char16_t others[] = {0x2192, 0x6F22, 0xFEFF, 0x0000, u'\n', 0x0130, 0x0080, 0x03A3};
+    return QChar(others[random.bounded(int(std::size(others)))]);
+}
+
+QString randomLine(QRandomGenerator &random, bool windows1252Only, int maxLength = 12)
+{
+    QString line;
+    const int length = random.bounded(maxLength + 1);
+    for (int i = 0; i < length; ++i)
+        line += randomChar(random, windows1252Only);
+    if (!windows1252Only && random.bounded(10) == 0)
+        line += u"😀"_s;
+    return line;
+}
+
+bool naiveMatch(const QString &line, const QString &needle, Match match)
+{
+    const QString l = line.toLower();
+    const QString n = needle.toLower();
+    if (n.isEmpty())
+        return true; // also on a null line, which QString's own tests would not match
+    return match == Match::Beginning ? l.startsWith(n) : l.contains(n);
+}
+
+} // namespace
+
+class tst_linestore : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Random inserts, removals and searches against a plain list that does the same. Catches a span that
+    // points at the wrong bytes after an insert, a lower-case form that falls out of step with the lines
+    // (stale hits after a removal), a compaction that loses or reorders lines, and the switch to UTF-8 when
+    // a line that Windows-1252 cannot hold arrives in the middle of a list.
+    void editsAndSearchesAgreeWithAPlainList()
+    {
+        QRandomGenerator random(20261206);
+        for (int round = 0; round < 200; ++round) {
+            LineStore store;
+            QStringList plain;
+            const bool windows1252Only = round % 2 == 0;
+            for (int step = 0; step < 120; ++step) {
+                const int op = random.bounded(10);
+                if (op < 5 || plain.isEmpty()) {
+                    const qsizetype at = random.bounded(int(plain.size()) + 1);
+                    const QString line = randomLine(random, windows1252Only || step < 60);
+                    store.insert(at, line);
+                    plain.insert(at, line);
+                } else if (op < 8) {
+                    const qsizetype at = random.bounded(int(plain.size()));
+                    store.removeAt(at);
+                    plain.removeAt(at);
+                } else {
+                    QString needle = plain.isEmpty() ? QString() : plain.at(random.bounded(int(plain.size()))).mid(1, 2);
+                    if (std::any_of(needle.begin(), needle.end(), [](QChar c) { return c.isSurrogate(); }))
+                        needle.clear(); // half a pair is not something a user can type
+                    const Match match = op == 8 ? Match::Beginning : Match::Anywhere;
+                    std::vector<qsizetype> expected;
+                    for (qsizetype i = 0; i < plain.size(); ++i) {
+                        if (naiveMatch(plain.at(i), needle, match))
+                            expected.push_back(i);
+                    }
+                    QCOMPARE(store.findAll(needle, match), expected);
+                    const auto fromSecond = std::find_if(expected.begin(), expected.end(), [](qsizetype i) { return i >= 1; });
+                    QCOMPARE(store.findFirst(needle, match, 1), fromSecond == expected.end() ? -1 : *fromSecond);
+                }
+                QCOMPARE(store.size(), plain.size());
+            }
+            QCOMPARE(store.toStringList(), plain);
+            // Removals never leave the text mostly garbage.
+            qsizetype live = 0;
+            for (const QString &line : plain)
+                live += line.toUtf8().size();
+            QVERIFY2(store.bufferBytes() <= 2 * live + 64, qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
+        }
+    }
+
+    // Swedish and other Western capitals fold to their small forms in both encodings of the store.
+    void searchIgnoresLetterCase_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("match");
+        QTest::addColumn<std::vector<qsizetype>>("hits");
+
+        const QStringList swedish{u"ÅSNA OCH ÄLG"_s, u"Öga för öga"_s, u"Éclair über alles"_s, u"ŠŒŽŸ"_s};
+        QStringList utf8 = swedish;
+        utf8 << u"漢字 ÅSNA"_s;
+        for (const auto &[name, lines] : {std::pair{"windows-1252", swedish}, std::pair{"utf-8", utf8}}) {
+            const bool u = lines.size() > swedish.size();
+            QTest::addRow("%s å anywhere", name) << lines << u"å"_s << int(Match::Anywhere)
+                                                << (u ? std::vector<qsizetype>{0, 4} : std::vector<qsizetype>{0});
+            QTest::addRow("%s äl beginning misses", name) << lines << u"äl"_s << int(Match::Beginning)
+                                                         << std::vector<qsizetype>{};
+            QTest::addRow("%s ÖGA beginning", name) << lines << u"ÖGA"_s << int(Match::Beginning)
+                                                   << std::vector<qsizetype>{1};
+            QTest::addRow("%s É and Ü", name) << lines << u"éclair ÜBER"_s << int(Match::Anywhere)
+                                             << std::vector<qsizetype>{2};
+            QTest::addRow("%s caron and ÿ", name) << lines << u"šœžÿ"_s << int(Match::Anywhere)
+                                                 << std::vector<qsizetype>{3};
+        }
+        QTest::newRow("needle outside windows-1252") << swedish << u"漢"_s << int(Match::Anywhere)
+                                                     << std::vector<qsizetype>{};
+        QTest::newRow("empty needle matches all") << QStringList{u"a"_s, u"b"_s} << QString()
+                                                  << int(Match::Beginning) << std::vector<qsizetype>{0, 1};
+    }
+
+    void searchIgnoresLetterCase()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, needle);
+        QFETCH(int, match);
+        QFETCH(std::vector<qsizetype>, hits);
+        const LineStore loaded = LineStore::fromFileBytes(store::encodeLines(lines));
+        QCOMPARE(loaded.findAll(needle, Match(match)), hits);
+    }
+
+    // A property of the written form: whatever the lines hold, they read back as they were. About one
+    // random Windows-1252 line in forty happens to be valid UTF-8 ("Ã¥"); such a list must be written so
+    // that it is not read back as other text.
+    void everyListReadsBackAsWritten()
+    {
+        QRandomGenerator random(1252);
+        for (int round = 0; round < 20000; ++round) {
+            QStringList lines;
+            const int count = random.bounded(5);
+            const bool windows1252Only = random.bounded(4) != 0;
+            for (int i = 0; i < count; ++i)
+                lines << randomLine(random, windows1252Only, 6);
+            const QByteArray bytes = store::encodeLines(lines);
+            const QStringList back = LineStore::fromFileBytes(bytes, true).toStringList();
+            if (back != lines)
+                QFAIL(qPrintable(u"round %1: %2 came back as %3 (bytes %4)"_s.arg(round).arg(lines.join(u'|'), back.join(u'|'), QString::fromLatin1(bytes.toHex(' ')))));
+        }
+    }
+
+#ifdef TANKEDOSAN_COUNT_ALLOCATIONS
+    // A million proverbs must not be a million heap blocks: the load asks for the same few blocks whatever
+    // the number of lines.
+    void loadAllocatesAFewBlocksWhateverTheLineCount()
+    {
+        long blocks[2] = {};
+        const int counts[2] = {1000, 100000};
+        for (int k = 0; k < 2; ++k) {
+            QByteArray bytes;
+            for (int i = 0; i < counts[k]; ++i)
+                bytes += "Ordspr\xE5k nummer "_ba + QByteArray::number(i) + "\r\n"_ba;
+            const long before = g_allocations.load();
+            const LineStore store = LineStore::fromFileBytes(std::move(bytes));
+            blocks[k] = g_allocations.load() - before;
+            QCOMPARE(store.size(), counts[k]);
+        }
+        QCOMPARE(blocks[1], blocks[0]);
+        QVERIFY2(blocks[1] <= 4, qPrintable(QString::number(blocks[1])));
+    }
+#endif
+
+    // A view lays out a bounded part of a huge line; the line itself stays whole for copies and writes.
+    void hugeLinesAreShownInPart_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("shownLength");
+
+        QTest::newRow("short line whole") << u"kort"_s << 4;
+        QTest::newRow("exactly the bound") << QString(store::kShownCharacters, u'x') << int(store::kShownCharacters);
+        QTest::newRow("one past the bound") << QString(store::kShownCharacters + 1, u'x') << int(store::kShownCharacters + 1);
+        QTest::newRow("megabyte of lfs") << QString(1 << 20, u'\n') << int(store::kShownCharacters + 1);
+        // A surrogate pair is not cut in half at the bound.
+        QTest::newRow("emoji across the bound") << QString(store::kShownCharacters - 1, u'a') + u"😀😀"_s
+                                                << int(store::kShownCharacters);
+    }
+
+    void hugeLinesAreShownInPart()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, shownLength);
+        LineStore store;
+        store.append(line);
+        const QString shown = store.shownAt(0);
+        QCOMPARE(shown.size(), shownLength);
+        QCOMPARE(shown, store::shownPart(line));
+        QVERIFY(line.startsWith(line.size() > store::kShownCharacters ? shown.chopped(1) : shown));
+        QCOMPARE(store.at(0), line);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_linestore)
+#include "tst_linestore.moc"
