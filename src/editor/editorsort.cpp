@@ -220,6 +220,26 @@ store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &
     return sorted;
 }
 
+store::LineStore mergedLines(const store::LineStore &sorted, const store::LineStore &more, const SwedishOrder &order)
+{
+    const store::LineStore added = sortedLines(more, order);
+    store::LineStore merged;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    QString next = i < sorted.size() ? sorted.at(i) : QString();
+    QString nextAdded = j < added.size() ? added.at(j) : QString();
+    while (i < sorted.size() || j < added.size()) {
+        if (j == added.size() || (i < sorted.size() && !order.less(nextAdded, next))) {
+            merged.append(next);
+            next = ++i < sorted.size() ? sorted.at(i) : QString();
+        } else {
+            merged.append(nextAdded);
+            nextAdded = ++j < added.size() ? added.at(j) : QString();
+        }
+    }
+    return merged;
+}
+
 qsizetype sortedPosition(const store::LineStore &lines, QStringView line, const SwedishOrder &order)
 {
     qsizetype low = 0;

@@ -35,6 +35,10 @@ private:
 // The lines in the editor's order, built in one go.
 store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &order);
 
+// A sorted list and more lines in any order, in the editor's order, built in one go; where lines are equal,
+// those already in the list come first, as when each new line is put at its sorted place.
+store::LineStore mergedLines(const store::LineStore &sorted, const store::LineStore &more, const SwedishOrder &order);
+
 // Where a new line goes: after every line that sorts before or with it.
 qsizetype sortedPosition(const store::LineStore &lines, QStringView line, const SwedishOrder &order);
 

@@ -255,6 +255,21 @@ qsizetype frmredigera::addLine(const QString &text)
     return position;
 }
 
+void frmredigera::addLines(const store::LineStore &lines)
+{
+    // Lines read from a file hold no CR and none is empty; any other list goes in line by line, by the rule of
+    // typed text.
+    bool plain = lines.findFirst(u"\r", store::Match::Anywhere) < 0;
+    for (qsizetype i = 0; plain && i < lines.size(); ++i)
+        plain = !lines.at(i).isEmpty();
+    if (!plain) {
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            addLine(lines.at(i));
+        return;
+    }
+    m_lista->setLines(mergedLines(m_lista->lines(), lines, m_order));
+}
+
 void frmredigera::showCount()
 {
     lblantal->setText(QString::number(m_lista->count()) + u" st ordspråk."_s);

@@ -88,6 +88,8 @@ public:
     // Adds a line at its sorted place; gives its position. A text holding line ends is added as the lines the
     // collection file would read back from it.
     qsizetype addLine(const QString &text);
+    // Many lines at once (the import window's "all of them"): one merge rather than one insert after another.
+    void addLines(const store::LineStore &lines);
     void showCount();
     void enterChangedState();
     void enterCleanState();

@@ -84,6 +84,9 @@ private slots:
             return order.less(x, y);
         }));
         QCOMPARE(sorted.indexOf(u"zebra"_s) + 1, sorted.indexOf(u"ål"_s));
+        const qsizetype half = words.size() / 2;
+        QCOMPARE(linesOf(mergedLines(sortedLines(storeOf(words.mid(0, half)), order), storeOf(words.mid(half)), order)),
+                 sorted);
     }
 
     // Sorting decides most comparisons by the first letters alone; that must never differ from the collation,

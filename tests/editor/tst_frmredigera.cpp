@@ -148,6 +148,18 @@ private slots:
         QCOMPARE(s.lines(), (QStringList{u"a"_s, u"b"_s, u"c\n"_s}));
     }
 
+    // The import window hands over many lines at once; they land at their sorted places as single ones do.
+    void addingManyLines()
+    {
+        Opened s;
+        s.editor->addLines(store::LineStore::fromStrings({u"Öl"_s, u"Bil"_s, u"b\ra"_s}));
+        QCOMPARE(s.lines(), (QStringList{u"a"_s, u"apa"_s, u"b"_s, u"Bil"_s, u"Bil"_s, u"Zebra"_s, u"Åka"_s,
+                                         u"åsna"_s, u"Öl"_s}));
+        s.editor->addLines(store::LineStore::fromStrings({u"ö"_s, u"Apa"_s}));
+        QCOMPARE(s.lines().mid(0, 3), (QStringList{u"a"_s, u"apa"_s, u"Apa"_s}));
+        QCOMPARE(s.lines().back(), u"Öl"_s);
+    }
+
     void removing_data()
     {
         QTest::addColumn<bool>("byKey");
