@@ -71,58 +71,98 @@ int fallbackSwedishCompare(QStringView a, QStringView b)
     return 0;
 }
 
+// Sorting a million lines compares each with some twenty others; most of those comparisons are decided by
+// the first letters, which need no collator. For every character of the Western European set that the
+// collation weighs as one letter or sign, its rank on the collation's first level (letters alike whatever
+// their case or accent), read from the collation itself; 0 for every other character.
+struct FirstLevelRanks {
+    static constexpr char16_t kEnd = 0x2200; // beyond the last character of Windows-1252 ("™")
+    std::array<unsigned char, kEnd> rank{};
+    bool usable = false;
+
+    int of(QChar c) const { return c.unicode() < kEnd ? rank[c.unicode()] : 0; }
+};
+
 struct SwedishOrder::Private {
     QCollator collator{QLocale(QLocale::Swedish, QLocale::Sweden)};
     bool system = false;
-
-    // Sorting a million lines compares each with some twenty others; most of those comparisons are decided
-    // by the first letters, which need no collator. For the common characters below, the rank of each in the
-    // collation's first level (letters alike whatever their case or accent), read from the collation itself;
-    // 0 for every other character.
-    static constexpr qsizetype kRanked = 0x100;
-    std::array<unsigned char, kRanked> rank{};
-    bool ranksUsable = false;
+    const FirstLevelRanks *ranks = nullptr;
 
     int raw(QStringView a, QStringView b) const
     {
         return system ? collator.compare(a, b) : fallbackSwedishCompare(a, b);
     }
-    void readRanks();
+    FirstLevelRanks readRanks() const;
 };
 
-void SwedishOrder::Private::readRanks()
+FirstLevelRanks SwedishOrder::Private::readRanks() const
 {
-    const QString common =
-        u" !\"'(),-.:;?0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZåäöÅÄÖéÉ"_s;
+    FirstLevelRanks result;
+    std::vector<QChar> candidates;
+    const auto consider = [&](char16_t u) {
+        const QChar c(u);
+        // Controls, format characters and accents that combine weigh nothing or change their neighbour;
+        // compatibility forms ("½", "™", "…") weigh as several characters.
+        switch (c.category()) {
+        case QChar::Mark_NonSpacing: case QChar::Mark_SpacingCombining: case QChar::Mark_Enclosing:
+        case QChar::Other_Control: case QChar::Other_Format: case QChar::Other_Surrogate:
+        case QChar::Other_PrivateUse: case QChar::Other_NotAssigned:
+            return;
+        default:
+            break;
+        }
+        const auto tag = c.decompositionTag();
+        if (tag != QChar::NoDecomposition && tag != QChar::Canonical)
+            return;
+        candidates.push_back(c);
+    };
+    for (char16_t u = 0x20; u < 0x7F; ++u)
+        consider(u);
+    for (char16_t u = 0xA0; u <= 0xFF; ++u)
+        consider(u);
+    for (char16_t u : {0x20AC, 0x201A, 0x0192, 0x201E, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D,
+                       0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x0161, 0x203A, 0x0153, 0x017E,
+                       0x0178})
+        consider(u);
+
     // x sorts before y on the first level exactly when x followed by a late letter still sorts before y
-    // followed by an early sign: a first-level tie would let the second character decide the other way.
-    const QChar late = u'ö';
-    const QChar early = u' ';
-    const auto firstLevelLess = [&](QChar x, QChar y) {
+    // followed by an early one: a first-level tie would let the second character decide the other way.
+    const auto firstLevelLess = [&](QChar x, QChar y, QChar early, QChar late) {
         return raw(QString(x) + late, QString(y) + early) < 0;
     };
-    if (!firstLevelLess(early, late))
-        return;
-    std::vector<QChar> chars(common.begin(), common.end());
-    std::sort(chars.begin(), chars.end(), [&](QChar x, QChar y) { return raw(QString(x), QString(y)) < 0; });
-    int next = 1;
-    for (size_t i = 0; i < chars.size(); ++i) {
-        if (i > 0 && firstLevelLess(chars[i - 1], chars[i]))
-            ++next;
-        if (next > 63)
-            return;
-        rank[chars[i].unicode()] = static_cast<unsigned char>(next);
+    const auto less = [&](QChar x, QChar y) { return firstLevelLess(x, y, u' ', u'ö'); };
+    if (!less(u' ', u'ö') || !less(u'a', u'b'))
+        return result;
+    std::sort(candidates.begin(), candidates.end(), [&](QChar x, QChar y) { return raw(QString(x), QString(y)) < 0; });
+
+    // Ranks in collation order; a character tied with the one before it shares its rank.
+    std::vector<QChar> ranked;
+    std::vector<QChar> representative{QChar()};
+    for (QChar c : candidates) {
+        const bool tied = !ranked.empty() && !less(ranked.back(), c);
+        if (tied) {
+            // A character that weighs as two letters ("ß" as "ss") ties with its first one but is followed by
+            // its second: behind it "a" against "b" after the first letter shows it.
+            const QChar first = representative.back();
+            if (!(raw(QString(c) + u'a', QString(first) + u'b') < 0 && raw(QString(c) + u' ', QString(first) + u'!') < 0))
+                continue;
+        } else {
+            if (representative.size() > 127)
+                return result;
+            representative.push_back(c);
+        }
+        ranked.push_back(c);
+        result.rank[c.unicode()] = static_cast<unsigned char>(representative.size() - 1);
     }
     // The ranks must agree with the collation for every pair, or they are not used at all.
-    for (QChar x : chars) {
-        for (QChar y : chars) {
-            const int rx = rank[x.unicode()];
-            const int ry = rank[y.unicode()];
-            if (firstLevelLess(x, y) != (rx < ry))
-                return;
+    for (QChar x : ranked) {
+        for (QChar y : ranked) {
+            if (less(x, y) != (result.of(x) < result.of(y)))
+                return result;
         }
     }
-    ranksUsable = true;
+    result.usable = true;
+    return result;
 }
 
 SwedishOrder::SwedishOrder()
@@ -133,7 +173,13 @@ SwedishOrder::SwedishOrder()
     const QCollator &c = d->collator;
     d->system = c.compare(u"z"_s, u"å"_s) < 0 && c.compare(u"Zebra"_s, u"Ål"_s) < 0 && c.compare(u"å"_s, u"ä"_s) < 0
                 && c.compare(u"ä"_s, u"ö"_s) < 0 && c.compare(u"ab"_s, u"B"_s) < 0 && c.compare(u"B"_s, u"ac"_s) > 0;
-    d->readRanks();
+    // The collation does not change while the program runs: read once.
+    static const FirstLevelRanks systemRanks = d->readRanks();
+    static const FirstLevelRanks builtInRanks = [] {
+        SwedishOrder::Private builtIn;
+        return builtIn.readRanks();
+    }();
+    d->ranks = d->system ? &systemRanks : &builtInRanks;
 }
 
 SwedishOrder::~SwedishOrder() = default;
@@ -152,23 +198,24 @@ int SwedishOrder::compare(QStringView a, QStringView b) const
 
 namespace {
 
-// The first-level ranks of a line's first twenty characters, six bits each from the top of two words of
-// sixty bits, and how many of them decide the order: a character counts only when it and the one after it
-// are ranked (a combining accent after a letter changes that letter), or when it ends the line.
-constexpr int kPerWord = 10;
-constexpr int kPrefixChars = 2 * kPerWord;
+// The first-level ranks of a line's first 27 characters, seven bits each from the top of three words of 63
+// bits, and how many of them decide the order: a character counts only when it and the one after it are
+// ranked (a combining accent after a letter changes that letter), or when it ends the line.
+constexpr int kBits = 7;
+constexpr int kPerWord = 9;
+constexpr int kWords = 3;
+constexpr int kPrefixChars = kWords * kPerWord;
 
 struct Prefix {
-    std::array<quint64, 2> ranks{};
+    std::array<quint64, kWords> ranks{};
     int decisive = 0;
 };
 
-Prefix prefixOf(QStringView line, const std::array<unsigned char, 0x100> &rank)
+Prefix prefixOf(QStringView line, const FirstLevelRanks &ranks)
 {
     Prefix p;
     qsizetype ranked = 0;
-    while (ranked < line.size() && ranked <= kPrefixChars && line[ranked].unicode() < 0x100
-           && rank[line[ranked].unicode()] != 0)
+    while (ranked < line.size() && ranked <= kPrefixChars && ranks.of(line[ranked]) != 0)
         ++ranked;
     if (ranked == line.size())
         p.decisive = int(std::min<qsizetype>(ranked, kPrefixChars));
@@ -177,17 +224,17 @@ Prefix prefixOf(QStringView line, const std::array<unsigned char, 0x100> &rank)
     else
         p.decisive = int(std::max<qsizetype>(ranked - 1, 0));
     for (int i = 0; i < p.decisive; ++i)
-        p.ranks[i / kPerWord] |= quint64(rank[line[i].unicode()]) << (6 * (kPerWord - 1 - i % kPerWord));
+        p.ranks[i / kPerWord] |= quint64(ranks.of(line[i])) << (kBits * (kPerWord - 1 - i % kPerWord));
     return p;
 }
 
 // -1 or 1 when the prefixes alone decide, 0 when the whole lines must be compared.
 int comparePrefixes(const Prefix &a, const Prefix &b)
 {
-    for (int w = 0; w < 2; ++w) {
+    for (int w = 0; w < kWords; ++w) {
         if (const quint64 differ = a.ranks[w] ^ b.ranks[w]) {
-            // The first character that differs in rank, counted from the top six bits of the sixty used.
-            const int at = w * kPerWord + (std::countl_zero(differ) - (64 - 6 * kPerWord)) / 6;
+            // The first character that differs in rank, counted from the top seven bits of the 63 used.
+            const int at = w * kPerWord + (std::countl_zero(differ) - (64 - kBits * kPerWord)) / kBits;
             if (at < std::min(a.decisive, b.decisive))
                 return a.ranks[w] < b.ranks[w] ? -1 : 1;
             return 0;
@@ -203,9 +250,9 @@ store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &
     const qsizetype n = lines.size();
     // An order of positions is sorted, not the lines: a million lines as strings would double the memory.
     std::vector<Prefix> prefixes(n);
-    if (order.d->ranksUsable) {
+    if (order.d->ranks->usable) {
         for (qsizetype i = 0; i < n; ++i)
-            prefixes[i] = prefixOf(lines.at(i), order.d->rank);
+            prefixes[i] = prefixOf(lines.at(i), *order.d->ranks);
     }
     std::vector<qsizetype> perm(n);
     std::iota(perm.begin(), perm.end(), 0);

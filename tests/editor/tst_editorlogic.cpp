@@ -96,12 +96,14 @@ private slots:
         const SwedishOrder order;
         const QStringList pieces{u"a"_s, u"A"_s, u"å"_s, u"a\u030A"_s, u"e\u0301"_s, u"é"_s, u"ß"_s, u"ss"_s,
                                  u"Ü"_s, u"y"_s, u"v"_s, u"w"_s, u" "_s, u"\t"_s, u"-"_s, u"9"_s, u"Ö"_s, u"ø"_s,
-                                 u"æ"_s, u"ä"_s, u"Den som "_s, u"\u00AD"_s, u"z"_s, u"Z"_s, u"ł"_s};
+                                 u"æ"_s, u"ä"_s, u"Den som "_s, u"\u00AD"_s, u"z"_s, u"Z"_s, u"ł"_s,
+                                 u"„"_s, u"€"_s, u"–"_s, u"Š"_s, u"œ"_s, u"…"_s, u"þ"_s, u"½"_s, u"Æ"_s,
+                                 u"t"_s, u"h"_s, u"\""_s, u"'"_s, u"."_s, u"¨"_s, u"ª"_s, u"²"_s};
         QRandomGenerator random(31);
         QStringList lines;
-        for (int i = 0; i < 3000; ++i) {
+        for (int i = 0; i < 4000; ++i) {
             QString line;
-            for (int p = random.bounded(1, 8); p > 0; --p)
+            for (int p = random.bounded(1, 12); p > 0; --p)
                 line += pieces.at(random.bounded(pieces.size()));
             lines.append(line);
         }
