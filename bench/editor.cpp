@@ -263,6 +263,15 @@ std::optional<Cost> timeSort(const QString &sort, const QString &path)
     return Cost{run->ms, run->minorFaults, 0};
 }
 
+// The machine's load over the last 1, 5 and 15 minutes: the figures of a shared machine are read with it.
+QString loadAverage()
+{
+    QFile file(u"/proc/loadavg"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"unknown"_s;
+    return QString::fromLatin1(file.readLine()).section(u' ', 0, 2);
+}
+
 } // namespace
 
 int editorArea(const QString &temp)
@@ -353,6 +362,7 @@ int editorArea(const QString &temp)
         return failed(u"the one-pass check and the comparing one disagree"_s);
 
     out() << Qt::endl << "Editor (medians of 3 runs; each figure: time, then minor/major page faults)" << Qt::endl;
+    out() << "Load average of the machine: " << loadAverage() << Qt::endl;
     for (const Row &r : rows) {
         out() << Qt::endl << r.lines << " lines:" << Qt::endl;
         out() << "  open and show sorted  " << shown(r.f.open) << "   (sorting alone " << shown(r.f.sortOnly)
