@@ -1,5 +1,6 @@
 #include "main/frmmain.h"
 
+#include "editor/frmredigera.h"
 #include "main/artwork.h"
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
@@ -196,6 +197,8 @@ void frmmain::createMenus()
     mnuredigera_sök = addEntry(mnuredigera, u"mnuredigera_sök"_s, u"Sök ordspråk..."_s, Qt::Key_F3);
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
+    connect(mnuredigera_redigera, &QAction::triggered, this,
+            [this] { frmredigera::mnuredigera_redigera_Click(*this, m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
     const int sizes[] = {8, 10, 12, 14, 18};
     for (int i = 0; i < 5; ++i) {
