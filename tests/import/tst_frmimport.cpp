@@ -3,15 +3,8 @@
 
 #include "import/frmimport.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 

@@ -1,20 +1,13 @@
 #include "support/boxes.h"
 #include "support/modal.h"
 
+#include "main/frmhjalp.h"
+#include "main/frmom.h"
+#include "main/twips.h"
 #include "search/frmsok.h"
 #include "store/encoding.h"
 #include "store/module1.h"
 #include "store/shown.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using platform::Answer;
@@ -47,9 +40,24 @@ QStringList proverbs(const QString &digits)
 
 QString caption(int count) { return u"Tankedosan -  %1 st"_s.arg(count); }
 
+// What the user sees: caption | number box | display | view | proverbs loaded; the count stepped by is the one shown.
+void verifyState(const frmmain &w, const QString &expected)
+{
+    const QString view = w.optlista_sök->isChecked() ? u"sök"_s : u"hela"_s;
+    QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(w.windowTitle(), w.txtnr->text(), w.pp->toPlainText(), view).arg(w.List1->count()), expected);
+    if (w.windowTitle() != u"Tankedosan"_s)
+        QCOMPARE(Module1::antal, w.windowTitle().section(u' ', -2, -2).toInt());
+}
+
 QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+frmhjälp *openHelp(frmmain &w)
+{
+    w.mnuhjälp_hjälp->trigger();
+    return w.findChild<frmhjälp *>(u"frmhjälp"_s);
 }
 
 } // namespace
@@ -63,13 +71,13 @@ private slots:
     {
         Started s;
         frmmain &w = s.start();
-        for (const char *name : {"cmdordspråk_radera", "cmdordspråk_ny", "cmdsök", "cmdnästa", "cmdförra", "cmdkopiera",
-                                 "Frame1", "optlista_sök", "optlista_hela", "Label1", "Label2", "Label3", "txtnr", "pp",
-                                 "comboordspråk", "scroll", "Image1", "Picture1", "List1", "söklista", "fillista", "mnuarkiv",
-                                 "mnuakriv_öppnatext", "mnuarkiv_snabbspara", "mnuarkiv_öppnasnabbspara",
-                                 "mnuarkiv_raderaordspråk", "mnuarkiv_avsluta", "mnuredigera", "mnuredigera_sök",
-                                 "mnuredigera_redigera", "mnuhjälp", "mnuhjälp_hjälp", "mnuhjälp_om"})
-            QVERIFY2(w.findChildren<QObject *>(QString::fromUtf8(name)).size() == 1, name);
+        const QString names = u"cmdordspråk_radera cmdordspråk_ny cmdsök cmdnästa cmdförra cmdkopiera Frame1 optlista_sök "
+                              "optlista_hela Label1 Label2 Label3 txtnr pp comboordspråk scroll Image1 Picture1 List1 söklista "
+                              "fillista mnuarkiv mnuakriv_öppnatext mnuarkiv_snabbspara mnuarkiv_öppnasnabbspara "
+                              "mnuarkiv_raderaordspråk mnuarkiv_avsluta mnuredigera mnuredigera_sök mnuredigera_redigera "
+                              "mnuhjälp mnuhjälp_hjälp mnuhjälp_om"_s;
+        for (const QString &name : names.split(u' '))
+            QVERIFY2(w.findChildren<QObject *>(name).size() == 1, qPrintable(name));
         QCOMPARE(w.findChildren<QAction *>(u"mnuredigera_textstorlek"_s).size(), 5);
         QCOMPARE(w.mnuarkiv_snabbspara->shortcut(), QKeySequence(Qt::Key_F2));
         QCOMPARE(w.mnuredigera_sök->shortcut(), QKeySequence(Qt::Key_F3));
@@ -82,19 +90,18 @@ private slots:
         QTest::addColumn<QByteArray>("numberFile"); // null: no nr.ini
         QTest::addColumn<QStringList>("combo");
         QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("state");
 
         // Every collection holds five proverbs named after it ("Citat 1" … "Citat 5").
-        QTest::newRow("Citat, number remembered") << QStringList{u"Citat.dat"_s, u"Djur.dat"_s} << "3\r\n"_ba << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"3"_s << u"Citat 3"_s;
-        QTest::newRow("Citat though not first") << QStringList{u"Aforismer.dat"_s, u"Citat.dat"_s} << QByteArray() << QStringList{u"Aforismer"_s, u"Citat"_s} << u"Citat"_s << u"1"_s << u"Citat 1"_s;
-        QTest::newRow("other files, letter case") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s} << QByteArray() << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"1"_s << u"Citat 1"_s;
-        QTest::newRow("no Citat: the first") << QStringList{u"Väder.dat"_s, u"Djur.dat"_s} << QByteArray() << QStringList{u"Djur"_s, u"Väder"_s} << u"Djur"_s << u"1"_s << u"Djur 1"_s;
-        QTest::newRow("Citat with regard to case") << QStringList{u"Alfa.dat"_s, u"citat.dat"_s} << QByteArray() << QStringList{u"Alfa"_s, u"citat"_s} << u"Alfa"_s << u"1"_s << u"Alfa 1"_s;
-        QTest::newRow("number beyond the end") << QStringList{u"Citat.dat"_s} << "7\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"7"_s << u"Citat 1"_s;
-        QTest::newRow("empty number file") << QStringList{u"Citat.dat"_s} << ""_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"1"_s << u"Citat 1"_s;
-        QTest::newRow("number file with text") << QStringList{u"Citat.dat"_s} << "abc\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"abc"_s << u"Citat 1"_s;
-        QTest::newRow("no collections") << QStringList{u"notes.txt"_s} << "4\r\n"_ba << QStringList{} << QString() << u"4"_s << QString();
+        QTest::newRow("Citat, number remembered") << QStringList{u"Citat.dat"_s, u"Djur.dat"_s} << "3\r\n"_ba << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"Tankedosan -  5 st | 3 | Citat 3 | hela | 5"_s;
+        QTest::newRow("Citat though not first") << QStringList{u"Aforismer.dat"_s, u"Citat.dat"_s} << QByteArray() << QStringList{u"Aforismer"_s, u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
+        QTest::newRow("other files, letter case") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s} << QByteArray() << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
+        QTest::newRow("no Citat: the first") << QStringList{u"Väder.dat"_s, u"Djur.dat"_s} << QByteArray() << QStringList{u"Djur"_s, u"Väder"_s} << u"Djur"_s << u"Tankedosan -  5 st | 1 | Djur 1 | hela | 5"_s;
+        QTest::newRow("Citat with regard to case") << QStringList{u"Alfa.dat"_s, u"citat.dat"_s} << QByteArray() << QStringList{u"Alfa"_s, u"citat"_s} << u"Alfa"_s << u"Tankedosan -  5 st | 1 | Alfa 1 | hela | 5"_s;
+        QTest::newRow("number beyond the end") << QStringList{u"Citat.dat"_s} << "7\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 7 | Citat 1 | hela | 5"_s;
+        QTest::newRow("empty number file") << QStringList{u"Citat.dat"_s} << ""_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
+        QTest::newRow("number file with text") << QStringList{u"Citat.dat"_s} << "abc\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | abc | Citat 1 | hela | 5"_s;
+        QTest::newRow("no collections") << QStringList{u"notes.txt"_s} << "4\r\n"_ba << QStringList{} << QString() << u"Tankedosan | 4 |  | hela | 0"_s;
     }
 
     void startUp()
@@ -103,8 +110,7 @@ private slots:
         QFETCH(QByteArray, numberFile);
         QFETCH(QStringList, combo);
         QFETCH(QString, chosen);
-        QFETCH(QString, number);
-        QFETCH(QString, shown);
+        QFETCH(QString, state);
         Started s;
         for (const QString &file : files)
             s.folder.write(file, store::encodeLines(FolderFixture::numbered(5, file.section(u'.', 0, 0))));
@@ -113,12 +119,8 @@ private slots:
         frmmain &w = s.start();
         QCOMPARE(comboItems(w.comboordspråk), combo);
         QCOMPARE(w.comboordspråk->currentText(), chosen);
-        QCOMPARE(w.txtnr->text(), number);
-        QCOMPARE(w.pp->toPlainText(), shown);
-        QVERIFY(w.optlista_hela->isChecked());
+        verifyState(w, state);
         QVERIFY(s.platform.boxes().isEmpty());
-        QCOMPARE(w.windowTitle(), chosen.isEmpty() ? u"Tankedosan"_s : caption(5));
-        QCOMPARE(w.List1->count(), chosen.isEmpty() ? 0 : 5);
         if (!chosen.isEmpty())
             QCOMPARE(Module1::sökväg, s.folder.path(chosen + u".dat"_s));
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
@@ -201,21 +203,19 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QList<int>>("choices");
         QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<int>("loaded");  // proverbs in the list after
-        QTest::addColumn<int>("counted"); // in the caption and the count
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("path");
 
         const QString missing = u"message|Tankedosan|Ok|Exclamation|Filen ''Djur'' saknas i programkatalogen!"_s;
-        QTest::newRow("another") << QString() << u"4"_s << QList{1} << QStringList{} << 8 << 8 << u"Djur 4"_s << u"Djur"_s;
+        QTest::newRow("another") << QString() << u"4"_s << QList{1} << QStringList{} << u"Tankedosan -  8 st | 4 | Djur 4 | hela | 8"_s << u"Djur"_s;
         // Fewer proverbs than the number: nothing is shown and the number stays.
-        QTest::newRow("back to fewer") << QString() << u"7"_s << QList{1, 0} << QStringList{} << 5 << 5 << QString() << u"Citat"_s;
+        QTest::newRow("back to fewer") << QString() << u"7"_s << QList{1, 0} << QStringList{} << u"Tankedosan -  5 st | 7 |  | hela | 5"_s << u"Citat"_s;
         // The path names the missing file; the previous proverbs stay loaded and shown.
-        QTest::newRow("missing") << u"Djur gone"_s << u"2"_s << QList{1} << QStringList{missing} << 5 << 5 << u"Citat 2"_s << u"Djur"_s;
+        QTest::newRow("missing") << u"Djur gone"_s << u"2"_s << QList{1} << QStringList{missing} << u"Tankedosan -  5 st | 2 | Citat 2 | hela | 5"_s << u"Djur"_s;
         // The new collection is loaded, but the count and caption keep the previous values.
-        QTest::newRow("text in the number box") << QString() << u"abc"_s << QList{1} << QStringList{u"error:13"_s} << 8 << 5 << QString() << u"Djur"_s;
-        QTest::newRow("in the search view") << u"search view"_s << u"2"_s << QList{1} << QStringList{} << 8 << 8 << QString() << u"Djur"_s;
-        QTest::newRow("the chosen one is read again") << u"Citat grown"_s << u"1"_s << QList{0} << QStringList{} << 6 << 6 << u"Citat 1"_s << u"Citat"_s;
+        QTest::newRow("text in the number box") << QString() << u"abc"_s << QList{1} << QStringList{u"error:13"_s} << u"Tankedosan -  5 st | abc |  | hela | 8"_s << u"Djur"_s;
+        QTest::newRow("in the search view") << u"search view"_s << u"2"_s << QList{1} << QStringList{} << u"Tankedosan -  8 st | 2 |  | sök | 8"_s << u"Djur"_s;
+        QTest::newRow("the chosen one is read again") << u"Citat grown"_s << u"1"_s << QList{0} << QStringList{} << u"Tankedosan -  6 st | 1 | Citat 1 | hela | 6"_s << u"Citat"_s;
     }
 
     void choosingACollection()
@@ -224,9 +224,7 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QList<int>, choices);
         QFETCH(QStringList, boxes);
-        QFETCH(int, loaded);
-        QFETCH(int, counted);
-        QFETCH(QString, shown);
+        QFETCH(QString, state);
         QFETCH(QString, path);
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5, u"Citat"_s));
@@ -246,13 +244,8 @@ private slots:
         for (const int index : choices)
             choose(w, index);
         QCOMPARE(takeBoxes(s.platform), boxes);
-        QCOMPARE(w.List1->count(), loaded);
-        QCOMPARE(Module1::antal, counted);
-        QCOMPARE(w.windowTitle(), caption(counted));
-        QCOMPARE(w.pp->toPlainText(), shown);
-        QCOMPARE(w.txtnr->text(), number);
+        verifyState(w, state);
         QCOMPARE(Module1::sökväg, s.folder.path(path + u".dat"_s));
-        QCOMPARE(w.optlista_sök->isChecked(), situation == u"search view"_s);
         QCOMPARE(w.söklista->count(), 0);
         QCOMPARE(s.platform.pointers().mid(pointersBefore, 2), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
@@ -282,19 +275,16 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("searchFor"); // in the search window offered and taken
         QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<bool>("searchView");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("afterNästa");
 
         const QStringList offer{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s};
         const QStringList three{u"träff 1"_s, u"träff 2"_s, u"träff 3"_s};
-        const QString three_st = u"Tankedosan - sökresultat - 3 st"_s;
-        QTest::newRow("the hit of the number") << three << u"2"_s << QString() << QStringList{} << true << three_st << u"träff 2"_s << u"träff 3"_s;
-        QTest::newRow("number beyond the hits") << three << u"57"_s << QString() << QStringList{} << true << three_st << u"Ordspråk 1"_s << u"träff 1"_s;
-        QTest::newRow("empty, No") << QStringList{} << u"2"_s << QString() << offer << false << caption(5) << u"Ordspråk 2"_s << u"Ordspråk 3"_s;
-        QTest::newRow("empty, Yes, nothing found") << QStringList{} << u"2"_s << u"zzz"_s << offer << false << caption(5) << u"Ordspråk 2"_s << u"Ordspråk 3"_s;
-        QTest::newRow("empty, Yes, found") << QStringList{} << u"1"_s << u"SPRÅK 4"_s << offer << true << u"Tankedosan - sökresultat - 1 st"_s << u"Ordspråk 4"_s << u"Ordspråk 4"_s;
+        QTest::newRow("the hit of the number") << three << u"2"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 2 | träff 2 | sök | 5"_s << u"träff 3"_s;
+        QTest::newRow("number beyond the hits") << three << u"57"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 57 | Ordspråk 1 | sök | 5"_s << u"träff 1"_s;
+        QTest::newRow("empty, No") << QStringList{} << u"2"_s << QString() << offer << u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s << u"Ordspråk 3"_s;
+        QTest::newRow("empty, Yes, nothing found") << QStringList{} << u"2"_s << u"zzz"_s << offer << u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s << u"Ordspråk 3"_s;
+        QTest::newRow("empty, Yes, found") << QStringList{} << u"1"_s << u"SPRÅK 4"_s << offer << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 4 | sök | 5"_s << u"Ordspråk 4"_s;
     }
 
     void enteringTheSearchView()
@@ -303,9 +293,7 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QString, searchFor);
         QFETCH(QStringList, boxes);
-        QFETCH(bool, searchView);
-        QFETCH(QString, caption);
-        QFETCH(QString, shown);
+        QFETCH(QString, state);
         QFETCH(QString, afterNästa);
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
@@ -324,12 +312,7 @@ private slots:
             });
         }
         QCOMPARE(takeBoxes(s.platform), boxes);
-        QCOMPARE(w.optlista_sök->isChecked(), searchView);
-        QCOMPARE(w.optlista_hela->isChecked(), !searchView);
-        QCOMPARE(w.windowTitle(), caption);
-        QCOMPARE(Module1::antal, caption.section(u' ', -2, -2).toInt());
-        QCOMPARE(w.txtnr->text(), number);
-        QCOMPARE(w.pp->toPlainText(), shown);
+        verifyState(w, state);
         w.cmdnästa_Click();
         QCOMPARE(w.pp->toPlainText(), afterNästa);
     }
@@ -352,10 +335,7 @@ private slots:
         w.optlista_sök->setChecked(true);
         w.txtnr->setText(numberInSearchView);
         QTest::mouseClick(w.optlista_hela, Qt::LeftButton);
-        QCOMPARE(w.windowTitle(), caption(5));
-        QCOMPARE(Module1::antal, 5);
-        QCOMPARE(w.txtnr->text(), u"3"_s);
-        QCOMPARE(w.pp->toPlainText(), u"Ordspråk 3"_s);
+        verifyState(w, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s);
         QVERIFY(s.platform.boxes().isEmpty());
     }
 
@@ -367,19 +347,19 @@ private slots:
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("state");
 
         const QString ask = u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s;
-        QTest::newRow("the third of five") << QString() << u"12345"_s << u"3"_s << Answer::Yes << QStringList{ask} << u"1245"_s << u"Ordspråk 4"_s;
-        QTest::newRow("the last of five") << QString() << u"12345"_s << u"5"_s << Answer::Yes << QStringList{ask} << u"1234"_s << QString();
-        QTest::newRow("the only one") << QString() << u"1"_s << u"1"_s << Answer::Yes << QStringList{ask} << QString() << QString();
-        QTest::newRow("No keeps it") << QString() << u"12345"_s << u"3"_s << Answer::No << QStringList{ask} << u"12345"_s << u"Ordspråk 3"_s;
-        QTest::newRow("in the search view") << u"search view"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s} << u"123"_s << u"Ordspråk 2"_s;
+        QTest::newRow("the third of five") << QString() << u"12345"_s << u"3"_s << Answer::Yes << QStringList{ask} << u"1245"_s << u"Tankedosan -  4 st | 3 | Ordspråk 4 | hela | 4"_s;
+        QTest::newRow("the last of five") << QString() << u"12345"_s << u"5"_s << Answer::Yes << QStringList{ask} << u"1234"_s << u"Tankedosan -  4 st | 5 |  | hela | 4"_s;
+        QTest::newRow("the only one") << QString() << u"1"_s << u"1"_s << Answer::Yes << QStringList{ask} << QString() << u"Tankedosan -  0 st | 1 |  | hela | 0"_s;
+        QTest::newRow("No keeps it") << QString() << u"12345"_s << u"3"_s << Answer::No << QStringList{ask} << u"12345"_s << u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s;
+        QTest::newRow("in the search view") << u"search view"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s} << u"123"_s << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s;
         // The proverbs shown are still those of Citat: they must not be written under the name Djur.
-        QTest::newRow("the chosen file is missing") << u"Djur gone"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask, u"error:53"_s} << u"123"_s << u"Ordspråk 1"_s;
-        QTest::newRow("nothing shown") << QString() << u"123"_s << u"00"_s << Answer::Yes << QStringList{ask, u"error:5"_s} << u"123"_s << QString();
+        QTest::newRow("the chosen file is missing") << u"Djur gone"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask, u"error:53"_s} << u"123"_s << u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s;
+        QTest::newRow("nothing shown") << QString() << u"123"_s << u"00"_s << Answer::Yes << QStringList{ask, u"error:5"_s} << u"123"_s << u"Tankedosan -  3 st | 00 |  | hela | 3"_s;
         // The file fits but the replacement written beside it does not: the write fails, the proverb stays.
-        QTest::newRow("the rewrite fails") << u"long name"_s << u"123"_s << u"2"_s << Answer::Yes << QStringList{ask, u"error:75"_s} << u"123"_s << u"Ordspråk 2"_s;
+        QTest::newRow("the rewrite fails") << u"long name"_s << u"123"_s << u"2"_s << Answer::Yes << QStringList{ask, u"error:75"_s} << u"123"_s << u"Tankedosan -  3 st | 2 | Ordspråk 2 | hela | 3"_s;
     }
 
     void deletingTheShownProverb()
@@ -390,7 +370,7 @@ private slots:
         QFETCH(Answer, answer);
         QFETCH(QStringList, boxes);
         QFETCH(QString, left);
-        QFETCH(QString, shown);
+        QFETCH(QString, state);
         Started s;
         const QString name = situation == u"long name"_s ? QString(246, u'a') : u"Citat"_s;
         s.folder.writeCollection(name, ::proverbs(proverbs));
@@ -409,15 +389,10 @@ private slots:
         s.platform.setNextAnswer(answer);
         w.mnuarkiv_raderaordspråk->trigger();
         QCOMPARE(takeBoxes(s.platform), boxes);
+        verifyState(w, state);
         QCOMPARE(w.List1->items(), ::proverbs(left));
         QCOMPARE(s.folder.read(name + u".dat"_s), store::encodeLines(::proverbs(left)));
         QVERIFY(!s.folder.exists(u"Djur.dat"_s));
-        QCOMPARE(w.pp->toPlainText(), shown);
-        QCOMPARE(w.txtnr->text(), number);
-        if (situation != u"search view"_s) {
-            QCOMPARE(w.windowTitle(), caption(int(left.size())));
-            QCOMPARE(Module1::antal, left.size());
-        }
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
         if (situation == u"long name"_s) { // still the same proverb at the same number
             QCOMPARE(w.List1->selectedIndex(), 1);
@@ -646,6 +621,112 @@ private slots:
             QVERIFY(QFileInfo(s.folder.path(u"nr.ini"_s)).isDir());
         else
             QCOMPARE(s.folder.read(u"nr.ini"_s), written);
+    }
+
+    void aboutOpensModallyFromTheMenuAndThePicture_data()
+    {
+        QTest::addColumn<bool>("byPicture");
+        QTest::newRow("Om ...") << false;
+        QTest::newRow("click on Image1") << true;
+    }
+
+    void aboutOpensModallyFromTheMenuAndThePicture()
+    {
+        QFETCH(bool, byPicture);
+        Started s;
+        frmmain &w = s.start();
+        QString shown;
+        whileOpen<frmOm>(
+            [&] { byPicture ? QTest::mouseClick(w.Image1, Qt::LeftButton) : w.mnuhjälp_om->trigger(); },
+            [&](frmOm &about) {
+                QCOMPARE(about.windowIcon().cacheKey(), w.windowIcon().cacheKey());
+                QVERIFY(!about.Image1->pixmap().isNull());
+                shown = about.Text1->toPlainText();
+                QTest::mouseClick(about.cmdok, Qt::LeftButton);
+            });
+        QVERIFY(!w.findChild<frmOm *>(u"frmOm"_s)); // built anew each time
+        // Six lines, the third empty, the contact lines filled in, no line end after the last.
+        const QStringList lines = shown.split(u'\n');
+        QVERIFY2(lines.size() == 6 && lines[2].isEmpty() && lines[4].startsWith(u"Hemsida: "_s) && lines[5].contains(u'@'), qPrintable(shown));
+    }
+
+    void helpShowsTheFileByTheReadForm_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // null: no help.txt
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("the second line empty") << "a\r\n\r\nc\r\n"_ba << u"a\n\nc\n"_s;
+        QTest::newRow("empty file") << ""_ba << QString();
+        QTest::newRow("UTF-8") << "\xef\xbb\xbfs\xc3\xa5\r\n"_ba << u"så\n"_s;
+        QTest::newRow("missing") << QByteArray() << u"Hjälpfil kunde inte hittas!"_s;
+    }
+
+    void helpShowsTheFileByTheReadForm()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, shown);
+        Started s;
+        if (!file.isNull())
+            s.folder.write(u"help.txt"_s, file);
+        frmhjälp *help = openHelp(s.start());
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->Text1->toPlainText(), shown);
+        QVERIFY(s.platform.boxes().isEmpty());
+    }
+
+    void helpIsModelessOpensOnceAndReadsAnewAfterClosing()
+    {
+        Started s;
+        s.folder.write(u"help.txt"_s, "first\r\n"_ba);
+        frmmain &w = s.start();
+        frmhjälp *help = openHelp(w);
+        QVERIFY(!help->isModal() && !QApplication::activeModalWidget());
+        QCOMPARE(help->windowIcon().cacheKey(), w.windowIcon().cacheKey());
+
+        s.folder.write(u"help.txt"_s, "second\r\n"_ba);
+        help->setWindowState(Qt::WindowMinimized);
+        QCOMPARE(openHelp(w), help);
+        QVERIFY(!help->isMinimized());
+        QCOMPARE(w.findChildren<frmhjälp *>(u"frmhjälp"_s).size(), 1);
+        QCOMPARE(help->Text1->toPlainText(), u"first\n"_s);
+
+        QTest::mouseClick(help->Command1, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w.findChild<frmhjälp *>(u"frmhjälp"_s));
+        QCOMPARE(openHelp(w)->Text1->toPlainText(), u"second\n"_s);
+    }
+
+    void helpResizesWithinItsMinimum_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("expected");
+        const QSize minimum = twips::size(4880, 4490);
+        QTest::newRow("larger") << QSize(700, 500) << QSize(700, 500);
+        QTest::newRow("too narrow") << QSize(100, 500) << QSize(minimum.width(), 500);
+        QTest::newRow("too low") << QSize(700, 100) << QSize(700, minimum.height());
+        QTest::newRow("too small") << QSize(10, 10) << minimum;
+        QTest::newRow("minimized: the text box stays") << QSize(900, 900) << QSize();
+    }
+
+    void helpResizesWithinItsMinimum()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, expected);
+        Started s;
+        frmhjälp *help = openHelp(s.start());
+        const QRect button = help->Command1->geometry();
+        const QRect text = help->Text1->geometry();
+        if (expected.isValid()) {
+            help->resize(asked);
+            QCOMPARE(help->size(), expected);
+            // The margins around the text box stay as they were when the window opened.
+            QCOMPARE(help->Text1->geometry(), QRect(text.topLeft(), expected - twips::size(5370 - 5175, 4545 - 3975)));
+        } else {
+            help->setWindowState(Qt::WindowMinimized);
+            help->resize(asked);
+            help->Form_Resize();
+            QCOMPARE(help->Text1->geometry(), text);
+        }
+        QCOMPARE(help->Command1->geometry(), button);
     }
 };
 

@@ -5,13 +5,6 @@
 #include "quicksave/frmsnabbspara.h"
 #include "quicksave/quicksavelist.h"
 
-#include <QAction>
-#include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-
 using namespace Qt::StringLiterals;
 using platform::Answer;
 
@@ -91,34 +84,30 @@ private slots:
     void closingKeepsTheListAndTheUsersEdits_data()
     {
         QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Stäng") << false;
-        QTest::newRow("close box") << true;
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QString>("afterNextPutAside");
+        // The user's own trailing line break counts: the next proverb follows an empty line.
+        QTest::newRow("Stäng") << false << u"A\nmitt eget\n"_s << u"A\nmitt eget\n\nC"_s;
+        QTest::newRow("close box") << true << u"A\nmitt eget\n"_s << u"A\nmitt eget\n\nC"_s;
+        QTest::newRow("emptied by hand") << false << QString() << u"C"_s;
     }
 
     void closingKeepsTheListAndTheUsersEdits()
     {
         QFETCH(bool, closeBox);
+        QFETCH(QString, edited);
+        QFETCH(QString, afterNextPutAside);
         Quick s;
         s.putAside(1);
         frmsnabbspara *first = s.existing();
-        s.whileOpen([](frmsnabbspara &w) {
+        s.whileOpen([&](frmsnabbspara &w) {
             QCOMPARE(w.Text1->toPlainText(), u"A"_s);
-            w.Text1->setPlainText(u"A\nmitt eget\n"_s);
+            w.Text1->setPlainText(edited);
         }, closeBox);
         QCOMPARE(s.existing(), first);
         QVERIFY(!first->isVisible());
-        // The user's own trailing line break counts: the next proverb follows an empty line.
         s.putAside(3);
-        s.whileOpen([](frmsnabbspara &w) { QCOMPARE(w.Text1->toPlainText(), u"A\nmitt eget\n\nC"_s); });
-    }
-
-    void aListEmptiedByHandTakesTheNextProverbAlone()
-    {
-        Quick s;
-        s.putAside(1);
-        s.whileOpen([](frmsnabbspara &w) { w.Text1->clear(); });
-        s.putAside(2);
-        QCOMPARE(s.existing()->lista(), u"B"_s);
+        s.whileOpen([&](frmsnabbspara &w) { QCOMPARE(w.Text1->toPlainText(), afterNextPutAside); });
     }
 
     void emptyingAsksFirst_data()

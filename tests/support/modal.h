@@ -5,10 +5,8 @@
 #include "main/frmmain.h"
 #include "platform/scriptedplatform.h"
 
-#include <QApplication>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>

@@ -7,15 +7,6 @@
 #include "textfiles/frmtextedit.h"
 #include "textfiles/textview.h"
 
-#include <QAction>
-#include <QDir>
-#include <QListView>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
 using namespace Qt::StringLiterals;
 using platform::Answer;
 
