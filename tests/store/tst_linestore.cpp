@@ -71,6 +71,8 @@ bool naiveMatch(const QString &line, const QString &needle, Match match)
 
 } // namespace
 
+Q_DECLARE_METATYPE(store::Match)
+
 class tst_linestore : public QObject {
     Q_OBJECT
 
@@ -127,39 +129,31 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("needle");
-        QTest::addColumn<int>("match");
+        QTest::addColumn<Match>("match");
         QTest::addColumn<std::vector<qsizetype>>("hits");
-
         const QStringList swedish{u"ÅSNA OCH ÄLG"_s, u"Öga för öga"_s, u"Éclair über alles"_s, u"ŠŒŽŸ"_s};
-        QStringList utf8 = swedish;
-        utf8 << u"漢字 ÅSNA"_s;
-        for (const auto &[name, lines] : {std::pair{"windows-1252", swedish}, std::pair{"utf-8", utf8}}) {
-            const bool u = lines.size() > swedish.size();
-            QTest::addRow("%s å anywhere", name) << lines << u"å"_s << int(Match::Anywhere)
-                                                << (u ? std::vector<qsizetype>{0, 4} : std::vector<qsizetype>{0});
-            QTest::addRow("%s äl beginning misses", name) << lines << u"äl"_s << int(Match::Beginning)
-                                                         << std::vector<qsizetype>{};
-            QTest::addRow("%s ÖGA beginning", name) << lines << u"ÖGA"_s << int(Match::Beginning)
-                                                   << std::vector<qsizetype>{1};
-            QTest::addRow("%s É and Ü", name) << lines << u"éclair ÜBER"_s << int(Match::Anywhere)
-                                             << std::vector<qsizetype>{2};
-            QTest::addRow("%s caron and ÿ", name) << lines << u"šœžÿ"_s << int(Match::Anywhere)
-                                                 << std::vector<qsizetype>{3};
+        for (const bool utf8 : {false, true}) {
+            const QStringList lines = utf8 ? swedish + QStringList{u"漢字 ÅSNA"_s} : swedish;
+            const auto row = [&](const char *name, const QString &needle, Match match, std::vector<qsizetype> hits) {
+                QTest::addRow("%s %s", utf8 ? "utf-8" : "windows-1252", name) << lines << needle << match << hits;
+            };
+            row("å anywhere", u"å"_s, Match::Anywhere, utf8 ? std::vector<qsizetype>{0, 4} : std::vector<qsizetype>{0});
+            row("äl beginning misses", u"äl"_s, Match::Beginning, {});
+            row("ÖGA beginning", u"ÖGA"_s, Match::Beginning, {1});
+            row("É and Ü", u"éclair ÜBER"_s, Match::Anywhere, {2});
+            row("caron and ÿ", u"šœžÿ"_s, Match::Anywhere, {3});
         }
-        QTest::newRow("needle outside windows-1252") << swedish << u"漢"_s << int(Match::Anywhere)
-                                                     << std::vector<qsizetype>{};
-        QTest::newRow("empty needle matches all") << QStringList{u"a"_s, u"b"_s} << QString()
-                                                  << int(Match::Beginning) << std::vector<qsizetype>{0, 1};
+        QTest::newRow("needle outside windows-1252") << swedish << u"漢"_s << Match::Anywhere << std::vector<qsizetype>{};
+        QTest::newRow("empty needle matches all") << QStringList{u"a"_s, u"b"_s} << QString() << Match::Beginning << std::vector<qsizetype>{0, 1};
     }
 
     void searchIgnoresLetterCase()
     {
         QFETCH(QStringList, lines);
         QFETCH(QString, needle);
-        QFETCH(int, match);
+        QFETCH(Match, match);
         QFETCH(std::vector<qsizetype>, hits);
-        const LineStore loaded = LineStore::fromFileBytes(store::encodeLines(lines));
-        QCOMPARE(loaded.findAll(needle, Match(match)), hits);
+        QCOMPARE(LineStore::fromFileBytes(store::encodeLines(lines)).findAll(needle, match), hits);
     }
 
     // A property of the written form: whatever the lines hold, they read back as they were. About one
