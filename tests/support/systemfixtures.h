@@ -12,7 +12,6 @@
 
 #ifdef Q_OS_LINUX
 #include <csignal>
-#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -104,36 +103,17 @@ inline int typeOf(const QString &path, bool followLink = true)
     return ::stat(name.constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : -2;
 }
 
-// How a step run in a child process ended.
-struct ChildEnd {
-    bool timedOut = false;
-    int exitCode = -1; // -1 when the child did not exit by itself
-    int signal = 0;    // the signal that ended it, if any
-};
-
-// Runs the step in a forked child, whose exit code is the step's result, and waits at most timeoutMs for it.
-inline ChildEnd runInChild(const std::function<int()> &step, int timeoutMs)
+// Runs the step in a forked child, which SIGALRM ends after the given seconds; gives its wait status, 0 when
+// the step returned 0 (else the step's result times 256, or the number of the signal that ended it).
+inline int runInChild(const std::function<int()> &step, unsigned seconds)
 {
-    ChildEnd end;
     const pid_t child = ::fork();
-    if (child == 0)
+    if (child == 0) {
+        ::alarm(seconds);
         ::_exit(step());
-    if (child < 0)
-        return end;
-    int status = 0;
-    for (int waited = 0; ::waitpid(child, &status, WNOHANG) == 0; waited += 10) {
-        if (waited >= timeoutMs) {
-            end.timedOut = true;
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return end;
-        }
-        ::poll(nullptr, 0, 10);
     }
-    if (WIFEXITED(status))
-        end.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        end.signal = WTERMSIG(status);
-    return end;
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
 }
 #endif
