@@ -328,9 +328,7 @@ private slots:
         const QStringList before = entries(store::programFolder());
 
         // Each payload is as near the size as the writer allows (a line needs its CR LF).
-        QStringList lines;
-        for (int written = 0; written < size || lines.isEmpty(); written += 100)
-            lines << QString(qMax(1, qMin(size, 100) - 2), u'x');
+        const QStringList lines(qMax(1, size / 100), QString(qMax(1, qMin(size, 100) - 2), u'x'));
         rlimit normal{}, small{};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &normal) == 0);
         small = {fullDisk ? normal.rlim_cur : rlim_t(size / 2), normal.rlim_max};

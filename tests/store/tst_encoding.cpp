@@ -11,8 +11,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(store::TextEncoding)
-
 namespace {
 const QByteArray kBom = "\xEF\xBB\xBF"_ba;
 }
@@ -43,40 +41,6 @@ private slots:
         QByteArray out = "x"_ba;
         store::appendWindows1252(out, expected);
         QCOMPARE(out, "x"_ba + bytes);
-    }
-
-    void detectAndDecode_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<store::TextEncoding>("encoding");
-        QTest::addColumn<QString>("text");
-        using E = store::TextEncoding;
-        QTest::newRow("bom and a ring") << kBom + "\xC3\xA5"_ba << E::Utf8 << u"å"_s;
-        QTest::newRow("utf-8 four bytes") << "\xF0\x9F\x98\x80"_ba << E::Utf8 << u"😀"_s;
-        QTest::newRow("utf-8 after long ascii") << "abcdefghijklmnopq\xC3\xA5"_ba << E::Utf8 << u"abcdefghijklmnopqå"_s;
-        QTest::newRow("a ring before ascii") << "\xE5ngen"_ba << E::Windows1252 << u"ången"_s;
-        QTest::newRow("high byte inside long ascii") << "abcdefghij\xE5klmnop"_ba << E::Windows1252 << u"abcdefghijåklmnop"_s;
-        QTest::newRow("lone continuation byte") << "\x80"_ba << E::Windows1252 << u"€"_s;
-        QTest::newRow("overlong nul") << "\xC0\x80"_ba << E::Windows1252 << u"À€"_s;
-        QTest::newRow("overlong slash") << "\xE0\x80\xAF"_ba << E::Windows1252 << u"à€¯"_s;
-        QTest::newRow("surrogate") << "\xED\xA0\x80"_ba << E::Windows1252 << u"í\u00A0€"_s;
-        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_ba << E::Windows1252 << u"ô\u0090€€"_s;
-        QTest::newRow("F8 lead byte") << "\xF8\x88\x80\x80\x80"_ba << E::Windows1252 << u"øˆ€€€"_s;
-        QTest::newRow("truncated at the end") << "a\xC3"_ba << E::Windows1252 << u"aÃ"_s;
-        QTest::newRow("truncated three bytes") << "\xE2\x82"_ba << E::Windows1252 << u"â\u201A"_s;
-        QTest::newRow("valid then invalid") << "\xC3\xA5 \xE5"_ba << E::Windows1252 << u"Ã¥ å"_s;
-        QTest::newRow("bad continuation") << "\xC3(x"_ba << E::Windows1252 << u"Ã(x"_s;
-        // A mark in front of bytes that are not UTF-8 would cost those bytes at the next save.
-        QTest::newRow("bom before invalid utf-8") << kBom + "\xE5"_ba << E::Windows1252 << u"ï»¿å"_s;
-    }
-
-    void detectAndDecode()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(store::TextEncoding, encoding);
-        QFETCH(QString, text);
-        QCOMPARE(store::detectEncoding(bytes), encoding);
-        QCOMPARE(store::decodeText(bytes), text);
     }
 
     // A view ending inside a character must be judged on its own bytes, not on what lies past its end.
@@ -153,6 +117,24 @@ private slots:
         QTest::newRow("utf-16 le") << "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba << QStringList{u"å"_s, u"😀"_s};
         QTest::newRow("utf-16 be, unix lines") << "\xFE\xFF\0a\0\n\0\n\x6F\x22"_ba << QStringList{u"a"_s, e, u"漢"_s};
         QTest::newRow("multi-byte character split by cr") << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s};
+        // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
+        QTest::newRow("bom and a ring") << kBom + "\xC3\xA5"_ba << QStringList{u"å"_s};
+        QTest::newRow("utf-8 four bytes") << "\xF0\x9F\x98\x80"_ba << QStringList{u"😀"_s};
+        QTest::newRow("utf-8 after long ascii") << "abcdefghijklmnopq\xC3\xA5"_ba << QStringList{u"abcdefghijklmnopqå"_s};
+        QTest::newRow("a ring before ascii") << "\xE5ngen"_ba << QStringList{u"ången"_s};
+        QTest::newRow("high byte inside long ascii") << "abcdefghij\xE5klmnop"_ba << QStringList{u"abcdefghijåklmnop"_s};
+        QTest::newRow("lone continuation byte") << "\x80"_ba << QStringList{u"€"_s};
+        QTest::newRow("overlong nul") << "\xC0\x80"_ba << QStringList{u"À€"_s};
+        QTest::newRow("overlong slash") << "\xE0\x80\xAF"_ba << QStringList{u"à€¯"_s};
+        QTest::newRow("surrogate") << "\xED\xA0\x80"_ba << QStringList{u"í\u00A0€"_s};
+        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_ba << QStringList{u"ô\u0090€€"_s};
+        QTest::newRow("F8 lead byte") << "\xF8\x88\x80\x80\x80"_ba << QStringList{u"øˆ€€€"_s};
+        QTest::newRow("truncated at the end") << "a\xC3"_ba << QStringList{u"aÃ"_s};
+        QTest::newRow("truncated three bytes") << "\xE2\x82"_ba << QStringList{u"â\u201A"_s};
+        QTest::newRow("valid then invalid") << "\xC3\xA5 \xE5"_ba << QStringList{u"Ã¥ å"_s};
+        QTest::newRow("bad continuation") << "\xC3(x"_ba << QStringList{u"Ã(x"_s};
+        // A mark in front of bytes that are not UTF-8 would cost those bytes at the next save.
+        QTest::newRow("bom before invalid utf-8") << kBom + "\xE5"_ba << QStringList{u"ï»¿å"_s};
     }
 
     void readForm()
@@ -160,6 +142,9 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, all);
         QCOMPARE(store::allLines(bytes), all);
+        // One line: nr.ini decodes it whole (dropping a second mark too, which only the line store keeps).
+        if (!bytes.contains('\r') && !bytes.contains('\n') && !bytes.startsWith(kBom + kBom))
+            QCOMPARE(store::decodeText(bytes), all.value(0));
         all.removeAll(QString());
         QCOMPARE(store::nonEmptyLines(bytes), all);
     }
