@@ -115,6 +115,7 @@ void frmredigera::createControls()
     cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 5415, 1935, 2640, 330);
 
     List1 = twips::place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
+    List1->setAccessibleName(u"Ordspråken i samlingen"_s);
     // Every row is one line high: the view then never measures a million rows before it can show them.
     List1->setUniformItemSizes(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -125,6 +126,7 @@ void frmredigera::createControls()
     List1->installEventFilter(this);
 
     Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 6105, kFullWidth, 555);
+    Text1->setAccessibleName(u"Markerat ordspråk"_s);
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
@@ -137,6 +139,7 @@ void frmredigera::createControls()
     cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
     cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5970, 7035, 1545, 375);
     txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
+    txtdublett->setAccessibleName(u"Antal inledande tecken"_s);
     txtdublett->setToolTip(u"Antal inledande tecken..."_s);
     cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
     cmdavbryt2->hide();

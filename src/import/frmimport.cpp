@@ -66,6 +66,8 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     cmdpattern = button(u"cmdpattern"_s, u"ok"_s, this);
     Dir1 = named(new QListWidget(this), u"Dir1"_s);
     File1 = named(new QListWidget(this), u"File1"_s);
+    Dir1->setAccessibleName(u"Mappar"_s);
+    File1->setAccessibleName(u"Filer"_s);
     Label1 = named(new QLabel(this), u"Label1"_s);
     Label1->setFixedHeight(3); // 45 twips
     Label1->setFrameShape(QFrame::HLine);
@@ -77,6 +79,7 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     bold.setBold(true);
     cmdstäng->setFont(bold);
     List1 = named(new QListView(this), u"List1"_s);
+    List1->setAccessibleName(u"Rader i filen"_s);
     List1->setModel(&m_lines);
     // A text file may hold a million lines: rows of one height are laid out without measuring each.
     List1->setUniformItemSizes(true);

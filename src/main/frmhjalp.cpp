@@ -66,6 +66,7 @@ frmhjälp::frmhjälp(QWidget *mainWindow)
     Command1->setObjectName(u"Command1"_s);
     Command1->setGeometry(twips::rect(120, 60, 735, 375));
     Text1 = new QPlainTextEdit(this);
+    Text1->setAccessibleName(u"Hjälp"_s);
     Text1->setObjectName(u"Text1"_s);
     Text1->setGeometry(twips::rect(kTextLeft, kTextTop, kTextWidth, kTextHeight));
     Text1->setReadOnly(true);

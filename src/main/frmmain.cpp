@@ -117,6 +117,8 @@ void frmmain::createControls()
     Picture1->setPalette(panel);
 
     pp = twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
+    // Controls without a caption or a label of their own are announced by these names.
+    pp->setAccessibleName(u"Ordspråk"_s);
     pp->setReadOnly(true);
     pp->setFrameShape(QFrame::NoFrame);
     pp->setPalette(panel);
@@ -131,6 +133,7 @@ void frmmain::createControls()
     scroll->setToolTip(u"Textstorlek"_s);
 
     Image1 = twips::place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
+    Image1->setAccessibleName(u"Om Tankedosan"_s);
     Image1->setPixmap(artwork::boxPicture(twips::toPixels(450)));
     Image1->setCursor(Qt::PointingHandCursor);
 
@@ -144,6 +147,7 @@ void frmmain::createControls()
     cmdkopiera->setToolTip(u"Kopiera ordspråk till klippboken"_s);
 
     txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
+    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);
     cmdförra = twips::place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
     cmdnästa = twips::place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 

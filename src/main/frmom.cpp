@@ -30,12 +30,14 @@ frmOm::frmOm(QWidget *mainWindow)
     windowsetup::fixedDialog(this, nullptr, QSize(4545, 2850));
 
     Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
+    Image1->setAccessibleName(u"Tankedosan"_s);
     Image1->setAlignment(Qt::AlignCenter);
     Label1 = twips::place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
     Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
+    Text1->setAccessibleName(u"Om Tankedosan"_s);
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);

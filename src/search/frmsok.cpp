@@ -118,6 +118,7 @@ void frmsök::createControls()
 
     Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
     Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
+    Label2->setBuddy(Text1);
     Frame1 = twips::place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
     optsöksätt1 = twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
     optsöksätt2 = twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
@@ -131,6 +132,7 @@ void frmsök::createControls()
     lblresultat = twips::place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
 
     Text2 = twips::place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
+    Label1->setBuddy(Text2);
     Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

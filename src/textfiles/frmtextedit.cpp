@@ -50,12 +50,15 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     optvisa[0]->setChecked(true);
 
     list_filer = twips::place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
+    list_filer->setAccessibleName(u"Textfiler"_s);
     m_lines = new HiddenList(u"List1"_s, this);
     List1 = twips::place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
+    List1->setAccessibleName(u"Rader"_s);
     List1->setModel(m_lines);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setUniformItemSizes(true);
     Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
+    Text1->setAccessibleName(u"Text"_s);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
