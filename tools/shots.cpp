@@ -3,17 +3,24 @@
 // Run it under Xvfb (scripts/shots.sh) to see the real platform's fonts and style.
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
+#include "main/frmhjalp.h"
 #include "main/frmmain.h"
+#include "main/frmom.h"
 #include "platform/scriptedplatform.h"
+#include "quicksave/frmsnabbspara.h"
+#include "search/frmsok.h"
 #include "store/programfolder.h"
+#include "textfiles/frmtextedit.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +80,11 @@ int main(int argc, char *argv[])
         editor.cmddublett->click();
         platform.setOnProcessEvents({});
     }
+    frmsök search(platform, main, &main);
+    search.Text1->setText(u"gud"_s);
+    search.cmdsök_Click();
+    ok &= save(search, out, u"frmsök"_s);
+    search.close();
 
     QLabel count;
     QCheckBox changed;
@@ -83,5 +95,25 @@ int main(int argc, char *argv[])
                      &main);
     import.File1->setCurrentRow(0);
     ok &= save(import, out, u"frmimport"_s);
+    import.hide();
+
+    frmOm about(&main);
+    ok &= save(about, out, u"frmOm"_s);
+    about.hide();
+    auto *help = new frmhjälp(&main);
+    ok &= save(*help, out, u"frmhjalp"_s);
+    help->close();
+
+    frmsnabbspara &quick = main.snabbsparaFönster();
+    main.mnuarkiv_snabbspara->trigger();
+    main.cmdnästa->click();
+    main.mnuarkiv_snabbspara->trigger();
+    ok &= save(quick, out, u"frmsnabbspara"_s);
+    quick.hide();
+
+    frmtextedit textFiles(platform, &main);
+    ok &= save(textFiles, out, u"frmtextedit-lista"_s);
+    textFiles.optvisa[1]->setChecked(true);
+    ok &= save(textFiles, out, u"frmtextedit-text"_s);
     return ok ? 0 : 1;
 }

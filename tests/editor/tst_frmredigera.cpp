@@ -230,8 +230,11 @@ private slots:
         QFETCH(bool, mainCollection);
         QFETCH(bool, searchView);
         Opened s;
-        if (searchView)
+        if (searchView) {
+            s.main->söklista->setItems({u"apa"_s});
             s.main->optlista_sök->setChecked(true);
+            QVERIFY(s.main->optlista_sök->isChecked());
+        }
         const QString mainPath = Module1::sökväg;
         if (!mainCollection)
             s.editor->comboordspråk->setCurrentIndex(1);
