@@ -11,9 +11,9 @@ namespace bench {
 int loadArea(const QString &temp);
 int loadChild(const QStringList &args);
 
-int editorArea(const QString &temp);
-int editorChild(const QStringList &args);
 int searchArea(const QString &temp);
 int searchChild(const QStringList &args);
+int editorArea(const QString &temp);
+int editorChild(const QStringList &args);
 
 } // namespace bench

@@ -23,8 +23,8 @@ const std::vector<Area> &areas()
 {
     static const std::vector<Area> list{
         {u"load"_s, bench::loadArea, bench::loadChild},
-        {u"editor"_s, bench::editorArea, bench::editorChild},
         {u"search"_s, bench::searchArea, bench::searchChild},
+        {u"editor"_s, bench::editorArea, bench::editorChild},
     };
     return list;
 }

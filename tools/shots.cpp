@@ -65,6 +65,11 @@ int main(int argc, char *argv[])
     frmmain main(platform);
     ok &= save(main, out, u"frmmain"_s);
 
+    frmsök search(platform, main, &main);
+    search.Text1->setText(u"gud"_s);
+    search.cmdsök_Click();
+    ok &= save(search, out, u"frmsök"_s);
+    search.close();
     {
         frmredigera editor(main, platform);
         editor.takeCollectionsFromMain();
@@ -80,11 +85,6 @@ int main(int argc, char *argv[])
         editor.cmddublett->click();
         platform.setOnProcessEvents({});
     }
-    frmsök search(platform, main, &main);
-    search.Text1->setText(u"gud"_s);
-    search.cmdsök_Click();
-    ok &= save(search, out, u"frmsök"_s);
-    search.close();
 
     QLabel count;
     QCheckBox changed;

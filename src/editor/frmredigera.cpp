@@ -2,9 +2,11 @@
 
 #include "editor/duplicates.h"
 #include "editor/editorfind.h"
+#include "import/frmimport.h"
 #include "main/frmmain.h"
 #include "main/twips.h"
 #include "main/windowsetup.h"
+#include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
@@ -29,17 +31,15 @@ constexpr int kFullWidth = 7935; // the list, the text box, the count label and 
 const QColor kDarkBlue(0, 0, 128);
 const QString kReportName = u"dublett-check.txt"_s;
 
-using twips::place;
-
 QPushButton *button(const QString &caption, QWidget *parent, const QString &name, int left, int top, int width,
                     int height)
 {
-    return place(new QPushButton(caption, parent), name, left, top, width, height);
+    return twips::place(new QPushButton(caption, parent), name, left, top, width, height);
 }
 
 QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width, int height)
 {
-    auto *w = place(new QLabel(parent), name, left, top, width, height);
+    auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
     w->setAutoFillBackground(true);
     QPalette palette = w->palette();
     palette.setColor(QPalette::Window, kDarkBlue);
@@ -80,27 +80,27 @@ void frmredigera::createControls()
 {
     windowsetup::fixedDialog(this, &m_main, QSize(8175, 7530));
 
-    Label3 = place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
-    comboordspråk = place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
+    Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
+    comboordspråk = twips::place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
     Label3->setBuddy(comboordspråk);
     cmd1 = button(u"Spara"_s, this, u"cmd1"_s, 5655, 105, 1140, 360);
     cmd2 = button(u"Ångra"_s, this, u"cmd2"_s, 6915, 105, 1140, 360);
 
-    Label1 = place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
-    chkändrad = place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
+    Label1 = twips::place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
+    chkändrad = twips::place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
     chkändrad->hide();
-    Label2 = place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4920,
+    Label2 = twips::place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4920,
                    255);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtordspråk = place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
+    txtordspråk = twips::place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
     Label1->setBuddy(txtordspråk);
     cmdläggtill = button(u"Lägg till"_s, this, u"cmdläggtill"_s, 6855, 885, 1200, 360);
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
 
-    Frame1 = place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
-    txtsök = place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
-    combosök = place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
+    Frame1 = twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
+    txtsök = twips::place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
+    combosök = twips::place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
     txtsök->installEventFilter(this);
 
     cmdavbryt = button(u"Stäng"_s, this, u"cmdavbryt"_s, 5415, 1560, 2640, 330);
@@ -109,7 +109,7 @@ void frmredigera::createControls()
     cmdavbryt->setFont(bold);
     cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 5415, 1935, 2640, 330);
 
-    List1 = place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
+    List1 = twips::place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
     // Every row is one line high: the view then never measures a million rows before it can show them.
     List1->setUniformItemSizes(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -119,11 +119,11 @@ void frmredigera::createControls()
     List1->setModel(m_lista);
     List1->installEventFilter(this);
 
-    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 6105, kFullWidth, 555);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 6105, kFullWidth, 555);
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    lblantal = place(new QLabel(this), u"lblantal"_s, 120, 6705, kFullWidth, 255);
+    lblantal = twips::place(new QLabel(this), u"lblantal"_s, 120, 6705, kFullWidth, 255);
     progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
     progress->hide();
 
@@ -131,7 +131,7 @@ void frmredigera::createControls()
     cmdsnabbspara = button(u"Snabbspara markerad"_s, this, u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
     cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
     cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5970, 7035, 1545, 375);
-    txtdublett = place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
+    txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
     txtdublett->setToolTip(u"Antal inledande tecken..."_s);
     cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
     cmdavbryt2->hide();
@@ -321,6 +321,8 @@ void frmredigera::List1_KeyDown(int key)
 {
     if (key == Qt::Key_Delete)
         cmdtabort_Click();
+    else if (key == Qt::Key_F2)
+        cmdsnabbspara_Click();
 }
 
 void frmredigera::List1_Click()
@@ -382,14 +384,29 @@ void frmredigera::cmdavbryt_Click()
 
 void frmredigera::cmdimport_Click()
 {
+    frmimport import(m_platform,
+                     {[this](const QString &line) { addLine(line); },
+                      [this](const store::LineStore &lines) { addLines(lines); },
+                      [this] { return int(m_lista->count()); }, lblantal, chkändrad, cmd1, cmd2, comboordspråk},
+                     this);
+    import.exec();
+}
+
+QString frmredigera::markedLine() const
+{
+    const int marked = markedIndex();
+    return marked < 0 ? QString() : m_lista->lines().at(marked);
 }
 
 void frmredigera::cmdsnabbspara_Click()
 {
+    m_main.snabbsparaFönster().snabbspara(markedLine());
 }
 
 void frmredigera::cmdkopieraklippbok_Click()
 {
+    m_platform.clearClipboard();
+    m_platform.setClipboardText(markedLine());
 }
 
 void frmredigera::findFrom(qsizetype start)

@@ -84,6 +84,8 @@ public:
     // The marked entry of the editor list, -1 for none; marking runs List1_Click.
     int markedIndex() const;
     void setMarkedIndex(int index);
+    // The marked entry's whole text, or an empty text when none is marked.
+    QString markedLine() const;
 
     // Adds a line at its sorted place; gives its position. A text holding line ends is added as the lines the
     // collection file would read back from it.

@@ -1,6 +1,9 @@
 #include "support/folderfixture.h"
 
 #include "editor/frmredigera.h"
+#include "import/frmimport.h"
+#include "quicksave/frmsnabbspara.h"
+#include "support/modal.h"
 #include "main/frmmain.h"
 #include "platform/scriptedplatform.h"
 #include "store/module1.h"
@@ -11,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -231,7 +235,7 @@ private slots:
         QFETCH(bool, searchView);
         Opened s;
         if (searchView) {
-            s.main->söklista->setItems({u"apa"_s});
+            s.main->söklista->setItems({u"träff"_s});
             s.main->optlista_sök->setChecked(true);
             QVERIFY(s.main->optlista_sök->isChecked());
         }
@@ -390,6 +394,50 @@ private slots:
         // Pending events run now and then, not before every comparison.
         QVERIFY(s.platform.processEventsCalls() - before < 200);
         QVERIFY(s.editor->txtordspråk->isEnabled() && s.clean());
+    }
+
+    // Copy and quick-save take the marked line whole and leave the editor as it was; with nothing marked the
+    // append rule still holds (a CR LF after a non-empty list, nothing on an empty one).
+    void transfersOfTheMarkedLine()
+    {
+        Opened s;
+        frmsnabbspara &quick = s.main->snabbsparaFönster();
+        s.editor->cmdsnabbspara_Click();
+        QCOMPARE(quick.lista(), QString());
+        s.editor->setMarkedIndex(0); // apa
+        s.editor->cmdkopieraklippbok_Click();
+        QVERIFY(s.platform.clipboardCleared());
+        QCOMPARE(s.platform.clipboard(), u"apa"_s);
+        s.editor->cmdsnabbspara_Click();
+        s.editor->setMarkedIndex(1); // Bil
+        QTest::keyClick(s.editor->List1, Qt::Key_F2);
+        QCOMPARE(quick.lista(), u"apa\r\nBil"_s);
+        s.editor->setMarkedIndex(-1);
+        s.editor->cmdsnabbspara_Click();
+        QCOMPARE(quick.lista(), u"apa\r\nBil\r\n"_s);
+        QVERIFY(!quick.isVisible());
+        QVERIFY(s.clean());
+        QVERIFY(s.platform.boxes().isEmpty());
+    }
+
+    // "Importera från fil..." hands the lines of a text file over to the editor list, at their sorted places,
+    // and puts the editor into its changed state.
+    void importHandsLinesOver()
+    {
+        Opened s;
+        s.folder.write(u"import.txt"_s, "Bj\xF6rn\r\n\r\nAbborre\r\n"_ba);
+        whileModal([&] { s.editor->cmdimport_Click(); }, [&](QWidget *modal) {
+            auto *import = dynamic_cast<frmimport *>(modal);
+            QVERIFY(import);
+            import->setDirPath(s.folder.folder());
+            import->File1->setCurrentRow(0);
+            QCOMPARE(import->importList().count(), 2);
+            import->cmdläggtillalla_Click();
+            import->cmdstäng_Click();
+        });
+        QCOMPARE(s.lines(), (QStringList{u"Abborre"_s, u"apa"_s, u"Bil"_s, u"Björn"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}));
+        QCOMPARE(s.editor->lblantal->text(), u"7 st ordspråk."_s);
+        QVERIFY(s.changed());
     }
 };
 
