@@ -5,6 +5,7 @@
 #include "import/frmimport.h"
 #include "main/frmmain.h"
 #include "main/twips.h"
+#include "main/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/module1.h"
@@ -21,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -34,11 +34,7 @@ const QString kReportName = u"dublett-check.txt"_s;
 QPushButton *button(const QString &caption, QWidget *parent, const QString &name, int left, int top, int width,
                     int height)
 {
-    auto *b = twips::place(new QPushButton(caption, parent), name, left, top, width, height);
-    // Enter belongs to the text boxes: no button of the window may take it and close the window.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
+    return twips::place(new QPushButton(caption, parent), name, left, top, width, height);
 }
 
 QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width, int height)
@@ -67,8 +63,7 @@ QStringList linesOfTypedText(const QString &text)
 } // namespace
 
 frmredigera::frmredigera(frmmain &main, platform::Platform &platform)
-    : QDialog(&main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                         | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(&main)
     , m_main(main)
     , m_platform(platform)
     , m_lista(new EditorList(this))
@@ -83,7 +78,7 @@ frmredigera::~frmredigera() = default;
 
 void frmredigera::createControls()
 {
-    setFixedSize(twips::size(8175, 7530));
+    windowsetup::fixedDialog(this, &m_main, QSize(8175, 7530));
 
     Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
     comboordspråk = twips::place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
@@ -179,6 +174,8 @@ void frmredigera::createControls()
     connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
     connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
 
+    // Enter belongs to the text boxes: no button of the window may take it and close the window.
+    windowsetup::noDefaultButtons(this);
     enterCleanState();
 }
 
@@ -186,9 +183,7 @@ void frmredigera::mnuredigera_redigera_Click(frmmain &main, platform::Platform &
 {
     frmredigera editor(main, platform);
     editor.takeCollectionsFromMain();
-    // Centred on the screen, as every window but the main one opens.
-    if (const QScreen *screen = main.screen())
-        editor.move(screen->availableGeometry().center() - editor.rect().center());
+    windowsetup::centreOnScreen(&editor);
     editor.exec();
 }
 

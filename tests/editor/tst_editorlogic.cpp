@@ -142,13 +142,6 @@ private slots:
         QCOMPARE(std::get<qsizetype>(result), marked);
     }
 
-    void findInEmptyListFails()
-    {
-        const auto result = lineToMark({}, u"a"_s, store::Match::Anywhere, 0);
-        QCOMPARE(findErrorText(std::get<store::Failure>(result)),
-                 u"Ett fel uppstod under sökning: 380 - Ogiltigt egenskapsvärde"_s);
-    }
-
     void countField_data()
     {
         QTest::addColumn<QString>("text");

@@ -237,6 +237,7 @@ private slots:
         if (searchView) {
             s.main->söklista->setItems({u"träff"_s});
             s.main->optlista_sök->setChecked(true);
+            QVERIFY(s.main->optlista_sök->isChecked());
         }
         const QString mainPath = Module1::sökväg;
         if (!mainCollection)
