@@ -263,10 +263,11 @@ store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &
             return byPrefix < 0;
         return order.less(lines.at(x.line), lines.at(y.line));
     });
-    store::LineStore sorted;
+    std::vector<qsizetype> positions;
+    positions.reserve(items.size());
     for (const Item &item : items)
-        sorted.append(lines.at(item.line));
-    return sorted;
+        positions.push_back(item.line);
+    return lines.reordered(positions);
 }
 
 store::LineStore mergedLines(const store::LineStore &sorted, const store::LineStore &more, const SwedishOrder &order)

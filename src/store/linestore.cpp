@@ -261,6 +261,23 @@ void LineStore::convertToUtf8()
     m_folded.reset();
 }
 
+LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
+{
+    LineStore result;
+    result.m_form = m_form;
+    qsizetype total = 0;
+    for (qsizetype i : positions)
+        total += m_spans[size_t(i)].size;
+    result.m_text.reserve(total);
+    result.m_spans.reserve(positions.size());
+    for (qsizetype i : positions) {
+        const QByteArrayView bytes = raw(i);
+        result.m_spans.push_back({result.m_text.size(), bytes.size()});
+        result.m_text.append(bytes);
+    }
+    return result;
+}
+
 void LineStore::append(QStringView line)
 {
     insert(size(), line);

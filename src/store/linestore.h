@@ -46,6 +46,9 @@ public:
     QString shownAt(qsizetype index) const;
     QStringList toStringList() const;
 
+    // The lines at the given positions, in that order, as a store of their own; no line is decoded.
+    LineStore reordered(const std::vector<qsizetype> &positions) const;
+
     void append(QStringView line);
     void insert(qsizetype index, QStringView line);
     void removeAt(qsizetype index);
