@@ -66,7 +66,7 @@ frmredigera::frmredigera(frmmain &main, platform::Platform &platform)
     : QDialog(&main)
     , m_main(main)
     , m_platform(platform)
-    , m_lista(new EditorList(this))
+    , m_lista(new LineListModel(this))
 {
     setObjectName(u"frmredigera"_s);
     setWindowTitle(u"Redigera ordspråk"_s);

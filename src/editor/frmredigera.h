@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/editorlist.h"
+#include "main/linelistmodel.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
 
@@ -59,7 +59,7 @@ public:
     QPushButton *cmdavbryt2;
 
     // The editor list behind List1.
-    EditorList *lista() const { return m_lista; }
+    LineListModel *lista() const { return m_lista; }
 
     // Handlers.
     void Form_Load();
@@ -111,7 +111,7 @@ private:
 
     frmmain &m_main;
     platform::Platform &m_platform;
-    EditorList *m_lista;
+    LineListModel *m_lista;
     SwedishOrder m_order;
     // Set by "Avbryt", polled by the duplicate check.
     qint32 m_avbryt = 0;

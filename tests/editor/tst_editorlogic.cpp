@@ -1,6 +1,6 @@
 #include "editor/duplicates.h"
 #include "editor/editorfind.h"
-#include "editor/editorlist.h"
+#include "main/linelistmodel.h"
 #include "editor/editorsort.h"
 
 #include <QAbstractItemModelTester>
@@ -258,7 +258,7 @@ private slots:
 
     void modelFollowsTheLines()
     {
-        EditorList list;
+        LineListModel list;
         QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.setLines(storeOf({u"a"_s, u"c"_s}));
         list.insertLine(1, u"b"_s);

@@ -1,16 +1,16 @@
-#include "editor/editorlist.h"
+#include "main/linelistmodel.h"
 
-EditorList::EditorList(QObject *parent)
+LineListModel::LineListModel(QObject *parent)
     : QAbstractListModel(parent)
 {
 }
 
-int EditorList::rowCount(const QModelIndex &parent) const
+int LineListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_lines.size());
 }
 
-QVariant EditorList::data(const QModelIndex &index, int role) const
+QVariant LineListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -21,14 +21,14 @@ QVariant EditorList::data(const QModelIndex &index, int role) const
     return {};
 }
 
-void EditorList::setLines(store::LineStore lines)
+void LineListModel::setLines(store::LineStore lines)
 {
     beginResetModel();
     m_lines = std::move(lines);
     endResetModel();
 }
 
-void EditorList::insertLine(qsizetype row, QStringView line)
+void LineListModel::insertLine(qsizetype row, QStringView line)
 {
     row = std::clamp<qsizetype>(row, 0, m_lines.size());
     beginInsertRows({}, int(row), int(row));
@@ -36,7 +36,7 @@ void EditorList::insertLine(qsizetype row, QStringView line)
     endInsertRows();
 }
 
-void EditorList::removeLine(qsizetype row)
+void LineListModel::removeLine(qsizetype row)
 {
     if (row < 0 || row >= m_lines.size())
         return;
@@ -45,7 +45,7 @@ void EditorList::removeLine(qsizetype row)
     endRemoveRows();
 }
 
-void EditorList::clear()
+void LineListModel::clear()
 {
     setLines({});
 }
