@@ -181,11 +181,14 @@ private slots:
         }
     }
 
-#ifdef TANKEDOSAN_COUNT_ALLOCATIONS
     // A million proverbs must not be a million heap blocks: the load asks for the same few blocks whatever
-    // the number of lines.
+    // the number of lines. The slot exists in every build, because moc does not see the compiler's
+    // sanitizer macros.
     void loadAllocatesAFewBlocksWhateverTheLineCount()
     {
+#ifndef TANKEDOSAN_COUNT_ALLOCATIONS
+        QSKIP("a sanitizer brings its own allocator, which is not counted");
+#else
         long blocks[2] = {};
         const int counts[2] = {1000, 100000};
         for (int k = 0; k < 2; ++k) {
@@ -199,8 +202,8 @@ private slots:
         }
         QCOMPARE(blocks[1], blocks[0]);
         QVERIFY2(blocks[1] <= 4, qPrintable(QString::number(blocks[1])));
-    }
 #endif
+    }
 
     // A view lays out a bounded part of a huge line; the line itself stays whole for copies and writes.
     void hugeLinesAreShownInPart_data()
