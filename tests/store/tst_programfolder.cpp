@@ -1,4 +1,5 @@
 #include "store/programfolder.h"
+#include "support/systemfixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -144,6 +145,34 @@ private slots:
                  qPrintable(failure->description));
         QCOMPARE(store::seedFolder(t.path(u"x"_s), QString()), store::MaybeFailure()); // nothing to seed
         QVERIFY(!QFileInfo::exists(t.path(u"x"_s)));
+    }
+
+    // A link in the user's folder is the user's, even when it points nowhere: nothing is written through it.
+    void danglingLinkIsLeftAlone()
+    {
+        const Tree t({u"share/Citat.dat"_s, u"user/"_s});
+        const QString target = t.path(u"elsewhere/help.txt"_s);
+        QVERIFY(QFile::link(target, t.path(u"user/help.txt"_s)));
+        t.put(u"share/help.txt"_s, "hjälp\r\n");
+        QCOMPARE(store::seedFolder(t.path(u"user"_s), t.path(u"share"_s)), store::MaybeFailure());
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(t.get(u"user/Citat.dat"_s), t.get(u"share/Citat.dat"_s));
+    }
+
+    // A full disk: the failure comes back, the copy that did not fit leaves nothing behind and the other
+    // files still arrive.
+    void fullDiskFailsAsAValue()
+    {
+        SmallFileSystem disk(16 * 1024);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        const Tree t({u"share/B.dat"_s, u"share/help.txt"_s});
+        t.put(u"share/A.dat"_s, QByteArray(64 * 1024, 'x'));
+        const QString user = disk.path() + u"/Tankedosan"_s;
+        const store::MaybeFailure failure = store::seedFolder(user, t.path(u"share"_s));
+        QVERIFY(failure);
+        QVERIFY2(failure->description.contains(u"A.dat"_s), qPrintable(failure->description));
+        QCOMPARE(QDir(user).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{u"B.dat"_s, u"help.txt"_s}));
     }
 
     void settling()
