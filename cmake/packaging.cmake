@@ -27,6 +27,8 @@ foreach(size 16 32 48 128 256)
   install(FILES ${_png} DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
 add_custom_target(tankedosan_icons ALL DEPENDS ${_icon_pngs})
+# Building only the program (scripts/run.sh) must still leave everything the install copies.
+add_dependencies(tankedosan tankedosan_icons)
 
 # `cpack -G DEB` in the build folder: the dependencies are read from the libraries the program really links
 # (dpkg-shlibdeps), plus the Qt platform plugins, which Qt loads at run time rather than links.
