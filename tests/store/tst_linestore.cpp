@@ -181,6 +181,39 @@ private slots:
         }
     }
 
+    // However a list was read, Windows-1252 or UTF-8 with or without a byte-order mark, it is written by the
+    // store's one rule, and so is a copy of it: a UTF-8 file whose lines all fit is written as Windows-1252.
+    void writtenFormFollowsTheOneRule()
+    {
+        QRandomGenerator random(65001);
+        for (int round = 0; round < 5000; ++round) {
+            QStringList lines;
+            const int count = random.bounded(5);
+            const bool windows1252Only = random.bounded(4) != 0;
+            for (int i = 0; i < count; ++i)
+                lines << randomLine(random, windows1252Only, 6);
+            const QByteArray rule = store::encodeLines(lines);
+            QByteArray utf8 = random.bounded(2) ? "\xEF\xBB\xBF"_ba : QByteArray();
+            for (const QString &line : std::as_const(lines))
+                utf8 += line.toUtf8() + "\r\n"_ba;
+            for (const QByteArray &bytes : {rule, utf8}) {
+                const LineStore loaded = LineStore::fromFileBytes(bytes, true);
+                if (loaded.toStringList() != lines)
+                    continue; // bytes that read as other text (a UTF-8 file without its mark that is not valid)
+                LineStore copy(loaded);
+                LineStore assigned;
+                assigned = copy;
+                const LineStore &same = assigned;
+                assigned = same;
+                for (const LineStore *store : {&loaded, static_cast<const LineStore *>(&copy), &same})
+                    if (store->toFileBytes() != rule)
+                        QFAIL(qPrintable(u"round %1: %2 read from %3 was written as %4"_s.arg(round).arg(
+                            lines.join(u'|'), QString::fromLatin1(bytes.toHex(' ')),
+                            QString::fromLatin1(store->toFileBytes().toHex(' ')))));
+            }
+        }
+    }
+
     // A million proverbs must not be a million heap blocks: the load asks for the same few blocks whatever
     // the number of lines. The slot exists in every build, because moc does not see the compiler's
     // sanitizer macros.

@@ -144,6 +144,9 @@ private slots:
         QVERIFY2(failure->description.contains(QDir::toNativeSeparators(t.path(u"home/Tankedosan"_s))),
                  qPrintable(failure->description));
         QCOMPARE(store::seedFolder(t.path(u"x"_s), QString()), store::MaybeFailure()); // nothing to seed
+        // Samples without a help text are no failure: the Help window reports its own missing file.
+        QCOMPARE(store::seedFolder(t.path(u"fresh"_s), t.path(u"share"_s)), store::MaybeFailure());
+        QVERIFY(QFileInfo::exists(t.path(u"fresh/Citat.dat"_s)));
         QVERIFY(!QFileInfo::exists(t.path(u"x"_s)));
     }
 
