@@ -251,6 +251,12 @@ private slots:
         // A surrogate pair is not cut in half at the bound.
         QTest::newRow("emoji across the bound") << QString(store::kShownCharacters - 1, u'a') + u"😀😀"_s
                                                 << int(store::kShownCharacters);
+        // Only the first bytes of a huge UTF-8 line are decoded, cut at a character: what is shown is still the
+        // beginning of the whole line.
+        QTest::newRow("huge UTF-8 line, cut inside a character") << QString(20000, u'→')
+                                                                 << int(store::kShownCharacters + 1);
+        QTest::newRow("huge line of emoji, cut inside one") << u"a"_s + u"😀"_s.repeated(15000)
+                                                            << int(store::kShownCharacters);
     }
 
     void hugeLinesAreShownInPart()
