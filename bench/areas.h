@@ -11,4 +11,7 @@ namespace bench {
 int loadArea(const QString &temp);
 int loadChild(const QStringList &args);
 
+int searchArea(const QString &temp);
+int searchChild(const QStringList &args);
+
 } // namespace bench

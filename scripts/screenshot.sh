@@ -2,6 +2,7 @@
 # Writes a PNG of the running program under Xvfb, on a copy of the sample collections:
 #   scripts/screenshot.sh out.png [xdotool key ...]
 # Keys given after the file name are typed into the main window first (e.g. "alt+a" opens the Arkiv menu).
+# SHOT_SCREEN=1 takes the whole screen, for windows that open centred on it (F3 opens the search window).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1"); shift
@@ -38,6 +39,12 @@ for key in "$@"; do
 done
 sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$window")"
+if [ -n "${SHOT_SCREEN:-}" ]; then
+  eval "$(xdotool getdisplaygeometry --shell)"
+  "$BUILD/tools/tankedosan_grab" "$out" 0 0 "$WIDTH" "$HEIGHT"
+  echo "$out"
+  exit 0
+fi
 # Menus drop below and beside the window: take a margin around it.
 "$BUILD/tools/tankedosan_grab" "$out" $((X > 10 ? X - 10 : 0)) $((Y > 40 ? Y - 40 : 0)) $((WIDTH + 200)) $((HEIGHT + 250))
 echo "$out"

@@ -1,27 +1,37 @@
 #include "main/frmmain.h"
 
 #include "main/artwork.h"
+#include "main/frmhjalp.h"
+#include "main/frmom.h"
 #include "main/numbers.h"
 #include "main/twips.h"
+#include "quicksave/frmsnabbspara.h"
+#include "search/frmsok.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
+#include "store/shown.h"
+#include "textfiles/frmtextedit.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
+#include <QTextDocument>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +43,9 @@ QString wholeListCaption(int count)
 namespace {
 
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
+
+// The display's point sizes for the text-size values 1 to 5; the menu captions round them to 8, 10, 14.
+constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
 
 template <typename W>
 W *place(W *widget, const QString &name, int left, int top, int width, int height)
@@ -68,6 +81,7 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     setWindowIcon(artwork::windowIcon());
     createControls();
     createMenus();
+    connectOtherWindows();
     Form_Load();
 }
 
@@ -142,13 +156,29 @@ void frmmain::createControls()
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
 
-    connect(comboordspråk, &QComboBox::currentIndexChanged, this, [this](int index) {
+    // A choice by the user loads every time, also the collection already chosen (a way to read it again).
+    // The box also moves its index by itself when entries come and go; code that chooses a collection
+    // selects it and runs the handler explicitly, so each collection is loaded once.
+    connect(comboordspråk, &QComboBox::activated, this, [this](int index) {
         if (index >= 0)
             comboordspråk_Click();
     });
     connect(txtnr, &QLineEdit::textChanged, this, &frmmain::txtnr_Change);
     connect(cmdnästa, &QPushButton::clicked, this, &frmmain::cmdnästa_Click);
     connect(cmdförra, &QPushButton::clicked, this, &frmmain::cmdförra_Click);
+    connect(cmdsök, &QPushButton::clicked, this, &frmmain::cmdsök_Click);
+    connect(cmdkopiera, &QPushButton::clicked, this, &frmmain::cmdkopiera_Click);
+    connect(cmdordspråk_ny, &QPushButton::clicked, this, &frmmain::cmdordspråk_ny_Click);
+    connect(cmdordspråk_radera, &QPushButton::clicked, this, &frmmain::cmdordspråk_radera_Click);
+    connect(optlista_hela, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            optlista_hela_Click();
+    });
+    connect(optlista_sök, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            optlista_sök_Click();
+    });
+    connect(scroll, &QScrollBar::valueChanged, this, &frmmain::scroll_Change);
 }
 
 void frmmain::createMenus()
@@ -166,6 +196,7 @@ void frmmain::createMenus()
     mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s);
     // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
     connect(mnuarkiv_avsluta, &QAction::triggered, this, &QWidget::close);
+    connect(mnuarkiv_raderaordspråk, &QAction::triggered, this, &frmmain::mnuarkiv_raderaordspråk_Click);
 
     mnuredigera = menuBar()->addMenu(u"&Redigera"_s);
     mnuredigera->setObjectName(u"mnuredigera"_s);
@@ -180,6 +211,9 @@ void frmmain::createMenus()
         mnuredigera_textstorlek[i]->setCheckable(true);
     }
     mnuredigera_textstorlek[0]->setChecked(true);
+    connect(mnuredigera_sök, &QAction::triggered, this, &frmmain::mnuredigera_sök_Click);
+    for (int i = 0; i < 5; ++i)
+        connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
 
     mnuhjälp = menuBar()->addMenu(u"&Hjälp"_s);
     mnuhjälp->setObjectName(u"mnuhjälp"_s);
@@ -198,21 +232,31 @@ HiddenList *frmmain::currentList() const
     return searchListView() ? söklista : List1;
 }
 
+QString frmmain::collectionFile(const QString &name) const
+{
+    const QStringList files = fillista->items();
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (const QString &file : files) {
+            if (QStringView(file).chopped(4).compare(name, cs) == 0)
+                return store::pathInProgramFolder(file);
+        }
+    }
+    return store::collectionPath(name);
+}
+
 void frmmain::Form_Load()
 {
     fillista->setItems(store::listFiles(u"*.dat"_s));
-    {
-        // Filling the box must not load anything: the default collection is chosen below.
-        const QSignalBlocker quiet(comboordspråk);
-        for (const QString &file : fillista->items())
-            comboordspråk->addItem(file.chopped(4));
-        comboordspråk->setCurrentIndex(-1);
+    for (const QString &file : fillista->items())
+        comboordspråk->addItem(file.chopped(4));
+    comboordspråk->setCurrentIndex(-1);
+    int chosen = comboordspråk->findText(u"Citat"_s, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (chosen < 0 && comboordspråk->count() > 0)
+        chosen = 0;
+    if (chosen >= 0) {
+        comboordspråk->setCurrentIndex(chosen);
+        comboordspråk_Click();
     }
-    const int citat = comboordspråk->findText(u"Citat"_s, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (citat >= 0)
-        comboordspråk->setCurrentIndex(citat);
-    if (comboordspråk->count() > 0 && comboordspråk->currentIndex() < 0)
-        comboordspråk->setCurrentIndex(0);
     txtnr->setText(store::readNumberFile());
 }
 
@@ -227,7 +271,7 @@ void frmmain::comboordspråk_Click()
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkName(name))
         return trap(*failure);
-    Module1::sökväg = store::collectionPath(name);
+    Module1::sökväg = collectionFile(name);
     if (!store::fileExists(Module1::sökväg)) {
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
@@ -299,4 +343,273 @@ void frmmain::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
     event->accept();
+}
+
+namespace {
+
+// Turns a left click on a widget that has no click of its own (a picture) into a call.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QWidget *target, std::function<void()> onClick)
+        : QObject(target)
+        , m_onClick(std::move(onClick))
+    {
+        target->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            auto *widget = static_cast<QWidget *>(watched);
+            if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
+                m_onClick();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+} // namespace
+
+void frmmain::connectOtherWindows()
+{
+    connect(mnuhjälp_om, &QAction::triggered, this, &frmmain::mnuhjälp_om_Click);
+    new ClickFilter(Image1, [this] { Image1_Click(); });
+    connect(mnuhjälp_hjälp, &QAction::triggered, this, &frmmain::mnuhjälp_hjälp_Click);
+    connect(mnuarkiv_öppnasnabbspara, &QAction::triggered, this, &frmmain::mnuarkiv_öppnasnabbspara_Click);
+    connect(mnuarkiv_snabbspara, &QAction::triggered, this, &frmmain::mnuarkiv_snabbspara_Click);
+    connect(mnuakriv_öppnatext, &QAction::triggered, this, &frmmain::mnuakriv_öppnatext_Click);
+}
+
+void frmmain::mnuhjälp_om_Click()
+{
+    frmOm about(this);
+    about.exec();
+}
+
+void frmmain::Image1_Click()
+{
+    frmOm about(this);
+    about.exec();
+}
+
+void frmmain::mnuhjälp_hjälp_Click()
+{
+    // One Help window at a time: opening it again brings it to the front without reading the file again.
+    auto *help = findChild<frmhjälp *>(u"frmhjälp"_s, Qt::FindDirectChildrenOnly);
+    if (!help)
+        help = new frmhjälp(this);
+    help->setWindowState(help->windowState() & ~Qt::WindowMinimized);
+    help->show();
+    help->raise();
+    help->activateWindow();
+}
+
+frmsnabbspara &frmmain::snabbsparaFönster()
+{
+    auto *window = findChild<frmsnabbspara *>(u"frmsnabbspara"_s, Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new frmsnabbspara(m_platform, this);
+    return *window;
+}
+
+void frmmain::mnuarkiv_öppnasnabbspara_Click()
+{
+    snabbsparaFönster().exec();
+}
+
+void frmmain::mnuarkiv_snabbspara_Click()
+{
+    // The display lays out only the shown part of a long proverb; the list gets the whole of it.
+    QString proverb = pp->toPlainText();
+    const QString whole = currentList()->selectedText();
+    if (proverb == store::shownPart(whole))
+        proverb = whole;
+    snabbsparaFönster().snabbspara(proverb);
+}
+
+void frmmain::mnuakriv_öppnatext_Click()
+{
+    frmtextedit textFiles(m_platform, this);
+    textFiles.exec();
+}
+
+void frmmain::cmdsök_Click()
+{
+    frmsök search(m_platform, *this, this);
+    search.exec();
+}
+
+void frmmain::mnuredigera_sök_Click()
+{
+    cmdsök_Click();
+}
+
+void frmmain::optlista_hela_Click()
+{
+    Module1::antal = List1->count();
+    setWindowTitle(wholeListCaption(Module1::antal));
+    // Back to the proverb last shown in this view. Without a selection, a number box that holds no number
+    // is left as it is: there is nothing to show again.
+    int n = 0;
+    if (List1->selectedIndex() >= 0) {
+        n = List1->selectedIndex() + 1;
+    } else {
+        const auto number = numbers::strictNumber(txtnr->text());
+        if (!std::holds_alternative<int>(number))
+            return;
+        n = std::get<int>(number);
+    }
+    txtnr->clear();
+    txtnr->setText(QString::number(n));
+}
+
+void frmmain::optlista_sök_Click()
+{
+    if (söklista->count() == 0) {
+        if (m_platform.messageBox(u"Det finns inga ordspråk i söklistan. Vill du söka nu?"_s, platform::Buttons::YesNo,
+                                  platform::Icon::Question, u"Söklistan är tom"_s)
+            != platform::Answer::Yes) {
+            optlista_hela->setChecked(true);
+            return;
+        }
+        cmdsök_Click();
+    }
+    if (söklista->count() == 0) {
+        optlista_hela->setChecked(true);
+        return;
+    }
+    Module1::antal = söklista->count();
+    setWindowTitle(u"Tankedosan - sökresultat - "_s + QString::number(Module1::antal) + u" st"_s);
+    const auto number = numbers::strictNumber(txtnr->text());
+    if (const auto *failure = std::get_if<store::Failure>(&number))
+        return m_platform.showStandardError(*failure);
+    int n = std::get<int>(number);
+    if (söklista->selectedIndex() >= 0)
+        n = söklista->selectedIndex() + 1;
+    txtnr->clear();
+    txtnr->setText(QString::number(n));
+}
+
+void frmmain::mnuarkiv_raderaordspråk_Click()
+{
+    if (searchListView()) {
+        m_platform.messageBox(u"Kan inte radera i söklistan!"_s, platform::Buttons::Ok, platform::Icon::Exclamation,
+                              u"Kan inte radera"_s);
+        return;
+    }
+    if (m_platform.messageBox(u"Vill du ta bort detta ordspråk?"_s, platform::Buttons::YesNo, platform::Icon::Question,
+                              u"Ta bort"_s)
+        != platform::Answer::Yes)
+        return;
+
+    // When the chosen collection's file is missing, the list still holds the previous collection: writing it
+    // to the chosen path would make a copy of the wrong proverbs under the chosen name.
+    if (!store::fileExists(Module1::sökväg))
+        return m_platform.showStandardError(store::failures::fileNotFound(Module1::sökväg));
+    const int index = List1->selectedIndex();
+    const QString removed = List1->selectedText();
+    if (auto failure = List1->removeItem(index))
+        return m_platform.showStandardError(*failure);
+
+    platform::BusyPointer busy(m_platform);
+    const auto trap = [&](const store::Failure &failure) {
+        busy.restore();
+        m_platform.showStandardError(failure);
+    };
+    if (auto failure = store::writeCollection(Module1::sökväg, List1->items())) {
+        // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
+        List1->insertItem(index, removed);
+        (void)List1->setSelectedIndex(index);
+        return trap(*failure);
+    }
+    Module1::antal = List1->count();
+    pp->clear();
+    if (Module1::antal >= 1) {
+        const auto number = numbers::strictNumber(txtnr->text());
+        if (const auto *failure = std::get_if<store::Failure>(&number))
+            return trap(*failure);
+        txtnr->clear();
+        txtnr->setText(QString::number(std::get<int>(number)));
+    }
+    setWindowTitle(wholeListCaption(Module1::antal));
+}
+
+void frmmain::cmdordspråk_ny_Click()
+{
+    const QString name = m_platform.inputBox(u"Skriv in ett namn för den nya ordspråkfilen"_s, u"Ny ordspråkfil"_s);
+    if (name.isEmpty())
+        return;
+    if (auto failure = store::checkName(name))
+        return m_platform.showStandardError(*failure);
+    const QString path = store::collectionPath(name);
+    // Any entry of that name counts (a hidden file, a folder), and so does a collection whose name differs
+    // only in letter case: two collections the user cannot tell apart in the box.
+    const QStringList files = store::listFiles(u"*.dat"_s);
+    const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
+        return QStringView(file).chopped(4).compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (listed || QFileInfo::exists(path)) {
+        m_platform.messageBox(u"En fil finns redan med det namnet! Välj ett annat namn."_s, platform::Buttons::Ok,
+                              platform::Icon::Exclamation);
+        return;
+    }
+    if (auto failure = store::createEmptyCollection(path))
+        return m_platform.showStandardError(*failure);
+    fillista->setItems(store::listFiles(u"*.dat"_s));
+    comboordspråk->insertItem(0, name);
+    comboordspråk->setCurrentIndex(0);
+    comboordspråk_Click();
+}
+
+void frmmain::cmdordspråk_radera_Click()
+{
+    if (m_platform.messageBox(u"Vill du radera ordspråkfilen ''"_s + comboordspråk->currentText() + u"''?"_s,
+                              platform::Buttons::YesNo, platform::Icon::Question, u"Radera"_s)
+        != platform::Answer::Yes)
+        return;
+    if (auto failure = store::deleteCollection(Module1::sökväg))
+        return m_platform.showStandardError(*failure);
+    comboordspråk->removeItem(comboordspråk->currentIndex());
+    fillista->setItems(store::listFiles(u"*.dat"_s));
+    if (comboordspråk->count() > 0) {
+        comboordspråk->setCurrentIndex(0);
+        comboordspråk_Click();
+    }
+}
+
+void frmmain::cmdkopiera_Click()
+{
+    m_platform.clearClipboard();
+    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
+    // when it shows the selected entry, the entry itself goes to the clipboard, whole.
+    const HiddenList *list = currentList();
+    const QString shown = pp->toPlainText();
+    const int selected = list->selectedIndex();
+    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
+        m_platform.setClipboardText(list->item(selected));
+    else
+        m_platform.setClipboardText(shown);
+}
+
+void frmmain::mnuredigera_textstorlek_Click(int index)
+{
+    scroll->setValue(index + 1);
+    // The entry toggles its own mark when chosen; the mark always follows the size in force.
+    for (int i = 0; i < 5; ++i)
+        mnuredigera_textstorlek[i]->setChecked(i == scroll->value() - 1);
+}
+
+void frmmain::scroll_Change()
+{
+    QFont font = pp->font();
+    font.setPointSizeF(kTextSizes[scroll->value() - 1]);
+    pp->setFont(font);
+    for (int i = 0; i < 5; ++i)
+        mnuredigera_textstorlek[i]->setChecked(i == scroll->value() - 1);
 }

@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QWidget;
+class frmsnabbspara;
 
 // The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
@@ -79,11 +80,24 @@ public:
     void cmdnästa_Click();
     void cmdförra_Click();
     void Form_Unload();
+    void cmdsök_Click();
+    void mnuredigera_sök_Click();
+    void optlista_hela_Click();
+    void optlista_sök_Click();
+    void mnuarkiv_raderaordspråk_Click();
+    void cmdordspråk_ny_Click();
+    void cmdordspråk_radera_Click();
+    void cmdkopiera_Click();
+    void mnuredigera_textstorlek_Click(int index);
+    void scroll_Change();
 
     // Whether the search list is the list being stepped through.
     bool searchListView() const;
     // The list of the current view.
     HiddenList *currentList() const;
+    // The file of a listed collection: the entry of `fillista` whose name without its last four characters
+    // is the collection's name (exact letter case first, then any case), or name + ".dat" when none is.
+    QString collectionFile(const QString &name) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -93,4 +107,19 @@ private:
     void createMenus();
 
     platform::Platform &m_platform;
+
+    // The windows opened from the menus: About, Help, the quick-save list and the text files.
+public:
+    void mnuhjälp_om_Click();
+    void Image1_Click();
+    void mnuhjälp_hjälp_Click();
+    void mnuarkiv_öppnasnabbspara_Click();
+    void mnuarkiv_snabbspara_Click();
+    void mnuakriv_öppnatext_Click();
+
+    // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
+    frmsnabbspara &snabbsparaFönster();
+
+private:
+    void connectOtherWindows();
 };

@@ -37,20 +37,34 @@ std::variant<int, store::Failure> strictNumber(const QString &text)
     const qsizetype n = text.size();
     bool negative = false;
     qsizetype i = skipBlanksAndSign(text, negative);
-    const qsizetype firstDigit = i;
+    qsizetype digits = 0;
     qint64 value = 0;
     bool overflow = false;
-    for (; i < n && isDigit(text[i]); ++i) {
+    for (; i < n && isDigit(text[i]); ++i, ++digits) {
         if (!overflow) {
             value = value * 10 + (text[i].unicode() - u'0');
             overflow = value > kMax + 1;
         }
     }
-    const bool hadDigits = i > firstDigit;
+    // A fraction rounds half to even, as the lenient number does; it is decided from the digits themselves so
+    // that no binary fraction turns a half into a little less or a little more.
+    int firstFractionDigit = 0;
+    bool restNonZero = false;
+    if (i < n && text[i] == u'.') {
+        for (qsizetype place = 0; ++i < n && isDigit(text[i]); ++place, ++digits) {
+            const int digit = text[i].unicode() - u'0';
+            if (place == 0)
+                firstFractionDigit = digit;
+            else if (digit != 0)
+                restNonZero = true;
+        }
+    }
     while (i < n && isBlank(text[i]))
         ++i;
-    if (!hadDigits || i != n)
+    if (digits == 0 || i != n)
         return store::failures::typeMismatch();
+    if (!overflow && (firstFractionDigit > 5 || (firstFractionDigit == 5 && (restNonZero || value % 2 != 0))))
+        ++value;
     if (negative)
         value = -value;
     if (overflow || value < kMin || value > kMax)

@@ -8,8 +8,9 @@
 
 namespace numbers {
 
-// The strict number of a text: optional blanks, an optional sign and decimal digits, nothing else, within
-// the 32-bit range. Anything else is a failure (type mismatch, or overflow when out of range).
+// The strict number of a text: optional blanks, an optional sign and a decimal number, nothing else. A
+// fraction rounds half to even, like the lenient number; the result must lie within the 32-bit range.
+// Anything else is a failure (type mismatch, or overflow when out of range).
 std::variant<int, store::Failure> strictNumber(const QString &text);
 
 // The lenient number: the number at the start of the text after blanks (digits with an optional sign and

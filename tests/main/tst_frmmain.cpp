@@ -1,12 +1,16 @@
+#include "support/boxes.h"
 #include "support/folderfixture.h"
 
 #include "main/frmmain.h"
+#include "search/frmsok.h"
 #include "platform/scriptedplatform.h"
 #include "store/encoding.h"
 #include "store/module1.h"
 #include "store/shown.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -33,6 +37,13 @@ QStringList comboItems(const QComboBox *combo)
     for (int i = 0; i < combo->count(); ++i)
         items.append(combo->itemText(i));
     return items;
+}
+
+// A collection chosen as the user chooses one: the box's index moves and the box reports the choice.
+void choose(frmmain &w, int index)
+{
+    w.comboordspråk->setCurrentIndex(index);
+    emit w.comboordspråk->activated(index);
 }
 
 // A program folder with collections, and the main window started on it.
@@ -377,7 +388,7 @@ private slots:
         frmmain &w = *s.window;
         w.txtnr->setText(u"4"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(w.List1->count(), 8);
         QCOMPARE(w.pp->toPlainText(), u"Djur 4"_s);
         QCOMPARE(w.windowTitle(), u"Tankedosan -  8 st"_s);
@@ -389,7 +400,7 @@ private slots:
         // Back to a collection with fewer proverbs than the number: nothing is shown, the number stays.
         w.txtnr->setText(u"7"_s);
         QCOMPARE(w.pp->toPlainText(), u"Djur 7"_s);
-        w.comboordspråk->setCurrentIndex(0);
+        choose(w, 0);
         QCOMPARE(w.pp->toPlainText(), QString());
         QCOMPARE(w.txtnr->text(), u"7"_s);
         QCOMPARE(w.windowTitle(), u"Tankedosan -  5 st"_s);
@@ -406,7 +417,7 @@ private slots:
         w.txtnr->setText(u"2"_s);
         QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         const auto box = s.platform.boxes().front();
         QCOMPARE(box.text, u"Filen ''Djur'' saknas i programkatalogen!"_s);
@@ -430,7 +441,7 @@ private slots:
         frmmain &w = *s.window;
         w.txtnr->setText(u"abc"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         const auto box = s.platform.boxes().front();
         QVERIFY2(box.text.startsWith(u"Ett fel uppstod.\r\n13 - "_s), qPrintable(box.text));
@@ -455,7 +466,7 @@ private slots:
         w.txtnr->setText(u"2"_s);
         QCOMPARE(w.pp->toPlainText(), u"träff 2"_s);
 
-        w.comboordspråk->setCurrentIndex(1);
+        choose(w, 1);
         QVERIFY(w.optlista_sök->isChecked());
         QCOMPARE(w.söklista->count(), 0);
         QCOMPARE(w.pp->toPlainText(), QString());
@@ -477,6 +488,445 @@ private slots:
         QCOMPARE(w.pp->toPlainText(), u"Ordspråk 40000"_s);
         w.cmdnästa_Click();
         QCOMPARE(w.pp->toPlainText(), u"Ordspråk 1"_s);
+    }
+
+    void enteringTheSearchListView_data()
+    {
+        QTest::addColumn<QStringList>("hits");     // the search list before
+        QTest::addColumn<QString>("number");       // typed into the number box before
+        QTest::addColumn<QString>("searchFor");    // typed in the search window when it is offered and taken
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("searchView");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("afterNästa");
+
+        const QString offer = u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s;
+        const QStringList three{u"träff 1"_s, u"träff 2"_s, u"träff 3"_s};
+        QTest::newRow("shows the hit of the number")
+            << three << u"2"_s << QString() << QStringList{} << true << u"Tankedosan - sökresultat - 3 st"_s
+            << u"träff 2"_s << u"träff 3"_s;
+        QTest::newRow("a number beyond the hits keeps the display")
+            << three << u"57"_s << QString() << QStringList{} << true << u"Tankedosan - sökresultat - 3 st"_s
+            << u"Ordspråk 1"_s << u"träff 1"_s;
+        QTest::newRow("empty, No returns to the whole list")
+            << QStringList{} << u"2"_s << QString() << QStringList{offer} << false << u"Tankedosan -  5 st"_s
+            << u"Ordspråk 2"_s << u"Ordspråk 3"_s;
+        QTest::newRow("empty, Yes and nothing found returns to the whole list")
+            << QStringList{} << u"2"_s << u"zzz"_s << QStringList{offer} << false << u"Tankedosan -  5 st"_s
+            << u"Ordspråk 2"_s << u"Ordspråk 3"_s;
+        QTest::newRow("empty, Yes and hits found shows them")
+            << QStringList{} << u"1"_s << u"SPRÅK 4"_s << QStringList{offer} << true
+            << u"Tankedosan - sökresultat - 1 st"_s << u"Ordspråk 4"_s << u"Ordspråk 4"_s;
+    }
+
+    void enteringTheSearchListView()
+    {
+        QFETCH(QStringList, hits);
+        QFETCH(QString, number);
+        QFETCH(QString, searchFor);
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, searchView);
+        QFETCH(QString, caption);
+        QFETCH(QString, shown);
+        QFETCH(QString, afterNästa);
+
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
+        s.start();
+        frmmain &w = *s.window;
+        w.txtnr->setText(number);
+        w.söklista->setItems(hits);
+        if (!searchFor.isEmpty()) {
+            s.platform.setNextAnswer(platform::Answer::Yes);
+            QTimer::singleShot(0, [&] {
+                auto *search = dynamic_cast<frmsök *>(QApplication::activeModalWidget());
+                QVERIFY(search);
+                search->Text1->setText(searchFor);
+                search->cmdsök_Click();
+                search->cmdok->click();
+            });
+        }
+        QTest::mouseClick(w.optlista_sök, Qt::LeftButton);
+        QCOMPARE(describeBoxes(s.platform.takeBoxes()), boxes);
+        QCOMPARE(w.optlista_sök->isChecked(), searchView);
+        QCOMPARE(w.optlista_hela->isChecked(), !searchView);
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(Module1::antal, caption.section(u' ', -2, -2).toInt());
+        QCOMPARE(w.txtnr->text(), number);
+        QCOMPARE(w.pp->toPlainText(), shown);
+        w.cmdnästa_Click();
+        QCOMPARE(w.pp->toPlainText(), afterNästa);
+    }
+
+    void backToTheWholeListShowsItsLastProverb_data()
+    {
+        QTest::addColumn<QString>("numberInSearchView");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("the last shown proverb") << u"1"_s << u"3"_s << u"Ordspråk 3"_s;
+        QTest::newRow("text in the number box") << u"abc"_s << u"3"_s << u"Ordspråk 3"_s;
+    }
+
+    void backToTheWholeListShowsItsLastProverb()
+    {
+        QFETCH(QString, numberInSearchView);
+        QFETCH(QString, number);
+        QFETCH(QString, shown);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
+        s.start();
+        frmmain &w = *s.window;
+        w.txtnr->setText(u"3"_s);
+        w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
+        w.optlista_sök->setChecked(true);
+        w.txtnr->setText(numberInSearchView);
+        QTest::mouseClick(w.optlista_hela, Qt::LeftButton);
+        QCOMPARE(w.windowTitle(), u"Tankedosan -  5 st"_s);
+        QCOMPARE(Module1::antal, 5);
+        QCOMPARE(w.txtnr->text(), number);
+        QCOMPARE(w.pp->toPlainText(), shown);
+        QVERIFY(s.platform.boxes().isEmpty());
+    }
+
+    void deletingTheShownProverb_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<platform::Answer>("answer");
+        QTest::addColumn<QStringList>("left"); // numbers of the proverbs left in the file
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("caption");
+
+        QTest::newRow("the third of five") << 5 << u"3"_s << platform::Answer::Yes << QStringList{u"1"_s, u"2"_s, u"4"_s, u"5"_s}
+                                           << u"Ordspråk 4"_s << u"Tankedosan -  4 st"_s;
+        QTest::newRow("the last of five") << 5 << u"5"_s << platform::Answer::Yes << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}
+                                          << QString() << u"Tankedosan -  4 st"_s;
+        QTest::newRow("the only one") << 1 << u"1"_s << platform::Answer::Yes << QStringList{} << QString()
+                                      << u"Tankedosan -  0 st"_s;
+        QTest::newRow("No keeps it") << 5 << u"3"_s << platform::Answer::No << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}
+                                     << u"Ordspråk 3"_s << u"Tankedosan -  5 st"_s;
+    }
+
+    void deletingTheShownProverb()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, number);
+        QFETCH(platform::Answer, answer);
+        QFETCH(QStringList, left);
+        QFETCH(QString, shown);
+        QFETCH(QString, caption);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(count));
+        s.start();
+        frmmain &w = *s.window;
+        w.txtnr->setText(number);
+        s.platform.setNextAnswer(answer);
+        w.mnuarkiv_raderaordspråk->trigger();
+
+        QCOMPARE(describeBoxes(s.platform.takeBoxes()),
+                 QStringList{u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s});
+        QStringList expected;
+        for (const QString &n : left)
+            expected << u"Ordspråk "_s + n;
+        QCOMPARE(w.List1->items(), expected);
+        QCOMPARE(s.folder.read(u"Citat.dat"_s), store::encodeLines(expected));
+        QCOMPARE(w.pp->toPlainText(), shown);
+        QCOMPARE(w.txtnr->text(), number);
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(Module1::antal, expected.size());
+        QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
+    }
+
+    void deletingIsRefusedWhereItWouldGoWrong_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("in the search list")
+            << u"search view"_s << u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s;
+        // The proverbs shown are still those of Citat: they must not be written under the name Djur.
+        QTest::newRow("the chosen collection is missing") << u"missing"_s << u"error:53"_s;
+        QTest::newRow("nothing is shown") << u"nothing shown"_s << u"error:5"_s;
+    }
+
+    void deletingIsRefusedWhereItWouldGoWrong()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, box);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(3));
+        s.folder.writeCollection(u"Djur"_s, FolderFixture::numbered(2));
+        s.start();
+        frmmain &w = *s.window;
+        if (situation == u"search view"_s) {
+            w.söklista->setItems({u"Ordspråk 2"_s});
+            w.optlista_sök->setChecked(true);
+        } else if (situation == u"missing"_s) {
+            QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
+            choose(w, 1);
+        } else {
+            w.txtnr->setText(u"00"_s);
+        }
+        s.platform.takeBoxes();
+        s.platform.setNextAnswer(platform::Answer::Yes);
+        w.mnuarkiv_raderaordspråk->trigger();
+        const QStringList boxes = describeBoxes(s.platform.takeBoxes());
+        if (box.startsWith(u"error:"_s)) {
+            QCOMPARE(boxes.size(), 2);
+            QVERIFY2(boxes[1].startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n"_s + box.mid(6) + u" - "_s),
+                     qPrintable(boxes[1]));
+        } else {
+            QCOMPARE(boxes, QStringList{box});
+        }
+        QCOMPARE(w.List1->count(), 3);
+        QCOMPARE(s.folder.read(u"Citat.dat"_s), store::encodeLines(FolderFixture::numbered(3)));
+        QVERIFY(!s.folder.exists(u"Djur.dat"_s) || situation != u"missing"_s);
+        QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
+    }
+
+    void aFailedRewritePutsTheProverbBack()
+    {
+        // A name so long that the file fits but the replacement written beside it does not: the write fails.
+        const QString name = QString(246, u'a');
+        Started s;
+        s.folder.writeCollection(name, FolderFixture::numbered(3));
+        s.start();
+        frmmain &w = *s.window;
+        QCOMPARE(w.List1->count(), 3);
+        w.txtnr->setText(u"2"_s);
+        s.platform.setNextAnswer(platform::Answer::Yes);
+        w.mnuarkiv_raderaordspråk_Click();
+        const QStringList boxes = describeBoxes(s.platform.takeBoxes());
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY2(boxes[1].startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n"_s), qPrintable(boxes[1]));
+        QCOMPARE(w.List1->items(), FolderFixture::numbered(3));
+        QCOMPARE(w.List1->selectedIndex(), 1);
+        QCOMPARE(s.folder.read(name + u".dat"_s), store::encodeLines(FolderFixture::numbered(3)));
+        QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
+        // Still the same proverb at the same number.
+        w.cmdnästa_Click();
+        QCOMPARE(w.pp->toPlainText(), u"Ordspråk 3"_s);
+    }
+
+    void creatingACollection_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box"); // "exists", "error:N" or none
+        QTest::addColumn<QStringList>("combo");
+
+        const QStringList two{u"Citat.dat"_s, u"Djur.dat"_s};
+        QTest::newRow("a new name goes first and is loaded")
+            << two << u"Väder"_s << QString() << QStringList{u"Väder"_s, u"Citat"_s, u"Djur"_s};
+        QTest::newRow("Cancel") << two << QString() << QString() << QStringList{u"Citat"_s, u"Djur"_s};
+        QTest::newRow("an existing name") << two << u"Djur"_s << u"exists"_s << QStringList{u"Citat"_s, u"Djur"_s};
+        QTest::newRow("an existing name in other letters")
+            << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s} << u"djur"_s << u"exists"_s << QStringList{u"Citat"_s, u"Djur"_s};
+        QTest::newRow("a hidden file of that name") << QStringList{u"Citat.dat"_s, u".dold.dat"_s} << u".dold"_s
+                                                    << u"exists"_s << QStringList{u"Citat"_s};
+        for (const QString &name : {u"../ut"_s, u"under/ny"_s, u"under\\ny"_s, u".."_s, u"."_s})
+            QTest::addRow("name %s", qPrintable(name)) << two << name << u"error:52"_s << QStringList{u"Citat"_s, u"Djur"_s};
+    }
+
+    void creatingACollection()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, typed);
+        QFETCH(QString, box);
+        QFETCH(QStringList, combo);
+        Started s;
+        for (const QString &file : files)
+            s.folder.write(file, store::encodeLines(FolderFixture::numbered(2)));
+        QVERIFY(QDir(s.folder.folder()).mkdir(u"under"_s));
+        s.start();
+        frmmain &w = *s.window;
+        const QStringList before = QDir(s.folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        s.platform.takeBoxes();
+        const qsizetype pointerCalls = s.platform.pointers().size();
+        s.platform.setNextInput(typed);
+        QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
+
+        QStringList boxes = describeBoxes(s.platform.takeBoxes());
+        QCOMPARE(boxes.takeFirst(), u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s);
+        if (box == u"exists"_s)
+            QCOMPARE(boxes, QStringList{u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! Välj ett annat namn."_s});
+        else if (box.startsWith(u"error:"_s))
+            QVERIFY(boxes.size() == 1 && boxes[0].startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n"_s + box.mid(6) + u" - "_s));
+        else
+            QCOMPARE(boxes, QStringList{});
+        QCOMPARE(comboItems(w.comboordspråk), combo);
+
+        QStringList after = QDir(s.folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QCOMPARE(QDir(s.folder.path(u"under"_s)).entryList(QDir::Files), QStringList());
+        QVERIFY(!QFileInfo::exists(s.folder.folder() + u"/../ut.dat"_s));
+        if (combo.size() > files.size() && combo.first() == typed) {
+            // Created empty and loaded once.
+            QCOMPARE(s.folder.read(typed + u".dat"_s), QByteArray());
+            after.removeOne(typed + u".dat"_s);
+            QCOMPARE(w.comboordspråk->currentIndex(), 0);
+            QCOMPARE(Module1::sökväg, s.folder.path(typed + u".dat"_s));
+            QCOMPARE(w.List1->count(), 0);
+            QCOMPARE(w.windowTitle(), u"Tankedosan -  0 st"_s);
+            QCOMPARE(s.platform.pointers().size() - pointerCalls, 2);
+            QVERIFY(w.fillista->items().contains(typed + u".dat"_s));
+        } else {
+            QCOMPARE(w.List1->count(), 2);
+            QCOMPARE(s.platform.pointers().size(), pointerCalls);
+        }
+        QCOMPARE(after, before);
+    }
+
+    void deletingACollection_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<platform::Answer>("answer");
+        QTest::addColumn<bool>("fileGone"); // removed behind the program's back first
+        QTest::addColumn<QStringList>("combo");
+        QTest::addColumn<QString>("loaded"); // stem of the proverbs in the proverb list after
+
+        const QStringList two{u"Citat"_s, u"Djur"_s};
+        QTest::newRow("Yes deletes and loads the first") << two << 1 << platform::Answer::Yes << false
+                                                         << QStringList{u"Citat"_s} << u"Citat"_s;
+        QTest::newRow("No keeps it") << two << 1 << platform::Answer::No << false << two << u"Djur"_s;
+        QTest::newRow("a file already gone") << two << 1 << platform::Answer::Yes << true << two << u"Djur"_s;
+        QTest::newRow("the last one keeps its proverbs")
+            << QStringList{u"Citat"_s} << 0 << platform::Answer::Yes << false << QStringList{} << u"Citat"_s;
+        QTest::newRow("the first of three loads the next")
+            << QStringList{u"Citat"_s, u"Djur"_s, u"Väder"_s} << 0 << platform::Answer::Yes << false
+            << QStringList{u"Djur"_s, u"Väder"_s} << u"Djur"_s;
+    }
+
+    void deletingACollection()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(int, chosen);
+        QFETCH(platform::Answer, answer);
+        QFETCH(bool, fileGone);
+        QFETCH(QStringList, combo);
+        QFETCH(QString, loaded);
+        Started s;
+        for (const QString &name : files)
+            s.folder.writeCollection(name, FolderFixture::numbered(files.indexOf(name) + 2, name));
+        s.start();
+        frmmain &w = *s.window;
+        choose(w, chosen);
+        const QString name = files[chosen];
+        if (fileGone)
+            QVERIFY(QFile::remove(s.folder.path(name + u".dat"_s)));
+        s.platform.takeBoxes();
+        const qsizetype pointerCalls = s.platform.pointers().size();
+        s.platform.setNextAnswer(answer);
+        QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton);
+
+        QStringList boxes = describeBoxes(s.platform.takeBoxes());
+        QCOMPARE(boxes.takeFirst(), u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''"_s + name + u"''?"_s);
+        if (fileGone)
+            QVERIFY(boxes.size() == 1 && boxes[0].startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n53 - "_s));
+        else
+            QCOMPARE(boxes, QStringList{});
+        QCOMPARE(comboItems(w.comboordspråk), combo);
+        QCOMPARE(s.folder.exists(name + u".dat"_s), answer == platform::Answer::No);
+        QCOMPARE(w.List1->item(0), loaded + u" 1"_s);
+        // A collection is loaded once, the one named; none when nothing is left to load.
+        const bool loads = answer == platform::Answer::Yes && !fileGone && !combo.isEmpty();
+        QCOMPARE(s.platform.pointers().size() - pointerCalls, loads ? 2 : 0);
+        if (loads) {
+            QCOMPARE(w.comboordspråk->currentIndex(), 0);
+            QCOMPARE(Module1::sökväg, s.folder.path(combo.first() + u".dat"_s));
+        }
+        QCOMPARE(w.fillista->count(), files.size() - (loads || combo.isEmpty() ? 1 : 0));
+    }
+
+    void aCollectionIsItsListedFile()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(2, u"Citat"_s));
+        QVERIFY(QFile::rename(s.folder.path(u"Citat.dat"_s), s.folder.path(u"Citat.DAT"_s)));
+        s.folder.write(u"Djur.Dat"_s, store::encodeLines(FolderFixture::numbered(3, u"Djur"_s)));
+        s.start();
+        frmmain &w = *s.window;
+        QVERIFY(s.platform.boxes().isEmpty());
+        QCOMPARE(w.List1->count(), 2);
+        QCOMPARE(Module1::sökväg, s.folder.path(u"Citat.DAT"_s));
+
+        choose(w, 1);
+        QVERIFY(s.platform.boxes().isEmpty());
+        QCOMPARE(w.List1->items(), FolderFixture::numbered(3, u"Djur"_s));
+        w.txtnr->setText(u"1"_s);
+        s.platform.setNextAnswer(platform::Answer::Yes);
+        w.mnuarkiv_raderaordspråk_Click();
+        QCOMPARE(s.folder.read(u"Djur.Dat"_s), store::encodeLines({u"Djur 2"_s, u"Djur 3"_s}));
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.Dat"_s}));
+    }
+
+    void choosingTheChosenCollectionReadsItAgain()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(2));
+        s.start();
+        frmmain &w = *s.window;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(4));
+        choose(w, 0);
+        QCOMPARE(w.List1->count(), 4);
+        QCOMPARE(w.windowTitle(), u"Tankedosan -  4 st"_s);
+    }
+
+    void copyingTheShownProverb_data()
+    {
+        QTest::addColumn<QString>("proverb");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("the shown proverb") << u"Borta bra, hemma bäst"_s << u"1"_s << u"Borta bra, hemma bäst"_s;
+        QTest::newRow("an empty display") << u"Borta bra"_s << u"00"_s << QString();
+        QTest::newRow("a proverb longer than the display shows") << QString(20000, u'x') << u"1"_s << QString(20000, u'x');
+        QTest::newRow("no-break spaces stay") << u"a\u00A0b"_s << u"1"_s << u"a\u00A0b"_s;
+    }
+
+    void copyingTheShownProverb()
+    {
+        QFETCH(QString, proverb);
+        QFETCH(QString, number);
+        QFETCH(QString, copied);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {proverb});
+        s.start();
+        s.window->txtnr->setText(number);
+        QTest::mouseClick(s.window->cmdkopiera, Qt::LeftButton);
+        QVERIFY(s.platform.clipboardCleared());
+        QCOMPARE(s.platform.clipboard(), copied);
+    }
+
+    void textSize_data()
+    {
+        QTest::addColumn<QList<int>>("menuChoices"); // indexes chosen in the menu; -1-v sets the scroll bar to v
+        QTest::addColumn<double>("points");
+        QTest::addColumn<int>("marked");
+        QTest::newRow("18") << QList<int>{4} << 18.0 << 4;
+        QTest::newRow("the size in force keeps its mark") << QList<int>{0} << 8.25 << 0;
+        QTest::newRow("chosen twice") << QList<int>{2, 2} << 12.0 << 2;
+        QTest::newRow("the scroll bar moves the mark") << QList<int>{4, -1 - 2} << 9.75 << 1;
+        QTest::newRow("back and forth") << QList<int>{4, 0, 3} << 13.5 << 3;
+    }
+
+    void textSize()
+    {
+        QFETCH(QList<int>, menuChoices);
+        QFETCH(double, points);
+        QFETCH(int, marked);
+        Started s;
+        s.start();
+        frmmain &w = *s.window;
+        for (const int choice : menuChoices) {
+            if (choice >= 0)
+                w.mnuredigera_textstorlek[choice]->trigger();
+            else
+                w.scroll->setValue(-1 - choice);
+        }
+        QCOMPARE(w.pp->font().pointSizeF(), points);
+        QCOMPARE(w.scroll->value(), marked + 1);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(w.mnuredigera_textstorlek[i]->isChecked(), i == marked);
     }
 
     // Word wrap of a line without blanks takes time that grows with its square: a proverb of megabytes

@@ -35,7 +35,20 @@ private slots:
         QTest::newRow("trailing letters") << u"12abc"_s << std::optional<int>() << 13;
         QTest::newRow("sign only") << u"-"_s << std::optional<int>() << 13;
         QTest::newRow("blank inside") << u"1 2"_s << std::optional<int>() << 13;
-        QTest::newRow("fraction") << u"2.5"_s << std::optional<int>() << 13;
+        QTest::newRow("half rounds to even, down") << u"2.5"_s << std::optional(2) << 0;
+        QTest::newRow("half rounds to even, up") << u"3.5"_s << std::optional(4) << 0;
+        QTest::newRow("fraction above half") << u"2.6"_s << std::optional(3) << 0;
+        QTest::newRow("just above half") << u"2.50001"_s << std::optional(3) << 0;
+        QTest::newRow("below half after a zero") << u"2.05"_s << std::optional(2) << 0;
+        QTest::newRow("negative half") << u"-0.5"_s << std::optional(0) << 0;
+        QTest::newRow("negative fraction") << u"-1.7"_s << std::optional(-2) << 0;
+        QTest::newRow("fraction only") << u".6"_s << std::optional(1) << 0;
+        QTest::newRow("point at the end") << u" 7. "_s << std::optional(7) << 0;
+        QTest::newRow("rounds past largest") << u"2147483647.5"_s << std::optional<int>() << 6;
+        QTest::newRow("rounds down to largest") << u"2147483647.4"_s << std::optional(2147483647) << 0;
+        QTest::newRow("point alone") << u"."_s << std::optional<int>() << 13;
+        QTest::newRow("two points") << u"1.2.3"_s << std::optional<int>() << 13;
+        QTest::newRow("comma is not a point") << u"2,5"_s << std::optional<int>() << 13;
         QTest::newRow("arabic-indic digits") << u"\u0661"_s << std::optional<int>() << 13;
     }
 

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Writes a PNG of every window of the program under Xvfb, on a copy of the sample collections:
+#   scripts/shots.sh OUT_FOLDER        (QT_SCALE_FACTOR=2 scripts/shots.sh OUT_FOLDER for a scaled screen)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "$1")
+. "$here/scripts/deps.sh"
+need_packages "${BUILD_PACKAGES[@]}" xvfb xauth
+build=${BUILD_DIR:-$here/build}
+cmake -S "$here" -B "$build" >/dev/null
+cmake --build "$build" -j2 --target tankedosan_shots >/dev/null
+unset QT_QPA_PLATFORM
+exec xvfb-run -a -s "-screen 0 1600x1200x24" "$build/tools/tankedosan_shots" "$here/data" "$out"

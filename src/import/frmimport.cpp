@@ -1,0 +1,324 @@
+#include "import/frmimport.h"
+
+#include "store/collections.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *b = named(new QPushButton(caption, parent), name);
+    // Enter belongs to the pattern box: no button may take it and close the window.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QIcon mainWindowIcon()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == u"frmmain")
+            return w->windowIcon();
+    }
+    return QApplication::windowIcon();
+}
+
+} // namespace
+
+frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidget *parent)
+    : QDialog(parent)
+    , m_platform(platform)
+    , m_editor(std::move(editor))
+    , m_lines(u"List1"_s)
+{
+    setObjectName(u"frmimport"_s);
+    setWindowTitle(u"Importera från textfil"_s);
+    setModal(true);
+
+    Label3 = named(new QLabel(u"Här kan du importera ordspråk ur textfiler på din hårddisk."_s, this), u"Label3"_s);
+    Drive1 = named(new QComboBox(this), u"Drive1"_s);
+    Label2 = named(new QLabel(u"Filtyper"_s, this), u"Label2"_s);
+    txtpattern = named(new QLineEdit(m_pattern, this), u"txtpattern"_s);
+    Label2->setBuddy(txtpattern);
+    cmdpattern = button(u"cmdpattern"_s, u"ok"_s, this);
+    Dir1 = named(new QListWidget(this), u"Dir1"_s);
+    File1 = named(new QListWidget(this), u"File1"_s);
+    Label1 = named(new QLabel(this), u"Label1"_s);
+    Label1->setFixedHeight(3); // 45 twips
+    Label1->setFrameShape(QFrame::HLine);
+    cmdläggtill = button(u"cmdläggtill"_s, u"Lägg till markerad"_s, this);
+    cmdtabort = button(u"cmdtabort"_s, u"Ta bort markerad"_s, this);
+    cmdläggtillalla = button(u"cmdläggtillalla"_s, u"Lägg till alla"_s, this);
+    cmdstäng = button(u"cmdstäng"_s, u"Stäng"_s, this);
+    QFont bold = cmdstäng->font();
+    bold.setBold(true);
+    cmdstäng->setFont(bold);
+    List1 = named(new QListView(this), u"List1"_s);
+    List1->setModel(&m_lines);
+    // A text file may hold a million lines: rows of one height are laid out without measuring each.
+    List1->setUniformItemSizes(true);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lblantal = named(new QLabel(this), u"lblantal"_s);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(Drive1, 1);
+    top->addSpacing(12);
+    top->addWidget(Label2);
+    top->addWidget(txtpattern, 1);
+    top->addWidget(cmdpattern);
+    auto *browse = new QHBoxLayout;
+    browse->addWidget(Dir1, 1);
+    browse->addWidget(File1, 1);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {cmdläggtill, cmdtabort, cmdläggtillalla, cmdstäng})
+        buttons->addWidget(b);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label3);
+    layout->addLayout(top);
+    layout->addLayout(browse, 2);
+    layout->addWidget(Label1);
+    layout->addLayout(buttons);
+    layout->addWidget(List1, 3);
+    layout->addWidget(lblantal);
+    resize(640, 560);
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    connect(Dir1, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { setDirPath(item->data(Qt::UserRole).toString()); });
+    connect(Dir1, &QListWidget::itemClicked, this, [this] { Dir1_Click(); });
+    connect(cmdpattern, &QPushButton::clicked, this, &frmimport::cmdpattern_Click);
+    connect(txtpattern, &QLineEdit::returnPressed, this, &frmimport::cmdpattern_Click);
+    connect(File1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            File1_Click();
+    });
+    // A click on the file that is already chosen reads it again, as a refresh; a click on another file has
+    // read it already through the change of the current row.
+    File1->viewport()->installEventFilter(this);
+    connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (File1->row(item) == m_rowBeforePress)
+            File1_Click();
+    });
+    connect(cmdläggtill, &QPushButton::clicked, this, &frmimport::cmdläggtill_Click);
+    connect(cmdtabort, &QPushButton::clicked, this, &frmimport::cmdtabort_Click);
+    connect(cmdläggtillalla, &QPushButton::clicked, this, &frmimport::cmdläggtillalla_Click);
+    connect(cmdstäng, &QPushButton::clicked, this, &frmimport::cmdstäng_Click);
+
+    // The drive and folder lists start where the program was started from.
+    const QStringList drives = importlogic::drives();
+    m_dirPath = QDir::currentPath();
+    m_drive = importlogic::driveOf(m_dirPath, drives);
+    {
+        const QSignalBlocker quiet(Drive1);
+        Drive1->addItems(drives);
+        Drive1->setCurrentIndex(int(drives.indexOf(m_drive)));
+    }
+    setDirPath(m_dirPath);
+    Form_Load();
+}
+
+bool frmimport::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == File1->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_rowBeforePress = File1->currentRow();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmimport::Form_Load()
+{
+    setWindowIcon(mainWindowIcon());
+}
+
+void frmimport::notice(const QString &text)
+{
+    m_platform.messageBox(text, platform::Buttons::Ok, platform::Icon::Exclamation, u"Felmeddelande"_s);
+}
+
+void frmimport::Drive1_Change()
+{
+    const QString drive = Drive1->currentText();
+    const QString before = m_dirPath;
+    setDirPath(drive);
+    if (m_dirPath == before && drive != before) {
+        // The drive could not be read: the lists stay on the drive they showed.
+        const QSignalBlocker quiet(Drive1);
+        Drive1->setCurrentIndex(Drive1->findText(m_drive));
+        return;
+    }
+    m_drive = drive;
+}
+
+void frmimport::setDirPath(const QString &path)
+{
+    QList<importlogic::FolderEntry> entries;
+    if (auto failure = importlogic::folderEntries(path, entries)) {
+        m_platform.showStandardError(*failure);
+        return;
+    }
+    const bool changed = path != m_dirPath || Dir1->count() == 0;
+    int currentDepth = 0;
+    for (const auto &entry : entries) {
+        if (entry.isCurrent) {
+            m_dirPath = entry.path;
+            currentDepth = entry.depth;
+        }
+    }
+    Dir1->clear();
+    // Open folders lead down to the current one; closed ones lie below it, as the desktop draws them.
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const auto &entry : entries) {
+        auto *item = new QListWidgetItem(entry.depth <= currentDepth ? open : closed,
+                                         QString(entry.depth * 2, u' ') + entry.caption, Dir1);
+        item->setData(Qt::UserRole, entry.path);
+        if (entry.isCurrent)
+            Dir1->setCurrentItem(item);
+    }
+    if (changed)
+        Dir1_Change();
+}
+
+void frmimport::Dir1_Change()
+{
+    m_filePath = m_dirPath;
+    showFiles();
+}
+
+void frmimport::Dir1_Click()
+{
+    m_filePath = m_dirPath;
+    showFiles();
+}
+
+void frmimport::cmdpattern_Click()
+{
+    m_pattern = txtpattern->text();
+    showFiles();
+}
+
+void frmimport::showFiles()
+{
+    QStringList names;
+    if (auto failure = importlogic::listMatchingFiles(m_filePath, m_pattern, names)) {
+        m_platform.showStandardError(*failure);
+        return;
+    }
+    const QSignalBlocker quiet(File1);
+    File1->clear();
+    File1->addItems(names);
+}
+
+void frmimport::File1_Click()
+{
+    const QListWidgetItem *item = File1->currentItem();
+    if (!item)
+        return;
+    m_lines.clear();
+    store::LineStore lines;
+    // The whole file is read and released before anything is shown; a failure leaves no file open.
+    if (auto failure = store::readCollection(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
+        m_platform.showStandardError(*failure);
+        return;
+    }
+    m_lines.setLines(std::move(lines));
+    setCountLabel();
+}
+
+int frmimport::markedLine() const
+{
+    const QModelIndex current = List1->currentIndex();
+    return current.isValid() && List1->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void frmimport::markLine(int row)
+{
+    if (row < 0 || row >= m_lines.count()) {
+        List1->selectionModel()->clear();
+        return;
+    }
+    List1->selectionModel()->setCurrentIndex(m_lines.index(row), QItemSelectionModel::ClearAndSelect);
+}
+
+void frmimport::setCountLabel()
+{
+    lblantal->setText(QString::number(m_lines.count()) + u" st rader"_s);
+}
+
+void frmimport::cmdläggtill_Click()
+{
+    const int p = markedLine();
+    if (p < 0)
+        return notice(u"Ingen text markerad i listan!"_s);
+    const QString line = m_lines.item(p);
+    if (line.isEmpty())
+        return notice(u"Ingen text att lägga till!"_s);
+    m_editor.addLine(line);
+    m_editor.lblantal->setText(QString::number(m_editor.count()) + u" st ordspråk."_s);
+    m_editor.chkändrad->setChecked(true);
+    (void)m_lines.removeItem(p);
+    markLine(m_lines.count() > p ? p : -1);
+    setCountLabel();
+    handOverRest();
+}
+
+void frmimport::cmdläggtillalla_Click()
+{
+    if (m_lines.count() == 0)
+        return notice(u"Ingen text att lägga till!"_s);
+    if (m_editor.addLines)
+        m_editor.addLines(m_lines.lines());
+    else {
+        for (int i = 0; i < m_lines.count(); ++i)
+            m_editor.addLine(m_lines.item(i));
+    }
+    m_editor.lblantal->setText(QString::number(m_editor.count()) + u" st ordspråk."_s);
+    m_editor.chkändrad->setChecked(true);
+    m_lines.clear();
+    setCountLabel();
+    handOverRest();
+}
+
+void frmimport::handOverRest()
+{
+    m_editor.cmd1->setEnabled(true);
+    m_editor.cmd2->setEnabled(true);
+    m_editor.comboordspråk->setEnabled(false);
+}
+
+void frmimport::cmdtabort_Click()
+{
+    const int p = markedLine();
+    if (p < 0)
+        return;
+    (void)m_lines.removeItem(p);
+    markLine(p - 1);
+    setCountLabel();
+}
+
+void frmimport::cmdstäng_Click()
+{
+    close();
+}

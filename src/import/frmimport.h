@@ -1,0 +1,94 @@
+#pragma once
+
+#include "import/importlogic.h"
+#include "main/hiddenlist.h"
+#include "platform/platform.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPushButton;
+
+// What the import window changes in the editor when it hands lines over: the editor's sorted list (through
+// addLine, which puts a line at its sorted place), its count label, its changed flag and three of its
+// controls.
+struct EditorHandOver {
+    std::function<void(const QString &line)> addLine;
+    // Many lines at once, when the editor can do better than one sorted insert after another.
+    std::function<void(const store::LineStore &lines)> addLines;
+    std::function<int()> count;
+    QLabel *lblantal = nullptr;
+    QCheckBox *chkändrad = nullptr;
+    QPushButton *cmd1 = nullptr;
+    QPushButton *cmd2 = nullptr;
+    QComboBox *comboordspråk = nullptr;
+};
+
+// Takes proverbs from any text file on any drive into the editor's list; it never writes a file itself.
+class frmimport : public QDialog {
+public:
+    frmimport(platform::Platform &platform, EditorHandOver editor, QWidget *parent = nullptr);
+
+    QLabel *Label3;
+    QComboBox *Drive1;
+    QLabel *Label2;
+    QLineEdit *txtpattern;
+    QPushButton *cmdpattern;
+    QListWidget *Dir1;
+    QListWidget *File1;
+    QLabel *Label1;
+    QPushButton *cmdläggtill;
+    QPushButton *cmdtabort;
+    QPushButton *cmdläggtillalla;
+    QPushButton *cmdstäng;
+    QListView *List1;
+    QLabel *lblantal;
+
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Dir1_Click();
+    void cmdpattern_Click();
+    void File1_Click();
+    void cmdläggtill_Click();
+    void cmdtabort_Click();
+    void cmdläggtillalla_Click();
+    void cmdstäng_Click();
+
+    // The folder the folder list stands in, and the one the file list shows.
+    QString dirPath() const { return m_dirPath; }
+    QString filePath() const { return m_filePath; }
+    // Moves the folder list to a folder, as a double click on it does; a folder that cannot be read gives a
+    // message and the list stays where it was.
+    void setDirPath(const QString &path);
+    // The import list, the lines of the clicked file.
+    HiddenList &importList() { return m_lines; }
+    // The marked line of the import list, -1 when none.
+    int markedLine() const;
+    void markLine(int row);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showFiles();
+    void setCountLabel();
+    void handOverRest();
+    void notice(const QString &text);
+
+    platform::Platform &m_platform;
+    EditorHandOver m_editor;
+    HiddenList m_lines;
+    QString m_dirPath;
+    QString m_filePath;
+    QString m_pattern = QStringLiteral("*.txt");
+    QString m_drive;
+    int m_rowBeforePress = -1;
+};

@@ -1,0 +1,124 @@
+#include "import/importlogic.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace importlogic {
+
+namespace {
+
+store::MaybeFailure unreadableFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return store::failures::pathNotFound(folder);
+    if (!info.isDir())
+        return store::failures::pathNotFound(folder);
+    if (!info.isReadable() || !info.isExecutable())
+        return store::failures::accessDenied(folder);
+    return std::nullopt;
+}
+
+void sortByName(QStringList &names)
+{
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+} // namespace
+
+bool matchesPatterns(const QString &fileName, const QString &patterns)
+{
+    for (const QString &raw : patterns.split(u';', Qt::SkipEmptyParts)) {
+        const QString pattern = raw.trimmed();
+        if (pattern.isEmpty())
+            continue;
+        // A whole-name match of the wildcard; a file name holds no separator, so "*" never meets one.
+        const QString expression = QRegularExpression::wildcardToRegularExpression(pattern);
+        const QRegularExpression re(expression, QRegularExpression::CaseInsensitiveOption);
+        if (re.match(fileName).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names)
+{
+    if (auto failure = unreadableFolder(folder))
+        return failure;
+    QStringList found;
+    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+        if (matchesPatterns(info.fileName(), patterns))
+            found << info.fileName();
+    }
+    sortByName(found);
+    names = found;
+    return std::nullopt;
+}
+
+store::MaybeFailure folderEntries(const QString &path, QList<FolderEntry> &entries)
+{
+    if (auto failure = unreadableFolder(path))
+        return failure;
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QList<FolderEntry> result;
+    // The ancestors, from the root down.
+    QStringList chain;
+    for (QDir dir(clean);;) {
+        chain.prepend(dir.absolutePath());
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    for (int i = 0; i < chain.size(); ++i) {
+        const QString caption = i == 0 ? QDir::toNativeSeparators(chain[i]) : QFileInfo(chain[i]).fileName();
+        result.append({chain[i], caption, i, i == chain.size() - 1});
+    }
+    QStringList subfolders = QDir(clean).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    sortByName(subfolders);
+    for (const QString &name : subfolders)
+        result.append({QDir(clean).filePath(name), name, int(chain.size()), false});
+    entries = result;
+    return std::nullopt;
+}
+
+QStringList drives()
+{
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && !roots.contains(volume.rootPath()))
+            roots << volume.rootPath();
+    }
+    if (roots.isEmpty())
+        roots << QDir::rootPath();
+    sortByName(roots);
+    return roots;
+}
+
+QString driveOf(const QString &path, const QStringList &drives)
+{
+    const QString clean = QDir::cleanPath(path);
+    QString best;
+    for (const QString &root : drives) {
+        const QString r = QDir::cleanPath(root);
+        const bool inside = clean == r || clean.startsWith(r.endsWith(u'/') ? r : r + u'/');
+        if (inside && r.size() > best.size())
+            best = root;
+    }
+    return best.isEmpty() ? QDir::rootPath() : best;
+}
+
+QString fileInFolder(const QString &folder, const QString &fileName)
+{
+    return folder.endsWith(u'/') || folder.endsWith(u'\\') ? folder + fileName : folder + u'/' + fileName;
+}
+
+} // namespace importlogic

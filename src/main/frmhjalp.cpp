@@ -1,0 +1,104 @@
+#include "main/frmhjalp.h"
+
+#include "main/twips.h"
+#include "main/windowsetup.h"
+#include "store/collections.h"
+#include "store/failure.h"
+#include "store/lines.h"
+#include "store/programfolder.h"
+#include "store/shown.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The client area the window opens with, and the text box in it (twips).
+constexpr int kClientWidth = 5370;
+constexpr int kClientHeight = 4545;
+constexpr int kTextLeft = 120;
+constexpr int kTextTop = 480;
+constexpr int kTextWidth = 5175;
+constexpr int kTextHeight = 3975;
+
+// The classic window could not be dragged below 5000 × 5000 twips outside; its frame took about 120 twips
+// across and 510 down, which leaves this much client area.
+constexpr int kMinClientWidth = 5000 - 120;
+constexpr int kMinClientHeight = 5000 - 510;
+
+} // namespace
+
+QString helpText()
+{
+    const QString path = store::pathInProgramFolder(u"help.txt"_s);
+    if (!store::fileExists(path))
+        return u"Hjälpfil kunde inte hittas!"_s;
+    QByteArray bytes;
+    if (auto failure = store::readWholeFile(path, bytes))
+        return u"Hjälpfil kunde inte läsas!\n"_s + store::standardErrorMessage(*failure);
+    QString text;
+    for (const QString &line : store::allLines(bytes)) {
+        text += store::shownPart(line);
+        text += u'\n';
+    }
+    return text;
+}
+
+QSize helpTextBoxSize(QSize client)
+{
+    const QSize margins = twips::size(kClientWidth - kTextWidth, kClientHeight - kTextHeight);
+    return (client - margins).expandedTo(QSize(0, 0));
+}
+
+frmhjälp::frmhjälp(QWidget *mainWindow)
+    : QWidget(mainWindow, Qt::Window)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(u"frmhjälp"_s);
+    setWindowTitle(u"Hjälp"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumSize(twips::size(kMinClientWidth, kMinClientHeight));
+    resize(twips::size(kClientWidth, kClientHeight));
+
+    Command1 = new QPushButton(u"Stäng"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command1->setGeometry(twips::rect(120, 60, 735, 375));
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(u"Text1"_s);
+    Text1->setGeometry(twips::rect(kTextLeft, kTextTop, kTextWidth, kTextHeight));
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    windowsetup::noDefaultButtons(this);
+    connect(Command1, &QPushButton::clicked, this, &frmhjälp::Command1_Click);
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+void frmhjälp::Form_Load()
+{
+    if (m_mainWindow)
+        setWindowIcon(m_mainWindow->windowIcon());
+    Text1->setPlainText(helpText());
+}
+
+void frmhjälp::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    Text1->resize(helpTextBoxSize(size()));
+}
+
+void frmhjälp::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmhjälp::Command1_Click()
+{
+    close();
+}

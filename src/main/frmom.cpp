@@ -1,0 +1,71 @@
+#include "main/frmom.h"
+
+#include "main/twips.h"
+#include "main/windowsetup.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+QString aboutText()
+{
+    return QStringList{
+        u"Tankedosan v2.2"_s,
+        u"Datum: 2005-03-20"_s,
+        QString(),
+        u"Fritt att använda och dela med andra."_s,
+        u"Hemsida: https://tankedosan.example.org"_s,
+        u"Epost: tankedosan@example.org"_s,
+    }.join(u"\r\n"_s);
+}
+
+namespace {
+template <typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twips::rect(left, top, width, height));
+    return widget;
+}
+} // namespace
+
+frmOm::frmOm(QWidget *mainWindow)
+    : QDialog(mainWindow)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(u"frmOm"_s);
+    setWindowTitle(u"Om ..."_s);
+    windowsetup::fixedDialog(this, nullptr, QSize(4545, 2850));
+
+    Image1 = place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
+    Image1->setAlignment(Qt::AlignCenter);
+    Label1 = place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
+    QFont heading = Label1->font();
+    heading.setPointSizeF(24);
+    Label1->setFont(heading);
+    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
+    Text1->setReadOnly(true);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    cmdok = place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
+
+    windowsetup::noDefaultButtons(this);
+    connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+void frmOm::Form_Load()
+{
+    if (m_mainWindow)
+        setWindowIcon(m_mainWindow->windowIcon());
+    const int side = twips::toPixels(495);
+    Image1->setPixmap(windowIcon().pixmap(QSize(side, side)));
+    Text1->setPlainText(aboutText());
+}
+
+void frmOm::cmdok_Click()
+{
+    accept();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// The About text: six lines joined by CR LF, the third one empty, no line end after the last.
+QString aboutText();
+
+// "Om ...": the program's name, version, date and contact lines. Modal, built anew at every opening.
+class frmOm : public QDialog {
+public:
+    // mainWindow gives the icon and is the window the dialog stands over.
+    explicit frmOm(QWidget *mainWindow);
+
+    QLabel *Image1;
+    QLabel *Label1;
+    QPlainTextEdit *Text1;
+    QPushButton *cmdok;
+
+    void Form_Load();
+    void cmdok_Click();
+
+private:
+    QWidget *m_mainWindow;
+};

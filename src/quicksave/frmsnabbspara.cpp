@@ -1,0 +1,105 @@
+#include "quicksave/frmsnabbspara.h"
+
+#include "main/twips.h"
+#include "main/windowsetup.h"
+#include "quicksave/quicksavelist.h"
+#include "search/sparatextfil.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+template <typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twips::rect(left, top, width, height));
+    return widget;
+}
+} // namespace
+
+frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
+    : QDialog(mainWindow)
+    , m_platform(platform)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(u"frmsnabbspara"_s);
+    setWindowTitle(u"Snabbspara"_s);
+    windowsetup::fixedDialog(this, nullptr, QSize(6735, 3375));
+
+    Label1 = place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
+    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Label1->setBuddy(Text1);
+    cmdstäng = place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
+    cmdtöm = place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);
+    cmdspara = place(new QPushButton(u"Spara..."_s, this), u"cmdspara"_s, 5520, 1320, 1095, 375);
+    setTabOrder(Text1, cmdspara);
+    setTabOrder(cmdspara, cmdtöm);
+    setTabOrder(cmdtöm, cmdstäng);
+
+    windowsetup::noDefaultButtons(this);
+    connect(cmdspara, &QPushButton::clicked, this, &frmsnabbspara::cmdspara_Click);
+    connect(cmdtöm, &QPushButton::clicked, this, &frmsnabbspara::cmdtöm_Click);
+    connect(cmdstäng, &QPushButton::clicked, this, &frmsnabbspara::cmdstäng_Click);
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+QString frmsnabbspara::lista() const
+{
+    // The box keeps its lines apart with LF; the list, like the files, separates them with CR LF.
+    QString text = windowsetup::boxText(Text1);
+    text.replace(u'\n', u"\r\n"_s);
+    return text;
+}
+
+void frmsnabbspara::setLista(const QString &list)
+{
+    Text1->setPlainText(list);
+}
+
+void frmsnabbspara::snabbspara(const QString &proverb)
+{
+    setLista(quicksave::appended(lista(), proverb));
+}
+
+void frmsnabbspara::Form_Load()
+{
+    if (m_mainWindow)
+        setWindowIcon(m_mainWindow->windowIcon());
+}
+
+void frmsnabbspara::cmdspara_Click()
+{
+    // A failed save is reported by the flow and leaves the list and the program as they were.
+    spara_textfil(m_platform, this, lista(), /*trapped*/ false);
+}
+
+void frmsnabbspara::cmdtöm_Click()
+{
+    const auto answer = m_platform.messageBox(u"Detta kommer att tömma listan!\r\nVill du göra detta?"_s,
+                                              platform::Buttons::YesNo, platform::Icon::Question, u"Töm lista?"_s);
+    if (answer == platform::Answer::Yes)
+        Text1->clear();
+}
+
+void frmsnabbspara::cmdstäng_Click()
+{
+    hide();
+}
+
+void frmsnabbspara::closeEvent(QCloseEvent *event)
+{
+    // The list must outlive the window: closing it only hides it. A hidden window lets the program end.
+    if (!isVisible())
+        return event->accept();
+    event->ignore();
+    hide();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// "Snabbspara": the quick-save list, proverbs put aside during this run of the program. The list lives in
+// memory only, in this window's text box; the window is created once and closing only hides it.
+class frmsnabbspara : public QDialog {
+public:
+    frmsnabbspara(platform::Platform &platform, QWidget *mainWindow);
+
+    QLabel *Label1;
+    QPlainTextEdit *Text1;
+    QPushButton *cmdstäng;
+    QPushButton *cmdtöm;
+    QPushButton *cmdspara;
+
+    // The list as the appenders and the save see it: lines separated by CR LF, edits by the user included.
+    QString lista() const;
+    void setLista(const QString &list);
+    // Puts a proverb aside by the append rule; the window is not shown.
+    void snabbspara(const QString &proverb);
+
+    void Form_Load();
+    void cmdspara_Click();
+    void cmdtöm_Click();
+    void cmdstäng_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    platform::Platform &m_platform;
+    QWidget *m_mainWindow;
+};

@@ -1,0 +1,14 @@
+#include "quicksave/quicksavelist.h"
+
+using namespace Qt::StringLiterals;
+
+namespace quicksave {
+
+QString appended(const QString &list, const QString &proverb)
+{
+    if (list.isEmpty())
+        return proverb;
+    return list + u"\r\n"_s + proverb;
+}
+
+} // namespace quicksave

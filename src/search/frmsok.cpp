@@ -1,0 +1,288 @@
+#include "search/frmsok.h"
+
+#include "main/frmmain.h"
+#include "main/twips.h"
+#include "search/sparatextfil.h"
+#include "store/collections.h"
+#include "store/programfolder.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt)
+{
+    if (!entries.matches(index, söktext, söksätt))
+        return false;
+    // Only an empty search text can match an empty entry; anywhere in it there is nothing to find.
+    return söksätt == store::Match::Beginning || !söktext.isEmpty() || !entries.at(index).isEmpty();
+}
+
+store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt, qsizetype count)
+{
+    if (count < 0 || count > entries.size())
+        count = entries.size();
+    std::vector<qsizetype> found = entries.findAll(söktext, söksätt);
+    while (!found.empty() && found.back() >= count)
+        found.pop_back();
+    // The store matches an empty text with every line; only here can an empty entry be among them.
+    if (söktext.isEmpty() && söksätt == store::Match::Anywhere)
+        std::erase_if(found, [&](qsizetype index) { return !är_träff(entries, index, söktext, söksätt); });
+    // Every entry a hit: a copy shares the text instead of repeating it line by line, which for a million
+    // proverbs saves most of a second and the memory of a second collection.
+    if (qsizetype(found.size()) == entries.size())
+        return entries;
+    store::LineStore hits;
+    for (const qsizetype index : found)
+        hits.append(entries.at(index));
+    return hits;
+}
+
+QString resultattext(const store::LineStore &hits, qsizetype from)
+{
+    QString text;
+    for (qsizetype i = from; i < hits.size(); ++i) {
+        text += hits.at(i);
+        text += u"\r\n"_s;
+    }
+    return text;
+}
+
+namespace {
+
+template <typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twips::rect(left, top, width, height));
+    return widget;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
+                    int height)
+{
+    auto *b = place(new QPushButton(caption, parent), name, left, top, width, height);
+    // Enter belongs to the text boxes: no button may take it and close the window.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+// The window keeps its controls at their given places and sizes; a caption that the font at hand makes too
+// wide for its control gets a smaller font rather than being cut off.
+void fitCaption(QWidget *control)
+{
+    // A push button's size hint has a minimum width of the style's; its caption needs only its text and a margin.
+    const auto needed = [control] {
+        if (const auto *button = qobject_cast<const QPushButton *>(control))
+            return button->fontMetrics().horizontalAdvance(button->text()) + 12;
+        return control->sizeHint().width();
+    };
+    QFont font = control->font();
+    while (needed() > control->width() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        control->setFont(font);
+    }
+}
+
+// Reading the scratch file found fewer lines than it wrote.
+store::Failure inputPastEndOfFile()
+{
+    return {62, u"Inmatning efter filslut"_s};
+}
+
+} // namespace
+
+frmsök::frmsök(platform::Platform &platform, frmmain &main, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::CustomizeWindowHint)
+    , m_platform(platform)
+    , m_main(main)
+{
+    setObjectName(u"frmsök"_s);
+    setWindowTitle(u"Sökning"_s);
+    setFixedSize(twips::size(6510, 4290));
+    createControls();
+    Form_Load();
+}
+
+void frmsök::createControls()
+{
+    // Created bottom first: the busy notice lies beneath the result box and shows only while it is hidden.
+    lblsöker = place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
+    QFont busyFont(u"MS Sans Serif"_s, 24);
+    busyFont.setBold(true);
+    lblsöker->setFont(busyFont);
+    lblsöker->setAlignment(Qt::AlignCenter);
+
+    Label2 = place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
+    Text1 = place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
+    Frame1 = place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
+    optsöksätt1 = place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
+    optsöksätt2 = place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
+    optsöksätt2->setChecked(true);
+    chksökresultat = place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
+    cmdsök = button(this, u"cmdsök"_s, u"Sök"_s, 5640, 720, 735, 335);
+
+    Label4 = place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
+    Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Label1 = place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
+    lblresultat = place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
+
+    Text2 = place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
+    Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text2->setTabChangesFocus(true);
+
+    cmdsparatextfil = button(this, u"cmdsparatextfil"_s, u"Spara resultat..."_s, 120, 3840, 1335, 375);
+    lista = new HiddenList(u"lista"_s, this);
+    cmdok = button(this, u"cmdok"_s, u"OK"_s, 3600, 3840, 1335, 375);
+    cmdavbryt = button(this, u"cmdavbryt"_s, u"Avbryt"_s, 5040, 3840, 1335, 375);
+
+    for (QWidget *control : std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat,
+                                                              cmdsök, Label1, lblresultat, cmdsparatextfil, cmdok,
+                                                              cmdavbryt})
+        fitCaption(control);
+
+    // The window's tab order: search text, "Sök", the options, the results, then the buttons.
+    QWidget *const order[] = {Text1, cmdsök, optsöksätt1, optsöksätt2, Text2, cmdavbryt, cmdok, chksökresultat,
+                              cmdsparatextfil};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    Text1->setFocus();
+
+    connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
+    connect(cmdsök, &QPushButton::clicked, this, &frmsök::cmdsök_Click);
+    connect(cmdok, &QPushButton::clicked, this, &frmsök::cmdok_Click);
+    connect(cmdavbryt, &QPushButton::clicked, this, &frmsök::cmdavbryt_Click);
+    connect(cmdsparatextfil, &QPushButton::clicked, this, &frmsök::cmdsparatextfil_Click);
+}
+
+void frmsök::Form_Load()
+{
+    setWindowIcon(m_main.windowIcon());
+    // Centred on the screen, not on the main window.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+store::Match frmsök::söksätt() const
+{
+    return optsöksätt1->isChecked() ? store::Match::Beginning : store::Match::Anywhere;
+}
+
+void frmsök::beginSearch()
+{
+    Text2->clear();
+    Text2->hide();
+    lista->clear();
+    m_shownHits = 0;
+    lblsöker->repaint();
+    m_platform.setPointer(platform::Pointer::Busy);
+}
+
+void frmsök::showHits(store::LineStore hits)
+{
+    // The box shows the first hits, as many as lay out quickly; the hit list keeps them all.
+    QString shown;
+    int count = 0;
+    for (; count < hits.size() && count < kShownHits && shown.size() < kShownCharacters; ++count) {
+        shown += hits.shownAt(count);
+        shown += u'\n';
+    }
+    m_shownHits = count;
+    Text2->setPlainText(shown);
+    Text2->document()->setModified(false);
+    lista->setLines(std::move(hits));
+}
+
+void frmsök::endSearch()
+{
+    m_platform.setPointer(platform::Pointer::Default);
+    Text2->show();
+    lblresultat->setText(QString::number(lista->count()) + u" träffar"_s);
+}
+
+void frmsök::cmdsök_Click()
+{
+    if (chksökresultat->isChecked())
+        return sök_sökresultat();
+    beginSearch();
+    // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
+    // memory and the scan reads them only.
+    showHits(sök(m_main.List1->lines(), Text1->text(), söksätt()));
+    endSearch();
+}
+
+void frmsök::Text1_KeyPress()
+{
+    cmdsök_Click();
+}
+
+void frmsök::sök_sökresultat()
+{
+    if (lista->count() == 0) {
+        m_platform.messageBox(u"Söklistan är tom. Du kan inte söka i söklistan."_s, platform::Buttons::Ok,
+                              platform::Icon::Exclamation);
+        return;
+    }
+    const auto trap = [this](const store::Failure &failure) {
+        endSearch();
+        m_platform.messageBox(u"Error "_s + QString::number(failure.number), platform::Buttons::Ok,
+                              platform::Icon::None);
+    };
+
+    // The hits go through the scratch file because the hit list is both the source and the target. The
+    // store's encoding rule keeps every character, so exactly the hits written are read back.
+    const int written = lista->count();
+    const QString path = store::pathInProgramFolder(u"temp_.tmp"_s);
+    if (auto failure = store::writeFileAtomically(path, lista->lines().toFileBytes()))
+        return trap(*failure);
+
+    beginSearch();
+    QByteArray bytes;
+    if (auto failure = store::readWholeFile(path, bytes))
+        return trap(*failure);
+    const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
+    showHits(sök(lines, Text1->text(), söksätt(), written));
+    if (lines.size() < written)
+        return trap(inputPastEndOfFile());
+    endSearch();
+}
+
+void frmsök::cmdok_Click()
+{
+    m_main.söklista->setLines(lista->lines());
+    // Selecting the view runs the main window's handler while this window is still open.
+    if (m_main.söklista->count() > 0)
+        m_main.optlista_sök->setChecked(true);
+    accept();
+}
+
+void frmsök::cmdavbryt_Click()
+{
+    reject();
+}
+
+QString frmsök::resultText() const
+{
+    if (!Text2->document()->isModified())
+        return resultattext(lista->lines());
+    QString text = Text2->toPlainText();
+    text.replace(u'\n', u"\r\n"_s);
+    return text + resultattext(lista->lines(), m_shownHits);
+}
+
+void frmsök::cmdsparatextfil_Click()
+{
+    spara_textfil(m_platform, this, resultText(), true);
+}

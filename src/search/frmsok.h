@@ -1,0 +1,84 @@
+#pragma once
+
+#include "main/hiddenlist.h"
+#include "platform/platform.h"
+#include "store/linestore.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class frmmain;
+
+// Whether entry `index` is a hit for the search text, letter case ignored in both: by the beginning of the
+// text, or anywhere in it (where an empty entry is never a hit).
+bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt);
+
+// The hits among the first `count` entries (all when negative), in their order. The scan reads the store's
+// lower-case form, made once, so it never lower-cases a line.
+store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt,
+                     qsizetype count = -1);
+
+// The result text as it is saved: every hit followed by CR LF, from `from` on.
+QString resultattext(const store::LineStore &hits, qsizetype from = 0);
+
+// The search window: finds proverbs of the main window's collection, narrows its hits by searching again
+// within them, saves them as a text file and hands them to the main window on "OK". Created for each
+// opening and discarded when it closes.
+class frmsök : public QDialog {
+public:
+    frmsök(platform::Platform &platform, frmmain &main, QWidget *parent = nullptr);
+
+    // The result box lays out at most this many hits (and about this many characters); the hit list, the count
+    // and a saved text always hold every hit. A result of a million lines would take seconds to lay out.
+    static constexpr int kShownHits = 10000;
+    static constexpr qsizetype kShownCharacters = 2'000'000;
+
+    // Controls, named as the window's objects are.
+    QLabel *Label2;
+    QLineEdit *Text1;
+    QGroupBox *Frame1;
+    QRadioButton *optsöksätt1;
+    QRadioButton *optsöksätt2;
+    QCheckBox *chksökresultat;
+    QPushButton *cmdsök;
+    QLabel *Label4;
+    QLabel *Label1;
+    QLabel *lblresultat;
+    QLabel *lblsöker;
+    QPlainTextEdit *Text2;
+    QPushButton *cmdsparatextfil;
+    HiddenList *lista;
+    QPushButton *cmdok;
+    QPushButton *cmdavbryt;
+
+    // Handlers.
+    void Form_Load();
+    void cmdsök_Click();
+    void Text1_KeyPress();
+    void sök_sökresultat();
+    void cmdok_Click();
+    void cmdavbryt_Click();
+    void cmdsparatextfil_Click();
+
+    // The result text as "Spara resultat..." saves it: the hits whole, or the box as the user edited it
+    // followed by the hits that the box does not show.
+    QString resultText() const;
+
+private:
+    void createControls();
+    store::Match söksätt() const;
+    void beginSearch();
+    void showHits(store::LineStore hits);
+    void endSearch();
+
+    platform::Platform &m_platform;
+    frmmain &m_main;
+    // How many hits the result box shows; the rest are in the hit list only.
+    int m_shownHits = 0;
+};

@@ -1,0 +1,274 @@
+#include "textfiles/frmtextedit.h"
+
+#include "main/hiddenlist.h"
+#include "main/twips.h"
+#include "main/windowsetup.h"
+#include "store/collections.h"
+#include "store/encoding.h"
+#include "store/programfolder.h"
+#include "textfiles/textview.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twips::rect(left, top, width, height));
+    return widget;
+}
+
+// Each entry of the file list carries the file's real name, whatever the letter case of its extension.
+constexpr int kFileNameRole = Qt::UserRole;
+
+} // namespace
+
+frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
+    : QDialog(mainWindow)
+    , m_platform(platform)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(u"frmtextedit"_s);
+    setWindowTitle(u"Texteditor"_s);
+    windowsetup::fixedDialog(this, nullptr, QSize(8160, 5520));
+
+    cmdstäng = place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
+    cmdraderafil = place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
+    cmdspara = place(new QPushButton(u"Spara"_s, this), u"cmdspara"_s, 2520, 120, 1095, 375);
+    cmdspara->hide();
+    // Starts below the row; loading moves it up onto the place of the hidden "Spara".
+    cmdradera = place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
+    cmdkopiera = place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
+
+    Label1 = place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
+    optvisa[0] = place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
+    optvisa[1] = place(new QRadioButton(u"Text"_s, this), u"optvisa"_s, 1620, 585, 915, 285);
+    optvisa[0]->setChecked(true);
+
+    list_filer = place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
+    m_lines = new HiddenList(u"List1"_s, this);
+    List1 = place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
+    List1->setModel(m_lines);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setUniformItemSizes(true);
+    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->hide();
+    File1 = new HiddenList(u"File1"_s, this);
+
+    windowsetup::noDefaultButtons(this);
+    connect(cmdstäng, &QPushButton::clicked, this, &frmtextedit::cmdstäng_Click);
+    connect(cmdraderafil, &QPushButton::clicked, this, &frmtextedit::cmdraderafil_Click);
+    connect(cmdspara, &QPushButton::clicked, this, &frmtextedit::cmdspara_Click);
+    connect(cmdradera, &QPushButton::clicked, this, &frmtextedit::cmdradera_Click);
+    connect(cmdkopiera, &QPushButton::clicked, this, &frmtextedit::cmdkopiera_Click);
+    for (int i = 0; i < 2; ++i) {
+        connect(optvisa[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                optvisa_Click(i);
+        });
+    }
+    connect(list_filer, &QListWidget::currentRowChanged, this, [this] { list_filer_Click(); });
+    // A click on the entry already chosen reads the file again; a click on another one is a change of row.
+    list_filer->viewport()->installEventFilter(this);
+    connect(list_filer, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (list_filer->row(item) == m_rowBeforePress)
+            list_filer_Click();
+    });
+
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+bool frmtextedit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == list_filer->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_rowBeforePress = list_filer->currentRow();
+    return QDialog::eventFilter(watched, event);
+}
+
+int frmtextedit::markedLine() const
+{
+    const QModelIndex current = List1->currentIndex();
+    if (!current.isValid() || !List1->selectionModel()->isSelected(current))
+        return -1;
+    return current.row();
+}
+
+QString frmtextedit::chosenName() const
+{
+    const QListWidgetItem *item = list_filer->currentItem();
+    return item ? item->text() : QString();
+}
+
+QString frmtextedit::chosenPath() const
+{
+    const QListWidgetItem *item = list_filer->currentItem();
+    return item ? store::pathInProgramFolder(item->data(kFileNameRole).toString()) : QString();
+}
+
+void frmtextedit::Form_Load()
+{
+    if (m_mainWindow)
+        setWindowIcon(m_mainWindow->windowIcon());
+    cmdradera->move(cmdradera->x(), twips::toPixels(120));
+    File1->setItems(store::listFiles(u"*.txt"_s));
+    {
+        const QSignalBlocker quiet(list_filer);
+        for (const QString &file : File1->items()) {
+            auto *item = new QListWidgetItem(file.chopped(4));
+            item->setData(kFileNameRole, file);
+            list_filer->addItem(item);
+        }
+        list_filer->setCurrentRow(-1);
+    }
+    if (list_filer->count() > 0)
+        list_filer->setCurrentRow(0);
+}
+
+void frmtextedit::list_filer_Click()
+{
+    platform::BusyPointer busy(m_platform);
+    m_lines->clear();
+    Text1->clear();
+    m_loaded = false;
+    m_textWhole = true;
+    Text1->setReadOnly(false);
+    if (!list_filer->currentItem())
+        return;
+
+    QByteArray bytes;
+    if (auto failure = store::readWholeFile(chosenPath(), bytes)) {
+        // No box: the views themselves report it, and nothing of it may be written over the file.
+        busy.restore();
+        Text1->setPlainText(store::standardErrorMessage(*failure));
+        Text1->setReadOnly(true);
+        m_lines->addItem(u"Ett fel uppstod."_s);
+        m_lines->addItem(QString::number(failure->number) + u" - "_s + failure->description);
+        return;
+    }
+    textfiles::TextView view = textfiles::textViewOf(bytes);
+    Text1->setPlainText(view.text);
+    m_textWhole = view.whole;
+    Text1->setReadOnly(!view.whole);
+    m_lines->setLines(store::LineStore::fromFileBytes(std::move(bytes), /*keepEmpty*/ true));
+    m_loaded = true;
+    busy.restore();
+    if (optvisa[0]->isChecked() && m_lines->count() > 0)
+        List1->setCurrentIndex(m_lines->index(0));
+}
+
+void frmtextedit::optvisa_Click(int index)
+{
+    const bool list = index == 0;
+    List1->setVisible(list);
+    Text1->setVisible(!list);
+    cmdkopiera->setEnabled(list);
+    cmdspara->setVisible(!list);
+    cmdradera->setVisible(list);
+}
+
+void frmtextedit::cmdkopiera_Click()
+{
+    const int line = markedLine();
+    if (line < 0)
+        return;
+    m_platform.clearClipboard();
+    m_platform.setClipboardText(m_lines->item(line));
+}
+
+bool frmtextedit::mayWriteBack()
+{
+    if (m_loaded)
+        return true;
+    m_platform.messageBox(u"Filen ''"_s + chosenName() + u"'' kunde inte läsas och skrivs därför inte över."_s,
+                          platform::Buttons::Ok, platform::Icon::Exclamation);
+    return false;
+}
+
+void frmtextedit::cmdradera_Click()
+{
+    const int line = markedLine();
+    if (line < 0 || !mayWriteBack())
+        return;
+    if (m_platform.messageBox(u"Vill du ta bort den markerade raden ur filen ''"_s + chosenName() + u"''?"_s,
+                              platform::Buttons::YesNo, platform::Icon::Question, u"Ta bort rad"_s)
+        != platform::Answer::Yes)
+        return;
+    const QString path = chosenPath();
+    const QString removed = m_lines->item(line);
+    (void)m_lines->removeItem(line);
+    List1->selectionModel()->clear();
+    if (auto failure = store::writeFileAtomically(path, m_lines->lines().toFileBytes())) {
+        // The file keeps the line, so the list does too.
+        m_lines->insertItem(line, removed);
+        m_platform.showStandardError(*failure);
+    }
+}
+
+void frmtextedit::cmdraderafil_Click()
+{
+    const int row = list_filer->currentRow();
+    if (row < 0)
+        return;
+    if (m_platform.messageBox(u"Vill du radera filen ''"_s + chosenName() + u"''?"_s, platform::Buttons::YesNo,
+                              platform::Icon::Question, u"Radera"_s)
+        != platform::Answer::Yes)
+        return;
+    if (auto failure = store::deleteCollection(chosenPath())) {
+        m_platform.messageBox(u"Ett fel uppstod då filen skulle raderas!\r\n"_s + QString::number(failure->number)
+                                  + u" - "_s + failure->description,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        return;
+    }
+    File1->setItems(store::listFiles(u"*.txt"_s));
+    Text1->clear();
+    m_lines->clear();
+    m_loaded = false;
+    {
+        const QSignalBlocker quiet(list_filer);
+        delete list_filer->takeItem(row);
+        list_filer->setCurrentRow(-1);
+    }
+    if (list_filer->count() > 0)
+        list_filer->setCurrentRow(0);
+}
+
+void frmtextedit::cmdspara_Click()
+{
+    // Without a chosen file there is nothing to save to.
+    if (!list_filer->currentItem() || !mayWriteBack())
+        return;
+    if (!m_textWhole) {
+        m_platform.messageBox(u"Filen ''"_s + chosenName()
+                                  + u"'' är för stor för att visas hel och kan inte sparas från textvyn."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        return;
+    }
+    if (m_platform.messageBox(u"Vill du spara texten i filen ''"_s + chosenName() + u"''?"_s,
+                              platform::Buttons::YesNo, platform::Icon::Question, u"Spara"_s)
+        != platform::Answer::Yes)
+        return;
+    // The text and one CR LF after it, every line break written as CR LF.
+    const QStringList lines = windowsetup::boxText(Text1).split(u'\n');
+    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines)))
+        m_platform.showStandardError(*failure);
+}
+
+void frmtextedit::cmdstäng_Click()
+{
+    reject();
+}

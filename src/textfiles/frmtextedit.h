@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QDialog>
+
+#include <array>
+
+class HiddenList;
+class QLabel;
+class QListView;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+// "Texteditor": the ".txt" files of the program folder, one at a time, as a list of lines or as a text.
+// Lines can be copied and deleted from a file, the text saved back, and whole files deleted. Modal, built
+// anew at every opening.
+class frmtextedit : public QDialog {
+public:
+    frmtextedit(platform::Platform &platform, QWidget *mainWindow);
+
+    QPushButton *cmdstäng;
+    QPushButton *cmdraderafil;
+    QPushButton *cmdspara;
+    QPushButton *cmdradera;
+    QPushButton *cmdkopiera;
+    QLabel *Label1;
+    std::array<QRadioButton *, 2> optvisa;
+    QListWidget *list_filer;
+    // The list view: every line of the chosen file, laid out by its shown part.
+    QListView *List1;
+    QPlainTextEdit *Text1;
+    // The hidden file list: the ".txt" files of the program folder.
+    HiddenList *File1;
+
+    void Form_Load();
+    void list_filer_Click();
+    void optvisa_Click(int index);
+    void cmdkopiera_Click();
+    void cmdradera_Click();
+    void cmdraderafil_Click();
+    void cmdspara_Click();
+    void cmdstäng_Click();
+
+    // The lines of the list view, whole.
+    const HiddenList &lines() const { return *m_lines; }
+    // The marked line of the list view, or -1.
+    int markedLine() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QString chosenName() const;
+    QString chosenPath() const;
+    // Whether the views hold the chosen file as read, not an error report or nothing at all.
+    bool mayWriteBack();
+
+    platform::Platform &m_platform;
+    QWidget *m_mainWindow;
+    HiddenList *m_lines;
+    bool m_loaded = false;
+    bool m_textWhole = true;
+    int m_rowBeforePress = -1;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/scriptedplatform.h"
+
+#include <QStringList>
+
+// Every box as one line of text, so a test compares kind, title, buttons, icon and message exactly, in order.
+inline QStringList describeBoxes(const QList<platform::ScriptedPlatform::Box> &boxes)
+{
+    using platform::ScriptedPlatform;
+    QStringList lines;
+    for (const ScriptedPlatform::Box &box : boxes) {
+        static const char *const buttons[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel"};
+        static const char *const icons[] = {"None", "Critical", "Question", "Exclamation", "Information"};
+        lines.append(box.kind == ScriptedPlatform::Box::Kind::Input
+                         ? QStringLiteral("input|") + box.title + u'|' + box.defaultText + u'|' + box.text
+                         : QStringLiteral("message|") + box.title + u'|'
+                               + QLatin1StringView(buttons[int(box.buttons)]) + u'|'
+                               + QLatin1StringView(icons[int(box.icon)]) + u'|' + box.text);
+    }
+    return lines;
+}

@@ -1,0 +1,102 @@
+// Writes a PNG of every window of the program, opened on a copy of the sample collections, so that a person
+// can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER
+// Run it under Xvfb (scripts/shots.sh) to see the real platform's fonts and style.
+#include "import/frmimport.h"
+#include "main/frmhjalp.h"
+#include "main/frmmain.h"
+#include "main/frmom.h"
+#include "platform/scriptedplatform.h"
+#include "quicksave/frmsnabbspara.h"
+#include "search/frmsok.h"
+#include "store/programfolder.h"
+#include "textfiles/frmtextedit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool save(QWidget &window, const QString &folder, const QString &name)
+{
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::fprintf(stderr, "tankedosan_shots: %s was not exposed\n", qPrintable(name));
+    QTest::qWait(200);
+    const QString path = folder + u'/' + name + u".png"_s;
+    const bool ok = window.grab().save(path, "PNG");
+    std::printf("%s\n", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tankedosan_shots DATA_FOLDER OUT_FOLDER\n");
+        return 2;
+    }
+    const QString data = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    QTemporaryDir folder;
+    for (const QString &name : QDir(data).entryList(QDir::Files))
+        QFile::copy(data + u'/' + name, folder.filePath(name));
+    store::setProgramFolder(folder.path());
+    platform::ScriptedPlatform platform;
+
+    bool ok = true;
+    frmmain main(platform);
+    ok &= save(main, out, u"frmmain"_s);
+
+    frmsök search(platform, main, &main);
+    search.Text1->setText(u"gud"_s);
+    search.cmdsök_Click();
+    ok &= save(search, out, u"frmsök"_s);
+    search.close();
+
+    QLabel count;
+    QCheckBox changed;
+    QPushButton save1, undo;
+    QComboBox choice;
+    QDir::setCurrent(data);
+    frmimport import(platform, {[](const QString &) {}, {}, [] { return 0; }, &count, &changed, &save1, &undo, &choice},
+                     &main);
+    import.File1->setCurrentRow(0);
+    ok &= save(import, out, u"frmimport"_s);
+    import.hide();
+
+    frmOm about(&main);
+    ok &= save(about, out, u"frmOm"_s);
+    about.hide();
+    auto *help = new frmhjälp(&main);
+    ok &= save(*help, out, u"frmhjalp"_s);
+    help->close();
+
+    frmsnabbspara &quick = main.snabbsparaFönster();
+    main.mnuarkiv_snabbspara->trigger();
+    main.cmdnästa->click();
+    main.mnuarkiv_snabbspara->trigger();
+    ok &= save(quick, out, u"frmsnabbspara"_s);
+    quick.hide();
+
+    frmtextedit textFiles(platform, &main);
+    ok &= save(textFiles, out, u"frmtextedit-lista"_s);
+    textFiles.optvisa[1]->setChecked(true);
+    ok &= save(textFiles, out, u"frmtextedit-text"_s);
+    return ok ? 0 : 1;
+}
