@@ -9,7 +9,8 @@ build=$2
 data=$3
 version=$4
 if [ -z "${PACKAGE_INSIDE_X:-}" ]; then
-  PACKAGE_INSIDE_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
+  PACKAGE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 fail() { echo "FAIL: $*"; exit 1; }
 

@@ -6,7 +6,8 @@ set -euo pipefail
 exe=$1
 data=$2
 if [ -z "${SMOKE_INSIDE_X:-}" ]; then
-  SMOKE_INSIDE_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
+  SMOKE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 folder=$(mktemp -d)
