@@ -160,6 +160,10 @@ private slots:
         QFETCH(std::vector<qsizetype>, hits);
         const LineStore loaded = LineStore::fromFileBytes(store::encodeLines(lines));
         QCOMPARE(loaded.findAll(needle, Match(match)), hits);
+        // The first hit and the test of one line agree with the list of hits.
+        QCOMPARE(loaded.findFirst(needle, Match(match)), hits.empty() ? -1 : hits.front());
+        for (qsizetype i = 0; i < loaded.size(); ++i)
+            QCOMPARE(loaded.matches(i, needle, Match(match)), std::find(hits.begin(), hits.end(), i) != hits.end());
     }
 
     // A property of the written form: whatever the lines hold, they read back as they were. About one
