@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
 need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool
 build=${ASAN_BUILD_DIR:-$here/build-asan}
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANKEDOSAN_SANITIZE=ON >/dev/null
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTANKEDOSAN_SANITIZE=ON >/dev/null
 cmake --build "$build" -j2
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
