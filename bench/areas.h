@@ -13,5 +13,7 @@ int loadChild(const QStringList &args);
 
 int searchArea(const QString &temp);
 int searchChild(const QStringList &args);
+int editorArea(const QString &temp);
+int editorChild(const QStringList &args);
 
 } // namespace bench

@@ -24,6 +24,7 @@ const std::vector<Area> &areas()
     static const std::vector<Area> list{
         {u"load"_s, bench::loadArea, bench::loadChild},
         {u"search"_s, bench::searchArea, bench::searchChild},
+        {u"editor"_s, bench::editorArea, bench::editorChild},
     };
     return list;
 }

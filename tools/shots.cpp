@@ -1,6 +1,7 @@
 // Writes a PNG of every window of the program, opened on a copy of the sample collections, so that a person
 // can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER
 // Run it under Xvfb (scripts/shots.sh) to see the real platform's fonts and style.
+#include "editor/frmredigera.h"
 #include "import/frmimport.h"
 #include "main/frmhjalp.h"
 #include "main/frmmain.h"
@@ -24,6 +25,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -68,6 +70,21 @@ int main(int argc, char *argv[])
     search.cmdsök_Click();
     ok &= save(search, out, u"frmsök"_s);
     search.close();
+    {
+        frmredigera editor(main, platform);
+        editor.takeCollectionsFromMain();
+        ok &= save(editor, out, u"frmredigera"_s);
+        // And while the duplicate check runs: the strip over the count label, "Avbryt" for "Sök dubletter".
+        bool once = false;
+        platform.setOnProcessEvents([&] {
+            if (!std::exchange(once, true)) {
+                editor.progress->resize(editor.progress->width() / 3 + 40, editor.progress->height());
+                ok &= save(editor, out, u"frmredigera-dubletter"_s);
+            }
+        });
+        editor.cmddublett->click();
+        platform.setOnProcessEvents({});
+    }
 
     QLabel count;
     QCheckBox changed;

@@ -1,5 +1,6 @@
 #include "main/frmmain.h"
 
+#include "editor/frmredigera.h"
 #include "main/artwork.h"
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
@@ -47,13 +48,6 @@ const QColor kLightYellow(0xFF, 0xFF, 0xC0);
 // The display's point sizes for the text-size values 1 to 5; the menu captions round them to 8, 10, 14.
 constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
 
-template <typename W>
-W *place(W *widget, const QString &name, int left, int top, int width, int height)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twips::rect(left, top, width, height));
-    return widget;
-}
 
 QAction *addSeparator(QMenu *menu, const QString &name)
 {
@@ -97,32 +91,32 @@ void frmmain::createControls()
     söklista = new HiddenList(u"söklista"_s, this);
     List1 = new HiddenList(u"List1"_s, this);
 
-    Label2 = place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
+    Label2 = twips::place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
     QFont heading = Label2->font();
     heading.setPointSizeF(15);
     heading.setBold(true);
     heading.setItalic(true);
     Label2->setFont(heading);
 
-    Label3 = place(new QLabel(u"Välj ordspråkfil:"_s, client), u"Label3"_s, 3930, 60, 2490, 240);
-    comboordspråk = place(new QComboBox(client), u"comboordspråk"_s, 3930, 315, 2490, 330);
+    Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, client), u"Label3"_s, 3930, 60, 2490, 240);
+    comboordspråk = twips::place(new QComboBox(client), u"comboordspråk"_s, 3930, 315, 2490, 330);
     Label3->setBuddy(comboordspråk);
-    cmdordspråk_ny = place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
-    cmdordspråk_radera = place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
+    cmdordspråk_ny = twips::place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
+    cmdordspråk_radera = twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
 
     // The dark label behind the panel is its shadow.
-    Label1 = place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
+    Label1 = twips::place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
     Label1->setAutoFillBackground(true);
     Label1->setPalette(QPalette(QColor(0x40, 0x40, 0x40)));
 
-    Picture1 = place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
+    Picture1 = twips::place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
     Picture1->setAutoFillBackground(true);
     QPalette panel = Picture1->palette();
     panel.setColor(QPalette::Window, kLightYellow);
     panel.setColor(QPalette::Base, kLightYellow);
     Picture1->setPalette(panel);
 
-    pp = place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
+    pp = twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
     pp->setReadOnly(true);
     pp->setFrameShape(QFrame::NoFrame);
     pp->setPalette(panel);
@@ -130,28 +124,28 @@ void frmmain::createControls()
     display.setPointSizeF(8.25);
     pp->setFont(display);
 
-    scroll = place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
+    scroll = twips::place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
     scroll->setRange(1, 5);
     scroll->setValue(1);
     scroll->setPageStep(1);
     scroll->setToolTip(u"Textstorlek"_s);
 
-    Image1 = place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
+    Image1 = twips::place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
     Image1->setPixmap(artwork::boxPicture(twips::toPixels(450)));
     Image1->setCursor(Qt::PointingHandCursor);
 
-    Frame1 = place(new QGroupBox(u"Visa"_s, client), u"Frame1"_s, 4830, 1170, 1590, 1020);
-    optlista_sök = place(new QRadioButton(u"Söklistan"_s, Frame1), u"optlista_sök"_s, 150, 330, 1380, 285);
-    optlista_hela = place(new QRadioButton(u"Hela listan"_s, Frame1), u"optlista_hela"_s, 150, 645, 1380, 285);
+    Frame1 = twips::place(new QGroupBox(u"Visa"_s, client), u"Frame1"_s, 4830, 1170, 1590, 1020);
+    optlista_sök = twips::place(new QRadioButton(u"Söklistan"_s, Frame1), u"optlista_sök"_s, 150, 330, 1380, 285);
+    optlista_hela = twips::place(new QRadioButton(u"Hela listan"_s, Frame1), u"optlista_hela"_s, 150, 645, 1380, 285);
     optlista_hela->setChecked(true);
 
-    cmdsök = place(new QPushButton(u"Sök"_s, client), u"cmdsök"_s, 4830, 2310, 1590, 405);
-    cmdkopiera = place(new QPushButton(u"Kopiera"_s, client), u"cmdkopiera"_s, 4830, 2805, 1590, 405);
+    cmdsök = twips::place(new QPushButton(u"Sök"_s, client), u"cmdsök"_s, 4830, 2310, 1590, 405);
+    cmdkopiera = twips::place(new QPushButton(u"Kopiera"_s, client), u"cmdkopiera"_s, 4830, 2805, 1590, 405);
     cmdkopiera->setToolTip(u"Kopiera ordspråk till klippboken"_s);
 
-    txtnr = place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
-    cmdförra = place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
-    cmdnästa = place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
+    txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
+    cmdförra = twips::place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
+    cmdnästa = twips::place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
@@ -203,6 +197,8 @@ void frmmain::createMenus()
     mnuredigera_sök = addEntry(mnuredigera, u"mnuredigera_sök"_s, u"Sök ordspråk..."_s, Qt::Key_F3);
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
+    connect(mnuredigera_redigera, &QAction::triggered, this,
+            [this] { frmredigera::mnuredigera_redigera_Click(*this, m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
     const int sizes[] = {8, 10, 12, 14, 18};
     for (int i = 0; i < 5; ++i) {
@@ -425,12 +421,19 @@ void frmmain::mnuarkiv_öppnasnabbspara_Click()
 
 void frmmain::mnuarkiv_snabbspara_Click()
 {
-    // The display lays out only the shown part of a long proverb; the list gets the whole of it.
-    QString proverb = pp->toPlainText();
-    const QString whole = currentList()->selectedText();
-    if (proverb == store::shownPart(whole))
-        proverb = whole;
-    snabbsparaFönster().snabbspara(proverb);
+    snabbsparaFönster().snabbspara(shownProverb());
+}
+
+QString frmmain::shownProverb() const
+{
+    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
+    // when it shows the selected entry, the entry itself is meant, whole.
+    const HiddenList *list = currentList();
+    const QString shown = pp->toPlainText();
+    const int selected = list->selectedIndex();
+    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
+        return list->item(selected);
+    return shown;
 }
 
 void frmmain::mnuakriv_öppnatext_Click()
@@ -522,7 +525,7 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         busy.restore();
         m_platform.showStandardError(failure);
     };
-    if (auto failure = store::writeCollection(Module1::sökväg, List1->items())) {
+    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines())) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
@@ -586,15 +589,7 @@ void frmmain::cmdordspråk_radera_Click()
 void frmmain::cmdkopiera_Click()
 {
     m_platform.clearClipboard();
-    // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
-    // when it shows the selected entry, the entry itself goes to the clipboard, whole.
-    const HiddenList *list = currentList();
-    const QString shown = pp->toPlainText();
-    const int selected = list->selectedIndex();
-    if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
-        m_platform.setClipboardText(list->item(selected));
-    else
-        m_platform.setClipboardText(shown);
+    m_platform.setClipboardText(shownProverb());
 }
 
 void frmmain::mnuredigera_textstorlek_Click(int index)

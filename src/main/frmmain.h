@@ -95,6 +95,8 @@ public:
     bool searchListView() const;
     // The list of the current view.
     HiddenList *currentList() const;
+    // The proverb the display shows, whole even where the display shows only its beginning.
+    QString shownProverb() const;
     // The file of a listed collection: the entry of `fillista` whose name without its last four characters
     // is the collection's name (exact letter case first, then any case), or name + ".dat" when none is.
     QString collectionFile(const QString &name) const;

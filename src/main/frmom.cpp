@@ -21,16 +21,6 @@ QString aboutText()
     }.join(u"\r\n"_s);
 }
 
-namespace {
-template <typename W>
-W *place(W *widget, const QString &name, int left, int top, int width, int height)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twips::rect(left, top, width, height));
-    return widget;
-}
-} // namespace
-
 frmOm::frmOm(QWidget *mainWindow)
     : QDialog(mainWindow)
     , m_mainWindow(mainWindow)
@@ -39,16 +29,16 @@ frmOm::frmOm(QWidget *mainWindow)
     setWindowTitle(u"Om ..."_s);
     windowsetup::fixedDialog(this, nullptr, QSize(4545, 2850));
 
-    Image1 = place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
+    Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAlignment(Qt::AlignCenter);
-    Label1 = place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
+    Label1 = twips::place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
-    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    cmdok = place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
+    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
 
     windowsetup::noDefaultButtons(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);

@@ -12,16 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-template <typename W>
-W *place(W *widget, const QString &name, int left, int top, int width, int height)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twips::rect(left, top, width, height));
-    return widget;
-}
-} // namespace
-
 frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     : QDialog(mainWindow)
     , m_platform(platform)
@@ -31,15 +21,15 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setWindowTitle(u"Snabbspara"_s);
     windowsetup::fixedDialog(this, nullptr, QSize(6735, 3375));
 
-    Label1 = place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
-    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
+    Label1 = twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Label1->setBuddy(Text1);
-    cmdstäng = place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
-    cmdtöm = place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);
-    cmdspara = place(new QPushButton(u"Spara..."_s, this), u"cmdspara"_s, 5520, 1320, 1095, 375);
+    cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
+    cmdtöm = twips::place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);
+    cmdspara = twips::place(new QPushButton(u"Spara..."_s, this), u"cmdspara"_s, 5520, 1320, 1095, 375);
     setTabOrder(Text1, cmdspara);
     setTabOrder(cmdspara, cmdtöm);
     setTabOrder(cmdtöm, cmdstäng);

@@ -58,18 +58,11 @@ QString resultattext(const store::LineStore &hits, qsizetype from)
 
 namespace {
 
-template <typename W>
-W *place(W *widget, const QString &name, int left, int top, int width, int height)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twips::rect(left, top, width, height));
-    return widget;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
                     int height)
 {
-    auto *b = place(new QPushButton(caption, parent), name, left, top, width, height);
+    auto *b = twips::place(new QPushButton(caption, parent), name, left, top, width, height);
     // Enter belongs to the text boxes: no button may take it and close the window.
     b->setAutoDefault(false);
     b->setDefault(false);
@@ -117,27 +110,27 @@ frmsök::frmsök(platform::Platform &platform, frmmain &main, QWidget *parent)
 void frmsök::createControls()
 {
     // Created bottom first: the busy notice lies beneath the result box and shows only while it is hidden.
-    lblsöker = place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
+    lblsöker = twips::place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
     QFont busyFont(u"MS Sans Serif"_s, 24);
     busyFont.setBold(true);
     lblsöker->setFont(busyFont);
     lblsöker->setAlignment(Qt::AlignCenter);
 
-    Label2 = place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
-    Text1 = place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
-    Frame1 = place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
-    optsöksätt1 = place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
-    optsöksätt2 = place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
+    Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
+    Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
+    Frame1 = twips::place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
+    optsöksätt1 = twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
+    optsöksätt2 = twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
     optsöksätt2->setChecked(true);
-    chksökresultat = place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
+    chksökresultat = twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
     cmdsök = button(this, u"cmdsök"_s, u"Sök"_s, 5640, 720, 735, 335);
 
-    Label4 = place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
+    Label4 = twips::place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
     Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Label1 = place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
-    lblresultat = place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
+    Label1 = twips::place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
+    lblresultat = twips::place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
 
-    Text2 = place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
+    Text2 = twips::place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
     Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -2,6 +2,8 @@
 
 #include "store/linestore.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstring>
 
@@ -138,8 +140,15 @@ QString decodeWindows1252(QByteArrayView bytes)
 
 QString decodeText(QByteArrayView bytes)
 {
-    if (detectEncoding(bytes) == TextEncoding::Utf8)
-        return QString::fromUtf8(withoutByteOrderMark(bytes));
+    // The same rules as a collection's lines: a UTF-16 mark is read, and only the first mark is a mark.
+    if (bytes.size() >= 2 && (bytes.first(2) == "\xFF\xFE" || bytes.first(2) == "\xFE\xFF")) {
+        QStringDecoder utf16(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return utf16.decode(bytes.sliced(2));
+    }
+    if (detectEncoding(bytes) == TextEncoding::Utf8) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(withoutByteOrderMark(bytes));
+    }
     return decodeWindows1252(bytes);
 }
 

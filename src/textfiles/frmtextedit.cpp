@@ -21,13 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename W>
-W *place(W *widget, const QString &name, int left, int top, int width, int height)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twips::rect(left, top, width, height));
-    return widget;
-}
 
 // Each entry of the file list carries the file's real name, whatever the letter case of its extension.
 constexpr int kFileNameRole = Qt::UserRole;
@@ -43,26 +36,26 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     setWindowTitle(u"Texteditor"_s);
     windowsetup::fixedDialog(this, nullptr, QSize(8160, 5520));
 
-    cmdstäng = place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
-    cmdraderafil = place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
-    cmdspara = place(new QPushButton(u"Spara"_s, this), u"cmdspara"_s, 2520, 120, 1095, 375);
+    cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
+    cmdraderafil = twips::place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
+    cmdspara = twips::place(new QPushButton(u"Spara"_s, this), u"cmdspara"_s, 2520, 120, 1095, 375);
     cmdspara->hide();
     // Starts below the row; loading moves it up onto the place of the hidden "Spara".
-    cmdradera = place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
-    cmdkopiera = place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
+    cmdradera = twips::place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
+    cmdkopiera = twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
 
-    Label1 = place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
-    optvisa[0] = place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
-    optvisa[1] = place(new QRadioButton(u"Text"_s, this), u"optvisa"_s, 1620, 585, 915, 285);
+    Label1 = twips::place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
+    optvisa[0] = twips::place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
+    optvisa[1] = twips::place(new QRadioButton(u"Text"_s, this), u"optvisa"_s, 1620, 585, 915, 285);
     optvisa[0]->setChecked(true);
 
-    list_filer = place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
+    list_filer = twips::place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
     m_lines = new HiddenList(u"List1"_s, this);
-    List1 = place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
+    List1 = twips::place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
     List1->setModel(m_lines);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setUniformItemSizes(true);
-    Text1 = place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,20 +1,12 @@
+#include "support/boxes.h"
 #include "support/folderfixture.h"
 
 #include "import/frmimport.h"
-#include "platform/scriptedplatform.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
-using platform::ScriptedPlatform;
 
 namespace {
 
@@ -42,11 +34,19 @@ struct FakeEditor {
         return {[this](const QString &line) { lines << line; }, {}, [this] { return int(lines.size()); },
                 &lblantal, &chkändrad, &cmd1, &cmd2, &comboordspråk};
     }
+
+    // What a hand-over leaves in the editor: the count, the change mark, saving and undoing on, the box off.
+    void verifyTaken(int count) const
+    {
+        QCOMPARE(lines.size(), count);
+        QCOMPARE(lblantal.text(), QString::number(count) + u" st ordspråk."_s);
+        QVERIFY(chkändrad.isChecked() && cmd1.isEnabled() && cmd2.isEnabled() && !comboordspråk.isEnabled());
+    }
 };
 
 struct Opened {
     FolderFixture folder;
-    ScriptedPlatform platform;
+    platform::ScriptedPlatform platform;
     FakeEditor editor;
     std::unique_ptr<frmimport> window;
 
@@ -86,8 +86,8 @@ private slots:
         QTest::newRow("second pattern") << u"a.dat"_s << u"*.txt;*.DAT"_s << true;
         QTest::newRow("blanks around patterns") << u"a.dat"_s << u"*.txt ; *.dat"_s << true;
         QTest::newRow("whole name only") << u"a.txt.bak"_s << u"*.txt"_s << false;
-        QTest::newRow("question mark is one character") << u"x1.txt"_s << u"x?.txt"_s << true;
-        QTest::newRow("question mark is not two") << u"x12.txt"_s << u"x?.txt"_s << false;
+        QTest::newRow("? is one character") << u"x1.txt"_s << u"x?.txt"_s << true;
+        QTest::newRow("? is not two") << u"x12.txt"_s << u"x?.txt"_s << false;
         QTest::newRow("Swedish letters") << u"Ödet.txt"_s << u"öd*"_s << true;
         QTest::newRow("no pattern") << u"a.txt"_s << QString() << false;
     }
@@ -101,7 +101,7 @@ private slots:
     }
 
     // The file list shows the matching normal files; Enter in the pattern box filters as "ok" does and
-    // leaves the window open.
+    // leaves the window open. A folder that cannot be read is reported and the lists stay where they were.
     void browsingAndPatterns()
     {
         Opened o;
@@ -110,26 +110,19 @@ private slots:
         QTest::keyClick(o.window->txtpattern, Qt::Key_Return);
         QVERIFY(o.window->isVisible());
         QCOMPARE(texts(o.window->File1), (QStringList{u"a.txt"_s, u"b.TXT"_s, u"c.dat"_s}));
-        // Down into a folder and back: the folder list starts with the ancestors and the file list follows.
         o.window->setDirPath(o.folder.path(u"undermapp.txt"_s));
         QCOMPARE(o.window->File1->count(), 0);
         o.window->setDirPath(o.folder.folder());
         QCOMPARE(o.window->File1->count(), 3);
         QVERIFY(o.platform.boxes().isEmpty());
-    }
-
-    // A folder that cannot be read gives a message and the lists stay where they were.
-    void anUnreadableFolderKeepsThePreviousOne()
-    {
-        Opened o;
         o.window->setDirPath(o.folder.path(u"saknas"_s));
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QCOMPARE(o.platform.boxes().front().text.section(u" - "_s, 0, 0), u"Ett fel uppstod.\r\n76"_s);
+        QCOMPARE(takeBoxes(o.platform), QStringList{u"error:76"_s});
         QCOMPARE(QDir(o.window->dirPath()), QDir(o.folder.folder()));
-        QCOMPARE(o.window->File1->count(), 2);
+        QCOMPARE(o.window->File1->count(), 3);
     }
 
-    // Both encodings of a text file read with their letters intact; empty lines are skipped, blanks kept.
+    // Both encodings of a text file read with their letters intact; empty lines are skipped, blanks kept. A file
+    // that vanished after it was listed is reported, and nothing of an earlier file stays in the list.
     void aClickedFileFillsTheImportList()
     {
         Opened o;
@@ -139,53 +132,54 @@ private slots:
         o.click(u"b.TXT"_s);
         QCOMPARE(o.importList(), (QStringList{u"ål och älg"_s, u"öga"_s}));
         QCOMPARE(o.window->lblantal->text(), u"2 st rader"_s);
-    }
-
-    // A file that vanished after it was listed is reported; nothing of an earlier file stays in the list.
-    void aVanishedFileIsReported()
-    {
-        Opened o;
         o.click(u"a.txt"_s);
         QVERIFY(QFile::remove(o.folder.path(u"b.TXT"_s)));
         o.click(u"b.TXT"_s);
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QVERIFY(o.platform.boxes().front().text.startsWith(u"Ett fel uppstod.\r\n53 - "_s));
+        QCOMPARE(takeBoxes(o.platform), QStringList{u"error:53"_s});
         QVERIFY(o.importList().isEmpty());
         QCOMPARE(o.window->lblantal->text(), u"3 st rader"_s);
     }
 
-    void addingAndDroppingMarkedLines()
+    void addingOrDroppingTheMarkedLine_data()
     {
+        QTest::addColumn<int>("mark");
+        QTest::addColumn<bool>("add"); // Lägg till, or Ta bort
+        QTest::addColumn<int>("markedAfter");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("boxes");
+
+        const QStringList all{u"Borta bra"_s, u"   "_s, u"Hemma bäst"_s};
+        const QStringList outer{u"Borta bra"_s, u"Hemma bäst"_s};
+        QTest::newRow("Lägg till marks the line that followed") << 1 << true << 1 << outer << QStringList{};
+        QTest::newRow("Lägg till the last marks none") << 2 << true << -1 << all.first(2) << QStringList{};
+        QTest::newRow("Lägg till, none marked") << -1 << true << -1 << all << QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s};
+        QTest::newRow("Ta bort marks the line before") << 1 << false << 0 << outer << QStringList{};
+        QTest::newRow("Ta bort the first marks none") << 0 << false << -1 << all.mid(1) << QStringList{};
+        QTest::newRow("Ta bort, none marked: nothing") << -1 << false << -1 << all << QStringList{};
+    }
+
+    void addingOrDroppingTheMarkedLine()
+    {
+        QFETCH(int, mark);
+        QFETCH(bool, add);
+        QFETCH(int, markedAfter);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, boxes);
         Opened o;
         o.click(u"a.txt"_s);
-        o.window->markLine(1);
-        o.window->cmdläggtill_Click();
-        QCOMPARE(o.editor.lines, QStringList{u"   "_s});
-        QCOMPARE(o.window->markedLine(), 1); // the line that followed
-        QCOMPARE(o.editor.lblantal.text(), u"1 st ordspråk."_s);
-        QVERIFY(o.editor.chkändrad.isChecked());
-        QVERIFY(o.editor.cmd1.isEnabled() && o.editor.cmd2.isEnabled() && !o.editor.comboordspråk.isEnabled());
-        o.window->cmdläggtill_Click(); // the last line: nothing is marked after it
-        QCOMPARE(o.window->markedLine(), -1);
-        QCOMPARE(o.window->lblantal->text(), u"1 st rader"_s);
-
-        o.click(u"a.txt"_s);
-        o.window->markLine(1);
-        o.window->cmdtabort_Click();
-        QCOMPARE(o.window->markedLine(), 0); // the line before
-        o.window->cmdtabort_Click();
-        QCOMPARE(o.window->markedLine(), -1); // the first line had none before it
-        o.window->cmdtabort_Click(); // nothing marked: nothing happens, nothing is said
-        QCOMPARE(o.importList(), QStringList{u"Hemma bäst"_s});
-        QVERIFY(o.platform.boxes().isEmpty());
-
-        o.window->cmdläggtill_Click();
-        QCOMPARE(o.platform.boxes().size(), 1);
-        const auto box = o.platform.boxes().front();
-        QCOMPARE(box.text, u"Ingen text markerad i listan!"_s);
-        QCOMPARE(box.title, u"Felmeddelande"_s);
-        QCOMPARE(box.icon, platform::Icon::Exclamation);
-        QCOMPARE(o.editor.lines.size(), 2);
+        const QStringList before = o.importList();
+        o.window->markLine(mark);
+        add ? o.window->cmdläggtill_Click() : o.window->cmdtabort_Click();
+        QCOMPARE(takeBoxes(o.platform), boxes);
+        QCOMPARE(o.window->markedLine(), markedAfter);
+        QCOMPARE(o.importList(), left);
+        QCOMPARE(o.window->lblantal->text(), u"%1 st rader"_s.arg(left.size()));
+        if (add && mark >= 0) {
+            o.editor.verifyTaken(1);
+            QCOMPARE(o.editor.lines, QStringList{before[mark]});
+        } else {
+            QVERIFY(o.editor.lines.isEmpty() && !o.editor.chkändrad.isChecked());
+        }
     }
 
     void addingAll()
@@ -194,13 +188,10 @@ private slots:
         o.click(u"a.txt"_s);
         o.editor.lines << u"Hemma bäst"_s;
         o.window->cmdläggtillalla_Click();
-        QCOMPARE(o.editor.lines.size(), 4); // a line the editor already has is added again
-        QCOMPARE(o.editor.lblantal.text(), u"4 st ordspråk."_s);
+        o.editor.verifyTaken(4); // a line the editor already has is added again
         QCOMPARE(o.window->lblantal->text(), u"0 st rader"_s);
-        QVERIFY(o.editor.cmd1.isEnabled() && !o.editor.comboordspråk.isEnabled());
         o.window->cmdläggtillalla_Click();
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QCOMPARE(o.platform.boxes().front().text, u"Ingen text att lägga till!"_s);
+        QCOMPARE(takeBoxes(o.platform), QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text att lägga till!"_s});
         QCOMPARE(o.editor.lines.size(), 4);
     }
 };

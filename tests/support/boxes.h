@@ -20,3 +20,16 @@ inline QStringList describeBoxes(const QList<platform::ScriptedPlatform::Box> &b
     }
     return lines;
 }
+
+// The boxes shown since the last call, described; the program's standard error box, whose text after the
+// number is the system's, reads "error:<number>".
+inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
+{
+    const QString error = QStringLiteral("message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n");
+    QStringList lines = describeBoxes(platform.takeBoxes());
+    for (QString &line : lines) {
+        if (line.startsWith(error) && line.indexOf(QStringLiteral(" - "), error.size()) > error.size())
+            line = QStringLiteral("error:") + line.mid(error.size()).section(QStringLiteral(" - "), 0, 0);
+    }
+    return lines;
+}

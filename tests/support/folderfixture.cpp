@@ -4,9 +4,7 @@
 #include "store/module1.h"
 #include "store/programfolder.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 FolderFixture::FolderFixture()
 {
@@ -14,15 +12,7 @@ FolderFixture::FolderFixture()
     Module1::reset();
 }
 
-FolderFixture::~FolderFixture()
-{
-    store::setProgramFolder(QString());
-}
-
-QString FolderFixture::path(const QString &fileName) const
-{
-    return QDir(m_dir.path()).filePath(fileName);
-}
+FolderFixture::~FolderFixture() { store::setProgramFolder(QString()); }
 
 void FolderFixture::write(const QString &fileName, const QByteArray &bytes) const
 {
@@ -39,20 +29,12 @@ void FolderFixture::writeCollection(const QString &name, const QStringList &line
 QByteArray FolderFixture::read(const QString &fileName) const
 {
     QFile file(path(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-bool FolderFixture::exists(const QString &fileName) const
-{
-    return QFileInfo::exists(path(fileName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
 }
 
 QStringList FolderFixture::numbered(int count, const QString &stem)
 {
     QStringList lines;
-    lines.reserve(count);
     for (int i = 1; i <= count; ++i)
         lines.append(stem + QLatin1Char(' ') + QString::number(i));
     return lines;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -13,12 +15,12 @@ public:
 
     QString folder() const { return m_dir.path(); }
     // A name inside the folder; an absolute path stands as it is.
-    QString path(const QString &fileName) const;
+    QString path(const QString &fileName) const { return QDir(m_dir.path()).filePath(fileName); }
     void write(const QString &fileName, const QByteArray &bytes) const;
     // A collection in the written form: Windows-1252 lines each followed by CR LF.
     void writeCollection(const QString &name, const QStringList &lines) const;
     QByteArray read(const QString &fileName) const;
-    bool exists(const QString &fileName) const;
+    bool exists(const QString &fileName) const { return QFileInfo::exists(path(fileName)); }
 
     // "Ordspråk 1" … "Ordspråk count": easy to tell apart and to check by number.
     static QStringList numbered(int count, const QString &stem = QStringLiteral("Ordspråk"));

@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QApplication>
-#include <QTimer>
-#include <QWidget>
+#include "support/folderfixture.h"
+
+#include "main/frmmain.h"
+#include "platform/scriptedplatform.h"
+
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
+#include <memory>
 
 // Runs `inside` once a modal window is up, with that window, then `trigger` (which opens it and waits).
 // `inside` must close the window; if none appeared, it is called with nullptr.
@@ -19,3 +24,28 @@ inline void whileModal(const std::function<void()> &trigger, const std::function
     if (!ran)
         inside(nullptr);
 }
+
+// As above, for a window of a known class; a missing or other window fails the test.
+template <class Window>
+void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
+{
+    whileModal(trigger, [&](QWidget *modal) {
+        auto *window = dynamic_cast<Window *>(modal);
+        QVERIFY2(window, "the expected window did not open");
+        inside(*window);
+    });
+}
+
+// The main window started on a program folder of the test's own: write the files, then start().
+struct Started {
+    FolderFixture folder;
+    platform::ScriptedPlatform platform;
+    std::unique_ptr<frmmain> window;
+
+    frmmain &start()
+    {
+        window = std::make_unique<frmmain>(platform);
+        window->show();
+        return *window;
+    }
+};

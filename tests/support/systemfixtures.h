@@ -1,32 +1,31 @@
 #pragma once
 
-// Test helpers that need the operating system itself: a tiny file system of the test's own and a child
-// process for steps that may hang or end the process. Linux only; elsewhere the tests that use them skip.
+// Test helpers that need the operating system itself: a tiny file system of the test's own, FIFOs and
+// devices, and a child process for steps that may hang or end the process.
+// Linux only; elsewhere the tests that use them are left out.
 
-#include <QByteArray>
+#include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <functional>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
-#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
-// A tmpfs of a given size mounted on a folder of its own, in a mount namespace private to this test
-// process, so that nobody else sees it and it goes when the process ends; unmounted when the fixture goes.
-// Needs root (or CAP_SYS_ADMIN); otherwise mounted() is false and whyNot() says why.
+// A tmpfs of a given size on a folder of its own, in a mount namespace private to this test process, so
+// nobody else sees it. Needs root (or CAP_SYS_ADMIN); otherwise mounted() is false and whyNot() says why.
 class SmallFileSystem {
 public:
     explicit SmallFileSystem(qint64 bytes, bool readOnly = false)
     {
-#ifdef Q_OS_LINUX
         static const bool privateNamespace =
             ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         if (!privateNamespace) {
@@ -34,22 +33,15 @@ public:
             return;
         }
         const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
-                            readOnly ? MS_RDONLY : 0, options.constData()) == 0;
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
+                            options.constData()) == 0;
         if (!m_mounted)
             m_whyNot = QStringLiteral("mounting a tmpfs failed: ") + QString::fromLocal8Bit(strerror(errno));
-#else
-        Q_UNUSED(bytes);
-        Q_UNUSED(readOnly);
-        m_whyNot = QStringLiteral("only on Linux");
-#endif
     }
     ~SmallFileSystem()
     {
-#ifdef Q_OS_LINUX
         if (m_mounted)
-            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-#endif
+            ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
     }
     SmallFileSystem(const SmallFileSystem &) = delete;
     SmallFileSystem &operator=(const SmallFileSystem &) = delete;
@@ -78,42 +70,50 @@ private:
     QString m_whyNot;
 };
 
-// How a step run in a child process ended.
-struct ChildEnd {
-    bool timedOut = false;
-    int exitCode = -1; // -1 when the child did not exit by itself
-    int signal = 0;    // the signal that ended it, if any
-};
+enum class Thing { Fifo, Device, Folder, Nothing };
 
-// Runs the step in a forked child and waits at most timeoutMs for it; a child still running then is killed.
-// The step's result is the child's exit code.
-inline ChildEnd runInChild(const std::function<int()> &step, int timeoutMs)
+// Makes a FIFO, a character device (/dev/null, or /dev/zero when endless) or a folder at path; a device
+// needs root, and without it why says so.
+inline bool makeThing(Thing thing, const QString &path, QString &why, bool endless = false)
 {
-    ChildEnd end;
-#ifdef Q_OS_LINUX
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(step());
-    if (child < 0)
-        return end;
-    int status = 0;
-    for (int waited = 0; ::waitpid(child, &status, WNOHANG) == 0; waited += 10) {
-        if (waited >= timeoutMs) {
-            end.timedOut = true;
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return end;
-        }
-        ::poll(nullptr, 0, 10);
+    const QByteArray name = QFile::encodeName(path);
+    switch (thing) {
+    case Thing::Fifo:
+        return ::mkfifo(name.constData(), 0600) == 0;
+    case Thing::Device:
+        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, endless ? 5 : 3)) == 0)
+            return true;
+        why = QStringLiteral("no device node can be made here (needs root): ") + QString::fromLocal8Bit(strerror(errno));
+        return false;
+    case Thing::Folder:
+        return QDir().mkdir(path);
+    case Thing::Nothing:
+        return true;
     }
-    if (WIFEXITED(status))
-        end.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        end.signal = WTERMSIG(status);
-#else
-    Q_UNUSED(step);
-    Q_UNUSED(timeoutMs);
-    end.timedOut = true;
-#endif
-    return end;
+    return false;
 }
+
+// The kind of thing a path names: -1 for a link, else its type with links followed, -2 for nothing.
+inline int typeOf(const QString &path, bool followLink = true)
+{
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    if (!followLink && ::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+        return -1;
+    return ::stat(name.constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : -2;
+}
+
+// Runs the step in a forked child, which SIGALRM ends after the given seconds; gives its wait status, 0 when
+// the step returned 0 (else the step's result times 256, or the number of the signal that ended it).
+inline int runInChild(const std::function<int()> &step, unsigned seconds)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(seconds);
+        ::_exit(step());
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+#endif

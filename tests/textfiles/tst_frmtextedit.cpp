@@ -1,39 +1,28 @@
-#include "support/folderfixture.h"
+#include "support/boxes.h"
 #include "support/modal.h"
 #include "support/openfiles.h"
 
-#include "main/frmmain.h"
 #include "main/hiddenlist.h"
-#include "platform/scriptedplatform.h"
 #include "store/shown.h"
 #include "textfiles/frmtextedit.h"
 #include "textfiles/textview.h"
 
-#include <QAction>
-#include <QDir>
-#include <QListView>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
-#include <memory>
-
 using namespace Qt::StringLiterals;
 using platform::Answer;
-using platform::ScriptedPlatform;
 
 namespace {
 
 struct Opened {
     FolderFixture folder;
-    ScriptedPlatform platform;
+    platform::ScriptedPlatform platform;
     QWidget mainWindow;
     std::unique_ptr<frmtextedit> window;
 
-    void open()
+    // Writes each file ("name" → bytes; a name ending in "/" is a folder) and opens the window on the folder.
+    explicit Opened(const QList<std::pair<QString, QByteArray>> &files = {})
     {
+        for (const auto &[name, bytes] : files)
+            name.endsWith(u'/') ? (void)QDir(folder.folder()).mkdir(name.chopped(1)) : folder.write(name, bytes);
         window = std::make_unique<frmtextedit>(platform, &mainWindow);
         window->show();
     }
@@ -64,10 +53,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("text");
-
-        QTest::newRow("empty lines kept, no extra line at the end")
-            << "a\r\n\r\nb\r\n"_ba << QStringList{u"a"_s, QString(), u"b"_s} << u"a\n\nb\n"_s;
-        QTest::newRow("last line without a line end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s} << u"a\nb"_s;
+        QTest::newRow("empty lines kept, none added") << "a\r\n\r\nb\r\n"_ba << QStringList{u"a"_s, QString(), u"b"_s} << u"a\n\nb\n"_s;
+        QTest::newRow("no line end at the end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s} << u"a\nb"_s;
         QTest::newRow("empty file") << QByteArray() << QStringList() << QString();
         QTest::newRow("UTF-8") << "\xef\xbb\xbfs\xc3\xa5\r\n"_ba << QStringList{u"så"_s} << u"så\n"_s;
     }
@@ -77,11 +64,9 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, lines);
         QFETCH(QString, text);
-        Opened o;
-        o.folder.write(u"a.txt"_s, file);
-        o.folder.write(u"b.txt"_s, "other\r\n"_ba);
-        o.open();
-        QCOMPARE(o.files(), (QStringList{u"a"_s, u"b"_s}));
+        // Only text files are listed, whatever the letter case of their names, first in name order.
+        Opened o({{u"a.txt"_s, file}, {u"B.TXT"_s, "other\r\n"_ba}, {u"Citat.dat"_s, "c\r\n"_ba}, {u"mapp.txt/"_s, {}}});
+        QCOMPARE(o.files(), (QStringList{u"a"_s, u"B"_s}));
         QCOMPARE(o.lines(), lines);
         QCOMPARE(o.text(), text);
         QCOMPARE(o.window->markedLine(), lines.isEmpty() ? -1 : 0);
@@ -89,25 +74,10 @@ private slots:
         QVERIFY(o.platform.boxes().isEmpty());
     }
 
-    void listsOnlyTextFilesWhateverTheirLetterCase()
-    {
-        Opened o;
-        o.folder.write(u"b.txt"_s, "b\r\n"_ba);
-        o.folder.write(u"A.TXT"_s, "stora\r\n"_ba);
-        o.folder.write(u"Citat.dat"_s, "c\r\n"_ba);
-        QDir(o.folder.folder()).mkdir(u"mapp.txt"_s);
-        o.open();
-        QCOMPARE(o.files(), (QStringList{u"A"_s, u"b"_s}));
-        QCOMPARE(o.lines(), QStringList{u"stora"_s});
-    }
-
     void aFolderWithoutTextFilesDoesNothing()
     {
         Opened o;
-        o.open();
-        QVERIFY(o.files().isEmpty());
-        QVERIFY(o.lines().isEmpty());
-        QVERIFY(o.text().isEmpty());
+        QVERIFY(o.files().isEmpty() && o.lines().isEmpty() && o.text().isEmpty());
         for (QPushButton *button : {o.window->cmdraderafil, o.window->cmdradera, o.window->cmdkopiera})
             o.click(button);
         o.showText(true);
@@ -117,25 +87,16 @@ private slots:
         QCOMPARE(QDir(o.folder.folder()).entryList(QDir::Files), QStringList());
     }
 
-    void switchingViewsReloadsNothingAndKeepsTheMark()
+    // Switching views reads nothing and keeps the mark; a click on the chosen file reads it again.
+    void whenTheFileIsReadAgain()
     {
-        Opened o;
-        o.folder.write(u"a.txt"_s, "1\r\n2\r\n3\r\n"_ba);
-        o.open();
+        Opened o({{u"a.txt"_s, "1\r\n2\r\n3\r\n"_ba}});
         o.markLine(2);
-        o.folder.write(u"a.txt"_s, "changed\r\n"_ba);
+        o.folder.write(u"a.txt"_s, "ny\r\n"_ba);
         o.showText(true);
         o.showText(false);
         QCOMPARE(o.window->markedLine(), 2);
         QCOMPARE(o.text(), u"1\n2\n3\n"_s);
-    }
-
-    void clickingTheChosenFileAgainReloadsIt()
-    {
-        Opened o;
-        o.folder.write(u"a.txt"_s, "gammal\r\n"_ba);
-        o.open();
-        o.folder.write(u"a.txt"_s, "ny\r\n"_ba);
         QListWidget *files = o.window->list_filer;
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
         QCOMPARE(o.lines(), QStringList{u"ny"_s});
@@ -144,9 +105,7 @@ private slots:
     void copyingPutsTheWholeMarkedLineOnTheClipboard()
     {
         const QString longLine = QString(store::kShownCharacters + 500, u'x');
-        Opened o;
-        o.folder.write(u"a.txt"_s, "kort\r\n"_ba + longLine.toLatin1() + "\r\n"_ba);
-        o.open();
+        Opened o({{u"a.txt"_s, "kort\r\n"_ba + longLine.toLatin1() + "\r\n"_ba}});
         o.markLine(1);
         QCOMPARE(o.window->lines().data(o.window->lines().index(1)).toString(), store::shownPart(longLine));
         o.click(o.window->cmdkopiera);
@@ -154,68 +113,45 @@ private slots:
         QCOMPARE(o.platform.clipboard(), longLine);
     }
 
-    void deletingALineRewritesTheFileFromTheList_data()
+    // Radera rad rewrites the file from the list, Spara from the text view; neither keeps the other view in step.
+    void rewritingAfterAsking_data()
     {
+        QTest::addColumn<QString>("typed"); // into the text view, then Spara; "-": Radera rad on "b"
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("No") << Answer::No << "a\r\n\r\nb\r\nc"_ba;
-        QTest::newRow("Yes") << Answer::Yes << "a\r\n\r\nc\r\n"_ba;
+        QTest::newRow("Radera rad, No") << u"-"_s << Answer::No << "a\r\n\r\nb\r\nc"_ba;
+        QTest::newRow("Radera rad, Yes") << u"-"_s << Answer::Yes << "a\r\n\r\nc\r\n"_ba;
+        QTest::newRow("Spara unchanged") << QString() << Answer::Yes << "a\r\n\r\nb\r\nc\r\n"_ba;
+        QTest::newRow("Spara, a closing line break gains an empty line") << u"x\n"_s << Answer::Yes << "x\r\n\r\n"_ba;
+        QTest::newRow("Spara, no-break space kept") << u"ny\u00a0rad\nså"_s << Answer::Yes << "ny\xa0rad\r\ns\xe5\r\n"_ba;
+        QTest::newRow("Spara beyond Windows-1252") << u"€ och ☺"_s << Answer::Yes << "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba;
+        QTest::newRow("Spara, No") << u"ny"_s << Answer::No << "a\r\n\r\nb\r\nc"_ba;
     }
 
-    void deletingALineRewritesTheFileFromTheList()
-    {
-        QFETCH(Answer, answer);
-        QFETCH(QByteArray, file);
-        Opened o;
-        o.folder.write(u"lista.txt"_s, "a\r\n\r\nb\r\nc"_ba);
-        o.open();
-        o.markLine(2);
-        o.platform.setNextAnswer(answer);
-        o.click(o.window->cmdradera);
-        QCOMPARE(o.platform.boxes().size(), 1);
-        const auto box = o.platform.boxes().front();
-        QCOMPARE(box.text, u"Vill du ta bort den markerade raden ur filen ''lista''?"_s);
-        QCOMPARE(box.title, u"Ta bort rad"_s);
-        QCOMPARE(box.buttons, platform::Buttons::YesNo);
-        QCOMPARE(box.icon, platform::Icon::Question);
-        QCOMPARE(o.folder.read(u"lista.txt"_s), file);
-        QCOMPARE(o.window->markedLine(), answer == Answer::Yes ? -1 : 2);
-        // The text view is not kept in step.
-        QCOMPARE(o.text(), u"a\n\nb\nc"_s);
-    }
-
-    void savingTheTextView_data()
-    {
-        QTest::addColumn<QString>("typed"); // empty: saved as loaded
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<QByteArray>("file");
-        QTest::newRow("unchanged gains an empty line") << QString() << Answer::Yes << "a\r\nb\r\n\r\n"_ba;
-        QTest::newRow("edited, no-break space kept")
-            << u"ny\u00a0rad\nså"_s << Answer::Yes << "ny\xa0rad\r\ns\xe5\r\n"_ba;
-        QTest::newRow("beyond Windows-1252") << u"€ och ☺"_s << Answer::Yes
-                                             << "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba;
-        QTest::newRow("No") << u"ny"_s << Answer::No << "a\r\nb\r\n"_ba;
-    }
-
-    void savingTheTextView()
+    void rewritingAfterAsking()
     {
         QFETCH(QString, typed);
         QFETCH(Answer, answer);
         QFETCH(QByteArray, file);
-        Opened o;
-        o.folder.write(u"text.txt"_s, "a\r\nb\r\n"_ba);
-        o.open();
-        o.showText(true);
-        if (!typed.isEmpty())
-            o.window->Text1->setPlainText(typed);
+        Opened o({{u"lista.txt"_s, "a\r\n\r\nb\r\nc"_ba}});
+        const bool save = typed != u"-"_s;
+        if (save) {
+            o.showText(true);
+            if (!typed.isEmpty())
+                o.window->Text1->setPlainText(typed);
+        } else {
+            o.markLine(2);
+        }
         o.platform.setNextAnswer(answer);
-        o.click(o.window->cmdspara);
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QCOMPARE(o.platform.boxes().front().text, u"Vill du spara texten i filen ''text''?"_s);
-        QCOMPARE(o.platform.boxes().front().title, u"Spara"_s);
-        QCOMPARE(o.folder.read(u"text.txt"_s), file);
-        // The list view is not kept in step.
-        QCOMPARE(o.lines(), (QStringList{u"a"_s, u"b"_s}));
+        o.click(save ? o.window->cmdspara : o.window->cmdradera);
+        QCOMPARE(takeBoxes(o.platform), QStringList{save ? u"message|Spara|YesNo|Question|Vill du spara texten i filen ''lista''?"_s : u"message|Ta bort rad|YesNo|Question|Vill du ta bort den markerade raden ur filen ''lista''?"_s});
+        QCOMPARE(o.folder.read(u"lista.txt"_s), file);
+        if (save) {
+            QCOMPARE(o.lines(), (QStringList{u"a"_s, QString(), u"b"_s, u"c"_s}));
+        } else {
+            QCOMPARE(o.window->markedLine(), answer == Answer::Yes ? -1 : 2);
+            QCOMPARE(o.text(), u"a\n\nb\nc"_s);
+        }
     }
 
     void deletingAFile_data()
@@ -224,10 +160,8 @@ private slots:
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<QStringList>("linesAfter");
-        QTest::newRow("No") << QStringList{u"a"_s, u"b"_s} << Answer::No << QStringList{u"a"_s, u"b"_s}
-                            << QStringList{u"a"_s};
-        QTest::newRow("Yes loads the first left") << QStringList{u"a"_s, u"b"_s, u"c"_s} << Answer::Yes
-                                                  << QStringList{u"b"_s, u"c"_s} << QStringList{u"b"_s};
+        QTest::newRow("No") << QStringList{u"a"_s, u"b"_s} << Answer::No << QStringList{u"a"_s, u"b"_s} << QStringList{u"a"_s};
+        QTest::newRow("Yes loads the first left") << QStringList{u"a"_s, u"b"_s, u"c"_s} << Answer::Yes << QStringList{u"b"_s, u"c"_s} << QStringList{u"b"_s};
         QTest::newRow("the last file") << QStringList{u"a"_s} << Answer::Yes << QStringList() << QStringList();
     }
 
@@ -237,19 +171,17 @@ private slots:
         QFETCH(Answer, answer);
         QFETCH(QStringList, left);
         QFETCH(QStringList, linesAfter);
-        Opened o;
+        QList<std::pair<QString, QByteArray>> written;
         for (const QString &name : files)
-            o.folder.write(name + u".txt"_s, name.toLatin1() + "\r\n"_ba);
-        o.open();
+            written.append({name + u".txt"_s, name.toLatin1() + "\r\n"_ba});
+        Opened o(written);
         o.platform.setNextAnswer(answer);
         o.click(o.window->cmdraderafil);
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QCOMPARE(o.platform.boxes().front().text, u"Vill du radera filen ''a''?"_s);
-        QCOMPARE(o.platform.boxes().front().title, u"Radera"_s);
+        QCOMPARE(takeBoxes(o.platform), QStringList{u"message|Radera|YesNo|Question|Vill du radera filen ''a''?"_s});
         QCOMPARE(o.files(), left);
         QCOMPARE(o.folder.exists(u"a.txt"_s), answer == Answer::No);
         QCOMPARE(o.lines(), linesAfter);
-        QCOMPARE(o.text().isEmpty(), linesAfter.isEmpty());
+        QCOMPARE(o.text(), linesAfter.isEmpty() ? QString() : linesAfter.front() + u'\n');
     }
 
     // Every failure: a file gone before it is loaded or deleted, a folder where a file is rewritten. Each is
@@ -258,10 +190,7 @@ private slots:
     {
         if (openFileCount() < 0)
             QSKIP("needs /proc to count open files");
-        Opened o;
-        o.folder.write(u"a.txt"_s, "a\r\nb\r\n"_ba);
-        o.folder.write(u"b.txt"_s, "b\r\n"_ba);
-        o.open();
+        Opened o({{u"a.txt"_s, "a\r\nb\r\n"_ba}, {u"b.txt"_s, "b\r\n"_ba}});
         const qsizetype before = openFileCount();
 
         QFile::remove(o.folder.path(u"b.txt"_s));
@@ -276,10 +205,8 @@ private slots:
         o.click(o.window->cmdradera);
         o.showText(true);
         o.click(o.window->cmdspara);
-        const auto refusals = o.platform.takeBoxes();
-        QCOMPARE(refusals.size(), 2);
-        for (const auto &box : refusals)
-            QCOMPARE(box.text, u"Filen ''b'' kunde inte läsas och skrivs därför inte över."_s);
+        const QString refused = u"message|Tankedosan|Ok|Exclamation|Filen ''b'' kunde inte läsas och skrivs därför inte över."_s;
+        QCOMPARE(takeBoxes(o.platform), (QStringList{refused, refused}));
         QVERIFY(!o.folder.exists(u"b.txt"_s));
 
         o.showText(false);
@@ -289,34 +216,31 @@ private slots:
         o.markLine(0);
         o.platform.setNextAnswer(Answer::Yes);
         o.click(o.window->cmdradera);
-        QVERIFY(o.platform.takeBoxes().back().text.startsWith(u"Ett fel uppstod.\r\n"_s));
-        // The file keeps the line, so the list does too.
-        QCOMPARE(o.lines(), (QStringList{u"a"_s, u"b"_s}));
+        QVERIFY(takeBoxes(o.platform).back().startsWith(u"error:"_s));
+        QCOMPARE(o.lines(), (QStringList{u"a"_s, u"b"_s})); // the file keeps the line, so the list does too
 
         o.choose(1);
         o.platform.setNextAnswer(Answer::Yes);
         o.click(o.window->cmdraderafil);
-        const auto box = o.platform.takeBoxes().back();
-        QVERIFY(box.text.startsWith(u"Ett fel uppstod då filen skulle raderas!\r\n53 - "_s));
-        QCOMPARE(box.icon, platform::Icon::Exclamation);
+        const QString box = takeBoxes(o.platform).back();
+        QVERIFY2(box.startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod då filen skulle raderas!\r\n53 - "_s), qPrintable(box));
         QCOMPARE(o.files(), (QStringList{u"a"_s, u"b"_s}));
         QCOMPARE(openFileCount(), before);
     }
 
     void aHugeFileShowsItsBeginningAndIsNotSavedFromTheTextView()
     {
-        Opened o;
         const QByteArray line = QByteArray(99, 'x') + "\r\n";
-        o.folder.write(u"stor.txt"_s, line.repeated(textfiles::kTextViewBytes / line.size() + 10));
-        o.open();
-        QCOMPARE(o.lines().size(), textfiles::kTextViewBytes / line.size() + 10);
+        const qsizetype count = textfiles::kTextViewBytes / line.size() + 10;
+        Opened o({{u"stor.txt"_s, line.repeated(count)}});
+        QCOMPARE(o.lines().size(), count);
         QVERIFY(o.window->Text1->isReadOnly());
         QVERIFY(o.text().endsWith(u"Listan visar alla rader.]"_s));
         o.showText(true);
         o.click(o.window->cmdspara);
-        QCOMPARE(o.platform.boxes().size(), 1);
-        QCOMPARE(o.platform.boxes().front().buttons, platform::Buttons::Ok);
-        QCOMPARE(o.folder.read(u"stor.txt"_s).size(), line.size() * (textfiles::kTextViewBytes / line.size() + 10));
+        const QStringList boxes = takeBoxes(o.platform);
+        QVERIFY(boxes.size() == 1 && boxes[0].contains(u"|Ok|"_s));
+        QCOMPARE(o.folder.read(u"stor.txt"_s).size(), line.size() * count);
     }
 
     void textViewBound_data()
@@ -331,8 +255,7 @@ private slots:
         // Byte n falls on the second byte of an "å": the cut comes before that character, not inside it.
         const QByteArray utf8 = "a" + QByteArray("\xc3\xa5\xc3\xa5\xc3\xa5\xc3\xa5\n").repeated(n / 9 + 1);
         QTest::newRow("UTF-8 cut at a character") << utf8 << false << QString::fromUtf8(utf8.first(n - 1)).size();
-        QTest::newRow("an over-long line") << QByteArray(store::kShownCharacters + 1, 'a') << false
-                                           << store::shownPart(QString(store::kShownCharacters + 1, u'a')).size();
+        QTest::newRow("an over-long line") << QByteArray(store::kShownCharacters + 1, 'a') << false << store::shownPart(QString(store::kShownCharacters + 1, u'a')).size();
     }
 
     void textViewBound()
@@ -349,20 +272,15 @@ private slots:
 
     void opensModallyFromTheMainWindow()
     {
-        FolderFixture folder;
-        folder.write(u"a.txt"_s, "a\r\n"_ba);
-        ScriptedPlatform platform;
-        frmmain main(platform);
-        main.show();
-        whileModal([&] { main.mnuakriv_öppnatext->trigger(); },
-                   [&](QWidget *modal) {
-                       auto *window = dynamic_cast<frmtextedit *>(modal);
-                       QVERIFY(window);
-                       QCOMPARE(window->windowTitle(), u"Texteditor"_s);
-                       QCOMPARE(window->windowIcon().cacheKey(), main.windowIcon().cacheKey());
-                       QCOMPARE(window->lines().items(), QStringList{u"a"_s});
-                       QTest::mouseClick(window->cmdstäng, Qt::LeftButton);
-                   });
+        Started s;
+        s.folder.write(u"a.txt"_s, "a\r\n"_ba);
+        frmmain &main = s.start();
+        whileOpen<frmtextedit>([&] { main.mnuakriv_öppnatext->trigger(); }, [&](frmtextedit &w) {
+            QCOMPARE(w.windowTitle(), u"Texteditor"_s);
+            QCOMPARE(w.windowIcon().cacheKey(), main.windowIcon().cacheKey());
+            QCOMPARE(w.lines().items(), QStringList{u"a"_s});
+            QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
+        });
         QVERIFY(!main.findChild<frmtextedit *>(u"frmtextedit"_s));
     }
 };

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "store/failure.h"
+#include "store/linestore.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <variant>
+
+// The line to mark for a find from `from` on: the first line that matches, or line 0 when none does. The
+// scan never wraps around. An empty list has no line 0 to mark: that is the invalid-position failure.
+std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines, QStringView needle,
+                                                   store::Match match, qsizetype from);
+
+// What the find writes into the editor's text box when it fails.
+QString findErrorText(const store::Failure &failure);
+
+// Marking a list position that does not exist.
+store::Failure invalidPropertyValue();

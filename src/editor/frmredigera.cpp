@@ -1,0 +1,557 @@
+#include "editor/frmredigera.h"
+
+#include "editor/duplicates.h"
+#include "editor/editorfind.h"
+#include "import/frmimport.h"
+#include "main/frmmain.h"
+#include "main/twips.h"
+#include "quicksave/frmsnabbspara.h"
+#include "store/collections.h"
+#include "store/module1.h"
+#include "store/programfolder.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kFullWidth = 7935; // the list, the text box, the count label and the progress strip
+const QColor kDarkBlue(0, 0, 128);
+const QString kReportName = u"dublett-check.txt"_s;
+
+QPushButton *button(const QString &caption, QWidget *parent, const QString &name, int left, int top, int width,
+                    int height)
+{
+    auto *b = twips::place(new QPushButton(caption, parent), name, left, top, width, height);
+    // Enter belongs to the text boxes: no button of the window may take it and close the window.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width, int height)
+{
+    auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
+    w->setAutoFillBackground(true);
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, kDarkBlue);
+    w->setPalette(palette);
+    return w;
+}
+
+bool isEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The lines that the written form of a typed text reads back as: a line ends at CR LF or at a CR alone.
+QStringList linesOfTypedText(const QString &text)
+{
+    QString unified = text;
+    unified.replace(u"\r\n"_s, u"\r"_s);
+    return unified.split(u'\r', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+frmredigera::frmredigera(frmmain &main, platform::Platform &platform)
+    : QDialog(&main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                         | Qt::MSWindowsFixedSizeDialogHint)
+    , m_main(main)
+    , m_platform(platform)
+    , m_lista(new EditorList(this))
+{
+    setObjectName(u"frmredigera"_s);
+    setWindowTitle(u"Redigera ordspråk"_s);
+    createControls();
+    Form_Load();
+}
+
+frmredigera::~frmredigera() = default;
+
+void frmredigera::createControls()
+{
+    setFixedSize(twips::size(8175, 7530));
+
+    Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
+    comboordspråk = twips::place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
+    Label3->setBuddy(comboordspråk);
+    cmd1 = button(u"Spara"_s, this, u"cmd1"_s, 5655, 105, 1140, 360);
+    cmd2 = button(u"Ångra"_s, this, u"cmd2"_s, 6915, 105, 1140, 360);
+
+    Label1 = twips::place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
+    chkändrad = twips::place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
+    chkändrad->hide();
+    Label2 = twips::place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4920,
+                   255);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtordspråk = twips::place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
+    Label1->setBuddy(txtordspråk);
+    cmdläggtill = button(u"Lägg till"_s, this, u"cmdläggtill"_s, 6855, 885, 1200, 360);
+
+    Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
+
+    Frame1 = twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
+    txtsök = twips::place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
+    combosök = twips::place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
+    txtsök->installEventFilter(this);
+
+    cmdavbryt = button(u"Stäng"_s, this, u"cmdavbryt"_s, 5415, 1560, 2640, 330);
+    QFont bold = cmdavbryt->font();
+    bold.setBold(true);
+    cmdavbryt->setFont(bold);
+    cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 5415, 1935, 2640, 330);
+
+    List1 = twips::place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
+    // Every row is one line high: the view then never measures a million rows before it can show them.
+    List1->setUniformItemSizes(true);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    List1->setTextElideMode(Qt::ElideRight);
+    List1->setModel(m_lista);
+    List1->installEventFilter(this);
+
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 6105, kFullWidth, 555);
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    lblantal = twips::place(new QLabel(this), u"lblantal"_s, 120, 6705, kFullWidth, 255);
+    progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
+    progress->hide();
+
+    cmdtabort = button(u"Radera markerad"_s, this, u"cmdtabort"_s, 120, 7035, 1620, 375);
+    cmdsnabbspara = button(u"Snabbspara markerad"_s, this, u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
+    cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
+    cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5970, 7035, 1545, 375);
+    txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
+    txtdublett->setToolTip(u"Antal inledande tecken..."_s);
+    cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
+    cmdavbryt2->hide();
+
+    // Only user actions move focus here; the window opens with the add box ready.
+    txtordspråk->setFocus();
+
+    connect(comboordspråk, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        m_loadedByIndexChange = true;
+        comboordspråk_Click();
+    });
+    // Picking the entry that is already chosen reloads it too (after "Ångra", that is how the stored list
+    // comes back). A pick that changed the index has loaded already.
+    connect(comboordspråk, &QComboBox::activated, this, [this](int index) {
+        if (std::exchange(m_loadedByIndexChange, false) || index < 0)
+            return;
+        comboordspråk_Click();
+    });
+    connect(cmdläggtill, &QPushButton::clicked, this, &frmredigera::cmdläggtill_Click);
+    connect(txtordspråk, &QLineEdit::returnPressed, this, [this] { txtordspråk_KeyPress(Qt::Key_Return); });
+    connect(cmdtabort, &QPushButton::clicked, this, &frmredigera::cmdtabort_Click);
+    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    List1_Click();
+            });
+    connect(cmd1, &QPushButton::clicked, this, &frmredigera::cmd1_Click);
+    connect(cmd2, &QPushButton::clicked, this, &frmredigera::cmd2_Click);
+    connect(cmdavbryt, &QPushButton::clicked, this, &frmredigera::cmdavbryt_Click);
+    connect(cmdimport, &QPushButton::clicked, this, &frmredigera::cmdimport_Click);
+    connect(cmdsnabbspara, &QPushButton::clicked, this, &frmredigera::cmdsnabbspara_Click);
+    connect(cmdkopieraklippbok, &QPushButton::clicked, this, &frmredigera::cmdkopieraklippbok_Click);
+    connect(txtsök, &QLineEdit::textChanged, this, &frmredigera::txtsök_Change);
+    connect(txtsök, &QLineEdit::returnPressed, this, [this] { txtsök_KeyPress(Qt::Key_Return); });
+    connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
+    connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
+
+    enterCleanState();
+}
+
+void frmredigera::mnuredigera_redigera_Click(frmmain &main, platform::Platform &platform)
+{
+    frmredigera editor(main, platform);
+    editor.takeCollectionsFromMain();
+    // Centred on the screen, as every window but the main one opens.
+    if (const QScreen *screen = main.screen())
+        editor.move(screen->availableGeometry().center() - editor.rect().center());
+    editor.exec();
+}
+
+void frmredigera::takeCollectionsFromMain()
+{
+    if (comboordspråk->count() == 0) {
+        // Filling the box must load nothing (it would choose its first entry on the way): the choice that
+        // counts is the main window's, below.
+        const QSignalBlocker quiet(comboordspråk);
+        for (int i = 0; i < m_main.comboordspråk->count(); ++i)
+            comboordspråk->addItem(m_main.comboordspråk->itemText(i));
+        comboordspråk->setCurrentIndex(-1);
+    }
+    if (comboordspråk->currentIndex() < 0)
+        comboordspråk->setCurrentIndex(m_main.comboordspråk->currentIndex());
+    m_loadedByIndexChange = false;
+}
+
+void frmredigera::Form_Load()
+{
+    setWindowIcon(m_main.windowIcon());
+    combosök->addItem(u"Textens början"_s);
+    combosök->addItem(u"Alla förekomster"_s);
+    combosök->setCurrentIndex(1);
+}
+
+void frmredigera::comboordspråk_Click()
+{
+    platform::BusyPointer busy(m_platform);
+    const QString name = comboordspråk->currentText();
+    if (auto failure = store::checkName(name)) {
+        busy.restore();
+        return m_platform.showStandardError(*failure);
+    }
+    const QString path = store::collectionPath(name);
+    if (!store::fileExists(path)) {
+        busy.restore(); // the box is answered with the normal pointer
+        m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
+                              platform::Icon::Exclamation);
+    } else {
+        m_lista->clear();
+        store::LineStore lines;
+        const auto failure = store::readCollection(path, lines);
+        if (failure) {
+            showCount();
+            busy.restore();
+            return m_platform.showStandardError(*failure);
+        }
+        m_lista->setLines(sortedLines(lines, m_order));
+    }
+    showCount();
+}
+
+qsizetype frmredigera::addLine(const QString &text)
+{
+    qsizetype position = -1;
+    for (const QString &line : linesOfTypedText(text)) {
+        position = sortedPosition(m_lista->lines(), line, m_order);
+        m_lista->insertLine(position, line);
+    }
+    return position;
+}
+
+void frmredigera::addLines(const store::LineStore &lines)
+{
+    // Lines read from a file hold no CR and none is empty; any other list goes in line by line, by the rule of
+    // typed text.
+    bool plain = lines.findFirst(u"\r", store::Match::Anywhere) < 0;
+    for (qsizetype i = 0; plain && i < lines.size(); ++i)
+        plain = !lines.at(i).isEmpty();
+    if (!plain) {
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            addLine(lines.at(i));
+        return;
+    }
+    m_lista->setLines(mergedLines(m_lista->lines(), lines, m_order));
+}
+
+void frmredigera::showCount()
+{
+    lblantal->setText(QString::number(m_lista->count()) + u" st ordspråk."_s);
+}
+
+void frmredigera::enterChangedState()
+{
+    cmd1->setEnabled(true);
+    cmd2->setEnabled(true);
+    comboordspråk->setEnabled(false);
+}
+
+void frmredigera::enterCleanState()
+{
+    cmd1->setEnabled(false);
+    cmd2->setEnabled(false);
+    comboordspråk->setEnabled(true);
+}
+
+void frmredigera::cmdläggtill_Click()
+{
+    if (m_checkRunning)
+        return;
+    if (txtordspråk->text().isEmpty()) {
+        m_platform.messageBox(u"Ingen text inskriven. Skriv in en text och försök igen."_s, platform::Buttons::Ok,
+                              platform::Icon::Exclamation, u"Inget att lägga till"_s);
+        return;
+    }
+    addLine(txtordspråk->text());
+    enterChangedState();
+    showCount();
+    txtordspråk->clear();
+    txtordspråk->setFocus();
+}
+
+void frmredigera::txtordspråk_KeyPress(int key)
+{
+    if (isEnter(key))
+        cmdläggtill_Click();
+}
+
+void frmredigera::cmdtabort_Click()
+{
+    if (m_checkRunning)
+        return;
+    if (m_platform.messageBox(u"Vill du radera markerat ordspråk ur datafilen?"_s, platform::Buttons::YesNo,
+                              platform::Icon::Question, u"Radera?"_s)
+        != platform::Answer::Yes)
+        return;
+    const int marked = markedIndex();
+    if (marked >= 0) {
+        m_lista->removeLine(marked);
+        // A removed entry leaves no entry marked, as the list box does.
+        List1->selectionModel()->clear();
+    }
+    enterChangedState();
+}
+
+void frmredigera::List1_KeyDown(int key)
+{
+    if (key == Qt::Key_Delete)
+        cmdtabort_Click();
+    else if (key == Qt::Key_F2)
+        cmdsnabbspara_Click();
+}
+
+void frmredigera::List1_Click()
+{
+    const int marked = markedIndex();
+    if (marked >= 0)
+        Text1->setPlainText(m_lista->lines().shownAt(marked));
+}
+
+int frmredigera::markedIndex() const
+{
+    const QModelIndex current = List1->selectionModel()->currentIndex();
+    return current.isValid() && List1->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void frmredigera::setMarkedIndex(int index)
+{
+    const QModelIndex target = m_lista->index(index);
+    const bool same = markedIndex() == index;
+    List1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    List1->scrollTo(target);
+    if (same)
+        List1_Click(); // the text box may hold a find error meanwhile
+}
+
+void frmredigera::cmd1_Click()
+{
+    if (m_checkRunning)
+        return;
+    const QString name = comboordspråk->currentText();
+    if (auto failure = store::checkName(name))
+        return m_platform.showStandardError(*failure);
+    const QString path = store::collectionPath(name);
+    const bool showsMain = path == Module1::sökväg;
+    // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
+    // save leaves both as they were and the editor still holding its changes.
+    if (auto failure = store::writeCollection(path, m_lista->lines()))
+        return m_platform.showStandardError(*failure);
+    showCount();
+    if (showsMain) {
+        m_main.List1->setLines(m_lista->lines());
+        Module1::antal = int(m_lista->count());
+        m_main.setWindowTitle(wholeListCaption(Module1::antal));
+        if (m_main.optlista_sök->isChecked())
+            m_main.optlista_hela->setChecked(true);
+    }
+    enterCleanState();
+}
+
+void frmredigera::cmd2_Click()
+{
+    enterCleanState();
+}
+
+void frmredigera::cmdavbryt_Click()
+{
+    close();
+}
+
+void frmredigera::cmdimport_Click()
+{
+    frmimport import(m_platform,
+                     {[this](const QString &line) { addLine(line); },
+                      [this](const store::LineStore &lines) { addLines(lines); },
+                      [this] { return int(m_lista->count()); }, lblantal, chkändrad, cmd1, cmd2, comboordspråk},
+                     this);
+    import.exec();
+}
+
+QString frmredigera::markedLine() const
+{
+    const int marked = markedIndex();
+    return marked < 0 ? QString() : m_lista->lines().at(marked);
+}
+
+void frmredigera::cmdsnabbspara_Click()
+{
+    m_main.snabbsparaFönster().snabbspara(markedLine());
+}
+
+void frmredigera::cmdkopieraklippbok_Click()
+{
+    m_platform.clearClipboard();
+    m_platform.setClipboardText(markedLine());
+}
+
+void frmredigera::findFrom(qsizetype start)
+{
+    const store::Match match = combosök->currentIndex() == 0 ? store::Match::Beginning : store::Match::Anywhere;
+    const auto marked = lineToMark(m_lista->lines(), txtsök->text(), match, start);
+    if (const auto *failure = std::get_if<store::Failure>(&marked)) {
+        Text1->setPlainText(findErrorText(*failure));
+        return;
+    }
+    setMarkedIndex(int(std::get<qsizetype>(marked)));
+}
+
+void frmredigera::txtsök_Change()
+{
+    findFrom(0);
+}
+
+void frmredigera::txtsök_KeyPress(int key)
+{
+    if (isEnter(key))
+        findFrom(qsizetype(markedIndex()) + 1);
+}
+
+void frmredigera::setCheckRunning(bool running)
+{
+    m_checkRunning = running;
+    if (running) {
+        // Everything that would change the list, replace it, write it or close the window waits.
+        m_lockedWhileChecking.clear();
+        for (QWidget *w : std::initializer_list<QWidget *>{comboordspråk, cmd1, cmd2, txtordspråk, cmdläggtill,
+                                                            cmdavbryt, cmdimport, cmdtabort, txtdublett}) {
+            m_lockedWhileChecking.emplace_back(w, w->isEnabled());
+            w->setEnabled(false);
+        }
+    } else {
+        for (const auto &[w, enabled] : m_lockedWhileChecking)
+            w->setEnabled(enabled);
+        m_lockedWhileChecking.clear();
+    }
+}
+
+void frmredigera::cmddublett_Click()
+{
+    if (m_checkRunning)
+        return;
+    const double count = duplicates::leadingNumber(txtdublett->text());
+    if (count == 0)
+        txtdublett->clear();
+    const auto length = duplicates::keyLength(count);
+
+    const qsizetype n = m_lista->count();
+    if (n == 0) {
+        // Nothing to compare is nothing found, not a division by zero.
+        m_platform.messageBox(u"Inga dubletter funna bland citaten!"_s, platform::Buttons::Ok,
+                              platform::Icon::Information, u"Dublettkontroll"_s);
+        return;
+    }
+
+    const int fullWidth = twips::toPixels(kFullWidth);
+    const float step = float(fullWidth) / float(n);
+    progress->resize(0, progress->height());
+    progress->show();
+    progress->raise();
+    m_platform.setPointer(platform::Pointer::ArrowBusy);
+    cmdavbryt2->move(cmddublett->pos());
+    cmddublett->hide();
+    cmdavbryt2->show();
+    setCheckRunning(true);
+    m_platform.processEvents();
+
+    const auto result = duplicates::find(m_lista->lines(), length, [&](qsizetype done) {
+        progress->resize(int(float(done) * step), progress->height());
+        m_platform.processEvents();
+        return m_avbryt == 0;
+    });
+    progress->resize(int(float(n - 1) * step), progress->height());
+    m_avbryt = 0;
+
+    setCheckRunning(false);
+    progress->hide();
+    m_platform.setPointer(platform::Pointer::Default);
+    cmddublett->show();
+    cmdavbryt2->hide();
+
+    if (result.report.isEmpty()) {
+        m_platform.messageBox(u"Inga dubletter funna bland citaten!"_s, platform::Buttons::Ok,
+                              platform::Icon::Information, u"Dublettkontroll"_s);
+        return;
+    }
+    if (auto failure = store::writeFileAtomically(store::pathInProgramFolder(kReportName),
+                                                  duplicates::reportFileBytes(result.report)))
+        return m_platform.showStandardError(*failure);
+    öppna_dublettfil();
+}
+
+void frmredigera::cmdavbryt2_Click()
+{
+    m_avbryt = 1;
+}
+
+void frmredigera::öppna_dublettfil()
+{
+    const QString path = store::pathInProgramFolder(kReportName);
+    if (!store::fileExists(path)) {
+        m_platform.messageBox(u"Filen ''dublett-check.txt'' kunde inte hittas i programmappen!"_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        return;
+    }
+    // Whether a program could be started is not reported: the desktop shows its own notice if any.
+    (void)m_platform.openWithAssociatedProgram(path);
+}
+
+bool frmredigera::eventFilter(QObject *watched, QEvent *event)
+{
+    // The lower-case form that every find reads is made when the user enters the find box, so the first
+    // keystroke does not wait for it on a large list.
+    if (watched == txtsök && event->type() == QEvent::FocusIn && !m_lista->lines().isEmpty())
+        (void)m_lista->lines().matches(0, u"a", store::Match::Anywhere);
+    if (watched == List1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Delete || key == Qt::Key_F2) {
+            List1_KeyDown(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmredigera::closeEvent(QCloseEvent *event)
+{
+    if (m_checkRunning) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void frmredigera::reject()
+{
+    if (!m_checkRunning)
+        QDialog::reject();
+}

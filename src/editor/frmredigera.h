@@ -1,0 +1,122 @@
+#pragma once
+
+#include "editor/editorlist.h"
+#include "editor/editorsort.h"
+#include "platform/platform.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
+class QPushButton;
+class frmmain;
+
+// The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
+// and the whole list written back with "Spara". The import window writes into its controls, so they are
+// public.
+class frmredigera : public QDialog {
+public:
+    frmredigera(frmmain &main, platform::Platform &platform);
+    ~frmredigera() override;
+
+    // The main window's menu entry "Redigera ordspråk-listan...": a fresh editor on the main window's
+    // collection, shown modally.
+    static void mnuredigera_redigera_Click(frmmain &main, platform::Platform &platform);
+    // What that entry does before showing the window: the main window's collections into the collection box,
+    // and its chosen one selected, which loads it.
+    void takeCollectionsFromMain();
+
+    // Controls, named as the window's objects are.
+    QLabel *Label3;
+    QComboBox *comboordspråk;
+    QPushButton *cmd1;
+    QPushButton *cmd2;
+    QLabel *Label1;
+    QCheckBox *chkändrad;
+    QLabel *Label2;
+    QLineEdit *txtordspråk;
+    QPushButton *cmdläggtill;
+    QLabel *Label4;
+    QGroupBox *Frame1;
+    QLineEdit *txtsök;
+    QComboBox *combosök;
+    QPushButton *cmdavbryt;
+    QPushButton *cmdimport;
+    QListView *List1;
+    QPlainTextEdit *Text1;
+    QLabel *lblantal;
+    QWidget *progress;
+    QPushButton *cmdtabort;
+    QPushButton *cmdsnabbspara;
+    QPushButton *cmdkopieraklippbok;
+    QPushButton *cmddublett;
+    QLineEdit *txtdublett;
+    QPushButton *cmdavbryt2;
+
+    // The editor list behind List1.
+    EditorList *lista() const { return m_lista; }
+
+    // Handlers.
+    void Form_Load();
+    void comboordspråk_Click();
+    void cmdläggtill_Click();
+    void txtordspråk_KeyPress(int key);
+    void cmdtabort_Click();
+    void List1_KeyDown(int key);
+    void List1_Click();
+    void cmd1_Click();
+    void cmd2_Click();
+    void cmdavbryt_Click();
+    void cmdimport_Click();
+    void cmdsnabbspara_Click();
+    void cmdkopieraklippbok_Click();
+    void txtsök_Change();
+    void txtsök_KeyPress(int key);
+    void cmddublett_Click();
+    void cmdavbryt2_Click();
+    void öppna_dublettfil();
+
+    // The marked entry of the editor list, -1 for none; marking runs List1_Click.
+    int markedIndex() const;
+    void setMarkedIndex(int index);
+    // The marked entry's whole text, or an empty text when none is marked.
+    QString markedLine() const;
+
+    // Adds a line at its sorted place; gives its position. A text holding line ends is added as the lines the
+    // collection file would read back from it.
+    qsizetype addLine(const QString &text);
+    // Many lines at once (the import window's "all of them"): one merge rather than one insert after another.
+    void addLines(const store::LineStore &lines);
+    void showCount();
+    void enterChangedState();
+    void enterCleanState();
+
+    // While the duplicate check runs, the list cannot change and the window cannot close.
+    bool checkRunning() const { return m_checkRunning; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    void createControls();
+    void findFrom(qsizetype start);
+    void setCheckRunning(bool running);
+
+    frmmain &m_main;
+    platform::Platform &m_platform;
+    EditorList *m_lista;
+    SwedishOrder m_order;
+    // Set by "Avbryt", polled by the duplicate check.
+    qint32 m_avbryt = 0;
+    bool m_checkRunning = false;
+    // A pick in the collection box that changed the index has loaded already.
+    bool m_loadedByIndexChange = false;
+    std::vector<std::pair<QWidget *, bool>> m_lockedWhileChecking;
+};
