@@ -12,4 +12,5 @@ need_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
+# librsvg2-bin renders the icons; dpkg-dev brings dpkg-shlibdeps, which gives the package its dependencies.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core librsvg2-bin dpkg-dev)

@@ -3,10 +3,14 @@
 #include "store/failure.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace store {
 
-// The folder of the running executable: every data file of the program lives there.
+// The folder in use: every data file of the program lives there. The executable's folder until the start
+// settles it (settleProgramFolder), or a folder that setProgramFolder named.
 QString programFolder();
 
 // Points the program at another folder; tests and benchmarks use it to work on a folder of their own.
@@ -18,5 +22,45 @@ QString pathInProgramFolder(const QString &fileName);
 // A collection or text-file name typed by the user must not climb out of the program folder or name a
 // folder: "/", "\" and the names "." and ".." are refused before anything reaches the file system.
 MaybeFailure checkName(const QString &name);
+
+// Where the collections live. A copy that a user unpacked and runs (or the build folder) keeps them in its own
+// folder. An installed copy, one whose samples lie in ../share/tankedosan beside its bin folder, must not write
+// there (shared by every user, lost on an upgrade, or refused): it uses the per-user data folder and seeds it
+// from those samples. A folder named on the command line is used outright, unseeded.
+struct FolderChoice {
+    QString folder;
+    QString samplesFolder; // an installed copy's samples; empty when nothing is to be seeded
+    friend bool operator==(const FolderChoice &, const FolderChoice &) = default;
+};
+FolderChoice chooseProgramFolder(const QString &executableFolder, const QString &namedFolder,
+                                 const QString &perUserFolder);
+
+// Creates `folder` when it is missing and copies help.txt and the sample collections (*.dat) of
+// `samplesFolder` into it, never over a name that is already there. The collections are copied only into a
+// folder that holds none yet (the first start), so a collection the user deleted does not come back; the help
+// text is put back whenever it is missing. Tries every file and gives the first failure.
+MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder);
+
+// The start: chooses with the executable's folder and the per-user data folder
+// (QStandardPaths::AppDataLocation), seeds it, and makes the choice the program folder. The folder is in use
+// even when seeding failed; the failure is for the main window to show.
+MaybeFailure settleProgramFolder(const QString &namedFolder);
+
+// The command line, in Swedish: --help, --version and --mapp DIR.
+struct CommandLine {
+    // Unknown: an option or argument the program does not know, which may still be one of Qt's own.
+    enum class Action { Run, Help, Version, Unknown, Error };
+    Action action = Action::Run;
+    QString folder; // --mapp, absolute; empty when not given
+    QString text;   // what Help, Version and Error print
+};
+CommandLine readCommandLine(const QStringList &arguments);
+QStringList argumentList(int argc, char *argv[]);
+
+// Prints the text of Help and Version (standard output) and of an error (standard error) and gives the exit
+// code when the program ends there. Qt's own options (-style fusion and the like) are taken out only by
+// QApplication, which needs a display: the first look, before it, lets Unknown pass, so that --help,
+// --version and a wrong --mapp answer without a display.
+std::optional<int> endsWith(const CommandLine &commandLine, bool qtOptionsTaken);
 
 } // namespace store

@@ -116,6 +116,8 @@ private slots:
         QTest::newRow("two marks, the second is text") << kBom + kBom + "z"_ba << QStringList{u"\uFEFFz"_s};
         QTest::newRow("utf-16 le") << "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba << QStringList{u"å"_s, u"😀"_s};
         QTest::newRow("utf-16 be, unix lines") << "\xFE\xFF\0a\0\n\0\n\x6F\x22"_ba << QStringList{u"a"_s, e, u"漢"_s};
+        QTest::newRow("utf-16 le, one line") << "\xFF\xFE\xE5\0\x3D\xD8\0\xDE"_ba << QStringList{u"å😀"_s};
+        QTest::newRow("utf-16 be, one line") << "\xFE\xFF\x6F\x22\0a"_ba << QStringList{u"漢a"_s};
         QTest::newRow("multi-byte character split by cr") << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s};
         // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
         QTest::newRow("bom and a ring") << kBom + "\xC3\xA5"_ba << QStringList{u"å"_s};

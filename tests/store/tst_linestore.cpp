@@ -150,11 +150,47 @@ private slots:
         }
     }
 
-#ifdef TANKEDOSAN_COUNT_ALLOCATIONS
+    // However a list was read, Windows-1252 or UTF-8 with or without a byte-order mark, it is written by the
+    // store's one rule, and so is a copy of it: a UTF-8 file whose lines all fit is written as Windows-1252.
+    void writtenFormFollowsTheOneRule()
+    {
+        QRandomGenerator random(65001);
+        for (int round = 0; round < 5000; ++round) {
+            QStringList lines;
+            const int count = random.bounded(5);
+            const bool windows1252Only = random.bounded(4) != 0;
+            for (int i = 0; i < count; ++i)
+                lines << randomLine(random, windows1252Only, 6);
+            const QByteArray rule = store::encodeLines(lines);
+            QByteArray utf8 = random.bounded(2) ? "\xEF\xBB\xBF"_ba : QByteArray();
+            for (const QString &line : std::as_const(lines))
+                utf8 += line.toUtf8() + "\r\n"_ba;
+            for (const QByteArray &bytes : {rule, utf8}) {
+                const LineStore loaded = LineStore::fromFileBytes(bytes, true);
+                if (loaded.toStringList() != lines)
+                    continue; // bytes that read as other text (a UTF-8 file without its mark that is not valid)
+                LineStore copy(loaded);
+                LineStore assigned;
+                assigned = copy;
+                const LineStore &same = assigned;
+                assigned = same;
+                for (const LineStore *store : {&loaded, static_cast<const LineStore *>(&copy), &same})
+                    if (store->toFileBytes() != rule)
+                        QFAIL(qPrintable(u"round %1: %2 read from %3 was written as %4"_s.arg(round).arg(
+                            lines.join(u'|'), QString::fromLatin1(bytes.toHex(' ')),
+                            QString::fromLatin1(store->toFileBytes().toHex(' ')))));
+            }
+        }
+    }
+
     // A million proverbs must not be a million heap blocks: the load asks for the same few blocks whatever
-    // the number of lines.
+    // the number of lines. The slot exists in every build, because moc does not see the compiler's
+    // sanitizer macros.
     void loadAllocatesAFewBlocksWhateverTheLineCount()
     {
+#ifndef TANKEDOSAN_COUNT_ALLOCATIONS
+        QSKIP("a sanitizer brings its own allocator, which is not counted");
+#else
         long blocks[2] = {};
         const int counts[2] = {1000, 100000};
         for (int k = 0; k < 2; ++k) {
@@ -168,8 +204,8 @@ private slots:
         }
         QCOMPARE(blocks[1], blocks[0]);
         QVERIFY2(blocks[1] <= 4, qPrintable(QString::number(blocks[1])));
-    }
 #endif
+    }
 
     // A view lays out a bounded part of a huge line, never half a surrogate pair; the line itself stays whole
     // for copies and writes.
@@ -177,7 +213,10 @@ private slots:
     {
         const qsizetype n = store::kShownCharacters;
         const std::pair<QString, qsizetype> cases[] = {{u"kort"_s, 4}, {QString(n, u'x'), n}, {QString(n + 1, u'x'), n + 1},
-                                                       {QString(1 << 20, u'\n'), n + 1}, {QString(n - 1, u'a') + u"😀😀"_s, n}};
+                                                       {QString(1 << 20, u'\n'), n + 1}, {QString(n - 1, u'a') + u"😀😀"_s, n},
+                                                       // Only the first bytes of a huge UTF-8 line are decoded, cut
+                                                       // at a character.
+                                                       {QString(20000, u'→'), n + 1}, {u"a"_s + u"😀"_s.repeated(15000), n}};
         for (const auto &[line, shownLength] : cases) {
             LineStore store;
             store.append(line);

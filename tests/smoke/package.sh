@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the build folder, unpacks it into a scratch root (dpkg -x) and starts that
+# copy under Xvfb for a user with an empty home: the first start seeds the user's own data folder from the
+# installed samples and the main window shows them; a second start keeps the user's changed Citat.dat.
+#   package.sh <cpack> <build folder> <folder with the sample data> <version>
+set -euo pipefail
+cpack=$1
+build=$2
+data=$3
+version=$4
+if [ -z "${PACKAGE_INSIDE_X:-}" ]; then
+  # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
+  PACKAGE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+fail() { echo "FAIL: $*"; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg" >"$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log"; fail "cpack"; }
+deb=$(ls "$scratch"/pkg/*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+  grep -qE "(^|, )$lib( |,|\$)" <<<"$depends" || fail "the package does not depend on $lib"
+done
+dpkg -x "$deb" "$scratch/root"
+root=$scratch/root/usr
+for f in bin/tankedosan share/tankedosan/Citat.dat share/tankedosan/Djur.dat share/tankedosan/help.txt \
+         share/applications/tankedosan.desktop share/icons/hicolor/scalable/apps/tankedosan.svg; do
+  [ -f "$root/$f" ] || fail "the package lacks $f"
+done
+for size in 16 32 48 128 256; do
+  png=$root/share/icons/hicolor/${size}x${size}/apps/tankedosan.png
+  [ -f "$png" ] || fail "the package lacks the ${size} px icon"
+  # A PNG's width and height stand big-endian at bytes 16 to 23.
+  read -r w0 w1 w2 w3 h0 h1 h2 h3 < <(od -An -tu1 -j16 -N8 "$png")
+  [ $(((w0 << 24) + (w1 << 16) + (w2 << 8) + w3)) -eq "$size" ] && [ $(((h0 << 24) + (h1 << 16) + (h2 << 8) + h3)) -eq "$size" ] ||
+    fail "the ${size} px icon has another size"
+done
+grep -qx 'Categories=Utility;' "$root/share/applications/tankedosan.desktop" || fail "the desktop entry's category"
+exe=$root/bin/tankedosan
+
+# --version needs no display.
+[ "$(env -u DISPLAY "$exe" --version)" = "Tankedosan $version" ] || fail "--version printed '$(env -u DISPLAY "$exe" --version)'"
+
+export HOME=$scratch/home
+unset XDG_DATA_HOME XDG_CONFIG_HOME QT_QPA_PLATFORM
+mkdir -p "$HOME"
+user=$HOME/.local/share/Tankedosan
+for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Starts the installed copy, waits for the main window captioned with the count of the loaded collection and
+# closes it from the menu as a user does.
+run_until_caption() {
+  local caption="Tankedosan -  $1 st" window=
+  "$exe" &
+  pid=$!
+  for _ in $(seq 1 150); do
+    window=$(xdotool search --name "^${caption}\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the installed program ended before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no window captioned '$caption'"
+  echo "seen: '$(xdotool getwindowname "$window")'"
+  xdotool windowfocus --sync "$window"
+  xdotool key --delay 100 alt+a
+  sleep 0.3
+  xdotool key --delay 100 Up Return
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end after its main window was closed"
+  wait "$pid" || fail "the program ended with an error"
+  pid=
+}
+
+run_until_caption "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
+for f in Citat.dat Djur.dat help.txt; do
+  cmp -s "$data/$f" "$user/$f" || fail "the first start did not copy $f into $user"
+done
+[ -f "$user/nr.ini" ] || fail "nr.ini was not written into the user's folder"
+[ "$(ls "$root/bin")" = tankedosan ] || fail "the program wrote beside its installed executable"
+
+# The user's own Citat.dat stays as it is on the next start, and a deleted sample stays away.
+printf 'Egen rad ett\r\nEgen rad två\r\nEgen rad tre\r\n' > "$user/Citat.dat"
+rm "$user/Djur.dat"
+run_until_caption 3
+[ "$(tr -cd '\r' < "$user/Citat.dat" | wc -c)" -eq 3 ] || fail "the user's Citat.dat was replaced"
+[ ! -e "$user/Djur.dat" ] || fail "a sample the user deleted came back"
+echo "package test passed"
