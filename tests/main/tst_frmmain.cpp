@@ -645,9 +645,10 @@ private slots:
                 QTest::mouseClick(about.cmdok, Qt::LeftButton);
             });
         QVERIFY(!w.findChild<frmOm *>(u"frmOm"_s)); // built anew each time
-        // Six lines, the third empty, the contact lines filled in, no line end after the last.
+        // Six lines, the third empty, the contact lines filled in, then the folder in use, no line end after it.
         const QStringList lines = shown.split(u'\n');
-        QVERIFY2(lines.size() == 6 && lines[2].isEmpty() && lines[4].startsWith(u"Hemsida: "_s) && lines[5].contains(u'@'), qPrintable(shown));
+        QVERIFY2(lines.size() == 7 && lines[2].isEmpty() && lines[4].startsWith(u"Hemsida: "_s) && lines[5].contains(u'@'), qPrintable(shown));
+        QCOMPARE(lines[6], u"Samlingarna finns i: "_s + QDir::toNativeSeparators(s.folder.folder()));
     }
 
     void helpShowsTheFileByTheReadForm_data()
