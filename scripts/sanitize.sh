@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and its tests with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of their
 # own (build-asan) and runs every test there. Any report (a bad access, undefined behaviour, a leak) ends the
-# test program with an error, so it fails the run. CI runs this after scripts/test.sh.
+# test program with an error, so it fails the run. scripts/test.sh runs this after the ordinary build's tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the unit and window tests on Qt's offscreen platform, and the smoke
-# test of the real executable under Xvfb.
+# Builds everything and runs every test: the unit and window tests on Qt's offscreen platform and the tests of
+# the real executable and its package under Xvfb; then all of them again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (scripts/sanitize.sh). SKIP_SANITIZE=1 leaves the second round out.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
@@ -8,5 +9,5 @@ need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool
 build=${BUILD_DIR:-$here/build}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+[ -n "${SKIP_SANITIZE:-}" ] || bash "$here/scripts/sanitize.sh"
