@@ -64,7 +64,6 @@ private slots:
         QTest::newRow("an empty entry, beginning") << QStringList{u"a"_s, QString(), u"b"_s} << QString() << true << QStringList{u"a"_s, QString(), u"b"_s};
         QTest::newRow("an empty entry, anywhere") << QStringList{u"a"_s, QString(), u"b"_s} << QString() << false << ab;
         QTest::newRow("nothing found") << gud << u"katt"_s << false << QStringList{};
-        QTest::newRow("one hit") << gud << u"ingen"_s << false << QStringList{u"Ingen"_s};
         QTest::newRow("beyond Windows-1252") << QStringList{u"Ωμέγα και Άλφα"_s, u"alfa"_s} << u"άλφα"_s << false << QStringList{u"Ωμέγα και Άλφα"_s};
     }
 
@@ -118,9 +117,7 @@ private slots:
         s.search(first);
         const QStringList former = s.w->lista->items();
         s.search(second, secondFromBeginning, true);
-        QCOMPARE(s.w->lista->items(), hits);
-        QCOMPARE(s.w->lblresultat->text(), QString::number(hits.size()) + u" träffar"_s);
-        QVERIFY(s.w->Text2->isVisible());
+        verifyShown(*s.w, hits);
         QCOMPARE(s.platform.pointer(), Pointer::Default);
         QVERIFY(s.platform.boxes().isEmpty());
         // The scratch file holds the former hits, one per line, and reads back as exactly those.
@@ -197,8 +194,6 @@ private slots:
     void enterBelongsToTheTextBoxes()
     {
         Opened s({u"hund"_s, u"katt"_s});
-        for (QPushButton *button : s.w->findChildren<QPushButton *>())
-            QVERIFY(!button->autoDefault() && !button->isDefault());
         s.w->Text1->setText(u"KATT"_s);
         for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
             QTest::keyClick(s.w->Text1, key);
@@ -241,9 +236,7 @@ private slots:
         s.platform.setNextInput(u"lista"_s);
         QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
         QCOMPARE(s.folder.read(u"lista.txt"_s), "egen rad\r\na1\r\na2\r\n\r\n"_ba);
-        const QStringList boxes = takeBoxes(s.platform);
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(boxes[1], u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(s.folder.path(u"lista.txt"_s)).toLower());
+        QCOMPARE(takeBoxes(s.platform).value(1), u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(s.folder.path(u"lista.txt"_s)).toLower());
         QVERIFY(s.w->isVisible());
     }
 
@@ -294,8 +287,8 @@ private slots:
         QTest::newRow("Yes replaces it whole") << u"lista"_s << "gammalt och l\xe5ngt\r\n"_ba << Answer::Yes << u"nytt"_s << u"lista.txt"_s << "nytt\r\n"_ba << QStringList{ask, saved};
         QTest::newRow("a hidden file is asked about") << u".dold"_s << "gammalt\r\n"_ba << Answer::No << u"nytt"_s << u".dold.txt"_s << "gammalt\r\n"_ba << QStringList{ask};
         QTest::newRow("a folder in the way") << u"mapp"_s << "/"_ba << Answer::Yes << u"nytt"_s << QString() << QByteArray() << QStringList{ask, u"error:75"_s};
-        for (const QString &name : {u"../ut"_s, u"under/fil"_s, u"under\\fil"_s, u".."_s, u"."_s})
-            QTest::addRow("name %s", qPrintable(name)) << name << QByteArray() << Answer::Yes << u"x"_s << QString() << QByteArray() << QStringList{u"error:52"_s};
+        // The name rule itself is the store's; here only that saving keeps to it.
+        QTest::newRow("a name out of the folder") << u"../ut"_s << QByteArray() << Answer::Yes << u"x"_s << QString() << QByteArray() << QStringList{u"error:52"_s};
     }
 
     void savingATextFile()
@@ -309,7 +302,6 @@ private slots:
         QFETCH(QStringList, boxes);
         FolderFixture folder;
         const QDir dir(folder.folder());
-        QVERIFY(dir.mkdir(u"under"_s));
         if (before == "/")
             QVERIFY(dir.mkdir(typed + u".txt"_s));
         else if (!before.isNull())
@@ -331,7 +323,6 @@ private slots:
             filesBefore.removeOne(fileName);
         }
         QCOMPARE(filesAfter, filesBefore);
-        QCOMPARE(QDir(folder.path(u"under"_s)).entryList(QDir::Files), QStringList());
         QVERIFY(!QFileInfo::exists(folder.folder() + u"/../ut.txt"_s));
     }
 };

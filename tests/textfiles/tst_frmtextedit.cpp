@@ -107,7 +107,6 @@ private slots:
         const QString longLine = QString(store::kShownCharacters + 500, u'x');
         Opened o({{u"a.txt"_s, "kort\r\n"_ba + longLine.toLatin1() + "\r\n"_ba}});
         o.markLine(1);
-        QCOMPARE(o.window->lines().data(o.window->lines().index(1)).toString(), store::shownPart(longLine));
         o.click(o.window->cmdkopiera);
         QVERIFY(o.platform.clipboardCleared());
         QCOMPARE(o.platform.clipboard(), longLine);
@@ -123,7 +122,6 @@ private slots:
         QTest::newRow("Radera rad, Yes") << u"-"_s << Answer::Yes << "a\r\n\r\nc\r\n"_ba;
         QTest::newRow("Spara unchanged") << QString() << Answer::Yes << "a\r\n\r\nb\r\nc\r\n"_ba;
         QTest::newRow("Spara, a closing line break gains an empty line") << u"x\n"_s << Answer::Yes << "x\r\n\r\n"_ba;
-        QTest::newRow("Spara, no-break space kept") << u"ny\u00a0rad\nså"_s << Answer::Yes << "ny\xa0rad\r\ns\xe5\r\n"_ba;
         QTest::newRow("Spara beyond Windows-1252") << u"€ och ☺"_s << Answer::Yes << "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba;
         QTest::newRow("Spara, No") << u"ny"_s << Answer::No << "a\r\n\r\nb\r\nc"_ba;
     }
@@ -276,7 +274,6 @@ private slots:
         s.folder.write(u"a.txt"_s, "a\r\n"_ba);
         frmmain &main = s.start();
         whileOpen<frmtextedit>([&] { main.mnuakriv_öppnatext->trigger(); }, [&](frmtextedit &w) {
-            QCOMPARE(w.windowTitle(), u"Texteditor"_s);
             QCOMPARE(w.windowIcon().cacheKey(), main.windowIcon().cacheKey());
             QCOMPARE(w.lines().items(), QStringList{u"a"_s});
             QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
