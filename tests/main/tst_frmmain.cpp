@@ -66,24 +66,6 @@ class tst_frmmain : public QObject {
     Q_OBJECT
 
 private slots:
-    // Automation finds the controls by name; the keys are the user's way to the commands.
-    void controlsCarryTheirNamesAndTheMenuItsKeys()
-    {
-        Started s;
-        frmmain &w = s.start();
-        const QString names = u"cmdordspråk_radera cmdordspråk_ny cmdsök cmdnästa cmdförra cmdkopiera Frame1 optlista_sök "
-                              "optlista_hela Label1 Label2 Label3 txtnr pp comboordspråk scroll Image1 Picture1 List1 söklista "
-                              "fillista mnuarkiv mnuakriv_öppnatext mnuarkiv_snabbspara mnuarkiv_öppnasnabbspara "
-                              "mnuarkiv_raderaordspråk mnuarkiv_avsluta mnuredigera mnuredigera_sök mnuredigera_redigera "
-                              "mnuhjälp mnuhjälp_hjälp mnuhjälp_om"_s;
-        for (const QString &name : names.split(u' '))
-            QVERIFY2(w.findChildren<QObject *>(name).size() == 1, qPrintable(name));
-        QCOMPARE(w.findChildren<QAction *>(u"mnuredigera_textstorlek"_s).size(), 5);
-        QCOMPARE(w.mnuarkiv_snabbspara->shortcut(), QKeySequence(Qt::Key_F2));
-        QCOMPARE(w.mnuredigera_sök->shortcut(), QKeySequence(Qt::Key_F3));
-        QCOMPARE(w.mnuhjälp_hjälp->shortcut(), QKeySequence(Qt::Key_F1));
-    }
-
     void startUp_data()
     {
         QTest::addColumn<QStringList>("files");
@@ -126,15 +108,6 @@ private slots:
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
     }
 
-    void aCollectionIsReadByTheReadForm()
-    {
-        Started s;
-        s.folder.write(u"Citat.dat"_s, "Borta bra men hemma b\xe4st.\r\n\r\n  \r\nSist utan radslut"_ba);
-        frmmain &w = s.start();
-        QCOMPARE(w.List1->items(), (QStringList{u"Borta bra men hemma bäst."_s, u"  "_s, u"Sist utan radslut"_s}));
-        QCOMPARE(w.windowTitle(), caption(3));
-    }
-
     void theNumberBox_data()
     {
         QTest::addColumn<int>("count");     // proverbs in the collection
@@ -144,33 +117,23 @@ private slots:
         QTest::addColumn<QString>("shown");  // "*": the display as it was
 
         QTest::newRow("Nästa at the last wraps") << 5 << u"5"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Nästa in the middle") << 5 << u"2"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra at 1 wraps") << 5 << u"1"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Förra in the middle") << 5 << u"4"_s << u"-"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Nästa on text") << 5 << u"abc"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Förra on text") << 5 << u"abc"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
         QTest::newRow("Nästa beyond the end") << 5 << u"9"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra beyond the end counts down") << 5 << u"9"_s << u"-"_s << u"8"_s << u"*"_s;
         QTest::newRow("Nästa on a leading number") << 5 << u"2x"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra on a negative number") << 5 << u"-3"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Nästa on a huge number") << 5 << u"99999999999"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Förra on a huge negative number") << 5 << u"-99999999999"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
         QTest::newRow("Förra on a huge number") << 5 << u"99999999999"_s << u"-"_s << u"2147483646"_s << u"*"_s;
         QTest::newRow("Nästa past 32767") << 40000 << u"32767"_s << u"+"_s << u"32768"_s << u"Ordspråk 32768"_s;
-        QTest::newRow("Nästa at 40000 wraps") << 40000 << u"40000"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra at 1 to 40000") << 40000 << u"1"_s << u"-"_s << u"40000"_s << u"Ordspråk 40000"_s;
         QTest::newRow("Nästa in no proverbs") << 0 << u"1"_s << u"+"_s << u"1"_s << u"*"_s;
         QTest::newRow("Förra in no proverbs") << 0 << u"1"_s << u"-"_s << u"0"_s << u"*"_s;
-        QTest::newRow("typed: a number") << 5 << u"3"_s << u"4"_s << u"4"_s << u"Ordspråk 4"_s;
         QTest::newRow("typed: blanks around") << 5 << u"3"_s << u" 2 "_s << u" 2 "_s << u"Ordspråk 2"_s;
         QTest::newRow("typed: zero") << 5 << u"3"_s << u"0"_s << u"0"_s << u"*"_s;
         QTest::newRow("typed: cleared") << 5 << u"3"_s << QString() << QString() << u"*"_s;
         QTest::newRow("typed: double zero empties") << 5 << u"3"_s << u"00"_s << u"00"_s << QString();
         QTest::newRow("typed: text") << 5 << u"3"_s << u"abc"_s << u"abc"_s << u"*"_s;
-        QTest::newRow("typed: beyond the end") << 5 << u"3"_s << u"6"_s << u"6"_s << u"*"_s;
-        QTest::newRow("typed: negative") << 5 << u"3"_s << u"-1"_s << u"-1"_s << u"*"_s;
         QTest::newRow("typed: beyond 32 bits") << 5 << u"3"_s << u"3000000000"_s << u"3000000000"_s << u"*"_s;
-        QTest::newRow("typed: smallest 32-bit number") << 5 << u"3"_s << u"-2147483648"_s << u"-2147483648"_s << u"*"_s;
     }
 
     void theNumberBox()
@@ -251,24 +214,6 @@ private slots:
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
     }
 
-    // An extension in other letters: the collection is the file listed, read and written under its own name.
-    void aCollectionIsItsListedFile()
-    {
-        Started s;
-        s.folder.write(u"Citat.DAT"_s, store::encodeLines(FolderFixture::numbered(2, u"Citat"_s)));
-        s.folder.write(u"Djur.Dat"_s, store::encodeLines(FolderFixture::numbered(3, u"Djur"_s)));
-        frmmain &w = s.start();
-        QCOMPARE(Module1::sökväg, s.folder.path(u"Citat.DAT"_s));
-        choose(w, 1);
-        QCOMPARE(w.List1->items(), FolderFixture::numbered(3, u"Djur"_s));
-        w.txtnr->setText(u"1"_s);
-        s.platform.setNextAnswer(Answer::Yes);
-        w.mnuarkiv_raderaordspråk_Click();
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s});
-        QCOMPARE(s.folder.read(u"Djur.Dat"_s), store::encodeLines({u"Djur 2"_s, u"Djur 3"_s}));
-        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.Dat"_s}));
-    }
-
     void enteringTheSearchView_data()
     {
         QTest::addColumn<QStringList>("hits");  // the search list before
@@ -317,26 +262,21 @@ private slots:
         QCOMPARE(w.pp->toPlainText(), afterNästa);
     }
 
-    void backToTheWholeListShowsItsLastProverb_data()
-    {
-        QTest::addColumn<QString>("numberInSearchView");
-        QTest::newRow("a number") << u"1"_s;
-        QTest::newRow("text") << u"abc"_s;
-    }
-
+    // Whatever the number box holds in the search view, the whole list comes back at its own last number.
     void backToTheWholeListShowsItsLastProverb()
     {
-        QFETCH(QString, numberInSearchView);
-        Started s;
-        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
-        frmmain &w = s.start();
-        w.txtnr->setText(u"3"_s);
-        w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
-        w.optlista_sök->setChecked(true);
-        w.txtnr->setText(numberInSearchView);
-        QTest::mouseClick(w.optlista_hela, Qt::LeftButton);
-        verifyState(w, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s);
-        QVERIFY(s.platform.boxes().isEmpty());
+        for (const QString &numberInSearchView : {u"1"_s, u"abc"_s}) {
+            Started s;
+            s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
+            frmmain &w = s.start();
+            w.txtnr->setText(u"3"_s);
+            w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
+            w.optlista_sök->setChecked(true);
+            w.txtnr->setText(numberInSearchView);
+            QTest::mouseClick(w.optlista_hela, Qt::LeftButton);
+            verifyState(w, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s);
+            QVERIFY(s.platform.boxes().isEmpty());
+        }
     }
 
     void deletingTheShownProverb_data()
@@ -356,6 +296,8 @@ private slots:
         QTest::newRow("No keeps it") << QString() << u"12345"_s << u"3"_s << Answer::No << QStringList{ask} << u"12345"_s << u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s;
         QTest::newRow("in the search view") << u"search view"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s} << u"123"_s << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s;
         // The proverbs shown are still those of Citat: they must not be written under the name Djur.
+        // An extension in other letters: the collection is the file listed, rewritten under its own name.
+        QTest::newRow("other letters") << u"Djur.Dat"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask} << u"23"_s << u"Tankedosan -  2 st | 1 | Ordspråk 2 | hela | 2"_s;
         QTest::newRow("the chosen file is missing") << u"Djur gone"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask, u"error:53"_s} << u"123"_s << u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s;
         QTest::newRow("nothing shown") << QString() << u"123"_s << u"00"_s << Answer::Yes << QStringList{ask, u"error:5"_s} << u"123"_s << u"Tankedosan -  3 st | 00 |  | hela | 3"_s;
         // The file fits but the replacement written beside it does not: the write fails, the proverb stays.
@@ -372,16 +314,18 @@ private slots:
         QFETCH(QString, left);
         QFETCH(QString, state);
         Started s;
-        const QString name = situation == u"long name"_s ? QString(246, u'a') : u"Citat"_s;
-        s.folder.writeCollection(name, ::proverbs(proverbs));
-        if (situation == u"Djur gone"_s)
-            s.folder.writeCollection(u"Djur"_s, FolderFixture::numbered(2));
+        const bool other = situation == u"Djur gone"_s || situation == u"Djur.Dat"_s; // Djur chosen after the start
+        const QString file = situation == u"long name"_s ? QString(246, u'a') + u".dat"_s : situation == u"Djur.Dat"_s ? situation : u"Citat.dat"_s;
+        s.folder.write(file, store::encodeLines(::proverbs(proverbs)));
+        if (other)
+            s.folder.writeCollection(situation == u"Djur gone"_s ? u"Djur"_s : u"Citat"_s, FolderFixture::numbered(2));
         frmmain &w = s.start();
         if (situation == u"search view"_s) {
             w.söklista->setItems({u"Ordspråk 2"_s});
             w.optlista_sök->setChecked(true);
-        } else if (situation == u"Djur gone"_s) {
-            QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
+        } else if (other) {
+            if (situation == u"Djur gone"_s)
+                QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
             choose(w, 1);
             s.platform.takeBoxes();
         }
@@ -391,8 +335,8 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), boxes);
         verifyState(w, state);
         QCOMPARE(w.List1->items(), ::proverbs(left));
-        QCOMPARE(s.folder.read(name + u".dat"_s), store::encodeLines(::proverbs(left)));
-        QVERIFY(!s.folder.exists(u"Djur.dat"_s));
+        QCOMPARE(s.folder.read(file), store::encodeLines(::proverbs(left)));
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files).size(), situation == u"Djur.Dat"_s ? 2 : 1); // nothing written beside
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
         if (situation == u"long name"_s) { // still the same proverb at the same number
             QCOMPARE(w.List1->selectedIndex(), 1);
@@ -416,8 +360,8 @@ private slots:
         QTest::newRow("an existing name") << two << u"Djur"_s << exists << both;
         QTest::newRow("in other letters") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s} << u"djur"_s << exists << both;
         QTest::newRow("a hidden file") << QStringList{u"Citat.dat"_s, u".dold.dat"_s} << u".dold"_s << exists << QStringList{u"Citat"_s};
-        for (const QString &name : {u"../ut"_s, u"under/ny"_s, u"under\\ny"_s, u".."_s, u"."_s})
-            QTest::addRow("name %s", qPrintable(name)) << two << name << QStringList{u"error:52"_s} << both;
+        // The name rule itself is the store's; here only that the window keeps to it.
+        QTest::newRow("a name out of the folder") << two << u"../ut"_s << QStringList{u"error:52"_s} << both;
     }
 
     void creatingACollection()
@@ -429,7 +373,6 @@ private slots:
         Started s;
         for (const QString &file : files)
             s.folder.write(file, store::encodeLines(FolderFixture::numbered(2)));
-        QVERIFY(QDir(s.folder.folder()).mkdir(u"under"_s));
         frmmain &w = s.start();
         const QStringList before = entries(s.folder.folder());
         s.platform.takeBoxes();
@@ -439,7 +382,6 @@ private slots:
 
         QCOMPARE(takeBoxes(s.platform), QStringList{u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s} + boxes);
         QCOMPARE(comboItems(w.comboordspråk), combo);
-        QCOMPARE(QDir(s.folder.path(u"under"_s)).entryList(QDir::Files), QStringList());
         QVERIFY(!QFileInfo::exists(s.folder.folder() + u"/../ut.dat"_s));
         QStringList after = entries(s.folder.folder());
         const bool created = combo.size() > files.size();
@@ -519,7 +461,6 @@ private slots:
         QTest::newRow("the shown proverb") << u"Borta bra, hemma bäst"_s << u"1"_s << u"Borta bra, hemma bäst"_s;
         QTest::newRow("an empty display") << u"Borta bra"_s << u"00"_s << QString();
         QTest::newRow("longer than shown") << QString(20000, u'x') << u"1"_s << QString(20000, u'x');
-        QTest::newRow("no-break spaces stay") << u"a\u00A0b"_s << u"1"_s << u"a\u00A0b"_s;
     }
 
     void copyingTheShownProverb()
@@ -701,9 +642,7 @@ private slots:
         QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("expected");
         const QSize minimum = twips::size(4880, 4490);
-        QTest::newRow("larger") << QSize(700, 500) << QSize(700, 500);
         QTest::newRow("too narrow") << QSize(100, 500) << QSize(minimum.width(), 500);
-        QTest::newRow("too low") << QSize(700, 100) << QSize(700, minimum.height());
         QTest::newRow("too small") << QSize(10, 10) << minimum;
         QTest::newRow("minimized: the text box stays") << QSize(900, 900) << QSize();
     }
