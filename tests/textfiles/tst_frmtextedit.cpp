@@ -56,7 +56,6 @@ private slots:
         QTest::newRow("empty lines kept, none added") << "a\r\n\r\nb\r\n"_ba << QStringList{u"a"_s, QString(), u"b"_s} << u"a\n\nb\n"_s;
         QTest::newRow("no line end at the end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s} << u"a\nb"_s;
         QTest::newRow("empty file") << QByteArray() << QStringList() << QString();
-        QTest::newRow("UTF-8") << "\xef\xbb\xbfs\xc3\xa5\r\n"_ba << QStringList{u"så"_s} << u"så\n"_s;
     }
 
     void loadsTheFirstFileInBothViews()
