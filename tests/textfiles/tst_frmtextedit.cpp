@@ -155,19 +155,17 @@ private slots:
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<Answer>("answer");
-        QTest::addColumn<QStringList>("left");
-        QTest::addColumn<QStringList>("linesAfter");
-        QTest::newRow("No") << QStringList{u"a"_s, u"b"_s} << Answer::No << QStringList{u"a"_s, u"b"_s} << QStringList{u"a"_s};
-        QTest::newRow("Yes loads the first left") << QStringList{u"a"_s, u"b"_s, u"c"_s} << Answer::Yes << QStringList{u"b"_s, u"c"_s} << QStringList{u"b"_s};
-        QTest::newRow("the last file") << QStringList{u"a"_s} << Answer::Yes << QStringList() << QStringList();
+        QTest::addColumn<QString>("after"); // files listed | lines | text view
+        QTest::newRow("No") << QStringList{u"a"_s, u"b"_s} << Answer::No << u"a/b | a | a\n"_s;
+        QTest::newRow("Yes loads the first left") << QStringList{u"a"_s, u"b"_s, u"c"_s} << Answer::Yes << u"b/c | b | b\n"_s;
+        QTest::newRow("the last file") << QStringList{u"a"_s} << Answer::Yes << u" |  | "_s;
     }
 
     void deletingAFile()
     {
         QFETCH(QStringList, files);
         QFETCH(Answer, answer);
-        QFETCH(QStringList, left);
-        QFETCH(QStringList, linesAfter);
+        QFETCH(QString, after);
         QList<std::pair<QString, QByteArray>> written;
         for (const QString &name : files)
             written.append({name + u".txt"_s, name.toLatin1() + "\r\n"_ba});
@@ -175,10 +173,8 @@ private slots:
         o.platform.setNextAnswer(answer);
         o.click(o.window->cmdraderafil);
         QCOMPARE(takeBoxes(o.platform), QStringList{u"message|Radera|YesNo|Question|Vill du radera filen ''a''?"_s});
-        QCOMPARE(o.files(), left);
         QCOMPARE(o.folder.exists(u"a.txt"_s), answer == Answer::No);
-        QCOMPARE(o.lines(), linesAfter);
-        QCOMPARE(o.text(), linesAfter.isEmpty() ? QString() : linesAfter.front() + u'\n');
+        QCOMPARE(o.files().join(u'/') + u" | "_s + o.lines().join(u'/') + u" | "_s + o.text(), after);
     }
 
     // Every failure: a file gone before it is loaded or deleted, a folder where a file is rewritten. Each is
