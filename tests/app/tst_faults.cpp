@@ -1,4 +1,3 @@
-#include "support/boxes.h"
 #include "support/modal.h"
 #include "support/systemfixtures.h"
 
@@ -170,23 +169,6 @@ private slots:
             const QString number = fault == Fault::DiskFull ? u"61"_s : u"70"_s;
             QVERIFY2(shown.contains(u"\r\n"_s + number + u" - "_s) || shown == u"Error "_s + number, qPrintable(shown));
         }
-    }
-
-    // A text file that vanishes between the listing and the opening is reported, and nothing is written in
-    // its place. (A vanished collection is the main window's and the editor's own tests'.)
-    void aTextFileThatVanishedIsNotWritten()
-    {
-        Started s;
-        s.folder.writeCollection(u"Citat"_s, {u"a"_s});
-        s.folder.write(u"lista.txt"_s, "rad\r\n"_ba);
-        frmtextedit textFiles(s.platform, &s.start());
-        QFile::remove(s.folder.path(u"lista.txt"_s));
-        textFiles.list_filer->setCurrentRow(0);
-        textFiles.list_filer_Click();
-        textFiles.cmdspara_Click();
-        QVERIFY(!s.folder.exists(u"lista.txt"_s));
-        QCOMPARE(takeBoxes(s.platform).join(u" | "_s).section(u" | "_s, -1),
-                 u"message|Tankedosan|Ok|Exclamation|Filen ''lista'' kunde inte läsas och skrivs därför inte över."_s);
     }
 };
 
