@@ -1,7 +1,6 @@
 #include "editor/duplicates.h"
 #include "editor/editorfind.h"
 #include "editor/editorsort.h"
-#include "main/linelistmodel.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -179,27 +178,6 @@ private slots:
             QVERIFY2(fast.report == duplicates::findByComparingAll(list, length).report,
                      qPrintable(u"field %1, lines: %2"_s.arg(field, list.toStringList().join(u" | "_s))));
         }
-    }
-
-    void cancelStopsTheCheck()
-    {
-        QStringList lines;
-        for (int i = 0; i < 5000; ++i)
-            lines << u"rad %1"_s.arg(i % 2500);
-        int calls = 0;
-        const auto result = duplicates::find(storeOf(lines), std::nullopt, [&](qsizetype) { return ++calls < 2; }, 0);
-        QVERIFY(result.cancelled);
-        QCOMPARE(calls, 2);
-        QVERIFY(result.report.isEmpty()); // the repeats start at line 2500, beyond where it stopped
-    }
-
-    // A view lays out only the shown part of a long line; editing and copying take it whole.
-    void modelShowsTheShownPart()
-    {
-        LineListModel list;
-        list.setLines(storeOf({u"a"_s, QString(20000, u'x')}));
-        QVERIFY(list.data(list.index(1)).toString().size() < 20000);
-        QCOMPARE(list.data(list.index(1), Qt::EditRole).toString().size(), 20000);
     }
 };
 
