@@ -287,9 +287,7 @@ private slots:
             s.editor->txtordspråk->setText(u"ny"_s);
             s.editor->cmdläggtill->click();
             locked = locked && s.editor->isVisible() && s.editor->cmdavbryt2->isVisible() && !s.editor->cmddublett->isVisible()
-                     && s.editor->progress->isVisible() && s.editor->progress->geometry().topLeft() == s.editor->lblantal->geometry().topLeft()
-                     && s.editor->progress->height() == s.editor->lblantal->height()
-                     && s.platform.pointer() == platform::Pointer::ArrowBusy;
+                     && s.editor->progress->isVisible() && s.platform.pointer() == platform::Pointer::ArrowBusy;
             if (calls == 1)
                 s.editor->cmdavbryt2->click();
         });
