@@ -32,7 +32,7 @@ frmOm::frmOm(QWidget *mainWindow)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om ..."_s);
-    windowsetup::fixedDialog(this, nullptr, QSize(4545, 3105));
+    windowsetup::fixedDialog(this, nullptr, QSize(4545, 3465));
 
     Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAccessibleName(u"Tankedosan"_s);
@@ -41,11 +41,12 @@ frmOm::frmOm(QWidget *mainWindow)
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1815);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 2175);
     Text1->setAccessibleName(u"Om Tankedosan"_s);
     Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2640, 1095, 375);
+    // A long folder path wraps rather than hiding behind a scroll bar.
+    Text1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 3000, 1095, 375);
 
     windowsetup::noDefaultButtons(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
