@@ -25,6 +25,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +55,27 @@ std::optional<double> warmUpWindow(platform::ScriptedPlatform &platform)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// One cold start of the window on a folder: the window, how long its constructor took until the first proverb
+// was shown, and the page faults on the way.
+struct TimedStart {
+    std::unique_ptr<frmmain> window;
+    double ms = 0;
+    long faults = 0;
+};
+
+TimedStart startTimed(platform::ScriptedPlatform &platform, const QString &folder)
+{
+    store::setProgramFolder(folder);
+    const long faultsBefore = minorFaults();
+    QElapsedTimer timer;
+    timer.start();
+    TimedStart start;
+    start.window = std::make_unique<frmmain>(platform);
+    start.ms = timer.nsecsElapsed() / 1e6;
+    start.faults = minorFaults() - faultsBefore;
+    return start;
+}
+
 int stepChild(int lines, const QString &folder)
 {
     platform::ScriptedPlatform platform;
@@ -61,13 +83,10 @@ int stepChild(int lines, const QString &folder)
     if (!firstWindowMs)
         return failed(u"no temporary folder"_s);
 
-    store::setProgramFolder(folder);
-    const long faultsBefore = minorFaults();
-    QElapsedTimer timer;
-    timer.start();
-    frmmain w(platform);
-    const double loadMs = timer.nsecsElapsed() / 1e6;
-    const long loadFaults = minorFaults() - faultsBefore;
+    const TimedStart cold = startTimed(platform, folder);
+    frmmain &w = *cold.window;
+    const double loadMs = cold.ms;
+    const long loadFaults = cold.faults;
 
     const QString shownFirst = w.pp->toPlainText();
     const int count = w.List1->count();
@@ -76,6 +95,7 @@ int stepChild(int lines, const QString &folder)
     int displayChanges = 0;
     QObject::connect(w.pp, &QPlainTextEdit::textChanged, [&] { ++displayChanges; });
     const int start = lines - 999;
+    QElapsedTimer timer;
     w.txtnr->setText(QString::number(start));
     displayChanges = 0;
     timer.start();
@@ -138,13 +158,10 @@ int hostileChild(const QString &folder, qint64 expectedFirstSize)
     const rlimit limit{kHostileAddressSpace, kHostileAddressSpace};
     if (setrlimit(RLIMIT_AS, &limit) != 0)
         return failed(u"setrlimit(RLIMIT_AS) failed"_s);
-    store::setProgramFolder(folder);
-    const long faultsBefore = minorFaults();
-    QElapsedTimer timer;
-    timer.start();
-    frmmain w(platform);
-    const double loadMs = timer.nsecsElapsed() / 1e6;
-    const long loadFaults = minorFaults() - faultsBefore;
+    const TimedStart cold = startTimed(platform, folder);
+    const frmmain &w = *cold.window;
+    const double loadMs = cold.ms;
+    const long loadFaults = cold.faults;
     if (!platform.boxes().isEmpty())
         return failed(u"a box was shown: "_s + platform.boxes().front().text);
     if (w.List1->count() < 1 || w.List1->lines().at(0).size() != expectedFirstSize)

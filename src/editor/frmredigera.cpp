@@ -527,8 +527,8 @@ bool frmredigera::eventFilter(QObject *watched, QEvent *event)
 {
     // The lower-case form that every find reads is made when the user enters the find box, so the first
     // keystroke does not wait for it on a large list.
-    if (watched == txtsök && event->type() == QEvent::FocusIn && !m_lista->lines().isEmpty())
-        (void)m_lista->lines().matches(0, u"a", store::Match::Anywhere);
+    if (watched == txtsök && event->type() == QEvent::FocusIn)
+        m_lista->lines().prepareSearch();
     if (watched == List1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Delete || key == Qt::Key_F2) {

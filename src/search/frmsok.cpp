@@ -40,10 +40,7 @@ store::LineStore sök(const store::LineStore &entries, QStringView söktext, sto
     // proverbs saves most of a second and the memory of a second collection.
     if (qsizetype(found.size()) == entries.size())
         return entries;
-    store::LineStore hits;
-    for (const qsizetype index : found)
-        hits.append(entries.at(index));
-    return hits;
+    return entries.reordered(found);
 }
 
 QString resultattext(const store::LineStore &hits, qsizetype from)

@@ -57,6 +57,8 @@ public:
     // Whether the line, in lower case, begins with or contains the needle in lower case. An empty needle
     // matches every line.
     bool matches(qsizetype index, QStringView needle, Match match) const;
+    // Makes the lower-case form now, so that the first search does not wait for it.
+    void prepareSearch() const { (void)folded(); }
     // The positions of every matching line, in list order, from `from` on.
     std::vector<qsizetype> findAll(QStringView needle, Match match, qsizetype from = 0) const;
     // The first matching line at or after `from`, or -1.
