@@ -12,7 +12,7 @@ if [ -z "${SHOT_INSIDE_X:-}" ]; then
   build=${BUILD_DIR:-$here/build}
   cmake -S "$here" -B "$build" >/dev/null
   cmake --build "$build" -j2 --target tankedosan tankedosan_grab >/dev/null
-  SHOT_INSIDE_X=1 BUILD="$build" exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$out" "$@"
+  SHOT_INSIDE_X=1 BUILD="$build" exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$out" "$@"
 fi
 
 folder=$(mktemp -d)

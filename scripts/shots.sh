@@ -10,4 +10,4 @@ build=${BUILD_DIR:-$here/build}
 cmake -S "$here" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target tankedosan_shots >/dev/null
 unset QT_QPA_PLATFORM
-exec xvfb-run -a -s "-screen 0 1600x1200x24" "$build/tools/tankedosan_shots" "$here/data" "$out"
+exec xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" "$build/tools/tankedosan_shots" "$here/data" "$out"

@@ -10,7 +10,9 @@ data=$3
 version=$4
 if [ -z "${PACKAGE_INSIDE_X:-}" ]; then
   # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
-  PACKAGE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$0" "$@"
+  # -noreset: otherwise the server resets when the readiness probe disconnects, and a client that connects
+  # during the reset is turned away.
+  PACKAGE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 fail() { echo "FAIL: $*"; exit 1; }
 
