@@ -126,7 +126,7 @@ void ProverbWriter::appendLine(QByteArray &bytes)
     bytes.append("\r\n", 2);
 }
 
-bool writeCollection(const QString &path, int lines)
+bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -135,6 +135,8 @@ bool writeCollection(const QString &path, int lines)
     QByteArray chunk;
     chunk.reserve(1 << 20);
     for (int i = 0; i < lines; ++i) {
+        if (prefix)
+            chunk.append(prefix(i));
         writer.appendLine(chunk);
         if (chunk.size() >= (1 << 20) - 256 || i + 1 == lines) {
             for (char c : chunk) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -57,8 +58,9 @@ private:
     std::vector<QByteArray> m_marks;
 };
 
-// Writes a collection of generated proverbs, CR LF after each.
-bool writeCollection(const QString &path, int lines);
+// Writes a collection of generated proverbs, CR LF after each; `prefix` (when given) puts text of its own in
+// front of line `i`, counted from 0.
+bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix = {});
 // Reads the file once through a small buffer, so both the program and a baseline find it in the page cache.
 bool warmCache(const QString &path);
 // Line `number` (from 1) of the file, decoded; streamed so it costs no memory worth speaking of.

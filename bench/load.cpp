@@ -95,25 +95,23 @@ int stepChild(int lines, const QString &folder)
     int displayChanges = 0;
     QObject::connect(w.pp, &QPlainTextEdit::textChanged, [&] { ++displayChanges; });
     const int start = lines - 999;
-    QElapsedTimer timer;
     w.txtnr->setText(QString::number(start));
-    displayChanges = 0;
-    timer.start();
-    for (int i = 0; i < kSteps; ++i)
-        w.cmdnästa_Click();
-    const double nextUs = timer.nsecsElapsed() / 1e3 / kSteps;
-    const int nextChanges = displayChanges;
-    const QString afterNext = w.txtnr->text();
-    const QString shownAfterNext = w.pp->toPlainText();
-
-    displayChanges = 0;
-    timer.start();
-    for (int i = 0; i < kSteps; ++i)
-        w.cmdförra_Click();
-    const double prevUs = timer.nsecsElapsed() / 1e3 / kSteps;
-    const int prevChanges = displayChanges;
-    const QString afterPrev = w.txtnr->text();
-    const QString shownAfterPrev = w.pp->toPlainText();
+    struct Steps {
+        double us;
+        int changes;
+        QString number, shown;
+    };
+    const auto step = [&](void (frmmain::*click)()) {
+        displayChanges = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < kSteps; ++i)
+            (w.*click)();
+        const double us = timer.nsecsElapsed() / 1e3 / kSteps;
+        return Steps{us, displayChanges, w.txtnr->text(), w.pp->toPlainText()};
+    };
+    const auto [nextUs, nextChanges, afterNext, shownAfterNext] = step(&frmmain::cmdnästa_Click);
+    const auto [prevUs, prevChanges, afterPrev, shownAfterPrev] = step(&frmmain::cmdförra_Click);
 
     // The peak is read before the checks below, which read the file once more.
     const long peakKiB = peakRssKiB();

@@ -57,20 +57,6 @@ int rareCount(int lines)
     return (lines + 99) / 100;
 }
 
-bool writeSearchCollection(const QString &path, int lines)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    ProverbWriter writer;
-    QByteArray bytes;
-    for (int i = 0; i < lines; ++i) {
-        bytes.append(rarePrefix(i));
-        writer.appendLine(bytes);
-    }
-    return file.write(bytes) == bytes.size() && file.flush();
-}
-
 struct Case {
     const char *name;
     const char16_t *word;
@@ -257,7 +243,7 @@ int searchArea(const QString &temp)
     for (const int lines : kSizes) {
         const QString folder = temp + u"/search-"_s + QString::number(lines);
         const QString path = folder + u"/Citat.dat"_s;
-        if (!QDir().mkpath(folder) || !writeSearchCollection(path, lines) || !warmCache(path))
+        if (!QDir().mkpath(folder) || !writeCollection(path, lines, rarePrefix) || !warmCache(path))
             return failed(u"could not write "_s + path);
         const auto run = runChild(u"search"_s, {QString::number(lines), folder});
         if (!run)

@@ -31,12 +31,6 @@ constexpr int kFullWidth = 7935; // the list, the text box, the count label and 
 const QColor kDarkBlue(0, 0, 128);
 const QString kReportName = u"dublett-check.txt"_s;
 
-QPushButton *button(const QString &caption, QWidget *parent, const QString &name, int left, int top, int width,
-                    int height)
-{
-    return twips::place(new QPushButton(caption, parent), name, left, top, width, height);
-}
-
 QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width, int height)
 {
     auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
@@ -78,13 +72,13 @@ frmredigera::~frmredigera() = default;
 
 void frmredigera::createControls()
 {
-    windowsetup::fixedDialog(this, &m_main, QSize(8175, 7530));
+    windowsetup::fixedDialog(this, QSize(8175, 7530));
 
     Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
     comboordspråk = twips::place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
     Label3->setBuddy(comboordspråk);
-    cmd1 = button(u"Spara"_s, this, u"cmd1"_s, 5655, 105, 1140, 360);
-    cmd2 = button(u"Ångra"_s, this, u"cmd2"_s, 6915, 105, 1140, 360);
+    cmd1 = twips::place(new QPushButton(u"Spara"_s, this), u"cmd1"_s, 5655, 105, 1140, 360);
+    cmd2 = twips::place(new QPushButton(u"Ångra"_s, this), u"cmd2"_s, 6915, 105, 1140, 360);
 
     Label1 = twips::place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
     chkändrad = twips::place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
@@ -94,7 +88,7 @@ void frmredigera::createControls()
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtordspråk = twips::place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
     Label1->setBuddy(txtordspråk);
-    cmdläggtill = button(u"Lägg till"_s, this, u"cmdläggtill"_s, 6855, 885, 1200, 360);
+    cmdläggtill = twips::place(new QPushButton(u"Lägg till"_s, this), u"cmdläggtill"_s, 6855, 885, 1200, 360);
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
 
@@ -103,11 +97,11 @@ void frmredigera::createControls()
     combosök = twips::place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
     txtsök->installEventFilter(this);
 
-    cmdavbryt = button(u"Stäng"_s, this, u"cmdavbryt"_s, 5415, 1560, 2640, 330);
+    cmdavbryt = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdavbryt"_s, 5415, 1560, 2640, 330);
     QFont bold = cmdavbryt->font();
     bold.setBold(true);
     cmdavbryt->setFont(bold);
-    cmdimport = button(u"Importera från fil..."_s, this, u"cmdimport"_s, 5415, 1935, 2640, 330);
+    cmdimport = twips::place(new QPushButton(u"Importera från fil..."_s, this), u"cmdimport"_s, 5415, 1935, 2640, 330);
 
     List1 = twips::place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
     List1->setAccessibleName(u"Ordspråken i samlingen"_s);
@@ -129,14 +123,14 @@ void frmredigera::createControls()
     progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
     progress->hide();
 
-    cmdtabort = button(u"Radera markerad"_s, this, u"cmdtabort"_s, 120, 7035, 1620, 375);
-    cmdsnabbspara = button(u"Snabbspara markerad"_s, this, u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
-    cmdkopieraklippbok = button(u"Kopiera markerad"_s, this, u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
-    cmddublett = button(u"Sök dubletter"_s, this, u"cmddublett"_s, 5970, 7035, 1545, 375);
+    cmdtabort = twips::place(new QPushButton(u"Radera markerad"_s, this), u"cmdtabort"_s, 120, 7035, 1620, 375);
+    cmdsnabbspara = twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
+    cmdkopieraklippbok = twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
+    cmddublett = twips::place(new QPushButton(u"Sök dubletter"_s, this), u"cmddublett"_s, 5970, 7035, 1545, 375);
     txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
     txtdublett->setAccessibleName(u"Antal inledande tecken"_s);
     txtdublett->setToolTip(u"Antal inledande tecken..."_s);
-    cmdavbryt2 = button(u"Avbryt"_s, this, u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
+    cmdavbryt2 = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
     cmdavbryt2->hide();
 
     // Only user actions move focus here; the window opens with the add box ready.

@@ -1,5 +1,6 @@
 #include "import/frmimport.h"
 
+#include "main/windowsetup.h"
 #include "store/collections.h"
 
 #include <QApplication>
@@ -28,15 +29,6 @@ W *named(W *widget, const QString &name)
     return widget;
 }
 
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    // Enter belongs to the pattern box: no button may take it and close the window.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 QIcon mainWindowIcon()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -63,7 +55,7 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     Label2 = named(new QLabel(u"Filtyper"_s, this), u"Label2"_s);
     txtpattern = named(new QLineEdit(m_pattern, this), u"txtpattern"_s);
     Label2->setBuddy(txtpattern);
-    cmdpattern = button(u"cmdpattern"_s, u"ok"_s, this);
+    cmdpattern = named(new QPushButton(u"ok"_s, this), u"cmdpattern"_s);
     Dir1 = named(new QListWidget(this), u"Dir1"_s);
     File1 = named(new QListWidget(this), u"File1"_s);
     Dir1->setAccessibleName(u"Mappar"_s);
@@ -71,10 +63,10 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     Label1 = named(new QLabel(this), u"Label1"_s);
     Label1->setFixedHeight(3); // 45 twips
     Label1->setFrameShape(QFrame::HLine);
-    cmdläggtill = button(u"cmdläggtill"_s, u"Lägg till markerad"_s, this);
-    cmdtabort = button(u"cmdtabort"_s, u"Ta bort markerad"_s, this);
-    cmdläggtillalla = button(u"cmdläggtillalla"_s, u"Lägg till alla"_s, this);
-    cmdstäng = button(u"cmdstäng"_s, u"Stäng"_s, this);
+    cmdläggtill = named(new QPushButton(u"Lägg till markerad"_s, this), u"cmdläggtill"_s);
+    cmdtabort = named(new QPushButton(u"Ta bort markerad"_s, this), u"cmdtabort"_s);
+    cmdläggtillalla = named(new QPushButton(u"Lägg till alla"_s, this), u"cmdläggtillalla"_s);
+    cmdstäng = named(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s);
     QFont bold = cmdstäng->font();
     bold.setBold(true);
     cmdstäng->setFont(bold);
@@ -118,13 +110,10 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
         if (row >= 0)
             File1_Click();
     });
-    // A click on the file that is already chosen reads it again, as a refresh; a click on another file has
-    // read it already through the change of the current row.
-    File1->viewport()->installEventFilter(this);
-    connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        if (File1->row(item) == m_rowBeforePress)
-            File1_Click();
-    });
+    // Enter belongs to the pattern box: no button may take it and close the window.
+    windowsetup::noDefaultButtons(this);
+    // A click on the file that is already chosen reads it again, as a refresh.
+    windowsetup::onClickAgain(File1, [this] { File1_Click(); });
     connect(cmdläggtill, &QPushButton::clicked, this, &frmimport::cmdläggtill_Click);
     connect(cmdtabort, &QPushButton::clicked, this, &frmimport::cmdtabort_Click);
     connect(cmdläggtillalla, &QPushButton::clicked, this, &frmimport::cmdläggtillalla_Click);
@@ -141,13 +130,6 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     }
     setDirPath(m_dirPath);
     Form_Load();
-}
-
-bool frmimport::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == File1->viewport() && event->type() == QEvent::MouseButtonPress)
-        m_rowBeforePress = File1->currentRow();
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmimport::Form_Load()
@@ -212,8 +194,7 @@ void frmimport::Dir1_Change()
 
 void frmimport::Dir1_Click()
 {
-    m_filePath = m_dirPath;
-    showFiles();
+    Dir1_Change();
 }
 
 void frmimport::cmdpattern_Click()

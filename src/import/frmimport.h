@@ -74,8 +74,6 @@ public:
     int markedLine() const;
     void markLine(int row);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showFiles();
@@ -90,5 +88,4 @@ private:
     QString m_filePath;
     QString m_pattern = QStringLiteral("*.txt");
     QString m_drive;
-    int m_rowBeforePress = -1;
 };

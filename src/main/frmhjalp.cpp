@@ -62,13 +62,9 @@ frmhjälp::frmhjälp(QWidget *mainWindow)
     setMinimumSize(twips::size(kMinClientWidth, kMinClientHeight));
     resize(twips::size(kClientWidth, kClientHeight));
 
-    Command1 = new QPushButton(u"Stäng"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    Command1->setGeometry(twips::rect(120, 60, 735, 375));
-    Text1 = new QPlainTextEdit(this);
+    Command1 = twips::place(new QPushButton(u"Stäng"_s, this), u"Command1"_s, 120, 60, 735, 375);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, kTextLeft, kTextTop, kTextWidth, kTextHeight);
     Text1->setAccessibleName(u"Hjälp"_s);
-    Text1->setObjectName(u"Text1"_s);
-    Text1->setGeometry(twips::rect(kTextLeft, kTextTop, kTextWidth, kTextHeight));
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -45,7 +45,7 @@ namespace {
 
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
 
-// The display's point sizes for the text-size values 1 to 5; the menu captions round them to 8, 10, 14.
+// The display's point sizes for the text-size values 1 to 5; the menu captions round them (8, 10, 12, 14, 18).
 constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
 
 
@@ -204,10 +204,9 @@ void frmmain::createMenus()
     connect(mnuredigera_redigera, &QAction::triggered, this,
             [this] { frmredigera::mnuredigera_redigera_Click(*this, m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
-    const int sizes[] = {8, 10, 12, 14, 18};
     for (int i = 0; i < 5; ++i) {
         mnuredigera_textstorlek[i] = addEntry(mnuredigera, u"mnuredigera_textstorlek"_s,
-                                              u"Textstorlek - "_s + QString::number(sizes[i]));
+                                              u"Textstorlek - "_s + QString::number(qRound(kTextSizes[i])));
         mnuredigera_textstorlek[i]->setCheckable(true);
     }
     mnuredigera_textstorlek[0]->setChecked(true);
@@ -394,8 +393,7 @@ void frmmain::mnuhjälp_om_Click()
 
 void frmmain::Image1_Click()
 {
-    frmOm about(this);
-    about.exec();
+    mnuhjälp_om_Click();
 }
 
 void frmmain::mnuhjälp_hjälp_Click()

@@ -32,7 +32,7 @@ frmOm::frmOm(QWidget *mainWindow)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om ..."_s);
-    windowsetup::fixedDialog(this, nullptr, QSize(4545, 3465));
+    windowsetup::fixedDialog(this, QSize(4545, 3465));
 
     Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAccessibleName(u"Tankedosan"_s);

@@ -3,7 +3,9 @@
 #include "main/twips.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -11,14 +13,12 @@
 
 namespace windowsetup {
 
-void fixedDialog(QDialog *dialog, const QWidget *mainWindow, QSize clientTwips)
+void fixedDialog(QDialog *dialog, QSize clientTwips)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                            | Qt::MSWindowsFixedSizeDialogHint);
     dialog->setFixedSize(twips::size(clientTwips.width(), clientTwips.height()));
     dialog->setSizeGripEnabled(false);
-    if (mainWindow)
-        dialog->setWindowIcon(mainWindow->windowIcon());
 }
 
 void noDefaultButtons(QWidget *window)
@@ -38,6 +38,39 @@ void centreOnScreen(QWidget *window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+namespace {
+// The current row is read as the button goes down, before the press moves it.
+class ClickAgain : public QObject {
+public:
+    ClickAgain(QListWidget *list, std::function<void()> again)
+        : QObject(list)
+        , m_list(list)
+    {
+        list->viewport()->installEventFilter(this);
+        connect(list, &QListWidget::itemClicked, this, [this, again = std::move(again)](QListWidgetItem *item) {
+            if (m_list->row(item) == m_rowBeforePress)
+                again();
+        });
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_rowBeforePress = m_list->currentRow();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QListWidget *m_list;
+    int m_rowBeforePress = -1;
+};
+} // namespace
+
+void onClickAgain(QListWidget *list, std::function<void()> again)
+{
+    new ClickAgain(list, std::move(again));
 }
 
 QString boxText(const QPlainTextEdit *box)

@@ -2,23 +2,30 @@
 
 #include <QSize>
 
+#include <functional>
+
 class QDialog;
+class QListWidget;
 class QPlainTextEdit;
 class QString;
 class QWidget;
 
-// What every window but the main window shares: the main window's icon, a place in the middle of the screen,
-// and, for the fixed dialogs, no resizing, no minimise or maximise box and no button that Enter presses.
+// What every window but the main window shares: a place in the middle of the screen, no button that Enter
+// presses, and for the fixed dialogs no resizing and no minimise or maximise box.
 namespace windowsetup {
 
-// A fixed-size dialog with the given client area (twips), the main window's icon and no default button.
-void fixedDialog(QDialog *dialog, const QWidget *mainWindow, QSize clientTwips);
+// A fixed-size dialog with the given client area (twips): no resizing, no minimise or maximise box.
+void fixedDialog(QDialog *dialog, QSize clientTwips);
 
 // No button of the window is a default or auto-default button, so Enter in a text box never presses one.
 void noDefaultButtons(QWidget *window);
 
 // Moves the window to the middle of the screen it is (or its parent is) on.
 void centreOnScreen(QWidget *window);
+
+// Runs `again` when the user clicks the entry that is already the list's current one, the way to read a chosen
+// file anew. A click on another entry changes the current row, which the window handles on its own.
+void onClickAgain(QListWidget *list, std::function<void()> again);
 
 // The text of a multi-line box as typed, lines joined by LF. Unlike toPlainText it keeps no-break spaces,
 // which the box would otherwise hand back as plain blanks.

@@ -19,7 +19,7 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
 {
     setObjectName(u"frmsnabbspara"_s);
     setWindowTitle(u"Snabbspara"_s);
-    windowsetup::fixedDialog(this, nullptr, QSize(6735, 3375));
+    windowsetup::fixedDialog(this, QSize(6735, 3375));
 
     Label1 = twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
     Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);

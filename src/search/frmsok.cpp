@@ -2,19 +2,18 @@
 
 #include "main/frmmain.h"
 #include "main/twips.h"
+#include "main/windowsetup.h"
 #include "search/sparatextfil.h"
 #include "store/collections.h"
 #include "store/programfolder.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -56,16 +55,6 @@ QString resultattext(const store::LineStore &hits, qsizetype from)
 namespace {
 
 
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
-                    int height)
-{
-    auto *b = twips::place(new QPushButton(caption, parent), name, left, top, width, height);
-    // Enter belongs to the text boxes: no button may take it and close the window.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 // The window keeps its controls at their given places and sizes; a caption that the font at hand makes too
 // wide for its control gets a smaller font rather than being cut off.
 void fitCaption(QWidget *control)
@@ -92,14 +81,13 @@ store::Failure inputPastEndOfFile()
 } // namespace
 
 frmsök::frmsök(platform::Platform &platform, frmmain &main, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::CustomizeWindowHint)
+    : QDialog(parent)
     , m_platform(platform)
     , m_main(main)
 {
     setObjectName(u"frmsök"_s);
     setWindowTitle(u"Sökning"_s);
-    setFixedSize(twips::size(6510, 4290));
+    windowsetup::fixedDialog(this, QSize(6510, 4290));
     createControls();
     Form_Load();
 }
@@ -121,7 +109,7 @@ void frmsök::createControls()
     optsöksätt2 = twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
     optsöksätt2->setChecked(true);
     chksökresultat = twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
-    cmdsök = button(this, u"cmdsök"_s, u"Sök"_s, 5640, 720, 735, 335);
+    cmdsök = twips::place(new QPushButton(u"Sök"_s, this), u"cmdsök"_s, 5640, 720, 735, 335);
 
     Label4 = twips::place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
     Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -135,10 +123,10 @@ void frmsök::createControls()
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setTabChangesFocus(true);
 
-    cmdsparatextfil = button(this, u"cmdsparatextfil"_s, u"Spara resultat..."_s, 120, 3840, 1335, 375);
+    cmdsparatextfil = twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120, 3840, 1335, 375);
     lista = new HiddenList(u"lista"_s, this);
-    cmdok = button(this, u"cmdok"_s, u"OK"_s, 3600, 3840, 1335, 375);
-    cmdavbryt = button(this, u"cmdavbryt"_s, u"Avbryt"_s, 5040, 3840, 1335, 375);
+    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3600, 3840, 1335, 375);
+    cmdavbryt = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt"_s, 5040, 3840, 1335, 375);
 
     for (QWidget *control : std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat,
                                                               cmdsök, Label1, lblresultat, cmdsparatextfil, cmdok,
@@ -151,6 +139,8 @@ void frmsök::createControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();
+    // Enter belongs to the text boxes: no button may take it and close the window.
+    windowsetup::noDefaultButtons(this);
 
     connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
     connect(cmdsök, &QPushButton::clicked, this, &frmsök::cmdsök_Click);
@@ -163,8 +153,7 @@ void frmsök::Form_Load()
 {
     setWindowIcon(m_main.windowIcon());
     // Centred on the screen, not on the main window.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    windowsetup::centreOnScreen(this);
 }
 
 store::Match frmsök::söksätt() const

@@ -138,17 +138,26 @@ QString decodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
+bool startsWithUtf16Bom(QByteArrayView bytes)
+{
+    return bytes.size() >= 2 && (bytes.first(2) == "\xFF\xFE" || bytes.first(2) == "\xFE\xFF");
+}
+
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     // The same rules as a collection's lines: a UTF-16 mark is read, and only the first mark is a mark.
-    if (bytes.size() >= 2 && (bytes.first(2) == "\xFF\xFE" || bytes.first(2) == "\xFE\xFF")) {
+    if (startsWithUtf16Bom(bytes)) {
         QStringDecoder utf16(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         return utf16.decode(bytes.sliced(2));
     }
-    if (detectEncoding(bytes) == TextEncoding::Utf8) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        return utf8.decode(withoutByteOrderMark(bytes));
-    }
+    if (detectEncoding(bytes) == TextEncoding::Utf8)
+        return decodeUtf8(withoutByteOrderMark(bytes));
     return decodeWindows1252(bytes);
 }
 

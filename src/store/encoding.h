@@ -23,7 +23,14 @@ QByteArrayView withoutByteOrderMark(QByteArrayView bytes);
 char16_t windows1252ToUnicode(unsigned char byte);
 QString decodeWindows1252(QByteArrayView bytes);
 
-// Decodes a whole file's bytes by the detected encoding.
+// True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
+bool startsWithUtf16Bom(QByteArrayView bytes);
+
+// Decodes UTF-8 that has no file mark in front (the caller took it off): a U+FEFF is a character wherever it
+// stands, where QString::fromUtf8 would drop one at the start.
+QString decodeUtf8(QByteArrayView bytes);
+
+// Decodes a whole file's bytes: UTF-16 behind its mark, else by the detected encoding.
 QString decodeText(QByteArrayView bytes);
 
 // True when every character has a Windows-1252 byte.

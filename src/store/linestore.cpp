@@ -52,14 +52,6 @@ bool isAscii(QByteArrayView bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Decodes UTF-8 that the store itself validated or wrote. Unlike QString::fromUtf8, a U+FEFF at the start
-// of a line is a character and stays: only the start of a file carries a byte-order mark.
-QString decodeUtf8(QByteArrayView bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
-}
-
 // UTF-8 has no form for half a surrogate pair; the replacement character keeps the place visible.
 QByteArray encodeUtf8(QStringView text)
 {
@@ -99,9 +91,15 @@ qsizetype countByte(const char *p, const char *end, char byte)
     return count;
 }
 
-bool startsWithUtf16Bom(QByteArrayView bytes)
+// The lower-case form of one stored line, in the store's own form.
+QByteArray foldedLine(QByteArrayView bytes, LineStore::Form form)
 {
-    return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    if (form == LineStore::Form::Windows1252) {
+        QByteArray folded(bytes.size(), Qt::Uninitialized);
+        foldBytes(bytes.data(), folded.data(), bytes.size());
+        return folded;
+    }
+    return isAscii(bytes) ? bytes.toByteArray().toLower() : encodeUtf8(decodeUtf8(bytes).toLower());
 }
 
 // Whether the bytes of a Windows-1252 file would be read back as that same text: not when they happen to be
@@ -154,9 +152,7 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 {
     if (startsWithUtf16Bom(bytes)) {
         // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
-        QStringDecoder decoder(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
-        return fromFileBytes(QByteArray(kUtf8Bom) + encodeUtf8(text), keepEmpty);
+        return fromFileBytes(QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes)), keepEmpty);
     }
 
     LineStore store;
@@ -291,13 +287,7 @@ void LineStore::insert(qsizetype index, QStringView line)
     m_text.append(bytes);
     m_spans.insert(m_spans.begin() + index, span);
     if (m_folded) {
-        QByteArray folded;
-        if (m_form == Form::Windows1252) {
-            folded.resize(bytes.size());
-            foldBytes(bytes.constData(), folded.data(), bytes.size());
-        } else {
-            folded = isAscii(bytes) ? bytes.toLower() : encodeUtf8(line.toString().toLower());
-        }
+        const QByteArray folded = foldedLine(bytes, m_form);
         m_folded->spans.insert(m_folded->spans.begin() + index, Span{m_folded->text.size(), folded.size()});
         m_folded->text.append(folded);
     }
@@ -359,8 +349,7 @@ const LineStore::Folded &LineStore::folded() const
     } else {
         folded->spans.reserve(m_spans.size());
         for (qsizetype i = 0; i < size(); ++i) {
-            const QByteArrayView bytes = raw(i);
-            const QByteArray lower = isAscii(bytes) ? bytes.toByteArray().toLower() : encodeUtf8(at(i).toLower());
+            const QByteArray lower = foldedLine(raw(i), m_form);
             folded->spans.push_back({folded->text.size(), lower.size()});
             folded->text.append(lower);
         }

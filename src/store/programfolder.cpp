@@ -126,11 +126,17 @@ MaybeFailure settleProgramFolder(const QString &namedFolder)
 }
 
 namespace {
+// An option as it is typed: one dash before a letter, two before a word.
+QString dashed(const QString &name)
+{
+    return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+}
+
 QString optionColumn(const QCommandLineOption &option)
 {
     QStringList names;
     for (const QString &name : option.names())
-        names.append((name.size() == 1 ? u"-"_s : u"--"_s) + name);
+        names.append(dashed(name));
     QString column = names.join(u", "_s);
     if (!option.valueName().isEmpty())
         column += u" <"_s + option.valueName() + u'>';
@@ -173,7 +179,7 @@ CommandLine readCommandLine(const QStringList &arguments)
     if (!parser.unknownOptionNames().isEmpty()) {
         QStringList names;
         for (const QString &name : parser.unknownOptionNames())
-            names.append((name.size() == 1 ? u"-"_s : u"--"_s) + name);
+            names.append(dashed(name));
         return failed(u"okänt alternativ: "_s + names.join(u", "_s), CommandLine::Action::Unknown);
     }
     if (!parsed)

@@ -34,7 +34,7 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
 {
     setObjectName(u"frmtextedit"_s);
     setWindowTitle(u"Texteditor"_s);
-    windowsetup::fixedDialog(this, nullptr, QSize(8160, 5520));
+    windowsetup::fixedDialog(this, QSize(8160, 5520));
 
     cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
     cmdraderafil = twips::place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
@@ -78,22 +78,11 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
         });
     }
     connect(list_filer, &QListWidget::currentRowChanged, this, [this] { list_filer_Click(); });
-    // A click on the entry already chosen reads the file again; a click on another one is a change of row.
-    list_filer->viewport()->installEventFilter(this);
-    connect(list_filer, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        if (list_filer->row(item) == m_rowBeforePress)
-            list_filer_Click();
-    });
+    // A click on the entry already chosen reads the file again.
+    windowsetup::onClickAgain(list_filer, [this] { list_filer_Click(); });
 
     Form_Load();
     windowsetup::centreOnScreen(this);
-}
-
-bool frmtextedit::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == list_filer->viewport() && event->type() == QEvent::MouseButtonPress)
-        m_rowBeforePress = list_filer->currentRow();
-    return QDialog::eventFilter(watched, event);
 }
 
 int frmtextedit::markedLine() const

@@ -49,8 +49,6 @@ public:
     // The marked line of the list view, or -1.
     int markedLine() const;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString chosenName() const;
@@ -63,5 +61,4 @@ private:
     HiddenList *m_lines;
     bool m_loaded = false;
     bool m_textWhole = true;
-    int m_rowBeforePress = -1;
 };
