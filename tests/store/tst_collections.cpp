@@ -19,7 +19,6 @@ char *toString(const MaybeFailure &failure)
 } // namespace store
 
 namespace {
-enum class Operation { Read, Write, Delete };
 const store::MaybeFailure ok;
 
 QStringList entries(const QString &folder)
@@ -38,7 +37,6 @@ QString pathFor(bool numberFile)
 }
 } // namespace
 
-Q_DECLARE_METATYPE(Operation)
 #ifdef Q_OS_LINUX
 Q_DECLARE_METATYPE(Thing)
 #endif
@@ -66,8 +64,7 @@ private slots:
         QCOMPARE(store::listCollections(), (QStringList{u"a"_s, u"ab"_s, u"B"_s, u"Citat"_s, u"Djur"_s, u"gamla.txt"_s}));
         QCOMPARE(store::listFiles(u"CITAT.DAT"_s), QStringList{u"Citat.dat"_s});
         QVERIFY(store::fileExists(inFolder(u"n.txt"_s)));
-        for (const QString &name : {u".dold.dat"_s, u"mapp.dat"_s, u"saknas.dat"_s})
-            QVERIFY(!store::fileExists(inFolder(name)));
+        QVERIFY(!store::fileExists(inFolder(u".dold.dat"_s)) && !store::fileExists(inFolder(u"mapp.dat"_s)));
     }
 
     // An unedited collection is saved byte for byte, whatever Windows-1252 bytes it holds; only its empty
@@ -99,37 +96,21 @@ private slots:
 
     // A failure reaches the user as the program's number and Swedish words, and leaves the lines and the
     // folder as they were. Which number each system error gives is tst_encoding's.
-    void failureReports_data()
-    {
-        QTest::addColumn<Operation>("operation");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("words"); // %1: the path
-        const QString notFound = u"Filen hittades inte: ''%1''"_s, pathError = u"Fel vid åtkomst av sökväg/fil: ''%1''"_s;
-        QTest::newRow("read missing file") << Operation::Read << u"Saknas.dat"_s << 53 << notFound;
-        QTest::newRow("read a folder") << Operation::Read << u"mapp.dat"_s << 75 << pathError;
-        QTest::newRow("write in missing folder") << Operation::Write << u"saknas/Citat.dat"_s << 76 << u"Sökvägen hittades inte: ''%1''"_s;
-        QTest::newRow("write over a folder") << Operation::Write << u"mapp.dat"_s << 75 << pathError;
-        QTest::newRow("delete missing file") << Operation::Delete << u"Saknas.dat"_s << 53 << notFound;
-        QTest::newRow("delete a folder") << Operation::Delete << u"mapp.dat"_s << 53 << notFound;
-    }
-
     void failureReports()
     {
-        QFETCH(Operation, operation);
-        QFETCH(QString, name);
-        QFETCH(int, number);
-        QFETCH(QString, words);
         QVERIFY(QDir(m_folder->folder()).mkdir(u"mapp.dat"_s));
-        const QString path = inFolder(name);
+        const QString missing = inFolder(u"Saknas.dat"_s), folder = inFolder(u"mapp.dat"_s), inMissing = inFolder(u"saknas/Citat.dat"_s);
+        const QString notFound = u"Filen hittades inte: ''%1''"_s, pathError = u"Fel vid åtkomst av sökväg/fil: ''%1''"_s;
         QStringList lines{u"kvar"_s};
-        const store::MaybeFailure result = operation == Operation::Read    ? store::readCollection(path, lines)
-                                            : operation == Operation::Write ? store::writeCollection(path, {u"a"_s})
-                                                                            : store::deleteCollection(path);
-        QCOMPARE(result, failure(number, words, path));
+        QCOMPARE(store::readCollection(missing, lines), failure(53, notFound, missing));
+        QCOMPARE(store::readCollection(folder, lines), failure(75, pathError, folder));
         QCOMPARE(lines, QStringList{u"kvar"_s});
+        QCOMPARE(store::writeCollection(inMissing, {u"a"_s}), failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
+        QCOMPARE(store::writeCollection(folder, {u"a"_s}), failure(75, pathError, folder));
+        QCOMPARE(store::deleteCollection(missing), failure(53, notFound, missing));
+        QCOMPARE(store::deleteCollection(folder), failure(53, notFound, folder));
         QCOMPARE(entries(m_folder->folder()), QStringList{u"mapp.dat"_s});
-        QVERIFY(entries(inFolder(u"mapp.dat"_s)).isEmpty());
+        QVERIFY(entries(folder).isEmpty());
     }
 
     void checkName()
