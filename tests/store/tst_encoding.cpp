@@ -132,6 +132,7 @@ private slots:
         const QString file = dir.filePath(u"Citat.dat"_s);
         const std::tuple<int, QString, QString> rows[] = {
             {EACCES, file, u"70 - Åtkomst nekad: "_s}, {ENOSPC, file, u"61 - Disken är full: "_s},
+            {EDQUOT, file, u"61 - Disken är full: "_s}, // a user over quota has a full disk too
             {ENOENT, file, u"53 - Filen hittades inte: "_s},
             {ENOENT, dir.filePath(u"saknas/Citat.dat"_s), u"76 - Sökvägen hittades inte: "_s},
             {EISDIR, file, u"75 - Fel vid åtkomst av sökväg/fil: "_s}, {0, file, u"57 - In-/utdatafel i filen "_s}};
