@@ -68,8 +68,9 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QByteArray, bytes);
         QCOMPARE(store::encodeLines(lines), bytes);
-        if (!QByteArray(QTest::currentDataTag()).startsWith("windows-1252")) // those fit, yet are written as UTF-8
-            QCOMPARE(store::fitsWindows1252(lines.join(u'|')), !bytes.startsWith(kBom));
+        const QString text = lines.join(u'|');
+        if (!text.contains(u"Ã¥") && !text.contains(u"ÿþ")) // these fit, yet are written as UTF-8
+            QCOMPARE(store::fitsWindows1252(text), !bytes.startsWith(kBom));
     }
 
     // Both readers share one table: they agree on where lines end and differ only on empty lines.
