@@ -3,7 +3,6 @@
 #include "store/lines.h"
 
 #include <QDir>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,14 +26,10 @@ private slots:
         const QString highHalf = u"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ"_s;
         QByteArray bytes;
         QString expected;
-        QSet<char16_t> seen;
         for (int b = 0; b < 256; ++b) {
             bytes += char(b);
             expected += b >= 0x80 && b < 0xA0 ? highHalf.at(b - 0x80) : QChar(char16_t(b));
-            const char16_t c = store::windows1252ToUnicode(static_cast<unsigned char>(b));
-            QCOMPARE(c, expected.back().unicode());
-            QVERIFY2(!seen.contains(c), qPrintable(u"byte %1 shares its character"_s.arg(b)));
-            seen.insert(c);
+            QCOMPARE(store::windows1252ToUnicode(static_cast<unsigned char>(b)), expected.back().unicode());
         }
         QCOMPARE(store::decodeWindows1252(bytes), expected);
         QVERIFY(store::fitsWindows1252(expected));
@@ -62,7 +57,6 @@ private slots:
         QTest::newRow("C1 80 is not the euro") << QStringList{u"\u0080"_s} << kBom + "\xC2\x80\r\n"_ba;
         QTest::newRow("C1 9F") << QStringList{u"a\u009F"_s} << kBom + "a\xC2\x9F\r\n"_ba;
         QTest::newRow("A macron") << QStringList{u"Ā"_s} << kBom + "\xC4\x80\r\n"_ba;
-        QTest::newRow("emoji") << QStringList{u"a😀"_s} << kBom + "a\xF0\x9F\x98\x80\r\n"_ba;
         // Windows-1252 bytes that happen to be UTF-8 would read back as other text: "Ã¥" as "å".
         QTest::newRow("windows-1252 that looks like utf-8") << QStringList{u"Ã¥"_s} << kBom + "\xC3\x83\xC2\xA5\r\n"_ba;
         QTest::newRow("windows-1252 that looks like utf-16") << QStringList{u"ÿþa"_s} << kBom + "\xC3\xBF\xC3\xBE" "a\r\n"_ba;
@@ -74,8 +68,9 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QByteArray, bytes);
         QCOMPARE(store::encodeLines(lines), bytes);
-        if (!lines.join(QString()).contains(u"Ã¥") && !lines.join(QString()).contains(u"ÿþ"))
-            QCOMPARE(store::fitsWindows1252(lines.join(u'|')), !bytes.startsWith(kBom));
+        const QString text = lines.join(u'|');
+        if (!text.contains(u"Ã¥") && !text.contains(u"ÿþ")) // these fit, yet are written as UTF-8
+            QCOMPARE(store::fitsWindows1252(text), !bytes.startsWith(kBom));
     }
 
     // Both readers share one table: they agree on where lines end and differ only on empty lines.
@@ -85,55 +80,34 @@ private slots:
         QTest::addColumn<QStringList>("all");
         const QString e; // an empty line
         QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("crlf lines") << "a\r\nb\r\n"_ba << QStringList{u"a"_s, u"b"_s};
-        QTest::newRow("last line without end") << "a\r\nb"_ba << QStringList{u"a"_s, u"b"_s};
-        QTest::newRow("empty line between") << "a\r\n\r\nb"_ba << QStringList{u"a"_s, e, u"b"_s};
-        QTest::newRow("only line ends") << "\r\n\r\n"_ba << QStringList{e, e};
-        QTest::newRow("leading empty line") << "\r\na"_ba << QStringList{e, u"a"_s};
-        QTest::newRow("lone cr ends a line") << "a\rb"_ba << QStringList{u"a"_s, u"b"_s};
-        QTest::newRow("two lone crs") << "a\r\rb"_ba << QStringList{u"a"_s, e, u"b"_s};
-        QTest::newRow("cr then crlf") << "a\r\r\nb"_ba << QStringList{u"a"_s, e, u"b"_s};
+        QTest::newRow("empty lines, last without end") << "\r\na\r\n\r\nb"_ba << QStringList{e, u"a"_s, e, u"b"_s};
+        QTest::newRow("lone crs end lines") << "a\rb\r\rc\r\r\nd"_ba << QStringList{u"a"_s, u"b"_s, e, u"c"_s, e, u"d"_s};
         QTest::newRow("trailing lone cr") << "a\r"_ba << QStringList{u"a"_s};
         QTest::newRow("lone cr only") << "\r"_ba << QStringList{e};
         // A file without any CR is a Unix text file; once a CR is there, an LF is text.
         QTest::newRow("unix lines") << "x\n\ny\n"_ba << QStringList{u"x"_s, e, u"y"_s};
-        QTest::newRow("unix last line without end") << "x\ny"_ba << QStringList{u"x"_s, u"y"_s};
-        QTest::newRow("lone lf") << "\n"_ba << QStringList{e};
         QTest::newRow("one cr makes lfs text") << "x\ny\rz"_ba << QStringList{u"x\ny"_s, u"z"_s};
-        QTest::newRow("lf after crlf starts the next line") << "a\r\n\nb"_ba << QStringList{u"a"_s, u"\nb"_s};
-        QTest::newRow("lf before crlf") << "a\n\r\nb"_ba << QStringList{u"a\n"_s, u"b"_s};
+        QTest::newRow("lf beside crlf") << "a\n\r\n\nb"_ba << QStringList{u"a\n"_s, u"\nb"_s};
         QTest::newRow("blanks and tabs are not empty") << "   \r\n\t"_ba << QStringList{u"   "_s, u"\t"_s};
-        QTest::newRow("windows-1252") << "\xE5l\r\n\x80"_ba << QStringList{u"ål"_s, u"€"_s};
-        QTest::newRow("utf-8 with bom") << kBom + "\xC3\xA5\r\n"_ba << QStringList{u"å"_s};
-        QTest::newRow("bom then empty line") << kBom + "\r\n"_ba << QStringList{e};
-        QTest::newRow("bom then cr lf") << kBom + "\r\nx"_ba << QStringList{e, u"x"_s};
+        QTest::newRow("utf-8 with bom") << kBom + "\xC3\xA5"_ba << QStringList{u"å"_s};
         QTest::newRow("utf-8 without bom") << "\xC3\xA5\r\nx\r\n\xE2\x86\x92"_ba << QStringList{u"å"_s, u"x"_s, u"→"_s};
         // One line that is not UTF-8 makes the whole file Windows-1252.
         QTest::newRow("encoding is per file") << "\xC3\xA5\r\n\xE5"_ba << QStringList{u"Ã¥"_s, u"å"_s};
         // Only the start of a file carries a byte-order mark; anywhere else U+FEFF is a character.
-        QTest::newRow("feff alone on a line") << kBom + "a\r\n\xEF\xBB\xBF\r\n"_ba << QStringList{u"a"_s, u"\uFEFF"_s};
         QTest::newRow("feff starting a line") << "x\r\n\xEF\xBB\xBFy"_ba << QStringList{u"x"_s, u"\uFEFFy"_s};
         QTest::newRow("two marks, the second is text") << kBom + kBom + "z"_ba << QStringList{u"\uFEFFz"_s};
         QTest::newRow("utf-16 le") << "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba << QStringList{u"å"_s, u"😀"_s};
-        QTest::newRow("utf-16 be, unix lines") << "\xFE\xFF\0a\0\n\0\n\x6F\x22"_ba << QStringList{u"a"_s, e, u"漢"_s};
-        QTest::newRow("utf-16 le, one line") << "\xFF\xFE\xE5\0\x3D\xD8\0\xDE"_ba << QStringList{u"å😀"_s};
         QTest::newRow("utf-16 be, one line") << "\xFE\xFF\x6F\x22\0a"_ba << QStringList{u"漢a"_s};
         QTest::newRow("multi-byte character split by cr") << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s};
         // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
-        QTest::newRow("bom and a ring") << kBom + "\xC3\xA5"_ba << QStringList{u"å"_s};
         QTest::newRow("utf-8 four bytes") << "\xF0\x9F\x98\x80"_ba << QStringList{u"😀"_s};
-        QTest::newRow("utf-8 after long ascii") << "abcdefghijklmnopq\xC3\xA5"_ba << QStringList{u"abcdefghijklmnopqå"_s};
-        QTest::newRow("a ring before ascii") << "\xE5ngen"_ba << QStringList{u"ången"_s};
-        QTest::newRow("high byte inside long ascii") << "abcdefghij\xE5klmnop"_ba << QStringList{u"abcdefghijåklmnop"_s};
-        QTest::newRow("lone continuation byte") << "\x80"_ba << QStringList{u"€"_s};
+        QTest::newRow("utf-8 inside a long ascii run") << "abcdefgh\xC3\xA5ijklmn"_ba << QStringList{u"abcdefghåijklmn"_s};
         QTest::newRow("overlong nul") << "\xC0\x80"_ba << QStringList{u"À€"_s};
         QTest::newRow("overlong slash") << "\xE0\x80\xAF"_ba << QStringList{u"à€¯"_s};
         QTest::newRow("surrogate") << "\xED\xA0\x80"_ba << QStringList{u"í\u00A0€"_s};
         QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_ba << QStringList{u"ô\u0090€€"_s};
         QTest::newRow("F8 lead byte") << "\xF8\x88\x80\x80\x80"_ba << QStringList{u"øˆ€€€"_s};
         QTest::newRow("truncated at the end") << "a\xC3"_ba << QStringList{u"aÃ"_s};
-        QTest::newRow("truncated three bytes") << "\xE2\x82"_ba << QStringList{u"â\u201A"_s};
-        QTest::newRow("valid then invalid") << "\xC3\xA5 \xE5"_ba << QStringList{u"Ã¥ å"_s};
         QTest::newRow("bad continuation") << "\xC3(x"_ba << QStringList{u"Ã(x"_s};
         // A mark in front of bytes that are not UTF-8 would cost those bytes at the next save.
         QTest::newRow("bom before invalid utf-8") << kBom + "\xE5"_ba << QStringList{u"ï»¿å"_s};
@@ -151,52 +125,21 @@ private slots:
         QCOMPARE(store::nonEmptyLines(bytes), all);
     }
 
-    // Line ends are found in the bytes before decoding: a long file, beyond the 16-bit limits of the classic
-    // list boxes, still gives every line, in order.
-    void manyLinesKeepTheirOrder()
-    {
-        QByteArray bytes;
-        QStringList expected;
-        for (int i = 0; i < 40000; ++i) {
-            expected << u"rad %1 \u00E5"_s.arg(i);
-            bytes += "rad "_ba + QByteArray::number(i) + " \xE5"_ba + ((i % 3) ? "\r\n"_ba : "\r"_ba) + (i % 7 ? ""_ba : "\r\n"_ba);
-        }
-        QCOMPARE(store::nonEmptyLines(bytes), expected);
-        QCOMPARE(store::allLines(bytes).size(), 40000 + 39999 / 7 + 1);
-    }
-
     // What the user reads for each failure: the program's number and Swedish words, never the system's text.
-    void standardErrorMessage_data()
-    {
-        QTest::addColumn<store::Failure>("failure");
-        QTest::addColumn<QString>("message");
-        static QTemporaryDir dir;
-        const QString file = dir.filePath(u"Citat.dat"_s), inMissingFolder = dir.filePath(u"saknas/Citat.dat"_s);
-        QTest::newRow("text with line end") << store::Failure{57, u"a\r\nb"_s} << u"57 - a\r\nb"_s;
-        const std::tuple<const char *, int, QString, QString> rows[] = {
-            {"permission denied", EACCES, file, u"70 - Åtkomst nekad"_s},
-            {"read-only file system", EROFS, file, u"70 - Åtkomst nekad"_s},
-            {"disk full", ENOSPC, file, u"61 - Disken är full"_s},
-            {"quota", EDQUOT, file, u"61 - Disken är full"_s},
-            {"missing file", ENOENT, file, u"53 - Filen hittades inte"_s},
-            {"missing folder", ENOENT, inMissingFolder, u"76 - Sökvägen hittades inte"_s},
-            {"not a folder", ENOTDIR, file, u"76 - Sökvägen hittades inte"_s},
-            {"a folder", EISDIR, file, u"75 - Fel vid åtkomst av sökväg/fil"_s},
-            {"hardware", EIO, file, u"57 - In-/utdatafel i filen"_s},
-            {"file too large", EFBIG, file, u"57 - In-/utdatafel i filen"_s},
-            {"no error number", 0, file, u"57 - In-/utdatafel i filen"_s}};
-        for (const auto &[name, error, path, text] : rows) {
-            const QString separator = text.startsWith(u"57") ? u" "_s : u": "_s;
-            QTest::newRow(name) << store::failures::fromSystemError(error, path)
-                                << text + separator + u"''"_s + QDir::toNativeSeparators(path) + u"''"_s;
-        }
-    }
-
+    // (Read-only file systems, file-size limits and full disks reach these through tst_collections.)
     void standardErrorMessage()
     {
-        QFETCH(store::Failure, failure);
-        QFETCH(QString, message);
-        QCOMPARE(store::standardErrorMessage(failure), u"Ett fel uppstod.\r\n"_s + message);
+        const QTemporaryDir dir;
+        const QString file = dir.filePath(u"Citat.dat"_s);
+        const std::tuple<int, QString, QString> rows[] = {
+            {EACCES, file, u"70 - Åtkomst nekad: "_s}, {ENOSPC, file, u"61 - Disken är full: "_s},
+            {EDQUOT, file, u"61 - Disken är full: "_s}, // a user over quota has a full disk too
+            {ENOENT, file, u"53 - Filen hittades inte: "_s},
+            {ENOENT, dir.filePath(u"saknas/Citat.dat"_s), u"76 - Sökvägen hittades inte: "_s},
+            {EISDIR, file, u"75 - Fel vid åtkomst av sökväg/fil: "_s}, {0, file, u"57 - In-/utdatafel i filen "_s}};
+        for (const auto &[error, path, words] : rows)
+            QCOMPARE(store::standardErrorMessage(store::failures::fromSystemError(error, path)),
+                     u"Ett fel uppstod.\r\n"_s + words + u"''"_s + QDir::toNativeSeparators(path) + u"''"_s);
     }
 };
 

@@ -70,23 +70,21 @@ private:
     QString m_whyNot;
 };
 
-enum class Thing { Fifo, Device, Folder, Nothing };
+enum class Thing { Fifo, Device, Nothing };
 
-// Makes a FIFO, a character device (/dev/null, or /dev/zero when endless) or a folder at path; a device
-// needs root, and without it why says so.
-inline bool makeThing(Thing thing, const QString &path, QString &why, bool endless = false)
+// Makes a FIFO or an endless character device (as /dev/zero) at path; a device needs root, and without it
+// why says so.
+inline bool makeThing(Thing thing, const QString &path, QString &why)
 {
     const QByteArray name = QFile::encodeName(path);
     switch (thing) {
     case Thing::Fifo:
         return ::mkfifo(name.constData(), 0600) == 0;
     case Thing::Device:
-        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, endless ? 5 : 3)) == 0)
+        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 5)) == 0)
             return true;
         why = QStringLiteral("no device node can be made here (needs root): ") + QString::fromLocal8Bit(strerror(errno));
         return false;
-    case Thing::Folder:
-        return QDir().mkdir(path);
     case Thing::Nothing:
         return true;
     }
