@@ -114,6 +114,7 @@ private slots:
         QTest::newRow("Nästa on a leading number") << 5 << u"2x"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra on a negative number") << 5 << u"-3"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
         QTest::newRow("Nästa past 32767") << 40000 << u"32767"_s << u"+"_s << u"32768"_s << u"Ordspråk 32768"_s;
+        QTest::newRow("Förra at 1 to 40000") << 40000 << u"1"_s << u"-"_s << u"40000"_s << u"Ordspråk 40000"_s;
         QTest::newRow("Nästa in no proverbs") << 0 << u"1"_s << u"+"_s << u"1"_s << u"*"_s;
         QTest::newRow("Förra in no proverbs") << 0 << u"1"_s << u"-"_s << u"0"_s << u"*"_s;
         QTest::newRow("typed: blanks around") << 5 << u"3"_s << u" 2 "_s << u" 2 "_s << u"Ordspråk 2"_s;
