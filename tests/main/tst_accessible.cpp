@@ -55,31 +55,24 @@ private slots:
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
         s.folder.write(u"lista.txt"_s, "rad\r\n"_ba);
         frmmain &w = s.start();
-        QStringList missing = unnamed(w);
-
         frmsök search(s.platform, w, &w);
-        missing += unnamed(search);
         frmredigera editor(w, s.platform);
         editor.takeCollectionsFromMain();
-        missing += unnamed(editor);
         QLabel count;
         QCheckBox changed;
         QPushButton save, undo;
         QComboBox choice;
         frmimport import(s.platform, {[](const QString &) {}, {}, [] { return 0; }, &count, &changed, &save, &undo, &choice}, &w);
-        missing += unnamed(import);
-        missing += unnamed(w.snabbsparaFönster());
         frmtextedit textFiles(s.platform, &w);
-        missing += unnamed(textFiles);
         frmOm about(&w);
-        missing += unnamed(about);
         frmhjälp help(&w);
-        missing += unnamed(help);
+        QStringList missing;
+        for (QWidget *window : std::initializer_list<QWidget *>{&w, &search, &editor, &import, &w.snabbsparaFönster(), &textFiles, &about, &help})
+            missing += unnamed(*window);
 
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u", "_s)));
-        // The names are the captions a user sees.
-        QCOMPARE(QAccessible::queryAccessibleInterface(w.cmdnästa)->text(QAccessible::Name), u"Nästa"_s);
-        // A combo box is named by its entry; its label reaches the screen reader as its label relation.
+        // A combo box is named by its entry, so the scan above passes without its label: that reaches the
+        // screen reader only as its label relation.
         const auto labels = QAccessible::queryAccessibleInterface(w.comboordspråk)->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.front().first->text(QAccessible::Name), u"Välj ordspråkfil:"_s);

@@ -3,7 +3,6 @@
 
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
-#include "main/twips.h"
 #include "search/frmsok.h"
 #include "store/encoding.h"
 #include "store/module1.h"
@@ -38,8 +37,6 @@ QStringList proverbs(const QString &digits)
     return lines;
 }
 
-QString caption(int count) { return u"Tankedosan -  %1 st"_s.arg(count); }
-
 // What the user sees: caption | number box | display | view | proverbs loaded; the count stepped by is the one shown.
 void verifyState(const frmmain &w, const QString &expected)
 {
@@ -70,28 +67,23 @@ private slots:
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QByteArray>("numberFile"); // null: no nr.ini
-        QTest::addColumn<QStringList>("combo");
-        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("combo"); // entries, then the one chosen
         QTest::addColumn<QString>("state");
 
         // Every collection holds five proverbs named after it ("Citat 1" … "Citat 5").
-        QTest::newRow("Citat, number remembered") << QStringList{u"Citat.dat"_s, u"Djur.dat"_s} << "3\r\n"_ba << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"Tankedosan -  5 st | 3 | Citat 3 | hela | 5"_s;
-        QTest::newRow("Citat though not first") << QStringList{u"Aforismer.dat"_s, u"Citat.dat"_s} << QByteArray() << QStringList{u"Aforismer"_s, u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
-        QTest::newRow("other files, letter case") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s} << QByteArray() << QStringList{u"Citat"_s, u"Djur"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
-        QTest::newRow("no Citat: the first") << QStringList{u"Väder.dat"_s, u"Djur.dat"_s} << QByteArray() << QStringList{u"Djur"_s, u"Väder"_s} << u"Djur"_s << u"Tankedosan -  5 st | 1 | Djur 1 | hela | 5"_s;
-        QTest::newRow("Citat with regard to case") << QStringList{u"Alfa.dat"_s, u"citat.dat"_s} << QByteArray() << QStringList{u"Alfa"_s, u"citat"_s} << u"Alfa"_s << u"Tankedosan -  5 st | 1 | Alfa 1 | hela | 5"_s;
-        QTest::newRow("number beyond the end") << QStringList{u"Citat.dat"_s} << "7\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 7 | Citat 1 | hela | 5"_s;
-        QTest::newRow("empty number file") << QStringList{u"Citat.dat"_s} << ""_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
-        QTest::newRow("number file with text") << QStringList{u"Citat.dat"_s} << "abc\r\n"_ba << QStringList{u"Citat"_s} << u"Citat"_s << u"Tankedosan -  5 st | abc | Citat 1 | hela | 5"_s;
-        QTest::newRow("no collections") << QStringList{u"notes.txt"_s} << "4\r\n"_ba << QStringList{} << QString() << u"Tankedosan | 4 |  | hela | 0"_s;
+        QTest::newRow("Citat, number remembered") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s} << "3\r\n"_ba << u"Citat/Djur: Citat"_s << u"Tankedosan -  5 st | 3 | Citat 3 | hela | 5"_s;
+        QTest::newRow("Citat though not first") << QStringList{u"Aforismer.dat"_s, u"Citat.dat"_s} << QByteArray() << u"Aforismer/Citat: Citat"_s << u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s;
+        QTest::newRow("no Citat: the first") << QStringList{u"Väder.dat"_s, u"Djur.dat"_s} << QByteArray() << u"Djur/Väder: Djur"_s << u"Tankedosan -  5 st | 1 | Djur 1 | hela | 5"_s;
+        QTest::newRow("Citat with regard to case") << QStringList{u"Alfa.dat"_s, u"citat.dat"_s} << QByteArray() << u"Alfa/citat: Alfa"_s << u"Tankedosan -  5 st | 1 | Alfa 1 | hela | 5"_s;
+        QTest::newRow("number beyond the end") << QStringList{u"Citat.dat"_s} << "7\r\n"_ba << u"Citat: Citat"_s << u"Tankedosan -  5 st | 7 | Citat 1 | hela | 5"_s;
+        QTest::newRow("no collections") << QStringList{u"notes.txt"_s} << "4\r\n"_ba << u": "_s << u"Tankedosan | 4 |  | hela | 0"_s;
     }
 
     void startUp()
     {
         QFETCH(QStringList, files);
         QFETCH(QByteArray, numberFile);
-        QFETCH(QStringList, combo);
-        QFETCH(QString, chosen);
+        QFETCH(QString, combo);
         QFETCH(QString, state);
         Started s;
         for (const QString &file : files)
@@ -99,12 +91,11 @@ private slots:
         if (!numberFile.isNull())
             s.folder.write(u"nr.ini"_s, numberFile);
         frmmain &w = s.start();
-        QCOMPARE(comboItems(w.comboordspråk), combo);
-        QCOMPARE(w.comboordspråk->currentText(), chosen);
+        QCOMPARE(comboItems(w.comboordspråk).join(u'/') + u": "_s + w.comboordspråk->currentText(), combo);
         verifyState(w, state);
         QVERIFY(s.platform.boxes().isEmpty());
-        if (!chosen.isEmpty())
-            QCOMPARE(Module1::sökväg, s.folder.path(chosen + u".dat"_s));
+        if (w.comboordspråk->count() > 0)
+            QCOMPARE(Module1::sökväg, s.folder.path(w.comboordspråk->currentText() + u".dat"_s));
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
     }
 
@@ -118,22 +109,18 @@ private slots:
 
         QTest::newRow("Nästa at the last wraps") << 5 << u"5"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra at 1 wraps") << 5 << u"1"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Nästa on text") << 5 << u"abc"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Nästa beyond the end") << 5 << u"9"_s << u"+"_s << u"1"_s << u"Ordspråk 1"_s;
         QTest::newRow("Förra beyond the end counts down") << 5 << u"9"_s << u"-"_s << u"8"_s << u"*"_s;
         QTest::newRow("Nästa on a leading number") << 5 << u"2x"_s << u"+"_s << u"3"_s << u"Ordspråk 3"_s;
         QTest::newRow("Förra on a negative number") << 5 << u"-3"_s << u"-"_s << u"5"_s << u"Ordspråk 5"_s;
-        QTest::newRow("Förra on a huge number") << 5 << u"99999999999"_s << u"-"_s << u"2147483646"_s << u"*"_s;
         QTest::newRow("Nästa past 32767") << 40000 << u"32767"_s << u"+"_s << u"32768"_s << u"Ordspråk 32768"_s;
         QTest::newRow("Förra at 1 to 40000") << 40000 << u"1"_s << u"-"_s << u"40000"_s << u"Ordspråk 40000"_s;
         QTest::newRow("Nästa in no proverbs") << 0 << u"1"_s << u"+"_s << u"1"_s << u"*"_s;
         QTest::newRow("Förra in no proverbs") << 0 << u"1"_s << u"-"_s << u"0"_s << u"*"_s;
         QTest::newRow("typed: blanks around") << 5 << u"3"_s << u" 2 "_s << u" 2 "_s << u"Ordspråk 2"_s;
         QTest::newRow("typed: zero") << 5 << u"3"_s << u"0"_s << u"0"_s << u"*"_s;
-        QTest::newRow("typed: cleared") << 5 << u"3"_s << QString() << QString() << u"*"_s;
         QTest::newRow("typed: double zero empties") << 5 << u"3"_s << u"00"_s << u"00"_s << QString();
         QTest::newRow("typed: text") << 5 << u"3"_s << u"abc"_s << u"abc"_s << u"*"_s;
-        QTest::newRow("typed: beyond 32 bits") << 5 << u"3"_s << u"3000000000"_s << u"3000000000"_s << u"*"_s;
     }
 
     void theNumberBox()
@@ -146,18 +133,19 @@ private slots:
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(count));
         frmmain &w = s.start();
-        QCOMPARE(w.windowTitle(), caption(count));
         w.txtnr->setText(before);
         const QString displayed = w.pp->toPlainText();
         if (action == u"+"_s || action == u"-"_s) {
             QTest::mouseClick(action == u"+"_s ? w.cmdnästa : w.cmdförra, Qt::LeftButton);
         } else {
             w.txtnr->selectAll();
-            action.isEmpty() ? QTest::keyClick(w.txtnr, Qt::Key_Backspace) : QTest::keyClicks(w.txtnr, action);
+            QTest::keyClicks(w.txtnr, action);
         }
         QCOMPARE(w.txtnr->text(), after);
         QCOMPARE(w.pp->toPlainText(), shown == u"*"_s ? displayed : shown);
         QVERIFY(s.platform.boxes().isEmpty());
+        QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
+        QCOMPARE(s.platform.clipboard(), w.pp->toPlainText());
     }
 
     void choosingACollection_data()
@@ -344,7 +332,6 @@ private slots:
         const QStringList exists{u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! Välj ett annat namn."_s};
         QTest::newRow("a new name goes first") << two << u"Väder"_s << QStringList{} << u"Väder/Citat/Djur | Väder.dat | Tankedosan -  0 st | 0 | 1"_s;
         QTest::newRow("Cancel") << two << QString() << QStringList{} << kept;
-        QTest::newRow("an existing name") << two << u"Djur"_s << exists << kept;
         QTest::newRow("in other letters") << QStringList{u"Citat.dat"_s, u"Djur.DAT"_s} << u"djur"_s << exists << kept;
         QTest::newRow("a hidden file") << QStringList{u"Citat.dat"_s, u".dold.dat"_s} << u".dold"_s << exists << u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s;
         // The name rule itself is the store's; here only that the window keeps to it.
@@ -388,7 +375,6 @@ private slots:
         QTest::addColumn<QString>("after");
 
         const QStringList two{u"Citat"_s, u"Djur"_s};
-        QTest::newRow("Yes loads the first") << two << 1 << Answer::Yes << false << u"Citat | Citat | Citat 1 | 1 | 1"_s;
         QTest::newRow("No keeps it") << two << 1 << Answer::No << false << u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s;
         QTest::newRow("a file already gone") << two << 1 << Answer::Yes << true << u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s;
         QTest::newRow("the last keeps its proverbs") << QStringList{u"Citat"_s} << 0 << Answer::Yes << false << u" |  | Citat 1 | 0 | 0"_s;
@@ -422,90 +408,46 @@ private slots:
         QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(comboItems(w.comboordspråk).join(u'/'), w.comboordspråk->currentText(), w.List1->item(0)).arg(w.fillista->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
     }
 
-    void copyingTheShownProverb_data()
-    {
-        QTest::addColumn<QString>("proverb");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("copied");
-        QTest::newRow("the shown proverb") << u"Borta bra, hemma bäst"_s << u"1"_s << u"Borta bra, hemma bäst"_s;
-        QTest::newRow("an empty display") << u"Borta bra"_s << u"00"_s << QString();
-        QTest::newRow("longer than shown") << QString(20000, u'x') << u"1"_s << QString(20000, u'x');
-    }
-
-    void copyingTheShownProverb()
-    {
-        QFETCH(QString, proverb);
-        QFETCH(QString, number);
-        QFETCH(QString, copied);
-        Started s;
-        s.folder.writeCollection(u"Citat"_s, {proverb});
-        s.start().txtnr->setText(number);
-        QTest::mouseClick(s.window->cmdkopiera, Qt::LeftButton);
-        QVERIFY(s.platform.clipboardCleared());
-        QCOMPARE(s.platform.clipboard(), copied);
-    }
-
-    void textSize_data()
-    {
-        QTest::addColumn<QList<int>>("choices"); // menu entries chosen; -1-v sets the scroll bar to v
-        QTest::addColumn<double>("points");
-        QTest::addColumn<int>("marked");
-        QTest::newRow("at the start") << QList<int>{} << 8.25 << 0;
-        QTest::newRow("18") << QList<int>{4} << 18.0 << 4;
-        QTest::newRow("the size in force") << QList<int>{0} << 8.25 << 0;
-        QTest::newRow("chosen twice") << QList<int>{2, 2} << 12.0 << 2;
-        QTest::newRow("the scroll bar moves the mark") << QList<int>{4, -1 - 2} << 9.75 << 1;
-        QTest::newRow("back and forth") << QList<int>{4, 0, 3} << 13.5 << 3;
-    }
-
     void textSize()
     {
-        QFETCH(QList<int>, choices);
-        QFETCH(double, points);
-        QFETCH(int, marked);
         Started s;
         frmmain &w = s.start();
-        for (const int choice : choices) {
-            if (choice >= 0)
-                w.mnuredigera_textstorlek[choice]->trigger();
-            else
-                w.scroll->setValue(-1 - choice);
-        }
-        QCOMPARE(w.pp->font().pointSizeF(), points);
-        QCOMPARE(w.scroll->value(), marked + 1);
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(w.mnuredigera_textstorlek[i]->isChecked(), i == marked);
+        const auto verifySize = [&](double points, int marked) {
+            QCOMPARE(w.pp->font().pointSizeF(), points);
+            QCOMPARE(w.scroll->value(), marked + 1);
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(w.mnuredigera_textstorlek[i]->isChecked(), i == marked);
+        };
+        w.mnuredigera_textstorlek[0]->trigger(); // the size in force: its mark stays
+        verifySize(8.25, 0);
+        w.mnuredigera_textstorlek[4]->trigger();
+        verifySize(18, 4);
+        w.scroll->setValue(2);
+        verifySize(9.75, 1);
     }
 
     // Word wrap of a line without blanks takes time that grows with its square: a proverb of megabytes
-    // must show in part at once, while the list keeps it whole.
-    void hugeProverbsShowAtOnceAndStayWhole_data()
-    {
-        QTest::addColumn<QByteArray>("proverb");
-        QTest::newRow("3 MB without a blank") << QByteArray(3 << 20, 'x');
-        QTest::newRow("3 MB of LFs") << QByteArray(3 << 20, '\n');
-    }
-
+    // must show in part at once, while the list keeps it whole and Kopiera copies it whole.
     void hugeProverbsShowAtOnceAndStayWhole()
     {
-        QFETCH(QByteArray, proverb);
         Started s;
+        const QByteArray proverb(3 << 20, 'x');
         s.folder.write(u"Citat.dat"_s, "kort\r\n"_ba + proverb + "\r\n"_ba);
         s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
         frmmain &w = s.start();
         QCOMPARE(w.pp->toPlainText().size(), store::kShownCharacters + 1);
         QCOMPARE(w.List1->item(1).size(), proverb.size());
+        QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
+        QCOMPARE(s.platform.clipboard().size(), proverb.size());
     }
 
     void closingWritesTheNumberBoxAsItStands_data()
     {
         QTest::addColumn<QString>("number");
         QTest::addColumn<bool>("byAvsluta");
-        QTest::addColumn<QByteArray>("written"); // null: nr.ini is a folder and stays one
-        QTest::newRow("empty") << QString() << false << "\r\n"_ba;
-        QTest::newRow("Swedish letters") << u"åtta"_s << false << "\xe5tta\r\n"_ba;
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("text as it stands") << u"åtta"_s << false << "\xe5tta\r\n"_ba;
         QTest::newRow("Avsluta") << u"17"_s << true << "17\r\n"_ba;
-        QTest::newRow("an unwritable number file") << u"5"_s << false << QByteArray();
     }
 
     void closingWritesTheNumberBoxAsItStands()
@@ -515,8 +457,6 @@ private slots:
         QFETCH(QByteArray, written);
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(20));
-        if (written.isNull())
-            QVERIFY(QDir(s.folder.folder()).mkdir(u"nr.ini"_s));
         frmmain &w = s.start();
         w.txtnr->setText(number);
         if (byAvsluta)
@@ -525,10 +465,7 @@ private slots:
             QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(s.platform.boxes().isEmpty());
-        if (written.isNull())
-            QVERIFY(QFileInfo(s.folder.path(u"nr.ini"_s)).isDir());
-        else
-            QCOMPARE(s.folder.read(u"nr.ini"_s), written);
+        QCOMPARE(s.folder.read(u"nr.ini"_s), written);
     }
 
     void aboutOpensModallyFromTheMenuAndThePicture_data()
@@ -544,19 +481,17 @@ private slots:
         Started s;
         frmmain &w = s.start();
         QString shown;
+        bool picture = false; // drawn from the icon taken from the main window
         whileOpen<frmOm>(
             [&] { byPicture ? QTest::mouseClick(w.Image1, Qt::LeftButton) : w.mnuhjälp_om->trigger(); },
             [&](frmOm &about) {
-                QCOMPARE(about.windowIcon().cacheKey(), w.windowIcon().cacheKey());
-                QVERIFY(!about.Image1->pixmap().isNull());
+                picture = !about.Image1->pixmap().isNull();
                 shown = about.Text1->toPlainText();
                 QTest::mouseClick(about.cmdok, Qt::LeftButton);
             });
-        QVERIFY(!w.findChild<frmOm *>(u"frmOm"_s)); // built anew each time
-        // Six lines, the third empty, the contact lines filled in, then the folder in use, no line end after it.
-        const QStringList lines = shown.split(u'\n');
-        QVERIFY2(lines.size() == 7 && lines[2].isEmpty() && lines[4].startsWith(u"Hemsida: "_s) && lines[5].contains(u'@'), qPrintable(shown));
-        QCOMPARE(lines[6], u"Samlingarna finns i: "_s + QDir::toNativeSeparators(s.folder.folder()));
+        QVERIFY(picture);
+        // The folder in use is the last line, with no line end after it.
+        QVERIFY2(shown.endsWith(u"\nSamlingarna finns i: "_s + QDir::toNativeSeparators(s.folder.folder())), qPrintable(shown));
     }
 
     // The file is read by the read form (empty lines kept) each time the window is built, never while it is up.
@@ -566,7 +501,6 @@ private slots:
         frmmain &w = s.start();
         frmhjälp *help = openHelp(w);
         QVERIFY(help->isVisible() && !help->isModal() && !QApplication::activeModalWidget());
-        QCOMPARE(help->windowIcon().cacheKey(), w.windowIcon().cacheKey());
         QCOMPARE(help->Text1->toPlainText(), u"Hjälpfil kunde inte hittas!"_s);
 
         s.folder.write(u"help.txt"_s, "a\r\n\r\nc\r\n"_ba);
@@ -583,35 +517,21 @@ private slots:
         QVERIFY(s.platform.boxes().isEmpty());
     }
 
-    void helpResizesWithinItsMinimum_data()
-    {
-        QTest::addColumn<QSize>("asked");
-        QTest::addColumn<QSize>("expected");
-        const QSize minimum = twips::size(4880, 4490);
-        QTest::newRow("too narrow") << QSize(100, 500) << QSize(minimum.width(), 500);
-        QTest::newRow("too small") << QSize(10, 10) << minimum;
-        QTest::newRow("minimized: the text box stays") << QSize(900, 900) << QSize();
-    }
-
+    // The text box keeps the margins it opened with, down to the window's minimum; not while minimized.
     void helpResizesWithinItsMinimum()
     {
-        QFETCH(QSize, asked);
-        QFETCH(QSize, expected);
         Started s;
         frmhjälp *help = openHelp(s.start());
         const QRect button = help->Command1->geometry();
         const QRect text = help->Text1->geometry();
-        if (expected.isValid()) {
-            help->resize(asked);
-            QCOMPARE(help->size(), expected);
-            // The margins around the text box stay as they were when the window opened.
-            QCOMPARE(help->Text1->geometry(), QRect(text.topLeft(), expected - twips::size(5370 - 5175, 4545 - 3975)));
-        } else {
-            help->setWindowState(Qt::WindowMinimized);
-            help->resize(asked);
-            help->Form_Resize();
-            QCOMPARE(help->Text1->geometry(), text);
-        }
+        const QSize margins = help->size() - text.size();
+        help->resize(10, 10);
+        QCOMPARE(help->size(), help->minimumSize());
+        QCOMPARE(help->Text1->geometry(), QRect(text.topLeft(), help->minimumSize() - margins));
+        help->setWindowState(Qt::WindowMinimized);
+        help->resize(900, 900);
+        help->Form_Resize();
+        QCOMPARE(help->Text1->size(), help->minimumSize() - margins);
         QCOMPARE(help->Command1->geometry(), button);
     }
 };
