@@ -45,6 +45,11 @@ struct Opened : Started {
     }
 };
 
+// The rows of the removal and duplicate check tables; a `report` left empty means nothing found, the old
+// report stays.
+struct Removal { bool byKey; int marked; Answer answer; QStringList after; };
+struct Check { QStringList lines; QString field, fieldAfter; QByteArray report; };
+
 } // namespace
 
 class tst_frmredigera : public QObject {
@@ -75,21 +80,16 @@ private slots:
 
     void removing_data()
     {
-        QTest::addColumn<bool>("byKey");
-        QTest::addColumn<int>("marked");
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<QStringList>("after");
-        QTest::newRow("button, yes") << false << 1 << Answer::Yes << QStringList{u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s};
-        QTest::newRow("Delete, yes") << true << 4 << Answer::Yes << kSorted.mid(0, 4);
-        QTest::newRow("no") << false << 1 << Answer::No << kSorted;
-        QTest::newRow("nothing marked") << false << -1 << Answer::Yes << kSorted;
+        QTest::addColumn<Removal>("c");
+        QTest::newRow("button, yes") << Removal{false, 1, Answer::Yes, {u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}};
+        QTest::newRow("Delete, yes") << Removal{true, 4, Answer::Yes, kSorted.mid(0, 4)};
+        QTest::newRow("no") << Removal{false, 1, Answer::No, kSorted};
+        QTest::newRow("nothing marked") << Removal{false, -1, Answer::Yes, kSorted};
     }
     void removing()
     {
-        QFETCH(bool, byKey);
-        QFETCH(int, marked);
-        QFETCH(Answer, answer);
-        QFETCH(QStringList, after);
+        QFETCH(Removal, c);
+        const auto &[byKey, marked, answer, after] = c;
         Opened s;
         if (marked >= 0)
             s.editor->setMarkedIndex(marked);
@@ -183,20 +183,15 @@ private slots:
 
     void duplicateCheck_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("fieldAfter");
-        QTest::addColumn<QByteArray>("report"); // empty: nothing found, the old report stays
-        QTest::newRow("found, in the editor's order") << QStringList{u"Apa"_s, u"Bil"_s, u"apa"_s} << u"0"_s << QString() << "apa\r\nApa\r\n\r\n\r\n\r\n"_ba;
-        QTest::newRow("none") << QStringList{u"Apa"_s, u"Bil"_s} << u"-2"_s << u"-2"_s << QByteArray();
-        QTest::newRow("empty list") << QStringList() << u"abc"_s << QString() << QByteArray();
+        QTest::addColumn<Check>("c");
+        QTest::newRow("found, in the editor's order") << Check{{u"Apa"_s, u"Bil"_s, u"apa"_s}, u"0"_s, QString(), "apa\r\nApa\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("none") << Check{{u"Apa"_s, u"Bil"_s}, u"-2"_s, u"-2"_s, QByteArray()};
+        QTest::newRow("empty list") << Check{{}, u"abc"_s, QString(), QByteArray()};
     }
     void duplicateCheck()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, field);
-        QFETCH(QString, fieldAfter);
-        QFETCH(QByteArray, report);
+        QFETCH(Check, c);
+        const auto &[lines, field, fieldAfter, report] = c;
         Opened s(lines);
         s.folder.write(u"dublett-check.txt"_s, "gammal"_ba);
         s.editor->txtdublett->setText(field);

@@ -33,6 +33,9 @@ struct Quick : Started {
     }
 };
 
+// A row of the closing table: `edited` is the text the user leaves, or "Töm" for "Töm lista...", answered.
+struct Closing { bool closeBox; QString edited; Answer answer; QString afterNextPutAside; };
+
 } // namespace
 
 class tst_frmsnabbspara : public QObject {
@@ -60,23 +63,18 @@ private slots:
     // of its own (none when empty).
     void closingKeepsTheListAndTheUsersEdits_data()
     {
-        QTest::addColumn<bool>("closeBox");
-        QTest::addColumn<QString>("edited"); // "Töm": Töm lista, answered by `answer`
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<QString>("afterNextPutAside");
+        QTest::addColumn<Closing>("c");
         // The user's own trailing line break counts: the next proverb follows an empty line.
-        QTest::newRow("Stäng") << false << u"A\nmitt eget\n"_s << Answer::Yes << u"A\nmitt eget\n\nC"_s;
-        QTest::newRow("close box") << true << u"A\nmitt eget\n"_s << Answer::Yes << u"A\nmitt eget\n\nC"_s;
-        QTest::newRow("emptied by hand") << false << QString() << Answer::Yes << u"C"_s;
-        QTest::newRow("Töm, No keeps the list") << false << u"Töm"_s << Answer::No << u"A\nC"_s;
-        QTest::newRow("Töm, Yes empties it") << false << u"Töm"_s << Answer::Yes << u"C"_s;
+        QTest::newRow("Stäng") << Closing{false, u"A\nmitt eget\n"_s, Answer::Yes, u"A\nmitt eget\n\nC"_s};
+        QTest::newRow("close box") << Closing{true, u"A\nmitt eget\n"_s, Answer::Yes, u"A\nmitt eget\n\nC"_s};
+        QTest::newRow("emptied by hand") << Closing{false, QString(), Answer::Yes, u"C"_s};
+        QTest::newRow("Töm, No keeps the list") << Closing{false, u"Töm"_s, Answer::No, u"A\nC"_s};
+        QTest::newRow("Töm, Yes empties it") << Closing{false, u"Töm"_s, Answer::Yes, u"C"_s};
     }
     void closingKeepsTheListAndTheUsersEdits()
     {
-        QFETCH(bool, closeBox);
-        QFETCH(QString, edited);
-        QFETCH(Answer, answer);
-        QFETCH(QString, afterNextPutAside);
+        QFETCH(Closing, c);
+        const auto &[closeBox, edited, answer, afterNextPutAside] = c;
         Quick s;
         s.putAside(1);
         frmsnabbspara *first = s.existing();
