@@ -149,13 +149,11 @@ private slots:
     {
         Opened s({u"hund"_s, u"katt"_s});
         s.w->Text1->setText(u"KATT"_s);
-        for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-            QTest::keyClick(s.w->Text1, key);
-            QCOMPARE(s.w->lista->items(), QStringList{u"katt"_s});
-            QTest::keyClick(s.w->Text2, key); // a line break, nothing more
-            QTest::keyClick(s.w->cmdok, key);
-            QVERIFY(s.w->isVisible());
-        }
+        QTest::keyClick(s.w->Text1, Qt::Key_Return);
+        QCOMPARE(s.w->lista->items(), QStringList{u"katt"_s});
+        QTest::keyClick(s.w->Text2, Qt::Key_Enter); // a line break, nothing more
+        QTest::keyClick(s.w->cmdok, Qt::Key_Return);
+        QVERIFY(s.w->isVisible());
         QCOMPARE(s.window->söklista->count(), 0);
     }
 
@@ -202,7 +200,6 @@ private slots:
             });
         }
         QCOMPARE(seen, (QStringList{u"|0 träffar|alla"_s, u"|0 träffar|alla"_s}));
-        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void savingATextFile_data()
