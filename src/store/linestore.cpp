@@ -203,17 +203,12 @@ QString LineStore::at(qsizetype index) const
 
 QString LineStore::shownAt(qsizetype index) const
 {
-    // Decodes no more of a huge line than a view may lay out: a UTF-8 character is at most four bytes.
+    // Decodes no more of a huge line than a view may lay out: a UTF-8 character is at most four bytes, so the
+    // cut leaves more whole characters than are shown, and a character it splits is never shown.
     QByteArrayView bytes = raw(index);
     const qsizetype enough = (m_form == Form::Windows1252 ? 1 : 4) * (kShownCharacters + 1);
-    if (bytes.size() > enough) {
-        qsizetype cut = enough;
-        if (m_form == Form::Utf8) {
-            while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
-                --cut;
-        }
-        bytes = bytes.first(cut);
-    }
+    if (bytes.size() > enough)
+        bytes = bytes.first(enough);
     return shownPart(m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes));
 }
 
