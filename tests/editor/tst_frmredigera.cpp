@@ -266,6 +266,21 @@ private slots:
         QCOMPARE(s.editor->lblantal->text(), u"7 st ordspråk."_s);
         QVERIFY(s.changed());
     }
+
+    // The menu entry opens the editor modally on the main window's collection, sorted.
+    void opensModallyFromTheMenu()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {u"b"_s, u"a"_s});
+        frmmain &main = s.start();
+        QStringList shown;
+        whileOpen<frmredigera>([&] { main.mnuredigera_redigera->trigger(); }, [&](frmredigera &w) {
+            shown = w.lista()->lines().toStringList();
+            w.cmdavbryt->click();
+        });
+        QCOMPARE(shown, (QStringList{u"a"_s, u"b"_s}));
+        QVERIFY(!main.findChild<frmredigera *>());
+    }
 };
 
 QTEST_MAIN(tst_frmredigera)
