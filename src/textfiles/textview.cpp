@@ -42,18 +42,22 @@ QString shownLines(QStringView text)
 
 TextView textViewOf(QByteArrayView bytes)
 {
-    const bool utf8 = store::detectEncoding(bytes) == store::TextEncoding::Utf8;
+    // The encoding is the whole file's, as the list reads it, though only a part may be shown.
+    const bool utf16 = store::startsWithUtf16Bom(bytes);
+    const bool utf8 = !utf16 && store::detectEncoding(bytes) == store::TextEncoding::Utf8;
     QByteArrayView body = utf8 ? store::withoutByteOrderMark(bytes) : bytes;
     TextView view;
     if (body.size() > kTextViewBytes) {
         view.whole = false;
         qsizetype cut = kTextViewBytes;
-        // Never in the middle of a UTF-8 character.
+        // Never in the middle of a character.
+        if (utf16)
+            cut &= ~qsizetype(1);
         while (utf8 && cut > 0 && (static_cast<unsigned char>(body[cut]) & 0xC0) == 0x80)
             --cut;
         body = body.first(cut);
     }
-    view.text = utf8 ? QString::fromUtf8(body) : store::decodeWindows1252(body);
+    view.text = utf16 ? store::decodeText(body) : utf8 ? store::decodeUtf8(body) : store::decodeWindows1252(body);
     if (hasOverlongLine(view.text)) {
         view.whole = false;
         view.text = shownLines(view.text);

@@ -250,6 +250,25 @@ private slots:
         QVERIFY(!view.text.contains(QChar::ReplacementCharacter));
     }
 
+    // The text view reads a file as the list does; a view that read it otherwise would be saved over it.
+    void textViewReadsTheFileAsTheListDoes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-16 LE") << "\xFF\xFEH\0\xE5\0\r\0\n\0"_ba << u"Hå\r\n"_s;
+        QTest::newRow("UTF-16 BE") << "\xFE\xFF\0H\0\xE5\0\r\0\n"_ba << u"Hå\r\n"_s;
+        QTest::newRow("UTF-8: only the first mark is one") << "\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba << u"\uFEFFå\r\n"_s;
+        QTest::newRow("Windows-1252") << "\x80\xE5\r\n"_ba << u"€å\r\n"_s;
+    }
+
+    void textViewReadsTheFileAsTheListDoes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(textfiles::textViewOf(bytes).text, text);
+        QCOMPARE(store::LineStore::fromFileBytes(bytes, true).at(0), text.chopped(2));
+    }
+
     void opensModallyFromTheMainWindow()
     {
         Started s;
