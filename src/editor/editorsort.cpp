@@ -1,5 +1,7 @@
 #include "editor/editorsort.h"
 
+#include "store/encoding.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -7,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -116,14 +119,12 @@ FirstLevelRanks SwedishOrder::Private::readRanks() const
             return;
         candidates.push_back(c);
     };
-    for (char16_t u = 0x20; u < 0x7F; ++u)
-        consider(u);
-    for (char16_t u = 0xA0; u <= 0xFF; ++u)
-        consider(u);
-    for (char16_t u : {0x20AC, 0x201A, 0x0192, 0x201E, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D,
-                       0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x0161, 0x203A, 0x0153, 0x017E,
-                       0x0178})
-        consider(u);
+    // Every character of Windows-1252: printable ASCII, the upper half of Latin-1, then what 0x80 to 0x9F stand
+    // for (the undefined ones are controls, left out above).
+    for (const auto &[from, to] : {std::pair{0x20, 0x7E}, std::pair{0xA0, 0xFF}, std::pair{0x80, 0x9F}}) {
+        for (int byte = from; byte <= to; ++byte)
+            consider(store::windows1252ToUnicode(static_cast<unsigned char>(byte)));
+    }
 
     // x sorts before y on the first level exactly when x followed by a late letter still sorts before y
     // followed by an early one: a first-level tie would let the second character decide the other way.

@@ -1,6 +1,5 @@
 #include "import/importlogic.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -17,8 +16,6 @@ namespace {
 store::MaybeFailure unreadableFolder(const QString &folder)
 {
     const QFileInfo info(folder);
-    if (!info.exists())
-        return store::failures::pathNotFound(folder);
     if (!info.isDir())
         return store::failures::pathNotFound(folder);
     if (!info.isReadable() || !info.isExecutable())
@@ -34,31 +31,42 @@ void sortByName(QStringList &names)
     });
 }
 
+// One expression for each wildcard pattern, made once for a whole folder of names.
+QList<QRegularExpression> expressionsOf(const QString &patterns)
+{
+    QList<QRegularExpression> expressions;
+    for (const QString &raw : patterns.split(u';', Qt::SkipEmptyParts)) {
+        const QString pattern = raw.trimmed();
+        // A whole-name match of the wildcard; a file name holds no separator, so "*" never meets one.
+        if (!pattern.isEmpty())
+            expressions.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                                  QRegularExpression::CaseInsensitiveOption));
+    }
+    return expressions;
+}
+
+bool matchesAny(const QString &fileName, const QList<QRegularExpression> &expressions)
+{
+    return std::any_of(expressions.cbegin(), expressions.cend(),
+                       [&](const QRegularExpression &re) { return re.match(fileName).hasMatch(); });
+}
+
 } // namespace
 
 bool matchesPatterns(const QString &fileName, const QString &patterns)
 {
-    for (const QString &raw : patterns.split(u';', Qt::SkipEmptyParts)) {
-        const QString pattern = raw.trimmed();
-        if (pattern.isEmpty())
-            continue;
-        // A whole-name match of the wildcard; a file name holds no separator, so "*" never meets one.
-        const QString expression = QRegularExpression::wildcardToRegularExpression(pattern);
-        const QRegularExpression re(expression, QRegularExpression::CaseInsensitiveOption);
-        if (re.match(fileName).hasMatch())
-            return true;
-    }
-    return false;
+    return matchesAny(fileName, expressionsOf(patterns));
 }
 
 store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names)
 {
     if (auto failure = unreadableFolder(folder))
         return failure;
+    const QList<QRegularExpression> expressions = expressionsOf(patterns);
     QStringList found;
-    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
-        if (matchesPatterns(info.fileName(), patterns))
-            found << info.fileName();
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot)) {
+        if (matchesAny(name, expressions))
+            found << name;
     }
     sortByName(found);
     names = found;
