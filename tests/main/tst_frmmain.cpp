@@ -28,12 +28,6 @@ void choose(frmmain &w, int index)
     emit w.comboordspråk->activated(index);
 }
 
-void showSearchList(frmmain &w, const QStringList &hits)
-{
-    w.söklista->setItems(hits);
-    w.optlista_sök->setChecked(true);
-}
-
 // "124" stands for "Ordspråk 1", "Ordspråk 2", "Ordspråk 4".
 QStringList proverbs(const QString &digits)
 {
@@ -44,7 +38,7 @@ QStringList proverbs(const QString &digits)
 }
 
 // What the user sees: caption | number box | display | view | proverbs loaded; the count stepped by is the one
-// shown, and no busy pointer is left behind.
+// shown; no busy pointer left behind and no box unread.
 void verifyState(Started &s, const QString &expected)
 {
     const frmmain &w = *s.window;
@@ -53,11 +47,7 @@ void verifyState(Started &s, const QString &expected)
     if (w.windowTitle() != u"Tankedosan"_s)
         QCOMPARE(Module1::antal, w.windowTitle().section(u' ', -2, -2).toInt());
     QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QVERIFY(s.platform.boxes().isEmpty());
 }
 
 frmhjälp *openHelp(frmmain &w)
@@ -82,7 +72,6 @@ struct NewCollection { QStringList files; QString typed; QStringList boxes; QStr
 // fileGone: removed behind the program's back first;
 // after: the box's entries | the one chosen | the first proverb listed | files listed | loads.
 struct CollectionRemoval { QStringList files; int chosen; Answer answer; bool fileGone; QString after; };
-struct Closing { QString number; bool byAvsluta; QByteArray written; };
 
 } // namespace
 
@@ -115,7 +104,6 @@ private slots:
         frmmain &w = s.start();
         QCOMPARE(boxEntries(w) + u": "_s + w.comboordspråk->currentText(), combo);
         verifyState(s, state);
-        QVERIFY(s.platform.boxes().isEmpty());
         if (w.comboordspråk->count() > 0)
             QCOMPARE(Module1::sökväg, s.folder.path(w.comboordspråk->currentText() + u".dat"_s));
     }
@@ -192,7 +180,8 @@ private slots:
         if (situation == u"Citat grown"_s)
             s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(6, u"Citat"_s));
         if (situation == u"search view"_s) {
-            showSearchList(w, {u"träff 1"_s, u"träff 2"_s});
+            w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
+            w.optlista_sök->setChecked(true);
             QCOMPARE(w.pp->toPlainText(), u"träff 2"_s);
         }
         const qsizetype pointersBefore = s.platform.pointers().size();
@@ -258,9 +247,9 @@ private slots:
         QTest::newRow("the only one") << ProverbRemoval{{}, u"1"_s, u"1"_s, Answer::Yes, {ask}, {}, u"Tankedosan -  0 st | 1 |  | hela | 0"_s};
         QTest::newRow("No keeps it") << ProverbRemoval{{}, u"12345"_s, u"3"_s, Answer::No, {ask}, u"12345"_s, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s};
         QTest::newRow("in the search view") << ProverbRemoval{u"search view"_s, u"123"_s, u"1"_s, Answer::Yes, {u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s}, u"123"_s, u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s};
-        // The proverbs shown are still those of Citat: they must not be written under the name Djur.
         // An extension in other letters: the collection is the file listed, rewritten under its own name.
         QTest::newRow("other letters") << ProverbRemoval{u"Djur.Dat"_s, u"123"_s, u"1"_s, Answer::Yes, {ask}, u"23"_s, u"Tankedosan -  2 st | 1 | Ordspråk 2 | hela | 2"_s};
+        // The proverbs shown are still those of Citat: they must not be written under the name Djur.
         QTest::newRow("the chosen file is missing") << ProverbRemoval{u"Djur gone"_s, u"123"_s, u"1"_s, Answer::Yes, {ask, u"error:53"_s}, u"123"_s, u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s};
         QTest::newRow("nothing shown") << ProverbRemoval{{}, u"123"_s, u"00"_s, Answer::Yes, {ask, u"error:5"_s}, u"123"_s, u"Tankedosan -  3 st | 00 |  | hela | 3"_s};
         // The file fits but the replacement written beside it does not: the write fails, the proverb stays.
@@ -278,8 +267,10 @@ private slots:
         if (other)
             s.folder.writeCollection(situation == u"Djur gone"_s ? u"Djur"_s : u"Citat"_s, FolderFixture::numbered(2));
         frmmain &w = s.start();
-        if (situation == u"search view"_s)
-            showSearchList(w, {u"Ordspråk 2"_s});
+        if (situation == u"search view"_s) {
+            w.söklista->setItems({u"Ordspråk 2"_s});
+            w.optlista_sök->setChecked(true);
+        }
         if (situation == u"Djur gone"_s)
             QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
         if (other)
@@ -323,7 +314,8 @@ private slots:
         for (const QString &file : files)
             s.folder.write(file, store::encodeLines(FolderFixture::numbered(2)));
         frmmain &w = s.start();
-        const QStringList before = entries(s.folder.folder());
+        const auto entries = [&] { return QDir(s.folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+        const QStringList before = entries();
         const qsizetype pointerCalls = s.platform.pointers().size();
         s.platform.setNextInput(typed);
         QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
@@ -331,7 +323,7 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), QStringList{u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s} + boxes);
         QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(boxEntries(w), QFileInfo(Module1::sökväg).fileName(), w.windowTitle()).arg(w.List1->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
         QVERIFY(!QFileInfo::exists(s.folder.folder() + u"/../ut.dat"_s));
-        QStringList now = entries(s.folder.folder());
+        QStringList now = entries();
         if (now.size() > before.size()) { // the one file made is the new collection, empty and listed
             QCOMPARE(s.folder.read(typed + u".dat"_s), QByteArray());
             QVERIFY(now.removeOne(typed + u".dat"_s) && w.fillista->items().contains(typed + u".dat"_s));
@@ -406,28 +398,20 @@ private slots:
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
     }
 
-    void closingWritesTheNumberBoxAsItStands_data()
-    {
-        QTest::addColumn<Closing>("c");
-        QTest::newRow("text as it stands") << Closing{u"åtta"_s, false, "\xe5tta\r\n"_ba};
-        QTest::newRow("Avsluta") << Closing{u"17"_s, true, "17\r\n"_ba};
-    }
-
+    // By the window's frame or by Avsluta: the number box is written as it stands, in the file's encoding.
     void closingWritesTheNumberBoxAsItStands()
     {
-        QFETCH(Closing, c);
-        const auto &[number, byAvsluta, written] = c;
         Started s;
-        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(20));
         frmmain &w = s.start();
-        w.txtnr->setText(number);
-        if (byAvsluta)
-            w.mnuarkiv_avsluta->trigger();
-        else
-            QVERIFY(w.close());
+        w.txtnr->setText(u"åtta"_s);
+        QVERIFY(w.close());
+        QCOMPARE(s.folder.read(u"nr.ini"_s), "\xe5tta\r\n"_ba);
+        w.show();
+        w.txtnr->setText(u"17"_s);
+        w.mnuarkiv_avsluta->trigger();
         QVERIFY(!w.isVisible());
+        QCOMPARE(s.folder.read(u"nr.ini"_s), "17\r\n"_ba);
         QVERIFY(s.platform.boxes().isEmpty());
-        QCOMPARE(s.folder.read(u"nr.ini"_s), written);
     }
 
     void aboutOpensModallyFromTheMenuAndThePicture_data()
@@ -457,7 +441,8 @@ private slots:
     }
 
     // The file is read by the read form (empty lines kept) each time the window is built, never while it is up.
-    void helpIsModelessOpensOnceAndReadsAnewAfterClosing()
+    // The text box keeps the margins it opened with, down to the window's minimum; not while minimized.
+    void helpIsModelessReadsAnewAfterClosingAndResizesWithinItsMinimum()
     {
         Started s;
         frmmain &w = s.start();
@@ -475,15 +460,10 @@ private slots:
         QTest::mouseClick(help->Command1, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w.findChild<frmhjälp *>(u"frmhjälp"_s));
-        QCOMPARE(openHelp(w)->Text1->toPlainText(), u"a\n\nc\n"_s);
+        help = openHelp(w);
+        QCOMPARE(help->Text1->toPlainText(), u"a\n\nc\n"_s);
         QVERIFY(s.platform.boxes().isEmpty());
-    }
 
-    // The text box keeps the margins it opened with, down to the window's minimum; not while minimized.
-    void helpResizesWithinItsMinimum()
-    {
-        Started s;
-        frmhjälp *help = openHelp(s.start());
         const QRect button = help->Command1->geometry();
         const QRect text = help->Text1->geometry();
         const QSize margins = help->size() - text.size();
