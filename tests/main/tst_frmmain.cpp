@@ -136,13 +136,12 @@ private slots:
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(count));
         frmmain &w = s.start();
         w.txtnr->setText(before);
+        w.txtnr->selectAll(); // what is typed replaces the number
         const QString displayed = w.pp->toPlainText();
-        if (action == u"+"_s || action == u"-"_s) {
+        if (action == u"+"_s || action == u"-"_s)
             QTest::mouseClick(action == u"+"_s ? w.cmdnästa : w.cmdförra, Qt::LeftButton);
-        } else {
-            w.txtnr->selectAll();
+        else
             QTest::keyClicks(w.txtnr, action);
-        }
         QCOMPARE(w.txtnr->text(), after);
         QCOMPARE(w.pp->toPlainText(), shown == u"*"_s ? displayed : shown);
         QVERIFY(s.platform.boxes().isEmpty());
