@@ -243,6 +243,7 @@ private slots:
         const QString ask = u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s;
         QTest::newRow("the third of five") << ProverbRemoval{{}, u"12345"_s, u"3"_s, Answer::Yes, {ask}, u"1245"_s, u"Tankedosan -  4 st | 3 | Ordspråk 4 | hela | 4"_s};
         QTest::newRow("the last of five") << ProverbRemoval{{}, u"12345"_s, u"5"_s, Answer::Yes, {ask}, u"1234"_s, u"Tankedosan -  4 st | 5 |  | hela | 4"_s};
+        QTest::newRow("one of two: the one left is shown") << ProverbRemoval{{}, u"12"_s, u"1"_s, Answer::Yes, {ask}, u"2"_s, u"Tankedosan -  1 st | 1 | Ordspråk 2 | hela | 1"_s};
         QTest::newRow("the only one") << ProverbRemoval{{}, u"1"_s, u"1"_s, Answer::Yes, {ask}, {}, u"Tankedosan -  0 st | 1 |  | hela | 0"_s};
         QTest::newRow("No keeps it") << ProverbRemoval{{}, u"12345"_s, u"3"_s, Answer::No, {ask}, u"12345"_s, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s};
         QTest::newRow("in the search view") << ProverbRemoval{u"search view"_s, u"123"_s, u"1"_s, Answer::Yes, {u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s}, u"123"_s, u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s};
