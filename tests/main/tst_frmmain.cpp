@@ -63,14 +63,12 @@ struct StartUp { QStringList files; QByteArray numberFile; QString combo, state;
 // action: "+" Nästa, "-" Förra, else typed over the number; shown "*": the display as it was.
 struct Step { int count; QString before, action, after, shown; };
 struct Choice { QString situation, number; QList<int> choices; QStringList boxes; QString state, path; };
-// searchFor: in the search window offered and taken;
-// then: shown after Nästa | after "abc" typed and the whole list chosen | its number.
+// searchFor: in the search window offered; then: shown after Nästa | after "abc" and the whole list | its number.
 struct SearchView { QStringList hits; QString number, searchFor; QStringList boxes; QString state, then; };
 struct ProverbRemoval { QString situation, proverbs, number; Answer answer; QStringList boxes; QString left, state; };
 // boxes: after the input box; after: the box's entries | the file loaded | caption | proverbs | loads.
 struct NewCollection { QStringList files; QString typed; QStringList boxes; QString after; };
-// fileGone: removed behind the program's back first;
-// after: the box's entries | the one chosen | the first proverb listed | files listed | loads.
+// fileGone: removed first; after: the box's entries | the one chosen | first proverb | files listed | loads.
 struct CollectionRemoval { QStringList files; int chosen; Answer answer; bool fileGone; QString after; };
 
 } // namespace
@@ -284,11 +282,8 @@ private slots:
         QCOMPARE(w.List1->items(), ::proverbs(left));
         QCOMPARE(s.folder.read(file), store::encodeLines(::proverbs(left)));
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files).size(), situation == u"Djur.Dat"_s ? 2 : 1); // nothing written beside
-        if (situation == u"long name"_s) { // still the same proverb at the same number
+        if (situation == u"long name"_s) // the proverb put back is the one selected again
             QCOMPARE(w.List1->selectedIndex(), 1);
-            w.cmdnästa_Click();
-            QCOMPARE(w.pp->toPlainText(), u"Ordspråk 3"_s);
-        }
     }
 
     void creatingACollection_data()
