@@ -116,7 +116,7 @@ private slots:
         QTest::newRow("Förra beyond the end counts down") << Step{5, u"9"_s, u"-"_s, u"8"_s, u"*"_s};
         QTest::newRow("Nästa on a leading number") << Step{5, u"2x"_s, u"+"_s, u"3"_s, u"Ordspråk 3"_s};
         QTest::newRow("Förra on a negative number") << Step{5, u"-3"_s, u"-"_s, u"5"_s, u"Ordspråk 5"_s};
-        QTest::newRow("Nästa past 32767") << Step{40000, u"32767"_s, u"+"_s, u"32768"_s, u"Ordspråk 32768"_s};
+        QTest::newRow("Nästa past 32767") << Step{40000, u"32768"_s, u"+"_s, u"32769"_s, u"Ordspråk 32769"_s};
         QTest::newRow("Förra at 1 to 40000") << Step{40000, u"1"_s, u"-"_s, u"40000"_s, u"Ordspråk 40000"_s};
         QTest::newRow("Nästa in no proverbs") << Step{0, u"1"_s, u"+"_s, u"1"_s, u"*"_s};
         QTest::newRow("Förra in no proverbs") << Step{0, u"1"_s, u"-"_s, u"0"_s, u"*"_s};
