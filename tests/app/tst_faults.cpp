@@ -18,6 +18,8 @@ enum class Fault { DiskFull, ReadOnlyFolder };
 using Platform = platform::ScriptedPlatform;
 using Command = std::function<void(frmmain &, Platform &)>;
 constexpr auto Yes = platform::Answer::Yes;
+// A row: the command, the fault it meets, and whether it fails without a word.
+struct Write { Command command; Fault fault = Fault::DiskFull; bool silent = false; };
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -87,33 +89,29 @@ private slots:
 
     void everyWriteFailsSafely_data()
     {
-        QTest::addColumn<Fault>("fault");
-        QTest::addColumn<Command>("command");
-        QTest::addColumn<bool>("silent");
-        const Fault full = Fault::DiskFull;
-        QTest::newRow("delete proverb") << full << Command([](frmmain &w, Platform &p) { p.setNextAnswer(Yes); w.mnuarkiv_raderaordspråk_Click(); }) << false;
+        QTest::addColumn<Write>("c");
+        QTest::newRow("delete proverb") << Write{[](frmmain &w, Platform &p) { p.setNextAnswer(Yes); w.mnuarkiv_raderaordspråk_Click(); }};
         // An empty new collection needs no room, so it is made on a full disk.
-        QTest::newRow("new collection") << Fault::ReadOnlyFolder << Command([](frmmain &w, Platform &p) { p.setNextInput(u"Ny"_s); w.cmdordspråk_ny_Click(); }) << false;
-        QTest::newRow("editor save") << full << Command([](frmmain &w, Platform &p) { inEditor(w, p, true); }) << false;
-        QTest::newRow("duplicate report") << full << Command([](frmmain &w, Platform &p) { inEditor(w, p, false); }) << false;
-        QTest::newRow("search within results") << full << Command([](frmmain &w, Platform &p) { inSearch(w, p, false); }) << false;
-        QTest::newRow("save results") << full << Command([](frmmain &w, Platform &p) { inSearch(w, p, true); }) << false;
-        QTest::newRow("quick-save list") << full << Command([](frmmain &w, Platform &p) {
+        QTest::newRow("new collection") << Write{[](frmmain &w, Platform &p) { p.setNextInput(u"Ny"_s); w.cmdordspråk_ny_Click(); }, Fault::ReadOnlyFolder};
+        QTest::newRow("editor save") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }};
+        QTest::newRow("duplicate report") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, false); }};
+        QTest::newRow("search within results") << Write{[](frmmain &w, Platform &p) { inSearch(w, p, false); }};
+        QTest::newRow("save results") << Write{[](frmmain &w, Platform &p) { inSearch(w, p, true); }};
+        QTest::newRow("quick-save list") << Write{[](frmmain &w, Platform &p) {
             w.snabbsparaFönster().setLista(u"Spara mig"_s);
             p.setNextInput(u"lista"_s);
             p.setNextAnswer(Yes);
             w.snabbsparaFönster().cmdspara_Click();
-        }) << false;
-        QTest::newRow("text file, delete line") << full << Command([](frmmain &w, Platform &p) { inTextFiles(w, p, false); }) << false;
-        QTest::newRow("text file, save") << full << Command([](frmmain &w, Platform &p) { inTextFiles(w, p, true); }) << false;
-        QTest::newRow("nr.ini") << full << Command([](frmmain &w, Platform &) { w.txtnr->setText(u"2"_s); w.close(); }) << true;
+        }};
+        QTest::newRow("text file, delete line") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, false); }};
+        QTest::newRow("text file, save") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, true); }};
+        QTest::newRow("nr.ini") << Write{[](frmmain &w, Platform &) { w.txtnr->setText(u"2"_s); w.close(); }, Fault::DiskFull, true};
     }
 
     void everyWriteFailsSafely()
     {
-        QFETCH(Fault, fault);
-        QFETCH(Command, command);
-        QFETCH(bool, silent);
+        QFETCH(Write, c);
+        const auto &[command, fault, silent] = c;
         SmallFileSystem disk(1 << 20);
         if (!disk.mounted())
             QSKIP(qPrintable(disk.whyNot()));
