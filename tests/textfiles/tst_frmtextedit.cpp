@@ -122,8 +122,7 @@ private slots:
         const bool save = typed != u"-"_s;
         if (save) {
             o.showText(true);
-            if (!typed.isEmpty())
-                o.window->Text1->setPlainText(typed);
+            o.window->Text1->setPlainText(typed);
         } else {
             o.markLine(2);
         }
