@@ -23,7 +23,10 @@ QString randomLine(QRandomGenerator &random, const QStringList &pieces, int most
     return line;
 }
 
+struct Order { QString a, b; int expected; };
 struct Find { QStringList lines; bool beginning; QString needle; qsizetype from, marked; };
+struct Count { QString text; double number; int length; }; // length -1: whole lines
+struct Report { QStringList lines; QString field; QByteArray bytes; };
 
 } // namespace
 
@@ -33,24 +36,21 @@ class tst_editorlogic : public QObject {
 private slots:
     void swedishOrder_data()
     {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("z before å") << u"zebra"_s << u"ål"_s << -1;
-        QTest::newRow("å before ä") << u"Åka"_s << u"äta"_s << -1;
-        QTest::newRow("ä before ö") << u"Ära"_s << u"öl"_s << -1;
-        QTest::newRow("case after letters") << u"Bad"_s << u"abc"_s << 1;
-        QTest::newRow("case breaks a letter tie") << u"apa"_s << u"Apa"_s << -1;
-        QTest::newRow("shorter first") << u"Apa"_s << u"apan"_s << -1;
-        QTest::newRow("equal") << u"Apa"_s << u"Apa"_s << 0;
-        QTest::newRow("accent with its letter") << u"éa"_s << u"eb"_s << -1;
-        QTest::newRow("digits before letters") << u"9 liv"_s << u"a"_s << -1;
+        QTest::addColumn<Order>("c");
+        QTest::newRow("z before å") << Order{u"zebra"_s, u"ål"_s, -1};
+        QTest::newRow("å before ä") << Order{u"Åka"_s, u"äta"_s, -1};
+        QTest::newRow("ä before ö") << Order{u"Ära"_s, u"öl"_s, -1};
+        QTest::newRow("case after letters") << Order{u"Bad"_s, u"abc"_s, 1};
+        QTest::newRow("case breaks a letter tie") << Order{u"apa"_s, u"Apa"_s, -1};
+        QTest::newRow("shorter first") << Order{u"Apa"_s, u"apan"_s, -1};
+        QTest::newRow("equal") << Order{u"Apa"_s, u"Apa"_s, 0};
+        QTest::newRow("accent with its letter") << Order{u"éa"_s, u"eb"_s, -1};
+        QTest::newRow("digits before letters") << Order{u"9 liv"_s, u"a"_s, -1};
     }
     void swedishOrder()
     {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        QFETCH(int, expected);
+        QFETCH(Order, c);
+        const auto &[a, b, expected] = c;
         const SwedishOrder order;
         QCOMPARE(order.compare(a, b), expected);
         QCOMPARE(order.compare(b, a), -expected);
@@ -105,44 +105,37 @@ private slots:
 
     void countField_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("number");
-        QTest::addColumn<int>("length"); // -1: whole lines
-        for (const auto &[text, number, length] : std::initializer_list<std::tuple<const char *, double, int>>{
-                 {"0", 0, -1}, {"3", 3, 3}, {" \t1 2x", 12, 12}, {"0.4", 0.4, 0}, {"2.5", 2.5, 2}, {"3.5", 3.5, 4},
-                 {".5", 0.5, 0}, {"-2", -2, -1}, {"abc", 0, -1}, {"2,7", 2, 2}})
-            QTest::newRow(text) << QString::fromUtf8(text) << number << length;
+        QTest::addColumn<Count>("c");
+        for (const Count &c : {Count{u"0"_s, 0, -1}, {u"3"_s, 3, 3}, {u" \t1 2x"_s, 12, 12}, {u"0.4"_s, 0.4, 0}, {u"2.5"_s, 2.5, 2},
+                               {u"3.5"_s, 3.5, 4}, {u".5"_s, 0.5, 0}, {u"-2"_s, -2, -1}, {u"abc"_s, 0, -1}, {u"2,7"_s, 2, 2}})
+            QTest::newRow(qPrintable(c.text)) << c;
     }
     void countField()
     {
-        QFETCH(QString, text);
-        QFETCH(double, number);
-        QFETCH(int, length);
+        QFETCH(Count, c);
+        const auto &[text, number, length] = c;
         QCOMPARE(duplicates::leadingNumber(text), number);
         QCOMPARE(duplicates::keyLength(number).value_or(-1), qsizetype(length));
     }
 
     void report_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Report>("c");
         const QStringList apan{u"Apan sover"_s, u"Apan vaknar"_s, u"Bil"_s};
-        QTest::newRow("whole lines") << QStringList{u"Apa"_s, u"apa"_s, u"Bil"_s} << u"0"_s << "Apa\r\napa\r\n\r\n\r\n\r\n"_ba;
-        QTest::newRow("3") << apan << u"3"_s << "Apan sover\r\nApan vaknar\r\n\r\n\r\n\r\n"_ba;
-        QTest::newRow("12") << apan << u"12"_s << QByteArray();
-        QTest::newRow("a a a") << QStringList{u"a"_s, u"a"_s, u"a"_s} << u"0"_s << "a\r\na\r\na\r\n\r\n\r\n\r\n"_ba;
-        QTest::newRow("two groups") << QStringList{u"a"_s, u"bb"_s, u"A"_s, u"bb"_s} << u""_s << "a\r\nA\r\n\r\n\r\nbb\r\nbb\r\n\r\n\r\n\r\n"_ba;
-        QTest::newRow("UTF-8") << QStringList{u"ÄΩ"_s, u"äω"_s} << u"0"_s << "\xEF\xBB\xBF\xC3\x84\xCE\xA9\r\n\xC3\xA4\xCF\x89\r\n\r\n\r\n\r\n"_ba;
+        QTest::newRow("whole lines") << Report{{u"Apa"_s, u"apa"_s, u"Bil"_s}, u"0"_s, "Apa\r\napa\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("3") << Report{apan, u"3"_s, "Apan sover\r\nApan vaknar\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("12") << Report{apan, u"12"_s, QByteArray()};
+        QTest::newRow("a a a") << Report{{u"a"_s, u"a"_s, u"a"_s}, u"0"_s, "a\r\na\r\na\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("two groups") << Report{{u"a"_s, u"bb"_s, u"A"_s, u"bb"_s}, u""_s, "a\r\nA\r\n\r\n\r\nbb\r\nbb\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("UTF-8") << Report{{u"ÄΩ"_s, u"äω"_s}, u"0"_s, "\xEF\xBB\xBF\xC3\x84\xCE\xA9\r\n\xC3\xA4\xCF\x89\r\n\r\n\r\n\r\n"_ba};
         // A line holding a CR could make a group's text appear inside another: such a list goes the long way.
-        QTest::newRow("CR in a line") << QStringList{u"x\ra"_s, u"a"_s, u"a"_s, u"b\ra"_s, u"b\ra"_s} << u"0"_s
-                                      << "a\r\na\r\n\r\n\r\nb\ra\r\nb\ra\r\n\r\n\r\n\r\n"_ba;
+        QTest::newRow("CR in a line") << Report{{u"x\ra"_s, u"a"_s, u"a"_s, u"b\ra"_s, u"b\ra"_s}, u"0"_s,
+                                                "a\r\na\r\n\r\n\r\nb\ra\r\nb\ra\r\n\r\n\r\n\r\n"_ba};
     }
     void report()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, field);
-        QFETCH(QByteArray, bytes);
+        QFETCH(Report, c);
+        const auto &[lines, field, bytes] = c;
         const auto result = duplicates::find(storeOf(lines), duplicates::keyLength(duplicates::leadingNumber(field)));
         QCOMPARE(result.report.isEmpty() ? QByteArray() : duplicates::reportFileBytes(result.report), bytes);
     }

@@ -49,6 +49,7 @@ struct Opened : Started {
 // report stays.
 struct Removal { bool byKey; int marked; Answer answer; QStringList after; };
 struct Check { QStringList lines; QString field, fieldAfter; QByteArray report; };
+struct Save { int collection; bool diskFull; }; // collection 1: the main window's "Citat", 2: "Djur"
 
 } // namespace
 
@@ -124,16 +125,15 @@ private slots:
     // list, not the changes.
     void save_data()
     {
-        QTest::addColumn<int>("collection"); // 1: the main window's "Citat", 2: "Djur"
-        QTest::addColumn<bool>("diskFull");
-        QTest::newRow("the main window's") << 1 << false;
-        QTest::newRow("another") << 2 << false;
-        QTest::newRow("disk full") << 1 << true;
+        QTest::addColumn<Save>("c");
+        QTest::newRow("the main window's") << Save{1, false};
+        QTest::newRow("another") << Save{2, false};
+        QTest::newRow("disk full") << Save{1, true};
     }
     void save()
     {
-        QFETCH(int, collection);
-        QFETCH(bool, diskFull);
+        QFETCH(Save, c);
+        const auto [collection, diskFull] = c;
         Opened s;
         s.window->söklista->setItems({u"träff"_s});
         s.window->optlista_sök->setChecked(true);

@@ -1,22 +1,11 @@
 #include "support/boxes.h"
-#include "support/folderfixture.h"
+#include "support/modal.h"
 
 #include "import/frmimport.h"
-
-#include <QtTest>
-#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList texts(const QListWidget *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
 
 // The editor's side of the hand-over, as plain controls; saving and undoing start off.
 struct FakeEditor {
@@ -65,7 +54,7 @@ struct Opened {
     void click(const QString &file)
     {
         QListWidget *list = window->File1;
-        const QRect rect = list->visualItemRect(list->item(int(texts(list).indexOf(file))));
+        const QRect rect = list->visualItemRect(list->item(int(itemTexts(list).indexOf(file))));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
     QStringList importList() const { return window->importList().items(); }
@@ -73,12 +62,7 @@ struct Opened {
 };
 
 // A row of the marked-line table: the line marked (-1: none), "Lägg till" or "Ta bort", what is marked and left.
-struct Marked {
-    int mark;
-    bool add;
-    int markedAfter;
-    QStringList left;
-};
+struct Marked { int mark; bool add; int markedAfter; QStringList left; };
 
 } // namespace
 
@@ -100,11 +84,11 @@ private slots:
     void browsingAndPatterns()
     {
         Opened o;
-        QCOMPARE(texts(o.window->File1), (QStringList{u"a.txt"_s, u"b.TXT"_s}));
+        QCOMPARE(itemTexts(o.window->File1), (QStringList{u"a.txt"_s, u"b.TXT"_s}));
         o.window->txtpattern->setText(u"*.DAT;*.txt"_s);
         QTest::keyClick(o.window->txtpattern, Qt::Key_Return);
         QVERIFY(o.window->isVisible());
-        QCOMPARE(texts(o.window->File1), (QStringList{u"a.txt"_s, u"b.TXT"_s, u"c.dat"_s}));
+        QCOMPARE(itemTexts(o.window->File1), (QStringList{u"a.txt"_s, u"b.TXT"_s, u"c.dat"_s}));
         o.window->setDirPath(o.folder.path(u"undermapp.txt"_s));
         QCOMPARE(o.window->File1->count(), 0);
         o.window->setDirPath(o.folder.folder());

@@ -38,7 +38,9 @@ QString pathFor(bool numberFile)
 } // namespace
 
 #ifdef Q_OS_LINUX
-Q_DECLARE_METATYPE(Thing)
+// The rows of the tables below. `fullDisk` false: past the file-size limit.
+struct FailedWrite { bool fullDisk, numberFile; int size; };
+struct Irregular { bool numberFile; Thing thing; bool throughLink; };
 #endif
 
 class tst_collections : public QObject {
@@ -186,20 +188,17 @@ private slots:
     // but must not cost its previous value either.
     void failedWriteKeepsPreviousFile_data()
     {
-        QTest::addColumn<bool>("fullDisk"); // else past the file-size limit
-        QTest::addColumn<bool>("numberFile");
-        QTest::addColumn<int>("size");
+        QTest::addColumn<FailedWrite>("c");
         for (const bool fullDisk : {true, false})
             for (const bool numberFile : {false, true})
                 for (const int size : {1, 1024 * 1024})
-                    QTest::addRow("%s, %s, %d bytes", fullDisk ? "full disk" : "file-size limit", numberFile ? "nr.ini" : "collection", size) << fullDisk << numberFile << size;
+                    QTest::addRow("%s, %s, %d bytes", fullDisk ? "full disk" : "file-size limit", numberFile ? "nr.ini" : "collection", size) << FailedWrite{fullDisk, numberFile, size};
     }
 
     void failedWriteKeepsPreviousFile()
     {
-        QFETCH(bool, fullDisk);
-        QFETCH(bool, numberFile);
-        QFETCH(int, size);
+        QFETCH(FailedWrite, c);
+        const auto [fullDisk, numberFile, size] = c;
         std::unique_ptr<SmallFileSystem> fs;
         if (fullDisk) {
             fs = std::make_unique<SmallFileSystem>(1024 * 1024);
@@ -238,21 +237,18 @@ private slots:
     // A folder is failureReports'.
     void onlyRegularFilesAreReadOrReplaced_data()
     {
-        QTest::addColumn<bool>("numberFile");
-        QTest::addColumn<Thing>("thing");
-        QTest::addColumn<bool>("throughLink");
-        QTest::newRow("collection, fifo") << false << Thing::Fifo << false;
-        QTest::newRow("collection, link to device") << false << Thing::Device << true;
-        QTest::newRow("collection, dangling link") << false << Thing::Nothing << true;
-        QTest::newRow("nr.ini, device") << true << Thing::Device << false;
-        QTest::newRow("nr.ini, link to fifo") << true << Thing::Fifo << true;
+        QTest::addColumn<Irregular>("c");
+        QTest::newRow("collection, fifo") << Irregular{false, Thing::Fifo, false};
+        QTest::newRow("collection, link to device") << Irregular{false, Thing::Device, true};
+        QTest::newRow("collection, dangling link") << Irregular{false, Thing::Nothing, true};
+        QTest::newRow("nr.ini, device") << Irregular{true, Thing::Device, false};
+        QTest::newRow("nr.ini, link to fifo") << Irregular{true, Thing::Fifo, true};
     }
 
     void onlyRegularFilesAreReadOrReplaced()
     {
-        QFETCH(bool, numberFile);
-        QFETCH(Thing, thing);
-        QFETCH(bool, throughLink);
+        QFETCH(Irregular, c);
+        const auto [numberFile, thing, throughLink] = c;
         const QString path = pathFor(numberFile);
         // What a link points to lies outside the program folder, as it would in an attack.
         QTemporaryDir elsewhere;

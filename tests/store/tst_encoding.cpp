@@ -12,6 +12,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QByteArray kBom = "\xEF\xBB\xBF"_ba;
+// A row of the tables below: lines and the bytes that are their written form, or that read as them.
+struct Form { QStringList lines; QByteArray bytes; };
 }
 
 // The written form and the read form of a collection, and the words of a failure.
@@ -50,23 +52,22 @@ private slots:
     // Windows-1252 CR LF when every character fits, else UTF-8 behind a mark.
     void encodeLines_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("high half") << QStringList{u"€–—™\u0081\u009D"_s} << "\x80\x96\x97\x99\x81\x9D\r\n"_ba;
-        QTest::newRow("one misfit turns the whole file") << QStringList{u"å"_s, u"→"_s} << kBom + "\xC3\xA5\r\n\xE2\x86\x92\r\n"_ba;
-        QTest::newRow("C1 80 is not the euro") << QStringList{u"\u0080"_s} << kBom + "\xC2\x80\r\n"_ba;
-        QTest::newRow("C1 9F") << QStringList{u"a\u009F"_s} << kBom + "a\xC2\x9F\r\n"_ba;
-        QTest::newRow("A macron") << QStringList{u"Ā"_s} << kBom + "\xC4\x80\r\n"_ba;
+        QTest::addColumn<Form>("c");
+        QTest::newRow("high half") << Form{{u"€–—™\u0081\u009D"_s}, "\x80\x96\x97\x99\x81\x9D\r\n"_ba};
+        QTest::newRow("one misfit turns the whole file") << Form{{u"å"_s, u"→"_s}, kBom + "\xC3\xA5\r\n\xE2\x86\x92\r\n"_ba};
+        QTest::newRow("C1 80 is not the euro") << Form{{u"\u0080"_s}, kBom + "\xC2\x80\r\n"_ba};
+        QTest::newRow("C1 9F") << Form{{u"a\u009F"_s}, kBom + "a\xC2\x9F\r\n"_ba};
+        QTest::newRow("A macron") << Form{{u"Ā"_s}, kBom + "\xC4\x80\r\n"_ba};
         // Windows-1252 bytes that happen to be UTF-8 would read back as other text: "Ã¥" as "å".
-        QTest::newRow("windows-1252 that looks like utf-8") << QStringList{u"Ã¥"_s} << kBom + "\xC3\x83\xC2\xA5\r\n"_ba;
-        QTest::newRow("windows-1252 that looks like utf-16") << QStringList{u"ÿþa"_s} << kBom + "\xC3\xBF\xC3\xBE" "a\r\n"_ba;
-        QTest::newRow("lone surrogate is marked, not a question mark") << QStringList{u"a"_s + QChar(0xD800) + u"b"_s} << kBom + "a\xEF\xBF\xBD" "b\r\n"_ba;
+        QTest::newRow("windows-1252 that looks like utf-8") << Form{{u"Ã¥"_s}, kBom + "\xC3\x83\xC2\xA5\r\n"_ba};
+        QTest::newRow("windows-1252 that looks like utf-16") << Form{{u"ÿþa"_s}, kBom + "\xC3\xBF\xC3\xBE" "a\r\n"_ba};
+        QTest::newRow("lone surrogate is marked, not a question mark") << Form{{u"a"_s + QChar(0xD800) + u"b"_s}, kBom + "a\xEF\xBF\xBD" "b\r\n"_ba};
     }
 
     void encodeLines()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QByteArray, bytes);
+        QFETCH(Form, c);
+        const auto &[lines, bytes] = c;
         QCOMPARE(store::encodeLines(lines), bytes);
         const QString text = lines.join(u'|');
         if (!text.contains(u"Ã¥") && !text.contains(u"ÿþ")) // these fit, yet are written as UTF-8
@@ -76,47 +77,46 @@ private slots:
     // Both readers share one table: they agree on where lines end and differ only on empty lines.
     void readForm_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("all");
+        QTest::addColumn<Form>("c");
         const QString e; // an empty line
-        QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("empty lines, last without end") << "\r\na\r\n\r\nb"_ba << QStringList{e, u"a"_s, e, u"b"_s};
-        QTest::newRow("lone crs end lines") << "a\rb\r\rc\r\r\nd"_ba << QStringList{u"a"_s, u"b"_s, e, u"c"_s, e, u"d"_s};
-        QTest::newRow("trailing lone cr") << "a\r"_ba << QStringList{u"a"_s};
-        QTest::newRow("lone cr only") << "\r"_ba << QStringList{e};
+        QTest::newRow("empty file") << Form{{}, QByteArray()};
+        QTest::newRow("empty lines, last without end") << Form{{e, u"a"_s, e, u"b"_s}, "\r\na\r\n\r\nb"_ba};
+        QTest::newRow("lone crs end lines") << Form{{u"a"_s, u"b"_s, e, u"c"_s, e, u"d"_s}, "a\rb\r\rc\r\r\nd"_ba};
+        QTest::newRow("trailing lone cr") << Form{{u"a"_s}, "a\r"_ba};
+        QTest::newRow("lone cr only") << Form{{e}, "\r"_ba};
         // A file without any CR is a Unix text file; once a CR is there, an LF is text.
-        QTest::newRow("unix lines") << "x\n\ny\n"_ba << QStringList{u"x"_s, e, u"y"_s};
-        QTest::newRow("one cr makes lfs text") << "x\ny\rz"_ba << QStringList{u"x\ny"_s, u"z"_s};
-        QTest::newRow("lf beside crlf") << "a\n\r\n\nb"_ba << QStringList{u"a\n"_s, u"\nb"_s};
-        QTest::newRow("blanks and tabs are not empty") << "   \r\n\t"_ba << QStringList{u"   "_s, u"\t"_s};
-        QTest::newRow("utf-8 with bom") << kBom + "\xC3\xA5"_ba << QStringList{u"å"_s};
-        QTest::newRow("utf-8 without bom") << "\xC3\xA5\r\nx\r\n\xE2\x86\x92"_ba << QStringList{u"å"_s, u"x"_s, u"→"_s};
+        QTest::newRow("unix lines") << Form{{u"x"_s, e, u"y"_s}, "x\n\ny\n"_ba};
+        QTest::newRow("one cr makes lfs text") << Form{{u"x\ny"_s, u"z"_s}, "x\ny\rz"_ba};
+        QTest::newRow("lf beside crlf") << Form{{u"a\n"_s, u"\nb"_s}, "a\n\r\n\nb"_ba};
+        QTest::newRow("blanks and tabs are not empty") << Form{{u"   "_s, u"\t"_s}, "   \r\n\t"_ba};
+        QTest::newRow("utf-8 with bom") << Form{{u"å"_s}, kBom + "\xC3\xA5"_ba};
+        QTest::newRow("utf-8 without bom") << Form{{u"å"_s, u"x"_s, u"→"_s}, "\xC3\xA5\r\nx\r\n\xE2\x86\x92"_ba};
         // One line that is not UTF-8 makes the whole file Windows-1252.
-        QTest::newRow("encoding is per file") << "\xC3\xA5\r\n\xE5"_ba << QStringList{u"Ã¥"_s, u"å"_s};
+        QTest::newRow("encoding is per file") << Form{{u"Ã¥"_s, u"å"_s}, "\xC3\xA5\r\n\xE5"_ba};
         // Only the start of a file carries a byte-order mark; anywhere else U+FEFF is a character.
-        QTest::newRow("feff starting a line") << "x\r\n\xEF\xBB\xBFy"_ba << QStringList{u"x"_s, u"\uFEFFy"_s};
-        QTest::newRow("two marks, the second is text") << kBom + kBom + "z"_ba << QStringList{u"\uFEFFz"_s};
-        QTest::newRow("utf-16 le") << "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba << QStringList{u"å"_s, u"😀"_s};
-        QTest::newRow("utf-16 be, one line") << "\xFE\xFF\x6F\x22\0a"_ba << QStringList{u"漢a"_s};
-        QTest::newRow("multi-byte character split by cr") << "\xC3\r\xA5"_ba << QStringList{u"Ã"_s, u"¥"_s};
+        QTest::newRow("feff starting a line") << Form{{u"x"_s, u"\uFEFFy"_s}, "x\r\n\xEF\xBB\xBFy"_ba};
+        QTest::newRow("two marks, the second is text") << Form{{u"\uFEFFz"_s}, kBom + kBom + "z"_ba};
+        QTest::newRow("utf-16 le") << Form{{u"å"_s, u"😀"_s}, "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba};
+        QTest::newRow("utf-16 be, one line") << Form{{u"漢a"_s}, "\xFE\xFF\x6F\x22\0a"_ba};
+        QTest::newRow("multi-byte character split by cr") << Form{{u"Ã"_s, u"¥"_s}, "\xC3\r\xA5"_ba};
         // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
-        QTest::newRow("utf-8 four bytes") << "\xF0\x9F\x98\x80"_ba << QStringList{u"😀"_s};
-        QTest::newRow("utf-8 inside a long ascii run") << "abcdefgh\xC3\xA5ijklmn"_ba << QStringList{u"abcdefghåijklmn"_s};
-        QTest::newRow("overlong nul") << "\xC0\x80"_ba << QStringList{u"À€"_s};
-        QTest::newRow("overlong slash") << "\xE0\x80\xAF"_ba << QStringList{u"à€¯"_s};
-        QTest::newRow("surrogate") << "\xED\xA0\x80"_ba << QStringList{u"í\u00A0€"_s};
-        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_ba << QStringList{u"ô\u0090€€"_s};
-        QTest::newRow("F8 lead byte") << "\xF8\x88\x80\x80\x80"_ba << QStringList{u"øˆ€€€"_s};
-        QTest::newRow("truncated at the end") << "a\xC3"_ba << QStringList{u"aÃ"_s};
-        QTest::newRow("bad continuation") << "\xC3(x"_ba << QStringList{u"Ã(x"_s};
+        QTest::newRow("utf-8 four bytes") << Form{{u"😀"_s}, "\xF0\x9F\x98\x80"_ba};
+        QTest::newRow("utf-8 inside a long ascii run") << Form{{u"abcdefghåijklmn"_s}, "abcdefgh\xC3\xA5ijklmn"_ba};
+        QTest::newRow("overlong nul") << Form{{u"À€"_s}, "\xC0\x80"_ba};
+        QTest::newRow("overlong slash") << Form{{u"à€¯"_s}, "\xE0\x80\xAF"_ba};
+        QTest::newRow("surrogate") << Form{{u"í\u00A0€"_s}, "\xED\xA0\x80"_ba};
+        QTest::newRow("above U+10FFFF") << Form{{u"ô\u0090€€"_s}, "\xF4\x90\x80\x80"_ba};
+        QTest::newRow("F8 lead byte") << Form{{u"øˆ€€€"_s}, "\xF8\x88\x80\x80\x80"_ba};
+        QTest::newRow("truncated at the end") << Form{{u"aÃ"_s}, "a\xC3"_ba};
+        QTest::newRow("bad continuation") << Form{{u"Ã(x"_s}, "\xC3(x"_ba};
         // A mark in front of bytes that are not UTF-8 would cost those bytes at the next save.
-        QTest::newRow("bom before invalid utf-8") << kBom + "\xE5"_ba << QStringList{u"ï»¿å"_s};
+        QTest::newRow("bom before invalid utf-8") << Form{{u"ï»¿å"_s}, kBom + "\xE5"_ba};
     }
 
     void readForm()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, all);
+        QFETCH(Form, c);
+        auto [all, bytes] = c;
         QCOMPARE(store::allLines(bytes), all);
         // One line: nr.ini decodes it whole, by the same rules.
         if (!bytes.contains('\r') && !bytes.contains('\n'))

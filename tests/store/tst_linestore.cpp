@@ -14,9 +14,7 @@ using namespace Qt::StringLiterals;
 // that does not. Sanitizer builds bring their own allocator, which must not be wrapped.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define TANKEDOSAN_COUNT_ALLOCATIONS 1
-namespace {
-std::atomic<long> g_allocations{0};
-}
+static std::atomic<long> g_allocations{0};
 extern "C" void *__libc_malloc(size_t size);
 extern "C" void *__libc_realloc(void *ptr, size_t size);
 extern "C" void *malloc(size_t size)
@@ -177,14 +175,12 @@ private slots:
     }
 
     // A view lays out a bounded part of a huge line, never half a surrogate pair; the line itself stays whole
-    // for copies and writes.
+    // for copies and writes. Of a huge UTF-8 line (the last two) only the first bytes are decoded, cut at a character.
     void hugeLinesAreShownInPart()
     {
         const qsizetype n = store::kShownCharacters;
         const std::pair<QString, qsizetype> cases[] = {{QString(n, u'x'), n}, {QString(n + 1, u'x'), n + 1},
                                                        {QString(1 << 20, u'\n'), n + 1}, {QString(n - 1, u'a') + u"😀😀"_s, n},
-                                                       // Only the first bytes of a huge UTF-8 line are decoded, cut
-                                                       // at a character.
                                                        {QString(20000, u'→'), n + 1}, {u"a"_s + u"😀"_s.repeated(15000), n}};
         for (const auto &[line, shownLength] : cases) {
             LineStore store;

@@ -37,6 +37,10 @@ struct Tree {
     }
 };
 
+// The rows of the tables below. `folder`: under the scratch folder; `text`: a part of the printed text.
+struct Seeding { QStringList before, after; };
+struct Command { QStringList arguments; Action action; QString folder, text; };
+
 } // namespace
 
 class tst_programfolder : public QObject {
@@ -70,18 +74,17 @@ private slots:
     // the user's own file, "@" a link that leads nowhere; with nothing before, the folder is not there yet.
     void seeding_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("after");
-        QTest::newRow("first start") << QStringList{} << QStringList{u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt"_s};
-        QTest::newRow("own collection: no samples beside it") << QStringList{u"Mina.dat*"_s} << QStringList{u"Mina.dat*"_s, u"help.txt"_s};
-        QTest::newRow("changed help, no collections") << QStringList{u"help.txt*"_s} << QStringList{u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt*"_s};
-        QTest::newRow("changed Citat stays, deleted Djur stays away") << QStringList{u"Citat.dat*"_s, u"help.txt*"_s} << QStringList{u"Citat.dat*"_s, u"help.txt*"_s};
-        QTest::newRow("dangling link") << QStringList{u"help.txt@"_s} << QStringList{u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt@"_s};
+        QTest::addColumn<Seeding>("c");
+        QTest::newRow("first start") << Seeding{{}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt"_s}};
+        QTest::newRow("own collection: no samples beside it") << Seeding{{u"Mina.dat*"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
+        QTest::newRow("changed help, no collections") << Seeding{{u"help.txt*"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt*"_s}};
+        QTest::newRow("changed Citat stays, deleted Djur stays away") << Seeding{{u"Citat.dat*"_s, u"help.txt*"_s}, {u"Citat.dat*"_s, u"help.txt*"_s}};
+        QTest::newRow("dangling link") << Seeding{{u"help.txt@"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt@"_s}};
     }
     void seeding()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
+        QFETCH(Seeding, c);
+        const auto &[before, after] = c;
         const Tree t({u"share/Citat.dat"_s, u"share/Djur.dat"_s, u"share/help.txt"_s, u"share/notes.txt"_s, u"share/sub.dat/"_s});
         const QString user = t.path(u"user"_s);
         for (const QString &name : before) {
@@ -136,30 +139,25 @@ private slots:
 
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("folder"); // under the scratch folder
-        QTest::addColumn<QString>("text");   // a part of the printed text
+        QTest::addColumn<Command>("c");
         const QString noFolder = u"--mapp ska följas av en mapp"_s;
-        QTest::newRow("nothing") << QStringList{} << Action::Run << QString() << QString();
-        QTest::newRow("--help") << QStringList{u"--help"_s} << Action::Help << QString() << u"--mapp <mapp>"_s;
-        QTest::newRow("-h beside an unknown option") << QStringList{u"-x"_s, u"-h"_s} << Action::Help << QString() << u"Användning"_s;
-        QTest::newRow("--version") << QStringList{u"--version"_s} << Action::Version << QString() << u"Tankedosan 2.2\n"_s;
-        QTest::newRow("--mapp=") << QStringList{u"--mapp=<scratch>/mine/"_s} << Action::Run << u"mine"_s << QString();
-        QTest::newRow("--mapp, relative") << QStringList{u"--mapp"_s, u"."_s} << Action::Run << u"<cwd>"_s << QString();
-        QTest::newRow("Qt's option beside a wrong --mapp") << QStringList{u"-style"_s, u"fusion"_s, u"--mapp"_s, u"<scratch>/none"_s} << Action::Unknown << QString() << u"okänt alternativ: -s, -t, -y, -l, -e"_s;
-        QTest::newRow("--mapp, a file") << QStringList{u"--mapp"_s, u"<scratch>/file"_s} << Action::Error << QString() << u"mappen finns inte"_s;
-        QTest::newRow("--mapp without a folder") << QStringList{u"--mapp"_s} << Action::Error << QString() << noFolder;
-        QTest::newRow("--mapp empty") << QStringList{u"--mapp="_s} << Action::Error << QString() << noFolder;
-        QTest::newRow("unknown option") << QStringList{u"--färg"_s} << Action::Unknown << QString() << u"okänt alternativ: --färg\nSkriv \"tankedosan --help\""_s;
-        QTest::newRow("argument") << QStringList{u"Citat.dat"_s} << Action::Unknown << QString() << u"okänt argument: Citat.dat"_s;
+        QTest::newRow("nothing") << Command{{}, Action::Run, {}, {}};
+        QTest::newRow("--help") << Command{{u"--help"_s}, Action::Help, {}, u"--mapp <mapp>"_s};
+        QTest::newRow("-h beside an unknown option") << Command{{u"-x"_s, u"-h"_s}, Action::Help, {}, u"Användning"_s};
+        QTest::newRow("--version") << Command{{u"--version"_s}, Action::Version, {}, u"Tankedosan 2.2\n"_s};
+        QTest::newRow("--mapp=") << Command{{u"--mapp=<scratch>/mine/"_s}, Action::Run, u"mine"_s, {}};
+        QTest::newRow("--mapp, relative") << Command{{u"--mapp"_s, u"."_s}, Action::Run, u"<cwd>"_s, {}};
+        QTest::newRow("Qt's option beside a wrong --mapp") << Command{{u"-style"_s, u"fusion"_s, u"--mapp"_s, u"<scratch>/none"_s}, Action::Unknown, {}, u"okänt alternativ: -s, -t, -y, -l, -e"_s};
+        QTest::newRow("--mapp, a file") << Command{{u"--mapp"_s, u"<scratch>/file"_s}, Action::Error, {}, u"mappen finns inte"_s};
+        QTest::newRow("--mapp without a folder") << Command{{u"--mapp"_s}, Action::Error, {}, noFolder};
+        QTest::newRow("--mapp empty") << Command{{u"--mapp="_s}, Action::Error, {}, noFolder};
+        QTest::newRow("unknown option") << Command{{u"--färg"_s}, Action::Unknown, {}, u"okänt alternativ: --färg\nSkriv \"tankedosan --help\""_s};
+        QTest::newRow("argument") << Command{{u"Citat.dat"_s}, Action::Unknown, {}, u"okänt argument: Citat.dat"_s};
     }
     void commandLine()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(Action, action);
-        QFETCH(QString, folder);
-        QFETCH(QString, text);
+        QFETCH(Command, c);
+        auto [arguments, action, folder, text] = c;
         const Tree t({u"mine/"_s, u"file"_s});
         for (QString &argument : arguments)
             argument.replace(u"<scratch>"_s, t.path());

@@ -36,6 +36,15 @@ void whileOpen(const std::function<void()> &trigger, const std::function<void(Wi
     });
 }
 
+// The texts of a list's items, in order.
+inline QStringList itemTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
 // The main window started on a program folder of the test's own: write the files, then start().
 struct Started {
     FolderFixture folder;

@@ -6,7 +6,5 @@
 inline qsizetype openFileCount()
 {
     const QDir descriptors(QStringLiteral("/proc/self/fd"));
-    if (!descriptors.exists())
-        return -1;
-    return descriptors.entryList(QDir::Files | QDir::System).size();
+    return descriptors.exists() ? descriptors.entryList(QDir::Files | QDir::System).size() : -1;
 }

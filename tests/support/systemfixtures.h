@@ -43,9 +43,6 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
     }
-    SmallFileSystem(const SmallFileSystem &) = delete;
-    SmallFileSystem &operator=(const SmallFileSystem &) = delete;
-
     bool mounted() const { return m_mounted; }
     QString whyNot() const { return m_whyNot; }
     QString path() const { return m_dir.path(); }
@@ -57,10 +54,8 @@ public:
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
-        }
-        while (filler.write("x", 1) == 1) {
-        }
+        while (filler.write(block) == block.size()) {}
+        while (filler.write("x", 1) == 1) {}
         return true;
     }
 

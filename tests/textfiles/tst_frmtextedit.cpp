@@ -27,13 +27,7 @@ struct Opened {
         window->show();
     }
 
-    QStringList files() const
-    {
-        QStringList names;
-        for (int i = 0; i < window->list_filer->count(); ++i)
-            names.append(window->list_filer->item(i)->text());
-        return names;
-    }
+    QStringList files() const { return itemTexts(window->list_filer); }
     QStringList lines() const { return window->lines().items(); }
     QString text() const { return window->Text1->toPlainText(); }
     void markLine(int row) const { window->List1->setCurrentIndex(window->lines().index(row)); }
@@ -47,6 +41,7 @@ struct Opened {
 struct Load { QByteArray file; QStringList lines; QString text; };
 struct Rewrite { QString typed; Answer answer; QByteArray file; };
 struct Deletion { QStringList files; Answer answer; QString after; };
+struct View { QByteArray bytes; bool whole; qsizetype shownBeforeNote; QString text; };
 
 } // namespace
 
@@ -127,8 +122,7 @@ private slots:
         const bool save = typed != u"-"_s;
         if (save) {
             o.showText(true);
-            if (!typed.isEmpty())
-                o.window->Text1->setPlainText(typed);
+            o.window->Text1->setPlainText(typed);
         } else {
             o.markLine(2);
         }
@@ -223,50 +217,38 @@ private slots:
         QCOMPARE(o.folder.read(u"stor.txt"_s).size(), line.size() * count);
     }
 
-    void textViewBound_data()
+    // Where the text view stops, and how it reads a file: as the list does, or it would be saved over the file.
+    // `text` null: not compared; else the whole view and the list's first line.
+    void textView_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("whole");
-        QTest::addColumn<qsizetype>("shownBeforeNote");
+        QTest::addColumn<View>("c");
         const qsizetype n = textfiles::kTextViewBytes;
         const QByteArray lines = QByteArray("abcdefghi\n").repeated(n / 10);
-        QTest::newRow("exactly the bound") << lines << true << n;
-        QTest::newRow("one byte more") << lines + "a" << false << n;
+        QTest::newRow("exactly the bound") << View{lines, true, n, {}};
+        QTest::newRow("one byte more") << View{lines + "a", false, n, {}};
         // Byte n falls on the second byte of an "å": the cut comes before that character, not inside it.
         const QByteArray utf8 = "a" + QByteArray("\xc3\xa5\xc3\xa5\xc3\xa5\xc3\xa5\n").repeated(n / 9 + 1);
-        QTest::newRow("UTF-8 cut at a character") << utf8 << false << QString::fromUtf8(utf8.first(n - 1)).size();
-        QTest::newRow("an over-long line") << QByteArray(store::kShownCharacters + 1, 'a') << false << store::shownPart(QString(store::kShownCharacters + 1, u'a')).size();
+        QTest::newRow("UTF-8 cut at a character") << View{utf8, false, QString::fromUtf8(utf8.first(n - 1)).size(), {}};
+        QTest::newRow("an over-long line") << View{QByteArray(store::kShownCharacters + 1, 'a'), false, store::shownPart(QString(store::kShownCharacters + 1, u'a')).size(), {}};
+        QTest::newRow("UTF-16 LE") << View{"\xFF\xFEH\0\xE5\0\r\0\n\0"_ba, true, 4, u"Hå\r\n"_s};
+        QTest::newRow("UTF-16 BE") << View{"\xFE\xFF\0H\0\xE5\0\r\0\n"_ba, true, 4, u"Hå\r\n"_s};
+        QTest::newRow("UTF-8: only the first mark is one") << View{"\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba, true, 4, u"\uFEFFå\r\n"_s};
+        QTest::newRow("Windows-1252") << View{"\x80\xE5\r\n"_ba, true, 4, u"€å\r\n"_s};
     }
 
-    void textViewBound()
+    void textView()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, whole);
-        QFETCH(qsizetype, shownBeforeNote);
+        QFETCH(View, c);
+        const auto &[bytes, whole, shownBeforeNote, text] = c;
         const textfiles::TextView view = textfiles::textViewOf(bytes);
         QCOMPARE(view.whole, whole);
         const qsizetype note = view.text.indexOf(u"\r\n\r\n[Filen"_s);
         QCOMPARE(note < 0 ? view.text.size() : note, shownBeforeNote);
         QVERIFY(!view.text.contains(QChar::ReplacementCharacter));
-    }
-
-    // The text view reads a file as the list does; a view that read it otherwise would be saved over it.
-    void textViewReadsTheFileAsTheListDoes_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("UTF-16 LE") << "\xFF\xFEH\0\xE5\0\r\0\n\0"_ba << u"Hå\r\n"_s;
-        QTest::newRow("UTF-16 BE") << "\xFE\xFF\0H\0\xE5\0\r\0\n"_ba << u"Hå\r\n"_s;
-        QTest::newRow("UTF-8: only the first mark is one") << "\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba << u"\uFEFFå\r\n"_s;
-        QTest::newRow("Windows-1252") << "\x80\xE5\r\n"_ba << u"€å\r\n"_s;
-    }
-
-    void textViewReadsTheFileAsTheListDoes()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(textfiles::textViewOf(bytes).text, text);
-        QCOMPARE(store::LineStore::fromFileBytes(bytes, true).at(0), text.chopped(2));
+        if (!text.isNull()) {
+            QCOMPARE(view.text, text);
+            QCOMPARE(store::LineStore::fromFileBytes(bytes, true).at(0), text.chopped(2));
+        }
     }
 
     void opensModallyFromTheMainWindow()
