@@ -4,17 +4,12 @@
 # installed samples and the main window shows them; a second start keeps the user's changed Citat.dat.
 #   package.sh <cpack> <build folder> <folder with the sample data> <version>
 set -euo pipefail
+. "$(dirname "$0")/xsession.sh"
+in_xvfb "$0" "$@"
 cpack=$1
 build=$2
 data=$3
 version=$4
-if [ -z "${PACKAGE_INSIDE_X:-}" ]; then
-  # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
-  # -noreset: otherwise the server resets when the readiness probe disconnects, and a client that connects
-  # during the reset is turned away.
-  PACKAGE_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
-fi
-fail() { echo "FAIL: $*"; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
@@ -50,33 +45,9 @@ export HOME=$scratch/home
 unset XDG_DATA_HOME XDG_CONFIG_HOME QT_QPA_PLATFORM
 mkdir -p "$HOME"
 user=$HOME/.local/share/Tankedosan
-for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for_display
 
-# Starts the installed copy, waits for the main window captioned with the count of the loaded collection and
-# closes it from the menu as a user does.
-run_until_caption() {
-  local caption="Tankedosan -  $1 st" window=
-  "$exe" &
-  pid=$!
-  for _ in $(seq 1 150); do
-    window=$(xdotool search --name "^${caption}\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the installed program ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no window captioned '$caption'"
-  echo "seen: '$(xdotool getwindowname "$window")'"
-  xdotool windowfocus --sync "$window"
-  xdotool key --delay 100 alt+a
-  sleep 0.3
-  xdotool key --delay 100 Up Return
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not end after its main window was closed"
-  wait "$pid" || fail "the program ended with an error"
-  pid=
-}
-
-run_until_caption "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
+start_and_close "$exe" "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
 for f in Citat.dat Djur.dat help.txt; do
   cmp -s "$data/$f" "$user/$f" || fail "the first start did not copy $f into $user"
 done
@@ -86,7 +57,7 @@ done
 # The user's own Citat.dat stays as it is on the next start, and a deleted sample stays away.
 printf 'Egen rad ett\r\nEgen rad två\r\nEgen rad tre\r\n' > "$user/Citat.dat"
 rm "$user/Djur.dat"
-run_until_caption 3
+start_and_close "$exe" 3
 [ "$(tr -cd '\r' < "$user/Citat.dat" | wc -c)" -eq 3 ] || fail "the user's Citat.dat was replaced"
 [ ! -e "$user/Djur.dat" ] || fail "a sample the user deleted came back"
 echo "package test passed"
