@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -110,8 +111,8 @@ int stepChild(int lines, const QString &folder)
         const double us = timer.nsecsElapsed() / 1e3 / kSteps;
         return Steps{us, displayChanges, w.txtnr->text(), w.pp->toPlainText()};
     };
-    const auto [nextUs, nextChanges, afterNext, shownAfterNext] = step(&frmmain::cmdnästa_Click);
-    const auto [prevUs, prevChanges, afterPrev, shownAfterPrev] = step(&frmmain::cmdförra_Click);
+    const Steps next = step(&frmmain::cmdnästa_Click);
+    const Steps prev = step(&frmmain::cmdförra_Click);
 
     // The peak is read before the checks below, which read the file once more.
     const long peakKiB = peakRssKiB();
@@ -125,23 +126,19 @@ int stepChild(int lines, const QString &folder)
     if (!line1 || shownFirst != *line1)
         return failed(u"the first proverb shown is not line 1: "_s + shownFirst);
 
-    const int expectedAfterNext = (start - 1 + kSteps) % lines + 1;
-    if (afterNext != QString::number(expectedAfterNext))
-        return failed(u"after Nästa the number is %1, not %2"_s.arg(afterNext).arg(expectedAfterNext));
-    if (nextChanges < kSteps)
-        return failed(u"Nästa changed the display %1 times in %2 clicks"_s.arg(nextChanges).arg(kSteps));
-    if (lineOfFile(path, expectedAfterNext) != shownAfterNext)
-        return failed(u"after Nästa the proverb shown is not line %1"_s.arg(expectedAfterNext));
+    // Nästa from `start` wraps to the beginning; Förra from there comes back to `start`.
+    const int afterNext = (start - 1 + kSteps) % lines + 1;
+    for (const auto &[button, steps, expected] : {std::tuple{u"Nästa"_s, &next, afterNext}, {u"Förra"_s, &prev, start}}) {
+        if (steps->number != QString::number(expected))
+            return failed(u"after %1 the number is %2, not %3"_s.arg(button, steps->number).arg(expected));
+        if (steps->changes < kSteps)
+            return failed(u"%1 changed the display %2 times in %3 clicks"_s.arg(button).arg(steps->changes).arg(kSteps));
+        if (lineOfFile(path, expected) != steps->shown)
+            return failed(u"after %1 the proverb shown is not line %2"_s.arg(button).arg(expected));
+    }
 
-    if (afterPrev != QString::number(start))
-        return failed(u"after Förra the number is %1, not %2"_s.arg(afterPrev).arg(start));
-    if (prevChanges < kSteps)
-        return failed(u"Förra changed the display %1 times in %2 clicks"_s.arg(prevChanges).arg(kSteps));
-    if (lineOfFile(path, start) != shownAfterPrev)
-        return failed(u"after Förra the proverb shown is not line %1"_s.arg(start));
-
-    printResult({{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)}, {u"next_us"_s, nextUs},
-                 {u"prev_us"_s, prevUs}, {u"peak_kib"_s, double(peakKiB)}, {u"first_window_ms"_s, *firstWindowMs}});
+    printResult({{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)}, {u"next_us"_s, next.us},
+                 {u"prev_us"_s, prev.us}, {u"peak_kib"_s, double(peakKiB)}, {u"first_window_ms"_s, *firstWindowMs}});
     return 0;
 }
 
