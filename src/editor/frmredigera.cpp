@@ -28,6 +28,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kFullWidth = 7935; // the list, the text box, the count label and the progress strip
+constexpr int kProgressWidth = 7215; // how far the progress strip grows
 const QColor kDarkBlue(0, 0, 128);
 const QString kReportName = u"dublett-check.txt"_s;
 
@@ -212,7 +213,7 @@ void frmredigera::comboordspråk_Click()
         busy.restore();
         return m_platform.showStandardError(*failure);
     }
-    const QString path = store::collectionPath(name);
+    const QString path = store::collectionFile(name);
     if (!store::fileExists(path)) {
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
@@ -352,7 +353,7 @@ void frmredigera::cmd1_Click()
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkName(name))
         return m_platform.showStandardError(*failure);
-    const QString path = store::collectionPath(name);
+    const QString path = store::collectionFile(name);
     const bool showsMain = path == Module1::sökväg;
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
@@ -463,8 +464,7 @@ void frmredigera::cmddublett_Click()
         return;
     }
 
-    const int fullWidth = twips::toPixels(kFullWidth);
-    const float step = float(fullWidth) / float(n);
+    const float step = float(twips::toPixels(kProgressWidth)) / float(n);
     progress->resize(0, progress->height());
     progress->show();
     progress->raise();

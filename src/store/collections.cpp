@@ -65,6 +65,21 @@ QString collectionPath(const QString &name)
     return pathInProgramFolder(name + u".dat"_s);
 }
 
+QString collectionFile(const QString &name)
+{
+    const QString exact = collectionPath(name);
+    if (fileExists(exact))
+        return exact;
+    const QStringList files = listFiles(u"*.dat"_s);
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (const QString &file : files) {
+            if (QStringView(file).chopped(4).compare(name, cs) == 0)
+                return pathInProgramFolder(file);
+        }
+    }
+    return exact;
+}
+
 QStringList listFiles(const QString &pattern)
 {
     QDir dir(programFolder());

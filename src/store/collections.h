@@ -11,6 +11,11 @@ namespace store {
 // Program folder, separator, name and ".dat". The name is not checked here: see checkName.
 QString collectionPath(const QString &name);
 
+// The file that holds the collection of that name, for every window alike: name + ".dat" when that file is
+// there; else the "*.dat" file that the list of collections shows under the name, its extension in other
+// letters first ("Djur.DAT"), then its name too ("DJUR.dat"); else name + ".dat", a file yet to be made.
+QString collectionFile(const QString &name);
+
 // The names of the files of the program folder that match a wildcard pattern (letters compared without
 // regard to case), sorted by name without regard to case. Folders and hidden files are left out.
 QStringList listFiles(const QString &pattern);

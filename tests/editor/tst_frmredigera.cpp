@@ -3,8 +3,10 @@
 
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
+#include "main/twips.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
+#include "store/encoding.h"
 #include "store/module1.h"
 
 #include <sys/resource.h>
@@ -22,10 +24,10 @@ const QStringList kSorted{u"apa"_s, u"Bil"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}
 struct Opened : Started {
     std::unique_ptr<frmredigera> editor;
 
-    explicit Opened(const QStringList &citat = kCitat)
+    explicit Opened(const QStringList &citat = kCitat, const QString &citatFile = u"Citat.dat"_s)
     {
         folder.writeCollection(u"Aforismer"_s, {u"a"_s});
-        folder.writeCollection(u"Citat"_s, citat);
+        folder.write(citatFile, store::encodeLines(citat));
         folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
@@ -49,7 +51,8 @@ struct Opened : Started {
 // report stays.
 struct Removal { bool byKey; int marked; Answer answer; QStringList after; };
 struct Check { QStringList lines; QString field, fieldAfter; QByteArray report; };
-struct Save { int collection; bool diskFull; }; // collection 1: the main window's "Citat", 2: "Djur"
+// collection 1: the main window's "Citat", 2: "Djur"; citatFile: the file that holds Citat.
+struct Save { int collection; bool diskFull; QString citatFile = u"Citat.dat"_s; };
 
 } // namespace
 
@@ -83,6 +86,7 @@ private slots:
     {
         QTest::addColumn<Removal>("c");
         QTest::newRow("button, yes") << Removal{false, 1, Answer::Yes, {u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}};
+        QTest::newRow("the first line") << Removal{false, 0, Answer::Yes, kSorted.mid(1)};
         QTest::newRow("Delete, yes") << Removal{true, 4, Answer::Yes, kSorted.mid(0, 4)};
         QTest::newRow("no") << Removal{false, 1, Answer::No, kSorted};
         QTest::newRow("nothing marked") << Removal{false, -1, Answer::Yes, kSorted};
@@ -129,15 +133,17 @@ private slots:
         QTest::newRow("the main window's") << Save{1, false};
         QTest::newRow("another") << Save{2, false};
         QTest::newRow("disk full") << Save{1, true};
+        // Found as the main window finds it, and saved into it rather than into a second file.
+        QTest::newRow("extension in capitals") << Save{1, false, u"Citat.DAT"_s};
     }
     void save()
     {
         QFETCH(Save, c);
-        const auto [collection, diskFull] = c;
-        Opened s;
+        const auto [collection, diskFull, citatFile] = c;
+        Opened s(kCitat, citatFile);
         s.window->söklista->setItems({u"träff"_s});
         s.window->optlista_sök->setChecked(true);
-        const QString file = collection == 1 ? u"Citat.dat"_s : u"Djur.dat"_s;
+        const QString file = collection == 1 ? citatFile : u"Djur.dat"_s;
         const QString mainPath = Module1::sökväg, title = s.window->windowTitle();
         const QByteArray before = s.folder.read(file);
         s.editor->comboordspråk->setCurrentIndex(collection);
@@ -158,6 +164,7 @@ private slots:
         QCOMPARE(s.window->List1->items(), refilled ? s.lines() : kCitat);
         QCOMPARE(s.window->windowTitle(), refilled ? u"Tankedosan -  6 st"_s : title);
         QCOMPARE(s.window->optlista_hela->isChecked(), refilled);
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{citatFile, u"Djur.dat"_s}));
     }
 
     // Typing finds from the top, Enter finds the next and wraps; an empty list writes the error in the text box.
@@ -202,6 +209,8 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), report.isEmpty() ? QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s} : QStringList());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), report.isEmpty() ? "gammal"_ba : report);
         QCOMPARE(s.platform.openedFiles(), report.isEmpty() ? QList<QString>() : QList<QString>{s.folder.path(u"dublett-check.txt"_s)});
+        if (!lines.isEmpty()) // the strip was last set for the last line, out of 7215 twips for all of them
+            QCOMPARE(s.editor->progress->width(), int(float(lines.size() - 1) * (float(twips::toPixels(7215)) / float(lines.size()))));
     }
 
     // While a long check runs: progress shows, "Avbryt" stands in for "Sök dubletter", the list cannot change

@@ -69,6 +69,17 @@ private slots:
         QVERIFY(!store::fileExists(inFolder(u".dold.dat"_s)) && !store::fileExists(inFolder(u"mapp.dat"_s)));
     }
 
+    // Every window finds a collection's file here: its own name first, so that Djur.dat and djur.dat each
+    // stand for their own proverbs; then the file listed under the name in other letters.
+    void collectionFile()
+    {
+        for (const QString &name : {u"Djur.dat"_s, u"djur.dat"_s, u"Fisk.DAT"_s, u"ORM.dat"_s})
+            m_folder->write(name, "x\r\n"_ba);
+        for (const auto &[name, file] : std::initializer_list<std::pair<QString, QString>>{
+                 {u"Djur"_s, u"Djur.dat"_s}, {u"djur"_s, u"djur.dat"_s}, {u"Fisk"_s, u"Fisk.DAT"_s}, {u"orm"_s, u"ORM.dat"_s}, {u"Ny"_s, u"Ny.dat"_s}})
+            QCOMPARE(store::collectionFile(name), inFolder(file));
+    }
+
     // An unedited collection is saved byte for byte, whatever Windows-1252 bytes it holds; only its empty
     // lines are gone. Every other case of the read and written forms is tst_encoding's and tst_linestore's.
     void readThenWrite()
