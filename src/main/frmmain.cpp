@@ -41,6 +41,11 @@ QString wholeListCaption(int count)
     return u"Tankedosan -  "_s + QString::number(count) + u" st"_s;
 }
 
+QString searchListCaption(int count)
+{
+    return u"Tankedosan - sökresultat - "_s + QString::number(count) + u" st"_s;
+}
+
 namespace {
 
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
@@ -231,18 +236,6 @@ HiddenList *frmmain::currentList() const
     return searchListView() ? söklista : List1;
 }
 
-QString frmmain::collectionFile(const QString &name) const
-{
-    const QStringList files = fillista->items();
-    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-        for (const QString &file : files) {
-            if (QStringView(file).chopped(4).compare(name, cs) == 0)
-                return store::pathInProgramFolder(file);
-        }
-    }
-    return store::collectionPath(name);
-}
-
 void frmmain::Form_Load()
 {
     fillista->setItems(store::listFiles(u"*.dat"_s));
@@ -270,7 +263,8 @@ void frmmain::comboordspråk_Click()
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkName(name))
         return trap(*failure);
-    Module1::sökväg = collectionFile(name);
+    Module1::sökväg = store::collectionFile(name);
+    store::MaybeFailure readFailure;
     if (!store::fileExists(Module1::sökväg)) {
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
@@ -281,22 +275,26 @@ void frmmain::comboordspråk_Click()
         söklista->clear();
         pp->clear();
         store::LineStore lines;
-        const auto failure = store::readCollection(Module1::sökväg, lines);
+        readFailure = store::readCollection(Module1::sökväg, lines);
         List1->setLines(std::move(lines));
-        if (failure)
-            return trap(*failure);
+        // The search list is empty now, and an empty search list is never the one stepped through.
+        if (searchListView())
+            optlista_hela->setChecked(true);
     }
+    // The count and the caption follow the list of the view, also when what comes next fails.
+    Module1::antal = currentList()->count();
+    setWindowTitle(searchListView() ? searchListCaption(Module1::antal) : wholeListCaption(Module1::antal));
+    if (readFailure)
+        return trap(*readFailure);
 
     const auto number = numbers::strictNumber(txtnr->text());
     if (const auto *failure = std::get_if<store::Failure>(&number))
         return trap(*failure);
     const int n = std::get<int>(number);
-    Module1::antal = List1->count();
     if (Module1::antal >= n) {
         txtnr->clear();
         txtnr->setText(QString::number(n));
     }
-    setWindowTitle(wholeListCaption(Module1::antal));
 }
 
 void frmmain::txtnr_Change()
@@ -490,7 +488,7 @@ void frmmain::optlista_sök_Click()
         return;
     }
     Module1::antal = söklista->count();
-    setWindowTitle(u"Tankedosan - sökresultat - "_s + QString::number(Module1::antal) + u" st"_s);
+    setWindowTitle(searchListCaption(Module1::antal));
     const auto number = numbers::strictNumber(txtnr->text());
     if (const auto *failure = std::get_if<store::Failure>(&number))
         return m_platform.showStandardError(*failure);

@@ -22,6 +22,8 @@ class frmsnabbspara;
 
 // The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
+// In the search-list view: "Tankedosan - sökresultat - ", the count, " st".
+QString searchListCaption(int count);
 
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
 // them. Other windows write into its lists, number box and caption, so its controls are public.
@@ -97,9 +99,6 @@ public:
     HiddenList *currentList() const;
     // The proverb the display shows, whole even where the display shows only its beginning.
     QString shownProverb() const;
-    // The file of a listed collection: the entry of `fillista` whose name without its last four characters
-    // is the collection's name (exact letter case first, then any case), or name + ".dat" when none is.
-    QString collectionFile(const QString &name) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -6,6 +6,7 @@
 #include "search/sparatextfil.h"
 #include "store/collections.h"
 #include "store/programfolder.h"
+#include "store/shown.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -142,6 +144,7 @@ void frmsök::createControls()
     // Enter belongs to the text boxes: no button may take it and close the window.
     windowsetup::noDefaultButtons(this);
 
+    connect(Text2->document(), &QTextDocument::contentsChange, this, &frmsök::followEdit);
     connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
     connect(cmdsök, &QPushButton::clicked, this, &frmsök::cmdsök_Click);
     connect(cmdok, &QPushButton::clicked, this, &frmsök::cmdok_Click);
@@ -175,15 +178,38 @@ void frmsök::showHits(store::LineStore hits)
 {
     // The box shows the first hits, as many as lay out quickly; the hit list keeps them all.
     QString shown;
+    std::vector<Stand> stands;
     int count = 0;
     for (; count < hits.size() && count < kShownHits && shown.size() < kShownCharacters; ++count) {
-        shown += hits.shownAt(count);
+        const QString hit = hits.shownAt(count);
+        for (qsizetype k = 0; k < hit.size(); ++k) {
+            // The box breaks the line at these, and would hand each back as a line end.
+            const char16_t c = hit[k].unicode();
+            if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator
+                || c == 0xFDD0 || c == 0xFDD1)
+                stands.push_back({int(shown.size() + k), QChar(), QString(hit[k])});
+        }
+        if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…')) {
+            const QString whole = hits.at(count);
+            if (whole.size() > store::kShownCharacters)
+                stands.push_back({int(shown.size() + hit.size() - 1), QChar(), whole.mid(hit.size() - 1)});
+        }
+        shown += hit;
         shown += u'\n';
     }
     m_shownHits = count;
     Text2->setPlainText(shown);
     Text2->document()->setModified(false);
     lista->setLines(std::move(hits));
+
+    // Only while the box holds one character for each one given do the positions hold.
+    const QTextDocument *box = Text2->document();
+    m_stands.clear();
+    if (box->characterCount() - 1 == shown.size()) {
+        m_stands = std::move(stands);
+        for (Stand &stand : m_stands)
+            stand.shown = box->characterAt(stand.position);
+    }
 }
 
 void frmsök::endSearch()
@@ -243,9 +269,17 @@ void frmsök::sök_sökresultat()
 void frmsök::cmdok_Click()
 {
     m_main.söklista->setLines(lista->lines());
-    // Selecting the view runs the main window's handler while this window is still open.
-    if (m_main.söklista->count() > 0)
-        m_main.optlista_sök->setChecked(true);
+    // Selecting the view runs the main window's handler while this window is still open. When the view is
+    // selected already, selecting it runs nothing, yet the new hits must be what the count, the caption and
+    // stepping follow; and an empty search list is never the one stepped through.
+    if (m_main.söklista->count() > 0) {
+        if (m_main.searchListView())
+            m_main.optlista_sök_Click();
+        else
+            m_main.optlista_sök->setChecked(true);
+    } else if (m_main.searchListView()) {
+        m_main.optlista_hela->setChecked(true);
+    }
     accept();
 }
 
@@ -254,12 +288,38 @@ void frmsök::cmdavbryt_Click()
     reject();
 }
 
+void frmsök::followEdit(int position, int removed, int added)
+{
+    const QTextDocument *box = Text2->document();
+    std::erase_if(m_stands, [&](const Stand &stand) {
+        // A change of format alone reports its characters as removed and added again.
+        return stand.position >= position && stand.position < position + removed
+               && !(removed == added && box->characterAt(stand.position) == stand.shown);
+    });
+    for (Stand &stand : m_stands) {
+        if (stand.position >= position + removed)
+            stand.position += added - removed;
+    }
+}
+
 QString frmsök::resultText() const
 {
     if (!Text2->document()->isModified())
         return resultattext(lista->lines());
-    QString text = Text2->toPlainText();
-    text.replace(u'\n', u"\r\n"_s);
+    // The box's own text, not toPlainText(), which turns no-break spaces into blanks.
+    const QString inBox = Text2->document()->toRawText();
+    QString text;
+    text.reserve(inBox.size());
+    auto stand = m_stands.cbegin();
+    for (qsizetype i = 0; i < inBox.size(); ++i) {
+        if (stand != m_stands.cend() && stand->position == i) {
+            text += (stand++)->text;
+        } else if (inBox[i] == QChar::ParagraphSeparator || inBox[i] == QChar::LineSeparator) {
+            text += u"\r\n"_s;
+        } else {
+            text += inBox[i];
+        }
+    }
     return text + resultattext(lista->lines(), m_shownHits);
 }
 

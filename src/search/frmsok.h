@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -77,8 +79,20 @@ private:
     void showHits(store::LineStore hits);
     void endSearch();
 
+    void followEdit(int position, int removed, int added);
+
     platform::Platform &m_platform;
     frmmain &m_main;
     // How many hits the result box shows; the rest are in the hit list only.
     int m_shownHits = 0;
+    // Characters of the result box that stand for more than the box can hold: the "…" of a hit shown
+    // shortened stands for the rest of that hit, a line break inside a hit for the character that made it.
+    // They move with the user's edits and go when the user deletes them, so that a saved box holds what the
+    // user sees and typed, every hit whole.
+    struct Stand {
+        int position;
+        QChar shown;
+        QString text;
+    };
+    std::vector<Stand> m_stands;
 };

@@ -4,6 +4,7 @@
 #include "search/frmsok.h"
 #include "search/sparatextfil.h"
 #include "store/encoding.h"
+#include "store/shown.h"
 
 using namespace Qt::StringLiterals;
 using platform::Answer;
@@ -121,9 +122,9 @@ private slots:
         QTest::addColumn<Closing>("c");
         const QString three = u"hund 1/hund 2/hund 3"_s;
         QTest::newRow("OK: hits select the search view") << Closing{u"hund"_s, false, true, three + u" | Tankedosan - sökresultat - 3 st | hund 1 | sök"_s};
+        QTest::newRow("OK: one hit is enough") << Closing{u"katt"_s, false, true, u"katt | Tankedosan - sökresultat - 1 st | katt | sök"_s};
         QTest::newRow("OK: no hits leave the view") << Closing{u"häst"_s, false, true, u" | Tankedosan -  4 st | hund 1 | hela"_s};
-        // The view does not change, so its handler does not run: the caption keeps the former count.
-        QTest::newRow("OK in the search view") << Closing{u"hund"_s, true, true, three + u" | Tankedosan - sökresultat - 1 st | gammal | sök"_s};
+        // "OK" in the search view is tst_frmmain's: the view, caption and count after any actions.
         QTest::newRow("Avbryt leaves the search list") << Closing{u"hund"_s, true, false, u"gammal | Tankedosan - sökresultat - 1 st | gammal | sök"_s};
     }
 
@@ -179,6 +180,19 @@ private slots:
             QVERIFY(saved.endsWith(u"Ordspråk %1\r\n\r\n"_s.arg(total)));
         }
         QVERIFY(s.w->isVisible());
+    }
+
+    // An edited box is saved as the user sees it, no-break spaces too, and with every hit whole: one that it
+    // shows shortened, or broken at a line feed of its own, wherever the user's lines moved it.
+    void anEditedResultIsSavedWithEveryHitWhole()
+    {
+        const QString longHit = u"lång "_s + QString(store::kShownCharacters, u'x');
+        Opened s({u"a\u00A0b"_s, longHit, u"c\nd"_s});
+        s.search(QString(), true);
+        s.w->Text2->moveCursor(QTextCursor::Start);
+        QTest::keyClicks(s.w->Text2, u"Mitt"_s);
+        QTest::keyClick(s.w->Text2, Qt::Key_Return);
+        QCOMPARE(s.w->resultText(), u"Mitt\r\na\u00A0b\r\n"_s + longHit + u"\r\nc\nd\r\n"_s);
     }
 
     // Each opening, by the button or the menu, is a fresh window: nothing of the last search stays.
@@ -239,7 +253,7 @@ private slots:
         spara_textfil(p, nullptr, text, true);
 
         const QString fileName = typed + u".txt"_s;
-        boxes.replaceInStrings(u"saved"_s, u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(folder.path(fileName)).toLower());
+        boxes.replaceInStrings(u"saved"_s, u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(folder.path(fileName)));
         QCOMPARE(takeBoxes(p), QStringList{u"input|Spara sökresultat||"_s + sparaTextfilPrompt()} + boxes);
         QStringList filesAfter = dir.entryList(all);
         if (!written.isNull()) {
