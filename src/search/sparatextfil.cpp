@@ -39,6 +39,7 @@ void spara_textfil(platform::Platform &platform, QWidget *parent, const QString 
     // character fits and UTF-8 with a byte-order mark otherwise, so no character becomes "?".
     if (auto failure = store::writeFileAtomically(path, store::encodeLines({text})))
         return platform.showStandardError(*failure);
-    platform.messageBox(u"Textfil sparad.\r\n"_s + QDir::toNativeSeparators(path).toLower(), platform::Buttons::Ok,
+    // The path as it is: on a file system that tells letter cases apart, a lower-cased one may not exist.
+    platform.messageBox(u"Textfil sparad.\r\n"_s + QDir::toNativeSeparators(path), platform::Buttons::Ok,
                         platform::Icon::None);
 }

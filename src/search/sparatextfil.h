@@ -11,7 +11,7 @@ QString sparaTextfilPrompt();
 
 // Saves a text that a window shows as name + ".txt" in the program folder: asks for the name ("Spara
 // sökresultat"), asks before overwriting, writes the text and one CR LF by the store's encoding rule and
-// confirms with the file's full path in lower case. Cancel or an empty name does nothing.
+// confirms with the file's full path. Cancel or an empty name does nothing.
 //
 // `trapped` says whether the caller is the search window, whose failures were always reported; the
 // quick-save window's were not, and a failure that ends the program loses the quick-save list. Both now see
