@@ -197,11 +197,18 @@ void frmtextedit::cmdradera_Click()
     const QString removed = m_lines->item(line);
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
-    if (auto failure = store::writeFileAtomically(path, m_lines->lines().toFileBytes())) {
+    const QByteArray bytes = m_lines->lines().toFileBytes();
+    if (auto failure = store::writeFileAtomically(path, bytes)) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
         m_platform.showStandardError(*failure);
+        return;
     }
+    // The text view shows the file as it now is: a "Spara" from it must not write the line back.
+    textfiles::TextView view = textfiles::textViewOf(bytes);
+    Text1->setPlainText(view.text);
+    m_textWhole = view.whole;
+    Text1->setReadOnly(!view.whole);
 }
 
 void frmtextedit::cmdraderafil_Click()
@@ -247,8 +254,11 @@ void frmtextedit::cmdspara_Click()
                               platform::Buttons::YesNo, platform::Icon::Question, u"Spara"_s)
         != platform::Answer::Yes)
         return;
-    // The text and one CR LF after it, every line break written as CR LF.
-    const QStringList lines = windowsetup::boxText(Text1).split(u'\n');
+    // The text and a closing CR LF unless it ends with a line break already, every line break written as
+    // CR LF: saving an unchanged text leaves the file as it was.
+    QStringList lines = windowsetup::boxText(Text1).split(u'\n');
+    if (lines.size() > 1 && lines.back().isEmpty())
+        lines.removeLast();
     if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines)))
         m_platform.showStandardError(*failure);
 }
