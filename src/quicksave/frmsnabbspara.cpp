@@ -26,6 +26,8 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to "Spara...", as in every box of the program; the list holds no tabs of its own.
+    Text1->setTabChangesFocus(true);
     Label1->setBuddy(Text1);
     cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
     cmdtöm = twips::place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);

@@ -91,13 +91,19 @@ private slots:
     }
 
     // The save itself, and its failures, are the shared save's (the search window's tests and the fault tests).
+    // Tab in the list moves on to "Spara..." and types nothing.
     void savingWritesTheListAndKeepsIt()
     {
         Quick s;
         s.putAside(1);
         s.putAside(2);
         s.platform.setNextInput(u"lista"_s);
-        s.whileOpen([](frmsnabbspara &w) { QTest::mouseClick(w.cmdspara, Qt::LeftButton); });
+        s.whileOpen([](frmsnabbspara &w) {
+            w.Text1->setFocus();
+            QTest::keyClick(w.Text1, Qt::Key_Tab);
+            QCOMPARE(w.focusWidget(), w.cmdspara);
+            QTest::mouseClick(w.cmdspara, Qt::LeftButton);
+        });
         QCOMPARE(s.folder.read(u"lista.txt"_s), "A\r\nB\r\n"_ba);
         QCOMPARE(s.existing()->lista(), u"A\r\nB"_s);
     }
