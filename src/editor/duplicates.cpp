@@ -174,17 +174,22 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
     };
     std::vector<Entry> entries;
     entries.reserve(n);
+    // A cancel stops the check before this line, as the comparing check stops before its line i: the groups
+    // that begin earlier are reported whole, members further on included, so every key is still needed.
+    qsizetype cancelledAt = n;
     for (qsizetype i = 0; i < n; ++i) {
-        if ((i & 255) == 0 && !throttle(i)) {
+        if (!result.cancelled && (i & 255) == 0 && !throttle(i)) {
             result.cancelled = true;
-            break;
+            cancelledAt = i;
         }
         QString line = lines.at(i);
         // The one-pass grouping gives the comparing report only when a group's text can stand in the report
         // solely as part of that very group: true when no line is empty and none holds a CR. Every way into
         // the editor list keeps it so; a list that is not goes the long way.
         if (line.isEmpty() || line.contains(u'\r'))
-            return findByComparingAll(lines, length, [&](qsizetype done) { return throttle(done); });
+            return findByComparingAll(lines, length, [&](qsizetype done) {
+                return result.cancelled ? done < cancelledAt : throttle(done);
+            });
         entries.push_back({qHash(key(std::move(line), length), size_t(0x9E3779B97F4A7C15ull)), i});
     }
     std::sort(entries.begin(), entries.end());
@@ -222,6 +227,8 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
     std::sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) { return a.front() < b.front(); });
 
     for (const auto &group : groups) {
+        if (group.front() >= cancelledAt)
+            break;
         for (qsizetype line : group)
             result.report += lines.at(line) + kCrLf;
         result.report += kCrLf + kCrLf;

@@ -33,7 +33,8 @@ struct Result {
 // Every group of lines whose keys are equal, reported once, in the order of each group's first line, every
 // member in full and in list order. Works in one pass by grouping keys, so a million lines take seconds,
 // and gives the report that comparing every line with every later one gives. `progress` is called about
-// every `interval` milliseconds. A cancelled check reports the groups among the lines it had reached.
+// every `interval` milliseconds. A cancelled check reports, as the comparing check does, every group whose first
+// line it had reached, whole.
 Result find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress = {},
             int intervalMs = 30);
 

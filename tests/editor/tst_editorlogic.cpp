@@ -161,6 +161,16 @@ private slots:
             QVERIFY2(fast.report == duplicates::findByComparingAll(list, length).report,
                      qPrintable(u"field %1, lines: %2"_s.arg(field, list.toStringList().join(u" | "_s))));
         }
+        // Cancelled before line 256, both report every group that begins earlier, whole.
+        const auto stop = [](qsizetype done) { return done < 256; };
+        for (int round = 0; round < 10; ++round) {
+            QStringList lines;
+            for (int i = random.bounded(300, 600); i > 0; --i)
+                lines.append(randomLine(random, pieces, 3));
+            const auto fast = duplicates::find(storeOf(lines), std::nullopt, stop, 0);
+            QVERIFY(fast.cancelled);
+            QCOMPARE(fast.report, duplicates::findByComparingAll(storeOf(lines), std::nullopt, stop).report);
+        }
     }
 };
 
