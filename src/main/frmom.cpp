@@ -2,9 +2,6 @@
 
 #include "main/twips.h"
 #include "main/windowsetup.h"
-#include "store/programfolder.h"
-
-#include <QDir>
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -21,8 +18,6 @@ QString aboutText()
         u"Fritt att använda och dela med andra."_s,
         u"Hemsida: https://tankedosan.example.org"_s,
         u"Epost: tankedosan@example.org"_s,
-        // Where the collections are: an installed program keeps them in the user's own folder.
-        u"Samlingarna finns i: "_s + QDir::toNativeSeparators(store::programFolder()),
     }.join(u"\r\n"_s);
 }
 
@@ -32,7 +27,7 @@ frmOm::frmOm(QWidget *mainWindow)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om ..."_s);
-    windowsetup::fixedDialog(this, QSize(4545, 3465));
+    windowsetup::fixedDialog(this, QSize(4545, 2850));
 
     Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAccessibleName(u"Tankedosan"_s);
@@ -41,12 +36,10 @@ frmOm::frmOm(QWidget *mainWindow)
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 2175);
+    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
     Text1->setAccessibleName(u"Om Tankedosan"_s);
     Text1->setReadOnly(true);
-    // A long folder path wraps rather than hiding behind a scroll bar.
-    Text1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 3000, 1095, 375);
+    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
 
     windowsetup::noDefaultButtons(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
