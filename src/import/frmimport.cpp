@@ -49,6 +49,8 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     setObjectName(u"frmimport"_s);
     setWindowTitle(u"Importera från textfil"_s);
     setModal(true);
+    // 640 × 560 pixels at 96 to the inch.
+    windowsetup::fixedDialog(this, QSize(9600, 8400));
 
     Label3 = named(new QLabel(u"Här kan du importera ordspråk ur textfiler på din hårddisk."_s, this), u"Label3"_s);
     Drive1 = named(new QComboBox(this), u"Drive1"_s);
@@ -98,7 +100,6 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     layout->addLayout(buttons);
     layout->addWidget(List1, 3);
     layout->addWidget(lblantal);
-    resize(640, 560);
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this,
@@ -130,6 +131,7 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     }
     setDirPath(m_dirPath);
     Form_Load();
+    windowsetup::centreOnScreen(this);
 }
 
 void frmimport::Form_Load()

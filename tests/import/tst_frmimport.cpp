@@ -79,6 +79,15 @@ private slots:
             QVERIFY2(importlogic::matchesPatterns(name, patterns) == matches, qPrintable(name + u" / "_s + patterns));
     }
 
+    // A dialog as the others are: of a fixed size, in the middle of the screen.
+    void fixedSizeAndCentred()
+    {
+        Opened o;
+        QCOMPARE(o.window->minimumSize(), o.window->maximumSize());
+        // Placed before it is shown, when the frame it gets is not known yet: within that much.
+        QVERIFY((o.window->frameGeometry().center() - o.window->screen()->availableGeometry().center()).manhattanLength() <= 8);
+    }
+
     // The file list shows the matching normal files; Enter in the pattern box filters as "ok" does and
     // leaves the window open. A folder that cannot be read is reported and the lists stay where they were.
     void browsingAndPatterns()
