@@ -62,6 +62,7 @@ class tst_frmredigera : public QObject {
 private slots:
     // Typed, handed over by the import window, or with line ends inside (which would end the line in the file):
     // every line lands at its sorted place, Enter never closes the window, and the editor is changed.
+    // "Stäng" then drops the changes without a question.
     void adding()
     {
         Opened s;
@@ -80,6 +81,10 @@ private slots:
         s.type(s.editor->txtsök, u"b"_s);
         s.type(s.editor->txtdublett, u"1"_s);
         QVERIFY(s.editor->isVisible());
+        // "Stäng" with changes unsaved: asks nothing and writes nothing.
+        s.editor->cmdavbryt->click();
+        QVERIFY(!s.editor->isVisible() && s.platform.boxes().isEmpty());
+        QCOMPARE(s.folder.read(u"Citat.dat"_s), store::encodeLines(kCitat));
     }
 
     void removing_data()

@@ -113,16 +113,9 @@ private slots:
     {
         QTest::addColumn<Step>("c");
 
-        QTest::newRow("Nästa at the last wraps") << Step{5, u"5"_s, u"+"_s, u"1"_s, u"Ordspråk 1"_s};
-        QTest::newRow("Förra at 1 wraps") << Step{5, u"1"_s, u"-"_s, u"5"_s, u"Ordspråk 5"_s};
-        QTest::newRow("Nästa beyond the end") << Step{5, u"9"_s, u"+"_s, u"1"_s, u"Ordspråk 1"_s};
-        QTest::newRow("Förra beyond the end counts down") << Step{5, u"9"_s, u"-"_s, u"8"_s, u"*"_s};
-        QTest::newRow("Nästa on a leading number") << Step{5, u"2x"_s, u"+"_s, u"3"_s, u"Ordspråk 3"_s};
-        QTest::newRow("Förra on a negative number") << Step{5, u"-3"_s, u"-"_s, u"5"_s, u"Ordspråk 5"_s};
+        // Stepping within a list, at its ends, beyond them and in none is the model's below (after any actions).
         QTest::newRow("Nästa past 32767") << Step{40000, u"32768"_s, u"+"_s, u"32769"_s, u"Ordspråk 32769"_s};
         QTest::newRow("Förra at 1 to 40000") << Step{40000, u"1"_s, u"-"_s, u"40000"_s, u"Ordspråk 40000"_s};
-        QTest::newRow("Nästa in no proverbs") << Step{0, u"1"_s, u"+"_s, u"1"_s, u"*"_s};
-        QTest::newRow("Förra in no proverbs") << Step{0, u"1"_s, u"-"_s, u"0"_s, u"*"_s};
         QTest::newRow("typed: blanks around") << Step{5, u"3"_s, u" 2 "_s, u" 2 "_s, u"Ordspråk 2"_s};
         QTest::newRow("typed: zero") << Step{5, u"3"_s, u"0"_s, u"0"_s, u"*"_s};
         QTest::newRow("typed: double zero empties") << Step{5, u"3"_s, u"00"_s, u"00"_s, {}};
@@ -239,7 +232,7 @@ private slots:
         s.folder.writeCollection(u"Djur"_s, {u"hund 1"_s, u"katt"_s, u"hund 2"_s, u"katt och hund"_s, u"häst"_s, u"hund 3"_s});
         s.folder.writeCollection(u"Tom"_s, {});
         frmmain &w = s.start();
-        const QStringList numbers{QString(), u"0"_s, u"1"_s, u"2"_s, u"4"_s, u"6"_s, u"9"_s, u"abc"_s, u"-2"_s};
+        const QStringList numbers{QString(), u"0"_s, u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"6"_s, u"9"_s, u"2x"_s, u"abc"_s, u"-2"_s};
         const QStringList searches{u"katt"_s, u"hund"_s, u"häst"_s, u"1"_s, u"x"_s};
         QRandomGenerator random(15);
         for (int step = 0; step < 400; ++step) {
