@@ -262,10 +262,8 @@ private slots:
             const auto showsNumber = [&](qint64 n, const QString &otherwise) {
                 QCOMPARE(w.pp->toPlainText(), n >= 1 && n <= list.count() ? list.item(int(n - 1)) : otherwise);
             };
-            if (action == 0 && std::holds_alternative<int>(numbers::strictNumber(number))) {
-                QVERIFY2(!w.searchListView(), qPrintable(at));
+            if (action == 0 && std::holds_alternative<int>(numbers::strictNumber(number)))
                 showsNumber(std::get<int>(numbers::strictNumber(number)), QString());
-            }
             if (action == 2 || action == 3) {
                 qint64 n = numbers::lenientNumber(number);
                 n = action == 2 ? (n >= stepping ? 0 : n) + 1 : (n - 1 <= 0 ? stepping : n - 1);
