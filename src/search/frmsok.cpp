@@ -189,11 +189,8 @@ void frmsök::showHits(store::LineStore hits)
                 || c == 0xFDD0 || c == 0xFDD1)
                 stands.push_back({int(shown.size() + k), QChar(), QString(hit[k])});
         }
-        if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…')) {
-            const QString whole = hits.at(count);
-            if (whole.size() > store::kShownCharacters)
-                stands.push_back({int(shown.size() + hit.size() - 1), QChar(), whole.mid(hit.size() - 1)});
-        }
+        if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…') && hits.at(count).size() > store::kShownCharacters)
+            stands.push_back({int(shown.size() + hit.size() - 1), QChar(), QString(), count, hit.size() - 1});
         shown += hit;
         shown += u'\n';
     }
@@ -313,7 +310,8 @@ QString frmsök::resultText() const
     auto stand = m_stands.cbegin();
     for (qsizetype i = 0; i < inBox.size(); ++i) {
         if (stand != m_stands.cend() && stand->position == i) {
-            text += (stand++)->text;
+            text += stand->hit < 0 ? stand->text : lista->lines().at(stand->hit).mid(stand->from);
+            ++stand;
         } else if (inBox[i] == QChar::ParagraphSeparator || inBox[i] == QChar::LineSeparator) {
             text += u"\r\n"_s;
         } else {

@@ -92,7 +92,9 @@ private:
     struct Stand {
         int position;
         QChar shown;
-        QString text;
+        QString text;      // what it stands for; or, for a "…",
+        int hit = -1;      // the hit it shortens,
+        qsizetype from = 0; // from where on
     };
     std::vector<Stand> m_stands;
 };
