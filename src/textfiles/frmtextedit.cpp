@@ -255,7 +255,7 @@ void frmtextedit::cmdspara_Click()
         != platform::Answer::Yes)
         return;
     // The text and a closing CR LF unless it ends with a line break already, every line break written as
-    // CR LF: saving an unchanged text leaves the file as it was.
+    // CR LF: the text of a file that ends with a line break is saved as that file again, not one line longer.
     QStringList lines = windowsetup::boxText(Text1).split(u'\n');
     if (lines.size() > 1 && lines.back().isEmpty())
         lines.removeLast();
