@@ -153,6 +153,8 @@ private slots:
         QTest::newRow("back to fewer") << Choice{{}, u"7"_s, {1, 0}, {}, u"Tankedosan -  5 st | 7 |  | hela | 5"_s, u"Citat"_s};
         // The path names the missing file; the previous proverbs stay loaded and shown.
         QTest::newRow("missing") << Choice{u"Djur gone"_s, u"2"_s, {1}, {missing}, u"Tankedosan -  5 st | 2 | Citat 2 | hela | 5"_s, u"Djur"_s};
+        // Nothing is loaded, so the search view stays, its count and caption with it.
+        QTest::newRow("missing, in the search view") << Choice{u"Djur gone, search view"_s, u"2"_s, {1}, {missing}, u"Tankedosan - sökresultat - 2 st | 2 | träff 2 | sök | 5"_s, u"Djur"_s};
         QTest::newRow("the chosen one is read again") << Choice{u"Citat grown"_s, u"1"_s, {0}, {}, u"Tankedosan -  6 st | 1 | Citat 1 | hela | 6"_s, u"Citat"_s};
     }
 
@@ -165,7 +167,11 @@ private slots:
         s.folder.writeCollection(u"Djur"_s, FolderFixture::numbered(8, u"Djur"_s));
         frmmain &w = s.start();
         w.txtnr->setText(number);
-        if (situation == u"Djur gone"_s)
+        if (situation.endsWith(u"search view"_s)) {
+            w.söklista->setItems({u"träff 1"_s, u"träff 2"_s});
+            w.optlista_sök->setChecked(true);
+        }
+        if (situation.startsWith(u"Djur gone"_s))
             QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
         if (situation == u"Citat grown"_s)
             s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(6, u"Citat"_s));
@@ -175,7 +181,7 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), boxes);
         verifyState(s, state);
         QCOMPARE(Module1::sökväg, s.folder.path(path + u".dat"_s));
-        QCOMPARE(w.söklista->count(), 0);
+        QCOMPARE(w.söklista->count(), situation.endsWith(u"search view"_s) ? 2 : 0);
         QCOMPARE(s.platform.pointers().mid(pointersBefore, 2), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
     }
 
