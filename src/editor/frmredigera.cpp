@@ -214,13 +214,16 @@ void frmredigera::comboordspråk_Click()
     }
     const QString path = store::collectionPath(name);
     if (!store::fileExists(path)) {
+        // The list stays and may be saved under this name, as a new file: only while the name is free.
+        m_stamp = {};
+        m_stamp.state = store::FileStamp::State::Absent;
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
         m_lista->clear();
         store::LineStore lines;
-        const auto failure = store::readCollection(path, lines);
+        const auto failure = store::readCollection(path, lines, &m_stamp);
         if (failure) {
             showCount();
             busy.restore();
@@ -356,10 +359,20 @@ void frmredigera::cmd1_Click()
     const bool showsMain = path == Module1::sökväg;
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
-    if (auto failure = store::writeCollection(path, m_lista->lines()))
-        return m_platform.showStandardError(*failure);
+    if (auto failure = store::writeCollection(path, m_lista->lines(), &m_stamp)) {
+        if (!store::failures::isChangedSinceRead(*failure))
+            return m_platform.showStandardError(*failure);
+        // Another program changed the file: the collection as it is now, from which the change can be made
+        // again.
+        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen, utan dina ändringar. "
+                                                     u"Gör dem på nytt och spara."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        enterCleanState();
+        return comboordspråk_Click();
+    }
     showCount();
     if (showsMain) {
+        m_main.collectionStamp = m_stamp;
         m_main.List1->setLines(m_lista->lines());
         Module1::antal = int(m_lista->count());
         m_main.setWindowTitle(wholeListCaption(Module1::antal));
@@ -494,8 +507,8 @@ void frmredigera::cmddublett_Click()
                               platform::Icon::Information, u"Dublettkontroll"_s);
         return;
     }
-    if (auto failure = store::writeFileAtomically(store::pathInProgramFolder(kReportName),
-                                                  duplicates::reportFileBytes(result.report)))
+    if (auto failure = store::writeOwnFile(store::pathInProgramFolder(kReportName),
+                                           duplicates::reportFileBytes(result.report)))
         return m_platform.showStandardError(*failure);
     öppna_dublettfil();
 }

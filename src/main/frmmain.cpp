@@ -271,6 +271,7 @@ void frmmain::comboordspråk_Click()
     if (auto failure = store::checkName(name))
         return trap(*failure);
     Module1::sökväg = collectionFile(name);
+    collectionStamp = {};
     if (!store::fileExists(Module1::sökväg)) {
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
@@ -281,7 +282,7 @@ void frmmain::comboordspråk_Click()
         söklista->clear();
         pp->clear();
         store::LineStore lines;
-        const auto failure = store::readCollection(Module1::sökväg, lines);
+        const auto failure = store::readCollection(Module1::sökväg, lines, &collectionStamp);
         List1->setLines(std::move(lines));
         if (failure)
             return trap(*failure);
@@ -527,11 +528,26 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         busy.restore();
         m_platform.showStandardError(failure);
     };
-    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines())) {
+    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines(), &collectionStamp)) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
-        return trap(*failure);
+        if (!store::failures::isChangedSinceRead(*failure))
+            return trap(*failure);
+        // Another program changed the file: the collection as it is now, showing the same proverb where it
+        // still is, so that deleting it again is one step.
+        busy.restore();
+        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen. Ta bort ordspråket "
+                                                     u"på nytt om du fortfarande vill det."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        comboordspråk_Click();
+        for (int i = 0; i < List1->count(); ++i) {
+            if (List1->item(i) == removed) {
+                txtnr->setText(QString::number(i + 1));
+                break;
+            }
+        }
+        return;
     }
     Module1::antal = List1->count();
     pp->clear();

@@ -223,15 +223,16 @@ void frmsök::sök_sökresultat()
     };
 
     // The hits go through the scratch file because the hit list is both the source and the target. The
-    // store's encoding rule keeps every character, so exactly the hits written are read back.
+    // store's encoding rule keeps every character, so exactly the hits written are read back. The file is
+    // this search's own and goes when the search ends, however it ends.
     const int written = lista->count();
-    const QString path = store::pathInProgramFolder(u"temp_.tmp"_s);
-    if (auto failure = store::writeFileAtomically(path, lista->lines().toFileBytes()))
+    store::ScratchFile scratch;
+    if (auto failure = scratch.write(lista->lines().toFileBytes()))
         return trap(*failure);
 
     beginSearch();
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(path, bytes))
+    if (auto failure = scratch.readBack(bytes))
         return trap(*failure);
     const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
     showHits(sök(lines, Text1->text(), söksätt(), written));

@@ -136,7 +136,7 @@ void frmtextedit::list_filer_Click()
         return;
 
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(chosenPath(), bytes)) {
+    if (auto failure = store::readWholeFile(chosenPath(), bytes, &m_stamp)) {
         // No box: the views themselves report it, and nothing of it may be written over the file.
         busy.restore();
         Text1->setPlainText(store::standardErrorMessage(*failure));
@@ -197,10 +197,10 @@ void frmtextedit::cmdradera_Click()
     const QString removed = m_lines->item(line);
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
-    if (auto failure = store::writeFileAtomically(path, m_lines->lines().toFileBytes())) {
+    if (auto failure = store::writeFileAtomically(path, m_lines->lines().toFileBytes(), &m_stamp)) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
-        m_platform.showStandardError(*failure);
+        writeFailed(*failure);
     }
 }
 
@@ -249,8 +249,17 @@ void frmtextedit::cmdspara_Click()
         return;
     // The text and one CR LF after it, every line break written as CR LF.
     const QStringList lines = windowsetup::boxText(Text1).split(u'\n');
-    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines)))
-        m_platform.showStandardError(*failure);
+    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines), &m_stamp))
+        writeFailed(*failure);
+}
+
+void frmtextedit::writeFailed(const store::Failure &failure)
+{
+    if (!store::failures::isChangedSinceRead(failure))
+        return m_platform.showStandardError(failure);
+    m_platform.messageBox(failure.description + u"\r\n\r\nFilen har lästs in igen. Gör ändringen på nytt."_s,
+                          platform::Buttons::Ok, platform::Icon::Exclamation);
+    list_filer_Click();
 }
 
 void frmtextedit::cmdstäng_Click()
