@@ -159,6 +159,9 @@ MaybeFailure resolveTarget(const QString &path, bool followLink, Target &target)
         // A link here is one that was swapped in after the resolution, or one the caller does not follow.
         if (!S_ISREG(target.info.st_mode))
             return failures::pathAccessError(path);
+        // A file made read-only is not replaced, though its folder would allow it.
+        if (::faccessat(target.folder.get(), target.name.constData(), W_OK, AT_EACCESS) != 0)
+            return failures::fromSystemError(errno, path);
     } else if (errno != ENOENT) {
         return failures::fromSystemError(errno, path);
     }
@@ -234,6 +237,8 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
             ::unlinkat(folder, temporary.constData(), 0);
             return failures::changedSinceRead(path, describeChange(*stamp, stampOf(path)));
         }
+        if (renamed != 0 && errno != EINVAL && errno != ENOSYS) // else a file system without the flag
+            return fail(errno);
     }
 #endif
     if (renamed != 0 && ::renameat(folder, temporary.constData(), folder, target.name.constData()) != 0)
@@ -241,8 +246,14 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
     // The rename lives in the folder: synced too, so that a power cut after "saved" cannot take it back.
     // The file is in place by now; a folder that cannot sync does not make it unsaved.
     (void)::fsync(folder);
-    if (stamp)
+    if (stamp) {
+        // The file as it lies now, where closing it may have moved its time (NFS); still the one written.
+        struct stat placed {};
+        if (::fstatat(folder, target.name.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0
+            && placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
+            written = placed;
         *stamp = stampFrom(written);
+    }
     return std::nullopt;
 }
 
