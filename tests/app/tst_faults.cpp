@@ -101,7 +101,8 @@ void inTextFiles(frmmain &w, Platform &platform, bool save)
 // Every command that writes a file, on a full disk: the program's error message, no file changed, and
 // nothing reported as saved. Closing writes nr.ini silently and ignores its failure. Every write goes
 // through the store's one atomic write, tested on both faults there; the full disk is the one where a
-// half-done write would show in the files.
+// half-done write would show in the files. A sync or a rename failing with EIO (from the shim) must leave the
+// old file whole as well.
 class tst_faults : public QObject {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "store/collections.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
+#include "support/faultshim.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
@@ -302,6 +303,23 @@ private slots:
             QCOMPARE(m_folder->read(thingPath), "7\r\n"_ba);
         if (!numberFile)
             QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
+    }
+
+    // The check and the write concern one object: a collection swapped for a link to a device right after
+    // the write first looked at it is refused, and the device stays.
+    void swappedAfterTheCheckIsRefused()
+    {
+        QTemporaryDir elsewhere;
+        const QString device = elsewhere.filePath(u"null"_s), path = store::collectionPath(u"Citat"_s);
+        QString why;
+        if (!makeThing(Thing::Device, device, why))
+            QSKIP(qPrintable(why));
+        m_folder->write(path, "gammal\r\n"_ba);
+        faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
+        const auto result = store::writeCollection(path, {u"ny"_s});
+        faultshim::reset();
+        QCOMPARE(typeOf(device), int(S_IFCHR));
+        QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
     }
 #endif
 };

@@ -1,12 +1,14 @@
 #include "support/faultshim.h"
 
 #include <array>
+#include <utility>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,21 @@ struct Fault {
     char name[PATH_MAX] = {};
 };
 std::array<Fault, 3> faults;
+
+QByteArray lookName;
+std::function<void()> afterLook;
+
+// Runs the armed step once the look at a matching path is done.
+int looked(const char *path, int result)
+{
+    if (afterLook && path && std::strstr(path, lookName.constData())) {
+        const int error = errno;
+        const auto then = std::exchange(afterLook, nullptr);
+        then();
+        errno = error;
+    }
+    return result;
+}
 
 Fault &faultFor(faultshim::Call call)
 {
@@ -64,10 +81,17 @@ void failNext(Call call, int error, const QByteArray &name, int times)
     fault.times = times;
 }
 
+void afterFirstLook(const QByteArray &name, std::function<void()> then)
+{
+    lookName = name;
+    afterLook = std::move(then);
+}
+
 void reset()
 {
     for (Fault &fault : faults)
         fault.times = 0;
+    afterLook = nullptr;
 }
 } // namespace faultshim
 
@@ -119,6 +143,30 @@ int renameat2(int fromFolder, const char *from, int toFolder, const char *to, un
     if (hits(faultshim::Call::Rename, to))
         return -1;
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+int stat(const char *path, struct stat *info)
+{
+    static const auto real = next<int (*)(const char *, struct stat *)>("stat");
+    return looked(path, real(path, info));
+}
+
+int lstat(const char *path, struct stat *info)
+{
+    static const auto real = next<int (*)(const char *, struct stat *)>("lstat");
+    return looked(path, real(path, info));
+}
+
+int fstatat(int folder, const char *path, struct stat *info, int flags)
+{
+    static const auto real = next<int (*)(int, const char *, struct stat *, int)>("fstatat");
+    return looked(path, real(folder, path, info, flags));
+}
+
+int statx(int folder, const char *path, int flags, unsigned int mask, struct statx *info)
+{
+    static const auto real = next<int (*)(int, const char *, int, unsigned int, struct statx *)>("statx");
+    return looked(path, real(folder, path, flags, mask, info));
 }
 
 } // extern "C"

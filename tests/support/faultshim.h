@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace faultshim {
 
 enum class Call { Read, Fsync, Rename };
@@ -13,6 +15,9 @@ enum class Call { Read, Fsync, Rename };
 // The next `times` calls of that kind on a file whose path contains `name` (the new name of a rename) fail
 // with `error`.
 void failNext(Call call, int error, const QByteArray &name, int times = 1);
+// Runs `then` once, right after the first look at the metadata of a path containing `name` (stat, lstat,
+// fstatat or statx): whatever the caller then checks, the file system has changed under it.
+void afterFirstLook(const QByteArray &name, std::function<void()> then);
 // Disarms every fault.
 void reset();
 
