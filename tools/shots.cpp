@@ -47,24 +47,21 @@ bool save(QWidget &window, const QString &folder, const QString &name)
 
 QPalette scheme(const QString &name)
 {
-    if (name == u"dark") {
-        QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
-        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            p.setColor(role, QColor(0xee, 0xee, 0xee));
-        p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-        p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-        p.setColor(QPalette::HighlightedText, Qt::white);
-        return p;
-    }
-    if (name == u"contrast") {
-        QPalette p(Qt::black, Qt::black);
-        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
-            p.setColor(role, Qt::white);
-        p.setColor(QPalette::Highlight, Qt::cyan);
-        p.setColor(QPalette::HighlightedText, Qt::black);
-        return p;
-    }
-    return QApplication::style()->standardPalette();
+    if (name != u"dark" && name != u"contrast")
+        return QApplication::style()->standardPalette();
+    // The schemes the window tests walk: text on a background, disabled text greyed.
+    const bool dark = name == u"dark";
+    const QColor text = dark ? QColor(0xee, 0xee, 0xee) : QColor(Qt::white);
+    const QColor background = dark ? QColor(0x35, 0x35, 0x35) : QColor(Qt::black);
+    QPalette p(background, background);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        p.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, Qt::gray);
+    p.setColor(QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(Qt::black));
+    p.setColor(QPalette::Highlight, dark ? QColor(0x2a, 0x82, 0xda) : QColor(Qt::cyan));
+    p.setColor(QPalette::HighlightedText, dark ? Qt::white : Qt::black);
+    return p;
 }
 
 } // namespace

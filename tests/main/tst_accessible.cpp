@@ -44,7 +44,6 @@ QStringList unnamed(QWidget &window)
     return missing;
 }
 
-
 // Every window of the program at once, over a folder with a collection, the help text and a text file.
 struct AllWindows {
     Started s;
@@ -164,25 +163,18 @@ QString captionMisfit(QWidget *w)
         .arg(width(text)).arg(fm.height()).arg(room.width()).arg(room.height());
 }
 
-QPalette darkPalette()
+// A desktop scheme of a text colour on a background (and the background of text boxes and lists), disabled
+// text greyed.
+QPalette scheme(QColor text, QColor background, QColor base, QColor highlight)
 {
-    QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
-    p.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-    p.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-    p.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
-    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    return p;
-}
-
-QPalette highContrastPalette()
-{
-    QPalette p(Qt::black, Qt::black);
+    QPalette p(background, background);
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
-        p.setColor(role, Qt::white);
-    p.setColor(QPalette::Highlight, Qt::cyan);
-    p.setColor(QPalette::HighlightedText, Qt::black);
+        p.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, Qt::gray);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, luminance(highlight) > 0.5 ? Qt::black : Qt::white);
     return p;
 }
 
@@ -218,8 +210,8 @@ private slots:
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<double>("points");
         const std::pair<const char *, QPalette> looks[] = {{"light", QApplication::style()->standardPalette()},
-                                                          {"dark", darkPalette()},
-                                                          {"high contrast", highContrastPalette()}};
+                                                          {"dark", scheme(QColor(0xee, 0xee, 0xee), QColor(0x35, 0x35, 0x35), QColor(0x1e, 0x1e, 0x1e), QColor(0x2a, 0x82, 0xda))},
+                                                          {"high contrast", scheme(Qt::white, Qt::black, Qt::black, Qt::cyan)}};
         for (const auto &[name, palette] : looks) {
             for (const double points : {8.0, 11.0, 14.0, 16.0})
                 QTest::addRow("%s, %g pt", name, points) << palette << points;
