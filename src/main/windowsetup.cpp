@@ -56,6 +56,26 @@ public:
     }
 };
 
+// Tab into a group of options lands on the chosen one, as on every desktop; the arrow keys move within.
+class TabToChosenOption : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *option = qobject_cast<QRadioButton *>(watched);
+        const auto reason = event->type() == QEvent::FocusIn ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
+        if (option && !option->isChecked() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+            for (QRadioButton *other : option->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
+                if (other->isChecked() && other->autoExclusive()) {
+                    other->setFocus(reason);
+                    break;
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 class EscapeKeepsOpen : public QObject {
 public:
     using QObject::QObject;
@@ -151,6 +171,9 @@ void keyboard(QWidget *window)
     }
     for (QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>())
         box->setTabChangesFocus(true);
+    auto *tab = new TabToChosenOption(window);
+    for (QRadioButton *option : window->findChildren<QRadioButton *>())
+        option->installEventFilter(tab);
     addMnemonics(window);
 }
 

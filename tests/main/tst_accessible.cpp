@@ -313,12 +313,13 @@ private slots:
         QCOMPARE(all.s.platform.boxes().size(), 1);
     }
 
-    // Tab walks the controls in the window's order and never types a tab into a multi-line box.
+    // Tab walks the controls in the window's order, enters a group of options at the chosen one and never types a
+    // tab into a multi-line box.
     void tabOrder_data()
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("frmsök") << u"frmsök"_s << QStringList{u"Text1"_s, u"cmdsök"_s, u"optsöksätt1"_s, u"Text2"_s, u"cmdavbryt"_s, u"cmdok"_s, u"chksökresultat"_s, u"cmdsparatextfil"_s, u"Text1"_s};
+        QTest::newRow("frmsök") << u"frmsök"_s << QStringList{u"Text1"_s, u"cmdsök"_s, u"optsöksätt2"_s, u"Text2"_s, u"cmdavbryt"_s, u"cmdok"_s, u"chksökresultat"_s, u"cmdsparatextfil"_s, u"Text1"_s};
         QTest::newRow("frmsnabbspara") << u"frmsnabbspara"_s << QStringList{u"Text1"_s, u"cmdspara"_s, u"cmdtöm"_s, u"cmdstäng"_s, u"Text1"_s};
     }
     void tabOrder()
