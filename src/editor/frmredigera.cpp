@@ -36,7 +36,9 @@ QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width
     auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
     w->setAutoFillBackground(true);
     QPalette palette = w->palette();
+    // A strip shows no text, but a colour set comes with its partner all the same.
     palette.setColor(QPalette::Window, kDarkBlue);
+    palette.setColor(QPalette::WindowText, Qt::white);
     w->setPalette(palette);
     return w;
 }

@@ -156,7 +156,7 @@ void frmmain::createControls()
 
     txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
     txtnr->setAccessibleName(u"Ordspråkets nummer"_s);
-    // Stepping is what the window is for: its buttons take the first letters, Alt+N and Alt+F.
+    // The stepping buttons have their initials, Alt+F and Alt+N; the other captions get letters around them.
     cmdförra = twips::place(new QPushButton(u"&Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
     cmdnästa = twips::place(new QPushButton(u"&Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 

@@ -2,7 +2,6 @@
 
 #include "main/twips.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>

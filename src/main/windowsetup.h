@@ -19,7 +19,7 @@ void fixedDialog(QDialog *dialog, QSize clientTwips);
 
 // The keys of the window, called once its controls and menus exist. No button is a default button, so Enter in
 // a text box keeps the role the box gives it; Enter on a focused button presses that button; Tab leaves a
-// multi-line box instead of typing a tab; every button, option, check box, labelled control and menu entry
+// multi-line box instead of typing a tab and enters a group of options at the chosen one; every button, option, check box, labelled control and menu entry
 // gets an Alt letter of its own caption (underlined, the caption otherwise unchanged), none twice in a window.
 void keyboard(QWidget *window);
 
