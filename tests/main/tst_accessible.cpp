@@ -180,13 +180,14 @@ QPalette scheme(QColor text, QColor background, QColor base, QColor highlight)
 
 } // namespace
 
-// The program on a real desktop: a user's mouse and keys, the desktop's colour scheme and font size.
-// A screen reader announces every control by its caption or its label ("Nästa", "Välj ordspråkfil:"), and
-// a control without either by a name of its own.
+// The windows as users meet them on a desktop: a screen reader, the mouse and the keys, the desktop's colour
+// scheme and font size.
 class tst_accessible : public QObject {
     Q_OBJECT
 
 private slots:
+    // A screen reader announces every control by its caption or its label ("Nästa", "Välj ordspråkfil:"), and
+    // a control without either by a name of its own.
     void everyVisibleControlHasAName()
     {
         AllWindows all;
@@ -320,6 +321,8 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("order");
         QTest::newRow("frmsök") << u"frmsök"_s << QStringList{u"Text1"_s, u"cmdsök"_s, u"optsöksätt2"_s, u"Text2"_s, u"cmdavbryt"_s, u"cmdok"_s, u"chksökresultat"_s, u"cmdsparatextfil"_s, u"Text1"_s};
+        QTest::newRow("frmredigera") << u"frmredigera"_s << QStringList{u"comboordspråk"_s, u"txtordspråk"_s, u"cmdläggtill"_s, u"txtsök"_s, u"combosök"_s, u"cmdavbryt"_s, u"cmdimport"_s, u"List1"_s, u"Text1"_s, u"cmdtabort"_s, u"cmdsnabbspara"_s, u"cmdkopieraklippbok"_s, u"cmddublett"_s, u"txtdublett"_s, u"comboordspråk"_s};
+        QTest::newRow("frmtextedit") << u"frmtextedit"_s << QStringList{u"cmdstäng"_s, u"cmdraderafil"_s, u"cmdradera"_s, u"cmdkopiera"_s, u"optvisa"_s, u"list_filer"_s, u"List1"_s, u"cmdstäng"_s};
         QTest::newRow("frmsnabbspara") << u"frmsnabbspara"_s << QStringList{u"Text1"_s, u"cmdspara"_s, u"cmdtöm"_s, u"cmdstäng"_s, u"Text1"_s};
     }
     void tabOrder()
