@@ -381,6 +381,8 @@ private slots:
         activate(&w, w.txtnr);
         QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.cmdnästa->text()));
         QTRY_COMPARE(w.txtnr->text(), u"2"_s); // the button shows itself pressed for a moment first
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.Label3->text()));
+        QCOMPARE(QApplication::focusWidget(), w.comboordspråk);
         QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QVERIFY(!w.isVisible());
     }
