@@ -36,7 +36,9 @@ QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width
     auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
     w->setAutoFillBackground(true);
     QPalette palette = w->palette();
+    // A strip shows no text, but a colour set comes with its partner all the same.
     palette.setColor(QPalette::Window, kDarkBlue);
+    palette.setColor(QPalette::WindowText, Qt::white);
     w->setPalette(palette);
     return w;
 }
@@ -152,11 +154,14 @@ void frmredigera::createControls()
     connect(cmdläggtill, &QPushButton::clicked, this, &frmredigera::cmdläggtill_Click);
     connect(txtordspråk, &QLineEdit::returnPressed, this, [this] { txtordspråk_KeyPress(Qt::Key_Return); });
     connect(cmdtabort, &QPushButton::clicked, this, &frmredigera::cmdtabort_Click);
-    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    List1_Click();
-            });
+    // A mouse press moves the current row before it selects the row, the keys select as they move: the marked
+    // entry is read once both have happened, whichever comes last.
+    const auto markedChanged = [this] {
+        if (markedIndex() >= 0)
+            List1_Click();
+    };
+    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, markedChanged);
+    connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, markedChanged);
     connect(cmd1, &QPushButton::clicked, this, &frmredigera::cmd1_Click);
     connect(cmd2, &QPushButton::clicked, this, &frmredigera::cmd2_Click);
     connect(cmdavbryt, &QPushButton::clicked, this, &frmredigera::cmdavbryt_Click);
@@ -168,8 +173,10 @@ void frmredigera::createControls()
     connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
     connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
 
-    // Enter belongs to the text boxes: no button of the window may take it and close the window.
-    windowsetup::noDefaultButtons(this);
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
     enterCleanState();
 }
 
@@ -357,9 +364,12 @@ void frmredigera::cmd1_Click()
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionPath(name);
     const bool showsMain = path == Module1::sökväg;
+    // Writing a large collection takes a while: the pointer says so, and is normal again before any message.
+    platform::BusyPointer busy(m_platform);
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
     if (auto failure = store::writeCollection(path, m_lista->lines(), &m_stamp)) {
+        busy.restore();
         if (!store::failures::isChangedSinceRead(*failure))
             return m_platform.showStandardError(*failure);
         // Another program changed the file: the collection as it is now, from which the change can be made

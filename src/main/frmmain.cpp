@@ -6,6 +6,7 @@
 #include "main/frmom.h"
 #include "main/numbers.h"
 #include "main/twips.h"
+#include "main/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"
@@ -76,6 +77,7 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     createControls();
     createMenus();
     connectOtherWindows();
+    windowsetup::keyboard(this);
     Form_Load();
 }
 
@@ -111,9 +113,15 @@ void frmmain::createControls()
 
     Picture1 = twips::place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
     Picture1->setAutoFillBackground(true);
+    // The panel's light yellow comes with its own black text: under a dark desktop scheme the desktop's
+    // light text would be unreadable on it.
     QPalette panel = Picture1->palette();
-    panel.setColor(QPalette::Window, kLightYellow);
-    panel.setColor(QPalette::Base, kLightYellow);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        panel.setColor(group, QPalette::Window, kLightYellow);
+        panel.setColor(group, QPalette::Base, kLightYellow);
+        panel.setColor(group, QPalette::WindowText, Qt::black);
+        panel.setColor(group, QPalette::Text, Qt::black);
+    }
     Picture1->setPalette(panel);
 
     pp = twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
@@ -148,8 +156,9 @@ void frmmain::createControls()
 
     txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
     txtnr->setAccessibleName(u"Ordspråkets nummer"_s);
-    cmdförra = twips::place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
-    cmdnästa = twips::place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
+    // The stepping buttons have their initials, Alt+F and Alt+N; the other captions get letters around them.
+    cmdförra = twips::place(new QPushButton(u"&Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
+    cmdnästa = twips::place(new QPushButton(u"&Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
@@ -191,7 +200,7 @@ void frmmain::createMenus()
     mnuarkiv_raderaordspråk =
         addEntry(mnuarkiv, u"mnuarkiv_raderaordspråk"_s, u"Radera aktuellt ordspråk..."_s);
     mnuarkiv_linje3 = addSeparator(mnuarkiv, u"mnuarkiv_linje3"_s);
-    mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s);
+    mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s, Qt::CTRL | Qt::Key_Q);
     // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
     connect(mnuarkiv_avsluta, &QAction::triggered, this, &QWidget::close);
     connect(mnuarkiv_raderaordspråk, &QAction::triggered, this, &frmmain::mnuarkiv_raderaordspråk_Click);

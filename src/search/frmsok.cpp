@@ -139,8 +139,10 @@ void frmsök::createControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();
-    // Enter belongs to the text boxes: no button may take it and close the window.
-    windowsetup::noDefaultButtons(this);
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
 
     connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
     connect(cmdsök, &QPushButton::clicked, this, &frmsök::cmdsök_Click);
@@ -168,7 +170,6 @@ void frmsök::beginSearch()
     lista->clear();
     m_shownHits = 0;
     lblsöker->repaint();
-    m_platform.setPointer(platform::Pointer::Busy);
 }
 
 void frmsök::showHits(store::LineStore hits)
@@ -197,6 +198,7 @@ void frmsök::cmdsök_Click()
 {
     if (chksökresultat->isChecked())
         return sök_sökresultat();
+    m_platform.setPointer(platform::Pointer::Busy);
     beginSearch();
     // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
     // memory and the scan reads them only.
@@ -224,7 +226,9 @@ void frmsök::sök_sökresultat()
 
     // The hits go through the scratch file because the hit list is both the source and the target. The
     // store's encoding rule keeps every character, so exactly the hits written are read back. The file is
-    // this search's own and goes when the search ends, however it ends.
+    // this search's own and goes when the search ends, however it ends. Writing a large hit list takes as long
+    // as searching it: the busy pointer shows from here.
+    m_platform.setPointer(platform::Pointer::Busy);
     const int written = lista->count();
     store::ScratchFile scratch;
     if (auto failure = scratch.write(lista->lines().toFileBytes()))

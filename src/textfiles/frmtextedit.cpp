@@ -65,7 +65,9 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     Text1->hide();
     File1 = new HiddenList(u"File1"_s, this);
 
-    windowsetup::noDefaultButtons(this);
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
     connect(cmdstäng, &QPushButton::clicked, this, &frmtextedit::cmdstäng_Click);
     connect(cmdraderafil, &QPushButton::clicked, this, &frmtextedit::cmdraderafil_Click);
     connect(cmdspara, &QPushButton::clicked, this, &frmtextedit::cmdspara_Click);
