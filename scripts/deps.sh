@@ -12,5 +12,7 @@ need_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# librsvg2-bin renders the icons; dpkg-dev brings dpkg-shlibdeps, which gives the package its dependencies.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core librsvg2-bin dpkg-dev)
+# librsvg2-bin renders the icons; dpkg-dev brings dpkg-shlibdeps, which gives the package its dependencies;
+# qt6-translations-l10n holds Qt's own Swedish texts, which the program and its tests use.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core librsvg2-bin dpkg-dev
+                qt6-translations-l10n)

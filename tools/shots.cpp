@@ -1,11 +1,13 @@
 // Writes a PNG of every window of the program, opened on a copy of the sample collections, so that a person
-// can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER
-// Run it under Xvfb (scripts/shots.sh) to see the real platform's fonts and style.
+// can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast]]
+// POINTS is the desktop font's size, the last word its colour scheme. Run it under Xvfb (scripts/shots.sh) to
+// see the real platform's fonts and style.
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
 #include "main/frmhjalp.h"
 #include "main/frmmain.h"
 #include "main/frmom.h"
+#include "main/twips.h"
 #include "platform/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
@@ -43,15 +45,42 @@ bool save(QWidget &window, const QString &folder, const QString &name)
     return ok;
 }
 
+QPalette scheme(const QString &name)
+{
+    if (name != u"dark" && name != u"contrast")
+        return QApplication::style()->standardPalette();
+    // The schemes the window tests walk: text on a background, disabled text greyed.
+    const bool dark = name == u"dark";
+    const QColor text = dark ? QColor(0xee, 0xee, 0xee) : QColor(Qt::white);
+    const QColor background = dark ? QColor(0x35, 0x35, 0x35) : QColor(Qt::black);
+    QPalette p(background, background);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        p.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, Qt::gray);
+    p.setColor(QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(Qt::black));
+    p.setColor(QPalette::Highlight, dark ? QColor(0x2a, 0x82, 0xda) : QColor(Qt::cyan));
+    p.setColor(QPalette::HighlightedText, dark ? Qt::white : Qt::black);
+    return p;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tankedosan_shots DATA_FOLDER OUT_FOLDER\n");
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast]]\n");
         return 2;
     }
+    if (argc > 3) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(QString::fromLocal8Bit(argv[3]).toDouble());
+        QApplication::setFont(font);
+        twips::followFont(font);
+    }
+    if (argc > 4)
+        QApplication::setPalette(scheme(QString::fromLocal8Bit(argv[4])));
     const QString data = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);

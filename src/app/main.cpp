@@ -4,9 +4,6 @@
 #include "store/programfolder.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -22,13 +19,7 @@ int main(int argc, char *argv[])
     if (auto code = store::endsWith(commandLine, true))
         return *code;
 
-    // The program speaks Swedish whatever the desktop's language: Qt's own texts (context menus of text
-    // boxes and the like) follow it when the translation is installed.
-    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    platform::installSwedishQtTexts();
 
     platform::QtPlatform platform;
     if (auto failure = store::settleProgramFolder(commandLine.folder))

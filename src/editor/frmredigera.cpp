@@ -37,7 +37,9 @@ QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width
     auto *w = twips::place(new QLabel(parent), name, left, top, width, height);
     w->setAutoFillBackground(true);
     QPalette palette = w->palette();
+    // A strip shows no text, but a colour set comes with its partner all the same.
     palette.setColor(QPalette::Window, kDarkBlue);
+    palette.setColor(QPalette::WindowText, Qt::white);
     w->setPalette(palette);
     return w;
 }
@@ -153,11 +155,14 @@ void frmredigera::createControls()
     connect(cmdläggtill, &QPushButton::clicked, this, &frmredigera::cmdläggtill_Click);
     connect(txtordspråk, &QLineEdit::returnPressed, this, [this] { txtordspråk_KeyPress(Qt::Key_Return); });
     connect(cmdtabort, &QPushButton::clicked, this, &frmredigera::cmdtabort_Click);
-    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    List1_Click();
-            });
+    // A mouse press moves the current row before it selects the row, the keys select as they move: the marked
+    // entry is read once both have happened, whichever comes last.
+    const auto markedChanged = [this] {
+        if (markedIndex() >= 0)
+            List1_Click();
+    };
+    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, markedChanged);
+    connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, markedChanged);
     connect(cmd1, &QPushButton::clicked, this, &frmredigera::cmd1_Click);
     connect(cmd2, &QPushButton::clicked, this, &frmredigera::cmd2_Click);
     connect(cmdavbryt, &QPushButton::clicked, this, &frmredigera::cmdavbryt_Click);
@@ -169,8 +174,10 @@ void frmredigera::createControls()
     connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
     connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
 
-    // Enter belongs to the text boxes: no button of the window may take it and close the window.
-    windowsetup::noDefaultButtons(this);
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
     enterCleanState();
 }
 
@@ -215,13 +222,16 @@ void frmredigera::comboordspråk_Click()
     }
     const QString path = store::collectionFile(name);
     if (!store::fileExists(path)) {
+        // The list stays and may be saved under this name, as a new file: only while the name is free.
+        m_stamp = {};
+        m_stamp.state = store::FileStamp::State::Absent;
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
         m_lista->clear();
         store::LineStore lines;
-        const auto failure = store::readCollection(path, lines);
+        const auto failure = store::readCollection(path, lines, &m_stamp);
         if (failure) {
             showCount();
             busy.restore();
@@ -355,12 +365,25 @@ void frmredigera::cmd1_Click()
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionFile(name);
     const bool showsMain = path == Module1::sökväg;
+    // Writing a large collection takes a while: the pointer says so, and is normal again before any message.
+    platform::BusyPointer busy(m_platform);
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
-    if (auto failure = store::writeCollection(path, m_lista->lines()))
-        return m_platform.showStandardError(*failure);
+    if (auto failure = store::writeCollection(path, m_lista->lines(), &m_stamp)) {
+        busy.restore();
+        if (!store::failures::isChangedSinceRead(*failure))
+            return m_platform.showStandardError(*failure);
+        // Another program changed the file: the collection as it is now, from which the change can be made
+        // again.
+        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen, utan dina ändringar. "
+                                                     u"Gör dem på nytt och spara."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        enterCleanState();
+        return comboordspråk_Click();
+    }
     showCount();
     if (showsMain) {
+        m_main.collectionStamp = m_stamp;
         m_main.List1->setLines(m_lista->lines());
         Module1::antal = int(m_lista->count());
         m_main.setWindowTitle(wholeListCaption(Module1::antal));
@@ -494,8 +517,8 @@ void frmredigera::cmddublett_Click()
                               platform::Icon::Information, u"Dublettkontroll"_s);
         return;
     }
-    if (auto failure = store::writeFileAtomically(store::pathInProgramFolder(kReportName),
-                                                  duplicates::reportFileBytes(result.report)))
+    if (auto failure = store::writeOwnFile(store::pathInProgramFolder(kReportName),
+                                           duplicates::reportFileBytes(result.report)))
         return m_platform.showStandardError(*failure);
     öppna_dublettfil();
 }

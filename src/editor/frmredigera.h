@@ -3,6 +3,7 @@
 #include "main/linelistmodel.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
+#include "store/collections.h"
 
 #include <QDialog>
 
@@ -116,6 +117,9 @@ private:
     // Set by "Avbryt", polled by the duplicate check.
     qint32 m_avbryt = 0;
     bool m_checkRunning = false;
+    // What the collection file was when the editor list was read from it: "Spara" writes only over that. A
+    // list read from no file may go only to a free name.
+    store::FileStamp m_stamp{store::FileStamp::State::Absent};
     // A pick in the collection box that changed the index has loaded already.
     bool m_loadedByIndexChange = false;
     std::vector<std::pair<QWidget *, bool>> m_lockedWhileChecking;

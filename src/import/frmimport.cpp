@@ -111,8 +111,8 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
         if (row >= 0)
             File1_Click();
     });
-    // Enter belongs to the pattern box: no button may take it and close the window.
-    windowsetup::noDefaultButtons(this);
+    // Enter in the pattern box applies the pattern: no button is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
     // A click on the file that is already chosen reads it again, as a refresh.
     windowsetup::onClickAgain(File1, [this] { File1_Click(); });
     connect(cmdläggtill, &QPushButton::clicked, this, &frmimport::cmdläggtill_Click);
@@ -222,10 +222,12 @@ void frmimport::File1_Click()
     const QListWidgetItem *item = File1->currentItem();
     if (!item)
         return;
+    platform::BusyPointer busy(m_platform);
     m_lines.clear();
     store::LineStore lines;
     // The whole file is read and released before anything is shown; a failure leaves no file open.
     if (auto failure = store::readCollection(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
+        busy.restore();
         m_platform.showStandardError(*failure);
         return;
     }
@@ -274,6 +276,8 @@ void frmimport::cmdläggtillalla_Click()
 {
     if (m_lines.count() == 0)
         return notice(u"Ingen text att lägga till!"_s);
+    // A million lines take over a second to sort into the editor's list.
+    platform::BusyPointer busy(m_platform);
     if (m_editor.addLines)
         m_editor.addLines(m_lines.lines());
     else {

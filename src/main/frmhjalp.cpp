@@ -10,6 +10,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
@@ -69,8 +70,10 @@ frmhjälp::frmhjälp(QWidget *mainWindow)
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    windowsetup::noDefaultButtons(this);
+    windowsetup::keyboard(this);
     connect(Command1, &QPushButton::clicked, this, &frmhjälp::Command1_Click);
+    // Nothing here can be lost: Escape closes the window, as "Stäng" does.
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &frmhjälp::Command1_Click);
     Form_Load();
     windowsetup::centreOnScreen(this);
 }

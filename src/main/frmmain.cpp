@@ -6,6 +6,7 @@
 #include "main/frmom.h"
 #include "main/numbers.h"
 #include "main/twips.h"
+#include "main/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"
@@ -81,6 +82,7 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     createControls();
     createMenus();
     connectOtherWindows();
+    windowsetup::keyboard(this);
     Form_Load();
 }
 
@@ -116,9 +118,15 @@ void frmmain::createControls()
 
     Picture1 = twips::place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
     Picture1->setAutoFillBackground(true);
+    // The panel's light yellow comes with its own black text: under a dark desktop scheme the desktop's
+    // light text would be unreadable on it.
     QPalette panel = Picture1->palette();
-    panel.setColor(QPalette::Window, kLightYellow);
-    panel.setColor(QPalette::Base, kLightYellow);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        panel.setColor(group, QPalette::Window, kLightYellow);
+        panel.setColor(group, QPalette::Base, kLightYellow);
+        panel.setColor(group, QPalette::WindowText, Qt::black);
+        panel.setColor(group, QPalette::Text, Qt::black);
+    }
     Picture1->setPalette(panel);
 
     pp = twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
@@ -153,8 +161,9 @@ void frmmain::createControls()
 
     txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
     txtnr->setAccessibleName(u"Ordspråkets nummer"_s);
-    cmdförra = twips::place(new QPushButton(u"Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
-    cmdnästa = twips::place(new QPushButton(u"Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
+    // The stepping buttons have their initials, Alt+F and Alt+N; the other captions get letters around them.
+    cmdförra = twips::place(new QPushButton(u"&Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
+    cmdnästa = twips::place(new QPushButton(u"&Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
@@ -196,7 +205,7 @@ void frmmain::createMenus()
     mnuarkiv_raderaordspråk =
         addEntry(mnuarkiv, u"mnuarkiv_raderaordspråk"_s, u"Radera aktuellt ordspråk..."_s);
     mnuarkiv_linje3 = addSeparator(mnuarkiv, u"mnuarkiv_linje3"_s);
-    mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s);
+    mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s, Qt::CTRL | Qt::Key_Q);
     // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
     connect(mnuarkiv_avsluta, &QAction::triggered, this, &QWidget::close);
     connect(mnuarkiv_raderaordspråk, &QAction::triggered, this, &frmmain::mnuarkiv_raderaordspråk_Click);
@@ -264,6 +273,7 @@ void frmmain::comboordspråk_Click()
     if (auto failure = store::checkName(name))
         return trap(*failure);
     Module1::sökväg = store::collectionFile(name);
+    collectionStamp = {};
     store::MaybeFailure readFailure;
     if (!store::fileExists(Module1::sökväg)) {
         busy.restore(); // the box is answered with the normal pointer
@@ -275,7 +285,7 @@ void frmmain::comboordspråk_Click()
         söklista->clear();
         pp->clear();
         store::LineStore lines;
-        readFailure = store::readCollection(Module1::sökväg, lines);
+        readFailure = store::readCollection(Module1::sökväg, lines, &collectionStamp);
         List1->setLines(std::move(lines));
         // The search list is empty now, and an empty search list is never the one stepped through.
         if (searchListView())
@@ -525,11 +535,26 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         busy.restore();
         m_platform.showStandardError(failure);
     };
-    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines())) {
+    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines(), &collectionStamp)) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
-        return trap(*failure);
+        if (!store::failures::isChangedSinceRead(*failure))
+            return trap(*failure);
+        // Another program changed the file: the collection as it is now, showing the same proverb where it
+        // still is, so that deleting it again is one step.
+        busy.restore();
+        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen. Ta bort ordspråket "
+                                                     u"på nytt om du fortfarande vill det."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        comboordspråk_Click();
+        for (int i = 0; i < List1->count(); ++i) {
+            if (List1->item(i) == removed) {
+                txtnr->setText(QString::number(i + 1));
+                break;
+            }
+        }
+        return;
     }
     Module1::antal = List1->count();
     pp->clear();

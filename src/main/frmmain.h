@@ -2,6 +2,7 @@
 
 #include "main/hiddenlist.h"
 #include "platform/platform.h"
+#include "store/collections.h"
 
 #include <QMainWindow>
 
@@ -92,6 +93,10 @@ public:
     void cmdkopiera_Click();
     void mnuredigera_textstorlek_Click(int index);
     void scroll_Change();
+
+    // What the file of the proverb list was when it was read or last written: a deletion writes the list back
+    // only over that file (never after a failed read, never over another program's change).
+    store::FileStamp collectionStamp;
 
     // Whether the search list is the list being stepped through.
     bool searchListView() const;

@@ -41,7 +41,7 @@ frmOm::frmOm(QWidget *mainWindow)
     Text1->setReadOnly(true);
     cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
 
-    windowsetup::noDefaultButtons(this);
+    windowsetup::keyboard(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
     Form_Load();
     windowsetup::centreOnScreen(this);

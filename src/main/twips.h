@@ -4,10 +4,20 @@
 #include <QString>
 #include <QSize>
 
-// Window metrics are given in twips, 1440 to the inch; at 96 logical pixels to the inch a pixel is 15 twips.
+class QFont;
+
+// Window metrics are given in twips, 1440 to the inch; at 96 logical pixels to the inch and the font the
+// windows were laid out for, a pixel is 15 twips. A larger desktop font makes every window larger in
+// proportion, as the classic platform's "large fonts" setting did, so that captions keep fitting.
 namespace twips {
 
 constexpr int kPerPixel = 15;
+
+// Takes the factor from the font's metrics: 1 at the font the windows were laid out for (and at any smaller
+// one), growing with a larger font. Without a call the application's font at the first use gives it.
+void followFont(const QFont &font);
+// Pixels per 15 twips.
+double factor();
 
 int toPixels(int twips);
 QRect rect(int left, int top, int width, int height);

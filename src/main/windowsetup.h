@@ -10,15 +10,21 @@ class QPlainTextEdit;
 class QString;
 class QWidget;
 
-// What every window but the main window shares: a place in the middle of the screen, no button that Enter
-// presses, and for the fixed dialogs no resizing and no minimise or maximise box.
+// What every window shares: the keys of an ordinary desktop program, a place in the middle of the screen, and
+// for the fixed dialogs no resizing and no minimise or maximise box.
 namespace windowsetup {
 
 // A fixed-size dialog with the given client area (twips): no resizing, no minimise or maximise box.
 void fixedDialog(QDialog *dialog, QSize clientTwips);
 
-// No button of the window is a default or auto-default button, so Enter in a text box never presses one.
-void noDefaultButtons(QWidget *window);
+// The keys of the window, called once its controls and menus exist. No button is a default button, so Enter in
+// a text box keeps the role the box gives it; Enter on a focused button presses that button; Tab leaves a
+// multi-line box instead of typing a tab and enters a group of options at the chosen one; every button, option, check box, labelled control and menu entry
+// gets an Alt letter of its own caption (underlined, the caption otherwise unchanged), none twice in a window.
+void keyboard(QWidget *window);
+
+// Escape leaves the window open: a window that may hold unsaved work is closed only by its own buttons.
+void escapeKeepsOpen(QWidget *window);
 
 // Moves the window to the middle of the screen it is (or its parent is) on.
 void centreOnScreen(QWidget *window);

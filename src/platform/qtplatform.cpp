@@ -4,8 +4,11 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 #include <vector>
@@ -114,6 +117,21 @@ void QtPlatform::processEvents()
 bool QtPlatform::openWithAssociatedProgram(const QString &path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool installSwedishQtTexts()
+{
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &catalogue : {u"qt"_s, u"qtbase"_s}) {
+        auto *texts = new QTranslator(QCoreApplication::instance());
+        if (texts->load(QLocale(), catalogue, u"_"_s, folder)) {
+            QCoreApplication::installTranslator(texts);
+            return true;
+        }
+        delete texts;
+    }
+    return false;
 }
 
 } // namespace platform

@@ -17,4 +17,9 @@ public:
     bool openWithAssociatedProgram(const QString &path) override;
 };
 
+// The program speaks Swedish whatever the desktop's language: makes Swedish the default locale and installs
+// Qt's own Swedish texts (context menus of text boxes and the like) from the system's catalogue, qt_sv (the
+// one Debian ships) or else qtbase_sv. False when neither is installed: Qt's texts then stay English.
+bool installSwedishQtTexts();
+
 } // namespace platform

@@ -36,7 +36,7 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setTabOrder(cmdspara, cmdtöm);
     setTabOrder(cmdtöm, cmdstäng);
 
-    windowsetup::noDefaultButtons(this);
+    windowsetup::keyboard(this);
     connect(cmdspara, &QPushButton::clicked, this, &frmsnabbspara::cmdspara_Click);
     connect(cmdtöm, &QPushButton::clicked, this, &frmsnabbspara::cmdtöm_Click);
     connect(cmdstäng, &QPushButton::clicked, this, &frmsnabbspara::cmdstäng_Click);

@@ -141,8 +141,10 @@ void frmsök::createControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();
-    // Enter belongs to the text boxes: no button may take it and close the window.
-    windowsetup::noDefaultButtons(this);
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
 
     connect(Text2->document(), &QTextDocument::contentsChange, this, &frmsök::followEdit);
     connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
@@ -171,7 +173,6 @@ void frmsök::beginSearch()
     lista->clear();
     m_shownHits = 0;
     lblsöker->repaint();
-    m_platform.setPointer(platform::Pointer::Busy);
 }
 
 void frmsök::showHits(store::LineStore hits)
@@ -220,6 +221,7 @@ void frmsök::cmdsök_Click()
 {
     if (chksökresultat->isChecked())
         return sök_sökresultat();
+    m_platform.setPointer(platform::Pointer::Busy);
     beginSearch();
     // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
     // memory and the scan reads them only.
@@ -246,15 +248,18 @@ void frmsök::sök_sökresultat()
     };
 
     // The hits go through the scratch file because the hit list is both the source and the target. The
-    // store's encoding rule keeps every character, so exactly the hits written are read back.
+    // store's encoding rule keeps every character, so exactly the hits written are read back. The file is
+    // this search's own and goes when the search ends, however it ends. Writing a large hit list takes as long
+    // as searching it: the busy pointer shows from here.
+    m_platform.setPointer(platform::Pointer::Busy);
     const int written = lista->count();
-    const QString path = store::pathInProgramFolder(u"temp_.tmp"_s);
-    if (auto failure = store::writeFileAtomically(path, lista->lines().toFileBytes()))
+    store::ScratchFile scratch;
+    if (auto failure = scratch.write(lista->lines().toFileBytes()))
         return trap(*failure);
 
     beginSearch();
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(path, bytes))
+    if (auto failure = scratch.readBack(bytes))
         return trap(*failure);
     const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
     showHits(sök(lines, Text1->text(), söksätt(), written));

@@ -34,6 +34,29 @@ Failure pathAccessError(const QString &path) { return {75, u"Fel vid åtkomst av
 Failure pathNotFound(const QString &path) { return {76, u"Sökvägen hittades inte: "_s + quoted(path)}; }
 
 namespace {
+// Tells a change since reading from every other notice.
+constexpr int kChangedSinceRead = 1;
+} // namespace
+
+Failure notRead(const QString &path)
+{
+    return {0, u"Filen "_s + quoted(path) + u" kunde inte läsas och skrivs därför inte över."_s, true};
+}
+
+Failure changedSinceRead(const QString &path, const QString &what)
+{
+    return {kChangedSinceRead,
+            u"Filen "_s + quoted(path) + u" har ändrats av ett annat program sedan den lästes: "_s + what
+                + u". Ingenting har skrivits."_s,
+            true};
+}
+
+bool isChangedSinceRead(const Failure &failure)
+{
+    return failure.notice && failure.number == kChangedSinceRead;
+}
+
+namespace {
 struct SystemError {
     int errorNumber;
     Failure (*failure)(const QString &path);
@@ -77,6 +100,8 @@ Failure fromSystemError(int errorNumber, const QString &path)
 
 QString standardErrorMessage(const Failure &failure)
 {
+    if (failure.notice)
+        return failure.description;
     return u"Ett fel uppstod.\r\n"_s + QString::number(failure.number) + u" - "_s + failure.description;
 }
 

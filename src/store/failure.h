@@ -12,6 +12,9 @@ namespace store {
 struct Failure {
     int number = 0;
     QString description;
+    // Not an error but a refusal the user must read whole: the description is the entire message, shown
+    // without "Ett fel uppstod." and a number.
+    bool notice = false;
 
     friend bool operator==(const Failure &, const Failure &) = default;
 };
@@ -34,12 +37,19 @@ Failure accessDenied(const QString &path);   // 70
 Failure pathAccessError(const QString &path); // 75: also anything that is not a regular file
 Failure pathNotFound(const QString &path);   // 76
 
+// Refusals to write back a file the program read earlier (notices, see Failure::notice): its read failed, so
+// what the program holds is not the file; or another program has changed it since, as `what` says.
+Failure notRead(const QString &path);
+Failure changedSinceRead(const QString &path, const QString &what);
+bool isChangedSinceRead(const Failure &failure);
+
 // The failure an operating-system error number (errno, taken right after the call that failed) stands for,
 // for the file at path. A missing file whose folder is missing too is a missing folder.
 Failure fromSystemError(int errorNumber, const QString &path);
 } // namespace failures
 
-// "Ett fel uppstod." CR LF number " - " description: the one text every error trap shows.
+// "Ett fel uppstod." CR LF number " - " description: the one text every error trap shows (a notice: its
+// description alone).
 QString standardErrorMessage(const Failure &failure);
 
 } // namespace store

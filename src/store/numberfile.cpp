@@ -54,16 +54,16 @@ QString readNumberFile()
 {
     const QString path = pathInProgramFolder(kNumberFile);
     QByteArray bytes;
-    if (!fileExists(path) || readWholeFile(path, bytes))
+    if (!fileExists(path) || readOwnFile(path, bytes))
         return kDefault;
     return firstValue(decodeText(bytes));
 }
 
 void writeNumberFile(const QString &text)
 {
-    // The write refuses a nr.ini that is not a regular file (a FIFO, a device, a link to one); that failure,
-    // like every other here, is ignored, so such a nr.ini is skipped and left as it is.
-    (void)writeFileAtomically(pathInProgramFolder(kNumberFile), encodeLines({text}));
+    // The write refuses a nr.ini that is not a regular file (a FIFO, a device, a link of any kind); that
+    // failure, like every other here, is ignored, so such a nr.ini is skipped and left as it is.
+    (void)writeOwnFile(pathInProgramFolder(kNumberFile), encodeLines({text}));
 }
 
 } // namespace store

@@ -65,7 +65,9 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     Text1->hide();
     File1 = new HiddenList(u"File1"_s, this);
 
-    windowsetup::noDefaultButtons(this);
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
     connect(cmdstäng, &QPushButton::clicked, this, &frmtextedit::cmdstäng_Click);
     connect(cmdraderafil, &QPushButton::clicked, this, &frmtextedit::cmdraderafil_Click);
     connect(cmdspara, &QPushButton::clicked, this, &frmtextedit::cmdspara_Click);
@@ -136,7 +138,7 @@ void frmtextedit::list_filer_Click()
         return;
 
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(chosenPath(), bytes)) {
+    if (auto failure = store::readWholeFile(chosenPath(), bytes, &m_stamp)) {
         // No box: the views themselves report it, and nothing of it may be written over the file.
         busy.restore();
         Text1->setPlainText(store::standardErrorMessage(*failure));
@@ -198,10 +200,10 @@ void frmtextedit::cmdradera_Click()
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
     const QByteArray bytes = m_lines->lines().toFileBytes();
-    if (auto failure = store::writeFileAtomically(path, bytes)) {
+    if (auto failure = store::writeFileAtomically(path, bytes, &m_stamp)) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
-        m_platform.showStandardError(*failure);
+        writeFailed(*failure);
         return;
     }
     // The text view shows the file as it now is: a "Spara" from it must not write the line back.
@@ -259,8 +261,17 @@ void frmtextedit::cmdspara_Click()
     QStringList lines = windowsetup::boxText(Text1).split(u'\n');
     if (lines.size() > 1 && lines.back().isEmpty())
         lines.removeLast();
-    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines)))
-        m_platform.showStandardError(*failure);
+    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines), &m_stamp))
+        writeFailed(*failure);
+}
+
+void frmtextedit::writeFailed(const store::Failure &failure)
+{
+    if (!store::failures::isChangedSinceRead(failure))
+        return m_platform.showStandardError(failure);
+    m_platform.messageBox(failure.description + u"\r\n\r\nFilen har lästs in igen. Gör ändringen på nytt."_s,
+                          platform::Buttons::Ok, platform::Icon::Exclamation);
+    list_filer_Click();
 }
 
 void frmtextedit::cmdstäng_Click()

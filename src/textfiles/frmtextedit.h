@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "store/collections.h"
 
 #include <QDialog>
 
@@ -55,10 +56,14 @@ private:
     QString chosenPath() const;
     // Whether the views hold the chosen file as read, not an error report or nothing at all.
     bool mayWriteBack();
+    // A failed write back; a file that another program changed meanwhile is read again.
+    void writeFailed(const store::Failure &failure);
 
     platform::Platform &m_platform;
     QWidget *m_mainWindow;
     HiddenList *m_lines;
     bool m_loaded = false;
+    // What the chosen file was when the views were filled from it: a write back goes only over that.
+    store::FileStamp m_stamp;
     bool m_textWhole = true;
 };

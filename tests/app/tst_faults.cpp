@@ -1,3 +1,4 @@
+#include "support/faultshim.h"
 #include "support/modal.h"
 #include "support/systemfixtures.h"
 
@@ -14,7 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Fault { DiskFull, ReadOnlyFolder };
+// The shim's faults hit the collection: reading it (when the command reads it again), syncing it, renaming
+// the new file over it.
+enum class Fault { DiskFull, ReadOnlyFolder, ReadFails, SyncFails, RenameFails };
 using Platform = platform::ScriptedPlatform;
 using Command = std::function<void(frmmain &, Platform &)>;
 constexpr auto Yes = platform::Answer::Yes;
@@ -44,6 +47,24 @@ void inEditor(frmmain &w, Platform &platform, bool save)
     editor.enterChangedState();
     editor.cmd1_Click();
     QVERIFY2(editor.cmd1->isEnabled(), "a failed save leaves the editor in its changed state");
+}
+
+// Another copy of the program, a process of its own, writes the collection back from what it reads: one line
+// dropped ("drop", index) or one added ("add", text).
+void otherCopy(const QString &action, const QString &argument)
+{
+    QCOMPARE(QProcess::execute(QStringLiteral(OTHER_COPY), {store::collectionPath(u"Citat"_s), action, argument}), 0);
+}
+
+// Sets the modification time of a file to the given one plus a nanosecond.
+void touchOneNanosecondLater(const QString &path, const struct stat &before)
+{
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    if (++times[1].tv_nsec == 1000000000) {
+        times[1].tv_nsec = 0;
+        ++times[1].tv_sec;
+    }
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
 
 void inSearch(frmmain &w, Platform &platform, bool save)
@@ -80,12 +101,14 @@ void inTextFiles(frmmain &w, Platform &platform, bool save)
 // Every command that writes a file, on a full disk: the program's error message, no file changed, and
 // nothing reported as saved. Closing writes nr.ini silently and ignores its failure. Every write goes
 // through the store's one atomic write, tested on both faults there; the full disk is the one where a
-// half-done write would show in the files.
+// half-done write would show in the files. A sync or a rename failing with EIO (from the shim) must leave the
+// old file whole as well.
 class tst_faults : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { store::ignoreFileSizeSignal(); }
+    void cleanup() { faultshim::reset(); }
 
     void everyWriteFailsSafely_data()
     {
@@ -106,6 +129,10 @@ private slots:
         QTest::newRow("text file, delete line") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, false); }};
         QTest::newRow("text file, save") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, true); }};
         QTest::newRow("nr.ini") << Write{[](frmmain &w, Platform &) { w.txtnr->setText(u"2"_s); w.close(); }, Fault::DiskFull, true};
+        QTest::newRow("sync fails with EIO") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::SyncFails};
+        QTest::newRow("rename fails with EIO") << Write{[](frmmain &w, Platform &p) { p.setNextAnswer(Yes); w.mnuarkiv_raderaordspråk_Click(); }, Fault::RenameFails};
+        // What could not be read is not written back: the editor's list then is not the file.
+        QTest::newRow("editor save after a read failing with EIO") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::ReadFails};
     }
 
     void everyWriteFailsSafely()
@@ -130,9 +157,13 @@ private slots:
 
         if (fault == Fault::DiskFull)
             QVERIFY(disk.fill(u"fyllnad"_s));
-        else
+        else if (fault == Fault::ReadOnlyFolder)
             QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         const auto before = snapshot(folder);
+        if (fault > Fault::ReadOnlyFolder)
+            faultshim::failNext(fault == Fault::ReadFails ? faultshim::Call::Read
+                                : fault == Fault::SyncFails ? faultshim::Call::Fsync : faultshim::Call::Rename,
+                                EIO, "Citat.dat");
         command(w, platform);
         QCOMPARE(snapshot(folder), before);
 
@@ -145,9 +176,81 @@ private slots:
             QVERIFY2(texts.isEmpty(), qPrintable(shown));
         } else {
             // The standard message, or the search window's short form "Error " and the number.
-            const QString number = fault == Fault::DiskFull ? u"61"_s : u"70"_s;
+            const QString number = fault == Fault::DiskFull ? u"61"_s : fault == Fault::ReadOnlyFolder ? u"70"_s : u"57"_s;
             QVERIFY2(shown.contains(u"\r\n"_s + number + u" - "_s) || shown == u"Error "_s + number, qPrintable(shown));
         }
+    }
+
+    // A file changed by someone else after the program read it is not written over: a notice says what
+    // changed and that nothing was written, the window reads the file again, and the change can be made anew.
+    // The other writer is a second copy of the program in a process of its own, or (in this process) a
+    // rewrite in place that only the nanoseconds of the time tell, or a deletion.
+    void changedFileIsNotWrittenOver_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("delete proverb after another copy deleted one") << Command{[](frmmain &w, Platform &p) {
+            w.txtnr->setText(u"5"_s);
+            otherCopy(u"drop"_s, u"0"_s);
+            p.setNextAnswer(Yes);
+            w.mnuarkiv_raderaordspråk_Click();
+            QCOMPARE(w.pp->toPlainText(), u"Ordspråk 5"_s); // read again, showing the proverb to delete
+            p.setNextAnswer(Yes);
+            w.mnuarkiv_raderaordspråk_Click();
+            QCOMPARE(w.List1->items(), (QStringList{u"Ordspråk 2"_s, u"Ordspråk 3"_s, u"Ordspråk 4"_s, u"Ordspråk 6"_s}));
+        }} << u"den har ersatts av en annan fil (nu 60 byte)"_s;
+        QTest::newRow("editor save after another copy added a line") << Command{[](frmmain &w, Platform &p) {
+            frmredigera editor(w, p);
+            editor.takeCollectionsFromMain();
+            otherCopy(u"add"_s, u"Från den andra"_s);
+            editor.addLine(u"Eget"_s);
+            editor.enterChangedState();
+            editor.cmd1_Click();
+            QCOMPARE(editor.lista()->lines().toStringList(), QStringList{u"Från den andra"_s} + FolderFixture::numbered(6));
+            QVERIFY(!editor.cmd1->isEnabled());
+        }} << u"den har ersatts av en annan fil (nu 88 byte)"_s;
+        QTest::newRow("text file, delete line after a rewrite in place") << Command{[](frmmain &w, Platform &p) {
+            frmtextedit textFiles(p, &w);
+            const QString path = store::pathInProgramFolder(u"lista.txt"_s);
+            struct stat before {};
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.write("GAMMAL") == 6);
+            file.close();
+            touchOneNanosecondLater(path, before);
+            textFiles.List1->setCurrentIndex(textFiles.List1->model()->index(1, 0));
+            p.setNextAnswer(Yes);
+            textFiles.cmdradera_Click();
+            QCOMPARE(textFiles.lines().items(), (QStringList{u"GAMMAL rad"_s, u"annan rad"_s}));
+        }} << u"den har skrivits om (ändringstiden är en annan)"_s;
+        QTest::newRow("text file, save after a deletion") << Command{[](frmmain &w, Platform &p) {
+            frmtextedit textFiles(p, &w);
+            QVERIFY(QFile::remove(store::pathInProgramFolder(u"lista.txt"_s)));
+            textFiles.optvisa[1]->setChecked(true);
+            p.setNextAnswer(Yes);
+            textFiles.cmdspara_Click();
+            QVERIFY(!QFileInfo::exists(store::pathInProgramFolder(u"lista.txt"_s)));
+        }} << u"filen finns inte längre"_s;
+    }
+
+    void changedFileIsNotWrittenOver()
+    {
+        QFETCH(Command, command);
+        QFETCH(QString, what);
+        FolderFixture folder;
+        folder.writeCollection(u"Citat"_s, FolderFixture::numbered(6));
+        folder.write(u"lista.txt"_s, "gammal rad\r\nannan rad\r\n"_ba);
+        Platform platform;
+        frmmain w(platform);
+        w.show();
+        command(w, platform);
+        QString notice;
+        for (const auto &box : platform.boxes())
+            notice += box.text + u" | "_s;
+        QVERIFY2(notice.contains(u"har ändrats av ett annat program sedan den lästes: "_s + what + u". Ingenting har skrivits."_s),
+                 qPrintable(notice));
+        // Nothing else but what the command did after reading the file again.
+        QCOMPARE(QDir(folder.folder()).entryList(QDir::Files).filter(u".tmp"_s), QStringList());
     }
 };
 

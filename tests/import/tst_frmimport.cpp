@@ -175,6 +175,9 @@ private slots:
         o.window->cmdläggtillalla->click();
         o.editor.verifyTaken(4); // a line the editor already has is added again
         QCOMPARE(o.count(), u"0 st rader"_s);
+        // Reading the file and handing a million lines over both take long: busy, then normal, each time.
+        using platform::Pointer;
+        QCOMPARE(o.platform.pointers(), (QList{Pointer::Busy, Pointer::Default, Pointer::Busy, Pointer::Default}));
         o.window->cmdläggtillalla->click();
         QCOMPARE(takeBoxes(o.platform), QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text att lägga till!"_s});
         QCOMPARE(o.editor.lines.size(), 4);

@@ -1,6 +1,7 @@
 #include "store/collections.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
+#include "support/faultshim.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
@@ -168,18 +169,29 @@ private slots:
         QCOMPARE(store::readNumberFile(), u"1"_s); // an empty number reads as the first
     }
 
-    // A link to a regular file stays a link; the file it points to gets the new text. (nr.ini is written
-    // the same way.)
+    // A link to a regular file stays a link; the file it points to gets the new text, and keeps its owner,
+    // group and permission bits (the owner can be another user's only for root).
     void linkToRegularFileKeepsWorking()
     {
         QTemporaryDir elsewhere;
         const QString target = elsewhere.filePath(u"Citat.dat"_s), path = store::collectionPath(u"Citat"_s);
         m_folder->write(target, "gammal\r\n"_ba);
         QVERIFY(QFile::link(target, path));
+#ifdef Q_OS_LINUX
+        const QByteArray name = QFile::encodeName(target);
+        const uid_t owner = ::geteuid() == 0 ? 1234 : ::geteuid();
+        QVERIFY(::chown(name.constData(), owner, ::getegid()) == 0 && ::chmod(name.constData(), 0640) == 0);
+#endif
         QCOMPARE(store::writeCollection(path, {u"ny"_s, u"rad"_s}), ok);
         QCOMPARE(QFileInfo(path).symLinkTarget(), target);
         QCOMPARE(m_folder->read(target), "ny\r\nrad\r\n"_ba);
         QCOMPARE(entries(elsewhere.path()), QStringList{u"Citat.dat"_s});
+#ifdef Q_OS_LINUX
+        struct stat info {};
+        QVERIFY(::stat(name.constData(), &info) == 0);
+        QCOMPARE(info.st_uid, owner);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+#endif
     }
 
 #ifdef Q_OS_LINUX
@@ -254,6 +266,8 @@ private slots:
         QTest::newRow("collection, dangling link") << Irregular{false, Thing::Nothing, true};
         QTest::newRow("nr.ini, device") << Irregular{true, Thing::Device, false};
         QTest::newRow("nr.ini, link to fifo") << Irregular{true, Thing::Fifo, true};
+        // The program's own files never follow a link, not even to a regular file.
+        QTest::newRow("nr.ini, link to a regular file") << Irregular{true, Thing::File, true};
     }
 
     void onlyRegularFilesAreReadOrReplaced()
@@ -296,8 +310,27 @@ private slots:
         QCOMPARE(typeOf(thingPath), thingType);
         QCOMPARE(entries(store::programFolder()), before);
         QCOMPARE(entries(elsewhere.path()), beforeElsewhere);
+        if (thing == Thing::File)
+            QCOMPARE(m_folder->read(thingPath), "7\r\n"_ba);
         if (!numberFile)
             QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
+    }
+
+    // The check and the write concern one object: a collection swapped for a link to a device right after
+    // the write first looked at it is refused, and the device stays.
+    void swappedAfterTheCheckIsRefused()
+    {
+        QTemporaryDir elsewhere;
+        const QString device = elsewhere.filePath(u"null"_s), path = store::collectionPath(u"Citat"_s);
+        QString why;
+        if (!makeThing(Thing::Device, device, why))
+            QSKIP(qPrintable(why));
+        m_folder->write(path, "gammal\r\n"_ba);
+        faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
+        const auto result = store::writeCollection(path, {u"ny"_s});
+        faultshim::reset();
+        QCOMPARE(typeOf(device), int(S_IFCHR));
+        QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
     }
 #endif
 };

@@ -65,7 +65,8 @@ private:
     QString m_whyNot;
 };
 
-enum class Thing { Fifo, Device, Nothing };
+// File: a regular file holding "7" and CR LF.
+enum class Thing { Fifo, Device, Nothing, File };
 
 // Makes a FIFO or an endless character device (as /dev/zero) at path; a device needs root, and without it
 // why says so.
@@ -82,6 +83,10 @@ inline bool makeThing(Thing thing, const QString &path, QString &why)
         return false;
     case Thing::Nothing:
         return true;
+    case Thing::File: {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("7\r\n") == 3;
+    }
     }
     return false;
 }
