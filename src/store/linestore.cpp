@@ -38,15 +38,6 @@ const std::array<unsigned char, 256> &windows1252Fold()
     return table;
 }
 
-void foldBytes(const char *in, char *out, qsizetype size)
-{
-    const auto &table = windows1252Fold();
-    const auto *src = reinterpret_cast<const unsigned char *>(in);
-    auto *dst = reinterpret_cast<unsigned char *>(out);
-    for (qsizetype i = 0; i < size; ++i)
-        dst[i] = table[src[i]];
-}
-
 bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -91,15 +82,34 @@ qsizetype countByte(const char *p, const char *end, char byte)
     return count;
 }
 
-// The lower-case form of one stored line, in the store's own form.
-QByteArray foldedLine(QByteArrayView bytes, LineStore::Form form)
+// Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII and the
+// two-byte characters of Latin-1 go byte by byte, for that is all that lower-casing does to them: A-Z and
+// U+00C0-U+00DE (but for U+00D7, the multiplication sign) move by 0x20, which in UTF-8 changes only the
+// second byte. A line that holds any other character is lower-cased by Qt.
+void foldUtf8Line(QByteArrayView line, QByteArray &out)
 {
-    if (form == LineStore::Form::Windows1252) {
-        QByteArray folded(bytes.size(), Qt::Uninitialized);
-        foldBytes(bytes.data(), folded.data(), bytes.size());
-        return folded;
+    const auto &table = windows1252Fold();
+    const auto *in = reinterpret_cast<const unsigned char *>(line.data());
+    const qsizetype size = line.size();
+    out.resize(size);
+    auto *o = reinterpret_cast<unsigned char *>(out.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            o[i] = table[c];
+            continue;
+        }
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            unsigned char second = in[i + 1];
+            if (c == 0xC3 && second <= 0x9E && second != 0x97)
+                second += 0x20;
+            o[i] = c;
+            o[++i] = second;
+            continue;
+        }
+        out = encodeUtf8(decodeUtf8(line).toLower());
+        return;
     }
-    return isAscii(bytes) ? bytes.toByteArray().toLower() : encodeUtf8(decodeUtf8(bytes).toLower());
 }
 
 // Whether the bytes of a Windows-1252 file would be read back as that same text: not when they happen to be
@@ -111,42 +121,13 @@ bool readsBackAsWindows1252(QByteArrayView bytes)
 
 } // namespace
 
-struct LineStore::Folded {
-    QByteArray text;
-    std::vector<Span> spans;
-
-    QByteArrayView line(qsizetype index) const
-    {
-        const Span &s = spans[size_t(index)];
-        return QByteArrayView(text.constData() + s.begin, s.size);
-    }
-};
-
+// A copy shares the text (Qt's implicit sharing).
 LineStore::LineStore() = default;
 LineStore::~LineStore() = default;
+LineStore::LineStore(const LineStore &other) = default;
+LineStore &LineStore::operator=(const LineStore &other) = default;
 LineStore::LineStore(LineStore &&other) noexcept = default;
 LineStore &LineStore::operator=(LineStore &&other) noexcept = default;
-
-// A copy shares the text (Qt's implicit sharing) and makes its own lower-case form when it is searched.
-LineStore::LineStore(const LineStore &other)
-    : m_text(other.m_text)
-    , m_spans(other.m_spans)
-    , m_garbage(other.m_garbage)
-    , m_form(other.m_form)
-{
-}
-
-LineStore &LineStore::operator=(const LineStore &other)
-{
-    if (this != &other) {
-        m_text = other.m_text;
-        m_spans = other.m_spans;
-        m_garbage = other.m_garbage;
-        m_form = other.m_form;
-        m_folded.reset();
-    }
-    return *this;
-}
 
 LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 {
@@ -249,7 +230,6 @@ void LineStore::convertToUtf8()
     m_spans = std::move(spans);
     m_garbage = 0;
     m_form = Form::Utf8;
-    m_folded.reset();
 }
 
 LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
@@ -281,11 +261,6 @@ void LineStore::insert(qsizetype index, QStringView line)
     const Span span{m_text.size(), bytes.size()};
     m_text.append(bytes);
     m_spans.insert(m_spans.begin() + index, span);
-    if (m_folded) {
-        const QByteArray folded = foldedLine(bytes, m_form);
-        m_folded->spans.insert(m_folded->spans.begin() + index, Span{m_folded->text.size(), folded.size()});
-        m_folded->text.append(folded);
-    }
 }
 
 void LineStore::removeAt(qsizetype index)
@@ -294,8 +269,6 @@ void LineStore::removeAt(qsizetype index)
         return;
     m_garbage += m_spans[size_t(index)].size;
     m_spans.erase(m_spans.begin() + index);
-    if (m_folded)
-        m_folded->spans.erase(m_folded->spans.begin() + index);
     compactIfMostlyGarbage();
 }
 
@@ -307,7 +280,6 @@ void LineStore::clear()
     m_spans.shrink_to_fit();
     m_garbage = 0;
     m_form = Form::Windows1252;
-    m_folded.reset();
 }
 
 void LineStore::compactIfMostlyGarbage()
@@ -327,94 +299,192 @@ void LineStore::compactIfMostlyGarbage()
     }
     m_text = std::move(text);
     m_garbage = 0;
-    // The lower-case form is made again when it is next needed, from the compacted text.
-    m_folded.reset();
 }
 
-const LineStore::Folded &LineStore::folded() const
-{
-    if (m_folded)
-        return *m_folded;
-    auto folded = std::make_unique<Folded>();
-    if (m_form == Form::Windows1252) {
-        // Same length, same places: one pass over the whole text.
-        folded->text.resize(m_text.size());
-        foldBytes(m_text.constData(), folded->text.data(), m_text.size());
-        folded->spans = m_spans;
-    } else {
-        folded->spans.reserve(m_spans.size());
-        for (qsizetype i = 0; i < size(); ++i) {
-            const QByteArray lower = foldedLine(raw(i), m_form);
-            folded->spans.push_back({folded->text.size(), lower.size()});
-            folded->text.append(lower);
+// One search: the needle lower-cased once, in the store's form, and every line folded as it is read.
+class LineStore::Finder {
+public:
+    Finder(const LineStore &store, QStringView needle, Match match)
+        : m_store(store)
+        , m_match(match)
+    {
+        const QString lower = needle.toString().toLower();
+        if (store.m_form == Form::Utf8) {
+            m_needle = encodeUtf8(lower);
+        } else if (fitsWindows1252(lower)) {
+            appendWindows1252(m_needle, lower);
+            makeShifts();
+        } else {
+            m_impossible = true; // no line of a Windows-1252 store holds a character outside it
         }
     }
-    m_folded = std::move(folded);
-    return *m_folded;
-}
 
-QByteArray LineStore::foldedNeedle(QStringView needle, bool &impossible) const
-{
-    const QString lower = needle.toString().toLower();
-    impossible = false;
-    if (m_form == Form::Utf8)
-        return encodeUtf8(lower);
-    // No line of a Windows-1252 store holds a character outside it.
-    if (!fitsWindows1252(lower)) {
-        impossible = true;
-        return {};
+    bool matches(qsizetype index) const
+    {
+        if (m_impossible)
+            return false;
+        const QByteArrayView line = m_store.raw(index);
+        if (m_store.m_form == Form::Utf8) {
+            foldUtf8Line(line, m_scratch);
+            return foldedMatches(m_scratch);
+        }
+        if (m_match == Match::Beginning)
+            return beginsWith(line);
+        const auto *begin = reinterpret_cast<const unsigned char *>(line.data());
+        return find(begin, begin + line.size()) != nullptr;
     }
-    QByteArray bytes;
-    appendWindows1252(bytes, lower);
-    return bytes;
-}
 
-namespace {
-bool lineMatches(QByteArrayView line, QByteArrayView needle, Match match)
-{
-    if (match == Match::Beginning)
-        return line.startsWith(needle);
-    if (needle.isEmpty())
+    // Calls hit(index) for every matching line from `from` on, in list order, while it returns true.
+    template <typename Hit>
+    void scan(qsizetype from, Hit hit) const
+    {
+        if (m_impossible)
+            return;
+        const qsizetype size = m_store.size();
+        from = std::max<qsizetype>(from, 0);
+        if (m_store.m_form == Form::Windows1252 && m_match == Match::Anywhere && !m_needle.isEmpty())
+            return scanWindows1252(from, hit);
+        for (qsizetype i = from; i < size; ++i) {
+            if (matches(i) && !hit(i))
+                return;
+        }
+    }
+
+private:
+    bool foldedMatches(QByteArrayView line) const
+    {
+        if (m_match == Match::Beginning)
+            return line.startsWith(m_needle);
+        if (m_needle.isEmpty())
+            return true;
+        return line.size() >= m_needle.size()
+            && memmem(line.data(), size_t(line.size()), m_needle.data(), size_t(m_needle.size())) != nullptr;
+    }
+
+    bool beginsWith(QByteArrayView line) const
+    {
+        const qsizetype n = m_needle.size();
+        if (line.size() < n)
+            return false;
+        const auto &fold = windows1252Fold();
+        const auto *p = reinterpret_cast<const unsigned char *>(line.data());
+        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
+        for (qsizetype j = 0; j < n; ++j) {
+            if (fold[p[j]] != q[j])
+                return false;
+        }
         return true;
-    return line.size() >= needle.size()
-        && memmem(line.data(), size_t(line.size()), needle.data(), size_t(needle.size())) != nullptr;
-}
-} // namespace
+    }
+
+    // Horspool's search with every byte of the text folded as it is read: the shift for a text byte is the
+    // shift for its lower-case form.
+    void makeShifts()
+    {
+        const auto n = m_needle.size();
+        if (n == 0)
+            return;
+        std::array<qsizetype, 256> byFolded;
+        byFolded.fill(n);
+        for (qsizetype j = 0; j + 1 < n; ++j)
+            byFolded[static_cast<unsigned char>(m_needle[j])] = n - 1 - j;
+        const auto &fold = windows1252Fold();
+        for (int b = 0; b < 256; ++b)
+            m_shift[size_t(b)] = byFolded[fold[size_t(b)]];
+    }
+
+    const unsigned char *find(const unsigned char *p, const unsigned char *end) const
+    {
+        const qsizetype n = m_needle.size();
+        if (n == 0)
+            return p;
+        const auto &fold = windows1252Fold();
+        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
+        const unsigned char last = q[n - 1];
+        while (end - p >= n) {
+            const unsigned char b = p[n - 1];
+            if (fold[b] == last) {
+                qsizetype j = 0;
+                while (j < n - 1 && fold[p[j]] == q[j])
+                    ++j;
+                if (j == n - 1)
+                    return p;
+            }
+            p += m_shift[b];
+        }
+        return nullptr;
+    }
+
+    // Lines that lie one after another in the text (as every line of a file read or of a sorted list does)
+    // are searched as one stretch, the line ends and whatever lies between included; a hit counts for a line
+    // only when it lies wholly inside it. Horspool gives the leftmost hit, so a line that ends before the hit
+    // does has none.
+    template <typename Hit>
+    void scanWindows1252(qsizetype k, Hit hit) const
+    {
+        const auto *base = reinterpret_cast<const unsigned char *>(m_store.m_text.constData());
+        const auto &spans = m_store.m_spans;
+        const qsizetype size = m_store.size();
+        const qsizetype n = m_needle.size();
+        const auto endOf = [&](qsizetype i) { return spans[size_t(i)].begin + spans[size_t(i)].size; };
+        while (k < size) {
+            qsizetype runEnd = k + 1;
+            while (runEnd < size && spans[size_t(runEnd)].begin >= endOf(runEnd - 1))
+                ++runEnd;
+            const unsigned char *stop = base + endOf(runEnd - 1);
+            qsizetype pos = spans[size_t(k)].begin;
+            while (k < runEnd) {
+                const unsigned char *found = find(base + pos, stop);
+                if (!found) {
+                    k = runEnd;
+                    break;
+                }
+                const qsizetype at = found - base;
+                while (k < runEnd && endOf(k) < at + n)
+                    ++k;
+                if (k == runEnd)
+                    break;
+                if (spans[size_t(k)].begin <= at) {
+                    if (!hit(k))
+                        return;
+                    ++k;
+                }
+                if (k < runEnd)
+                    pos = spans[size_t(k)].begin;
+            }
+        }
+    }
+
+    const LineStore &m_store;
+    Match m_match;
+    QByteArray m_needle;
+    bool m_impossible = false;
+    std::array<qsizetype, 256> m_shift{};
+    mutable QByteArray m_scratch;
+};
 
 bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
 {
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    return !impossible && lineMatches(folded().line(index), bytes, match);
+    return Finder(*this, needle, match).matches(index);
 }
 
 std::vector<qsizetype> LineStore::findAll(QStringView needle, Match match, qsizetype from) const
 {
     std::vector<qsizetype> hits;
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    if (impossible)
-        return hits;
-    const Folded &f = folded();
-    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
-        if (lineMatches(f.line(i), bytes, match))
-            hits.push_back(i);
-    }
+    Finder(*this, needle, match).scan(from, [&](qsizetype i) {
+        hits.push_back(i);
+        return true;
+    });
     return hits;
 }
 
 qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) const
 {
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    if (impossible)
-        return -1;
-    const Folded &f = folded();
-    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
-        if (lineMatches(f.line(i), bytes, match))
-            return i;
-    }
-    return -1;
+    qsizetype first = -1;
+    Finder(*this, needle, match).scan(from, [&](qsizetype i) {
+        first = i;
+        return false;
+    });
+    return first;
 }
 
 QByteArray LineStore::toFileBytes() const
