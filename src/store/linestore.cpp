@@ -1,6 +1,7 @@
 #include "store/linestore.h"
 
 #include "store/encoding.h"
+#include "store/hugepages.h"
 #include "store/shown.h"
 
 #include <QStringDecoder>
@@ -174,6 +175,7 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
     const char *end = base + store.m_text.size();
     const bool hasCr = std::memchr(begin, '\r', size_t(end - begin)) != nullptr;
     store.m_spans.reserve(size_t(countByte(begin, end, hasCr ? '\r' : '\n') + 1));
+    preferHugePages(store.m_spans.data(), qsizetype(store.m_spans.capacity() * sizeof(Span)));
     qsizetype live = 0;
     forEachLine(begin, end, [&](const char *b, const char *e) {
         if (b != e || keepEmpty) {
