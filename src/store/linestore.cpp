@@ -114,10 +114,10 @@ qsizetype countByte(const char *p, const char *end, char byte)
     return count;
 }
 
-// Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII and the
-// two-byte characters of Latin-1 go byte by byte, for that is all that lower-casing does to them: A-Z and
-// U+00C0-U+00DE (but for U+00D7, the multiplication sign) move by 0x20, which in UTF-8 changes only the
-// second byte. A line that holds any other character is lower-cased by Qt.
+// Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
+// characters of Latin-1 and the punctuation of U+2000-U+20BF go byte by byte, for that is all that
+// lower-casing does to them: A-Z and U+00C0-U+00DE (but for U+00D7, the multiplication sign) move by 0x20,
+// which in UTF-8 changes only the second byte. A line that holds any other character is lower-cased by Qt.
 void foldUtf8Line(QByteArrayView line, QByteArray &out)
 {
     const auto &table = windows1252Fold();
@@ -137,6 +137,14 @@ void foldUtf8Line(QByteArrayView line, QByteArray &out)
                 second += 0x20;
             o[i] = c;
             o[++i] = second;
+            continue;
+        }
+        // U+2000-U+20BF (quotes, dashes, "…", the euro sign) have no letter case.
+        if (c == 0xE2 && i + 2 < size && in[i + 1] >= 0x80 && in[i + 1] <= 0x82 && (in[i + 2] & 0xC0) == 0x80) {
+            o[i] = c;
+            o[i + 1] = in[i + 1];
+            o[i + 2] = in[i + 2];
+            i += 2;
             continue;
         }
         out = encodeUtf8(decodeUtf8(line).toLower());

@@ -38,7 +38,7 @@ using store::Match;
 // character outside it, a U+FEFF, a NUL, an LF or a surrogate pair. Never a CR, which ends a line by the read form.
 QString randomLine(QRandomGenerator &random, bool windows1252Only, int maxLength = 12)
 {
-    static const char16_t others[] = {0x2192, 0x6F22, 0xFEFF, 0x0000, u'\n', 0x0130, 0x0080, 0x03A3};
+    static const char16_t others[] = {0x2192, 0x6F22, 0xFEFF, 0x0000, u'\n', 0x0130, 0x0080, 0x03A3, 0x212B, 0x20BF};
     QString line;
     for (int i = random.bounded(maxLength + 1); i > 0; --i) {
         const auto byte = static_cast<unsigned char>(random.bounded(256));
