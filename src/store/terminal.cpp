@@ -80,7 +80,9 @@ public:
         if (m_buffer.isEmpty())
             return;
         const QByteArray bytes = toTerminal(m_buffer);
+        // Out before any error that follows, so the two streams keep their order in a terminal.
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_file);
+        std::fflush(m_file);
         m_buffer.clear();
     }
     // False when a write failed (a closed pipe, a full disk): the command then ends with status 2.
