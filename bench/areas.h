@@ -15,5 +15,7 @@ int searchArea(const QString &temp);
 int searchChild(const QStringList &args);
 int editorArea(const QString &temp);
 int editorChild(const QStringList &args);
+int shellArea(const QString &temp);
+int shellChild(const QStringList &args);
 
 } // namespace bench

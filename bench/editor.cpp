@@ -177,7 +177,7 @@ int runOne(int lines, const QString &folder)
         f.sortOnly = measure([&] { (void)sortedLines(unsorted, order); });
     }
 
-    // Find: entering the find box (which makes the lower-case form), one keystroke that matches nothing,
+    // Find: entering the find box, one keystroke that matches nothing,
     // then steady ones, then one that matches a line near the end.
     editor->activateWindow();
     f.enterFind = measure([&] {
@@ -368,7 +368,7 @@ int editorArea(const QString &temp)
         out() << "  open and show sorted  " << shown(r.f.open) << "   (sorting alone " << shown(r.f.sortOnly)
               << ";  LC_ALL=C.UTF-8 sort " << shown(r.sort) << ", ratio "
               << fixed(r.f.open.ms / r.sort.ms, 2) << "×)" << Qt::endl;
-        out() << "  entering the find box " << shown(r.f.enterFind) << "   (makes the lower-case form)" << Qt::endl;
+        out() << "  entering the find box " << shown(r.f.enterFind) << Qt::endl;
         out() << "  find, first keystroke " << shown(r.f.findFirstMiss) << "   (no match)" << Qt::endl;
         out() << "  find, no match        " << shown(r.f.findMiss) << Qt::endl;
         out() << "  find, match near end  " << shown(r.f.findNearEnd) << Qt::endl;

@@ -1,6 +1,7 @@
 // How long a search of a large collection takes in both modes, for a word that about 1 % of the proverbs
 // hold and for one that none holds, next to two yardsticks measured in the same run: grep -ci on the same
-// file, and the plain loop that lower-cases every entry for every search. Also the time from "Sök" until the
+// file, and the plain loop that lower-cases every entry for every search. The store folds letter case as it
+// scans, so the first search of a run costs what every later one does. Also the time from "Sök" until the
 // hits and "N träffar" are shown, "OK" handing the hits to the main window, and the peak memory of the
 // program with the collection loaded and searched. Page faults stand beside the times: a scan that touches
 // fresh memory shows up there.
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -41,9 +43,11 @@ namespace {
 constexpr double kMaxScanPerGrep = 1.5;
 constexpr double kMaxShownMs = 300.0;
 constexpr double kMaxPeakMB = 300.0;
+constexpr double kMaxFirstPerGrep = 1.2;
+constexpr double kMaxPeakOverFileMB = 100.0;
 
 // One line in a hundred starts with the rare word, in three spellings, so both modes find the same lines
-// and the lower-case form has something to fold.
+// and the fold has capitals to fold.
 QByteArray rarePrefix(int line)
 {
     if (line % 100 != 0)
@@ -123,7 +127,7 @@ int searchChild(const QStringList &args)
     const store::LineStore &proverbs = w.List1->lines();
     const int repeats = lines >= 1000000 ? 5 : 9;
 
-    // The first "Sök" of a run makes the lower-case form; every later search reads it.
+    // The first "Sök" of a run: nothing is prepared before it.
     Timed fold;
     {
         frmsök search(platform, w, &w);
@@ -203,7 +207,7 @@ int searchChild(const QStringList &args)
         return failed(u"a box was shown: "_s + platform.boxes().front().text);
     const long peakKiB = peakRssKiB();
 
-    // The yardstick: every entry lower-cased for every search, as a program without a lower-case form does.
+    // The yardstick: every entry lower-cased for every search, as a program that does not fold while it scans does.
     const QStringList entries = proverbs.toStringList();
     for (const Case &c : kCases) {
         const QString word = QString::fromUtf16(c.word).toLower();
@@ -236,7 +240,7 @@ int searchArea(const QString &temp)
     if (grep.isEmpty())
         return failed(u"grep not found"_s);
 
-    double worstScanPerGrep = 0, worstShownMs = 0, bigPeakMB = 0;
+    double worstScanPerGrep = 0, worstShownMs = 0, bigPeakMB = 0, bigFirstPerGrep = 0, bigFileMB = 0;
     out() << "     lines  mode       word        hits   scan ms  faults   grep -ci ms  scan/grep  lower-all ms"
              "  Sök→shown ms  faults"
           << Qt::endl;
@@ -245,6 +249,7 @@ int searchArea(const QString &temp)
         const QString path = folder + u"/Citat.dat"_s;
         if (!QDir().mkpath(folder) || !writeCollection(path, lines, rarePrefix) || !warmCache(path))
             return failed(u"could not write "_s + path);
+        const double fileMB = double(QFileInfo(path).size()) / 1e6;
         const auto run = runChild(u"search"_s, {QString::number(lines), folder});
         if (!run)
             return 2;
@@ -272,6 +277,8 @@ int searchArea(const QString &temp)
             if (largest) {
                 worstScanPerGrep = std::max(worstScanPerGrep, scanMs / grepMs);
                 worstShownMs = std::max(worstShownMs, shownMs);
+                if (&c == &kCases[0]) // the first search of the run looks for this word
+                    bigFirstPerGrep = value(u"first_ms"_s) / grepMs;
             }
         }
         const double firstMs = value(u"first_ms"_s);
@@ -279,8 +286,9 @@ int searchArea(const QString &temp)
         if (largest) {
             worstShownMs = std::max(worstShownMs, firstMs);
             bigPeakMB = peakMB;
+            bigFileMB = fileMB;
         }
-        out() << "            first Sök→shown of the run, making the lower-case form: " << fixed(firstMs, 1, 0)
+        out() << "            first Sök→shown of the run: " << fixed(firstMs, 1, 0)
               << " ms, " << fixed(value(u"first_faults"_s), 0, 0) << " faults; every line a hit: "
               << fixed(value(u"every_ms"_s), 1, 0) << " ms; OK to the main window: " << fixed(value(u"ok_ms"_s), 1, 0)
               << " ms; peak " << fixed(value(u"searched_peak_kib"_s) * 1024 / 1e6, 1, 0) << " MB after the searches, "
@@ -299,6 +307,11 @@ int searchArea(const QString &temp)
     // The stricter reading: the peak includes a search that makes every line a hit.
     out() << "  " << verdict(bigPeakMB < kMaxPeakMB) << "  peak memory with 1,000,000 lines loaded and searched under "
           << kMaxPeakMB << " MB: " << fixed(bigPeakMB, 1, 0) << " MB" << Qt::endl;
+    out() << "  " << verdict(bigFirstPerGrep <= kMaxFirstPerGrep) << "  the first Sök→shown of 1,000,000 lines within "
+          << kMaxFirstPerGrep << "× grep -ci: " << fixed(bigFirstPerGrep, 2, 0) << "×" << Qt::endl;
+    out() << "  " << verdict(bigPeakMB <= bigFileMB + kMaxPeakOverFileMB) << "  that peak within the file's size ("
+          << fixed(bigFileMB, 1, 0) << " MB) + " << kMaxPeakOverFileMB << " MB: " << fixed(bigPeakMB - bigFileMB, 1, 0)
+          << " MB over it" << Qt::endl;
     return 0;
 }
 

@@ -5,6 +5,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/Citat.dat ${PROJECT_SOURCE_DIR}/data/Dj
               ${PROJECT_SOURCE_DIR}/data/help.txt
         DESTINATION share/tankedosan)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/tankedosan.desktop DESTINATION share/applications)
+# Completion of the terminal's options (and of the collections after --samling), loaded by bash-completion.
+install(FILES ${PROJECT_SOURCE_DIR}/data/completion/tankedosan DESTINATION share/bash-completion/completions)
 
 # The icon: the drawing itself, and pictures of it for the sizes desktops ask for, rendered at build time.
 set(_icon_svg ${PROJECT_SOURCE_DIR}/data/desktop/tankedosan.svg)

@@ -2,6 +2,7 @@
 #include "platform/qtplatform.h"
 #include "store/collections.h"
 #include "store/programfolder.h"
+#include "store/terminal.h"
 
 #include <QApplication>
 
@@ -11,13 +12,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tankedosan"));
     QApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tankedosan"));
-    // --help, --version and a wrong --mapp are answered before a display is needed.
-    if (auto code = store::endsWith(store::readCommandLine(store::argumentList(argc, argv)), false))
-        return *code;
+    // Everything but the window itself (--help, --version, the terminal's commands, a command line that is
+    // refused) answers in the terminal, without a display.
+    const store::CommandLine commandLine = store::readCommandLine(store::argumentList(argc, argv));
+    if (commandLine.action != store::CommandLine::Action::Run) {
+        QCoreApplication app(argc, argv);
+        return store::runInTerminal(commandLine);
+    }
     QApplication app(argc, argv);
-    const store::CommandLine commandLine = store::readCommandLine(QApplication::arguments());
-    if (auto code = store::endsWith(commandLine, true))
-        return *code;
 
     platform::installSwedishQtTexts();
 

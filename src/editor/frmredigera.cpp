@@ -98,7 +98,6 @@ void frmredigera::createControls()
     Frame1 = twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
     txtsök = twips::place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
     combosök = twips::place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
-    txtsök->installEventFilter(this);
 
     cmdavbryt = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdavbryt"_s, 5415, 1560, 2640, 330);
     QFont bold = cmdavbryt->font();
@@ -542,10 +541,6 @@ void frmredigera::öppna_dublettfil()
 
 bool frmredigera::eventFilter(QObject *watched, QEvent *event)
 {
-    // The lower-case form that every find reads is made when the user enters the find box, so the first
-    // keystroke does not wait for it on a large list.
-    if (watched == txtsök && event->type() == QEvent::FocusIn)
-        m_lista->lines().prepareSearch();
     if (watched == List1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Delete || key == Qt::Key_F2) {

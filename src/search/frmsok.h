@@ -21,8 +21,8 @@ class frmmain;
 // text, or anywhere in it (where an empty entry is never a hit).
 bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt);
 
-// The hits among the first `count` entries (all when negative), in their order. The scan reads the store's
-// lower-case form, made once, so it never lower-cases a line.
+// The hits among the first `count` entries (all when negative), in their order. The store folds letter case
+// as it scans (the terminal's --sök runs the same scan), so no lower-case copy of the collection is made.
 store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt,
                      qsizetype count = -1);
 

@@ -1,6 +1,7 @@
 #include "store/linestore.h"
 
 #include "store/encoding.h"
+#include "store/hugepages.h"
 #include "store/shown.h"
 
 #include <QStringDecoder>
@@ -8,6 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -38,15 +43,6 @@ const std::array<unsigned char, 256> &windows1252Fold()
     return table;
 }
 
-void foldBytes(const char *in, char *out, qsizetype size)
-{
-    const auto &table = windows1252Fold();
-    const auto *src = reinterpret_cast<const unsigned char *>(in);
-    auto *dst = reinterpret_cast<unsigned char *>(out);
-    for (qsizetype i = 0; i < size; ++i)
-        dst[i] = table[src[i]];
-}
-
 bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -59,6 +55,25 @@ QByteArray encodeUtf8(QStringView text)
     return encoder.encode(text);
 }
 
+// The places of `byte` in [p, end), in order, each given to take(place). A million short lines are a
+// million separators: sixteen bytes are compared at a time rather than a call to memchr per line.
+template <typename Take>
+void forEachByte(const char *p, const char *end, char byte, Take take)
+{
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(byte);
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))); mask != 0; mask &= mask - 1)
+            take(p + __builtin_ctz(mask));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == byte)
+            take(p);
+    }
+}
+
 // Where the lines of a text lie, by the read form: a line ends at CR LF or at a CR alone, an LF after no CR
 // belongs to the line, and the last line counts without a line end. A text that holds no CR at all was not
 // written by this program (every line it writes ends in CR LF): it is a Unix text file, whose lines end at LF.
@@ -66,40 +81,75 @@ template <typename Take>
 void forEachLine(const char *p, const char *end, Take take)
 {
     const char separator = std::memchr(p, '\r', size_t(end - p)) ? '\r' : '\n';
-    while (p < end) {
-        const auto *found = static_cast<const char *>(std::memchr(p, separator, size_t(end - p)));
-        const char *lineEnd = found ? found : end;
-        take(p, lineEnd);
-        if (!found)
-            break;
-        p = found + 1;
-        if (separator == '\r' && p < end && *p == '\n')
-            ++p;
-    }
+    const char *start = p;
+    forEachByte(p, end, separator, [&](const char *found) {
+        take(start, found);
+        start = found + 1;
+        if (separator == '\r' && start < end && *start == '\n')
+            ++start;
+    });
+    if (start < end)
+        take(start, end);
 }
 
 qsizetype countByte(const char *p, const char *end, char byte)
 {
     qsizetype count = 0;
-    while (p < end) {
-        const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
-        if (!found)
-            break;
-        ++count;
-        p = found + 1;
+#ifdef __SSE2__
+    // Each byte lane counts its matches (a match compares as -1) for up to 255 blocks, then the lanes are
+    // summed.
+    const __m128i wanted = _mm_set1_epi8(byte);
+    while (end - p >= 16) {
+        __m128i lanes = _mm_setzero_si128();
+        for (int i = 0; i < 255 && end - p >= 16; ++i, p += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(block, wanted));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
     }
+#endif
+    for (; p < end; ++p)
+        count += *p == byte;
     return count;
 }
 
-// The lower-case form of one stored line, in the store's own form.
-QByteArray foldedLine(QByteArrayView bytes, LineStore::Form form)
+// Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
+// characters of Latin-1 and the punctuation of U+2000-U+20BF go byte by byte, for that is all that
+// lower-casing does to them: A-Z and U+00C0-U+00DE (but for U+00D7, the multiplication sign) move by 0x20,
+// which in UTF-8 changes only the second byte. A line that holds any other character is lower-cased by Qt.
+void foldUtf8Line(QByteArrayView line, QByteArray &out)
 {
-    if (form == LineStore::Form::Windows1252) {
-        QByteArray folded(bytes.size(), Qt::Uninitialized);
-        foldBytes(bytes.data(), folded.data(), bytes.size());
-        return folded;
+    const auto &table = windows1252Fold();
+    const auto *in = reinterpret_cast<const unsigned char *>(line.data());
+    const qsizetype size = line.size();
+    out.resize(size);
+    auto *o = reinterpret_cast<unsigned char *>(out.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            o[i] = table[c];
+            continue;
+        }
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            unsigned char second = in[i + 1];
+            if (c == 0xC3 && second <= 0x9E && second != 0x97)
+                second += 0x20;
+            o[i] = c;
+            o[++i] = second;
+            continue;
+        }
+        // U+2000-U+20BF (quotes, dashes, "…", the euro sign) have no letter case.
+        if (c == 0xE2 && i + 2 < size && in[i + 1] >= 0x80 && in[i + 1] <= 0x82 && (in[i + 2] & 0xC0) == 0x80) {
+            o[i] = c;
+            o[i + 1] = in[i + 1];
+            o[i + 2] = in[i + 2];
+            i += 2;
+            continue;
+        }
+        out = encodeUtf8(decodeUtf8(line).toLower());
+        return;
     }
-    return isAscii(bytes) ? bytes.toByteArray().toLower() : encodeUtf8(decodeUtf8(bytes).toLower());
 }
 
 // Whether the bytes of a Windows-1252 file would be read back as that same text: not when they happen to be
@@ -111,42 +161,13 @@ bool readsBackAsWindows1252(QByteArrayView bytes)
 
 } // namespace
 
-struct LineStore::Folded {
-    QByteArray text;
-    std::vector<Span> spans;
-
-    QByteArrayView line(qsizetype index) const
-    {
-        const Span &s = spans[size_t(index)];
-        return QByteArrayView(text.constData() + s.begin, s.size);
-    }
-};
-
+// A copy shares the text (Qt's implicit sharing).
 LineStore::LineStore() = default;
 LineStore::~LineStore() = default;
+LineStore::LineStore(const LineStore &other) = default;
+LineStore &LineStore::operator=(const LineStore &other) = default;
 LineStore::LineStore(LineStore &&other) noexcept = default;
 LineStore &LineStore::operator=(LineStore &&other) noexcept = default;
-
-// A copy shares the text (Qt's implicit sharing) and makes its own lower-case form when it is searched.
-LineStore::LineStore(const LineStore &other)
-    : m_text(other.m_text)
-    , m_spans(other.m_spans)
-    , m_garbage(other.m_garbage)
-    , m_form(other.m_form)
-{
-}
-
-LineStore &LineStore::operator=(const LineStore &other)
-{
-    if (this != &other) {
-        m_text = other.m_text;
-        m_spans = other.m_spans;
-        m_garbage = other.m_garbage;
-        m_form = other.m_form;
-        m_folded.reset();
-    }
-    return *this;
-}
 
 LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 {
@@ -169,6 +190,7 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
     const char *end = base + store.m_text.size();
     const bool hasCr = std::memchr(begin, '\r', size_t(end - begin)) != nullptr;
     store.m_spans.reserve(size_t(countByte(begin, end, hasCr ? '\r' : '\n') + 1));
+    preferHugePages(store.m_spans.data(), qsizetype(store.m_spans.capacity() * sizeof(Span)));
     qsizetype live = 0;
     forEachLine(begin, end, [&](const char *b, const char *e) {
         if (b != e || keepEmpty) {
@@ -249,7 +271,6 @@ void LineStore::convertToUtf8()
     m_spans = std::move(spans);
     m_garbage = 0;
     m_form = Form::Utf8;
-    m_folded.reset();
 }
 
 LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
@@ -281,11 +302,6 @@ void LineStore::insert(qsizetype index, QStringView line)
     const Span span{m_text.size(), bytes.size()};
     m_text.append(bytes);
     m_spans.insert(m_spans.begin() + index, span);
-    if (m_folded) {
-        const QByteArray folded = foldedLine(bytes, m_form);
-        m_folded->spans.insert(m_folded->spans.begin() + index, Span{m_folded->text.size(), folded.size()});
-        m_folded->text.append(folded);
-    }
 }
 
 void LineStore::removeAt(qsizetype index)
@@ -294,8 +310,6 @@ void LineStore::removeAt(qsizetype index)
         return;
     m_garbage += m_spans[size_t(index)].size;
     m_spans.erase(m_spans.begin() + index);
-    if (m_folded)
-        m_folded->spans.erase(m_folded->spans.begin() + index);
     compactIfMostlyGarbage();
 }
 
@@ -307,7 +321,6 @@ void LineStore::clear()
     m_spans.shrink_to_fit();
     m_garbage = 0;
     m_form = Form::Windows1252;
-    m_folded.reset();
 }
 
 void LineStore::compactIfMostlyGarbage()
@@ -327,94 +340,218 @@ void LineStore::compactIfMostlyGarbage()
     }
     m_text = std::move(text);
     m_garbage = 0;
-    // The lower-case form is made again when it is next needed, from the compacted text.
-    m_folded.reset();
 }
 
-const LineStore::Folded &LineStore::folded() const
-{
-    if (m_folded)
-        return *m_folded;
-    auto folded = std::make_unique<Folded>();
-    if (m_form == Form::Windows1252) {
-        // Same length, same places: one pass over the whole text.
-        folded->text.resize(m_text.size());
-        foldBytes(m_text.constData(), folded->text.data(), m_text.size());
-        folded->spans = m_spans;
-    } else {
-        folded->spans.reserve(m_spans.size());
-        for (qsizetype i = 0; i < size(); ++i) {
-            const QByteArray lower = foldedLine(raw(i), m_form);
-            folded->spans.push_back({folded->text.size(), lower.size()});
-            folded->text.append(lower);
+// One search: the needle lower-cased once, in the store's form, and every line folded as it is read.
+class LineStore::Finder {
+public:
+    Finder(const LineStore &store, QStringView needle, Match match)
+        : m_store(store)
+        , m_match(match)
+    {
+        const QString lower = needle.toString().toLower();
+        if (store.m_form == Form::Utf8) {
+            m_needle = encodeUtf8(lower);
+        } else if (fitsWindows1252(lower)) {
+            appendWindows1252(m_needle, lower);
+            makeShifts();
+        } else {
+            m_impossible = true; // no line of a Windows-1252 store holds a character outside it
         }
     }
-    m_folded = std::move(folded);
-    return *m_folded;
-}
 
-QByteArray LineStore::foldedNeedle(QStringView needle, bool &impossible) const
-{
-    const QString lower = needle.toString().toLower();
-    impossible = false;
-    if (m_form == Form::Utf8)
-        return encodeUtf8(lower);
-    // No line of a Windows-1252 store holds a character outside it.
-    if (!fitsWindows1252(lower)) {
-        impossible = true;
-        return {};
+    bool matches(qsizetype index) const
+    {
+        if (m_impossible)
+            return false;
+        const QByteArrayView line = m_store.raw(index);
+        if (m_store.m_form == Form::Utf8) {
+            foldUtf8Line(line, m_scratch);
+            return foldedMatches(m_scratch);
+        }
+        if (m_match == Match::Beginning)
+            return beginsWith(line);
+        const auto *begin = reinterpret_cast<const unsigned char *>(line.data());
+        return find(begin, begin + line.size()) != nullptr;
     }
-    QByteArray bytes;
-    appendWindows1252(bytes, lower);
-    return bytes;
-}
 
-namespace {
-bool lineMatches(QByteArrayView line, QByteArrayView needle, Match match)
-{
-    if (match == Match::Beginning)
-        return line.startsWith(needle);
-    if (needle.isEmpty())
+    // Calls hit(index) for every matching line from `from` on, in list order, while it returns true.
+    template <typename Hit>
+    void scan(qsizetype from, Hit hit) const
+    {
+        if (m_impossible)
+            return;
+        const qsizetype size = m_store.size();
+        from = std::max<qsizetype>(from, 0);
+        if (m_store.m_form == Form::Windows1252 && m_match == Match::Anywhere && !m_needle.isEmpty())
+            return scanWindows1252(from, hit);
+        for (qsizetype i = from; i < size; ++i) {
+            if (matches(i) && !hit(i))
+                return;
+        }
+    }
+
+private:
+    bool foldedMatches(QByteArrayView line) const
+    {
+        if (m_match == Match::Beginning)
+            return line.startsWith(m_needle);
+        if (m_needle.isEmpty())
+            return true;
+        return line.size() >= m_needle.size()
+            && memmem(line.data(), size_t(line.size()), m_needle.data(), size_t(m_needle.size())) != nullptr;
+    }
+
+    bool beginsWith(QByteArrayView line) const
+    {
+        const qsizetype n = m_needle.size();
+        if (line.size() < n)
+            return false;
+        const auto &fold = windows1252Fold();
+        const auto *p = reinterpret_cast<const unsigned char *>(line.data());
+        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
+        for (qsizetype j = 0; j < n; ++j) {
+            if (fold[p[j]] != q[j])
+                return false;
+        }
         return true;
-    return line.size() >= needle.size()
-        && memmem(line.data(), size_t(line.size()), needle.data(), size_t(needle.size())) != nullptr;
-}
-} // namespace
+    }
+
+    // The bytes of the text that fold to the needle's first and last byte (a letter and its capital, or the
+    // byte alone), so that sixteen places at a time can be ruled out without folding them.
+    void makeShifts()
+    {
+        const auto n = m_needle.size();
+        if (n == 0)
+            return;
+        const auto &fold = windows1252Fold();
+        const auto first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
+        int firsts = 0, lasts = 0;
+        m_first.fill(first);
+        m_last.fill(last);
+        for (int b = 0; b < 256; ++b) {
+            if (fold[size_t(b)] == first && firsts < 2)
+                m_first[size_t(firsts++)] = static_cast<unsigned char>(b);
+            if (fold[size_t(b)] == last && lasts < 2)
+                m_last[size_t(lasts++)] = static_cast<unsigned char>(b);
+        }
+    }
+
+    bool foldedEqualAt(const unsigned char *p) const
+    {
+        const auto &fold = windows1252Fold();
+        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
+        for (qsizetype j = 0, n = m_needle.size(); j < n; ++j) {
+            if (fold[p[j]] != q[j])
+                return false;
+        }
+        return true;
+    }
+
+    // The leftmost place from p on where the folded text equals the needle, or null.
+    const unsigned char *find(const unsigned char *p, const unsigned char *end) const
+    {
+        const qsizetype n = m_needle.size();
+        if (n == 0)
+            return p;
+#ifdef __SSE2__
+        // Sixteen places at once: those whose first and last byte fold to the needle's are compared whole.
+        const __m128i first0 = _mm_set1_epi8(char(m_first[0])), first1 = _mm_set1_epi8(char(m_first[1]));
+        const __m128i last0 = _mm_set1_epi8(char(m_last[0])), last1 = _mm_set1_epi8(char(m_last[1]));
+        while (end - p >= n + 15) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+            const __m128i firstMatch = _mm_or_si128(_mm_cmpeq_epi8(head, first0), _mm_cmpeq_epi8(head, first1));
+            const __m128i lastMatch = _mm_or_si128(_mm_cmpeq_epi8(tail, last0), _mm_cmpeq_epi8(tail, last1));
+            for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firstMatch, lastMatch))); mask != 0;
+                 mask &= mask - 1) {
+                const unsigned char *candidate = p + __builtin_ctz(mask);
+                if (foldedEqualAt(candidate))
+                    return candidate;
+            }
+            p += 16;
+        }
+#endif
+        const auto &fold = windows1252Fold();
+        const auto first = static_cast<unsigned char>(m_needle[0]);
+        for (; end - p >= n; ++p) {
+            if (fold[*p] == first && foldedEqualAt(p))
+                return p;
+        }
+        return nullptr;
+    }
+
+    // Lines that lie one after another in the text (as every line of a file read or of a sorted list does)
+    // are searched as one stretch, the line ends and whatever lies between included; a hit counts for a line
+        // only when it lies wholly inside it. The search gives the leftmost hit, so a line that ends before the
+    // hit does has none.
+    template <typename Hit>
+    void scanWindows1252(qsizetype k, Hit hit) const
+    {
+        const auto *base = reinterpret_cast<const unsigned char *>(m_store.m_text.constData());
+        const auto &spans = m_store.m_spans;
+        const qsizetype size = m_store.size();
+        const qsizetype n = m_needle.size();
+        const auto endOf = [&](qsizetype i) { return spans[size_t(i)].begin + spans[size_t(i)].size; };
+        while (k < size) {
+            qsizetype runEnd = k + 1;
+            while (runEnd < size && spans[size_t(runEnd)].begin >= endOf(runEnd - 1))
+                ++runEnd;
+            const unsigned char *stop = base + endOf(runEnd - 1);
+            qsizetype pos = spans[size_t(k)].begin;
+            while (k < runEnd) {
+                const unsigned char *found = find(base + pos, stop);
+                if (!found) {
+                    k = runEnd;
+                    break;
+                }
+                const qsizetype at = found - base;
+                while (k < runEnd && endOf(k) < at + n)
+                    ++k;
+                if (k == runEnd)
+                    break;
+                if (spans[size_t(k)].begin <= at) {
+                    if (!hit(k))
+                        return;
+                    ++k;
+                }
+                if (k < runEnd)
+                    pos = spans[size_t(k)].begin;
+            }
+        }
+    }
+
+    const LineStore &m_store;
+    Match m_match;
+    QByteArray m_needle;
+    bool m_impossible = false;
+    std::array<unsigned char, 2> m_first{}, m_last{};
+    mutable QByteArray m_scratch;
+};
 
 bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
 {
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    return !impossible && lineMatches(folded().line(index), bytes, match);
+    return Finder(*this, needle, match).matches(index);
 }
 
 std::vector<qsizetype> LineStore::findAll(QStringView needle, Match match, qsizetype from) const
 {
     std::vector<qsizetype> hits;
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    if (impossible)
-        return hits;
-    const Folded &f = folded();
-    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
-        if (lineMatches(f.line(i), bytes, match))
-            hits.push_back(i);
-    }
+    Finder(*this, needle, match).scan(from, [&](qsizetype i) {
+        hits.push_back(i);
+        return true;
+    });
     return hits;
 }
 
 qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) const
 {
-    bool impossible = false;
-    const QByteArray bytes = foldedNeedle(needle, impossible);
-    if (impossible)
-        return -1;
-    const Folded &f = folded();
-    for (qsizetype i = std::max<qsizetype>(from, 0); i < size(); ++i) {
-        if (lineMatches(f.line(i), bytes, match))
-            return i;
-    }
-    return -1;
+    qsizetype first = -1;
+    Finder(*this, needle, match).scan(from, [&](qsizetype i) {
+        first = i;
+        return false;
+    });
+    return first;
 }
 
 QByteArray LineStore::toFileBytes() const

@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <memory>
 #include <vector>
 
 namespace store {
@@ -18,8 +17,10 @@ enum class Match { Beginning, Anywhere };
 // are two allocations, not a million. Text that is all Windows-1252 stays one byte per character, as it came
 // from the file; other text is held as UTF-8. A line becomes a QString only when it is asked for.
 //
-// The lower-case form that searches read is made once, at the first search, and kept in step with every
-// change after that, so a search never lower-cases a line.
+// A search folds letter case as it reads, so no lower-case copy of the text is kept (nothing to fall out of
+// step with an edit, and no second collection in memory): Windows-1252 text through a table of 256 bytes,
+// UTF-8 text through the same table for ASCII and Latin-1 letters and through Qt's lower-casing for any
+// other line. The outcome is exactly that of lower-casing the line and the needle with QString::toLower.
 class LineStore {
 public:
     enum class Form : unsigned char { Windows1252, Utf8 };
@@ -57,8 +58,6 @@ public:
     // Whether the line, in lower case, begins with or contains the needle in lower case. An empty needle
     // matches every line.
     bool matches(qsizetype index, QStringView needle, Match match) const;
-    // Makes the lower-case form now, so that the first search does not wait for it.
-    void prepareSearch() const { (void)folded(); }
     // The positions of every matching line, in list order, from `from` on.
     std::vector<qsizetype> findAll(QStringView needle, Match match, qsizetype from = 0) const;
     // The first matching line at or after `from`, or -1.
@@ -75,20 +74,17 @@ private:
         qsizetype begin;
         qsizetype size;
     };
-    struct Folded;
+    class Finder;
 
     QByteArrayView raw(qsizetype index) const;
     QByteArray encodeForStore(QStringView line);
     void convertToUtf8();
     void compactIfMostlyGarbage();
-    const Folded &folded() const;
-    QByteArray foldedNeedle(QStringView needle, bool &impossible) const;
 
     QByteArray m_text;
     std::vector<Span> m_spans;
     qsizetype m_garbage = 0;
     Form m_form = Form::Windows1252;
-    mutable std::unique_ptr<Folded> m_folded;
 };
 
 } // namespace store

@@ -24,7 +24,8 @@ done
 dpkg -x "$deb" "$scratch/root"
 root=$scratch/root/usr
 for f in bin/tankedosan share/tankedosan/Citat.dat share/tankedosan/Djur.dat share/tankedosan/help.txt \
-         share/applications/tankedosan.desktop share/icons/hicolor/scalable/apps/tankedosan.svg; do
+         share/applications/tankedosan.desktop share/icons/hicolor/scalable/apps/tankedosan.svg \
+         share/bash-completion/completions/tankedosan; do
   [ -f "$root/$f" ] || fail "the package lacks $f"
 done
 for size in 16 32 48 128 256; do
@@ -38,13 +39,15 @@ done
 grep -qx 'Categories=Utility;' "$root/share/applications/tankedosan.desktop" || fail "the desktop entry's category"
 exe=$root/bin/tankedosan
 
-# --version needs no display.
-[ "$(env -u DISPLAY "$exe" --version)" = "Tankedosan $version" ] || fail "--version printed '$(env -u DISPLAY "$exe" --version)'"
-
 export HOME=$scratch/home
 unset XDG_DATA_HOME XDG_CONFIG_HOME QT_QPA_PLATFORM
 mkdir -p "$HOME"
 user=$HOME/.local/share/Tankedosan
+
+# --version needs no display and names the folder in use, the user's own, without creating it.
+expected=$(printf 'Tankedosan %s\nMapp: %s' "$version" "$user")
+[ "$(env -u DISPLAY "$exe" --version)" = "$expected" ] || fail "--version printed '$(env -u DISPLAY "$exe" --version)'"
+[ ! -e "$user" ] || fail "--version created $user"
 wait_for_display
 
 start_and_close "$exe" "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
@@ -53,6 +56,8 @@ for f in Citat.dat Djur.dat help.txt; do
 done
 [ -f "$user/nr.ini" ] || fail "nr.ini was not written into the user's folder"
 [ "$(ls "$root/bin")" = tankedosan ] || fail "the program wrote beside its installed executable"
+# The terminal reads the same folder, without a display.
+[ "$(env -u DISPLAY "$exe" --samlingar | cut -f1 | tr '\n' ' ')" = "Citat Djur " ] || fail "--samlingar printed '$(env -u DISPLAY "$exe" --samlingar)'"
 
 # The user's own Citat.dat stays as it is on the next start, and a deleted sample stays away.
 printf 'Egen rad ett\r\nEgen rad två\r\nEgen rad tre\r\n' > "$user/Citat.dat"

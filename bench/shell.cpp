@@ -1,0 +1,171 @@
+// The terminal: the real executable's --sök on a large collection next to grep -ci on the same file, its
+// --slump next to wc -l, and its peak memory next to the file's size. Whole processes, start to exit, with
+// page faults beside the times; "own work" takes off the start of the process (the median of --version,
+// which loads the same libraries and reads no collection).
+//
+// The measured processes run under a child of the benchmark, so the peak resident size of its children is
+// that of the largest of them: the program's (grep and wc hold a few megabytes).
+
+#include "areas.h"
+#include "common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sys/resource.h>
+
+using namespace Qt::StringLiterals;
+
+namespace bench {
+
+namespace {
+
+constexpr int kLines = 1000000;
+constexpr int kRepeats = 7;
+constexpr double kMaxSearchPerGrep = 1.5;
+constexpr double kMaxOwnPerGrep = 1.2;
+constexpr double kMaxRandomPerWc = 2.0;
+constexpr double kMaxExtraMB = 60.0;
+
+// One line in a hundred starts with the word, in three spellings, as in the search area.
+QByteArray rarePrefix(int line)
+{
+    if (line % 100 != 0)
+        return {};
+    static const QByteArray spellings[] = {"Zebrafink ", "ZEBRAFINK ", "zebraFink "};
+    return spellings[(line / 100) % 3];
+}
+
+struct Timed {
+    double ms = 0;
+    double faults = 0;
+    QByteArray output;
+};
+
+// The median time and page faults of kRepeats runs; the output of the last.
+std::optional<Timed> timed(const QString &program, const QStringList &args)
+{
+    std::vector<double> times, faults;
+    Timed result;
+    for (int i = 0; i < kRepeats; ++i) {
+        const auto run = runCommand(program, args);
+        if (!run)
+            return std::nullopt;
+        times.push_back(run->ms);
+        faults.push_back(double(run->minorFaults));
+        result.output = run->output;
+    }
+    result.ms = median(times);
+    result.faults = median(faults);
+    return result;
+}
+
+} // namespace
+
+int shellChild(const QStringList &args)
+{
+    if (args.size() != 2)
+        return failed(u"shell child: FOLDER FILE"_s);
+    const QString &folder = args[0];
+    const QString &path = args[1];
+    const QString program = QStringLiteral(TANKEDOSAN_EXECUTABLE);
+    const QString grep = QStandardPaths::findExecutable(u"grep"_s);
+    const QString wc = QStandardPaths::findExecutable(u"wc"_s);
+    if (grep.isEmpty() || wc.isEmpty())
+        return failed(u"grep or wc not found"_s);
+    const QStringList in{u"--mapp"_s, folder};
+
+    const auto start = timed(program, in + QStringList{u"--version"_s});
+    const auto search = timed(program, in + QStringList{u"--sök"_s, u"zebrafink"_s});
+    const auto beginning = timed(program, in + QStringList{u"--sök"_s, u"zebrafink"_s, u"--början"_s});
+    const auto none = timed(program, in + QStringList{u"--sök"_s, u"xyzzyq"_s});
+    const auto grepRare = timed(grep, {u"-ci"_s, u"zebrafink"_s, path});
+    const auto grepBeginning = timed(grep, {u"-ci"_s, u"^zebrafink"_s, path});
+    const auto grepNone = timed(grep, {u"-ci"_s, u"xyzzyq"_s, path});
+    const auto random = timed(program, in + QStringList{u"--slump"_s});
+    const auto count = timed(wc, {u"-l"_s, path});
+    if (!start || !search || !beginning || !none || !grepRare || !grepBeginning || !grepNone || !random || !count)
+        return 2;
+    const int hits = (kLines + 99) / 100;
+    if (search->output.count('\n') != hits || beginning->output.count('\n') != hits || !none->output.isEmpty()
+        || grepRare->output.trimmed().toInt() != hits || random->output.count('\n') != 1)
+        return failed(u"the commands did not find what the collection holds"_s);
+
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    printResult({{u"start_ms"_s, start->ms}, {u"start_faults"_s, start->faults},
+                 {u"anywhere_ms"_s, search->ms}, {u"anywhere_faults"_s, search->faults},
+                 {u"beginning_ms"_s, beginning->ms}, {u"beginning_faults"_s, beginning->faults},
+                 {u"none_ms"_s, none->ms}, {u"none_faults"_s, none->faults},
+                 {u"grep_anywhere_ms"_s, grepRare->ms}, {u"grep_anywhere_faults"_s, grepRare->faults},
+                 {u"grep_beginning_ms"_s, grepBeginning->ms}, {u"grep_beginning_faults"_s, grepBeginning->faults},
+                 {u"grep_none_ms"_s, grepNone->ms}, {u"grep_none_faults"_s, grepNone->faults},
+                 {u"random_ms"_s, random->ms}, {u"random_faults"_s, random->faults},
+                 {u"wc_ms"_s, count->ms}, {u"wc_faults"_s, count->faults},
+                 {u"peak_kib"_s, double(usage.ru_maxrss)}});
+    return 0;
+}
+
+int shellArea(const QString &temp)
+{
+    const QString folder = temp + u"/shell"_s;
+    const QString path = folder + u"/Citat.dat"_s;
+    if (!QDir().mkpath(folder) || !writeCollection(path, kLines, rarePrefix) || !warmCache(path))
+        return failed(u"could not write "_s + path);
+    const double fileSizeMB = double(QFileInfo(path).size()) / 1e6;
+    const auto run = runChild(u"shell"_s, {folder, path});
+    QFile::remove(path);
+    if (!run)
+        return 2;
+    const auto value = [&](const QString &key) { return run->count(key) ? run->at(key) : 0.0; };
+    const double startMs = value(u"start_ms"_s);
+
+    out() << kLines << " lines, whole processes, medians of " << kRepeats << " runs:" << Qt::endl;
+    out() << "  command                            ms   faults   yardstick          ms   faults   whole   own work" << Qt::endl;
+    double worstWhole = 0, worstOwn = 0;
+    const struct {
+        const char *name, *key, *yardstick, *yardstickKey;
+    } rows[] = {
+        {"--sök zebrafink", "anywhere", "grep -ci", "grep_anywhere"},
+        {"--sök zebrafink --början", "beginning", "grep -ci ^", "grep_beginning"},
+        {"--sök xyzzyq (no hit)", "none", "grep -ci", "grep_none"},
+        {"--slump", "random", "wc -l", "wc"},
+    };
+    double randomPerWc = 0;
+    for (const auto &row : rows) {
+        const QString key = QString::fromLatin1(row.key), yard = QString::fromLatin1(row.yardstickKey);
+        const double ms = value(key + u"_ms"_s), yardMs = value(yard + u"_ms"_s);
+        const double whole = ms / yardMs, own = (ms - startMs) / yardMs;
+        out() << "  " << QString::fromUtf8(row.name).leftJustified(28) << fixed(ms, 1, 9)
+              << fixed(value(key + u"_faults"_s), 0, 9) << "   " << QString::fromLatin1(row.yardstick).leftJustified(12)
+              << fixed(yardMs, 1, 8) << fixed(value(yard + u"_faults"_s), 0, 9) << fixed(whole, 2, 7) << u"×"_s
+              << fixed(own, 2, 9) << u"×"_s << Qt::endl;
+        if (key == u"random"_s) {
+            randomPerWc = whole;
+        } else {
+            worstWhole = std::max(worstWhole, whole);
+            worstOwn = std::max(worstOwn, own);
+        }
+    }
+    out() << "  start of the process (--version): " << fixed(startMs, 1, 0) << " ms, "
+          << fixed(value(u"start_faults"_s), 0, 0) << " faults" << Qt::endl;
+
+    const double peakMB = value(u"peak_kib"_s) * 1024 / 1e6;
+    out() << "  peak resident size of the program: " << fixed(peakMB, 1, 0) << " MB for a file of "
+          << fixed(fileSizeMB, 1, 0) << " MB" << Qt::endl;
+
+    out() << Qt::endl << "Targets:" << Qt::endl;
+    out() << "  " << verdict(worstWhole <= kMaxSearchPerGrep) << "  --sök within " << kMaxSearchPerGrep
+          << "× grep -ci, whole process: worst " << fixed(worstWhole, 2, 0) << "×" << Qt::endl;
+    out() << "  " << verdict(worstOwn <= kMaxOwnPerGrep) << "  --sök within " << kMaxOwnPerGrep
+          << "× grep -ci, own work: worst " << fixed(worstOwn, 2, 0) << "×" << Qt::endl;
+    out() << "  " << verdict(randomPerWc <= kMaxRandomPerWc) << "  --slump within " << kMaxRandomPerWc
+          << "× wc -l, whole process: " << fixed(randomPerWc, 2, 0) << "×" << Qt::endl;
+    out() << "  " << verdict(peakMB <= fileSizeMB + kMaxExtraMB) << "  peak memory within the file's size + "
+          << kMaxExtraMB << " MB: " << fixed(peakMB - fileSizeMB, 1, 0) << " MB over it" << Qt::endl;
+    return 0;
+}
+
+} // namespace bench

@@ -1,0 +1,346 @@
+#include "store/terminal.h"
+
+#include "store/collections.h"
+#include "store/failure.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <iconv.h>
+#include <langinfo.h>
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+
+// The locale's character set when it is neither UTF-8 nor the C locale's ASCII; empty otherwise.
+const QByteArray &localeCharset()
+{
+    static const QByteArray charset = [] {
+        std::setlocale(LC_CTYPE, "");
+        const QByteArray name = QByteArray(nl_langinfo(CODESET)).toUpper();
+        if (name == "UTF-8" || name == "UTF8" || name == "ANSI_X3.4-1968" || name == "ASCII" || name.isEmpty())
+            return QByteArray();
+        return name;
+    }();
+    return charset;
+}
+
+// iconv over a whole text at once; whatever it cannot convert is left out rather than stopping the output.
+QByteArray convert(const char *to, const char *from, QByteArrayView bytes)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == iconv_t(-1))
+        return bytes.toByteArray();
+    QByteArray out(bytes.size() * 4 + 16, Qt::Uninitialized);
+    char *in = const_cast<char *>(bytes.data());
+    size_t inLeft = size_t(bytes.size());
+    char *o = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &o, &outLeft) != size_t(-1))
+            break;
+        if (errno == E2BIG) {
+            const qsizetype done = o - out.data();
+            out.resize(out.size() * 2);
+            o = out.data() + done;
+            outLeft = size_t(out.size() - done);
+        } else { // a byte sequence it cannot take: skip one byte
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(cd);
+    out.truncate(o - out.data());
+    return out;
+}
+
+// Standard output, written in large blocks: a search may print a million proverbs.
+class Printer {
+public:
+    explicit Printer(FILE *file) : m_file(file) {}
+    ~Printer() { flush(); }
+    void line(QStringView text)
+    {
+        m_buffer += text;
+        m_buffer += u'\n';
+        if (m_buffer.size() >= (1 << 16))
+            flush();
+    }
+    void flush()
+    {
+        if (m_buffer.isEmpty())
+            return;
+        const QByteArray bytes = toTerminal(m_buffer);
+        // Out before any error that follows, so the two streams keep their order in a terminal.
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_file);
+        std::fflush(m_file);
+        m_buffer.clear();
+    }
+    // False when a write failed (a closed pipe, a full disk): the command then ends with status 2.
+    bool finish()
+    {
+        flush();
+        return std::fflush(m_file) == 0 && !std::ferror(m_file);
+    }
+
+private:
+    FILE *m_file;
+    QString m_buffer;
+};
+
+void printError(const QString &text)
+{
+    const QByteArray bytes = toTerminal(u"tankedosan: "_s + text + u'\n');
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// The standard error message on one line: "Ett fel uppstod." number " - " description.
+void printFailure(const Failure &failure)
+{
+    printError(u"Ett fel uppstod. "_s + QString::number(failure.number) + u" - "_s + failure.description);
+}
+
+constexpr int kFound = 0, kNotFound = 1, kError = 2;
+
+struct Collection {
+    QString name;
+    QString path;
+};
+
+// Every collection of the folder, in the main window's order, each with its file as it is spelt.
+std::vector<Collection> allCollections()
+{
+    std::vector<Collection> all;
+    for (const QString &file : listFiles(u"*.dat"_s))
+        all.push_back({file.chopped(4), pathInProgramFolder(file)});
+    return all;
+}
+
+// The file of a collection named by the user: the name exactly as given, else in another letter case (the
+// file list compares names that way), as the main window finds it.
+std::optional<Collection> findCollection(const std::vector<Collection> &all, const QString &name)
+{
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (const Collection &collection : all) {
+            if (collection.name.compare(name, cs) == 0)
+                return collection;
+        }
+    }
+    return std::nullopt;
+}
+
+// The collections a command reads: the one named, all of them, or the one the main window starts with
+// ("Citat", else the first). None, with the message printed, when there is nothing to read.
+std::optional<std::vector<Collection>> chosenCollections(const QString &named)
+{
+    const std::vector<Collection> all = allCollections();
+    if (all.empty()) {
+        printError(u"Mappen ''"_s + programFolder() + u"'' har ingen samling."_s);
+        return std::nullopt;
+    }
+    if (named == u"alla"_s)
+        return all;
+    if (named.isEmpty()) {
+        const auto citat = std::find_if(all.begin(), all.end(), [](const Collection &c) { return c.name == u"Citat"_s; });
+        return std::vector<Collection>{citat != all.end() ? *citat : all.front()};
+    }
+    if (auto failure = checkName(named)) {
+        printFailure(*failure);
+        return std::nullopt;
+    }
+    const auto found = findCollection(all, named);
+    if (!found) {
+        printError(u"Filen ''"_s + named + u"'' saknas i programkatalogen!"_s);
+        return std::nullopt;
+    }
+    return std::vector<Collection>{*found};
+}
+
+int random(const CommandLine &line)
+{
+    const auto collections = chosenCollections(line.collection);
+    if (!collections)
+        return kError;
+    ProverbDraw draw(QRandomGenerator::system()->generate64());
+    int status = kNotFound;
+    for (const Collection &collection : *collections) {
+        LineStore lines;
+        if (auto failure = readCollection(collection.path, lines)) {
+            printFailure(*failure);
+            status = kError;
+            continue;
+        }
+        draw.offer(lines);
+    }
+    if (draw.isEmpty())
+        return status;
+    Printer out(stdout);
+    out.line(draw.proverb());
+    if (!out.finish())
+        return kError;
+    return status == kError ? kError : kFound;
+}
+
+int search(const CommandLine &line)
+{
+    const auto collections = chosenCollections(line.collection);
+    if (!collections)
+        return kError;
+    const bool named = line.collection == u"alla"_s;
+    const Match match = line.beginning ? Match::Beginning : Match::Anywhere;
+    bool found = false, error = false;
+    Printer out(stdout);
+    for (const Collection &collection : *collections) {
+        LineStore lines;
+        if (auto failure = readCollection(collection.path, lines)) {
+            out.flush();
+            printFailure(*failure);
+            error = true;
+            continue;
+        }
+        // The search window's own scan, so a word is found here exactly where the window finds it.
+        const QString prefix = named ? collection.name + u':' : QString();
+        for (const qsizetype i : lines.findAll(line.needle, match)) {
+            out.line(prefix + lines.at(i));
+            found = true;
+        }
+    }
+    if (!out.finish() || error)
+        return kError;
+    return found ? kFound : kNotFound;
+}
+
+int number(const CommandLine &line)
+{
+    const auto collections = chosenCollections(line.collection);
+    if (!collections)
+        return kError;
+    const Collection &collection = collections->front();
+    LineStore lines;
+    if (auto failure = readCollection(collection.path, lines)) {
+        printFailure(*failure);
+        return kError;
+    }
+    if (line.number > lines.size()) {
+        printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size())
+                   + u" ordspråk; nummer "_s + QString::number(line.number) + u" finns inte."_s);
+        return kNotFound;
+    }
+    Printer out(stdout);
+    out.line(lines.at(line.number - 1));
+    return out.finish() ? kFound : kError;
+}
+
+int collections()
+{
+    bool error = false;
+    const std::vector<Collection> all = allCollections();
+    Printer out(stdout);
+    for (const Collection &collection : all) {
+        LineStore lines;
+        if (auto failure = readCollection(collection.path, lines)) {
+            out.flush();
+            printFailure(*failure);
+            error = true;
+            continue;
+        }
+        out.line(collection.name + u'\t' + QString::number(lines.size()));
+    }
+    if (!out.finish() || error)
+        return kError;
+    return all.empty() ? kNotFound : kFound;
+}
+
+} // namespace
+
+QByteArray toTerminal(QStringView text)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    QByteArray bytes = utf8.encode(text);
+    const QByteArray &charset = localeCharset();
+    return charset.isEmpty() ? bytes : convert(charset + "//TRANSLIT", "UTF-8", bytes);
+}
+
+QString fromTerminal(const char *bytes)
+{
+    const QByteArray &charset = localeCharset();
+    if (charset.isEmpty())
+        return QString::fromUtf8(bytes);
+    return QString::fromUtf8(convert("UTF-8", charset.constData(), QByteArrayView(bytes)));
+}
+
+ProverbDraw::ProverbDraw(std::uint64_t seed)
+    : m_random(seed)
+{
+}
+
+void ProverbDraw::offer(const LineStore &lines)
+{
+    if (lines.isEmpty())
+        return;
+    m_seen += lines.size();
+    // One number below all the proverbs seen so far: it falls on this collection's with the chance of its
+    // share, and is then a uniform position inside it.
+    const qsizetype drawn = std::uniform_int_distribution<qsizetype>(0, m_seen - 1)(m_random);
+    if (drawn < lines.size())
+        m_proverb = lines.at(drawn);
+}
+
+int runInTerminal(const CommandLine &commandLine)
+{
+    using Action = CommandLine::Action;
+    switch (commandLine.action) {
+    case Action::Run:
+        return kError;
+    case Action::Help: {
+        Printer out(stdout);
+        out.line(QStringView(commandLine.text).chopped(1));
+        return out.finish() ? kFound : kError;
+    }
+    case Action::Error: {
+        const QByteArray bytes = toTerminal(commandLine.text);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+        return kError;
+    }
+    case Action::Version: {
+        // The folder in use, as the window would choose it; nothing is created for asking.
+        const FolderChoice choice =
+            chooseProgramFolder(QCoreApplication::applicationDirPath(), commandLine.folder,
+                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        Printer out(stdout);
+        out.line(QStringView(commandLine.text).chopped(1));
+        out.line(u"Mapp: "_s + choice.folder);
+        return out.finish() ? kFound : kError;
+    }
+    case Action::Random:
+    case Action::Search:
+    case Action::Number:
+    case Action::Collections:
+        break;
+    }
+    // The folder the window would use, seeded as a first start of the window seeds it, so that a proverb at
+    // login comes before the window was ever opened.
+    if (auto failure = settleProgramFolder(commandLine.folder))
+        printFailure(*failure);
+    switch (commandLine.action) {
+    case Action::Random:
+        return random(commandLine);
+    case Action::Search:
+        return search(commandLine);
+    case Action::Number:
+        return number(commandLine);
+    default:
+        return collections();
+    }
+}
+
+} // namespace store
