@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     store::ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tankedosan"));
     QApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tankedosan"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));
     // --help, --version and a wrong --mapp are answered before a display is needed.
     if (auto code = store::endsWith(store::readCommandLine(store::argumentList(argc, argv)), false))
         return *code;
