@@ -14,3 +14,5 @@ need_packages() {
 
 # librsvg2-bin renders the icons; dpkg-dev brings dpkg-shlibdeps, which gives the package its dependencies.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core librsvg2-bin dpkg-dev)
+# What scripts/check-package.sh checks the Debian package with (hardening-check is in devscripts).
+PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils devscripts)
