@@ -1,4 +1,8 @@
 # Sourced by the project's scripts: installs the Debian packages that are missing, and nothing else.
+
+# What scripts/check-package.sh checks the Debian package with (hardening-check is in devscripts).
+PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils devscripts)
+
 need_packages() {
   local missing=()
   for p in "$@"; do
@@ -14,5 +18,3 @@ need_packages() {
 
 # librsvg2-bin renders the icons; dpkg-dev brings dpkg-shlibdeps, which gives the package its dependencies.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core librsvg2-bin dpkg-dev)
-# What scripts/check-package.sh checks the Debian package with (hardening-check is in devscripts).
-PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils devscripts)
