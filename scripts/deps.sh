@@ -1,4 +1,8 @@
 # Sourced by the project's scripts: installs the Debian packages that are missing, and nothing else.
+
+# What scripts/check-package.sh checks the Debian package with (hardening-check is in devscripts).
+PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils devscripts)
+
 need_packages() {
   local missing=()
   for p in "$@"; do

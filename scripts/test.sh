@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and window tests on Qt's offscreen platform and the tests of
-# the real executable and its package under Xvfb; then all of them again, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (scripts/sanitize.sh). SKIP_SANITIZE=1 leaves the second round out.
+# the real executable and its package under Xvfb; then the Debian package, built with Debian's flags and
+# checked by lintian and the desktop's validators (scripts/check-package.sh); then the tests again, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (scripts/sanitize.sh). SKIP_SANITIZE=1 leaves that out.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
@@ -10,4 +11,5 @@ build=${BUILD_DIR:-$here/build}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+bash "$here/scripts/check-package.sh"
 [ -n "${SKIP_SANITIZE:-}" ] || bash "$here/scripts/sanitize.sh"

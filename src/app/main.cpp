@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     store::ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tankedosan"));
     QApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tankedosan"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));
     // Everything but the window itself (--help, --version, the terminal's commands, a command line that is
     // refused) answers in the terminal, without a display.
     const store::CommandLine commandLine = store::readCommandLine(store::argumentList(argc, argv));

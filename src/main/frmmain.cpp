@@ -78,7 +78,9 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
 {
     setObjectName(u"frmmain"_s);
     setWindowTitle(u"Tankedosan"_s);
-    setWindowIcon(artwork::windowIcon());
+    // The icon the desktop shows for the installed program (its hicolor theme icon), so that the window and
+    // the launcher look alike; the drawn picture where none is installed, as in the build folder.
+    setWindowIcon(QIcon::fromTheme(u"tankedosan"_s, artwork::windowIcon()));
     createControls();
     createMenus();
     connectOtherWindows();

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -50,6 +51,7 @@ MaybeFailure checkName(const QString &name)
 namespace {
 const QString kSamplesBesideBin = u"../share/tankedosan"_s;
 const QString kHelpFile = u"help.txt"_s;
+const QString kShippedHelpSums = u"help-shipped.sha256"_s;
 
 bool nameTaken(const QString &path)
 {
@@ -73,6 +75,38 @@ MaybeFailure copyIfAbsent(const QString &from, const QString &to)
     if (auto failure = readWholeFile(from, bytes))
         return failure;
     return writeFileAtomically(to, bytes);
+}
+
+// The SHA-256 sums (lower-case hex, first word of each line, as sha256sum writes them) of every help text
+// that a version of the program shipped.
+QList<QByteArray> shippedHelpSums(const QString &samplesFolder)
+{
+    QByteArray text;
+    if (readWholeFile(samplesFolder + u'/' + kShippedHelpSums, text))
+        return {};
+    QList<QByteArray> sums;
+    for (const QByteArray &line : text.split('\n')) {
+        const QByteArray word = line.simplified().split(' ').value(0).toLower();
+        if (word.size() == 64)
+            sums.append(word);
+    }
+    return sums;
+}
+
+// A help text that an earlier version shipped and the user never edited is ours to bring up to date; one the
+// user changed, or a link, stays as it is.
+MaybeFailure renewHelp(const QString &from, const QString &to, const QString &samplesFolder)
+{
+    const QFileInfo info(to);
+    if (info.isSymLink() || !info.isFile())
+        return std::nullopt;
+    QByteArray mine, shipped;
+    if (readWholeFile(to, mine) || readWholeFile(from, shipped) || mine == shipped)
+        return std::nullopt;
+    const QByteArray sum = QCryptographicHash::hash(mine, QCryptographicHash::Sha256).toHex();
+    if (!shippedHelpSums(samplesFolder).contains(sum))
+        return std::nullopt;
+    return writeFileAtomically(to, shipped);
 }
 } // namespace
 
@@ -110,6 +144,8 @@ MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder)
         if (name == kHelpFile && !QFileInfo::exists(from))
             continue;
         auto failure = copyIfAbsent(from, folder + u'/' + name);
+        if (!failure && name == kHelpFile)
+            failure = renewHelp(from, folder + u'/' + name, samplesFolder);
         if (failure && !first)
             first = std::move(failure);
     }

@@ -38,7 +38,9 @@ FolderChoice chooseProgramFolder(const QString &executableFolder, const QString 
 // Creates `folder` when it is missing and copies help.txt and the sample collections (*.dat) of
 // `samplesFolder` into it, never over a name that is already there. The collections are copied only into a
 // folder that holds none yet (the first start), so a collection the user deleted does not come back; the help
-// text is put back whenever it is missing. Tries every file and gives the first failure.
+// text is put back whenever it is missing, and replaced by the newer one when it is, byte for byte, a help text
+// that an earlier version shipped (its SHA-256 sum is listed in help-shipped.sha256 beside the samples): an
+// edited copy stays the user's. Tries every file and gives the first failure.
 MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder);
 
 // The start: chooses with the executable's folder and the per-user data folder

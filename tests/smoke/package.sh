@@ -24,7 +24,10 @@ done
 dpkg -x "$deb" "$scratch/root"
 root=$scratch/root/usr
 for f in bin/tankedosan share/tankedosan/Citat.dat share/tankedosan/Djur.dat share/tankedosan/help.txt \
-         share/applications/tankedosan.desktop share/icons/hicolor/scalable/apps/tankedosan.svg \
+         share/tankedosan/help-shipped.sha256 share/applications/org.example.tankedosan.desktop \
+         share/metainfo/org.example.tankedosan.metainfo.xml share/icons/hicolor/scalable/apps/tankedosan.svg \
+         share/man/man1/tankedosan.1.gz share/man/sv/man1/tankedosan.1.gz share/doc/tankedosan/copyright \
+         share/doc/tankedosan/changelog.Debian.gz share/lintian/overrides/tankedosan \
          share/bash-completion/completions/tankedosan; do
   [ -f "$root/$f" ] || fail "the package lacks $f"
 done
@@ -36,7 +39,7 @@ for size in 16 32 48 128 256; do
   [ $(((w0 << 24) + (w1 << 16) + (w2 << 8) + w3)) -eq "$size" ] && [ $(((h0 << 24) + (h1 << 16) + (h2 << 8) + h3)) -eq "$size" ] ||
     fail "the ${size} px icon has another size"
 done
-grep -qx 'Categories=Utility;' "$root/share/applications/tankedosan.desktop" || fail "the desktop entry's category"
+grep -qx 'Categories=Utility;' "$root/share/applications/org.example.tankedosan.desktop" || fail "the desktop entry's category"
 exe=$root/bin/tankedosan
 
 export HOME=$scratch/home

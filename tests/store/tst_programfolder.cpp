@@ -2,6 +2,7 @@
 #include "support/systemfixtures.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -71,7 +72,8 @@ private slots:
 
     // The per-user folder is seeded from the samples, never over a file that is there (nor through a link,
     // even one that points nowhere); no collection is seeded beside one of the user's. A name marked "*" is
-    // the user's own file, "@" a link that leads nowhere; with nothing before, the folder is not there yet.
+    // the user's own file, "~" a help text an earlier version shipped, "@" a link that leads nowhere; with
+    // nothing before, the folder is not there yet.
     void seeding_data()
     {
         QTest::addColumn<Seeding>("c");
@@ -80,17 +82,19 @@ private slots:
         QTest::newRow("changed help, no collections") << Seeding{{u"help.txt*"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt*"_s}};
         QTest::newRow("changed Citat stays, deleted Djur stays away") << Seeding{{u"Citat.dat*"_s, u"help.txt*"_s}, {u"Citat.dat*"_s, u"help.txt*"_s}};
         QTest::newRow("dangling link") << Seeding{{u"help.txt@"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt@"_s}};
+        QTest::newRow("help an earlier version shipped") << Seeding{{u"Mina.dat*"_s, u"help.txt~"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
     }
     void seeding()
     {
         QFETCH(Seeding, c);
         const auto &[before, after] = c;
         const Tree t({u"share/Citat.dat"_s, u"share/Djur.dat"_s, u"share/help.txt"_s, u"share/notes.txt"_s, u"share/sub.dat/"_s});
+        t.put(u"share/help-shipped.sha256"_s, QCryptographicHash::hash("~", QCryptographicHash::Sha256).toHex() + "  help.txt\n");
         const QString user = t.path(u"user"_s);
         for (const QString &name : before) {
             QDir().mkpath(user);
-            if (name.endsWith(u'*'))
-                t.put(u"user/"_s + name.chopped(1), "*");
+            if (name.endsWith(u'*') || name.endsWith(u'~'))
+                t.put(u"user/"_s + name.chopped(1), name.right(1).toUtf8());
             else
                 QVERIFY(QFile::link(t.path(u"nowhere"_s), user + u'/' + name.chopped(1)));
         }
