@@ -1,5 +1,6 @@
 #include "store/collections.h"
 
+#include "store/bounds.h"
 #include "store/encoding.h"
 #include "store/lines.h"
 #include "store/programfolder.h"
@@ -9,8 +10,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -49,6 +52,51 @@ int syncToDisk(QSaveFile &file)
     Q_UNUSED(file);
     return 0;
 #endif
+}
+
+// Reads the open file to its end, but never more than kMaxReadBytes: a size the file system gives is
+// checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
+// once it passes the bound. A regular file is read into exactly its size, with no room to spare.
+MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes)
+{
+    const qint64 size = file.size();
+    if (size > kMaxReadBytes)
+        return failures::tooLarge(path);
+    // reserve() takes exactly what it is asked; resize() alone would round up to a power of two.
+    QByteArray all;
+    all.reserve(size);
+    all.resize(size);
+    qint64 got = 0;
+    for (;;) {
+        if (got == all.size()) {
+            // Full: a small probe tells the end from more to come, without doubling a file of its exact size.
+            char probe[65536];
+            errno = 0;
+            const qint64 n = file.read(probe, sizeof probe);
+            if (n < 0)
+                return failures::fromSystemError(errno, path);
+            if (n == 0)
+                break;
+            if (got + n > kMaxReadBytes)
+                return failures::tooLarge(path);
+            const qint64 room = std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
+            all.reserve(room);
+            all.resize(room);
+            std::memcpy(all.data() + got, probe, size_t(n));
+            got += n;
+            continue;
+        }
+        errno = 0;
+        const qint64 n = file.read(all.data() + got, all.size() - got);
+        if (n < 0)
+            return failures::fromSystemError(errno, path);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    all.truncate(got);
+    bytes = std::move(all);
+    return std::nullopt;
 }
 
 } // namespace
@@ -115,11 +163,15 @@ MaybeFailure readWholeFile(const QString &path, QByteArray &bytes)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failures::fromSystemError(errno, path);
 #endif
-    errno = 0;
-    QByteArray all = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return failures::fromSystemError(errno, path);
-    bytes = std::move(all);
+    return readBounded(file, path, bytes);
+}
+
+MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
+{
+    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, kMaxReadLines);
+    if (!read)
+        return failures::tooLarge(path);
+    lines = std::move(*read);
     return std::nullopt;
 }
 
@@ -128,8 +180,7 @@ MaybeFailure readCollection(const QString &path, LineStore &lines)
     QByteArray bytes;
     if (auto failure = readWholeFile(path, bytes))
         return failure;
-    lines = LineStore::fromFileBytes(std::move(bytes));
-    return std::nullopt;
+    return linesFromFile(path, std::move(bytes), lines);
 }
 
 MaybeFailure readCollection(const QString &path, QStringList &lines)
@@ -174,12 +225,14 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes)
 
 MaybeFailure writeCollection(const QString &path, const LineStore &lines)
 {
+    if (!lines.writesBackUnchanged())
+        return failures::wouldChange(path);
     return writeFileAtomically(path, lines.toFileBytes());
 }
 
 MaybeFailure writeCollection(const QString &path, const QStringList &lines)
 {
-    return writeFileAtomically(path, encodeLines(lines));
+    return writeCollection(path, LineStore::fromStrings(lines));
 }
 
 MaybeFailure createEmptyCollection(const QString &path)

@@ -23,11 +23,17 @@ QStringList listCollections();
 bool fileExists(const QString &path);
 
 // Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
+// A file past the bounds of bounds.h is refused (failure 7).
 MaybeFailure readCollection(const QString &path, LineStore &lines);
 MaybeFailure readCollection(const QString &path, QStringList &lines);
 
+// The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
+// refused past kMaxReadLines lines (failure 7); on a failure `lines` is left as it was.
+MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty = false);
+
 // The written form: every entry followed by CR LF, in list order; an empty list gives a file of zero bytes.
-// The file is replaced atomically, so a failed write leaves the previous file whole.
+// The file is replaced atomically, so a failed write leaves the previous file whole. Lines that would not
+// write back what was read (LineStore::writesBackUnchanged) are refused (failure 54) and nothing is written.
 MaybeFailure writeCollection(const QString &path, const LineStore &lines);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 
@@ -41,7 +47,8 @@ MaybeFailure createEmptyCollection(const QString &path);
 MaybeFailure deleteCollection(const QString &path);
 
 // Reads a whole file as bytes (the help text, the number file and the collections all come through here).
-// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75); on a failure
+// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75), and never more
+// than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends); on a failure
 // `bytes` is left as it was.
 MaybeFailure readWholeFile(const QString &path, QByteArray &bytes);
 

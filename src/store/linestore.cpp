@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -59,36 +60,68 @@ QByteArray encodeUtf8(QStringView text)
     return encoder.encode(text);
 }
 
-// Where the lines of a text lie, by the read form: a line ends at CR LF or at a CR alone, an LF after no CR
-// belongs to the line, and the last line counts without a line end. A text that holds no CR at all was not
-// written by this program (every line it writes ends in CR LF): it is a Unix text file, whose lines end at LF.
-template <typename Take>
-void forEachLine(const char *p, const char *end, Take take)
+// Which bytes end a line. A file that this program or a Windows editor wrote ends its lines with CR LF (or a
+// CR alone), and an LF inside such a line is text. A file whose lone LFs outnumber its CRs comes from a Unix
+// tool, perhaps with a line or two from a Windows editor: there CR LF, CR and LF each end a line, so one
+// CR LF line does not make the rest one giant line.
+enum class LineEnds { Classic, Unix };
+
+struct LineEndCounts {
+    qsizetype crs = 0;
+    qsizetype loneLfs = 0;
+    LineEnds ends() const { return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic; }
+};
+
+const char *findByte(const char *p, const char *end, char byte)
 {
-    const char separator = std::memchr(p, '\r', size_t(end - p)) ? '\r' : '\n';
-    while (p < end) {
-        const auto *found = static_cast<const char *>(std::memchr(p, separator, size_t(end - p)));
-        const char *lineEnd = found ? found : end;
-        take(p, lineEnd);
-        if (!found)
-            break;
-        p = found + 1;
-        if (separator == '\r' && p < end && *p == '\n')
-            ++p;
-    }
+    const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
+    return found ? found : end;
 }
 
-qsizetype countByte(const char *p, const char *end, char byte)
+LineEndCounts countLineEnds(const char *p, const char *end)
 {
-    qsizetype count = 0;
+    LineEndCounts counts;
+    counts.crs = std::count(p, end, '\r');
+    const qsizetype lfs = std::count(p, end, '\n');
+    if (lfs <= counts.crs)
+        return counts; // Classic whatever pairs they form; a file of CRs is never walked CR by CR
+    qsizetype pairs = 0;
+    for (const char *cr = findByte(p, end, '\r'); cr < end; cr = findByte(cr + 1, end, '\r'))
+        pairs += cr + 1 < end && cr[1] == '\n';
+    counts.loneLfs = lfs - pairs;
+    return counts;
+}
+
+// The number of lines, empty ones included: one per line end, and the last line without one.
+qsizetype countAllLines(const char *p, const char *end, const LineEndCounts &counts)
+{
+    if (p == end)
+        return 0;
+    const bool unix = counts.ends() == LineEnds::Unix;
+    const char last = end[-1];
+    const bool ended = last == '\r' || (last == '\n' && (unix || (end - p >= 2 && end[-2] == '\r')));
+    return counts.crs + (unix ? counts.loneLfs : 0) + (ended ? 0 : 1);
+}
+
+// Where the lines of a text lie: each line (without its end) goes to take, which gives false to stop. The
+// last line counts without a line end.
+template <typename Take>
+void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
+{
+    const char *nextCr = findByte(p, end, '\r');
+    const char *nextLf = ends == LineEnds::Unix ? findByte(p, end, '\n') : end;
     while (p < end) {
-        const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
-        if (!found)
-            break;
-        ++count;
-        p = found + 1;
+        if (nextCr < p)
+            nextCr = findByte(p, end, '\r');
+        if (nextLf < p)
+            nextLf = findByte(p, end, '\n');
+        const char *lineEnd = std::min(nextCr, nextLf);
+        if (!take(p, lineEnd) || lineEnd == end)
+            return;
+        p = lineEnd + 1;
+        if (*lineEnd == '\r' && p < end && *p == '\n')
+            ++p;
     }
-    return count;
 }
 
 // The lower-case form of one stored line, in the store's own form.
@@ -133,6 +166,7 @@ LineStore::LineStore(const LineStore &other)
     , m_spans(other.m_spans)
     , m_garbage(other.m_garbage)
     , m_form(other.m_form)
+    , m_writesBackUnchanged(other.m_writesBackUnchanged)
 {
 }
 
@@ -143,6 +177,7 @@ LineStore &LineStore::operator=(const LineStore &other)
         m_spans = other.m_spans;
         m_garbage = other.m_garbage;
         m_form = other.m_form;
+        m_writesBackUnchanged = other.m_writesBackUnchanged;
         m_folded.reset();
     }
     return *this;
@@ -150,9 +185,20 @@ LineStore &LineStore::operator=(const LineStore &other)
 
 LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 {
+    return *fromFileBytesAtMost(std::move(bytes), keepEmpty, std::numeric_limits<qsizetype>::max());
+}
+
+std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines)
+{
     if (startsWithUtf16Bom(bytes)) {
         // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
-        return fromFileBytes(QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes)), keepEmpty);
+        const bool unchanged = decodesExactly(bytes);
+        QByteArray utf8 = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
+        bytes = QByteArray();
+        auto store = fromFileBytesAtMost(std::move(utf8), keepEmpty, maxLines);
+        if (store)
+            store->m_writesBackUnchanged = unchanged;
+        return store;
     }
 
     LineStore store;
@@ -162,19 +208,35 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
         if (bytes.startsWith(kUtf8Bom))
             start = 3;
     }
+    const char *begin = bytes.constData() + start;
+    const char *end = bytes.constData() + bytes.size();
+    const LineEndCounts counts = countLineEnds(begin, end);
+    const LineEnds ends = counts.ends();
+    // The lines are counted before their places are held, and exactly: a file of a million empty lines holds
+    // no place for them, and a file past the bound is refused before it costs anything.
+    qsizetype lines = 0;
+    if (keepEmpty) {
+        lines = countAllLines(begin, end, counts);
+    } else {
+        forEachLine(begin, end, ends, [&](const char *b, const char *e) {
+            lines += b != e;
+            return lines <= maxLines;
+        });
+    }
+    if (lines > maxLines)
+        return std::nullopt;
+
     // The file's bytes are the store's text as they are: no line is copied.
     store.m_text = std::move(bytes);
     const char *base = store.m_text.constData();
-    const char *begin = base + start;
-    const char *end = base + store.m_text.size();
-    const bool hasCr = std::memchr(begin, '\r', size_t(end - begin)) != nullptr;
-    store.m_spans.reserve(size_t(countByte(begin, end, hasCr ? '\r' : '\n') + 1));
+    store.m_spans.reserve(size_t(lines));
     qsizetype live = 0;
-    forEachLine(begin, end, [&](const char *b, const char *e) {
+    forEachLine(base + start, base + store.m_text.size(), ends, [&](const char *b, const char *e) {
         if (b != e || keepEmpty) {
             store.m_spans.push_back({b - base, e - b});
             live += e - b;
         }
+        return true;
     });
     store.m_garbage = store.m_text.size() - live;
     return store;
@@ -187,6 +249,15 @@ LineStore LineStore::fromStrings(const QStringList &lines)
     for (const QString &line : lines)
         store.append(line);
     return store;
+}
+
+bool LineStore::writesBackUnchanged() const
+{
+    // The written form has one CR per line; every LF inside a line is a lone LF there.
+    qsizetype lfs = 0;
+    for (const Span &span : m_spans)
+        lfs += std::count(m_text.constData() + span.begin, m_text.constData() + span.begin + span.size, '\n');
+    return m_writesBackUnchanged && lfs <= size();
 }
 
 QByteArrayView LineStore::raw(qsizetype index) const
@@ -256,6 +327,7 @@ LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
 {
     LineStore result;
     result.m_form = m_form;
+    result.m_writesBackUnchanged = m_writesBackUnchanged;
     qsizetype total = 0;
     for (qsizetype i : positions)
         total += m_spans[size_t(i)].size;
@@ -307,6 +379,7 @@ void LineStore::clear()
     m_spans.shrink_to_fit();
     m_garbage = 0;
     m_form = Form::Windows1252;
+    m_writesBackUnchanged = true;
     m_folded.reset();
 }
 
@@ -315,7 +388,9 @@ void LineStore::compactIfMostlyGarbage()
     if (m_garbage * 2 <= m_text.size())
         return;
     if (m_spans.empty()) {
+        const bool unchanged = m_writesBackUnchanged;
         clear();
+        m_writesBackUnchanged = unchanged;
         return;
     }
     QByteArray text;

@@ -136,7 +136,14 @@ void frmtextedit::list_filer_Click()
         return;
 
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(chosenPath(), bytes)) {
+    store::LineStore lines;
+    auto failure = store::readWholeFile(chosenPath(), bytes);
+    textfiles::TextView view;
+    if (!failure) {
+        view = textfiles::textViewOf(bytes);
+        failure = store::linesFromFile(chosenPath(), std::move(bytes), lines, /*keepEmpty*/ true);
+    }
+    if (failure) {
         // No box: the views themselves report it, and nothing of it may be written over the file.
         busy.restore();
         Text1->setPlainText(store::standardErrorMessage(*failure));
@@ -145,11 +152,10 @@ void frmtextedit::list_filer_Click()
         m_lines->addItem(QString::number(failure->number) + u" - "_s + failure->description);
         return;
     }
-    textfiles::TextView view = textfiles::textViewOf(bytes);
     Text1->setPlainText(view.text);
     m_textWhole = view.whole;
     Text1->setReadOnly(!view.whole);
-    m_lines->setLines(store::LineStore::fromFileBytes(std::move(bytes), /*keepEmpty*/ true));
+    m_lines->setLines(std::move(lines));
     m_loaded = true;
     busy.restore();
     if (optvisa[0]->isChecked() && m_lines->count() > 0)
@@ -197,7 +203,7 @@ void frmtextedit::cmdradera_Click()
     const QString removed = m_lines->item(line);
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
-    if (auto failure = store::writeFileAtomically(path, m_lines->lines().toFileBytes())) {
+    if (auto failure = store::writeCollection(path, m_lines->lines())) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
         m_platform.showStandardError(*failure);
@@ -243,6 +249,9 @@ void frmtextedit::cmdspara_Click()
                               platform::Buttons::Ok, platform::Icon::Exclamation);
         return;
     }
+    // The text view holds what the lines hold: a file they cannot write back unchanged it cannot either.
+    if (!m_lines->lines().writesBackUnchanged())
+        return m_platform.showStandardError(store::failures::wouldChange(chosenPath()));
     if (m_platform.messageBox(u"Vill du spara texten i filen ''"_s + chosenName() + u"''?"_s,
                               platform::Buttons::YesNo, platform::Icon::Question, u"Spara"_s)
         != platform::Answer::Yes)

@@ -1,3 +1,4 @@
+#include "store/bounds.h"
 #include "store/collections.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
@@ -83,6 +84,46 @@ private slots:
         QCOMPARE(store::readCollection(path, lines), ok);
         QCOMPARE(store::writeCollection(path, lines), ok);
         QCOMPARE(m_folder->read(path), every);
+    }
+
+    // A read stops at the bounds: a file of its size before a byte is read, a file without one (a sparse file
+    // of 8.4 GB that /proc gives the size 0) once it passes the bound, so the memory never fills.
+    void readsAreBounded()
+    {
+        const QString huge = inFolder(u"Stor.dat"_s);
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(store::kMaxReadBytes + 1));
+        file.close();
+        const QString tooLarge = u"Filen ''%1'' är för stor: programmet läser högst 512 MB och 16 miljoner rader"_s;
+        QStringList lines{u"kvar"_s};
+        QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
+#ifdef Q_OS_LINUX
+        const QString pagemap = u"/proc/self/pagemap"_s;
+        QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
+#endif
+        QCOMPARE(lines, QStringList{u"kvar"_s});
+    }
+
+    // A UTF-16 file comes back with every character the user did not touch, or is not written at all: half a
+    // surrogate pair and an odd last byte have no written form, a U+FEFF after the mark has one.
+    void utf16ReadThenWritten()
+    {
+        const QString path = store::collectionPath(u"Citat"_s);
+        const std::pair<QByteArray, bool> rows[] = {{"\xFF\xFE" "a\0\x00\xD8\r\0\n\0"_ba, false},
+                                                    {"\xFF\xFE" "a\0\r\0\n\0b"_ba, false},
+                                                    {"\xFE\xFF\xFE\xFF\0a"_ba, true}};
+        for (const auto &[bytes, writable] : rows) {
+            m_folder->write(path, bytes);
+            store::LineStore lines;
+            QCOMPARE(store::readCollection(path, lines), ok);
+            if (!writable) {
+                QCOMPARE(store::writeCollection(path, lines), failure(54, u"Filen ''%1'' skulle inte läsas tillbaka som den ser ut nu (ett halvt UTF-16-teckenpar, en udda sista byte eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s, path));
+                QCOMPARE(m_folder->read(path), bytes);
+                continue;
+            }
+            QCOMPARE(store::writeCollection(path, lines), ok);
+            QCOMPARE(m_folder->read(path), "\xEF\xBB\xBF\xEF\xBB\xBF" "a\r\n"_ba);
+        }
     }
 
     void createAndDeleteCollections()
