@@ -550,4 +550,24 @@ QString shownPart(QStringView line)
     return line.first(cut).toString() + u'…';
 }
 
+QString shownLines(QStringView text, bool *cut)
+{
+    bool anyCut = false;
+    QString shown;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
+            const QStringView line = text.sliced(start, i - start);
+            anyCut = anyCut || line.size() > kShownCharacters;
+            shown += shownPart(line);
+            if (i < text.size())
+                shown += text[i];
+            start = i + 1;
+        }
+    }
+    if (cut)
+        *cut = anyCut;
+    return shown;
+}
+
 } // namespace store
