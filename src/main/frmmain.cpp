@@ -550,7 +550,7 @@ void frmmain::cmdordspråk_ny_Click()
     const QString name = m_platform.inputBox(u"Skriv in ett namn för den nya ordspråkfilen"_s, u"Ny ordspråkfil"_s);
     if (name.isEmpty())
         return;
-    if (auto failure = store::checkName(name))
+    if (auto failure = store::checkNameForWriting(name))
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionPath(name);
     // Any entry of that name counts (a hidden file, a folder), and so does a collection whose name differs

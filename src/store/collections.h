@@ -42,6 +42,9 @@ MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 // path that names anything else, directly or through a link, gives failure 75. A link to a regular file
 // stays a link and the file it points to is replaced.
 MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes);
+// The most bytes the temporary name of that write adds to the file's name (QSaveFile's ".XXXXXX"): names
+// are checked against it (checkNameForWriting), so it must follow any change to how the write names it.
+inline constexpr qsizetype kTemporaryNameBytes = 7;
 
 MaybeFailure createEmptyCollection(const QString &path);
 MaybeFailure deleteCollection(const QString &path);

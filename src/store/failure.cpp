@@ -34,6 +34,11 @@ Failure nameNotAllowed(const QString &name)
     return {52, u"Namnet ''"_s + name + u"'' är inte tillåtet som filnamn"_s};
 }
 
+Failure nameTooLong(const QString &name)
+{
+    return {52, u"Namnet ''"_s + name + u"'' är för långt för ett filnamn i programkatalogen"_s};
+}
+
 Failure fileNotFound(const QString &path) { return {53, u"Filen hittades inte: "_s + quoted(path)}; }
 Failure wouldChange(const QString &path)
 {

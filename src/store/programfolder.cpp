@@ -11,6 +11,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace store {
@@ -42,8 +46,24 @@ QString pathInProgramFolder(const QString &fileName)
 
 MaybeFailure checkName(const QString &name)
 {
-    if (name == u"."_s || name == u".."_s || name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
+    if (name.startsWith(u'.') || name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
         return failures::nameNotAllowed(name);
+    return std::nullopt;
+}
+
+MaybeFailure checkNameForWriting(const QString &name)
+{
+    if (auto failure = checkName(name))
+        return failure;
+    long limit = -1;
+#ifdef Q_OS_UNIX
+    limit = ::pathconf(QFile::encodeName(programFolder()).constData(), _PC_NAME_MAX);
+#endif
+    if (limit <= 0)
+        limit = 255;
+    const qsizetype extension = 4; // ".dat", ".txt"
+    if (QFile::encodeName(name).size() + extension + kTemporaryNameBytes > limit)
+        return failures::nameTooLong(name);
     return std::nullopt;
 }
 

@@ -158,9 +158,13 @@ private slots:
 
     void checkName()
     {
-        for (const QString &name : {u"Mina ordspråk"_s, u"...x"_s})
-            QCOMPARE(store::checkName(name), ok);
-        for (const QString &name : {u"a/b"_s, u"a\\b"_s, u"."_s, u".."_s})
+        // The longest name whose file and the temporary name of its atomic write both fit (255 bytes here).
+        const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
+        for (const QString &name : {u"Mina ordspråk"_s, u"x..."_s, longest})
+            QCOMPARE(store::checkNameForWriting(name), ok);
+        QCOMPARE(store::checkNameForWriting(longest + u'x'), failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
+        // A name starting with "." is a hidden file, which no list shows.
+        for (const QString &name : {u"a/b"_s, u"a\\b"_s, u"."_s, u".."_s, u".dold"_s, u"...x"_s})
             QCOMPARE(store::checkName(name), failure(52, u"Namnet ''%1'' är inte tillåtet som filnamn"_s, name));
     }
 
