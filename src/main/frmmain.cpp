@@ -257,6 +257,12 @@ void frmmain::Form_Load()
         comboordspråk_Click();
     }
     txtnr->setText(store::readNumberFile());
+    const QStringList undecodable = store::listUndecodableFiles(u".dat"_s);
+    if (!undecodable.isEmpty())
+        m_platform.messageBox(u"Samlingsfilerna ''"_s + undecodable.join(u"'', ''"_s)
+                                  + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. "
+                                    u"Byt namn på dem för att använda dem."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
 }
 
 void frmmain::comboordspråk_Click()

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -127,6 +128,30 @@ QStringList listCollections()
     QStringList names = listFiles(u"*.dat"_s);
     for (QString &name : names)
         name.chop(4);
+    return names;
+}
+
+QStringList listUndecodableFiles(const QString &suffix)
+{
+    QStringList names;
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(programFolder()).constData());
+    if (!dir)
+        return names;
+    const QByteArray tail = QFile::encodeName(suffix).toLower();
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        struct stat info {};
+        if (name.startsWith('.') || !name.toLower().endsWith(tail) || QFile::encodeName(QFile::decodeName(name)) == name
+            || ::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    names.sort(Qt::CaseInsensitive);
+#else
+    Q_UNUSED(suffix);
+#endif
     return names;
 }
 

@@ -19,6 +19,11 @@ QStringList listFiles(const QString &pattern);
 // case, each without its last four characters. Folders and hidden files are not collections.
 QStringList listCollections();
 
+// The names of the regular files of the program folder that end in the suffix (any letter case) but that
+// Qt's file-name decoding cannot hold (not valid UTF-8): such a file can be neither listed nor opened by
+// name, so the user must be told. Each is given decoded as well as it can be (U+FFFD for what is not UTF-8).
+QStringList listUndecodableFiles(const QString &suffix);
+
 // True for a normal file: folders and hidden files do not count.
 bool fileExists(const QString &path);
 
