@@ -15,5 +15,7 @@ int searchArea(const QString &temp);
 int searchChild(const QStringList &args);
 int editorArea(const QString &temp);
 int editorChild(const QStringList &args);
+int hostileArea(const QString &temp);
+int hostileChild(const QStringList &args);
 
 } // namespace bench

@@ -25,6 +25,7 @@ const std::vector<Area> &areas()
         {u"load"_s, bench::loadArea, bench::loadChild},
         {u"search"_s, bench::searchArea, bench::searchChild},
         {u"editor"_s, bench::editorArea, bench::editorChild},
+        {u"hostile"_s, bench::hostileArea, bench::hostileChild},
     };
     return list;
 }

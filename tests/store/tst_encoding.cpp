@@ -90,6 +90,7 @@ private slots:
         QTest::newRow("lf beside crlf") << Form{{u"a\n"_s, u"\nb"_s}, "a\n\r\n\nb\r\n"_ba};
         // Once lone LFs outnumber the CRs, the file is a Unix one: CR LF, CR and LF each end a line.
         QTest::newRow("unix file with one windows line") << Form{{u"a"_s, u"b"_s, e, u"c"_s}, "a\nb\r\n\nc\n"_ba};
+        QTest::newRow("a first lf is text") << Form{{u"\nb"_s, e}, "\nb\r\n\r\n"_ba};
         QTest::newRow("unix file with a lone cr") << Form{{u"a"_s, u"b"_s, u"c"_s}, "a\rb\nc\n"_ba};
         QTest::newRow("blanks and tabs are not empty") << Form{{u"   "_s, u"\t"_s}, "   \r\n\t"_ba};
         QTest::newRow("utf-8 with bom") << Form{{u"å"_s}, kBom + "\xC3\xA5"_ba};
