@@ -58,8 +58,10 @@ int syncToDisk(QSaveFile &file)
 // Reads the open file to its end, but never more than kMaxReadBytes: a size the file system gives is
 // checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
 // once it passes the bound. A regular file is read into exactly its size, with no room to spare.
-MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes)
+MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, const ReadProgress &progress)
 {
+    // With someone to tell, the file is read in steps, each told as it is done.
+    constexpr qint64 kStep = qint64(8) << 20;
     const qint64 size = file.size();
     if (size > kMaxReadBytes)
         return failures::tooLarge(path);
@@ -88,12 +90,14 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes)
             continue;
         }
         errno = 0;
-        const qint64 n = file.read(all.data() + got, all.size() - got);
+        const qint64 n = file.read(all.data() + got, progress ? std::min(all.size() - got, kStep) : all.size() - got);
         if (n < 0)
             return failures::fromSystemError(errno, path);
         if (n == 0)
             break;
         got += n;
+        if (progress && !progress(got, size))
+            return failures::cancelled();
     }
     all.truncate(got);
     bytes = std::move(all);
@@ -161,7 +165,7 @@ bool fileExists(const QString &path)
     return info.isFile() && !info.isHidden();
 }
 
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes)
+MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, const ReadProgress &progress)
 {
     // Only a regular file is read: a FIFO would wait for a writer for ever, a device could read without end.
     if (namesSomethingElse(path))
@@ -188,7 +192,7 @@ MaybeFailure readWholeFile(const QString &path, QByteArray &bytes)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failures::fromSystemError(errno, path);
 #endif
-    return readBounded(file, path, bytes);
+    return readBounded(file, path, bytes, progress);
 }
 
 MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
@@ -200,10 +204,10 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
     return std::nullopt;
 }
 
-MaybeFailure readCollection(const QString &path, LineStore &lines)
+MaybeFailure readCollection(const QString &path, LineStore &lines, const ReadProgress &progress)
 {
     QByteArray bytes;
-    if (auto failure = readWholeFile(path, bytes))
+    if (auto failure = readWholeFile(path, bytes, progress))
         return failure;
     return linesFromFile(path, std::move(bytes), lines);
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace store {
 
 // Program folder, separator, name and ".dat". The name is not checked here: see checkName.
@@ -27,9 +29,13 @@ QStringList listUndecodableFiles(const QString &suffix);
 // True for a normal file: folders and hidden files do not count.
 bool fileExists(const QString &path);
 
+// Told how far a read has come (bytes read, and the file's size); gives false to stop it, which fails with
+// failures::cancelled(). A window shows it when a read takes long.
+using ReadProgress = std::function<bool(qint64 done, qint64 size)>;
+
 // Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
 // A file past the bounds of bounds.h is refused (failure 7).
-MaybeFailure readCollection(const QString &path, LineStore &lines);
+MaybeFailure readCollection(const QString &path, LineStore &lines, const ReadProgress &progress = {});
 MaybeFailure readCollection(const QString &path, QStringList &lines);
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
@@ -58,7 +64,7 @@ MaybeFailure deleteCollection(const QString &path);
 // Only a regular file is read, so a FIFO or a device never holds the program up (failure 75), and never more
 // than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends); on a failure
 // `bytes` is left as it was.
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes);
+MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, const ReadProgress &progress = {});
 
 // A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
 // program with SIGXFSZ: the program calls this once at start.

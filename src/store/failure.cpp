@@ -28,6 +28,7 @@ Failure tooLarge(const QString &path)
 }
 
 Failure typeMismatch() { return {13, u"Typerna matchar inte"_s}; }
+Failure cancelled() { return {18, u"Avbrutet av användaren"_s}; }
 
 Failure nameNotAllowed(const QString &name)
 {

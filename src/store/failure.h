@@ -27,6 +27,7 @@ Failure invalidCall();                       // 5
 Failure overflow();                          // 6
 Failure tooLarge(const QString &path);       // 7: past the bounds of bounds.h
 Failure typeMismatch();                      // 13
+Failure cancelled();                         // 18: the user stopped it; windows show nothing for it
 Failure nameNotAllowed(const QString &name); // 52
 Failure nameTooLong(const QString &name);    // 52: a file of the name, or its temporary name, too long
 Failure fileNotFound(const QString &path);   // 53

@@ -8,6 +8,8 @@
 #include "store/module1.h"
 #include "store/shown.h"
 
+#include <QProgressDialog>
+
 #include <fcntl.h>
 
 using namespace Qt::StringLiterals;
@@ -118,6 +120,26 @@ private slots:
         raw.close();
         s.start();
         QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''\uFFFDr.dat'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för att använda dem."_s});
+    }
+
+    // A load past the progress time shows how far it has come; "Avbryt" there leaves the collection shown
+    // before, its name in the box and its path for the commands that write it.
+    void cancellingALongLoad()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5, u"Citat"_s));
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
+        frmmain &w = s.start();
+        const QString path = Module1::sökväg;
+        frmmain::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        choose(w, 1);
+        frmmain::progressAfterMs = 2000;
+        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + w.List1->item(4) + u" | "_s + Module1::sökväg, u"Citat | Citat 5 | "_s + path);
+        QVERIFY(s.platform.boxes().isEmpty());
     }
 
     void theNumberBox_data()
