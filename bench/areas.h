@@ -17,5 +17,7 @@ int editorArea(const QString &temp);
 int editorChild(const QStringList &args);
 int shellArea(const QString &temp);
 int shellChild(const QStringList &args);
+int hostileArea(const QString &temp);
+int hostileChild(const QStringList &args);
 
 } // namespace bench

@@ -26,6 +26,7 @@ const std::vector<Area> &areas()
         {u"search"_s, bench::searchArea, bench::searchChild},
         {u"editor"_s, bench::editorArea, bench::editorChild},
         {u"shell"_s, bench::shellArea, bench::shellChild},
+        {u"hostile"_s, bench::hostileArea, bench::hostileChild},
     };
     return list;
 }

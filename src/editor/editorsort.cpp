@@ -275,6 +275,7 @@ store::LineStore mergedLines(const store::LineStore &sorted, const store::LineSt
 {
     const store::LineStore added = sortedLines(more, order);
     store::LineStore merged;
+    merged.setDecodedExactly(sorted.decodedExactly());
     qsizetype i = 0;
     qsizetype j = 0;
     QString next = i < sorted.size() ? sorted.at(i) : QString();

@@ -360,7 +360,7 @@ void frmredigera::cmd1_Click()
     if (m_checkRunning)
         return;
     const QString name = comboordspråk->currentText();
-    if (auto failure = store::checkName(name))
+    if (auto failure = store::checkNameForWriting(name))
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionFile(name);
     const bool showsMain = path == Module1::sökväg;

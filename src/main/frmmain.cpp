@@ -17,6 +17,9 @@
 #include "textfiles/frmtextedit.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QSignalBlocker>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -34,6 +37,9 @@
 #include <QTextDocument>
 
 #include <functional>
+
+#include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -261,7 +267,54 @@ void frmmain::Form_Load()
         comboordspråk_Click();
     }
     txtnr->setText(store::readNumberFile());
+    const QStringList undecodable = store::listUndecodableFiles(u".dat"_s);
+    if (!undecodable.isEmpty())
+        m_platform.messageBox(u"Samlingsfilerna ''"_s + undecodable.join(u"'', ''"_s)
+                                  + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. "
+                                    u"Byt namn på dem för att använda dem."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
 }
+
+namespace {
+// A long load shows, past frmmain::progressAfterMs, a box over the window with how far it has come and
+// "Avbryt"; the pointer then becomes the arrow with the hourglass, so that the button can be pressed.
+class LoadProgress {
+public:
+    LoadProgress(QWidget *window, platform::Platform &platform, const QString &name)
+        : m_window(window), m_platform(platform), m_name(name)
+    {
+        m_clock.start();
+    }
+
+    store::ReadProgress callback()
+    {
+        return [this](qint64 done, qint64 size) {
+            if (m_clock.elapsed() < frmmain::progressAfterMs)
+                return true;
+            if (!m_box) {
+                m_box = std::make_unique<QProgressDialog>(u"Läser ''"_s + m_name + u"''..."_s, u"Avbryt"_s, 0, 1000,
+                                                          m_window);
+                m_box->setObjectName(u"progress"_s);
+                m_box->setWindowTitle(u"Tankedosan"_s);
+                m_box->setWindowModality(Qt::WindowModal);
+                m_box->setMinimumDuration(0);
+                m_box->setAutoReset(false);
+                m_platform.setPointer(platform::Pointer::ArrowBusy);
+            }
+            m_box->setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 1000)) : 0);
+            m_platform.processEvents();
+            return !m_box->wasCanceled();
+        };
+    }
+
+private:
+    QWidget *m_window;
+    platform::Platform &m_platform;
+    QString m_name;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QProgressDialog> m_box;
+};
+} // namespace
 
 void frmmain::comboordspråk_Click()
 {
@@ -274,20 +327,35 @@ void frmmain::comboordspråk_Click()
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkName(name))
         return trap(*failure);
+    const QString previousPath = Module1::sökväg;
     Module1::sökväg = store::collectionFile(name);
-    collectionStamp = {};
     store::MaybeFailure readFailure;
     if (!store::fileExists(Module1::sökväg)) {
+        collectionStamp = {};
         busy.restore(); // the box is answered with the normal pointer
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
-        // The old proverbs go before the new ones are read, so two large collections are never held at once.
+        // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
+        store::LineStore lines;
+        store::FileStamp stamp;
+        LoadProgress progress(this, m_platform, name);
+        readFailure = store::readCollection(Module1::sökväg, lines, &stamp, progress.callback());
+        if (readFailure && *readFailure == store::failures::cancelled()) {
+            // As if the collection had never been chosen: the box and the path go back to the one shown.
+            Module1::sökväg = previousPath;
+            const QSignalBlocker quiet(comboordspråk);
+            comboordspråk->setCurrentIndex(-1);
+            for (int i = 0; i < comboordspråk->count(); ++i) {
+                if (!previousPath.isEmpty() && store::collectionFile(comboordspråk->itemText(i)) == previousPath)
+                    comboordspråk->setCurrentIndex(i);
+            }
+            return;
+        }
+        collectionStamp = stamp;
         List1->clear();
         söklista->clear();
         pp->clear();
-        store::LineStore lines;
-        readFailure = store::readCollection(Module1::sökväg, lines, &collectionStamp);
         List1->setLines(std::move(lines));
         // The search list is empty now, and an empty search list is never the one stepped through.
         if (searchListView())
@@ -575,7 +643,7 @@ void frmmain::cmdordspråk_ny_Click()
     const QString name = m_platform.inputBox(u"Skriv in ett namn för den nya ordspråkfilen"_s, u"Ny ordspråkfil"_s);
     if (name.isEmpty())
         return;
-    if (auto failure = store::checkName(name))
+    if (auto failure = store::checkNameForWriting(name))
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionPath(name);
     // Any entry of that name counts (a hidden file, a folder), and so does a collection whose name differs

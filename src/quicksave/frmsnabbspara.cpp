@@ -4,6 +4,7 @@
 #include "main/windowsetup.h"
 #include "quicksave/quicksavelist.h"
 #include "search/sparatextfil.h"
+#include "store/shown.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -46,6 +47,8 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
 
 QString frmsnabbspara::lista() const
 {
+    if (!m_whole.isNull())
+        return m_whole;
     // The box keeps its lines apart with LF; the list, like the files, separates them with CR LF.
     QString text = windowsetup::boxText(Text1);
     text.replace(u'\n', u"\r\n"_s);
@@ -54,7 +57,13 @@ QString frmsnabbspara::lista() const
 
 void frmsnabbspara::setLista(const QString &list)
 {
-    Text1->setPlainText(list);
+    bool cut = false;
+    const QString shown = store::shownLines(list, &cut);
+    m_whole = cut ? list : QString();
+    Text1->setReadOnly(cut);
+    Text1->setPlainText(cut ? shown + u"\r\n\r\n[Listan har rader som är för långa för att visas hela här. "
+                                      u"\"Spara...\" sparar dem hela.]"_s
+                            : list);
 }
 
 void frmsnabbspara::snabbspara(const QString &proverb)
@@ -79,7 +88,7 @@ void frmsnabbspara::cmdtöm_Click()
     const auto answer = m_platform.messageBox(u"Detta kommer att tömma listan!\r\nVill du göra detta?"_s,
                                               platform::Buttons::YesNo, platform::Icon::Question, u"Töm lista?"_s);
     if (answer == platform::Answer::Yes)
-        Text1->clear();
+        setLista(QString());
 }
 
 void frmsnabbspara::cmdstäng_Click()

@@ -21,6 +21,8 @@ public:
     QPushButton *cmdspara;
 
     // The list as the appenders and the save see it: lines separated by CR LF, edits by the user included.
+    // A list with a line longer than a view shows (store/shown.h) is kept whole beside the box, which then
+    // shows each line's shown part and cannot be edited: laid out whole, such a line freezes the window.
     QString lista() const;
     void setLista(const QString &list);
     // Puts a proverb aside by the append rule; the window is not shown.
@@ -37,4 +39,6 @@ protected:
 private:
     platform::Platform &m_platform;
     QWidget *m_mainWindow;
+    // The whole list while the box shows it cut; null while the box holds the list itself.
+    QString m_whole;
 };

@@ -24,7 +24,7 @@ void spara_textfil(platform::Platform &platform, QWidget *parent, const QString 
     if (name.isEmpty())
         return;
     // A name that climbs out of the program folder would write a file the text window never finds.
-    if (auto failure = store::checkName(name))
+    if (auto failure = store::checkNameForWriting(name))
         return platform.showStandardError(*failure);
 
     const QString path = store::pathInProgramFolder(name + u".txt"_s);

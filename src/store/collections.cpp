@@ -1,5 +1,6 @@
 #include "store/collections.h"
 
+#include "store/bounds.h"
 #include "store/encoding.h"
 #include "store/hugepages.h"
 #include "store/lines.h"
@@ -11,13 +12,16 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -260,27 +264,56 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
 
 #endif
 
-// The whole file in one block of its size, asking for huge pages (a quarter of the time of loading a million
-// proverbs went to page faults). A file that grows meanwhile is read to its end all the same.
-QByteArray readAllOf(QFile &file)
+// Reads the open file to its end, but never more than kMaxReadBytes: a size the file system gives is
+// checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
+// once it passes the bound. A regular file is read into exactly its size, with no room to spare.
+MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, const ReadProgress &progress)
 {
+    // With someone to tell, the file is read in steps, each told as it is done.
+    constexpr qint64 kStep = qint64(8) << 20;
     const qint64 size = file.size();
-    if (size <= 0 || size >= (qint64(1) << 40))
-        return file.readAll();
-    QByteArray all(qsizetype(size), Qt::Uninitialized);
+    if (size > kMaxReadBytes)
+        return failures::tooLarge(path);
+    // reserve() takes exactly what it is asked; resize() alone would round up to a power of two.
+    QByteArray all;
+    all.reserve(size);
+    all.resize(size);
+    // A quarter of the time of loading a million proverbs went to page faults: huge pages where the system
+    // gives them.
     preferHugePages(all.data(), all.size());
-    qsizetype done = 0;
-    while (done < all.size()) {
-        const qint64 got = file.read(all.data() + done, all.size() - done);
-        if (got < 0)
-            return {};
-        if (got == 0) {
-            all.truncate(done);
-            return all;
+    qint64 got = 0;
+    for (;;) {
+        if (got == all.size()) {
+            // Full: a small probe tells the end from more to come, without doubling a file of its exact size.
+            char probe[65536];
+            errno = 0;
+            const qint64 n = file.read(probe, sizeof probe);
+            if (n < 0)
+                return failures::fromSystemError(errno, path);
+            if (n == 0)
+                break;
+            if (got + n > kMaxReadBytes)
+                return failures::tooLarge(path);
+            const qint64 room = std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
+            all.reserve(room);
+            all.resize(room);
+            std::memcpy(all.data() + got, probe, size_t(n));
+            got += n;
+            continue;
         }
-        done += qsizetype(got);
+        errno = 0;
+        const qint64 n = file.read(all.data() + got, progress ? std::min(all.size() - got, kStep) : all.size() - got);
+        if (n < 0)
+            return failures::fromSystemError(errno, path);
+        if (n == 0)
+            break;
+        got += n;
+        if (progress && !progress(got, size))
+            return failures::cancelled();
     }
-    return all + file.readAll();
+    all.truncate(got);
+    bytes = std::move(all);
+    return std::nullopt;
 }
 
 } // namespace
@@ -329,6 +362,30 @@ QStringList listCollections()
     return names;
 }
 
+QStringList listUndecodableFiles(const QString &suffix)
+{
+    QStringList names;
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(programFolder()).constData());
+    if (!dir)
+        return names;
+    const QByteArray tail = QFile::encodeName(suffix).toLower();
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        struct stat info {};
+        if (name.startsWith('.') || !name.toLower().endsWith(tail) || QFile::encodeName(QFile::decodeName(name)) == name
+            || ::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    names.sort(Qt::CaseInsensitive);
+#else
+    Q_UNUSED(suffix);
+#endif
+    return names;
+}
+
 bool fileExists(const QString &path)
 {
     const QFileInfo info(path);
@@ -355,7 +412,8 @@ FileStamp stampOf(const QString &path)
 
 namespace {
 // A file the program owns is read only where it lies, never through a link (failure 75).
-MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, bool followLink)
+MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, bool followLink,
+                      const ReadProgress &progress)
 {
     if (stamp)
         *stamp = FileStamp();
@@ -386,10 +444,8 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
         return failures::fromSystemError(errno, path);
 #endif
     errno = 0;
-    QByteArray all = readAllOf(file);
-    if (file.error() != QFileDevice::NoError)
-        return failures::fromSystemError(errno, path);
-    bytes = std::move(all);
+    if (auto failure = readBounded(file, path, bytes, progress))
+        return failure;
     // Taken before the read: a file that changed while it was read has a stamp older than its bytes, and
     // writing it back is refused as changed, which is safe.
     if (stamp) {
@@ -403,23 +459,34 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
 }
 } // namespace
 
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp)
+MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
 {
-    return readFile(path, bytes, stamp, true);
+    return readFile(path, bytes, stamp, true, progress);
 }
 
 MaybeFailure readOwnFile(const QString &path, QByteArray &bytes)
 {
-    return readFile(path, bytes, nullptr, false);
+    return readFile(path, bytes, nullptr, false, {});
 }
 
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp)
+MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
+{
+    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, kMaxReadLines);
+    if (!read)
+        return failures::tooLarge(path);
+    lines = std::move(*read);
+    return std::nullopt;
+}
+
+MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
 {
     QByteArray bytes;
-    if (auto failure = readWholeFile(path, bytes, stamp))
+    if (auto failure = readWholeFile(path, bytes, stamp, progress))
         return failure;
-    lines = LineStore::fromFileBytes(std::move(bytes));
-    return std::nullopt;
+    auto failure = linesFromFile(path, std::move(bytes), lines);
+    if (failure && stamp)
+        *stamp = FileStamp(); // what could not be read whole is never written back
+    return failure;
 }
 
 MaybeFailure readCollection(const QString &path, QStringList &lines)
@@ -477,12 +544,14 @@ MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes)
 
 MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp)
 {
+    if (!lines.writesBackUnchanged())
+        return failures::wouldChange(path);
     return writeFileAtomically(path, lines.toFileBytes(), stamp);
 }
 
 MaybeFailure writeCollection(const QString &path, const QStringList &lines)
 {
-    return writeFileAtomically(path, encodeLines(lines));
+    return writeCollection(path, LineStore::fromStrings(lines));
 }
 
 MaybeFailure createEmptyCollection(const QString &path)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace store {
 
 // Program folder, separator, name and ".dat". The name is not checked here: see checkName.
@@ -25,6 +27,11 @@ QStringList listFiles(const QString &pattern);
 // case, each without its last four characters. Folders and hidden files are not collections.
 QStringList listCollections();
 
+// The names of the regular files of the program folder that end in the suffix (any letter case) but that
+// Qt's file-name decoding cannot hold (not valid UTF-8): such a file can be neither listed nor opened by
+// name, so the user must be told. Each is given decoded as well as it can be (U+FFFD for what is not UTF-8).
+QStringList listUndecodableFiles(const QString &suffix);
+
 // True for a normal file: folders and hidden files do not count.
 bool fileExists(const QString &path);
 
@@ -32,6 +39,10 @@ bool fileExists(const QString &path);
 // that writing back what was read can first make sure that no other program, or other copy of this one, has
 // changed the file since: otherwise the write would silently undo that change. A read that failed leaves
 // Unread, which no write back accepts; Absent stands for a name that held no file.
+// Told how far a read has come (bytes read, and the file's size); gives false to stop it, which fails with
+// failures::cancelled(). A window shows it when a read takes long.
+using ReadProgress = std::function<bool(qint64 done, qint64 size)>;
+
 struct FileStamp {
     enum class State { Unread, Absent, Present };
     State state = State::Unread;
@@ -48,13 +59,20 @@ struct FileStamp {
 FileStamp stampOf(const QString &path);
 
 // Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
-// With `stamp`, also what the file was when read (Unread after a failure).
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr);
+// With `stamp`, also what the file was when read (Unread after a failure). A file past the bounds of
+// bounds.h is refused (failure 7).
+MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
+                            const ReadProgress &progress = {});
 MaybeFailure readCollection(const QString &path, QStringList &lines);
+
+// The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
+// refused past kMaxReadLines lines (failure 7); on a failure `lines` is left as it was.
+MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty = false);
 
 // The written form: every entry followed by CR LF, in list order; an empty list gives a file of zero bytes.
 // The file is replaced atomically, so a failed write leaves the previous file whole. With `stamp` it is a
-// write back, as writeFileAtomically says.
+// write back, as writeFileAtomically says. Lines that would not write back what was read
+// (LineStore::writesBackUnchanged) are refused (failure 54) and nothing is written.
 MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp = nullptr);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 
@@ -71,6 +89,10 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, F
 
 // A file the program itself owns in its folder (nr.ini, the duplicate report) never follows a link: a link
 // in its place is refused with failure 75 and left alone, as is anything else but a regular file.
+// The most bytes the temporary name of that write adds to the file's name ("." and six letters): names are
+// checked against it (checkNameForWriting), so it must follow any change to how the write names it.
+inline constexpr qsizetype kTemporaryNameBytes = 7;
+
 MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes);
 MaybeFailure readOwnFile(const QString &path, QByteArray &bytes);
 
@@ -95,9 +117,11 @@ MaybeFailure createEmptyCollection(const QString &path);
 MaybeFailure deleteCollection(const QString &path);
 
 // Reads a whole file as bytes (the help text, the number file and the collections all come through here).
-// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75); on a failure
+// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75), and never more
+// than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends); on a failure
 // `bytes` is left as it was. With `stamp`, what the file was when read (Unread after a failure).
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr);
+MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
+                           const ReadProgress &progress = {});
 
 // A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
 // program with SIGXFSZ: the program calls this once at start.

@@ -149,13 +149,44 @@ QString decodeUtf8(QByteArrayView bytes)
     return decoder.decode(bytes);
 }
 
+namespace {
+// Unit by unit, so that nothing is dropped or replaced: QStringDecoder takes a second mark for a mark and
+// turns half a surrogate pair into U+FFFD. An odd last byte has no unit and is not part of the text.
+QString decodeUtf16(QByteArrayView body, bool littleEndian)
+{
+    QString text(body.size() / 2, Qt::Uninitialized);
+    auto *out = reinterpret_cast<char16_t *>(text.data());
+    const auto *in = reinterpret_cast<const unsigned char *>(body.data());
+    const int low = littleEndian ? 0 : 1;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = char16_t(in[2 * i + low] | (in[2 * i + 1 - low] << 8));
+    return text;
+}
+
+bool hasHalfSurrogatePair(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+bool decodesExactly(QByteArrayView bytes)
+{
+    if (!startsWithUtf16Bom(bytes))
+        return true;
+    return bytes.size() % 2 == 0 && !hasHalfSurrogatePair(decodeUtf16(bytes.sliced(2), bytes[0] == '\xFF'));
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     // The same rules as a collection's lines: a UTF-16 mark is read, and only the first mark is a mark.
-    if (startsWithUtf16Bom(bytes)) {
-        QStringDecoder utf16(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        return utf16.decode(bytes.sliced(2));
-    }
+    if (startsWithUtf16Bom(bytes))
+        return decodeUtf16(bytes.sliced(2), bytes[0] == '\xFF');
     if (detectEncoding(bytes) == TextEncoding::Utf8)
         return decodeUtf8(withoutByteOrderMark(bytes));
     return decodeWindows1252(bytes);

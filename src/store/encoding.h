@@ -30,8 +30,13 @@ bool startsWithUtf16Bom(QByteArrayView bytes);
 // stands, where QString::fromUtf8 would drop one at the start.
 QString decodeUtf8(QByteArrayView bytes);
 
-// Decodes a whole file's bytes: UTF-16 behind its mark, else by the detected encoding.
+// Decodes a whole file's bytes: UTF-16 behind its mark, else by the detected encoding. A U+FEFF right after
+// the UTF-16 mark is a character; half a surrogate pair stays in the text as it is.
 QString decodeText(QByteArrayView bytes);
+
+// False for a UTF-16 file that no text written back can reproduce: one with half a surrogate pair (which
+// neither Windows-1252 nor UTF-8 can hold) or an odd last byte. Every other file decodes exactly.
+bool decodesExactly(QByteArrayView bytes);
 
 // True when every character has a Windows-1252 byte.
 bool fitsWindows1252(QStringView text);

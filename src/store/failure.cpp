@@ -1,5 +1,7 @@
 #include "store/failure.h"
 
+#include "store/bounds.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,14 +21,33 @@ QString quoted(const QString &path)
 namespace failures {
 Failure invalidCall() { return {5, u"Ogiltigt proceduranrop eller argument"_s}; }
 Failure overflow() { return {6, u"Spill"_s}; }
+Failure tooLarge(const QString &path)
+{
+    return {7, u"Filen "_s + quoted(path) + u" är för stor: programmet läser högst %1 MB och %2 miljoner rader"_s
+                   .arg(kMaxReadBytes >> 20).arg(kMaxReadLines / 1'000'000)};
+}
+
 Failure typeMismatch() { return {13, u"Typerna matchar inte"_s}; }
+Failure cancelled() { return {18, u"Avbrutet av användaren"_s}; }
 
 Failure nameNotAllowed(const QString &name)
 {
     return {52, u"Namnet ''"_s + name + u"'' är inte tillåtet som filnamn"_s};
 }
 
+Failure nameTooLong(const QString &name)
+{
+    return {52, u"Namnet ''"_s + name + u"'' är för långt för ett filnamn i programkatalogen"_s};
+}
+
 Failure fileNotFound(const QString &path) { return {53, u"Filen hittades inte: "_s + quoted(path)}; }
+Failure wouldChange(const QString &path)
+{
+    return {54, u"Filen "_s + quoted(path)
+                    + u" skulle inte läsas tillbaka som den ser ut nu (ett halvt UTF-16-teckenpar, en udda sista byte"
+                      u" eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s};
+}
+
 Failure ioError(const QString &path) { return {57, u"In-/utdatafel i filen "_s + quoted(path)}; }
 Failure diskFull(const QString &path) { return {61, u"Disken är full: "_s + quoted(path)}; }
 Failure accessDenied(const QString &path) { return {70, u"Åtkomst nekad: "_s + quoted(path)}; }

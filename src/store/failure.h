@@ -28,9 +28,13 @@ using MaybeFailure = std::optional<Failure>;
 namespace failures {
 Failure invalidCall();                       // 5
 Failure overflow();                          // 6
+Failure tooLarge(const QString &path);       // 7: past the bounds of bounds.h
 Failure typeMismatch();                      // 13
+Failure cancelled();                         // 18: the user stopped it; windows show nothing for it
 Failure nameNotAllowed(const QString &name); // 52
+Failure nameTooLong(const QString &name);    // 52: a file of the name, or its temporary name, too long
 Failure fileNotFound(const QString &path);   // 53
+Failure wouldChange(const QString &path);    // 54: written back, the file would change where nobody edited it
 Failure ioError(const QString &path);        // 57
 Failure diskFull(const QString &path);       // 61
 Failure accessDenied(const QString &path);   // 70

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -55,63 +56,125 @@ QByteArray encodeUtf8(QStringView text)
     return encoder.encode(text);
 }
 
-// The places of `byte` in [p, end), in order, each given to take(place). A million short lines are a
-// million separators: sixteen bytes are compared at a time rather than a call to memchr per line.
-template <typename Take>
-void forEachByte(const char *p, const char *end, char byte, Take take)
+// Which bytes end a line. A file that this program or a Windows editor wrote ends its lines with CR LF (or a
+// CR alone), and an LF inside such a line is text. A file whose lone LFs outnumber its CRs comes from a Unix
+// tool, perhaps with a line or two from a Windows editor: there CR LF, CR and LF each end a line, so one
+// CR LF line does not make the rest one giant line.
+enum class LineEnds { Classic, Unix };
+
+struct LineEndCounts {
+    qsizetype crs = 0;
+    qsizetype loneLfs = 0;
+    LineEnds ends() const { return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic; }
+};
+
+const char *findByte(const char *p, const char *end, char byte)
 {
-#ifdef __SSE2__
-    const __m128i wanted = _mm_set1_epi8(byte);
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))); mask != 0; mask &= mask - 1)
-            take(p + __builtin_ctz(mask));
-    }
+    const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
+    return found ? found : end;
+}
+
+// The byte scans below look at every byte of a file that may be hundreds of megabytes of line ends, so they
+// are written for the vectoriser: blocks of 255 bytes summed in one byte each, every test on neighbouring
+// bytes by index, and GCC asked to vectorise these functions even where the build does not (-O2).
+#if defined(__GNUC__) && !defined(__clang__)
+#define TANKEDOSAN_VECTORISE __attribute__((optimize("tree-vectorize")))
+#else
+#define TANKEDOSAN_VECTORISE
 #endif
-    for (; p < end; ++p) {
-        if (*p == byte)
-            take(p);
-    }
-}
 
-// Where the lines of a text lie, by the read form: a line ends at CR LF or at a CR alone, an LF after no CR
-// belongs to the line, and the last line counts without a line end. A text that holds no CR at all was not
-// written by this program (every line it writes ends in CR LF): it is a Unix text file, whose lines end at LF.
-template <typename Take>
-void forEachLine(const char *p, const char *end, Take take)
-{
-    const char separator = std::memchr(p, '\r', size_t(end - p)) ? '\r' : '\n';
-    const char *start = p;
-    forEachByte(p, end, separator, [&](const char *found) {
-        take(start, found);
-        start = found + 1;
-        if (separator == '\r' && start < end && *start == '\n')
-            ++start;
-    });
-    if (start < end)
-        take(start, end);
-}
-
-qsizetype countByte(const char *p, const char *end, char byte)
+// How many positions i in [from, to) pass the test, which may look at b[i - 2] to b[i].
+template <typename Test>
+TANKEDOSAN_VECTORISE qsizetype countWhere(const unsigned char *b, qsizetype from, qsizetype to, Test test)
 {
     qsizetype count = 0;
-#ifdef __SSE2__
-    // Each byte lane counts its matches (a match compares as -1) for up to 255 blocks, then the lanes are
-    // summed.
-    const __m128i wanted = _mm_set1_epi8(byte);
-    while (end - p >= 16) {
-        __m128i lanes = _mm_setzero_si128();
-        for (int i = 0; i < 255 && end - p >= 16; ++i, p += 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(block, wanted));
-        }
-        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    for (qsizetype block = from; block < to; block += 255) {
+        const qsizetype blockEnd = std::min(block + 255, to);
+        unsigned char sum = 0;
+        for (qsizetype i = block; i < blockEnd; ++i)
+            sum += test(b, i);
+        count += sum;
     }
-#endif
-    for (; p < end; ++p)
-        count += *p == byte;
     return count;
+}
+
+TANKEDOSAN_VECTORISE qsizetype countEqual(const unsigned char *b, qsizetype n, unsigned char byte)
+{
+    return countWhere(b, 0, n, [byte](const unsigned char *x, qsizetype i) { return x[i] == byte; });
+}
+
+LineEndCounts countLineEnds(const char *p, const char *end)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(p);
+    LineEndCounts counts;
+    counts.crs = countEqual(b, end - p, '\r');
+    const qsizetype lfs = countEqual(b, end - p, '\n');
+    if (lfs <= counts.crs)
+        return counts; // Classic whatever pairs they form; a file of CRs is never walked CR by CR
+    qsizetype pairs = 0;
+    for (const char *cr = findByte(p, end, '\r'); cr < end; cr = findByte(cr + 1, end, '\r'))
+        pairs += cr + 1 < end && cr[1] == '\n';
+    counts.loneLfs = lfs - pairs;
+    return counts;
+}
+
+// The number of lines, empty ones included: one per line end, and the last line without one.
+qsizetype countAllLines(const char *p, const char *end, const LineEndCounts &counts)
+{
+    if (p == end)
+        return 0;
+    const bool unix = counts.ends() == LineEnds::Unix;
+    const char last = end[-1];
+    const bool ended = last == '\r' || (last == '\n' && (unix || (end - p >= 2 && end[-2] == '\r')));
+    return counts.crs + (unix ? counts.loneLfs : 0) + (ended ? 0 : 1);
+}
+
+// The number of lines that are not empty: a line starts at the beginning and after each line end, and is
+// empty when a line end is its first byte.
+TANKEDOSAN_VECTORISE qsizetype countNonEmptyLines(const char *p, const char *end, LineEnds ends)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(p);
+    const qsizetype n = end - p;
+    const auto notEnd = [](unsigned char c) { return (c != '\r') & (c != '\n'); };
+    if (ends == LineEnds::Unix) {
+        const qsizetype first = n > 0 && notEnd(b[0]);
+        return first + countWhere(b, 1, n, [&](const unsigned char *x, qsizetype i) {
+            return notEnd(x[i]) & !notEnd(x[i - 1]);
+        });
+    }
+    // Classic: a line starts after CR LF, or after a CR that no LF follows; an LF elsewhere is text.
+    const auto startsNonEmpty = [](unsigned char c, unsigned char before, unsigned char before2) {
+        return (((before == '\r') & (c != '\n')) | ((before == '\n') & (before2 == '\r'))) & (c != '\r');
+    };
+    if (n == 0)
+        return 0;
+    const qsizetype first = (b[0] != '\r') + (n > 1 && startsNonEmpty(b[1], b[0], 0));
+    return first + countWhere(b, 2, n, [&](const unsigned char *x, qsizetype i) {
+        return startsNonEmpty(x[i], x[i - 1], x[i - 2]);
+    });
+}
+
+// Where the lines of a text lie: each line (without its end) goes to take. The last line counts without a
+// line end.
+template <typename Take>
+void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
+{
+    const char *nextCr = findByte(p, end, '\r');
+    const char *nextLf = ends == LineEnds::Unix ? findByte(p, end, '\n') : end;
+    while (p < end) {
+        if (nextCr < p)
+            nextCr = findByte(p, end, '\r');
+        if (nextLf < p)
+            nextLf = findByte(p, end, '\n');
+        // A line end at once (an empty line) needs no search: a file of CRs is not searched CR by CR.
+        const char *lineEnd = *p == '\r' || (*p == '\n' && ends == LineEnds::Unix) ? p : std::min(nextCr, nextLf);
+        take(p, lineEnd);
+        if (lineEnd == end)
+            return;
+        p = lineEnd + 1;
+        if (*lineEnd == '\r' && p < end && *p == '\n')
+            ++p;
+    }
 }
 
 // Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
@@ -171,9 +234,20 @@ LineStore &LineStore::operator=(LineStore &&other) noexcept = default;
 
 LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 {
+    return *fromFileBytesAtMost(std::move(bytes), keepEmpty, std::numeric_limits<qsizetype>::max());
+}
+
+std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines)
+{
     if (startsWithUtf16Bom(bytes)) {
         // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
-        return fromFileBytes(QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes)), keepEmpty);
+        const bool unchanged = decodesExactly(bytes);
+        QByteArray utf8 = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
+        bytes = QByteArray();
+        auto store = fromFileBytesAtMost(std::move(utf8), keepEmpty, maxLines);
+        if (store)
+            store->m_writesBackUnchanged = unchanged;
+        return store;
     }
 
     LineStore store;
@@ -183,16 +257,31 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
         if (bytes.startsWith(kUtf8Bom))
             start = 3;
     }
+    const char *begin = bytes.constData() + start;
+    const char *end = bytes.constData() + bytes.size();
+    const LineEndCounts counts = countLineEnds(begin, end);
+    const LineEnds ends = counts.ends();
+    // The lines are counted before their places are held, and exactly: a file of a million empty lines holds
+    // no place for them, and a file past the bound is refused before it costs anything.
+    qsizetype lines = 0;
+    if (keepEmpty) {
+        lines = countAllLines(begin, end, counts);
+    } else {
+        lines = countNonEmptyLines(begin, end, ends);
+    }
+    if (lines > maxLines)
+        return std::nullopt;
+
+    if (lines == 0)
+        return store; // nothing of the file is kept: a file of line ends is no text
+
     // The file's bytes are the store's text as they are: no line is copied.
     store.m_text = std::move(bytes);
     const char *base = store.m_text.constData();
-    const char *begin = base + start;
-    const char *end = base + store.m_text.size();
-    const bool hasCr = std::memchr(begin, '\r', size_t(end - begin)) != nullptr;
-    store.m_spans.reserve(size_t(countByte(begin, end, hasCr ? '\r' : '\n') + 1));
+    store.m_spans.reserve(size_t(lines));
     preferHugePages(store.m_spans.data(), qsizetype(store.m_spans.capacity() * sizeof(Span)));
     qsizetype live = 0;
-    forEachLine(begin, end, [&](const char *b, const char *e) {
+    forEachLine(base + start, base + store.m_text.size(), ends, [&](const char *b, const char *e) {
         if (b != e || keepEmpty) {
             store.m_spans.push_back({b - base, e - b});
             live += e - b;
@@ -209,6 +298,15 @@ LineStore LineStore::fromStrings(const QStringList &lines)
     for (const QString &line : lines)
         store.append(line);
     return store;
+}
+
+bool LineStore::writesBackUnchanged() const
+{
+    // The written form has one CR per line; every LF inside a line is a lone LF there.
+    qsizetype lfs = 0;
+    for (const Span &span : m_spans)
+        lfs += std::count(m_text.constData() + span.begin, m_text.constData() + span.begin + span.size, '\n');
+    return m_writesBackUnchanged && lfs <= size();
 }
 
 QByteArrayView LineStore::raw(qsizetype index) const
@@ -277,6 +375,7 @@ LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
 {
     LineStore result;
     result.m_form = m_form;
+    result.m_writesBackUnchanged = m_writesBackUnchanged;
     qsizetype total = 0;
     for (qsizetype i : positions)
         total += m_spans[size_t(i)].size;
@@ -321,6 +420,7 @@ void LineStore::clear()
     m_spans.shrink_to_fit();
     m_garbage = 0;
     m_form = Form::Windows1252;
+    m_writesBackUnchanged = true;
 }
 
 void LineStore::compactIfMostlyGarbage()
@@ -328,7 +428,9 @@ void LineStore::compactIfMostlyGarbage()
     if (m_garbage * 2 <= m_text.size())
         return;
     if (m_spans.empty()) {
+        const bool unchanged = m_writesBackUnchanged;
         clear();
+        m_writesBackUnchanged = unchanged;
         return;
     }
     QByteArray text;
@@ -610,6 +712,26 @@ QString shownPart(QStringView line)
     if (line[cut - 1].isHighSurrogate())
         --cut;
     return line.first(cut).toString() + u'…';
+}
+
+QString shownLines(QStringView text, bool *cut)
+{
+    bool anyCut = false;
+    QString shown;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
+            const QStringView line = text.sliced(start, i - start);
+            anyCut = anyCut || line.size() > kShownCharacters;
+            shown += shownPart(line);
+            if (i < text.size())
+                shown += text[i];
+            start = i + 1;
+        }
+    }
+    if (cut)
+        *cut = anyCut;
+    return shown;
 }
 
 } // namespace store

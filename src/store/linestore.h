@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -35,11 +37,23 @@ public:
     // The lines of a text file's bytes by the read form, in file order; empty lines are skipped unless
     // keepEmpty is set (the help text keeps its blank lines).
     static LineStore fromFileBytes(QByteArray bytes, bool keepEmpty = false);
+    // The same, or nothing when the file holds more than maxLines lines (counted as kept): the count is taken
+    // before anything is held for the lines, so a file of a billion line ends costs nothing to refuse.
+    static std::optional<LineStore> fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines);
     static LineStore fromStrings(const QStringList &lines);
 
     qsizetype size() const { return qsizetype(m_spans.size()); }
     bool isEmpty() const { return m_spans.empty(); }
     Form form() const { return m_form; }
+
+    // False when the lines, written, would not read back as they are: the file held what no line can hold (a
+    // UTF-16 file with half a surrogate pair or an odd last byte, shown as U+FFFD), or the LFs inside the lines
+    // outnumber the lines, so that the written file would read as a Unix file and split them. No writer may
+    // write such lines over a file. Removals, inserts, copies and reorderings keep the mark of the file.
+    bool writesBackUnchanged() const;
+    // Whether the file decoded exactly (the first half of the above); a list built from another carries it over.
+    bool decodedExactly() const { return m_writesBackUnchanged; }
+    void setDecodedExactly(bool exactly) { m_writesBackUnchanged = exactly; }
 
     // The whole line: copies, quick-save, search results and writes use this.
     QString at(qsizetype index) const;
@@ -85,6 +99,7 @@ private:
     std::vector<Span> m_spans;
     qsizetype m_garbage = 0;
     Form m_form = Form::Windows1252;
+    bool m_writesBackUnchanged = true;
 };
 
 } // namespace store

@@ -12,6 +12,10 @@
 
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace store {
@@ -43,8 +47,24 @@ QString pathInProgramFolder(const QString &fileName)
 
 MaybeFailure checkName(const QString &name)
 {
-    if (name == u"."_s || name == u".."_s || name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
+    if (name.startsWith(u'.') || name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
         return failures::nameNotAllowed(name);
+    return std::nullopt;
+}
+
+MaybeFailure checkNameForWriting(const QString &name)
+{
+    if (auto failure = checkName(name))
+        return failure;
+    long limit = -1;
+#ifdef Q_OS_UNIX
+    limit = ::pathconf(QFile::encodeName(programFolder()).constData(), _PC_NAME_MAX);
+#endif
+    if (limit <= 0)
+        limit = 255;
+    const qsizetype extension = 4; // ".dat", ".txt"
+    if (QFile::encodeName(name).size() + extension + kTemporaryNameBytes > limit)
+        return failures::nameTooLong(name);
     return std::nullopt;
 }
 
@@ -121,15 +141,10 @@ FolderChoice chooseProgramFolder(const QString &executableFolder, const QString 
     return {QDir::cleanPath(executableFolder), {}};
 }
 
-MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder)
+namespace {
+// Copies the samples that are missing, collections only into a folder that holds none; the first failure.
+MaybeFailure copySamples(const QString &folder, const QString &samplesFolder)
 {
-    if (samplesFolder.isEmpty())
-        return std::nullopt;
-    if (!QFileInfo(folder).isDir()) {
-        errno = 0;
-        if (!QDir().mkpath(folder))
-            return errno != 0 ? failures::fromSystemError(errno, folder) : failures::pathAccessError(folder);
-    }
     QStringList names;
     if (!holdsCollection(folder)) {
         QDir samples(samplesFolder);
@@ -150,6 +165,60 @@ MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder)
             first = std::move(failure);
     }
     return first;
+}
+
+// The first seeding fills a folder of its own beside the user's and renames it into place only once every
+// sample is in it: a start that fails half-way leaves no folder, so the next start seeds it whole instead of
+// finding a collection there and taking the folder for seeded. Gives true in `seeded` when it took place.
+MaybeFailure seedNewFolder(const QString &folder, const QString &samplesFolder, bool &seeded)
+{
+    seeded = false;
+    const QFileInfo target(folder);
+    const QString parent = target.absolutePath();
+    errno = 0;
+    if (!QDir().mkpath(parent))
+        return errno != 0 ? failures::fromSystemError(errno, folder) : failures::pathAccessError(folder);
+    QString scratch;
+    for (int attempt = 0; scratch.isEmpty(); ++attempt) {
+        const QString name = parent + u"/."_s + target.fileName() + u"-ny-"_s
+                             + QString::number(QCoreApplication::applicationPid()) + u'-' + QString::number(attempt);
+        errno = 0;
+        if (QDir().mkdir(name))
+            scratch = name;
+        else if (errno != EEXIST || attempt > 100)
+            return errno != 0 ? failures::fromSystemError(errno, folder) : failures::pathAccessError(folder);
+    }
+    if (auto failure = copySamples(scratch, samplesFolder)) {
+        QDir(scratch).removeRecursively();
+        return failure;
+    }
+    errno = 0;
+    if (::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(folder).constData()) != 0) {
+        const int error = errno;
+        QDir(scratch).removeRecursively();
+        // Another copy of the program made the folder meanwhile: it is seeded there, or is seeding it.
+        if (error == EEXIST || error == ENOTEMPTY)
+            return std::nullopt;
+        return failures::fromSystemError(error, folder);
+    }
+    seeded = true;
+    return std::nullopt;
+}
+} // namespace
+
+MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder)
+{
+    if (samplesFolder.isEmpty())
+        return std::nullopt;
+    if (!nameTaken(folder)) {
+        bool seeded = false;
+        auto failure = seedNewFolder(folder, samplesFolder, seeded);
+        if (failure || seeded)
+            return failure;
+    }
+    if (!QFileInfo(folder).isDir())
+        return failures::pathAccessError(folder);
+    return copySamples(folder, samplesFolder);
 }
 
 MaybeFailure settleProgramFolder(const QString &namedFolder)

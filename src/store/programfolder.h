@@ -21,7 +21,13 @@ QString pathInProgramFolder(const QString &fileName);
 
 // A collection or text-file name typed by the user must not climb out of the program folder or name a
 // folder: "/", "\" and the names "." and ".." are refused before anything reaches the file system.
+// A name starting with "." would make a hidden file, which no list shows: refused as well.
 MaybeFailure checkName(const QString &name);
+
+// checkName, and every file the program writes under the name (name + ".dat" or ".txt", and the temporary
+// name beside it that an atomic write renames) must fit the file system's limit on a name: a collection
+// that can be created but never saved again is refused when it is named (failure 52).
+MaybeFailure checkNameForWriting(const QString &name);
 
 // Where the collections live. A copy that a user unpacked and runs (or the build folder) keeps them in its own
 // folder. An installed copy, one whose samples lie in ../share/tankedosan beside its bin folder, must not write

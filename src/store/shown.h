@@ -13,4 +13,8 @@ inline constexpr qsizetype kShownCharacters = 10000;
 
 QString shownPart(QStringView line);
 
+// A text of lines (ended by CR or LF, kept as they are) with every line cut to its shown part; `cut` tells
+// whether any was. For a text box that shows many lines.
+QString shownLines(QStringView text, bool *cut = nullptr);
+
 } // namespace store

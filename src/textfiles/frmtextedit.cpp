@@ -138,7 +138,14 @@ void frmtextedit::list_filer_Click()
         return;
 
     QByteArray bytes;
-    if (auto failure = store::readWholeFile(chosenPath(), bytes, &m_stamp)) {
+    store::LineStore lines;
+    auto failure = store::readWholeFile(chosenPath(), bytes, &m_stamp);
+    textfiles::TextView view;
+    if (!failure) {
+        view = textfiles::textViewOf(bytes);
+        failure = store::linesFromFile(chosenPath(), std::move(bytes), lines, /*keepEmpty*/ true);
+    }
+    if (failure) {
         // No box: the views themselves report it, and nothing of it may be written over the file.
         busy.restore();
         Text1->setPlainText(store::standardErrorMessage(*failure));
@@ -147,11 +154,10 @@ void frmtextedit::list_filer_Click()
         m_lines->addItem(QString::number(failure->number) + u" - "_s + failure->description);
         return;
     }
-    textfiles::TextView view = textfiles::textViewOf(bytes);
     Text1->setPlainText(view.text);
     m_textWhole = view.whole;
     Text1->setReadOnly(!view.whole);
-    m_lines->setLines(store::LineStore::fromFileBytes(std::move(bytes), /*keepEmpty*/ true));
+    m_lines->setLines(std::move(lines));
     m_loaded = true;
     busy.restore();
     if (optvisa[0]->isChecked() && m_lines->count() > 0)
@@ -199,15 +205,14 @@ void frmtextedit::cmdradera_Click()
     const QString removed = m_lines->item(line);
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
-    const QByteArray bytes = m_lines->lines().toFileBytes();
-    if (auto failure = store::writeFileAtomically(path, bytes, &m_stamp)) {
+    if (auto failure = store::writeCollection(path, m_lines->lines(), &m_stamp)) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
         writeFailed(*failure);
         return;
     }
     // The text view shows the file as it now is: a "Spara" from it must not write the line back.
-    textfiles::TextView view = textfiles::textViewOf(bytes);
+    textfiles::TextView view = textfiles::textViewOf(m_lines->lines().toFileBytes());
     Text1->setPlainText(view.text);
     m_textWhole = view.whole;
     Text1->setReadOnly(!view.whole);
@@ -252,6 +257,9 @@ void frmtextedit::cmdspara_Click()
                               platform::Buttons::Ok, platform::Icon::Exclamation);
         return;
     }
+    // The text view holds what the lines hold: a file they cannot write back unchanged it cannot either.
+    if (!m_lines->lines().writesBackUnchanged())
+        return m_platform.showStandardError(store::failures::wouldChange(chosenPath()));
     if (m_platform.messageBox(u"Vill du spara texten i filen ''"_s + chosenName() + u"''?"_s,
                               platform::Buttons::YesNo, platform::Icon::Question, u"Spara"_s)
         != platform::Answer::Yes)

@@ -7,39 +7,6 @@ using namespace Qt::StringLiterals;
 
 namespace textfiles {
 
-namespace {
-
-// Whether some line is longer than its shown part; lines end at CR or LF here, as the text box breaks them.
-bool hasOverlongLine(QStringView text)
-{
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
-            if (i - start > store::kShownCharacters)
-                return true;
-            start = i + 1;
-        }
-    }
-    return false;
-}
-
-QString shownLines(QStringView text)
-{
-    QString shown;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
-            shown += store::shownPart(text.sliced(start, i - start));
-            if (i < text.size())
-                shown += text[i];
-            start = i + 1;
-        }
-    }
-    return shown;
-}
-
-} // namespace
-
 TextView textViewOf(QByteArrayView bytes)
 {
     // The encoding is the whole file's, as the list reads it, though only a part may be shown.
@@ -58,9 +25,11 @@ TextView textViewOf(QByteArrayView bytes)
         body = body.first(cut);
     }
     view.text = utf16 ? store::decodeText(body) : utf8 ? store::decodeUtf8(body) : store::decodeWindows1252(body);
-    if (hasOverlongLine(view.text)) {
+    bool cut = false;
+    QString shown = store::shownLines(view.text, &cut);
+    if (cut) {
         view.whole = false;
-        view.text = shownLines(view.text);
+        view.text = std::move(shown);
     }
     if (!view.whole)
         view.text += u"\r\n\r\n[Filen är för stor för att visas hel här. Listan visar alla rader.]"_s;

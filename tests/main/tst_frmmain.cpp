@@ -11,6 +11,10 @@
 #include "store/module1.h"
 #include "store/shown.h"
 
+#include <QProgressDialog>
+
+#include <fcntl.h>
+
 using namespace Qt::StringLiterals;
 using platform::Answer;
 
@@ -107,6 +111,38 @@ private slots:
         verifyState(s, state);
         if (w.comboordspråk->count() > 0)
             QCOMPARE(Module1::sökväg, s.folder.path(w.comboordspråk->currentText() + u".dat"_s));
+    }
+
+    // A collection file whose name is not UTF-8 can be neither listed nor opened by name: the start says so.
+    void undecodableNamesAreTold()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {u"a"_s});
+        QFile raw;
+        QVERIFY(raw.open(::open(QFile::encodeName(s.folder.folder()) + "/\xE5r.dat", O_CREAT | O_WRONLY, 0644), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        raw.close();
+        s.start();
+        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''\uFFFDr.dat'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för att använda dem."_s});
+    }
+
+    // A load past the progress time shows how far it has come; "Avbryt" there leaves the collection shown
+    // before, its name in the box and its path for the commands that write it.
+    void cancellingALongLoad()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5, u"Citat"_s));
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
+        frmmain &w = s.start();
+        const QString path = Module1::sökväg;
+        frmmain::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        choose(w, 1);
+        frmmain::progressAfterMs = 2000;
+        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + w.List1->item(4) + u" | "_s + Module1::sökväg, u"Citat | Citat 5 | "_s + path);
+        QVERIFY(s.platform.boxes().isEmpty());
     }
 
     void theNumberBox_data()
@@ -341,7 +377,7 @@ private slots:
         QTest::newRow("a new name goes first") << NewCollection{two, u"Väder"_s, {}, u"Väder/Citat/Djur | Väder.dat | Tankedosan -  0 st | 0 | 1"_s};
         QTest::newRow("Cancel") << NewCollection{two, {}, {}, kept};
         QTest::newRow("in other letters") << NewCollection{{u"Citat.dat"_s, u"Djur.DAT"_s}, u"djur"_s, exists, kept};
-        QTest::newRow("a hidden file") << NewCollection{{u"Citat.dat"_s, u".dold.dat"_s}, u".dold"_s, exists, u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s};
+        QTest::newRow("a hidden name") << NewCollection{{u"Citat.dat"_s, u".dold.dat"_s}, u".dold"_s, {u"error:52"_s}, u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s};
         // The name rule itself is the store's; here only that the window keeps to it.
         QTest::newRow("a name out of the folder") << NewCollection{two, u"../ut"_s, {u"error:52"_s}, kept};
     }

@@ -2,6 +2,7 @@
 #include "support/modal.h"
 
 #include "quicksave/frmsnabbspara.h"
+#include "store/shown.h"
 
 using namespace Qt::StringLiterals;
 using platform::Answer;
@@ -57,6 +58,10 @@ private slots:
         s.putAside(3);
         QVERIFY(s.window->pp->toPlainText().size() < longProverb.size());
         QCOMPARE(quick->lista(), u"A\r\nB\r\n"_s + longProverb);
+        // Its box lays out no more of it than any view does, or a proverb of megabytes freezes the window.
+        QVERIFY(quick->Text1->toPlainText().size() < store::kShownCharacters + 200);
+        s.putAside(1);
+        QCOMPARE(quick->lista(), u"A\r\nB\r\n"_s + longProverb + u"\r\nA"_s);
     }
 
     // Closing only hides the window; the list, as the user left it, takes the next proverb after a line break

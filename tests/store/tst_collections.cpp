@@ -1,3 +1,4 @@
+#include "store/bounds.h"
 #include "store/collections.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
@@ -97,6 +98,46 @@ private slots:
         QCOMPARE(m_folder->read(path), every);
     }
 
+    // A read stops at the bounds: a file of its size before a byte is read, a file without one (a sparse file
+    // of 8.4 GB that /proc gives the size 0) once it passes the bound, so the memory never fills.
+    void readsAreBounded()
+    {
+        const QString huge = inFolder(u"Stor.dat"_s);
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(store::kMaxReadBytes + 1));
+        file.close();
+        const QString tooLarge = u"Filen ''%1'' är för stor: programmet läser högst 512 MB och 16 miljoner rader"_s;
+        QStringList lines{u"kvar"_s};
+        QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
+#ifdef Q_OS_LINUX
+        const QString pagemap = u"/proc/self/pagemap"_s;
+        QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
+#endif
+        QCOMPARE(lines, QStringList{u"kvar"_s});
+    }
+
+    // A UTF-16 file comes back with every character the user did not touch, or is not written at all: half a
+    // surrogate pair and an odd last byte have no written form, a U+FEFF after the mark has one.
+    void utf16ReadThenWritten()
+    {
+        const QString path = store::collectionPath(u"Citat"_s);
+        const std::pair<QByteArray, bool> rows[] = {{"\xFF\xFE" "a\0\x00\xD8\r\0\n\0"_ba, false},
+                                                    {"\xFF\xFE" "a\0\r\0\n\0b"_ba, false},
+                                                    {"\xFE\xFF\xFE\xFF\0a"_ba, true}};
+        for (const auto &[bytes, writable] : rows) {
+            m_folder->write(path, bytes);
+            store::LineStore lines;
+            QCOMPARE(store::readCollection(path, lines), ok);
+            if (!writable) {
+                QCOMPARE(store::writeCollection(path, lines), failure(54, u"Filen ''%1'' skulle inte läsas tillbaka som den ser ut nu (ett halvt UTF-16-teckenpar, en udda sista byte eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s, path));
+                QCOMPARE(m_folder->read(path), bytes);
+                continue;
+            }
+            QCOMPARE(store::writeCollection(path, lines), ok);
+            QCOMPARE(m_folder->read(path), "\xEF\xBB\xBF\xEF\xBB\xBF" "a\r\n"_ba);
+        }
+    }
+
     void createAndDeleteCollections()
     {
         const QString path = store::collectionPath(u"Ny"_s);
@@ -129,9 +170,13 @@ private slots:
 
     void checkName()
     {
-        for (const QString &name : {u"Mina ordspråk"_s, u"...x"_s})
-            QCOMPARE(store::checkName(name), ok);
-        for (const QString &name : {u"a/b"_s, u"a\\b"_s, u"."_s, u".."_s})
+        // The longest name whose file and the temporary name of its atomic write both fit (255 bytes here).
+        const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
+        for (const QString &name : {u"Mina ordspråk"_s, u"x..."_s, longest})
+            QCOMPARE(store::checkNameForWriting(name), ok);
+        QCOMPARE(store::checkNameForWriting(longest + u'x'), failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
+        // A name starting with "." is a hidden file, which no list shows.
+        for (const QString &name : {u"a/b"_s, u"a\\b"_s, u"."_s, u".."_s, u".dold"_s, u"...x"_s})
             QCOMPARE(store::checkName(name), failure(52, u"Namnet ''%1'' är inte tillåtet som filnamn"_s, name));
     }
 

@@ -87,7 +87,11 @@ private slots:
         // A file without any CR is a Unix text file; once a CR is there, an LF is text.
         QTest::newRow("unix lines") << Form{{u"x"_s, e, u"y"_s}, "x\n\ny\n"_ba};
         QTest::newRow("one cr makes lfs text") << Form{{u"x\ny"_s, u"z"_s}, "x\ny\rz"_ba};
-        QTest::newRow("lf beside crlf") << Form{{u"a\n"_s, u"\nb"_s}, "a\n\r\n\nb"_ba};
+        QTest::newRow("lf beside crlf") << Form{{u"a\n"_s, u"\nb"_s}, "a\n\r\n\nb\r\n"_ba};
+        // Once lone LFs outnumber the CRs, the file is a Unix one: CR LF, CR and LF each end a line.
+        QTest::newRow("unix file with one windows line") << Form{{u"a"_s, u"b"_s, e, u"c"_s}, "a\nb\r\n\nc\n"_ba};
+        QTest::newRow("a first lf is text") << Form{{u"\nb"_s, e}, "\nb\r\n\r\n"_ba};
+        QTest::newRow("unix file with a lone cr") << Form{{u"a"_s, u"b"_s, u"c"_s}, "a\rb\nc\n"_ba};
         QTest::newRow("blanks and tabs are not empty") << Form{{u"   "_s, u"\t"_s}, "   \r\n\t"_ba};
         QTest::newRow("utf-8 with bom") << Form{{u"å"_s}, kBom + "\xC3\xA5"_ba};
         QTest::newRow("utf-8 without bom") << Form{{u"å"_s, u"x"_s, u"→"_s}, "\xC3\xA5\r\nx\r\n\xE2\x86\x92"_ba};
@@ -98,6 +102,7 @@ private slots:
         QTest::newRow("two marks, the second is text") << Form{{u"\uFEFFz"_s}, kBom + kBom + "z"_ba};
         QTest::newRow("utf-16 le") << Form{{u"å"_s, u"😀"_s}, "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba};
         QTest::newRow("utf-16 be, one line") << Form{{u"漢a"_s}, "\xFE\xFF\x6F\x22\0a"_ba};
+        QTest::newRow("utf-16 feff after the mark") << Form{{u"\uFEFFa"_s}, "\xFF\xFE\xFF\xFE" "a\0"_ba};
         QTest::newRow("multi-byte character split by cr") << Form{{u"Ã"_s, u"¥"_s}, "\xC3\r\xA5"_ba};
         // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
         QTest::newRow("utf-8 four bytes") << Form{{u"😀"_s}, "\xF0\x9F\x98\x80"_ba};

@@ -108,8 +108,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(t.path(u"nowhere"_s)));
     }
 
-    // A folder that cannot be made, or a full disk: the failure comes back naming the file; the copy that did
-    // not fit leaves nothing behind and the other files still arrive. No samples, or no help among them, is no failure.
+    // A folder that cannot be made, or a full disk: the failure comes back naming the file. The first seeding is
+    // all or nothing: a copy that does not fit leaves no folder behind, so the next start seeds it whole (not
+    // one that finds a collection there and takes the folder for seeded). No samples, or no help among them,
+    // is no failure.
     void seedingFailsAsAValue()
     {
         const Tree t({u"share/Citat.dat"_s, u"home"_s}); // "home" is a file: nothing can be made below it
@@ -127,7 +129,11 @@ private slots:
         const QString user = disk.path() + u"/Tankedosan"_s;
         const store::MaybeFailure full = store::seedFolder(user, big.path(u"share"_s));
         QVERIFY2(full && full->description.contains(u"A.dat"_s), full ? qPrintable(full->description) : "no failure");
-        QCOMPARE(QDir(user).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{u"B.dat"_s, u"help.txt"_s}));
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(disk.path()).entryList(all), QStringList());
+        big.put(u"share/A.dat"_s, "A\r\n");
+        QCOMPARE(store::seedFolder(user, big.path(u"share"_s)), store::MaybeFailure());
+        QCOMPARE(QDir(user).entryList(all, QDir::Name), (QStringList{u"A.dat"_s, u"B.dat"_s, u"help.txt"_s}));
     }
 
     void settling()

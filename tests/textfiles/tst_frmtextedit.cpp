@@ -3,6 +3,7 @@
 #include "support/openfiles.h"
 
 #include "main/hiddenlist.h"
+#include "store/bounds.h"
 #include "store/shown.h"
 #include "textfiles/frmtextedit.h"
 #include "textfiles/textview.h"
@@ -216,6 +217,20 @@ private slots:
         const QStringList boxes = takeBoxes(o.platform);
         QVERIFY(boxes.size() == 1 && boxes[0].contains(u"|Ok|"_s));
         QCOMPARE(o.folder.read(u"stor.txt"_s).size(), line.size() * count);
+    }
+
+    // A file past the line bound is reported like any failed read and never written over; a UTF-16 file that
+    // cannot be written back as it was read is refused by "Spara" as by "Radera rad".
+    void refusedFiles()
+    {
+        Opened o({{u"a.txt"_s, QByteArray(store::kMaxReadLines, '\r') + "x"}, {u"b.txt"_s, "\xFF\xFE" "a\0\x00\xD8"_ba}});
+        QCOMPARE(o.lines().value(1).left(4), u"7 - "_s);
+        o.choose(1);
+        o.showText(true);
+        o.platform.setNextAnswer(Answer::Yes);
+        o.click(o.window->cmdspara);
+        QCOMPARE(takeBoxes(o.platform), QStringList{u"error:54"_s});
+        QCOMPARE(o.folder.read(u"b.txt"_s), "\xFF\xFE" "a\0\x00\xD8"_ba);
     }
 
     // Where the text view stops, and how it reads a file: as the list does, or it would be saved over the file.
