@@ -233,7 +233,7 @@ void frmsök::sök_sökresultat()
     QByteArray bytes;
     if (auto failure = store::readWholeFile(path, bytes))
         return trap(*failure);
-    const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
+    const store::LineStore lines = store::LineStore::fromOwnFileBytes(std::move(bytes));
     showHits(sök(lines, Text1->text(), söksätt(), written));
     if (lines.size() < written)
         return trap(inputPastEndOfFile());

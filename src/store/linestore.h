@@ -38,6 +38,9 @@ public:
     // The same, or nothing when the file holds more than maxLines lines (counted as kept): the count is taken
     // before anything is held for the lines, so a file of a billion line ends costs nothing to refuse.
     static std::optional<LineStore> fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines);
+    // Every line of a file this program wrote from a store (toFileBytes), as it was: only CR LF ends a line,
+    // however many LFs the lines hold (the scratch file of a search).
+    static LineStore fromOwnFileBytes(QByteArray bytes);
     static LineStore fromStrings(const QStringList &lines);
 
     qsizetype size() const { return qsizetype(m_spans.size()); }
@@ -96,6 +99,7 @@ private:
     void compactIfMostlyGarbage();
     const Folded &folded() const;
     QByteArray foldedNeedle(QStringView needle, bool &impossible) const;
+    static std::optional<LineStore> build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile);
 
     QByteArray m_text;
     std::vector<Span> m_spans;
