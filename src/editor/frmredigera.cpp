@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
 
@@ -228,9 +229,20 @@ void frmredigera::comboordspråk_Click()
         m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
     } else {
-        m_lista->clear();
+        // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
         store::LineStore lines;
-        const auto failure = store::readCollection(path, lines, &m_stamp);
+        store::FileStamp stamp;
+        windowsetup::LoadProgress progress(this, m_platform, name);
+        const auto failure = store::readCollection(path, lines, &stamp, progress.callback());
+        if (failure && *failure == store::failures::cancelled()) {
+            const QSignalBlocker quiet(comboordspråk);
+            comboordspråk->setCurrentIndex(
+                m_loadedName.isNull() ? -1 : comboordspråk->findText(m_loadedName, Qt::MatchExactly | Qt::MatchCaseSensitive));
+            return;
+        }
+        m_stamp = stamp;
+        m_lista->clear();
+        m_loadedName = name;
         if (failure) {
             showCount();
             busy.restore();

@@ -106,6 +106,9 @@ protected:
     void reject() override;
 
 private:
+    // The collection whose lines the list holds: a cancelled load leaves the box on it.
+    QString m_loadedName;
+
     void createControls();
     void findFrom(qsizetype start);
     void setCheckRunning(bool running);

@@ -17,8 +17,6 @@
 #include "textfiles/frmtextedit.h"
 
 #include <QAction>
-#include <QElapsedTimer>
-#include <QProgressDialog>
 #include <QSignalBlocker>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -275,47 +273,6 @@ void frmmain::Form_Load()
                               platform::Buttons::Ok, platform::Icon::Exclamation);
 }
 
-namespace {
-// A long load shows, past frmmain::progressAfterMs, a box over the window with how far it has come and
-// "Avbryt"; the pointer then becomes the arrow with the hourglass, so that the button can be pressed.
-class LoadProgress {
-public:
-    LoadProgress(QWidget *window, platform::Platform &platform, const QString &name)
-        : m_window(window), m_platform(platform), m_name(name)
-    {
-        m_clock.start();
-    }
-
-    store::ReadProgress callback()
-    {
-        return [this](qint64 done, qint64 size) {
-            if (m_clock.elapsed() < frmmain::progressAfterMs)
-                return true;
-            if (!m_box) {
-                m_box = std::make_unique<QProgressDialog>(u"Läser ''"_s + m_name + u"''..."_s, u"Avbryt"_s, 0, 1000,
-                                                          m_window);
-                m_box->setObjectName(u"progress"_s);
-                m_box->setWindowTitle(u"Tankedosan"_s);
-                m_box->setWindowModality(Qt::WindowModal);
-                m_box->setMinimumDuration(0);
-                m_box->setAutoReset(false);
-                m_platform.setPointer(platform::Pointer::ArrowBusy);
-            }
-            m_box->setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 1000)) : 0);
-            m_platform.processEvents();
-            return !m_box->wasCanceled();
-        };
-    }
-
-private:
-    QWidget *m_window;
-    platform::Platform &m_platform;
-    QString m_name;
-    QElapsedTimer m_clock;
-    std::unique_ptr<QProgressDialog> m_box;
-};
-} // namespace
-
 void frmmain::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
@@ -339,7 +296,7 @@ void frmmain::comboordspråk_Click()
         // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
         store::LineStore lines;
         store::FileStamp stamp;
-        LoadProgress progress(this, m_platform, name);
+        windowsetup::LoadProgress progress(this, m_platform, name);
         readFailure = store::readCollection(Module1::sökväg, lines, &stamp, progress.callback());
         if (readFailure && *readFailure == store::failures::cancelled()) {
             // As if the collection had never been chosen: the box and the path go back to the one shown.

@@ -32,10 +32,6 @@ class frmmain : public QMainWindow {
 public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 
-    // A load that has not finished after this long shows how far it has come and can be cancelled; tests
-    // make it 0 to see that without a file of hundreds of megabytes.
-    static inline int progressAfterMs = 2000;
-
     // Controls, named as the window's objects are.
     HiddenList *fillista;
     QPushButton *cmdordspråk_radera;

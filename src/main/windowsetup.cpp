@@ -12,11 +12,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -230,6 +232,37 @@ QString boxText(const QPlainTextEdit *box)
     QString text = box->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
+}
+
+LoadProgress::LoadProgress(QWidget *window, platform::Platform &platform, const QString &name)
+    : m_window(window)
+    , m_platform(platform)
+    , m_name(name)
+{
+    m_clock.start();
+}
+
+LoadProgress::~LoadProgress() = default;
+
+store::ReadProgress LoadProgress::callback()
+{
+    return [this](qint64 done, qint64 size) {
+        if (m_clock.elapsed() < progressAfterMs)
+            return true;
+        if (!m_box) {
+            m_box = std::make_unique<QProgressDialog>(QStringLiteral("Läser ''") + m_name + QStringLiteral("''..."),
+                                                      QStringLiteral("Avbryt"), 0, 1000, m_window);
+            m_box->setObjectName(QStringLiteral("progress"));
+            m_box->setWindowTitle(QStringLiteral("Tankedosan"));
+            m_box->setWindowModality(Qt::WindowModal);
+            m_box->setMinimumDuration(0);
+            m_box->setAutoReset(false);
+            m_platform.setPointer(platform::Pointer::ArrowBusy);
+        }
+        m_box->setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 1000)) : 0);
+        m_platform.processEvents();
+        return !m_box->wasCanceled();
+    };
 }
 
 } // namespace windowsetup

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "platform/platform.h"
+#include "store/collections.h"
+
+#include <QElapsedTimer>
 #include <QSize>
+#include <QString>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QProgressDialog;
 class QListWidget;
 class QPlainTextEdit;
-class QString;
 class QWidget;
 
 // What every window shares: the keys of an ordinary desktop program, a place in the middle of the screen, and
@@ -36,5 +42,26 @@ void onClickAgain(QListWidget *list, std::function<void()> again);
 // The text of a multi-line box as typed, lines joined by LF. Unlike toPlainText it keeps no-break spaces,
 // which the box would otherwise hand back as plain blanks.
 QString boxText(const QPlainTextEdit *box);
+
+// A load that has not finished after this long shows how far it has come and can be cancelled; tests make
+// it 0 to see that without a file of hundreds of megabytes.
+inline int progressAfterMs = 2000;
+
+// The progress of reading a collection for a window: past progressAfterMs a box over the window shows how
+// far the read has come, with "Avbryt", which stops it (the read then fails with failures::cancelled()); the
+// pointer becomes the arrow with the hourglass so that the button can be pressed.
+class LoadProgress {
+public:
+    LoadProgress(QWidget *window, platform::Platform &platform, const QString &name);
+    ~LoadProgress();
+    store::ReadProgress callback();
+
+private:
+    QWidget *m_window;
+    platform::Platform &m_platform;
+    QString m_name;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QProgressDialog> m_box;
+};
 
 } // namespace windowsetup

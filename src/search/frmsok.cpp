@@ -261,7 +261,7 @@ void frmsök::sök_sökresultat()
     QByteArray bytes;
     if (auto failure = scratch.readBack(bytes))
         return trap(*failure);
-    const store::LineStore lines = store::LineStore::fromFileBytes(std::move(bytes), true);
+    const store::LineStore lines = store::LineStore::fromOwnFileBytes(std::move(bytes));
     showHits(sök(lines, Text1->text(), söksätt(), written));
     if (lines.size() < written)
         return trap(inputPastEndOfFile());

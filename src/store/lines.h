@@ -7,8 +7,9 @@
 namespace store {
 
 // The read form of every text file: a line ends at CR LF or at a CR alone, an LF without a CR before it
-// belongs to the line, and the last line counts without a line end. A file without any CR is a Unix text
-// file: its lines end at LF. Both give the same lines as LineStore::fromFileBytes, which they call.
+// belongs to the line, and the last line counts without a line end. A file whose lone LFs outnumber its CRs
+// is a Unix text file: there CR LF, CR and LF each end a line. Both give the same lines as
+// LineStore::fromFileBytes, which they call.
 
 // The non-empty lines of a file's bytes, decoded by the file's encoding, in file order.
 QStringList nonEmptyLines(QByteArrayView bytes);

@@ -239,12 +239,22 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
 
 std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines)
 {
+    return build(std::move(bytes), keepEmpty, maxLines, false);
+}
+
+LineStore LineStore::fromOwnFileBytes(QByteArray bytes)
+{
+    return *build(std::move(bytes), true, std::numeric_limits<qsizetype>::max(), true);
+}
+
+std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile)
+{
     if (startsWithUtf16Bom(bytes)) {
         // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
         const bool unchanged = decodesExactly(bytes);
         QByteArray utf8 = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
         bytes = QByteArray();
-        auto store = fromFileBytesAtMost(std::move(utf8), keepEmpty, maxLines);
+        auto store = build(std::move(utf8), keepEmpty, maxLines, ownFile);
         if (store)
             store->m_writesBackUnchanged = unchanged;
         return store;
@@ -259,7 +269,9 @@ std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool k
     }
     const char *begin = bytes.constData() + start;
     const char *end = bytes.constData() + bytes.size();
-    const LineEndCounts counts = countLineEnds(begin, end);
+    LineEndCounts counts = countLineEnds(begin, end);
+    if (ownFile)
+        counts.loneLfs = 0;
     const LineEnds ends = counts.ends();
     // The lines are counted before their places are held, and exactly: a file of a million empty lines holds
     // no place for them, and a file past the bound is refused before it costs anything.

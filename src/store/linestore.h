@@ -40,6 +40,9 @@ public:
     // The same, or nothing when the file holds more than maxLines lines (counted as kept): the count is taken
     // before anything is held for the lines, so a file of a billion line ends costs nothing to refuse.
     static std::optional<LineStore> fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines);
+    // Every line of a file this program wrote from a store (toFileBytes), as it was: only CR LF ends a line,
+    // however many LFs the lines hold (the scratch file of a search).
+    static LineStore fromOwnFileBytes(QByteArray bytes);
     static LineStore fromStrings(const QStringList &lines);
 
     qsizetype size() const { return qsizetype(m_spans.size()); }
@@ -94,6 +97,7 @@ private:
     QByteArray encodeForStore(QStringView line);
     void convertToUtf8();
     void compactIfMostlyGarbage();
+    static std::optional<LineStore> build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile);
 
     QByteArray m_text;
     std::vector<Span> m_spans;

@@ -7,7 +7,10 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/encoding.h"
+#include "main/windowsetup.h"
 #include "store/module1.h"
+
+#include <QProgressDialog>
 
 #include <sys/resource.h>
 
@@ -127,6 +130,23 @@ private slots:
         QCOMPARE(s.editor->comboordspråk->currentText(), u"Djur"_s);
         QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''Djur'' saknas i programkatalogen!"_s});
         QCOMPARE(s.lines(), kSorted);
+    }
+
+    // "Avbryt" on a long load leaves the list and the box on the collection read before.
+    void cancellingALongLoad()
+    {
+        Opened s;
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
+        windowsetup::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        windowsetup::progressAfterMs = 2000;
+        QCOMPARE(s.editor->comboordspråk->currentText(), u"Citat"_s);
+        QCOMPARE(s.lines(), kSorted);
+        QVERIFY(s.platform.boxes().isEmpty());
     }
 
     // Saving the main window's collection refills its list and leaves the search view; saving another leaves

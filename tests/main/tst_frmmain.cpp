@@ -6,6 +6,7 @@
 #include "main/numbers.h"
 
 #include <QRandomGenerator>
+#include "main/windowsetup.h"
 #include "search/frmsok.h"
 #include "store/encoding.h"
 #include "store/module1.h"
@@ -134,13 +135,13 @@ private slots:
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
         frmmain &w = s.start();
         const QString path = Module1::sökväg;
-        frmmain::progressAfterMs = 0;
+        windowsetup::progressAfterMs = 0;
         s.platform.setOnProcessEvents([&] {
             if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
                 box->cancel();
         });
         choose(w, 1);
-        frmmain::progressAfterMs = 2000;
+        windowsetup::progressAfterMs = 2000;
         QCOMPARE(w.comboordspråk->currentText() + u" | "_s + w.List1->item(4) + u" | "_s + Module1::sökväg, u"Citat | Citat 5 | "_s + path);
         QVERIFY(s.platform.boxes().isEmpty());
     }

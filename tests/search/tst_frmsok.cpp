@@ -71,6 +71,8 @@ private slots:
         QTest::newRow("nothing found") << Search{gud, {}, u"katt"_s, false, {}};
         QTest::newRow("within: narrows, keeps the order") << Search{{u"hund och katt"_s, u"katt"_s, u"hund"_s, u"hund, KATT"_s}, u"hund"_s, u"katt"_s, false, {u"hund och katt"_s, u"hund, KATT"_s}};
         QTest::newRow("within: its own mode") << Search{{u"Gud ser"_s, u"Min gud"_s, u"Inget"_s}, u"gud"_s, u"gud"_s, true, {u"Gud ser"_s}};
+        // More LFs than lines: the scratch file, of the program's own writing, still reads back line for line.
+        QTest::newRow("within: lfs in the hits") << Search{{u"x\ny\nz hund"_s, u"katt"_s}, u"hund"_s, u"z"_s, false, {u"x\ny\nz hund"_s}};
         QTest::newRow("within: beyond Windows-1252") << Search{{u"Ωμέγα"_s, u"ωμέγα ξ"_s, u"omega"_s}, u"ΩΜ"_s, u"ξ"_s, false, {u"ωμέγα ξ"_s}};
     }
     void searching()
