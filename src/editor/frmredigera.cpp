@@ -242,6 +242,8 @@ void frmredigera::comboordspråk_Click()
         }
         m_stamp = stamp;
         m_lista->clear();
+        m_added.clear();
+        m_removed.clear();
         m_loadedName = name;
         if (failure) {
             showCount();
@@ -253,12 +255,24 @@ void frmredigera::comboordspråk_Click()
     showCount();
 }
 
+namespace {
+qsizetype indexOfExactly(const store::LineStore &lines, const QString &line)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i) == line)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
 qsizetype frmredigera::addLine(const QString &text)
 {
     qsizetype position = -1;
     for (const QString &line : linesOfTypedText(text)) {
         position = sortedPosition(m_lista->lines(), line, m_order);
         m_lista->insertLine(position, line);
+        m_added.append(line);
     }
     return position;
 }
@@ -276,6 +290,12 @@ void frmredigera::addLines(const store::LineStore &lines)
         return;
     }
     m_lista->setLines(mergedLines(m_lista->lines(), lines, m_order));
+    if (m_added.isEmpty()) {
+        m_added = lines;
+    } else {
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            m_added.append(lines.at(i));
+    }
 }
 
 void frmredigera::showCount()
@@ -329,6 +349,11 @@ void frmredigera::cmdtabort_Click()
         return;
     const int marked = markedIndex();
     if (marked >= 0) {
+        const QString line = m_lista->lines().at(marked);
+        if (const qsizetype own = indexOfExactly(m_added, line); own >= 0)
+            m_added.removeAt(own); // taken back before it was ever saved
+        else
+            m_removed.append(line);
         m_lista->removeLine(marked);
         // A removed entry leaves no entry marked, as the list box does.
         List1->selectionModel()->clear();
@@ -384,14 +409,13 @@ void frmredigera::cmd1_Click()
         busy.restore();
         if (!store::failures::isChangedSinceRead(*failure))
             return m_platform.showStandardError(*failure);
-        // Another program changed the file: the collection as it is now, from which the change can be made
-        // again.
-        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen, utan dina ändringar. "
-                                                     u"Gör dem på nytt och spara."_s,
+        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen läses in igen som den är nu, och dina "
+                                                     u"ändringar görs om i den. Se över listan och spara igen."_s,
                               platform::Buttons::Ok, platform::Icon::Exclamation);
-        enterCleanState();
-        return comboordspråk_Click();
+        return redoChangesOnNewerFile();
     }
+    m_added.clear();
+    m_removed.clear();
     showCount();
     if (showsMain) {
         m_main.collectionStamp = m_stamp;
@@ -402,6 +426,33 @@ void frmredigera::cmd1_Click()
             m_main.optlista_hela->setChecked(true);
     }
     enterCleanState();
+}
+
+// Another program changed the collection file since it was read: its lines as they are now, with the lines
+// added and removed here made again on them. A list that came from no file is added whole. Should the file
+// no longer read, the list stays as it was (and is never written over that file).
+void frmredigera::redoChangesOnNewerFile()
+{
+    const store::LineStore mine = m_lista->lines();
+    const store::LineStore added = m_stamp.state == store::FileStamp::State::Absent ? mine : m_added;
+    const store::LineStore removed = m_removed;
+    enterCleanState();
+    comboordspråk_Click();
+    if (m_stamp.state == store::FileStamp::State::Present) {
+        for (qsizetype i = 0; i < removed.size(); ++i) {
+            const QString line = removed.at(i);
+            if (const qsizetype at = indexOfExactly(m_lista->lines(), line); at >= 0) {
+                m_lista->removeLine(int(at));
+                m_removed.append(line);
+            }
+        }
+        addLines(added);
+    } else {
+        m_lista->setLines(mine);
+    }
+    List1->selectionModel()->clear();
+    showCount();
+    enterChangedState();
 }
 
 void frmredigera::cmd2_Click()

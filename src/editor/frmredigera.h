@@ -112,6 +112,7 @@ private:
     void createControls();
     void findFrom(qsizetype start);
     void setCheckRunning(bool running);
+    void redoChangesOnNewerFile();
 
     frmmain &m_main;
     platform::Platform &m_platform;
@@ -123,6 +124,10 @@ private:
     // What the collection file was when the editor list was read from it: "Spara" writes only over that. A
     // list read from no file may go only to a free name.
     store::FileStamp m_stamp{store::FileStamp::State::Absent};
+    // The lines added and removed here since the list was read or saved: when another program changed the
+    // file meanwhile, they are made again on the file as it is now, so that neither side's change is lost.
+    store::LineStore m_added;
+    store::LineStore m_removed;
     // A pick in the collection box that changed the index has loaded already.
     bool m_loadedByIndexChange = false;
     std::vector<std::pair<QWidget *, bool>> m_lockedWhileChecking;

@@ -204,10 +204,22 @@ private slots:
             editor.takeCollectionsFromMain();
             otherCopy(u"add"_s, u"Från den andra"_s);
             editor.addLine(u"Eget"_s);
+            // Ordspråk 3 goes too.
+            QTest::mouseClick(editor.List1->viewport(), Qt::LeftButton, {},
+                              editor.List1->visualRect(editor.lista()->index(3)).center());
+            p.setNextAnswer(Yes);
+            editor.cmdtabort_Click();
             editor.enterChangedState();
             editor.cmd1_Click();
-            QCOMPARE(editor.lista()->lines().toStringList(), QStringList{u"Från den andra"_s} + FolderFixture::numbered(6));
-            QVERIFY(!editor.cmd1->isEnabled());
+            // Both changes stand: the other copy's line, and this editor's addition and removal made again.
+            QStringList both = QStringList{u"Eget"_s, u"Från den andra"_s} + FolderFixture::numbered(6);
+            both.removeAll(u"Ordspråk 3"_s);
+            QCOMPARE(editor.lista()->lines().toStringList(), both);
+            QVERIFY(editor.cmd1->isEnabled());
+            editor.cmd1_Click();
+            QFile saved(store::collectionFile(u"Citat"_s));
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(store::LineStore::fromFileBytes(saved.readAll()).toStringList(), both);
         }} << u"den har ersatts av en annan fil (nu 88 byte)"_s;
         QTest::newRow("text file, delete line after a rewrite in place") << Command{[](frmmain &w, Platform &p) {
             frmtextedit textFiles(p, &w);
