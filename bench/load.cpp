@@ -293,11 +293,13 @@ int loadArea(const QString &temp)
              "child)"
           << Qt::endl;
 
-    // One line of 50 MB, and a proverb of 5 MB of LFs in a file that also holds a CR.
+    // One line of 50 MB, and a proverb of 5 MB of LFs in a file that holds more CRs than that.
     std::vector<HostileResult> hostile;
     for (const auto &[name, first, rest] :
          {std::tuple{u"one line of 50 MB"_s, QByteArray(50'000'000, 'x'), QByteArray()},
-          std::tuple{u"5 MB of LFs in one proverb"_s, QByteArray(5'000'000, '\n'), "\r\nslut\r\n"_ba}}) {
+          // As many CRs (empty lines) after it, or the LFs would make it a Unix file, whose lines they end.
+          std::tuple{u"5 MB of LFs in one proverb"_s, QByteArray(5'000'000, '\n'),
+                     "\r\n"_ba + QByteArray(5'000'000, '\r') + "slut\r\n"_ba}}) {
         const auto r = measureHostile(name, temp + u"/hostile"_s, first, rest);
         if (!r)
             return failed(u"a hostile collection did not open: no figures are printed"_s);
