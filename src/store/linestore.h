@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
