@@ -11,7 +11,7 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/scriptedplatform.h"
 #include "store/bounds.h"
 #include "store/collections.h"

@@ -10,7 +10,7 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/scriptedplatform.h"
 #include "store/programfolder.h"
 

@@ -13,7 +13,7 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/scriptedplatform.h"
 #include "search/frmsok.h"
 #include "store/linestore.h"

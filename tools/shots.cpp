@@ -7,7 +7,7 @@
 #include "main/frmhjalp.h"
 #include "main/frmmain.h"
 #include "main/frmom.h"
-#include "main/twips.h"
+#include "widgets/twips.h"
 #include "platform/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"

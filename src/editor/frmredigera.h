@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/linelistmodel.h"
+#include "widgets/linelistmodel.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
 #include "store/collections.h"

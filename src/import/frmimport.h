@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/importlogic.h"
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/platform.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "main/frmhjalp.h"
 
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "store/collections.h"
 #include "store/failure.h"
 #include "store/lines.h"

@@ -1,8 +1,8 @@
 #include "search/frmsok.h"
 
 #include "main/frmmain.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "search/sparatextfil.h"
 #include "store/collections.h"
 #include "store/programfolder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/platform.h"
 #include "store/linestore.h"
 

@@ -1,8 +1,8 @@
 #include "textfiles/frmtextedit.h"
 
-#include "main/hiddenlist.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/hiddenlist.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "store/collections.h"
 #include "store/encoding.h"
 #include "store/programfolder.h"

@@ -3,7 +3,7 @@
 
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
-#include "main/twips.h"
+#include "widgets/twips.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/encoding.h"

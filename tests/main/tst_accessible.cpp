@@ -4,7 +4,7 @@
 #include "import/frmimport.h"
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
-#include "main/twips.h"
+#include "widgets/twips.h"
 #include "platform/qtplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
