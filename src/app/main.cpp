@@ -1,6 +1,6 @@
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/programfolder.h"
 #include "store/terminal.h"
 

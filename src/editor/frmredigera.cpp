@@ -8,6 +8,7 @@
 #include "widgets/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
 

@@ -3,7 +3,7 @@
 #include "widgets/linelistmodel.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QDialog>
 

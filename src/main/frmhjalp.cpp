@@ -2,7 +2,7 @@
 
 #include "widgets/twips.h"
 #include "widgets/windowsetup.h"
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/failure.h"
 #include "store/lines.h"
 #include "store/programfolder.h"

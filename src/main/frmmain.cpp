@@ -10,6 +10,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
@@ -671,7 +672,7 @@ void frmmain::cmdordspråk_radera_Click()
                               platform::Buttons::YesNo, platform::Icon::Question, u"Radera"_s)
         != platform::Answer::Yes)
         return;
-    if (auto failure = store::deleteCollection(Module1::sökväg))
+    if (auto failure = store::deleteFile(Module1::sökväg))
         return m_platform.showStandardError(*failure);
     comboordspråk->removeItem(comboordspråk->currentIndex());
     fillista->setItems(store::listFiles(u"*.dat"_s));

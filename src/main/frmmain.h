@@ -2,7 +2,7 @@
 
 #include "widgets/hiddenlist.h"
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QMainWindow>
 

@@ -4,7 +4,7 @@
 #include "widgets/twips.h"
 #include "widgets/windowsetup.h"
 #include "search/sparatextfil.h"
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/programfolder.h"
 #include "store/shown.h"
 

@@ -1,6 +1,6 @@
 #include "store/programfolder.h"
 
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/terminal.h"
 
 #include <QCommandLineParser>

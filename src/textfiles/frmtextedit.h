@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QDialog>
 
