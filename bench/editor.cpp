@@ -14,7 +14,7 @@
 #include "editor/editorsort.h"
 #include "editor/frmredigera.h"
 #include "main/frmmain.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/programfolder.h"

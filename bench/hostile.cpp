@@ -12,7 +12,7 @@
 
 #include "main/frmmain.h"
 #include "widgets/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "store/bounds.h"
 #include "store/collections.h"
 #include "store/programfolder.h"

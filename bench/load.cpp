@@ -11,7 +11,7 @@
 
 #include "main/frmmain.h"
 #include "widgets/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "store/programfolder.h"
 
 #include <QDir>

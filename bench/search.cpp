@@ -14,7 +14,7 @@
 
 #include "main/frmmain.h"
 #include "widgets/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "search/frmsok.h"
 #include "store/linestore.h"
 #include "store/programfolder.h"

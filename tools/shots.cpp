@@ -8,7 +8,7 @@
 #include "main/frmmain.h"
 #include "main/frmom.h"
 #include "widgets/twips.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/programfolder.h"

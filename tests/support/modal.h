@@ -3,7 +3,7 @@
 #include "support/folderfixture.h"
 
 #include "main/frmmain.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 
 #include <QtTest>
 #include <QtWidgets>
