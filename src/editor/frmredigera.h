@@ -21,6 +21,8 @@ class frmmain;
 // and the whole list written back with "Spara". The import window writes into its controls, so they are
 // public.
 class frmredigera : public QDialog {
+    Q_OBJECT
+
 public:
     frmredigera(frmmain &main, platform::Platform &platform);
     ~frmredigera() override;

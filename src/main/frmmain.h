@@ -29,6 +29,8 @@ QString searchListCaption(int count);
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
 // them. Other windows write into its lists, number box and caption, so its controls are public.
 class frmmain : public QMainWindow {
+    Q_OBJECT
+
 public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 

@@ -32,7 +32,13 @@ QString resultattext(const store::LineStore &hits, qsizetype from = 0);
 // The search window: finds proverbs of the main window's collection, narrows its hits by searching again
 // within them, saves them as a text file and hands them to the main window on "OK". Created for each
 // opening and discarded when it closes.
-class frmsök : public QDialog {
+// moc reads names as ASCII only: it knows this class as frmsok_moc, the compiler as frmsök.
+#ifndef Q_MOC_RUN
+#define frmsok_moc frmsök
+#endif
+class frmsok_moc : public QDialog {
+    Q_OBJECT
+
 public:
     frmsök(platform::Platform &platform, frmmain &main, QWidget *parent = nullptr);
 
