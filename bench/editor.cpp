@@ -139,7 +139,7 @@ int runOne(int lines, const QString &folder)
     store::setProgramFolder(empty.path());
     frmmain main(platform);
     {
-        frmredigera first(main, platform);
+        frmredigera first(main.link(), platform);
         first.show();
         QApplication::processEvents();
     }
@@ -152,7 +152,7 @@ int runOne(int lines, const QString &folder)
     std::optional<frmredigera> editor;
     Figures f;
     f.open = measure([&] {
-        editor.emplace(main, platform);
+        editor.emplace(main.link(), platform);
         editor->comboordspråk->addItem(u"Citat"_s);
         editor->show();
         QApplication::processEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/linelistmodel.h"
+#include "widgets/mainwindowlink.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
 #include "store/files.h"
@@ -15,7 +16,6 @@ class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
-class frmmain;
 
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
 // and the whole list written back with "Spara". The import window writes into its controls, so they are
@@ -24,12 +24,12 @@ class frmredigera : public QDialog {
     Q_OBJECT
 
 public:
-    frmredigera(frmmain &main, platform::Platform &platform);
+    frmredigera(const MainWindowLink &main, platform::Platform &platform);
     ~frmredigera() override;
 
     // The main window's menu entry "Redigera ordspråk-listan...": a fresh editor on the main window's
     // collection, shown modally.
-    static void mnuredigera_redigera_Click(frmmain &main, platform::Platform &platform);
+    static void mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform);
     // What that entry does before showing the window: the main window's collections into the collection box,
     // and its chosen one selected, which loads it.
     void takeCollectionsFromMain();
@@ -112,7 +112,7 @@ private:
     void findFrom(qsizetype start);
     void setCheckRunning(bool running);
 
-    frmmain &m_main;
+    MainWindowLink m_main;
     platform::Platform &m_platform;
     LineListModel *m_lista;
     SwedishOrder m_order;

@@ -31,7 +31,7 @@ struct Opened : Started {
         folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
-        editor = std::make_unique<frmredigera>(*window, platform);
+        editor = std::make_unique<frmredigera>(window->link(), platform);
         editor->takeCollectionsFromMain();
         editor->show();
     }
