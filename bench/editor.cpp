@@ -14,7 +14,7 @@
 #include "editor/editorsort.h"
 #include "editor/frmredigera.h"
 #include "main/frmmain.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 #include "store/collections.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
@@ -139,7 +139,7 @@ int runOne(int lines, const QString &folder)
     store::setProgramFolder(empty.path());
     frmmain main(platform);
     {
-        frmredigera first(main, platform);
+        frmredigera first(main.link(), platform);
         first.show();
         QApplication::processEvents();
     }
@@ -152,7 +152,7 @@ int runOne(int lines, const QString &folder)
     std::optional<frmredigera> editor;
     Figures f;
     f.open = measure([&] {
-        editor.emplace(main, platform);
+        editor.emplace(main.link(), platform);
         editor->comboordspråk->addItem(u"Citat"_s);
         editor->show();
         QApplication::processEvents();

@@ -11,8 +11,8 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "widgets/hiddenlist.h"
+#include "support/scriptedplatform.h"
 #include "store/bounds.h"
 #include "store/collections.h"
 #include "store/programfolder.h"

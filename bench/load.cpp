@@ -10,8 +10,8 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "widgets/hiddenlist.h"
+#include "support/scriptedplatform.h"
 #include "store/programfolder.h"
 
 #include <QDir>

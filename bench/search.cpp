@@ -13,8 +13,8 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "main/hiddenlist.h"
-#include "platform/scriptedplatform.h"
+#include "widgets/hiddenlist.h"
+#include "support/scriptedplatform.h"
 #include "search/frmsok.h"
 #include "store/linestore.h"
 #include "store/programfolder.h"
@@ -130,7 +130,7 @@ int searchChild(const QStringList &args)
     // The first "Sök" of a run: nothing is prepared before it.
     Timed fold;
     {
-        frmsök search(platform, w, &w);
+        frmsök search(platform, w.link(), &w);
         search.show();
         QCoreApplication::processEvents();
         search.Text1->setText(u"zebrafink"_s);
@@ -152,7 +152,7 @@ int searchChild(const QStringList &args)
             return failed(u"%1 found %2 lines, not %3"_s.arg(caseKey(c)).arg(found).arg(expected));
 
         // Through the window, as the user does it: from "Sök" until the hits and the count are painted.
-        frmsök search(platform, w, &w);
+        frmsök search(platform, w.link(), &w);
         search.show();
         QCoreApplication::processEvents();
         search.Text1->setText(word);
@@ -176,7 +176,7 @@ int searchChild(const QStringList &args)
     // Every line a hit: the hit list and the count are whole, the result box shows the first hits.
     Timed everyLine;
     {
-        frmsök search(platform, w, &w);
+        frmsök search(platform, w.link(), &w);
         search.show();
         QCoreApplication::processEvents();
         everyLine = measure(1, [&] {
@@ -190,7 +190,7 @@ int searchChild(const QStringList &args)
     // "OK" hands the rare word's hits to the main window, which shows its search list.
     Timed ok;
     {
-        frmsök search(platform, w, &w);
+        frmsök search(platform, w.link(), &w);
         search.show();
         search.Text1->setText(u"zebrafink"_s);
         search.cmdsök_Click();

@@ -7,8 +7,8 @@
 #include "main/frmhjalp.h"
 #include "main/frmmain.h"
 #include "main/frmom.h"
-#include "main/twips.h"
-#include "platform/scriptedplatform.h"
+#include "widgets/twips.h"
+#include "support/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/programfolder.h"
@@ -94,13 +94,13 @@ int main(int argc, char *argv[])
     frmmain main(platform);
     ok &= save(main, out, u"frmmain"_s);
 
-    frmsök search(platform, main, &main);
+    frmsök search(platform, main.link(), &main);
     search.Text1->setText(u"gud"_s);
     search.cmdsök_Click();
     ok &= save(search, out, u"frmsök"_s);
     search.close();
     {
-        frmredigera editor(main, platform);
+        frmredigera editor(main.link(), platform);
         editor.takeCollectionsFromMain();
         ok &= save(editor, out, u"frmredigera"_s);
         // And while the duplicate check runs: the strip over the count label, "Avbryt" for "Sök dubletter".

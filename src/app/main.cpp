@@ -1,6 +1,7 @@
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
-#include "store/collections.h"
+#include "store/files.h"
+#include "store/commandline.h"
 #include "store/programfolder.h"
 #include "store/terminal.h"
 

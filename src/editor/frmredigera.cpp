@@ -3,11 +3,10 @@
 #include "editor/duplicates.h"
 #include "editor/editorfind.h"
 #include "import/frmimport.h"
-#include "main/frmmain.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
-#include "quicksave/frmsnabbspara.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
 
@@ -60,8 +59,8 @@ QStringList linesOfTypedText(const QString &text)
 
 } // namespace
 
-frmredigera::frmredigera(frmmain &main, platform::Platform &platform)
-    : QDialog(&main)
+frmredigera::frmredigera(const MainWindowLink &main, platform::Platform &platform)
+    : QDialog(main.window)
     , m_main(main)
     , m_platform(platform)
     , m_lista(new LineListModel(this))
@@ -181,7 +180,7 @@ void frmredigera::createControls()
     enterCleanState();
 }
 
-void frmredigera::mnuredigera_redigera_Click(frmmain &main, platform::Platform &platform)
+void frmredigera::mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform)
 {
     frmredigera editor(main, platform);
     editor.takeCollectionsFromMain();
@@ -195,18 +194,17 @@ void frmredigera::takeCollectionsFromMain()
         // Filling the box must load nothing (it would choose its first entry on the way): the choice that
         // counts is the main window's, below.
         const QSignalBlocker quiet(comboordspråk);
-        for (int i = 0; i < m_main.comboordspråk->count(); ++i)
-            comboordspråk->addItem(m_main.comboordspråk->itemText(i));
+        comboordspråk->addItems(m_main.collectionNames());
         comboordspråk->setCurrentIndex(-1);
     }
     if (comboordspråk->currentIndex() < 0)
-        comboordspråk->setCurrentIndex(m_main.comboordspråk->currentIndex());
+        comboordspråk->setCurrentIndex(m_main.shownCollectionIndex());
     m_loadedByIndexChange = false;
 }
 
 void frmredigera::Form_Load()
 {
-    setWindowIcon(m_main.windowIcon());
+    setWindowIcon(m_main.window->windowIcon());
     combosök->addItem(u"Textens början"_s);
     combosök->addItem(u"Alla förekomster"_s);
     combosök->setCurrentIndex(1);
@@ -417,14 +415,8 @@ void frmredigera::cmd1_Click()
     m_added.clear();
     m_removed.clear();
     showCount();
-    if (showsMain) {
-        m_main.collectionStamp = m_stamp;
-        m_main.List1->setLines(m_lista->lines());
-        Module1::antal = int(m_lista->count());
-        m_main.setWindowTitle(wholeListCaption(Module1::antal));
-        if (m_main.optlista_sök->isChecked())
-            m_main.optlista_hela->setChecked(true);
-    }
+    if (showsMain)
+        m_main.refillProverbs(m_lista->lines(), m_stamp);
     enterCleanState();
 }
 
@@ -483,7 +475,7 @@ QString frmredigera::markedLine() const
 
 void frmredigera::cmdsnabbspara_Click()
 {
-    m_main.snabbsparaFönster().snabbspara(markedLine());
+    m_main.quickSave(markedLine());
 }
 
 void frmredigera::cmdkopieraklippbok_Click()

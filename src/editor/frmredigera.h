@@ -1,9 +1,10 @@
 #pragma once
 
-#include "main/linelistmodel.h"
+#include "widgets/linelistmodel.h"
+#include "widgets/mainwindowlink.h"
 #include "editor/editorsort.h"
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QDialog>
 
@@ -15,19 +16,20 @@ class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
-class frmmain;
 
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
 // and the whole list written back with "Spara". The import window writes into its controls, so they are
 // public.
 class frmredigera : public QDialog {
+    Q_OBJECT
+
 public:
-    frmredigera(frmmain &main, platform::Platform &platform);
+    frmredigera(const MainWindowLink &main, platform::Platform &platform);
     ~frmredigera() override;
 
     // The main window's menu entry "Redigera ordspråk-listan...": a fresh editor on the main window's
     // collection, shown modally.
-    static void mnuredigera_redigera_Click(frmmain &main, platform::Platform &platform);
+    static void mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform);
     // What that entry does before showing the window: the main window's collections into the collection box,
     // and its chosen one selected, which loads it.
     void takeCollectionsFromMain();
@@ -114,7 +116,7 @@ private:
     void setCheckRunning(bool running);
     void redoChangesOnNewerFile();
 
-    frmmain &m_main;
+    MainWindowLink m_main;
     platform::Platform &m_platform;
     LineListModel *m_lista;
     SwedishOrder m_order;

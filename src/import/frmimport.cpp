@@ -1,6 +1,6 @@
 #include "import/frmimport.h"
 
-#include "main/windowsetup.h"
+#include "widgets/windowsetup.h"
 #include "store/collections.h"
 
 #include <QApplication>

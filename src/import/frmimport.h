@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/importlogic.h"
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "platform/platform.h"
 
 #include <QDialog>
@@ -33,6 +33,8 @@ struct EditorHandOver {
 
 // Takes proverbs from any text file on any drive into the editor's list; it never writes a file itself.
 class frmimport : public QDialog {
+    Q_OBJECT
+
 public:
     frmimport(platform::Platform &platform, EditorHandOver editor, QWidget *parent = nullptr);
 

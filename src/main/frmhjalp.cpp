@@ -1,8 +1,8 @@
 #include "main/frmhjalp.h"
 
-#include "main/twips.h"
-#include "main/windowsetup.h"
-#include "store/collections.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
+#include "store/files.h"
 #include "store/failure.h"
 #include "store/lines.h"
 #include "store/programfolder.h"

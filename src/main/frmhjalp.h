@@ -16,7 +16,13 @@ QSize helpTextBoxSize(QSize client);
 
 // "Hjälp": shows help.txt beside the main window, modeless and resizable. Built anew at every opening and
 // destroyed when closed, so changes to help.txt show the next time.
-class frmhjälp : public QWidget {
+// moc reads names as ASCII only: it knows this class as frmhjalp_moc, the compiler as frmhjälp.
+#ifndef Q_MOC_RUN
+#define frmhjalp_moc frmhjälp
+#endif
+class frmhjalp_moc : public QWidget {
+    Q_OBJECT
+
 public:
     explicit frmhjälp(QWidget *mainWindow);
 

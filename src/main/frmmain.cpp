@@ -1,15 +1,16 @@
 #include "main/frmmain.h"
 
 #include "editor/frmredigera.h"
-#include "main/artwork.h"
+#include "widgets/artwork.h"
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
-#include "main/numbers.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "store/numbers.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/module1.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
@@ -222,7 +223,7 @@ void frmmain::createMenus()
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
     connect(mnuredigera_redigera, &QAction::triggered, this,
-            [this] { frmredigera::mnuredigera_redigera_Click(*this, m_platform); });
+            [this] { frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
     for (int i = 0; i < 5; ++i) {
         mnuredigera_textstorlek[i] = addEntry(mnuredigera, u"mnuredigera_textstorlek"_s,
@@ -451,6 +452,43 @@ frmsnabbspara &frmmain::snabbsparaFönster()
     return *window;
 }
 
+MainWindowLink frmmain::link()
+{
+    MainWindowLink link;
+    link.window = this;
+    link.wholeCollection = [this]() -> const store::LineStore & { return List1->lines(); };
+    link.collectionNames = [this] {
+        QStringList names;
+        for (int i = 0; i < comboordspråk->count(); ++i)
+            names.append(comboordspråk->itemText(i));
+        return names;
+    };
+    link.shownCollectionIndex = [this] { return comboordspråk->currentIndex(); };
+    link.refillProverbs = [this](const store::LineStore &lines, const store::FileStamp &stamp) {
+        collectionStamp = stamp;
+        List1->setLines(lines);
+        Module1::antal = int(List1->count());
+        setWindowTitle(wholeListCaption(Module1::antal));
+        if (optlista_sök->isChecked())
+            optlista_hela->setChecked(true);
+    };
+    link.showSearchHits = [this](const store::LineStore &hits) {
+        söklista->setLines(hits);
+        // When the view is selected already, selecting it runs nothing, yet the new hits must be what the
+        // count, the caption and stepping follow; and an empty search list is never the one stepped through.
+        if (söklista->count() > 0) {
+            if (searchListView())
+                optlista_sök_Click();
+            else
+                optlista_sök->setChecked(true);
+        } else if (searchListView()) {
+            optlista_hela->setChecked(true);
+        }
+    };
+    link.quickSave = [this](const QString &proverb) { snabbsparaFönster().snabbspara(proverb); };
+    return link;
+}
+
 void frmmain::mnuarkiv_öppnasnabbspara_Click()
 {
     snabbsparaFönster().exec();
@@ -481,7 +519,7 @@ void frmmain::mnuakriv_öppnatext_Click()
 
 void frmmain::cmdsök_Click()
 {
-    frmsök search(m_platform, *this, this);
+    frmsök search(m_platform, link(), this);
     search.exec();
 }
 
@@ -628,7 +666,7 @@ void frmmain::cmdordspråk_radera_Click()
                               platform::Buttons::YesNo, platform::Icon::Question, u"Radera"_s)
         != platform::Answer::Yes)
         return;
-    if (auto failure = store::deleteCollection(Module1::sökväg))
+    if (auto failure = store::deleteFile(Module1::sökväg))
         return m_platform.showStandardError(*failure);
     comboordspråk->removeItem(comboordspråk->currentIndex());
     fillista->setItems(store::listFiles(u"*.dat"_s));

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
+#include "widgets/mainwindowlink.h"
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QMainWindow>
 
@@ -27,8 +28,10 @@ QString wholeListCaption(int count);
 QString searchListCaption(int count);
 
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
-// them. Other windows write into its lists, number box and caption, so its controls are public.
+// them. The windows it opens reach it only through MainWindowLink; its controls are public for the tests.
 class frmmain : public QMainWindow {
+    Q_OBJECT
+
 public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 
@@ -125,6 +128,9 @@ public:
 
     // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
     frmsnabbspara &snabbsparaFönster();
+
+    // What the windows opened from here may ask of it.
+    MainWindowLink link();
 
 private:
     void connectOtherWindows();

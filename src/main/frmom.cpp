@@ -1,7 +1,7 @@
 #include "main/frmom.h"
 
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

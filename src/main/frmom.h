@@ -11,6 +11,8 @@ QString aboutText();
 
 // "Om ...": the program's name, version, date and contact lines. Modal, built anew at every opening.
 class frmOm : public QDialog {
+    Q_OBJECT
+
 public:
     // mainWindow gives the icon and is the window the dialog stands over.
     explicit frmOm(QWidget *mainWindow);

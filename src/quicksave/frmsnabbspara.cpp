@@ -1,7 +1,7 @@
 #include "quicksave/frmsnabbspara.h"
 
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "quicksave/quicksavelist.h"
 #include "search/sparatextfil.h"
 #include "store/shown.h"

@@ -1,10 +1,9 @@
 #include "search/frmsok.h"
 
-#include "main/frmmain.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "search/sparatextfil.h"
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/programfolder.h"
 #include "store/shown.h"
 
@@ -82,7 +81,7 @@ store::Failure inputPastEndOfFile()
 
 } // namespace
 
-frmsök::frmsök(platform::Platform &platform, frmmain &main, QWidget *parent)
+frmsök::frmsök(platform::Platform &platform, const MainWindowLink &main, QWidget *parent)
     : QDialog(parent)
     , m_platform(platform)
     , m_main(main)
@@ -156,7 +155,7 @@ void frmsök::createControls()
 
 void frmsök::Form_Load()
 {
-    setWindowIcon(m_main.windowIcon());
+    setWindowIcon(m_main.window->windowIcon());
     // Centred on the screen, not on the main window.
     windowsetup::centreOnScreen(this);
 }
@@ -225,7 +224,7 @@ void frmsök::cmdsök_Click()
     beginSearch();
     // The whole collection, whichever view the main window shows. Nothing here can fail: the proverbs are in
     // memory and the scan reads them only.
-    showHits(sök(m_main.List1->lines(), Text1->text(), söksätt()));
+    showHits(sök(m_main.wholeCollection(), Text1->text(), söksätt()));
     endSearch();
 }
 
@@ -270,18 +269,8 @@ void frmsök::sök_sökresultat()
 
 void frmsök::cmdok_Click()
 {
-    m_main.söklista->setLines(lista->lines());
-    // Selecting the view runs the main window's handler while this window is still open. When the view is
-    // selected already, selecting it runs nothing, yet the new hits must be what the count, the caption and
-    // stepping follow; and an empty search list is never the one stepped through.
-    if (m_main.söklista->count() > 0) {
-        if (m_main.searchListView())
-            m_main.optlista_sök_Click();
-        else
-            m_main.optlista_sök->setChecked(true);
-    } else if (m_main.searchListView()) {
-        m_main.optlista_hela->setChecked(true);
-    }
+    // Selecting the view runs the main window's handler while this window is still open.
+    m_main.showSearchHits(lista->lines());
     accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
+#include "widgets/mainwindowlink.h"
 #include "platform/platform.h"
 #include "store/linestore.h"
 
@@ -15,7 +16,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class frmmain;
 
 // Whether entry `index` is a hit for the search text, letter case ignored in both: by the beginning of the
 // text, or anywhere in it (where an empty entry is never a hit).
@@ -32,9 +32,15 @@ QString resultattext(const store::LineStore &hits, qsizetype from = 0);
 // The search window: finds proverbs of the main window's collection, narrows its hits by searching again
 // within them, saves them as a text file and hands them to the main window on "OK". Created for each
 // opening and discarded when it closes.
-class frmsök : public QDialog {
+// moc reads names as ASCII only: it knows this class as frmsok_moc, the compiler as frmsök.
+#ifndef Q_MOC_RUN
+#define frmsok_moc frmsök
+#endif
+class frmsok_moc : public QDialog {
+    Q_OBJECT
+
 public:
-    frmsök(platform::Platform &platform, frmmain &main, QWidget *parent = nullptr);
+    frmsök(platform::Platform &platform, const MainWindowLink &main, QWidget *parent = nullptr);
 
     // The result box lays out at most this many hits (and about this many characters); the hit list, the count
     // and a saved text always hold every hit. A result of a million lines would take seconds to lay out.
@@ -82,7 +88,7 @@ private:
     void followEdit(int position, int removed, int added);
 
     platform::Platform &m_platform;
-    frmmain &m_main;
+    MainWindowLink m_main;
     // How many hits the result box shows; the rest are in the hit list only.
     int m_shownHits = 0;
     // Characters of the result box that stand for more than the box can hold: the "…" of a hit shown

@@ -1,6 +1,6 @@
 #include "search/sparatextfil.h"
 
-#include "store/collections.h"
+#include "store/files.h"
 #include "store/encoding.h"
 #include "store/programfolder.h"
 

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "store/failure.h"
+#include "store/files.h"
 #include "store/linestore.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 namespace store {
 
@@ -19,44 +17,9 @@ QString collectionPath(const QString &name);
 // letters first ("Djur.DAT"), then its name too ("DJUR.dat"); else name + ".dat", a file yet to be made.
 QString collectionFile(const QString &name);
 
-// The names of the files of the program folder that match a wildcard pattern (letters compared without
-// regard to case), sorted by name without regard to case. Folders and hidden files are left out.
-QStringList listFiles(const QString &pattern);
-
 // The names of the "*.dat" files of the program folder (any letter case), sorted by name without regard to
 // case, each without its last four characters. Folders and hidden files are not collections.
 QStringList listCollections();
-
-// The names of the regular files of the program folder that end in the suffix (any letter case) but that
-// Qt's file-name decoding cannot hold (not valid UTF-8): such a file can be neither listed nor opened by
-// name, so the user must be told. Each is given decoded as well as it can be (U+FFFD for what is not UTF-8).
-QStringList listUndecodableFiles(const QString &suffix);
-
-// True for a normal file: folders and hidden files do not count.
-bool fileExists(const QString &path);
-
-// What a file was when the program read it (device, inode, size, modification time to the nanosecond), so
-// that writing back what was read can first make sure that no other program, or other copy of this one, has
-// changed the file since: otherwise the write would silently undo that change. A read that failed leaves
-// Unread, which no write back accepts; Absent stands for a name that held no file.
-// Told how far a read has come (bytes read, and the file's size); gives false to stop it, which fails with
-// failures::cancelled(). A window shows it when a read takes long.
-using ReadProgress = std::function<bool(qint64 done, qint64 size)>;
-
-struct FileStamp {
-    enum class State { Unread, Absent, Present };
-    State state = State::Unread;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = 0;
-    qint64 seconds = 0;
-    qint64 nanoseconds = 0;
-
-    friend bool operator==(const FileStamp &, const FileStamp &) = default;
-};
-
-// The stamp of what the path names now (links followed); Unread when that cannot be told.
-FileStamp stampOf(const QString &path);
 
 // Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
 // With `stamp`, also what the file was when read (Unread after a failure). A file past the bounds of
@@ -76,55 +39,6 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
 MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp = nullptr);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
 
-// Writes any bytes atomically; the one way the program replaces a file. Success only once every byte is on
-// the disk and the folder knows the new file; on a failure the previous file is left whole. Only a regular
-// file or a free name is written: a path that names anything else, directly or through a link, gives
-// failure 75. A link is resolved once, and the check and the write then work on that one folder and name,
-// so a link or device swapped in meanwhile is refused, not written through. A link to a regular file stays a
-// link and the file it points to is replaced. The replaced file keeps its owner (when the program runs as
-// root or as that owner), its group where it can, and its permission bits.
-// With `stamp` it writes back a file the program read: nothing is written unless the file is still as the
-// stamp says (a notice otherwise: notRead, changedSinceRead), and on success the stamp is the new file's.
-MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, FileStamp *stamp = nullptr);
-
-// A file the program itself owns in its folder (nr.ini, the duplicate report) never follows a link: a link
-// in its place is refused with failure 75 and left alone, as is anything else but a regular file.
-// The most bytes the temporary name of that write adds to the file's name ("." and six letters): names are
-// checked against it (checkNameForWriting), so it must follow any change to how the write names it.
-inline constexpr qsizetype kTemporaryNameBytes = 7;
-
-MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes);
-MaybeFailure readOwnFile(const QString &path, QByteArray &bytes);
-
-// The scratch file of the search within results: a name of this process's own in the program folder,
-// created exclusively (never a link or a file of another copy), read back through the same descriptor and
-// removed when the object goes, on every path.
-class ScratchFile {
-public:
-    ScratchFile();
-    ~ScratchFile();
-    ScratchFile(const ScratchFile &) = delete;
-    ScratchFile &operator=(const ScratchFile &) = delete;
-
-    MaybeFailure write(const QByteArray &bytes);
-    MaybeFailure readBack(QByteArray &bytes);
-
-private:
-    QFile m_file;
-};
-
 MaybeFailure createEmptyCollection(const QString &path);
-MaybeFailure deleteCollection(const QString &path);
-
-// Reads a whole file as bytes (the help text, the number file and the collections all come through here).
-// Only a regular file is read, so a FIFO or a device never holds the program up (failure 75), and never more
-// than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends); on a failure
-// `bytes` is left as it was. With `stamp`, what the file was when read (Unread after a failure).
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
-                           const ReadProgress &progress = {});
-
-// A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
-// program with SIGXFSZ: the program calls this once at start.
-void ignoreFileSizeSignal();
 
 } // namespace store

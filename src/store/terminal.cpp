@@ -1,6 +1,7 @@
 #include "store/terminal.h"
 
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/failure.h"
 
 #include <QCoreApplication>

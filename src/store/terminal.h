@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/linestore.h"
+#include "store/commandline.h"
 #include "store/programfolder.h"
 
 #include <QByteArray>

@@ -1,9 +1,10 @@
 #include "textfiles/frmtextedit.h"
 
-#include "main/hiddenlist.h"
-#include "main/twips.h"
-#include "main/windowsetup.h"
+#include "widgets/hiddenlist.h"
+#include "widgets/twips.h"
+#include "widgets/windowsetup.h"
 #include "store/collections.h"
+#include "store/files.h"
 #include "store/encoding.h"
 #include "store/programfolder.h"
 #include "textfiles/textview.h"
@@ -227,7 +228,7 @@ void frmtextedit::cmdraderafil_Click()
                               platform::Icon::Question, u"Radera"_s)
         != platform::Answer::Yes)
         return;
-    if (auto failure = store::deleteCollection(chosenPath())) {
+    if (auto failure = store::deleteFile(chosenPath())) {
         m_platform.messageBox(u"Ett fel uppstod då filen skulle raderas!\r\n"_s + QString::number(failure->number)
                                   + u" - "_s + failure->description,
                               platform::Buttons::Ok, platform::Icon::Exclamation);

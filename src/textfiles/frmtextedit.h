@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "store/collections.h"
+#include "store/files.h"
 
 #include <QDialog>
 
@@ -19,6 +19,8 @@ class QRadioButton;
 // Lines can be copied and deleted from a file, the text saved back, and whole files deleted. Modal, built
 // anew at every opening.
 class frmtextedit : public QDialog {
+    Q_OBJECT
+
 public:
     frmtextedit(platform::Platform &platform, QWidget *mainWindow);
 

@@ -39,7 +39,7 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
 // The commands that write, each run against the fault; the program folder already holds the fault.
 void inEditor(frmmain &w, Platform &platform, bool save)
 {
-    frmredigera editor(w, platform);
+    frmredigera editor(w.link(), platform);
     editor.takeCollectionsFromMain();
     if (!save)
         return editor.cmddublett_Click();
@@ -69,7 +69,7 @@ void touchOneNanosecondLater(const QString &path, const struct stat &before)
 
 void inSearch(frmmain &w, Platform &platform, bool save)
 {
-    frmsök search(platform, w, &w);
+    frmsök search(platform, w.link(), &w);
     search.Text1->setText(u"a"_s);
     search.cmdsök_Click();
     if (save) {
@@ -200,7 +200,7 @@ private slots:
             QCOMPARE(w.List1->items(), (QStringList{u"Ordspråk 2"_s, u"Ordspråk 3"_s, u"Ordspråk 4"_s, u"Ordspråk 6"_s}));
         }} << u"den har ersatts av en annan fil (nu 60 byte)"_s;
         QTest::newRow("editor save after another copy added a line") << Command{[](frmmain &w, Platform &p) {
-            frmredigera editor(w, p);
+            frmredigera editor(w.link(), p);
             editor.takeCollectionsFromMain();
             otherCopy(u"add"_s, u"Från den andra"_s);
             editor.addLine(u"Eget"_s);

@@ -3,7 +3,7 @@
 
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
-#include "main/twips.h"
+#include "widgets/twips.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/encoding.h"
@@ -34,7 +34,7 @@ struct Opened : Started {
         folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
-        editor = std::make_unique<frmredigera>(*window, platform);
+        editor = std::make_unique<frmredigera>(window->link(), platform);
         editor->takeCollectionsFromMain();
         editor->show();
     }

@@ -4,7 +4,7 @@
 #include "import/frmimport.h"
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
-#include "main/twips.h"
+#include "widgets/twips.h"
 #include "platform/qtplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
@@ -64,8 +64,8 @@ struct AllWindows {
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
         s.folder.write(u"lista.txt"_s, "rad\r\nrad 2\r\n"_ba);
         frmmain &w = s.start();
-        search = std::make_unique<frmsök>(s.platform, w, &w);
-        editor = std::make_unique<frmredigera>(w, s.platform);
+        search = std::make_unique<frmsök>(s.platform, w.link(), &w);
+        editor = std::make_unique<frmredigera>(w.link(), s.platform);
         editor->takeCollectionsFromMain();
         import = std::make_unique<frmimport>(s.platform, EditorHandOver{[](const QString &) {}, {}, [] { return 0; }, &count, &changed, &save, &undo, &choice}, &w);
         textFiles = std::make_unique<frmtextedit>(s.platform, &w);

@@ -3,7 +3,7 @@
 
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
-#include "main/numbers.h"
+#include "store/numbers.h"
 
 #include <QRandomGenerator>
 #include "main/windowsetup.h"

@@ -1,4 +1,4 @@
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 
 #include <QTest>
 

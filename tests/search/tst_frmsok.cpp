@@ -20,7 +20,7 @@ struct Opened : Started {
     explicit Opened(const QStringList &proverbs)
     {
         folder.writeCollection(u"Citat"_s, proverbs);
-        w = std::make_unique<frmsök>(platform, start(), window.get());
+        w = std::make_unique<frmsök>(platform, start().link(), window.get());
         w->show();
         platform.takeBoxes();
     }

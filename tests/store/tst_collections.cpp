@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(store::createEmptyCollection(path), ok); // an existing file is emptied
         QCOMPARE(m_folder->read(path), QByteArray(""));
         m_folder->write(store::collectionPath(u"Citat"_s), "a\r\n"_ba);
-        QCOMPARE(store::deleteCollection(path), ok);
+        QCOMPARE(store::deleteFile(path), ok);
         QCOMPARE(store::listCollections(), QStringList{u"Citat"_s});
     }
 
@@ -162,8 +162,8 @@ private slots:
         QCOMPARE(lines, QStringList{u"kvar"_s});
         QCOMPARE(store::writeCollection(inMissing, {u"a"_s}), failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
         QCOMPARE(store::writeCollection(folder, {u"a"_s}), failure(75, pathError, folder));
-        QCOMPARE(store::deleteCollection(missing), failure(53, notFound, missing));
-        QCOMPARE(store::deleteCollection(folder), failure(53, notFound, folder));
+        QCOMPARE(store::deleteFile(missing), failure(53, notFound, missing));
+        QCOMPARE(store::deleteFile(folder), failure(53, notFound, folder));
         QCOMPARE(entries(m_folder->folder()), QStringList{u"mapp.dat"_s});
         QVERIFY(entries(folder).isEmpty());
     }

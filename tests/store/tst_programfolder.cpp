@@ -1,3 +1,4 @@
+#include "store/commandline.h"
 #include "store/programfolder.h"
 #include "support/systemfixtures.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 
 #include <QStringList>
 

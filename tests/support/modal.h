@@ -3,7 +3,7 @@
 #include "support/folderfixture.h"
 
 #include "main/frmmain.h"
-#include "platform/scriptedplatform.h"
+#include "support/scriptedplatform.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -30,7 +30,7 @@ template <class Window>
 void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
 {
     whileModal(trigger, [&](QWidget *modal) {
-        auto *window = dynamic_cast<Window *>(modal);
+        auto *window = qobject_cast<Window *>(modal);
         QVERIFY2(window, "the expected window did not open");
         inside(*window);
     });

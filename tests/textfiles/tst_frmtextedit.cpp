@@ -2,7 +2,7 @@
 #include "support/modal.h"
 #include "support/openfiles.h"
 
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 #include "store/bounds.h"
 #include "store/shown.h"
 #include "textfiles/frmtextedit.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/linelistmodel.h"
+#include "widgets/linelistmodel.h"
 #include "store/failure.h"
 
 #include <QStringList>

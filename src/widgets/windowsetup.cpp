@@ -1,6 +1,6 @@
-#include "main/windowsetup.h"
+#include "widgets/windowsetup.h"
 
-#include "main/twips.h"
+#include "widgets/twips.h"
 
 #include <QDialog>
 #include <QEvent>

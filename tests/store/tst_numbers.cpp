@@ -1,4 +1,4 @@
-#include "main/numbers.h"
+#include "store/numbers.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "main/linelistmodel.h"
+#include "widgets/linelistmodel.h"
 
 LineListModel::LineListModel(QObject *parent)
     : QAbstractListModel(parent)

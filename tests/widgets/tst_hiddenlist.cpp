@@ -1,4 +1,4 @@
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

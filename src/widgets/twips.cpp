@@ -1,4 +1,4 @@
-#include "main/twips.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

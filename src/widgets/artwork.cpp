@@ -1,4 +1,4 @@
-#include "main/artwork.h"
+#include "widgets/artwork.h"
 
 #include <QLinearGradient>
 #include <QPainter>

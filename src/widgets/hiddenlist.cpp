@@ -1,4 +1,4 @@
-#include "main/hiddenlist.h"
+#include "widgets/hiddenlist.h"
 
 HiddenList::HiddenList(const QString &name, QObject *parent)
     : LineListModel(parent)

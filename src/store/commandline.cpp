@@ -1,0 +1,187 @@
+#include "store/commandline.h"
+
+#include "store/terminal.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+// An option as it is typed: one dash before a letter, two before a word.
+QString dashed(const QString &name)
+{
+    return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+}
+
+QString helpText()
+{
+    return u"Användning: tankedosan [alternativ]\n"
+           u"\n"
+           u"Tankedosan läser, söker i och sköter samlingar av ordspråk och citat. Utan kommando öppnas\n"
+           u"huvudfönstret; kommandona nedan skriver i terminalen och behöver ingen skärm.\n"
+           u"Samlingarna ligger i programmets egen mapp, eller i ~/.local/share/Tankedosan\n"
+           u"när programmet är installerat.\n"
+           u"\n"
+           u"Kommandon:\n"
+           u"  --slump               Skriver ett slumpvis valt ordspråk.\n"
+           u"  --sök, --sok <text>   Skriver varje ordspråk som innehåller <text>; stora och små\n"
+           u"                        bokstäver räknas lika, som i sökfönstret.\n"
+           u"  --nummer <n>          Skriver ordspråk nummer <n>, räknat från 1.\n"
+           u"  --samlingar           Skriver varje samlings namn och antal ordspråk, åtskilda av tab.\n"
+           u"\n"
+           u"Alternativ:\n"
+           u"  --samling <namn>      Samlingen som läses; annars Citat, eller den första. Med \"alla\"\n"
+           u"                        läser --slump och --sök alla samlingar (--sök skriver samlingens\n"
+           u"                        namn och ett kolon före varje ordspråk).\n"
+           u"  --början, --borjan    Med --sök: bara ordspråk som börjar med <text>.\n"
+           u"  --mapp <mapp>         Använder samlingarna i <mapp>.\n"
+           u"  -h, --help            Visar den här hjälpen.\n"
+           u"  -v, --version         Visar programmets namn och version och mappen som används.\n"
+           u"\n"
+           u"Slutstatus: 0 när något skrevs ut, 1 när inget hittades, 2 vid fel.\n"_s;
+}
+
+CommandLine failed(const QString &why)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.text = u"tankedosan: "_s + why + u"\nSkriv \"tankedosan --help\" för att se alternativen.\n"_s;
+    return line;
+}
+
+// The options Qt's application object reads from the command line, as `-name` or `--name`: those with a
+// value take the next argument, or stand as `-name=value`.
+const QStringList kQtOptionsWithValue{u"style"_s, u"stylesheet"_s, u"platform"_s, u"platformpluginpath"_s,
+                                      u"platformtheme"_s, u"plugin"_s, u"qwindowgeometry"_s, u"qwindowicon"_s,
+                                      u"qwindowtitle"_s, u"session"_s, u"display"_s, u"geometry"_s,
+                                      u"title"_s, u"icon"_s, u"name"_s, u"qmljsdebugger"_s, u"dialogs"_s,
+                                      u"fontengine"_s};
+const QStringList kQtFlags{u"widgetcount"_s, u"reverse"_s, u"nograb"_s, u"dograb"_s, u"sync"_s, u"testability"_s};
+
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (i > 0 && argument == u"--"_s) {
+            kept += arguments.mid(i);
+            break;
+        }
+        QString name = argument.startsWith(u"--"_s) ? argument.mid(2) : argument.startsWith(u'-') ? argument.mid(1) : QString();
+        const qsizetype eq = name.indexOf(u'=');
+        if (i > 0 && eq > 0 && kQtOptionsWithValue.contains(name.first(eq)))
+            continue;
+        if (i > 0 && kQtFlags.contains(name))
+            continue;
+        if (i > 0 && kQtOptionsWithValue.contains(name)) {
+            ++i;
+            continue;
+        }
+        kept.append(argument);
+    }
+    return kept;
+}
+} // namespace
+
+CommandLine readCommandLine(const QStringList &arguments)
+{
+    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
+    const QCommandLineOption version(QStringList{u"v"_s, u"version"_s});
+    const QCommandLineOption folder(u"mapp"_s, QString(), u"mapp"_s);
+    const QCommandLineOption random(QStringList{u"slump"_s});
+    const QCommandLineOption search({u"sök"_s, u"sok"_s}, QString(), u"text"_s);
+    const QCommandLineOption beginning(QStringList{u"början"_s, u"borjan"_s});
+    const QCommandLineOption collection(u"samling"_s, QString(), u"namn"_s);
+    const QCommandLineOption collections(QStringList{u"samlingar"_s});
+    const QCommandLineOption number(u"nummer"_s, QString(), u"n"_s);
+    QCommandLineParser parser;
+    parser.addOptions({help, version, folder, random, search, beginning, collection, collections, number});
+    const bool parsed = parser.parse(withoutQtOptions(arguments));
+
+    if (parser.isSet(help)) {
+        CommandLine line;
+        line.action = CommandLine::Action::Help;
+        line.text = helpText();
+        return line;
+    }
+    if (!parser.unknownOptionNames().isEmpty()) {
+        QStringList names;
+        for (const QString &name : parser.unknownOptionNames())
+            names.append(dashed(name));
+        return failed(u"okänt alternativ: "_s + names.join(u", "_s));
+    }
+    if (!parsed) {
+        // An option that takes a value was given none; Qt's text of it is English and names the option.
+        const std::pair<QString, QString> missing[] = {{u"mapp"_s, u"--mapp ska följas av en mapp"_s},
+                                                       {u"samling"_s, u"--samling ska följas av en samlings namn, eller alla"_s},
+                                                       {u"nummer"_s, u"--nummer ska följas av ett heltal från 1 och uppåt"_s},
+                                                       {u"sök"_s, u"--sök ska följas av en text"_s},
+                                                       {u"sok"_s, u"--sök ska följas av en text"_s}};
+        for (const auto &[name, why] : missing) {
+            if (parser.errorText().contains(u"--"_s + name + u'\''))
+                return failed(why);
+        }
+        return failed(u"ett alternativ saknar sitt värde"_s);
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return failed(u"okänt argument: "_s + parser.positionalArguments().constFirst());
+
+    CommandLine line;
+    const std::pair<const QCommandLineOption *, CommandLine::Action> commands[] = {
+        {&random, CommandLine::Action::Random}, {&search, CommandLine::Action::Search},
+        {&number, CommandLine::Action::Number}, {&collections, CommandLine::Action::Collections},
+        {&version, CommandLine::Action::Version}};
+    for (const auto &[option, action] : commands) {
+        if (!parser.isSet(*option))
+            continue;
+        if (line.action != CommandLine::Action::Run)
+            return failed(u"välj ett kommando åt gången: --slump, --sök, --nummer, --samlingar eller --version"_s);
+        line.action = action;
+    }
+    if (line.action == CommandLine::Action::Version)
+        line.text = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
+    if (parser.isSet(beginning) && line.action != CommandLine::Action::Search)
+        return failed(u"--början hör till --sök"_s);
+    if (parser.isSet(collection)) {
+        if (line.action != CommandLine::Action::Random && line.action != CommandLine::Action::Search
+            && line.action != CommandLine::Action::Number)
+            return failed(u"--samling hör till --slump, --sök och --nummer"_s);
+        line.collection = parser.value(collection);
+        if (line.collection.isEmpty())
+            return failed(u"--samling ska följas av en samlings namn, eller alla"_s);
+        if (line.collection == u"alla"_s && line.action == CommandLine::Action::Number)
+            return failed(u"--nummer läser en samling, inte alla"_s);
+    }
+    line.needle = parser.value(search);
+    line.beginning = parser.isSet(beginning);
+    if (line.action == CommandLine::Action::Number) {
+        bool ok = false;
+        const QString value = parser.value(number);
+        line.number = value.toLongLong(&ok);
+        if (!ok || line.number < 1 || value.startsWith(u'+'))
+            return failed(u"--nummer ska följas av ett heltal från 1 och uppåt: "_s + value);
+    }
+    if (parser.isSet(folder)) {
+        const QString named = parser.value(folder);
+        if (named.isEmpty())
+            return failed(u"--mapp ska följas av en mapp"_s);
+        if (!QFileInfo(named).isDir())
+            return failed(u"mappen finns inte: "_s + named);
+        line.folder = QDir::cleanPath(QFileInfo(named).absoluteFilePath());
+    }
+    return line;
+}
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(fromTerminal(argv[i]));
+    return arguments;
+}
+
+} // namespace store

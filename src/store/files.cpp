@@ -1,0 +1,541 @@
+#include "store/files.h"
+
+#include "store/bounds.h"
+#include "store/encoding.h"
+#include "store/hugepages.h"
+#include "store/lines.h"
+#include "store/programfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+
+// True when the path names something other than a regular file: a folder, a device, a FIFO, a socket, a
+// link to one of those, or a link that leads nowhere. A free name is not "other".
+bool namesSomethingElse(const QString &path)
+{
+    const QFileInfo info(path);
+    return (info.exists() || info.isSymLink()) && !info.isFile();
+}
+
+// The number of bytes and the two times in words, for the notice that a file changed since it was read.
+QString describeChange(const FileStamp &before, const FileStamp &now)
+{
+    if (now.state == FileStamp::State::Absent)
+        return before.state == FileStamp::State::Absent ? QString() : u"filen finns inte längre"_s;
+    if (before.state == FileStamp::State::Absent)
+        return u"en fil med samma namn har skapats"_s;
+    if (now.device != before.device || now.inode != before.inode)
+        return u"den har ersatts av en annan fil (nu "_s + QString::number(now.size) + u" byte)"_s;
+    if (now.size != before.size)
+        return u"storleken är nu "_s + QString::number(now.size) + u" byte i stället för "_s
+               + QString::number(before.size);
+    return u"den har skrivits om (ändringstiden är en annan)"_s;
+}
+
+// Six characters that make a temporary name of this moment's own.
+QByteArray randomSuffix()
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, 'x');
+    for (char &c : suffix)
+        c = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return suffix;
+}
+
+#ifdef Q_OS_UNIX
+FileStamp stampFrom(const struct stat &info)
+{
+    FileStamp stamp;
+    stamp.state = FileStamp::State::Present;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.seconds = qint64(info.st_mtim.tv_sec);
+    stamp.nanoseconds = qint64(info.st_mtim.tv_nsec);
+    return stamp;
+}
+
+// A descriptor closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now and gives the error number of the close, 0 when it went well.
+    int close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+};
+
+// Writes every byte; gives the error number, 0 when all went.
+int writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size_t(qMin<qint64>(size, 1 << 30)));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (done == 0)
+            return EIO;
+        data += done;
+        size -= done;
+    }
+    return 0;
+}
+
+// A failed sync is a failed write, except where the file system cannot sync at all.
+int syncError(int fd)
+{
+    if (::fsync(fd) == 0)
+        return 0;
+    const int error = errno;
+    return error == EINVAL || error == ENOTSUP || error == ENOSYS ? 0 : error;
+}
+
+// Where a write lands: the open folder and the name in it. Whatever the path passed through (links, a link
+// in its last place) was resolved once, here; the check and the write then use only this folder and name.
+struct Target {
+    Descriptor folder;
+    QByteArray name;
+    bool exists = false;
+    struct stat info {};
+};
+
+MaybeFailure resolveTarget(const QString &path, bool followLink, Target &target)
+{
+    QByteArray resolved = QFile::encodeName(path);
+    struct stat info {};
+    if (followLink && ::lstat(resolved.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char *real = ::realpath(resolved.constData(), nullptr);
+        if (!real) // a link that leads nowhere, or round in a circle
+            return failures::pathAccessError(path);
+        resolved = real;
+        std::free(real);
+    }
+    const qsizetype slash = resolved.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? "."_ba : slash == 0 ? "/"_ba : resolved.first(slash);
+    target.name = resolved.sliced(slash + 1);
+    if (target.name.isEmpty() || target.name == "." || target.name == "..")
+        return failures::pathAccessError(path);
+    target.folder.reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (target.folder.get() < 0)
+        return failures::fromSystemError(errno, path);
+    if (::fstatat(target.folder.get(), target.name.constData(), &target.info, AT_SYMLINK_NOFOLLOW) == 0) {
+        target.exists = true;
+        // A link here is one that was swapped in after the resolution, or one the caller does not follow.
+        if (!S_ISREG(target.info.st_mode))
+            return failures::pathAccessError(path);
+        // A file made read-only is not replaced, though its folder would allow it.
+        if (::faccessat(target.folder.get(), target.name.constData(), W_OK, AT_EACCESS) != 0)
+            return failures::fromSystemError(errno, path);
+    } else if (errno != ENOENT) {
+        return failures::fromSystemError(errno, path);
+    }
+    return std::nullopt;
+}
+
+MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool followLink, FileStamp *stamp)
+{
+    Target target;
+    if (auto failure = resolveTarget(path, followLink, target))
+        return failure;
+    const int folder = target.folder.get();
+    if (stamp) {
+        if (stamp->state == FileStamp::State::Unread)
+            return failures::notRead(path);
+        FileStamp now;
+        now.state = FileStamp::State::Absent;
+        if (target.exists)
+            now = stampFrom(target.info);
+        if (now != *stamp)
+            return failures::changedSinceRead(path, describeChange(*stamp, now));
+    }
+
+    // The temporary file is the target's name and a suffix, beside it in the same folder, created afresh
+    // (never opened through a link). A file that replaces another starts private and takes the other's
+    // permission bits once it is the owner's.
+    Descriptor file;
+    QByteArray temporary;
+    for (int attempt = 0; attempt < 100 && file.get() < 0; ++attempt) {
+        temporary = target.name + '.' + randomSuffix();
+        file.reset(::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                            target.exists ? 0600 : 0666));
+        if (file.get() < 0 && errno != EEXIST)
+            return failures::fromSystemError(errno, path);
+    }
+    if (file.get() < 0)
+        return failures::pathAccessError(path);
+    const auto fail = [&](int error) {
+        file.reset();
+        ::unlinkat(folder, temporary.constData(), 0);
+        return failures::fromSystemError(error, path);
+    };
+    if (const int error = writeAll(file.get(), bytes.constData(), bytes.size()))
+        return fail(error);
+    if (target.exists) {
+        // Only root can give a file away, and an owner only to a group of its own: a group that cannot be
+        // kept is not worth a failed save. The permission bits always can be kept (chown clears set-user-ID,
+        // so they come after it).
+        if (::geteuid() == 0 || ::geteuid() == target.info.st_uid)
+            (void)::fchown(file.get(), target.info.st_uid, target.info.st_gid);
+        if (::fchmod(file.get(), target.info.st_mode & 07777) != 0 && errno != ENOTSUP && errno != EOPNOTSUPP)
+            return fail(errno);
+    }
+    // Forces the bytes onto the disk before the rename makes them the file: otherwise a power cut soon after
+    // could leave the new name over a file whose blocks were never written, on file systems that allocate
+    // late (ext4, XFS, Btrfs). A failed sync (EIO, or ENOSPC where space is only taken at write-back, as on
+    // NFS) stops the save.
+    if (const int error = syncError(file.get()))
+        return fail(error);
+    struct stat written {};
+    if (::fstat(file.get(), &written) != 0)
+        return fail(errno);
+    if (const int error = file.close())
+        return fail(error);
+
+    int renamed = -1;
+#ifdef RENAME_NOREPLACE
+    // A name that was free when read must still be free: a file another program made there meanwhile is
+    // not replaced.
+    if (stamp && stamp->state == FileStamp::State::Absent) {
+        renamed = ::renameat2(folder, temporary.constData(), folder, target.name.constData(), RENAME_NOREPLACE);
+        if (renamed != 0 && errno == EEXIST) {
+            ::unlinkat(folder, temporary.constData(), 0);
+            return failures::changedSinceRead(path, describeChange(*stamp, stampOf(path)));
+        }
+        if (renamed != 0 && errno != EINVAL && errno != ENOSYS) // else a file system without the flag
+            return fail(errno);
+    }
+#endif
+    if (renamed != 0 && ::renameat(folder, temporary.constData(), folder, target.name.constData()) != 0)
+        return fail(errno);
+    // The rename lives in the folder: synced too, so that a power cut after "saved" cannot take it back.
+    // The file is in place by now; a folder that cannot sync does not make it unsaved.
+    (void)::fsync(folder);
+    if (stamp) {
+        // The file as it lies now, where closing it may have moved its time (NFS); still the one written.
+        struct stat placed {};
+        if (::fstatat(folder, target.name.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0
+            && placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
+            written = placed;
+        *stamp = stampFrom(written);
+    }
+    return std::nullopt;
+}
+
+#endif
+
+// Reads the open file to its end, but never more than kMaxReadBytes: a size the file system gives is
+// checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
+// once it passes the bound. A regular file is read into exactly its size, with no room to spare.
+MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, const ReadProgress &progress)
+{
+    // With someone to tell, the file is read in steps, each told as it is done.
+    constexpr qint64 kStep = qint64(8) << 20;
+    const qint64 size = file.size();
+    if (size > kMaxReadBytes)
+        return failures::tooLarge(path);
+    // reserve() takes exactly what it is asked; resize() alone would round up to a power of two.
+    QByteArray all;
+    all.reserve(size);
+    all.resize(size);
+    // A quarter of the time of loading a million proverbs went to page faults: huge pages where the system
+    // gives them.
+    preferHugePages(all.data(), all.size());
+    qint64 got = 0;
+    for (;;) {
+        if (got == all.size()) {
+            // Full: a small probe tells the end from more to come, without doubling a file of its exact size.
+            char probe[65536];
+            errno = 0;
+            const qint64 n = file.read(probe, sizeof probe);
+            if (n < 0)
+                return failures::fromSystemError(errno, path);
+            if (n == 0)
+                break;
+            if (got + n > kMaxReadBytes)
+                return failures::tooLarge(path);
+            const qint64 room = std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
+            all.reserve(room);
+            all.resize(room);
+            std::memcpy(all.data() + got, probe, size_t(n));
+            got += n;
+            continue;
+        }
+        errno = 0;
+        const qint64 n = file.read(all.data() + got, progress ? std::min(all.size() - got, kStep) : all.size() - got);
+        if (n < 0)
+            return failures::fromSystemError(errno, path);
+        if (n == 0)
+            break;
+        got += n;
+        if (progress && !progress(got, size))
+            return failures::cancelled();
+    }
+    all.truncate(got);
+    bytes = std::move(all);
+    return std::nullopt;
+}
+
+} // namespace
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+QStringList listFiles(const QString &pattern)
+{
+    QDir dir(programFolder());
+    dir.setNameFilters({pattern});
+    dir.setFilter(QDir::Files);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    return dir.entryList();
+}
+
+QStringList listUndecodableFiles(const QString &suffix)
+{
+    QStringList names;
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(programFolder()).constData());
+    if (!dir)
+        return names;
+    const QByteArray tail = QFile::encodeName(suffix).toLower();
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        struct stat info {};
+        if (name.startsWith('.') || !name.toLower().endsWith(tail) || QFile::encodeName(QFile::decodeName(name)) == name
+            || ::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    names.sort(Qt::CaseInsensitive);
+#else
+    Q_UNUSED(suffix);
+#endif
+    return names;
+}
+
+bool fileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+FileStamp stampOf(const QString &path)
+{
+    FileStamp stamp;
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        stamp = stampFrom(info);
+    else if (errno == ENOENT)
+        stamp.state = FileStamp::State::Absent;
+#else
+    const QFileInfo info(path);
+    stamp.state = info.exists() ? FileStamp::State::Present : FileStamp::State::Absent;
+    stamp.size = info.size();
+    stamp.seconds = info.lastModified().toMSecsSinceEpoch();
+#endif
+    return stamp;
+}
+
+namespace {
+// A file the program owns is read only where it lies, never through a link (failure 75).
+MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, bool followLink,
+                      const ReadProgress &progress)
+{
+    if (stamp)
+        *stamp = FileStamp();
+    // Only a regular file is read: a FIFO would wait for a writer for ever, a device could read without end.
+    if (namesSomethingElse(path) || (!followLink && QFileInfo(path).isSymLink()))
+        return failures::pathAccessError(path);
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without blocking and checked again once open, for the name may have changed in between; for a
+    // regular file the flag changes nothing.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return errno == ELOOP ? failures::pathAccessError(path) : failures::fromSystemError(errno, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failures::pathAccessError(path);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failures::ioError(path);
+    }
+#else
+    file.setFileName(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failures::fromSystemError(errno, path);
+#endif
+    errno = 0;
+    if (auto failure = readBounded(file, path, bytes, progress))
+        return failure;
+    // Taken before the read: a file that changed while it was read has a stamp older than its bytes, and
+    // writing it back is refused as changed, which is safe.
+    if (stamp) {
+#ifdef Q_OS_UNIX
+        *stamp = stampFrom(info);
+#else
+        *stamp = stampOf(path);
+#endif
+    }
+    return std::nullopt;
+}
+} // namespace
+
+MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
+{
+    return readFile(path, bytes, stamp, true, progress);
+}
+
+MaybeFailure readOwnFile(const QString &path, QByteArray &bytes)
+{
+    return readFile(path, bytes, nullptr, false, {});
+}
+
+MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, FileStamp *stamp)
+{
+#ifdef Q_OS_UNIX
+    return replaceFile(path, bytes, true, stamp);
+#else
+    // Only a regular file is replaced. QSaveFile would rename a regular file over a device or what a link
+    // points to.
+    if (namesSomethingElse(path))
+        return failures::pathAccessError(path);
+    if (stamp) {
+        if (stamp->state == FileStamp::State::Unread)
+            return failures::notRead(path);
+        const FileStamp now = stampOf(path);
+        if (now != *stamp)
+            return failures::changedSinceRead(path, describeChange(*stamp, now));
+    }
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failures::fromSystemError(errno, path);
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        const int error = errno;
+        file.cancelWriting();
+        return failures::fromSystemError(error, path);
+    }
+    errno = 0;
+    if (!file.commit())
+        return failures::fromSystemError(errno, path);
+    if (stamp)
+        *stamp = stampOf(path);
+    return std::nullopt;
+#endif
+}
+
+MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes)
+{
+#ifdef Q_OS_UNIX
+    return replaceFile(path, bytes, false, nullptr);
+#else
+    return writeFileAtomically(path, bytes);
+#endif
+}
+
+MaybeFailure deleteFile(const QString &path)
+{
+    if (!fileExists(path))
+        return failures::fileNotFound(path);
+    QFile file(path);
+    errno = 0;
+    if (!file.remove())
+        return failures::fromSystemError(errno, path);
+    return std::nullopt;
+}
+
+ScratchFile::ScratchFile() = default;
+
+ScratchFile::~ScratchFile()
+{
+    if (m_file.isOpen()) {
+        m_file.close();
+        QFile::remove(m_file.fileName());
+    }
+}
+
+MaybeFailure ScratchFile::write(const QByteArray &bytes)
+{
+    // "temp_" and a suffix of its own, made anew (NewOnly: O_EXCL), so neither a link nor another copy's
+    // scratch file is ever opened; readable by this user only.
+    for (int attempt = 0; attempt < 100 && !m_file.isOpen(); ++attempt) {
+        m_file.setFileName(pathInProgramFolder(u"temp_"_s + QString::fromLatin1(randomSuffix()) + u".tmp"_s));
+        errno = 0;
+        if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered,
+                         QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+            && errno != EEXIST)
+            return failures::fromSystemError(errno, m_file.fileName());
+    }
+    if (!m_file.isOpen())
+        return failures::pathAccessError(m_file.fileName());
+    errno = 0;
+    if (m_file.write(bytes) != bytes.size())
+        return failures::fromSystemError(errno, m_file.fileName());
+    return std::nullopt;
+}
+
+MaybeFailure ScratchFile::readBack(QByteArray &bytes)
+{
+    if (!m_file.isOpen() || !m_file.seek(0))
+        return failures::ioError(m_file.fileName());
+    errno = 0;
+    QByteArray all = m_file.readAll();
+    if (m_file.error() != QFileDevice::NoError)
+        return failures::fromSystemError(errno, m_file.fileName());
+    bytes = std::move(all);
+    return std::nullopt;
+}
+
+} // namespace store
