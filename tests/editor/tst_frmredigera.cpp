@@ -7,7 +7,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/collections.h"
 #include "store/encoding.h"
-#include "main/windowsetup.h"
+#include "widgets/windowsetup.h"
 #include "store/module1.h"
 
 #include <QProgressDialog>

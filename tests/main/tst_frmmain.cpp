@@ -6,7 +6,7 @@
 #include "store/numbers.h"
 
 #include <QRandomGenerator>
-#include "main/windowsetup.h"
+#include "widgets/windowsetup.h"
 #include "search/frmsok.h"
 #include "store/encoding.h"
 #include "store/module1.h"
