@@ -22,6 +22,10 @@ QTextStream &out();
 QTextStream &err();
 int failed(const QString &what);
 
+// The search and shell areas' prefix of a line: one line in a hundred starts with the rare word, in three
+// spellings, so both match modes find the same lines and the fold has capitals to fold.
+QByteArray rarePrefix(int line);
+
 QString fromWindows1252(QByteArrayView bytes);
 QByteArray toWindows1252(QStringView text);
 bool undefinedByte(unsigned char b);

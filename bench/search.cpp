@@ -46,16 +46,6 @@ constexpr double kMaxPeakMB = 300.0;
 constexpr double kMaxFirstPerGrep = 1.2;
 constexpr double kMaxPeakOverFileMB = 100.0;
 
-// One line in a hundred starts with the rare word, in three spellings, so both modes find the same lines
-// and the fold has capitals to fold.
-QByteArray rarePrefix(int line)
-{
-    if (line % 100 != 0)
-        return {};
-    static const QByteArray spellings[] = {"Zebrafink ", "ZEBRAFINK ", "zebraFink "};
-    return spellings[(line / 100) % 3];
-}
-
 int rareCount(int lines)
 {
     return (lines + 99) / 100;

@@ -29,15 +29,6 @@ constexpr double kMaxOwnPerGrep = 1.2;
 constexpr double kMaxRandomPerWc = 2.0;
 constexpr double kMaxExtraMB = 60.0;
 
-// One line in a hundred starts with the word, in three spellings, as in the search area.
-QByteArray rarePrefix(int line)
-{
-    if (line % 100 != 0)
-        return {};
-    static const QByteArray spellings[] = {"Zebrafink ", "ZEBRAFINK ", "zebraFink "};
-    return spellings[(line / 100) % 3];
-}
-
 struct Timed {
     double ms = 0;
     double faults = 0;
