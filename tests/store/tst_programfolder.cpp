@@ -160,7 +160,6 @@ private slots:
         QTest::newRow("--mapp, relative") << Command{{u"--mapp"_s, u"."_s}, Action::Run, u"<cwd>"_s, {}};
         // Qt's own options are QApplication's: passed over here, so the wrong folder is what is refused.
         QTest::newRow("Qt's option beside a wrong --mapp") << Command{{u"-style"_s, u"fusion"_s, u"--reverse"_s, u"-platform=xcb"_s, u"--mapp"_s, u"<scratch>/none"_s}, Action::Error, {}, u"mappen finns inte"_s};
-        QTest::newRow("--mapp, a file") << Command{{u"--mapp"_s, u"<scratch>/file"_s}, Action::Error, {}, u"mappen finns inte"_s};
         QTest::newRow("--mapp without a folder") << Command{{u"--mapp"_s}, Action::Error, {}, noFolder};
         QTest::newRow("--mapp empty") << Command{{u"--mapp="_s}, Action::Error, {}, noFolder};
         QTest::newRow("unknown option") << Command{{u"--färg"_s}, Action::Error, {}, u"okänt alternativ: --färg\nSkriv \"tankedosan --help\""_s};

@@ -1,0 +1,122 @@
+#!/bin/sh
+# Plants each fault of tests/planted-faults.md alone into a copy of the tree, builds it, runs the tests and
+# prints whether they caught it. The source tree itself is never changed.
+#   tests/plant-faults.sh [ID...]      (all faults when none is named)
+# FAULTS_DIR (default build-faults/) holds the copy and its build; FAULTS_CTEST adds ctest options, such as
+# "-E xvfb" to leave out the tests on a real display.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=${FAULTS_DIR:-$root/build-faults}
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
+exec python3 - "$root" "$work" "${FAULTS_CTEST:-}" "$@" <<'EOF'
+import os, shutil, subprocess, sys
+
+root, work, ctest_options, wanted = sys.argv[1], sys.argv[2], sys.argv[3].split(), sys.argv[4:]
+
+# id, file, text as it is, text with the fault. The text must occur exactly once, so a fault is planted at
+# the same place however the lines around it move.
+FAULTS = [
+    ("S1", "src/store/collections.cpp", "    if (::fsync(fd) == 0)\n        return 0;", "    if (true)\n        return 0;"),
+    ("S2", "src/store/collections.cpp", "        if (done == 0)\n            return EIO;\n        data += done;", "        if (done >= 0)\n            return 0;\n        data += done;"),
+    ("S3", "src/store/linestore.cpp", """            appendLine(out, i);
+            out.append("\\r\\n", 2);""", """            appendLine(out, i);
+            if (i + 1 < size())
+                out.append("\\r\\n", 2);"""),
+    ("S4", "src/store/encoding.cpp", "const int low = littleEndian ? 0 : 1;", "const int low = littleEndian ? 1 : 0;"),
+    ("S5", "src/store/linestore.cpp", "    m_spans.erase(m_spans.begin() + index);\n    compactIfMostlyGarbage();", "    m_spans.erase(m_spans.begin() + index);"),
+    ("S6", "src/store/numberfile.cpp", "const QStringView rest = line.sliced(b + 1);",
+     "const QStringView rest = line.sliced(b);"),
+    ("S7", "src/store/programfolder.cpp", "if (!holdsCollection(folder))", "if (!holdsCollection(samplesFolder))"),
+    ("M1", "src/main/frmmain.cpp", "if (n >= Module1::antal)", "if (n > Module1::antal)"),
+    ("M2", "src/store/collections.cpp", "{Qt::CaseSensitive, Qt::CaseInsensitive}", "{Qt::CaseInsensitive, Qt::CaseSensitive}"),
+    ("M3", "src/main/frmmain.cpp", "        List1->insertItem(index, removed);\n", ""),
+    ("M4", "src/main/frmmain.cpp", """    Module1::antal = List1->count();
+    setWindowTitle(wholeListCaption(Module1::antal));
+    // Back to the proverb""", """    setWindowTitle(wholeListCaption(List1->count()));
+    // Back to the proverb"""),
+    ("E1", "src/editor/duplicates.cpp", "hash < other.hash : line < other.line", "hash < other.hash : line > other.line"),
+    ("E2", "src/editor/editorsort.cpp", "p.decisive = int(std::max<qsizetype>(ranked - 1, 0));",
+     "p.decisive = int(std::max<qsizetype>(ranked, 0));"),
+    ("E3", "src/editor/frmredigera.cpp", "findFrom(qsizetype(markedIndex()) + 1);", "findFrom(qsizetype(markedIndex()));"),
+    ("E4", "src/editor/frmredigera.cpp", "        m_main.List1->setLines(m_lista->lines());", "        (void)0;"),
+    ("E5", "src/editor/frmredigera.cpp", """    if (marked >= 0) {
+        m_lista->removeLine(marked);""", """    if (marked > 0) {
+        m_lista->removeLine(marked);"""),
+    ("F2", "src/search/frmsok.cpp", "resultattext(lista->lines(), m_shownHits)", "resultattext(lista->lines(), m_shownHits - 1)"),
+    ("F3", "src/search/sparatextfil.cpp", "if (QFileInfo::exists(path)", "if (store::fileExists(path)"),
+    ("F4", "src/search/frmsok.cpp", "    if (m_main.söklista->count() > 0) {", "    if (m_main.söklista->count() > 1) {"),
+    ("W3", "src/textfiles/frmtextedit.cpp", "        return m_platform.showStandardError(failure);", "        return;"),
+    ("W4", "src/editor/frmredigera.cpp", """        return m_platform.showStandardError(*failure);
+    öppna_dublettfil();""", """        return;
+    öppna_dublettfil();"""),
+    ("P1", "src/platform/platform.cpp", """        m_busy = false;
+        m_platform.setPointer(Pointer::Default);""", """        m_busy = false;"""),
+    ("P2", "src/platform/platform.cpp", "    if (m_busy) {\n        m_busy = false;", "    {\n        m_busy = false;"),
+    ("N1", "src/store/collections.cpp", "            now = stampFrom(target.info);\n        if (now != *stamp)", "            now = stampFrom(target.info);\n        if (false)"),
+    ("N2", "src/store/collections.cpp", "        *stamp = stampFrom(written);", "        (void)written;"),
+    ("N3", "src/store/collections.cpp", "    if (size > kMaxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
+    ("N4", "src/store/collections.cpp", "            if (got + n > kMaxReadBytes)\n                return failures::tooLarge(path);",
+     "            if (got + n > 4 * kMaxReadBytes)\n                return failures::tooLarge(path);"),
+    ("N5", "src/store/linestore.cpp", "return loneLfs > crs ? LineEnds::Unix", "return loneLfs > 0 ? LineEnds::Unix"),
+    ("N6", "src/store/linestore.cpp", "        pairs += cr + 1 < end && cr[1] == '\\n';", "        pairs += 0;"),
+    ("N7", "src/store/linestore.cpp", "                if (spans[size_t(k)].begin <= at) {", "                if (true) {"),
+    ("N8", "src/store/linestore.cpp", "_mm_or_si128(_mm_cmpeq_epi8(head, first0), _mm_cmpeq_epi8(head, first1))",
+     "_mm_cmpeq_epi8(head, first0)"),
+    ("N9", "src/store/linestore.cpp", "                while (k < runEnd && endOf(k) < at + n)", "                while (k < runEnd && endOf(k) < at)"),
+    ("T1", "src/store/terminal.cpp", "    if (line.number > lines.size()) {", "    if (line.number >= lines.size()) {"),
+    ("T2", "src/store/terminal.cpp", "return std::vector<Collection>{citat != all.end() ? *citat : all.front()};",
+     "return std::vector<Collection>{all.front()};"),
+    ("K1", "src/main/windowsetup.cpp", "== Qt::Key_Escape)\n            return true;", "== Qt::Key_Escape)\n            return false;"),
+    ("K2", "src/main/windowsetup.cpp", "            m_rowBeforePress = m_list->currentRow();", "            m_rowBeforePress = -2;"),
+    ("K3", "src/main/frmmain.cpp", "if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {",
+     "if (mouse->button() == Qt::LeftButton) {"),
+]
+
+tree, build = os.path.join(work, "tree"), os.path.join(work, "build")
+files = subprocess.run(["git", "-C", root, "ls-files", "-z"], check=True, capture_output=True).stdout.split(b"\0")
+shutil.rmtree(tree, ignore_errors=True)
+for f in filter(None, files):
+    f = f.decode()
+    src = os.path.join(root, f)
+    if os.path.isfile(src):
+        os.makedirs(os.path.dirname(os.path.join(tree, f)), exist_ok=True)
+        shutil.copy2(src, os.path.join(tree, f))
+launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
+subprocess.run(["cmake", "-S", tree, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo", *launcher],
+               check=True, stdout=subprocess.DEVNULL)
+
+def build_and_test():
+    if subprocess.run(["cmake", "--build", build, "-j2"], stdout=subprocess.DEVNULL,
+                      stderr=subprocess.DEVNULL).returncode != 0:
+        return None
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    run = subprocess.run(["ctest", "-j2", *ctest_options], cwd=build, env=env, capture_output=True, text=True)
+    failed = [l.split()[3] for l in run.stdout.splitlines() if "***Failed" in l or "Not Run" in l
+              or "***Exception" in l or "***Timeout" in l]
+    return failed if run.returncode != 0 else []
+
+print("baseline:", "ok" if build_and_test() == [] else "FAILS: fix the tree first", flush=True)
+caught = missed = 0
+for fid, path, before, after in FAULTS:
+    if wanted and fid not in wanted:
+        continue
+    target = os.path.join(tree, path)
+    text = open(target, encoding="utf-8").read()
+    if text.count(before) != 1:
+        print(f"{fid}: not planted ({path}: the text occurs {text.count(before)} times)", flush=True)
+        continue
+    open(target, "w", encoding="utf-8").write(text.replace(before, after))
+    try:
+        failed = build_and_test()
+    finally:
+        open(target, "w", encoding="utf-8").write(text)
+    if failed is None:
+        print(f"{fid}: does not build", flush=True)
+    elif failed:
+        caught += 1
+        print(f"{fid}: caught by {' '.join(failed)}", flush=True)
+    else:
+        missed += 1
+        print(f"{fid}: MISSED", flush=True)
+print(f"caught {caught}, missed {missed}")
+EOF
