@@ -16,8 +16,8 @@ root, work, ctest_options, wanted = sys.argv[1], sys.argv[2], sys.argv[3].split(
 # id, file, text as it is, text with the fault. The text must occur exactly once, so a fault is planted at
 # the same place however the lines around it move.
 FAULTS = [
-    ("S1", "src/store/collections.cpp", "    if (::fsync(fd) == 0)\n        return 0;", "    if (true)\n        return 0;"),
-    ("S2", "src/store/collections.cpp", "        if (done == 0)\n            return EIO;\n        data += done;", "        if (done >= 0)\n            return 0;\n        data += done;"),
+    ("S1", "src/store/files.cpp", "    if (::fsync(fd) == 0)\n        return 0;", "    if (true)\n        return 0;"),
+    ("S2", "src/store/files.cpp", "        if (done == 0)\n            return EIO;\n        data += done;", "        if (done >= 0)\n            return 0;\n        data += done;"),
     ("S3", "src/store/linestore.cpp", """            appendLine(out, i);
             out.append("\\r\\n", 2);""", """            appendLine(out, i);
             if (i + 1 < size())
@@ -38,13 +38,13 @@ FAULTS = [
     ("E2", "src/editor/editorsort.cpp", "p.decisive = int(std::max<qsizetype>(ranked - 1, 0));",
      "p.decisive = int(std::max<qsizetype>(ranked, 0));"),
     ("E3", "src/editor/frmredigera.cpp", "findFrom(qsizetype(markedIndex()) + 1);", "findFrom(qsizetype(markedIndex()));"),
-    ("E4", "src/editor/frmredigera.cpp", "        m_main.List1->setLines(m_lista->lines());", "        (void)0;"),
+    ("E4", "src/editor/frmredigera.cpp", "        m_main.refillProverbs(m_lista->lines(), m_stamp);", "        (void)0;"),
     ("E5", "src/editor/frmredigera.cpp", """    if (marked >= 0) {
-        m_lista->removeLine(marked);""", """    if (marked > 0) {
-        m_lista->removeLine(marked);"""),
+        const QString line""", """    if (marked > 0) {
+        const QString line"""),
     ("F2", "src/search/frmsok.cpp", "resultattext(lista->lines(), m_shownHits)", "resultattext(lista->lines(), m_shownHits - 1)"),
     ("F3", "src/search/sparatextfil.cpp", "if (QFileInfo::exists(path)", "if (store::fileExists(path)"),
-    ("F4", "src/search/frmsok.cpp", "    if (m_main.söklista->count() > 0) {", "    if (m_main.söklista->count() > 1) {"),
+    ("F4", "src/main/frmmain.cpp", "        if (söklista->count() > 0) {", "        if (söklista->count() > 1) {"),
     ("W3", "src/textfiles/frmtextedit.cpp", "        return m_platform.showStandardError(failure);", "        return;"),
     ("W4", "src/editor/frmredigera.cpp", """        return m_platform.showStandardError(*failure);
     öppna_dublettfil();""", """        return;
@@ -52,10 +52,10 @@ FAULTS = [
     ("P1", "src/platform/platform.cpp", """        m_busy = false;
         m_platform.setPointer(Pointer::Default);""", """        m_busy = false;"""),
     ("P2", "src/platform/platform.cpp", "    if (m_busy) {\n        m_busy = false;", "    {\n        m_busy = false;"),
-    ("N1", "src/store/collections.cpp", "            now = stampFrom(target.info);\n        if (now != *stamp)", "            now = stampFrom(target.info);\n        if (false)"),
-    ("N2", "src/store/collections.cpp", "        *stamp = stampFrom(written);", "        (void)written;"),
-    ("N3", "src/store/collections.cpp", "    if (size > kMaxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
-    ("N4", "src/store/collections.cpp", "            if (got + n > kMaxReadBytes)\n                return failures::tooLarge(path);",
+    ("N1", "src/store/files.cpp", "            now = stampFrom(target.info);\n        if (now != *stamp)", "            now = stampFrom(target.info);\n        if (false)"),
+    ("N2", "src/store/files.cpp", "        *stamp = stampFrom(written);", "        (void)written;"),
+    ("N3", "src/store/files.cpp", "    if (size > kMaxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
+    ("N4", "src/store/files.cpp", "            if (got + n > kMaxReadBytes)\n                return failures::tooLarge(path);",
      "            if (got + n > 4 * kMaxReadBytes)\n                return failures::tooLarge(path);"),
     ("N5", "src/store/linestore.cpp", "return loneLfs > crs ? LineEnds::Unix", "return loneLfs > 0 ? LineEnds::Unix"),
     ("N6", "src/store/linestore.cpp", "        pairs += cr + 1 < end && cr[1] == '\\n';", "        pairs += 0;"),
@@ -66,8 +66,8 @@ FAULTS = [
     ("T1", "src/store/terminal.cpp", "    if (line.number > lines.size()) {", "    if (line.number >= lines.size()) {"),
     ("T2", "src/store/terminal.cpp", "return std::vector<Collection>{citat != all.end() ? *citat : all.front()};",
      "return std::vector<Collection>{all.front()};"),
-    ("K1", "src/main/windowsetup.cpp", "== Qt::Key_Escape)\n            return true;", "== Qt::Key_Escape)\n            return false;"),
-    ("K2", "src/main/windowsetup.cpp", "            m_rowBeforePress = m_list->currentRow();", "            m_rowBeforePress = -2;"),
+    ("K1", "src/widgets/windowsetup.cpp", "== Qt::Key_Escape)\n            return true;", "== Qt::Key_Escape)\n            return false;"),
+    ("K2", "src/widgets/windowsetup.cpp", "            m_rowBeforePress = m_list->currentRow();", "            m_rowBeforePress = -2;"),
     ("K3", "src/main/frmmain.cpp", "if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {",
      "if (mouse->button() == Qt::LeftButton) {"),
 ]

@@ -220,6 +220,11 @@ private slots:
             QFile saved(store::collectionFile(u"Citat"_s));
             QVERIFY(saved.open(QIODevice::ReadOnly));
             QCOMPARE(store::LineStore::fromFileBytes(saved.readAll()).toStringList(), both);
+            // The stamp follows the file this editor wrote: its next save goes through.
+            editor.addLine(u"Sist"_s);
+            editor.enterChangedState();
+            editor.cmd1_Click();
+            QVERIFY(!editor.cmd1->isEnabled());
         }} << u"den har ersatts av en annan fil (nu 88 byte)"_s;
         QTest::newRow("text file, delete line after a rewrite in place") << Command{[](frmmain &w, Platform &p) {
             frmtextedit textFiles(p, &w);

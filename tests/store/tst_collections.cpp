@@ -71,13 +71,15 @@ private slots:
     }
 
     // Every window finds a collection's file here: its own name first, so that Djur.dat and djur.dat each
-    // stand for their own proverbs; then the file listed under the name in other letters.
+    // stand for their own proverbs; then the file whose name differs only in its extension's letters (Katt.DAT
+    // and KATT.DAT each their own), and last the file listed under the name in other letters.
     void collectionFile()
     {
-        for (const QString &name : {u"Djur.dat"_s, u"djur.dat"_s, u"Fisk.DAT"_s, u"ORM.dat"_s})
+        for (const QString &name : {u"Djur.dat"_s, u"djur.dat"_s, u"Fisk.DAT"_s, u"ORM.dat"_s, u"Katt.DAT"_s, u"KATT.DAT"_s})
             m_folder->write(name, "x\r\n"_ba);
         for (const auto &[name, file] : std::initializer_list<std::pair<QString, QString>>{
-                 {u"Djur"_s, u"Djur.dat"_s}, {u"djur"_s, u"djur.dat"_s}, {u"Fisk"_s, u"Fisk.DAT"_s}, {u"orm"_s, u"ORM.dat"_s}, {u"Ny"_s, u"Ny.dat"_s}})
+                 {u"Djur"_s, u"Djur.dat"_s}, {u"djur"_s, u"djur.dat"_s}, {u"Fisk"_s, u"Fisk.DAT"_s}, {u"orm"_s, u"ORM.dat"_s}, {u"Ny"_s, u"Ny.dat"_s},
+                 {u"Katt"_s, u"Katt.DAT"_s}, {u"KATT"_s, u"KATT.DAT"_s}})
             QCOMPARE(store::collectionFile(name), inFolder(file));
     }
 
