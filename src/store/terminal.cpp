@@ -166,22 +166,35 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
     return std::vector<Collection>{*found};
 }
 
+// Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
+// error, after what was printed so far, and the others still go; false when any could not be read.
+template <typename Use>
+bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
+{
+    bool all = true;
+    for (const Collection &collection : collections) {
+        LineStore lines;
+        if (auto failure = readCollection(collection.path, lines)) {
+            if (out)
+                out->flush();
+            printFailure(*failure);
+            all = false;
+            continue;
+        }
+        use(collection, lines);
+    }
+    return all;
+}
+
 int random(const CommandLine &line)
 {
     const auto collections = chosenCollections(line.collection);
     if (!collections)
         return kError;
     ProverbDraw draw(QRandomGenerator::system()->generate64());
-    int status = kNotFound;
-    for (const Collection &collection : *collections) {
-        LineStore lines;
-        if (auto failure = readCollection(collection.path, lines)) {
-            printFailure(*failure);
-            status = kError;
-            continue;
-        }
+    const int status = readEach(*collections, nullptr, [&](const Collection &, const LineStore &lines) {
         draw.offer(lines);
-    }
+    }) ? kNotFound : kError;
     if (draw.isEmpty())
         return status;
     Printer out(stdout);
@@ -198,24 +211,17 @@ int search(const CommandLine &line)
         return kError;
     const bool named = line.collection == u"alla"_s;
     const Match match = line.beginning ? Match::Beginning : Match::Anywhere;
-    bool found = false, error = false;
+    bool found = false;
     Printer out(stdout);
-    for (const Collection &collection : *collections) {
-        LineStore lines;
-        if (auto failure = readCollection(collection.path, lines)) {
-            out.flush();
-            printFailure(*failure);
-            error = true;
-            continue;
-        }
+    const bool read = readEach(*collections, &out, [&](const Collection &collection, const LineStore &lines) {
         // The search window's own scan, so a word is found here exactly where the window finds it.
         const QString prefix = named ? collection.name + u':' : QString();
         for (const qsizetype i : lines.findAll(line.needle, match)) {
             out.line(prefix + lines.at(i));
             found = true;
         }
-    }
-    if (!out.finish() || error)
+    });
+    if (!out.finish() || !read)
         return kError;
     return found ? kFound : kNotFound;
 }
@@ -243,20 +249,12 @@ int number(const CommandLine &line)
 
 int collections()
 {
-    bool error = false;
     const std::vector<Collection> all = allCollections();
     Printer out(stdout);
-    for (const Collection &collection : all) {
-        LineStore lines;
-        if (auto failure = readCollection(collection.path, lines)) {
-            out.flush();
-            printFailure(*failure);
-            error = true;
-            continue;
-        }
+    const bool read = readEach(all, &out, [&](const Collection &collection, const LineStore &lines) {
         out.line(collection.name + u'\t' + QString::number(lines.size()));
-    }
-    if (!out.finish() || error)
+    });
+    if (!out.finish() || !read)
         return kError;
     return all.empty() ? kNotFound : kFound;
 }
