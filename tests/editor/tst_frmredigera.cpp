@@ -12,8 +12,6 @@
 
 #include <QProgressDialog>
 
-#include <sys/resource.h>
-
 using namespace Qt::StringLiterals;
 using platform::Answer;
 
