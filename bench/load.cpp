@@ -10,7 +10,7 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "support/scriptedplatform.h"
 #include "store/programfolder.h"
 

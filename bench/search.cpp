@@ -13,7 +13,7 @@
 #include "common.h"
 
 #include "main/frmmain.h"
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "support/scriptedplatform.h"
 #include "search/frmsok.h"
 #include "store/linestore.h"

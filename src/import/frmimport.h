@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/importlogic.h"
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "platform/platform.h"
 
 #include <QDialog>
@@ -71,7 +71,7 @@ public:
     // message and the list stays where it was.
     void setDirPath(const QString &path);
     // The import list, the lines of the clicked file.
-    HiddenList &importList() { return m_lines; }
+    ListBoxModel &importList() { return m_lines; }
     // The marked line of the import list, -1 when none.
     int markedLine() const;
     void markLine(int row);
@@ -85,7 +85,7 @@ private:
 
     platform::Platform &m_platform;
     EditorHandOver m_editor;
-    HiddenList m_lines;
+    ListBoxModel m_lines;
     QString m_dirPath;
     QString m_filePath;
     QString m_pattern = QStringLiteral("*.txt");

@@ -101,9 +101,9 @@ void frmmain::createControls()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // The lists are never shown; they belong to the window all the same.
-    fillista = new HiddenList(u"fillista"_s, this);
-    söklista = new HiddenList(u"söklista"_s, this);
-    List1 = new HiddenList(u"List1"_s, this);
+    fillista = new ListBoxModel(u"fillista"_s, this);
+    söklista = new ListBoxModel(u"söklista"_s, this);
+    List1 = new ListBoxModel(u"List1"_s, this);
 
     Label2 = twips::place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
     QFont heading = Label2->font();
@@ -247,7 +247,7 @@ bool frmmain::searchListView() const
     return optlista_sök->isChecked();
 }
 
-HiddenList *frmmain::currentList() const
+ListBoxModel *frmmain::currentList() const
 {
     return searchListView() ? söklista : List1;
 }
@@ -344,7 +344,7 @@ void frmmain::txtnr_Change()
     if (!std::holds_alternative<int>(number))
         return;
     const qint64 index = qint64(std::get<int>(number)) - 1;
-    HiddenList *list = currentList();
+    ListBoxModel *list = currentList();
     if (index < -1 || index >= list->count())
         return;
     (void)list->setSelectedIndex(int(index));
@@ -503,7 +503,7 @@ QString frmmain::shownProverb() const
 {
     // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
     // when it shows the selected entry, the entry itself is meant, whole.
-    const HiddenList *list = currentList();
+    const ListBoxModel *list = currentList();
     const QString shown = pp->toPlainText();
     const int selected = list->selectedIndex();
     if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)

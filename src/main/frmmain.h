@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "widgets/mainwindowlink.h"
 #include "platform/platform.h"
 #include "store/files.h"
@@ -36,12 +36,12 @@ public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 
     // Controls, named as the window's objects are.
-    HiddenList *fillista;
+    ListBoxModel *fillista;
     QPushButton *cmdordspråk_radera;
     QPushButton *cmdordspråk_ny;
     QComboBox *comboordspråk;
-    HiddenList *söklista;
-    HiddenList *List1;
+    ListBoxModel *söklista;
+    ListBoxModel *List1;
     QPushButton *cmdsök;
     QLineEdit *txtnr;
     QPushButton *cmdnästa;
@@ -104,7 +104,7 @@ public:
     // Whether the search list is the list being stepped through.
     bool searchListView() const;
     // The list of the current view.
-    HiddenList *currentList() const;
+    ListBoxModel *currentList() const;
     // The proverb the display shows, whole even where the display shows only its beginning.
     QString shownProverb() const;
 

@@ -80,7 +80,7 @@ void frmsnabbspara::Form_Load()
 void frmsnabbspara::cmdspara_Click()
 {
     // A failed save is reported by the flow and leaves the list and the program as they were.
-    spara_textfil(m_platform, this, lista(), /*trapped*/ false);
+    spara_textfil(m_platform, lista());
 }
 
 void frmsnabbspara::cmdtöm_Click()

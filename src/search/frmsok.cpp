@@ -125,7 +125,7 @@ void frmsök::createControls()
     Text2->setTabChangesFocus(true);
 
     cmdsparatextfil = twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120, 3840, 1335, 375);
-    lista = new HiddenList(u"lista"_s, this);
+    lista = new ListBoxModel(u"lista"_s, this);
     cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3600, 3840, 1335, 375);
     cmdavbryt = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt"_s, 5040, 3840, 1335, 375);
 
@@ -180,7 +180,7 @@ void frmsök::showHits(store::LineStore hits)
     QString shown;
     std::vector<Stand> stands;
     int count = 0;
-    for (; count < hits.size() && count < kShownHits && shown.size() < kShownCharacters; ++count) {
+    for (; count < hits.size() && count < kShownHits && shown.size() < kShownResultCharacters; ++count) {
         const QString hit = hits.shownAt(count);
         for (qsizetype k = 0; k < hit.size(); ++k) {
             // The box breaks the line at these, and would hand each back as a line end.
@@ -317,5 +317,5 @@ QString frmsök::resultText() const
 
 void frmsök::cmdsparatextfil_Click()
 {
-    spara_textfil(m_platform, this, resultText(), true);
+    spara_textfil(m_platform, resultText());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "widgets/mainwindowlink.h"
 #include "platform/platform.h"
 #include "store/linestore.h"
@@ -45,7 +45,7 @@ public:
     // The result box lays out at most this many hits (and about this many characters); the hit list, the count
     // and a saved text always hold every hit. A result of a million lines would take seconds to lay out.
     static constexpr int kShownHits = 10000;
-    static constexpr qsizetype kShownCharacters = 2'000'000;
+    static constexpr qsizetype kShownResultCharacters = 2'000'000;
 
     // Controls, named as the window's objects are.
     QLabel *Label2;
@@ -61,7 +61,7 @@ public:
     QLabel *lblsöker;
     QPlainTextEdit *Text2;
     QPushButton *cmdsparatextfil;
-    HiddenList *lista;
+    ListBoxModel *lista;
     QPushButton *cmdok;
     QPushButton *cmdavbryt;
 

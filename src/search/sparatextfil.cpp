@@ -16,10 +16,8 @@ QString sparaTextfilPrompt()
            u"''Öppna text'' i huvudfönstrets Arkiv-meny."_s;
 }
 
-void spara_textfil(platform::Platform &platform, QWidget *parent, const QString &text, bool trapped)
+void spara_textfil(platform::Platform &platform, const QString &text)
 {
-    Q_UNUSED(parent);
-    Q_UNUSED(trapped);
     const QString name = platform.inputBox(sparaTextfilPrompt(), u"Spara sökresultat"_s);
     if (name.isEmpty())
         return;

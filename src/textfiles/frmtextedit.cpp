@@ -1,6 +1,6 @@
 #include "textfiles/frmtextedit.h"
 
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "widgets/twips.h"
 #include "widgets/windowsetup.h"
 #include "store/collections.h"
@@ -52,7 +52,7 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
 
     list_filer = twips::place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
     list_filer->setAccessibleName(u"Textfiler"_s);
-    m_lines = new HiddenList(u"List1"_s, this);
+    m_lines = new ListBoxModel(u"List1"_s, this);
     List1 = twips::place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
     List1->setAccessibleName(u"Rader"_s);
     List1->setModel(m_lines);
@@ -64,7 +64,7 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->hide();
-    File1 = new HiddenList(u"File1"_s, this);
+    File1 = new ListBoxModel(u"File1"_s, this);
 
     windowsetup::keyboard(this);
     // Escape must not throw away what the window holds and the user has not kept.

@@ -7,7 +7,7 @@
 
 #include <array>
 
-class HiddenList;
+class ListBoxModel;
 class QLabel;
 class QListView;
 class QListWidget;
@@ -36,7 +36,7 @@ public:
     QListView *List1;
     QPlainTextEdit *Text1;
     // The hidden file list: the ".txt" files of the program folder.
-    HiddenList *File1;
+    ListBoxModel *File1;
 
     void Form_Load();
     void list_filer_Click();
@@ -48,7 +48,7 @@ public:
     void cmdstäng_Click();
 
     // The lines of the list view, whole.
-    const HiddenList &lines() const { return *m_lines; }
+    const ListBoxModel &lines() const { return *m_lines; }
     // The marked line of the list view, or -1.
     int markedLine() const;
 
@@ -63,7 +63,7 @@ private:
 
     platform::Platform &m_platform;
     QWidget *m_mainWindow;
-    HiddenList *m_lines;
+    ListBoxModel *m_lines;
     bool m_loaded = false;
     // What the chosen file was when the views were filled from it: a write back goes only over that.
     store::FileStamp m_stamp;

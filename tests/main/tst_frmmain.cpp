@@ -293,7 +293,7 @@ private slots:
                 });
             }
             s.platform.takeBoxes();
-            const HiddenList &list = *w.currentList();
+            const ListBoxModel &list = *w.currentList();
             const QString at = u"step %1, action %2"_s.arg(step).arg(action);
             QVERIFY2(!w.searchListView() || list.count() > 0, qPrintable(at));
             QVERIFY2(Module1::antal == list.count(), qPrintable(at));

@@ -248,7 +248,7 @@ private slots:
         platform::ScriptedPlatform p;
         p.setNextInput(typed);
         p.setNextAnswer(overwrite);
-        spara_textfil(p, nullptr, text, true);
+        spara_textfil(p, text);
 
         const QString fileName = typed + u".txt"_s;
         boxes.replaceInStrings(u"saved"_s, u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(folder.path(fileName)));

@@ -2,7 +2,7 @@
 #include "support/modal.h"
 #include "support/openfiles.h"
 
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 #include "store/bounds.h"
 #include "store/shown.h"
 #include "textfiles/frmtextedit.h"

@@ -7,9 +7,9 @@
 
 // A list with one selected entry or none, as a list box holds it: the main window's proverbs and search
 // hits (never shown), and the lines of the import and text-files windows.
-class HiddenList : public LineListModel {
+class ListBoxModel : public LineListModel {
 public:
-    explicit HiddenList(const QString &name, QObject *parent = nullptr);
+    explicit ListBoxModel(const QString &name, QObject *parent = nullptr);
 
     void addItem(const QString &text);
     void insertItem(int index, const QString &text);

@@ -1,17 +1,17 @@
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 
-HiddenList::HiddenList(const QString &name, QObject *parent)
+ListBoxModel::ListBoxModel(const QString &name, QObject *parent)
     : LineListModel(parent)
 {
     setObjectName(name);
 }
 
-void HiddenList::addItem(const QString &text)
+void ListBoxModel::addItem(const QString &text)
 {
     insertItem(count(), text);
 }
 
-void HiddenList::insertItem(int index, const QString &text)
+void ListBoxModel::insertItem(int index, const QString &text)
 {
     index = std::clamp(index, 0, count());
     if (m_selected >= index)
@@ -19,7 +19,7 @@ void HiddenList::insertItem(int index, const QString &text)
     insertLine(index, text);
 }
 
-store::MaybeFailure HiddenList::removeItem(int index)
+store::MaybeFailure ListBoxModel::removeItem(int index)
 {
     if (index < 0 || index >= count())
         return store::failures::invalidCall();
@@ -31,23 +31,23 @@ store::MaybeFailure HiddenList::removeItem(int index)
     return std::nullopt;
 }
 
-void HiddenList::clear()
+void ListBoxModel::clear()
 {
     setLines({});
 }
 
-void HiddenList::setItems(const QStringList &items)
+void ListBoxModel::setItems(const QStringList &items)
 {
     setLines(store::LineStore::fromStrings(items));
 }
 
-void HiddenList::setLines(store::LineStore lines)
+void ListBoxModel::setLines(store::LineStore lines)
 {
     m_selected = -1;
     LineListModel::setLines(std::move(lines));
 }
 
-store::MaybeFailure HiddenList::setSelectedIndex(int index)
+store::MaybeFailure ListBoxModel::setSelectedIndex(int index)
 {
     if (index < -1 || index >= count())
         return store::failures::invalidCall();

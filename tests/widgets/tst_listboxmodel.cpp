@@ -1,4 +1,4 @@
-#include "widgets/hiddenlist.h"
+#include "widgets/listboxmodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>
@@ -6,13 +6,13 @@
 using namespace Qt::StringLiterals;
 
 // The lines themselves are the line store's, tested there; here the selection and the model's signals.
-class tst_hiddenlist : public QObject {
+class tst_listboxmodel : public QObject {
     Q_OBJECT
 
 private slots:
     void selectionFollowsTheSelectedEntryAndStaysInTheList()
     {
-        HiddenList list(u"söklista"_s);
+        ListBoxModel list(u"söklista"_s);
         QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.setItems({u"a"_s, u"b"_s, u"c"_s});
         QCOMPARE(list.selectedText(), QString());
@@ -45,5 +45,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_hiddenlist)
-#include "tst_hiddenlist.moc"
+QTEST_GUILESS_MAIN(tst_listboxmodel)
+#include "tst_listboxmodel.moc"
