@@ -87,20 +87,19 @@ QByteArray toWindows1252(QStringView text)
 ProverbWriter::ProverbWriter()
 {
     const QString words[] = {
-        u"Den"_s,    u"som"_s,      u"väntar"_s,  u"på"_s,      u"något"_s,    u"gott"_s,   u"väntar"_s,
-        u"aldrig"_s, u"förgäves"_s, u"Bättre"_s,  u"sent"_s,    u"än"_s,       u"borta"_s,  u"bra"_s,
-        u"men"_s,    u"hemma"_s,    u"bäst"_s,    u"Ärlighet"_s, u"varar"_s,   u"längst"_s, u"Åsna"_s,
-        u"öga"_s,    u"för"_s,      u"tand"_s,    u"Ögat"_s,    u"gås"_s,      u"kål"_s,    u"björn"_s,
-        u"skog"_s,   u"säger"_s,    u"mormor"_s,  u"Ödet"_s,    u"vill"_s,     u"det"_s,    u"så"_s,
-        u"ÅTERVÄNDO"_s, u"ÄNGEL"_s, u"ÖVERALLT"_s, u"i"_s,      u"och"_s,      u"är"_s,     u"när"_s,
-        u"sjön"_s,   u"ålen"_s,     u"räven"_s,   u"höken"_s,   u"fågel"_s,    u"stjärt"_s, u"Läsk"_s,
-        u"Åke"_s,    u"Östen"_s,    u"Märta"_s,   u"dörr"_s,    u"lördag"_s,   u"höst"_s,   u"vår"_s,
+        u"Den"_s,      u"som"_s,      u"väntar"_s, u"på"_s,        u"något"_s, u"gott"_s,     u"väntar"_s, u"aldrig"_s,
+        u"förgäves"_s, u"Bättre"_s,   u"sent"_s,   u"än"_s,        u"borta"_s, u"bra"_s,      u"men"_s,    u"hemma"_s,
+        u"bäst"_s,     u"Ärlighet"_s, u"varar"_s,  u"längst"_s,    u"Åsna"_s,  u"öga"_s,      u"för"_s,    u"tand"_s,
+        u"Ögat"_s,     u"gås"_s,      u"kål"_s,    u"björn"_s,     u"skog"_s,  u"säger"_s,    u"mormor"_s, u"Ödet"_s,
+        u"vill"_s,     u"det"_s,      u"så"_s,     u"ÅTERVÄNDO"_s, u"ÄNGEL"_s, u"ÖVERALLT"_s, u"i"_s,      u"och"_s,
+        u"är"_s,       u"när"_s,      u"sjön"_s,   u"ålen"_s,      u"räven"_s, u"höken"_s,    u"fågel"_s,  u"stjärt"_s,
+        u"Läsk"_s,     u"Åke"_s,      u"Östen"_s,  u"Märta"_s,     u"dörr"_s,  u"lördag"_s,   u"höst"_s,   u"vår"_s,
     };
     // Every character of Windows-1252's 0x80-0x9F that it defines: quotes, dashes, the euro and so on.
     const QString marks[] = {
-        u"€"_s, u"‚"_s, u"ƒ"_s, u"„citat“"_s, u"…"_s, u"†"_s, u"‡"_s, u"ˆ"_s, u"‰"_s, u"Šta"_s, u"‹"_s,
-        u"Œuvre"_s, u"Žil"_s, u"‘ja’"_s, u"”nej”"_s, u"•"_s, u"–"_s, u"—"_s, u"˜"_s, u"™"_s,
-        u"šal"_s, u"›"_s, u"œil"_s, u"žu"_s, u"Ÿ"_s,
+        u"€"_s,   u"‚"_s, u"ƒ"_s,     u"„citat“"_s, u"…"_s,    u"†"_s,     u"‡"_s, u"ˆ"_s, u"‰"_s,
+        u"Šta"_s, u"‹"_s, u"Œuvre"_s, u"Žil"_s,     u"‘ja’"_s, u"”nej”"_s, u"•"_s, u"–"_s, u"—"_s,
+        u"˜"_s,   u"™"_s, u"šal"_s,   u"›"_s,       u"œil"_s,  u"žu"_s,    u"Ÿ"_s,
     };
     for (const QString &w : words)
         m_words.push_back(toWindows1252(w));
@@ -158,8 +157,7 @@ bool warmCache(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QByteArray buffer(1 << 20, Qt::Uninitialized);
-    while (file.read(buffer.data(), buffer.size()) > 0) {
-    }
+    while (file.read(buffer.data(), buffer.size()) > 0) { }
     return true;
 }
 
@@ -196,7 +194,6 @@ long peakRssKiB()
     return usage.ru_maxrss; // kibibytes on Linux
 }
 
-
 long minorFaults()
 {
     rusage usage{};
@@ -209,10 +206,9 @@ std::optional<std::map<QString, double>> runChild(const QString &area, const QSt
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), QStringList{u"--child"_s, area} + args);
-    if (!child.waitForFinished(10 * 60 * 1000) || child.exitStatus() != QProcess::NormalExit
-        || child.exitCode() != 0) {
-        err() << "the " << area << " child " << args.join(u' ') << " failed (exit code " << child.exitCode()
-              << ")" << Qt::endl;
+    if (!child.waitForFinished(10 * 60 * 1000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        err() << "the " << area << " child " << args.join(u' ') << " failed (exit code " << child.exitCode() << ")"
+              << Qt::endl;
         return std::nullopt;
     }
     const QString text = QString::fromUtf8(child.readAllStandardOutput());

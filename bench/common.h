@@ -34,9 +34,12 @@ bool undefinedByte(unsigned char b);
 // The collections: Swedish-looking proverbs of 30 to 120 bytes, every defined byte of 0x80-0x9F now and
 // then, CR LF after each line. A fixed seed and a generator of our own give the same files everywhere.
 
-class SplitMix64 {
+class SplitMix64
+{
 public:
-    explicit SplitMix64(quint64 seed) : m_state(seed) {}
+    explicit SplitMix64(quint64 seed)
+        : m_state(seed)
+    { }
     quint64 next()
     {
         quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
@@ -50,7 +53,8 @@ private:
     quint64 m_state;
 };
 
-class ProverbWriter {
+class ProverbWriter
+{
 public:
     ProverbWriter();
     // Appends one line and its CR LF.
@@ -84,7 +88,8 @@ void printResult(const std::map<QString, double> &values);
 
 // A command timed from start to exit, with its page faults; its output goes to a file, never /dev/null
 // (GNU grep stops at the first match when it writes there).
-struct CommandRun {
+struct CommandRun
+{
     double ms = 0;
     long minorFaults = 0;
     QByteArray output;

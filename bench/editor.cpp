@@ -51,7 +51,8 @@ constexpr int kKeystrokes = 9;
 // ---------------------------------------------------------------------------------------------------------
 // Measuring: wall time and the page faults of this process during it.
 
-struct Cost {
+struct Cost
+{
     double ms = 0;
     long minor = 0;
     long major = 0;
@@ -118,15 +119,16 @@ bool writeEditorCollection(const QString &path, int lines)
 // ---------------------------------------------------------------------------------------------------------
 // The child: the editor opened once on one collection.
 
-struct Figures {
+struct Figures
+{
     Cost open, sortOnly, enterFind, findFirstMiss, findMiss, findNearEnd, save, check;
     long peakOpenKiB = 0, peakKiB = 0;
 };
 
 // The names under which a child reports each cost.
 const std::pair<const char *, Cost Figures::*> kCosts[] = {
-    {"open", &Figures::open},           {"sort", &Figures::sortOnly},    {"enter", &Figures::enterFind},
-    {"find1", &Figures::findFirstMiss}, {"find", &Figures::findMiss},     {"findend", &Figures::findNearEnd},
+    {"open", &Figures::open},           {"sort", &Figures::sortOnly}, {"enter", &Figures::enterFind},
+    {"find1", &Figures::findFirstMiss}, {"find", &Figures::findMiss}, {"findend", &Figures::findNearEnd},
     {"save", &Figures::save},           {"check", &Figures::check},
 };
 
@@ -280,7 +282,8 @@ int editorArea(const QString &temp)
     if (sort.isEmpty())
         return failed(u"sort not found"_s);
 
-    struct Row {
+    struct Row
+    {
         int lines = 0;
         Figures f;
         Cost sort;
@@ -366,8 +369,8 @@ int editorArea(const QString &temp)
     for (const Row &r : rows) {
         out() << Qt::endl << r.lines << " lines:" << Qt::endl;
         out() << "  open and show sorted  " << shown(r.f.open) << "   (sorting alone " << shown(r.f.sortOnly)
-              << ";  LC_ALL=C.UTF-8 sort " << shown(r.sort) << ", ratio "
-              << fixed(r.f.open.ms / r.sort.ms, 2) << "×)" << Qt::endl;
+              << ";  LC_ALL=C.UTF-8 sort " << shown(r.sort) << ", ratio " << fixed(r.f.open.ms / r.sort.ms, 2) << "×)"
+              << Qt::endl;
         out() << "  entering the find box " << shown(r.f.enterFind) << Qt::endl;
         out() << "  find, first keystroke " << shown(r.f.findFirstMiss) << "   (no match)" << Qt::endl;
         out() << "  find, no match        " << shown(r.f.findMiss) << Qt::endl;
@@ -379,8 +382,7 @@ int editorArea(const QString &temp)
     }
     out() << Qt::endl
           << "Duplicate check on " << kTranscriptionLines << " lines: comparing all " << shown(slowCost)
-          << ", one pass " << shown(fastCost) << ", " << fixed(slowCost.ms / fastCost.ms, 0) << "× faster"
-          << Qt::endl;
+          << ", one pass " << shown(fastCost) << ", " << fixed(slowCost.ms / fastCost.ms, 0) << "× faster" << Qt::endl;
 
     const auto at = [&](int lines) -> const Row & {
         return *std::find_if(rows.begin(), rows.end(), [&](const Row &r) { return r.lines == lines; });
@@ -388,20 +390,20 @@ int editorArea(const QString &temp)
     const Row &r100k = at(100000);
     const Row &r1m = at(1000000);
     out() << Qt::endl << "Targets:" << Qt::endl;
-    out() << "  " << verdict(r100k.f.open.ms <= 500) << "  100,000 lines shown within 0.5 s: " << fixed(r100k.f.open.ms, 1)
-          << " ms" << Qt::endl;
+    out() << "  " << verdict(r100k.f.open.ms <= 500)
+          << "  100,000 lines shown within 0.5 s: " << fixed(r100k.f.open.ms, 1) << " ms" << Qt::endl;
     out() << "  " << verdict(r1m.f.open.ms <= 4000) << "  1,000,000 lines shown within 4 s: " << fixed(r1m.f.open.ms, 1)
           << " ms" << Qt::endl;
     for (const Row *r : {&r100k, &r1m})
-        out() << "  " << verdict(r->f.open.ms <= 4 * r->sort.ms) << "  " << r->lines << " lines within 4× sort: "
-              << fixed(r->f.open.ms / r->sort.ms, 2) << "×" << Qt::endl;
+        out() << "  " << verdict(r->f.open.ms <= 4 * r->sort.ms) << "  " << r->lines
+              << " lines within 4× sort: " << fixed(r->f.open.ms / r->sort.ms, 2) << "×" << Qt::endl;
     const double worstFind = std::max({r100k.f.findFirstMiss.ms, r100k.f.findMiss.ms, r100k.f.findNearEnd.ms});
     out() << "  " << verdict(worstFind <= 16) << "  a find keystroke at 100,000 lines within 16 ms: worst "
           << fixed(worstFind, 1) << " ms" << Qt::endl;
-    out() << "  " << verdict(r100k.f.check.ms <= 300) << "  duplicate check of 100,000 lines within 300 ms: "
-          << fixed(r100k.f.check.ms, 1) << " ms" << Qt::endl;
-    out() << "  " << verdict(r1m.f.check.ms <= 3000) << "  duplicate check of 1,000,000 lines within 3 s: "
-          << fixed(r1m.f.check.ms, 1) << " ms" << Qt::endl;
+    out() << "  " << verdict(r100k.f.check.ms <= 300)
+          << "  duplicate check of 100,000 lines within 300 ms: " << fixed(r100k.f.check.ms, 1) << " ms" << Qt::endl;
+    out() << "  " << verdict(r1m.f.check.ms <= 3000)
+          << "  duplicate check of 1,000,000 lines within 3 s: " << fixed(r1m.f.check.ms, 1) << " ms" << Qt::endl;
     out() << "  " << verdict(slowCost.ms >= 50 * fastCost.ms) << "  duplicate check at least 50× faster than "
           << "comparing all at 20,000 lines: " << fixed(slowCost.ms / fastCost.ms, 0) << "×" << Qt::endl;
     out() << "  " << verdict(r1m.f.peakOpenKiB * 1024 < 400e6) << "  peak memory with the editor open on "

@@ -33,15 +33,16 @@ namespace bench {
 
 namespace {
 
-constexpr double kMaxMs = 500.0;         // shown, or refused, within half a second
-constexpr double kSlackMB = 60.0;        // beyond the file's size and 24 bytes per line
+constexpr double kMaxMs = 500.0; // shown, or refused, within half a second
+constexpr double kSlackMB = 60.0; // beyond the file's size and 24 bytes per line
 constexpr double kBytesPerLine = 24.0;
 
-struct Case {
+struct Case
+{
     QString name;
-    QString window;   // "main", "textfiles" or "read"
+    QString window; // "main", "textfiles" or "read"
     QString fileName; // in the case's folder; empty for pagemap
-    qint64 repeat;    // how often `unit` is written, or the sparse size when `unit` is empty
+    qint64 repeat; // how often `unit` is written, or the sparse size when `unit` is empty
     QByteArray unit;
     qint64 keptLines; // lines a window that loads it holds (0 when it is refused)
     bool refused;
@@ -115,8 +116,12 @@ int hostileCaseChild(int index, const QString &folder)
     const double ms = timer.nsecsElapsed() / 1e6;
     const long faults = minorFaults() - faultsBefore;
     const long peakKiB = peakRssKiB();
-    printResult({{u"ms"_s, ms}, {u"faults"_s, double(faults)}, {u"base_kib"_s, double(baseKiB)},
-                 {u"peak_kib"_s, double(peakKiB)}, {u"refused"_s, refused ? 1.0 : 0.0}, {u"lines"_s, double(lines)}});
+    printResult({{u"ms"_s, ms},
+                 {u"faults"_s, double(faults)},
+                 {u"base_kib"_s, double(baseKiB)},
+                 {u"peak_kib"_s, double(peakKiB)},
+                 {u"refused"_s, refused ? 1.0 : 0.0},
+                 {u"lines"_s, double(lines)}});
     return 0;
 }
 
@@ -132,8 +137,8 @@ int hostileChild(const QStringList &args)
 int hostileArea(const QString &temp)
 {
     out() << "Bounds: " << (store::kMaxReadBytes >> 20) << " MB and " << store::kMaxReadLines
-          << " lines a file; memory of a collection within its size + " << kBytesPerLine << " B a line + "
-          << kSlackMB << " MB" << Qt::endl
+          << " lines a file; memory of a collection within its size + " << kBytesPerLine << " B a line + " << kSlackMB
+          << " MB" << Qt::endl
           << Qt::endl
           << "case                                   ms   faults   file MB  extra MB  budget MB  lines       refused"
           << Qt::endl;
@@ -161,8 +166,9 @@ int hostileArea(const QString &temp)
                                                                  : fileBytes / 1e6;
         const double budgetMB = readMB + kBytesPerLine * double(c.keptLines) / 1e6 + kSlackMB;
         const bool refused = run->at(u"refused"_s) != 0;
-        const bool well = run->at(u"ms"_s) <= kMaxMs && extraMB <= budgetMB && refused == c.refused
-                          && qint64(run->at(u"lines"_s)) == (c.refused ? (c.window == u"textfiles" ? 2 : 0) : c.keptLines);
+        const bool well =
+            run->at(u"ms"_s) <= kMaxMs && extraMB <= budgetMB && refused == c.refused
+            && qint64(run->at(u"lines"_s)) == (c.refused ? (c.window == u"textfiles" ? 2 : 0) : c.keptLines);
         allWell = allWell && well;
         out() << c.name.leftJustified(34) << fixed(run->at(u"ms"_s), 1, 9) << fixed(run->at(u"faults"_s), 0, 9)
               << fixed(fileBytes / 1e6, 1, 10) << fixed(extraMB, 1, 10) << fixed(budgetMB, 1, 11)

@@ -52,13 +52,16 @@ std::optional<double> warmUpWindow(platform::ScriptedPlatform &platform)
     store::setProgramFolder(empty.path());
     QElapsedTimer timer;
     timer.start();
-    { frmmain first(platform); }
+    {
+        frmmain first(platform);
+    }
     return timer.nsecsElapsed() / 1e6;
 }
 
 // One cold start of the window on a folder: the window, how long its constructor took until the first proverb
 // was shown, and the page faults on the way.
-struct TimedStart {
+struct TimedStart
+{
     std::unique_ptr<frmmain> window;
     double ms = 0;
     long faults = 0;
@@ -97,7 +100,8 @@ int stepChild(int lines, const QString &folder)
     QObject::connect(w.pp, &QPlainTextEdit::textChanged, [&] { ++displayChanges; });
     const int start = lines - 999;
     w.txtnr->setText(QString::number(start));
-    struct Steps {
+    struct Steps
+    {
         double us;
         int changes;
         QString number, shown;
@@ -128,17 +132,23 @@ int stepChild(int lines, const QString &folder)
 
     // Nästa from `start` wraps to the beginning; Förra from there comes back to `start`.
     const int afterNext = (start - 1 + kSteps) % lines + 1;
-    for (const auto &[button, steps, expected] : {std::tuple{u"Nästa"_s, &next, afterNext}, {u"Förra"_s, &prev, start}}) {
+    for (const auto &[button, steps, expected] :
+         {std::tuple{u"Nästa"_s, &next, afterNext}, {u"Förra"_s, &prev, start}}) {
         if (steps->number != QString::number(expected))
             return failed(u"after %1 the number is %2, not %3"_s.arg(button, steps->number).arg(expected));
         if (steps->changes < kSteps)
-            return failed(u"%1 changed the display %2 times in %3 clicks"_s.arg(button).arg(steps->changes).arg(kSteps));
+            return failed(
+                u"%1 changed the display %2 times in %3 clicks"_s.arg(button).arg(steps->changes).arg(kSteps));
         if (lineOfFile(path, expected) != steps->shown)
             return failed(u"after %1 the proverb shown is not line %2"_s.arg(button).arg(expected));
     }
 
-    printResult({{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)}, {u"next_us"_s, next.us},
-                 {u"prev_us"_s, prev.us}, {u"peak_kib"_s, double(peakKiB)}, {u"first_window_ms"_s, *firstWindowMs}});
+    printResult({{u"load_ms"_s, loadMs},
+                 {u"load_faults"_s, double(loadFaults)},
+                 {u"next_us"_s, next.us},
+                 {u"prev_us"_s, prev.us},
+                 {u"peak_kib"_s, double(peakKiB)},
+                 {u"first_window_ms"_s, *firstWindowMs}});
     return 0;
 }
 
@@ -163,12 +173,13 @@ int hostileChild(const QString &folder, qint64 expectedFirstSize)
         return failed(u"the first proverb was not loaded whole"_s);
     if (w.pp->toPlainText().isEmpty())
         return failed(u"nothing is shown"_s);
-    printResult({{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)},
-                 {u"peak_kib"_s, double(peakRssKiB())}});
+    printResult(
+        {{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)}, {u"peak_kib"_s, double(peakRssKiB())}});
     return 0;
 }
 
-struct SizeResult {
+struct SizeResult
+{
     int lines = 0;
     qint64 bytes = 0;
     double loadMs = 0, loadFaults = 0, iconvMs = 0, iconvFaults = 0, nextUs = 0, prevUs = 0, firstWindowMs = 0;
@@ -186,8 +197,8 @@ std::optional<SizeResult> measureSize(int lines, const QString &folder, const QS
     SizeResult r;
     r.lines = lines;
     r.bytes = QFile(path).size();
-    out() << "Measuring " << lines << " lines (" << fixed(r.bytes / 1e6, 1, 0) << " MB), " << repeats
-          << " runs each..." << Qt::endl;
+    out() << "Measuring " << lines << " lines (" << fixed(r.bytes / 1e6, 1, 0) << " MB), " << repeats << " runs each..."
+          << Qt::endl;
 
     std::vector<double> load, faults, next, prev, firstWindow, iconvTimes, iconvFaults;
     for (int i = 0; i < repeats; ++i) {
@@ -219,7 +230,8 @@ std::optional<SizeResult> measureSize(int lines, const QString &folder, const QS
     return r;
 }
 
-struct HostileResult {
+struct HostileResult
+{
     QString name;
     double loadMs = 0, loadFaults = 0, peakKiB = 0;
 };
@@ -282,9 +294,9 @@ int loadArea(const QString &temp)
           << Qt::endl;
     for (const SizeResult &r : results) {
         out() << QString::number(r.lines).rightJustified(10) << fixed(r.bytes / 1e6, 1, 8) << fixed(r.loadMs, 1, 9)
-              << fixed(r.loadFaults, 0, 13) << fixed(r.loadMs / r.iconvMs, 2, 11) << u"×"_s
-              << fixed(r.iconvMs, 1, 10) << fixed(r.iconvFaults, 0, 14) << fixed(r.nextUs, 1, 10)
-              << fixed(r.prevUs, 1, 10) << fixed(r.peakKiB * 1024 / 1e6, 1, 9) << Qt::endl;
+              << fixed(r.loadFaults, 0, 13) << fixed(r.loadMs / r.iconvMs, 2, 11) << u"×"_s << fixed(r.iconvMs, 1, 10)
+              << fixed(r.iconvFaults, 0, 14) << fixed(r.nextUs, 1, 10) << fixed(r.prevUs, 1, 10)
+              << fixed(r.peakKiB * 1024 / 1e6, 1, 9) << Qt::endl;
     }
     out() << "(medians; load is the window's constructor until the first proverb is shown, after a first window "
              "without collections that took "

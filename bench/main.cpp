@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Area {
+struct Area
+{
     QString name;
     std::function<int(const QString &temp)> measure;
     std::function<int(const QStringList &args)> child;
@@ -22,10 +23,8 @@ struct Area {
 const std::vector<Area> &areas()
 {
     static const std::vector<Area> list{
-        {u"load"_s, bench::loadArea, bench::loadChild},
-        {u"search"_s, bench::searchArea, bench::searchChild},
-        {u"editor"_s, bench::editorArea, bench::editorChild},
-        {u"shell"_s, bench::shellArea, bench::shellChild},
+        {u"load"_s, bench::loadArea, bench::loadChild},          {u"search"_s, bench::searchArea, bench::searchChild},
+        {u"editor"_s, bench::editorArea, bench::editorChild},    {u"shell"_s, bench::shellArea, bench::shellChild},
         {u"hostile"_s, bench::hostileArea, bench::hostileChild},
     };
     return list;

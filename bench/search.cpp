@@ -51,7 +51,8 @@ int rareCount(int lines)
     return (lines + 99) / 100;
 }
 
-struct Case {
+struct Case
+{
     const char *name;
     const char16_t *word;
     store::Match match;
@@ -71,13 +72,14 @@ QString caseKey(const Case &c)
     return QString::fromLatin1(c.name) + u'_' + QString::fromUtf16(c.word).toLower();
 }
 
-struct Timed {
+struct Timed
+{
     double ms = 0;
     long faults = 0;
 };
 
 // The median time of `repeats` runs of `run`, and the page faults of one run on average.
-template <typename Run>
+template<typename Run>
 Timed measure(int repeats, Run run)
 {
     std::vector<double> times;
@@ -129,7 +131,8 @@ int searchChild(const QStringList &args)
             QCoreApplication::processEvents();
         });
         if (search.lista->count() != rareCount(lines))
-            return failed(u"the first search found %1 lines, not %2"_s.arg(search.lista->count()).arg(rareCount(lines)));
+            return failed(
+                u"the first search found %1 lines, not %2"_s.arg(search.lista->count()).arg(rareCount(lines)));
     }
 
     std::map<QString, double> results;
@@ -243,7 +246,9 @@ int searchArea(const QString &temp)
         const auto run = runChild(u"search"_s, {QString::number(lines), folder});
         if (!run)
             return 2;
-        const auto value = [&](const QString &key) { return run->count(key) ? run->at(key) : 0.0; };
+        const auto value = [&](const QString &key) {
+            return run->count(key) ? run->at(key) : 0.0;
+        };
         const bool largest = lines == kSizes[std::size(kSizes) - 1];
         for (const Case &c : kCases) {
             // grep -ci counts the lines in which the word occurs, letter case ignored: the same question.
@@ -252,7 +257,8 @@ int searchArea(const QString &temp)
                 const auto timed = runCommand(grep, {u"-ci"_s, QString::fromLatin1(c.grepPattern), path});
                 const int expected = c.rare ? rareCount(lines) : 0;
                 if (!timed || timed->output.trimmed().toInt() != expected)
-                    return failed(u"grep -ci %1 did not count %2"_s.arg(QString::fromLatin1(c.grepPattern)).arg(expected));
+                    return failed(
+                        u"grep -ci %1 did not count %2"_s.arg(QString::fromLatin1(c.grepPattern)).arg(expected));
                 grepTimes.push_back(timed->ms);
             }
             const QString key = caseKey(c);
@@ -278,10 +284,11 @@ int searchArea(const QString &temp)
             bigPeakMB = peakMB;
             bigFileMB = fileMB;
         }
-        out() << "            first Sök→shown of the run: " << fixed(firstMs, 1, 0)
-              << " ms, " << fixed(value(u"first_faults"_s), 0, 0) << " faults; every line a hit: "
-              << fixed(value(u"every_ms"_s), 1, 0) << " ms; OK to the main window: " << fixed(value(u"ok_ms"_s), 1, 0)
-              << " ms; peak " << fixed(value(u"searched_peak_kib"_s) * 1024 / 1e6, 1, 0) << " MB after the searches, "
+        out() << "            first Sök→shown of the run: " << fixed(firstMs, 1, 0) << " ms, "
+              << fixed(value(u"first_faults"_s), 0, 0)
+              << " faults; every line a hit: " << fixed(value(u"every_ms"_s), 1, 0)
+              << " ms; OK to the main window: " << fixed(value(u"ok_ms"_s), 1, 0) << " ms; peak "
+              << fixed(value(u"searched_peak_kib"_s) * 1024 / 1e6, 1, 0) << " MB after the searches, "
               << fixed(peakMB, 1, 0) << " MB with every line a hit" << Qt::endl;
         QFile::remove(path);
     }

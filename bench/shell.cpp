@@ -29,7 +29,8 @@ constexpr double kMaxOwnPerGrep = 1.2;
 constexpr double kMaxRandomPerWc = 2.0;
 constexpr double kMaxExtraMB = 60.0;
 
-struct Timed {
+struct Timed
+{
     double ms = 0;
     double faults = 0;
     QByteArray output;
@@ -86,15 +87,24 @@ int shellChild(const QStringList &args)
 
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    printResult({{u"start_ms"_s, start->ms}, {u"start_faults"_s, start->faults},
-                 {u"anywhere_ms"_s, search->ms}, {u"anywhere_faults"_s, search->faults},
-                 {u"beginning_ms"_s, beginning->ms}, {u"beginning_faults"_s, beginning->faults},
-                 {u"none_ms"_s, none->ms}, {u"none_faults"_s, none->faults},
-                 {u"grep_anywhere_ms"_s, grepRare->ms}, {u"grep_anywhere_faults"_s, grepRare->faults},
-                 {u"grep_beginning_ms"_s, grepBeginning->ms}, {u"grep_beginning_faults"_s, grepBeginning->faults},
-                 {u"grep_none_ms"_s, grepNone->ms}, {u"grep_none_faults"_s, grepNone->faults},
-                 {u"random_ms"_s, random->ms}, {u"random_faults"_s, random->faults},
-                 {u"wc_ms"_s, count->ms}, {u"wc_faults"_s, count->faults},
+    printResult({{u"start_ms"_s, start->ms},
+                 {u"start_faults"_s, start->faults},
+                 {u"anywhere_ms"_s, search->ms},
+                 {u"anywhere_faults"_s, search->faults},
+                 {u"beginning_ms"_s, beginning->ms},
+                 {u"beginning_faults"_s, beginning->faults},
+                 {u"none_ms"_s, none->ms},
+                 {u"none_faults"_s, none->faults},
+                 {u"grep_anywhere_ms"_s, grepRare->ms},
+                 {u"grep_anywhere_faults"_s, grepRare->faults},
+                 {u"grep_beginning_ms"_s, grepBeginning->ms},
+                 {u"grep_beginning_faults"_s, grepBeginning->faults},
+                 {u"grep_none_ms"_s, grepNone->ms},
+                 {u"grep_none_faults"_s, grepNone->faults},
+                 {u"random_ms"_s, random->ms},
+                 {u"random_faults"_s, random->faults},
+                 {u"wc_ms"_s, count->ms},
+                 {u"wc_faults"_s, count->faults},
                  {u"peak_kib"_s, double(usage.ru_maxrss)}});
     return 0;
 }
@@ -110,13 +120,17 @@ int shellArea(const QString &temp)
     QFile::remove(path);
     if (!run)
         return 2;
-    const auto value = [&](const QString &key) { return run->count(key) ? run->at(key) : 0.0; };
+    const auto value = [&](const QString &key) {
+        return run->count(key) ? run->at(key) : 0.0;
+    };
     const double startMs = value(u"start_ms"_s);
 
     out() << kLines << " lines, whole processes, medians of " << kRepeats << " runs:" << Qt::endl;
-    out() << "  command                            ms   faults   yardstick          ms   faults   whole   own work" << Qt::endl;
+    out() << "  command                            ms   faults   yardstick          ms   faults   whole   own work"
+          << Qt::endl;
     double worstWhole = 0, worstOwn = 0;
-    const struct {
+    const struct
+    {
         const char *name, *key, *yardstick, *yardstickKey;
     } rows[] = {
         {"--sök zebrafink", "anywhere", "grep -ci", "grep_anywhere"},

@@ -21,7 +21,8 @@ namespace {
 const QString kCrLf = u"\r\n"_s;
 
 // Passes progress on no more often than every interval, and remembers a stop.
-class Throttle {
+class Throttle
+{
 public:
     Throttle(const Progress &progress, int intervalMs)
         : m_progress(progress)
@@ -127,7 +128,9 @@ Result findByComparingAll(const store::LineStore &lines, std::optional<qsizetype
     for (qsizetype i = 0; i < n; ++i)
         keys.push_back(key(lines.at(i), length));
 
-    const auto cancelled = [&](qsizetype done) { return progress && !progress(done); };
+    const auto cancelled = [&](qsizetype done) {
+        return progress && !progress(done);
+    };
     for (qsizetype i = 0; i < n; ++i) {
         if (cancelled(i)) {
             result.cancelled = true;
@@ -164,13 +167,11 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
 
     // One pass: the hash of every key. Equal keys share a hash; lines whose hashes meet are compared by their
     // keys afterwards, so a collision costs time, never a wrong group.
-    struct Entry {
+    struct Entry
+    {
         size_t hash;
         qsizetype line;
-        bool operator<(const Entry &other) const
-        {
-            return hash != other.hash ? hash < other.hash : line < other.line;
-        }
+        bool operator<(const Entry &other) const { return hash != other.hash ? hash < other.hash : line < other.line; }
     };
     std::vector<Entry> entries;
     entries.reserve(n);
@@ -187,9 +188,8 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
         // solely as part of that very group: true when no line is empty and none holds a CR. Every way into
         // the editor list keeps it so; a list that is not goes the long way.
         if (line.isEmpty() || line.contains(u'\r'))
-            return findByComparingAll(lines, length, [&](qsizetype done) {
-                return result.cancelled ? done < cancelledAt : throttle(done);
-            });
+            return findByComparingAll(
+                lines, length, [&](qsizetype done) { return result.cancelled ? done < cancelledAt : throttle(done); });
         entries.push_back({qHash(key(std::move(line), length), size_t(0x9E3779B97F4A7C15ull)), i});
     }
     std::sort(entries.begin(), entries.end());

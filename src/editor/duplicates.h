@@ -25,7 +25,8 @@ QString key(QString line, std::optional<qsizetype> length);
 // Called now and then while a check runs, with how many lines are done; false stops the check.
 using Progress = std::function<bool(qsizetype done)>;
 
-struct Result {
+struct Result
+{
     QString report; // the groups found, each line followed by CR LF, each group by two more
     bool cancelled = false;
 };

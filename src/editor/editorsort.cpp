@@ -24,8 +24,10 @@ int primaryWeight(QChar c)
     const char16_t lower = c.toLower().unicode();
     switch (lower) {
     case u'å': return 1000 + 26;
-    case u'ä': case u'æ': return 1000 + 27;
-    case u'ö': case u'ø': return 1000 + 28;
+    case u'ä':
+    case u'æ': return 1000 + 27;
+    case u'ö':
+    case u'ø': return 1000 + 28;
     case u'ü': return 1000 + (u'y' - u'a');
     default: break;
     }
@@ -78,7 +80,8 @@ int fallbackSwedishCompare(QStringView a, QStringView b)
 // the first letters, which need no collator. For every character of the Western European set that the
 // collation weighs as one letter or sign, its rank on the collation's first level (letters alike whatever
 // their case or accent), read from the collation itself; 0 for every other character.
-struct FirstLevelRanks {
+struct FirstLevelRanks
+{
     static constexpr char16_t kEnd = 0x2200; // beyond the last character of Windows-1252 ("™")
     std::array<unsigned char, kEnd> rank{};
     bool usable = false;
@@ -86,7 +89,8 @@ struct FirstLevelRanks {
     int of(QChar c) const { return c.unicode() < kEnd ? rank[c.unicode()] : 0; }
 };
 
-struct SwedishOrder::Private {
+struct SwedishOrder::Private
+{
     QCollator collator{QLocale(QLocale::Swedish, QLocale::Sweden)};
     bool system = false;
     const FirstLevelRanks *ranks = nullptr;
@@ -107,12 +111,15 @@ FirstLevelRanks SwedishOrder::Private::readRanks() const
         // Controls, format characters and accents that combine weigh nothing or change their neighbour;
         // compatibility forms ("½", "™", "…") weigh as several characters.
         switch (c.category()) {
-        case QChar::Mark_NonSpacing: case QChar::Mark_SpacingCombining: case QChar::Mark_Enclosing:
-        case QChar::Other_Control: case QChar::Other_Format: case QChar::Other_Surrogate:
-        case QChar::Other_PrivateUse: case QChar::Other_NotAssigned:
-            return;
-        default:
-            break;
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_PrivateUse:
+        case QChar::Other_NotAssigned: return;
+        default: break;
         }
         const auto tag = c.decompositionTag();
         if (tag != QChar::NoDecomposition && tag != QChar::Canonical)
@@ -131,7 +138,9 @@ FirstLevelRanks SwedishOrder::Private::readRanks() const
     const auto firstLevelLess = [&](QChar x, QChar y, QChar early, QChar late) {
         return raw(QString(x) + late, QString(y) + early) < 0;
     };
-    const auto less = [&](QChar x, QChar y) { return firstLevelLess(x, y, u' ', u'ö'); };
+    const auto less = [&](QChar x, QChar y) {
+        return firstLevelLess(x, y, u' ', u'ö');
+    };
     if (!less(u' ', u'ö') || !less(u'a', u'b'))
         return result;
     std::sort(candidates.begin(), candidates.end(), [&](QChar x, QChar y) { return raw(QString(x), QString(y)) < 0; });
@@ -145,7 +154,8 @@ FirstLevelRanks SwedishOrder::Private::readRanks() const
             // A character that weighs as two letters ("ß" as "ss") ties with its first one but is followed by
             // its second: behind it "a" against "b" after the first letter shows it.
             const QChar first = representative.back();
-            if (!(raw(QString(c) + u'a', QString(first) + u'b') < 0 && raw(QString(c) + u' ', QString(first) + u'!') < 0))
+            if (!(raw(QString(c) + u'a', QString(first) + u'b') < 0
+                  && raw(QString(c) + u' ', QString(first) + u'!') < 0))
                 continue;
         } else {
             if (representative.size() > 127)
@@ -207,7 +217,8 @@ constexpr int kPerWord = 9;
 constexpr int kWords = 3;
 constexpr int kPrefixChars = kWords * kPerWord;
 
-struct Prefix {
+struct Prefix
+{
     std::array<quint64, kWords> ranks{};
     int decisive = 0;
 };
@@ -251,7 +262,8 @@ store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &
     const qsizetype n = lines.size();
     // Positions are sorted, each beside its prefix, not the lines: a million lines as strings would double the
     // memory, and a prefix kept beside its position is compared without a jump elsewhere in memory.
-    struct Item {
+    struct Item
+    {
         Prefix prefix;
         qsizetype line;
     };

@@ -10,7 +10,8 @@
 // The editor list's alphabetical order: Swedish, so Å, Ä and Ö come after Z and letter case matters only
 // between lines whose letters are alike; the exact text breaks the last ties, so the order is total and
 // equal lines are the only lines that stand side by side in any order.
-class SwedishOrder {
+class SwedishOrder
+{
 public:
     SwedishOrder();
     ~SwedishOrder();

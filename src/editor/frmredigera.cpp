@@ -86,8 +86,8 @@ void frmredigera::createControls()
     Label1 = twips::place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
     chkändrad = twips::place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
     chkändrad->hide();
-    Label2 = twips::place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615, 4920,
-                   255);
+    Label2 = twips::place(new QLabel(u"Listan sorteras automatiskt i bokstavsordning."_s, this), u"Label2"_s, 3135, 615,
+                          4920, 255);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtordspråk = twips::place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
     Label1->setBuddy(txtordspråk);
@@ -95,7 +95,8 @@ void frmredigera::createControls()
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
 
-    Frame1 = twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
+    Frame1 =
+        twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
     txtsök = twips::place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
     combosök = twips::place(new QComboBox(Frame1), u"combosök"_s, 2910, 300, 2130, 330);
 
@@ -126,8 +127,10 @@ void frmredigera::createControls()
     progress->hide();
 
     cmdtabort = twips::place(new QPushButton(u"Radera markerad"_s, this), u"cmdtabort"_s, 120, 7035, 1620, 375);
-    cmdsnabbspara = twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
-    cmdkopieraklippbok = twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
+    cmdsnabbspara =
+        twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
+    cmdkopieraklippbok =
+        twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
     cmddublett = twips::place(new QPushButton(u"Sök dubletter"_s, this), u"cmddublett"_s, 5970, 7035, 1545, 375);
     txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
     txtdublett->setAccessibleName(u"Antal inledande tecken"_s);
@@ -235,7 +238,9 @@ void frmredigera::comboordspråk_Click()
         if (failure && *failure == store::failures::cancelled()) {
             const QSignalBlocker quiet(comboordspråk);
             comboordspråk->setCurrentIndex(
-                m_loadedName.isNull() ? -1 : comboordspråk->findText(m_loadedName, Qt::MatchExactly | Qt::MatchCaseSensitive));
+                m_loadedName.isNull()
+                    ? -1
+                    : comboordspråk->findText(m_loadedName, Qt::MatchExactly | Qt::MatchCaseSensitive));
             return;
         }
         m_stamp = stamp;
@@ -407,8 +412,9 @@ void frmredigera::cmd1_Click()
         busy.restore();
         if (!store::failures::isChangedSinceRead(*failure))
             return m_platform.showStandardError(*failure);
-        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen läses in igen som den är nu, och dina "
-                                                     u"ändringar görs om i den. Se över listan och spara igen."_s,
+        m_platform.messageBox(failure->description
+                                  + u"\r\n\r\nSamlingen läses in igen som den är nu, och dina "
+                                    u"ändringar görs om i den. Se över listan och spara igen."_s,
                               platform::Buttons::Ok, platform::Icon::Exclamation);
         return redoChangesOnNewerFile();
     }
@@ -513,7 +519,7 @@ void frmredigera::setCheckRunning(bool running)
         // Everything that would change the list, replace it, write it or close the window waits.
         m_lockedWhileChecking.clear();
         for (QWidget *w : std::initializer_list<QWidget *>{comboordspråk, cmd1, cmd2, txtordspråk, cmdläggtill,
-                                                            cmdavbryt, cmdimport, cmdtabort, txtdublett}) {
+                                                           cmdavbryt, cmdimport, cmdtabort, txtdublett}) {
             m_lockedWhileChecking.emplace_back(w, w->isEnabled());
             w->setEnabled(false);
         }
@@ -571,8 +577,8 @@ void frmredigera::cmddublett_Click()
                               platform::Icon::Information, u"Dublettkontroll"_s);
         return;
     }
-    if (auto failure = store::writeOwnFile(store::pathInProgramFolder(kReportName),
-                                           duplicates::reportFileBytes(result.report)))
+    if (auto failure =
+            store::writeOwnFile(store::pathInProgramFolder(kReportName), duplicates::reportFileBytes(result.report)))
         return m_platform.showStandardError(*failure);
     öppna_dublettfil();
 }

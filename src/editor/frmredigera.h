@@ -20,7 +20,8 @@ class QPushButton;
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
 // and the whole list written back with "Spara". The import window writes into its controls, so they are
 // public.
-class frmredigera : public QDialog {
+class frmredigera : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -22,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename W>
+template<typename W>
 W *named(W *widget, const QString &name)
 {
     widget->setObjectName(name);

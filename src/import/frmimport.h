@@ -19,7 +19,8 @@ class QPushButton;
 // What the import window changes in the editor when it hands lines over: the editor's sorted list (through
 // addLine, which puts a line at its sorted place), its count label, its changed flag and three of its
 // controls.
-struct EditorHandOver {
+struct EditorHandOver
+{
     std::function<void(const QString &line)> addLine;
     // Many lines at once, when the editor can do better than one sorted insert after another.
     std::function<void(const store::LineStore &lines)> addLines;
@@ -32,7 +33,8 @@ struct EditorHandOver {
 };
 
 // Takes proverbs from any text file on any drive into the editor's list; it never writes a file itself.
-class frmimport : public QDialog {
+class frmimport : public QDialog
+{
     Q_OBJECT
 
 public:
@@ -75,7 +77,6 @@ public:
     // The marked line of the import list, -1 when none.
     int markedLine() const;
     void markLine(int row);
-
 
 private:
     void showFiles();

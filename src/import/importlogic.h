@@ -19,7 +19,8 @@ store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patt
 
 // The folder list: the path's ancestors from the drive's root down to the path itself, then the path's
 // subfolders sorted by name, hidden ones left out. Fails when the folder cannot be read.
-struct FolderEntry {
+struct FolderEntry
+{
     QString path;
     QString caption;
     int depth = 0;

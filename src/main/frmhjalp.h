@@ -20,7 +20,8 @@ QSize helpTextBoxSize(QSize client);
 #ifndef Q_MOC_RUN
 #define frmhjalp_moc frmhjälp
 #endif
-class frmhjalp_moc : public QWidget {
+class frmhjalp_moc : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -59,7 +59,6 @@ const QColor kLightYellow(0xFF, 0xFF, 0xC0);
 // The display's point sizes for the text-size values 1 to 5; the menu captions round them (8, 10, 12, 14, 18).
 constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
 
-
 QAction *addSeparator(QMenu *menu, const QString &name)
 {
     QAction *separator = menu->addSeparator();
@@ -116,7 +115,8 @@ void frmmain::createControls()
     comboordspråk = twips::place(new QComboBox(client), u"comboordspråk"_s, 3930, 315, 2490, 330);
     Label3->setBuddy(comboordspråk);
     cmdordspråk_ny = twips::place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
-    cmdordspråk_radera = twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
+    cmdordspråk_radera =
+        twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
 
     // The dark label behind the panel is its shadow.
     Label1 = twips::place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
@@ -209,8 +209,7 @@ void frmmain::createMenus()
     mnuarkiv_snabbspara = addEntry(mnuarkiv, u"mnuarkiv_snabbspara"_s, u"Snabbspara ordspråk"_s, Qt::Key_F2);
     mnuarkiv_öppnasnabbspara = addEntry(mnuarkiv, u"mnuarkiv_öppnasnabbspara"_s, u"Öppna snabbspara-listan..."_s);
     mnuarkiv_linje2 = addSeparator(mnuarkiv, u"mnuarkiv_linje2"_s);
-    mnuarkiv_raderaordspråk =
-        addEntry(mnuarkiv, u"mnuarkiv_raderaordspråk"_s, u"Radera aktuellt ordspråk..."_s);
+    mnuarkiv_raderaordspråk = addEntry(mnuarkiv, u"mnuarkiv_raderaordspråk"_s, u"Radera aktuellt ordspråk..."_s);
     mnuarkiv_linje3 = addSeparator(mnuarkiv, u"mnuarkiv_linje3"_s);
     mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s, Qt::CTRL | Qt::Key_Q);
     // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
@@ -383,7 +382,8 @@ void frmmain::closeEvent(QCloseEvent *event)
 namespace {
 
 // Turns a left click on a widget that has no click of its own (a picture) into a call.
-class ClickFilter : public QObject {
+class ClickFilter : public QObject
+{
 public:
     ClickFilter(QWidget *target, std::function<void()> onClick)
         : QObject(target)
@@ -456,14 +456,18 @@ MainWindowLink frmmain::link()
 {
     MainWindowLink link;
     link.window = this;
-    link.wholeCollection = [this]() -> const store::LineStore & { return List1->lines(); };
+    link.wholeCollection = [this]() -> const store::LineStore & {
+        return List1->lines();
+    };
     link.collectionNames = [this] {
         QStringList names;
         for (int i = 0; i < comboordspråk->count(); ++i)
             names.append(comboordspråk->itemText(i));
         return names;
     };
-    link.shownCollectionIndex = [this] { return comboordspråk->currentIndex(); };
+    link.shownCollectionIndex = [this] {
+        return comboordspråk->currentIndex();
+    };
     link.refillProverbs = [this](const store::LineStore &lines, const store::FileStamp &stamp) {
         collectionStamp = stamp;
         List1->setLines(lines);
@@ -485,7 +489,9 @@ MainWindowLink frmmain::link()
             optlista_hela->setChecked(true);
         }
     };
-    link.quickSave = [this](const QString &proverb) { snabbsparaFönster().snabbspara(proverb); };
+    link.quickSave = [this](const QString &proverb) {
+        snabbsparaFönster().snabbspara(proverb);
+    };
     return link;
 }
 
@@ -609,8 +615,9 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         // Another program changed the file: the collection as it is now, showing the same proverb where it
         // still is, so that deleting it again is one step.
         busy.restore();
-        m_platform.messageBox(failure->description + u"\r\n\r\nSamlingen har lästs in igen. Ta bort ordspråket "
-                                                     u"på nytt om du fortfarande vill det."_s,
+        m_platform.messageBox(failure->description
+                                  + u"\r\n\r\nSamlingen har lästs in igen. Ta bort ordspråket "
+                                    u"på nytt om du fortfarande vill det."_s,
                               platform::Buttons::Ok, platform::Icon::Exclamation);
         comboordspråk_Click();
         for (int i = 0; i < List1->count(); ++i) {

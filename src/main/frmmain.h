@@ -29,7 +29,8 @@ QString searchListCaption(int count);
 
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
 // them. The windows it opens reach it only through MainWindowLink; its controls are public for the tests.
-class frmmain : public QMainWindow {
+class frmmain : public QMainWindow
+{
     Q_OBJECT
 
 public:

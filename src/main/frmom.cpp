@@ -18,7 +18,8 @@ QString aboutText()
         u"Fritt att använda och dela med andra."_s,
         u"Hemsida: https://tankedosan.example.org"_s,
         u"Epost: tankedosan@example.org"_s,
-    }.join(u"\r\n"_s);
+    }
+        .join(u"\r\n"_s);
 }
 
 frmOm::frmOm(QWidget *mainWindow)

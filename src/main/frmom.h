@@ -10,7 +10,8 @@ class QPushButton;
 QString aboutText();
 
 // "Om ...": the program's name, version, date and contact lines. Modal, built anew at every opening.
-class frmOm : public QDialog {
+class frmOm : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -13,7 +13,8 @@ enum class Pointer { Default, Busy, ArrowBusy };
 
 // Everything the windows ask of the desktop, behind one seam: the program shows real boxes, tests answer
 // them from a script without a screen.
-class Platform {
+class Platform
+{
 public:
     virtual ~Platform() = default;
 
@@ -44,7 +45,8 @@ QString applicationTitle();
 
 // Sets the busy pointer for a scope and restores the default pointer on every way out. An error trap that
 // must restore the pointer before its message calls restore() first.
-class BusyPointer {
+class BusyPointer
+{
 public:
     explicit BusyPointer(Platform &platform);
     ~BusyPointer();

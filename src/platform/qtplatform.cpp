@@ -31,7 +31,8 @@ QMessageBox::Icon toQt(Icon icon)
     return QMessageBox::NoIcon;
 }
 
-struct ButtonChoice {
+struct ButtonChoice
+{
     QMessageBox::StandardButton button;
     const char16_t *text;
     Answer answer;

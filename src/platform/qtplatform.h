@@ -6,7 +6,8 @@ namespace platform {
 
 // The desktop as users see it: QMessageBox and QInputDialog with Swedish buttons, the system clipboard,
 // override cursors and the desktop's file associations.
-class QtPlatform final : public Platform {
+class QtPlatform final : public Platform
+{
 public:
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;

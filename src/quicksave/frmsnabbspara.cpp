@@ -61,8 +61,9 @@ void frmsnabbspara::setLista(const QString &list)
     const QString shown = store::shownLines(list, &cut);
     m_whole = cut ? list : QString();
     Text1->setReadOnly(cut);
-    Text1->setPlainText(cut ? shown + u"\r\n\r\n[Listan har rader som är för långa för att visas hela här. "
-                                      u"\"Spara...\" sparar dem hela.]"_s
+    Text1->setPlainText(cut ? shown
+                                  + u"\r\n\r\n[Listan har rader som är för långa för att visas hela här. "
+                                    u"\"Spara...\" sparar dem hela.]"_s
                             : list);
 }
 

@@ -10,7 +10,8 @@ class QPushButton;
 
 // "Snabbspara": the quick-save list, proverbs put aside during this run of the program. The list lives in
 // memory only, in this window's text box; the window is created once and closing only hides it.
-class frmsnabbspara : public QDialog {
+class frmsnabbspara : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -55,7 +55,6 @@ QString resultattext(const store::LineStore &hits, qsizetype from)
 
 namespace {
 
-
 // The window keeps its controls at their given places and sizes; a caption that the font at hand makes too
 // wide for its control gets a smaller font rather than being cut off.
 void fitCaption(QWidget *control)
@@ -109,7 +108,8 @@ void frmsök::createControls()
     optsöksätt1 = twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
     optsöksätt2 = twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
     optsöksätt2->setChecked(true);
-    chksökresultat = twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
+    chksökresultat =
+        twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
     cmdsök = twips::place(new QPushButton(u"Sök"_s, this), u"cmdsök"_s, 5640, 720, 735, 335);
 
     Label4 = twips::place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
@@ -124,19 +124,20 @@ void frmsök::createControls()
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setTabChangesFocus(true);
 
-    cmdsparatextfil = twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120, 3840, 1335, 375);
+    cmdsparatextfil =
+        twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120, 3840, 1335, 375);
     lista = new ListBoxModel(u"lista"_s, this);
     cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3600, 3840, 1335, 375);
     cmdavbryt = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt"_s, 5040, 3840, 1335, 375);
 
-    for (QWidget *control : std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat,
-                                                              cmdsök, Label1, lblresultat, cmdsparatextfil, cmdok,
-                                                              cmdavbryt})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat, cmdsök, Label1,
+                                          lblresultat, cmdsparatextfil, cmdok, cmdavbryt})
         fitCaption(control);
 
     // The window's tab order: search text, "Sök", the options, the results, then the buttons.
-    QWidget *const order[] = {Text1, cmdsök, optsöksätt1, optsöksätt2, Text2, cmdavbryt, cmdok, chksökresultat,
-                              cmdsparatextfil};
+    QWidget *const order[] = {Text1,     cmdsök, optsöksätt1,    optsöksätt2,    Text2,
+                              cmdavbryt, cmdok,  chksökresultat, cmdsparatextfil};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();
@@ -185,11 +186,12 @@ void frmsök::showHits(store::LineStore hits)
         for (qsizetype k = 0; k < hit.size(); ++k) {
             // The box breaks the line at these, and would hand each back as a line end.
             const char16_t c = hit[k].unicode();
-            if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator
-                || c == 0xFDD0 || c == 0xFDD1)
+            if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == 0xFDD0
+                || c == 0xFDD1)
                 stands.push_back({int(shown.size() + k), QChar(), QString(hit[k])});
         }
-        if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…') && hits.at(count).size() > store::kShownCharacters)
+        if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…')
+            && hits.at(count).size() > store::kShownCharacters)
             stands.push_back({int(shown.size() + hit.size() - 1), QChar(), QString(), count, hit.size() - 1});
         shown += hit;
         shown += u'\n';

@@ -23,8 +23,7 @@ bool är_träff(const store::LineStore &entries, qsizetype index, QStringView s�
 
 // The hits among the first `count` entries (all when negative), in their order. The store folds letter case
 // as it scans (the terminal's --sök runs the same scan), so no lower-case copy of the collection is made.
-store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt,
-                     qsizetype count = -1);
+store::LineStore sök(const store::LineStore &entries, QStringView söktext, store::Match söksätt, qsizetype count = -1);
 
 // The result text as it is saved: every hit followed by CR LF, from `from` on.
 QString resultattext(const store::LineStore &hits, qsizetype from = 0);
@@ -36,7 +35,8 @@ QString resultattext(const store::LineStore &hits, qsizetype from = 0);
 #ifndef Q_MOC_RUN
 #define frmsok_moc frmsök
 #endif
-class frmsok_moc : public QDialog {
+class frmsok_moc : public QDialog
+{
     Q_OBJECT
 
 public:
@@ -95,11 +95,12 @@ private:
     // shortened stands for the rest of that hit, a line break inside a hit for the character that made it.
     // They move with the user's edits and go when the user deletes them, so that a saved box holds what the
     // user sees and typed, every hit whole.
-    struct Stand {
+    struct Stand
+    {
         int position;
         QChar shown;
-        QString text;      // what it stands for; or, for a "…",
-        int hit = -1;      // the hit it shortens,
+        QString text; // what it stands for; or, for a "…",
+        int hit = -1; // the hit it shortens,
         qsizetype from = 0; // from where on
     };
     std::vector<Stand> m_stands;

@@ -55,10 +55,23 @@ CommandLine failed(const QString &why)
 
 // The options Qt's application object reads from the command line, as `-name` or `--name`: those with a
 // value take the next argument, or stand as `-name=value`.
-const QStringList kQtOptionsWithValue{u"style"_s, u"stylesheet"_s, u"platform"_s, u"platformpluginpath"_s,
-                                      u"platformtheme"_s, u"plugin"_s, u"qwindowgeometry"_s, u"qwindowicon"_s,
-                                      u"qwindowtitle"_s, u"session"_s, u"display"_s, u"geometry"_s,
-                                      u"title"_s, u"icon"_s, u"name"_s, u"qmljsdebugger"_s, u"dialogs"_s,
+const QStringList kQtOptionsWithValue{u"style"_s,
+                                      u"stylesheet"_s,
+                                      u"platform"_s,
+                                      u"platformpluginpath"_s,
+                                      u"platformtheme"_s,
+                                      u"plugin"_s,
+                                      u"qwindowgeometry"_s,
+                                      u"qwindowicon"_s,
+                                      u"qwindowtitle"_s,
+                                      u"session"_s,
+                                      u"display"_s,
+                                      u"geometry"_s,
+                                      u"title"_s,
+                                      u"icon"_s,
+                                      u"name"_s,
+                                      u"qmljsdebugger"_s,
+                                      u"dialogs"_s,
                                       u"fontengine"_s};
 const QStringList kQtFlags{u"widgetcount"_s, u"reverse"_s, u"nograb"_s, u"dograb"_s, u"sync"_s, u"testability"_s};
 
@@ -71,7 +84,9 @@ QStringList withoutQtOptions(const QStringList &arguments)
             kept += arguments.mid(i);
             break;
         }
-        QString name = argument.startsWith(u"--"_s) ? argument.mid(2) : argument.startsWith(u'-') ? argument.mid(1) : QString();
+        QString name = argument.startsWith(u"--"_s) ? argument.mid(2)
+                       : argument.startsWith(u'-')  ? argument.mid(1)
+                                                    : QString();
         const qsizetype eq = name.indexOf(u'=');
         if (i > 0 && eq > 0 && kQtOptionsWithValue.contains(name.first(eq)))
             continue;
@@ -116,11 +131,12 @@ CommandLine readCommandLine(const QStringList &arguments)
     }
     if (!parsed) {
         // An option that takes a value was given none; Qt's text of it is English and names the option.
-        const std::pair<QString, QString> missing[] = {{u"mapp"_s, u"--mapp ska följas av en mapp"_s},
-                                                       {u"samling"_s, u"--samling ska följas av en samlings namn, eller alla"_s},
-                                                       {u"nummer"_s, u"--nummer ska följas av ett heltal från 1 och uppåt"_s},
-                                                       {u"sök"_s, u"--sök ska följas av en text"_s},
-                                                       {u"sok"_s, u"--sök ska följas av en text"_s}};
+        const std::pair<QString, QString> missing[] = {
+            {u"mapp"_s, u"--mapp ska följas av en mapp"_s},
+            {u"samling"_s, u"--samling ska följas av en samlings namn, eller alla"_s},
+            {u"nummer"_s, u"--nummer ska följas av ett heltal från 1 och uppåt"_s},
+            {u"sök"_s, u"--sök ska följas av en text"_s},
+            {u"sok"_s, u"--sök ska följas av en text"_s}};
         for (const auto &[name, why] : missing) {
             if (parser.errorText().contains(u"--"_s + name + u'\''))
                 return failed(why);
@@ -132,8 +148,10 @@ CommandLine readCommandLine(const QStringList &arguments)
 
     CommandLine line;
     const std::pair<const QCommandLineOption *, CommandLine::Action> commands[] = {
-        {&random, CommandLine::Action::Random}, {&search, CommandLine::Action::Search},
-        {&number, CommandLine::Action::Number}, {&collections, CommandLine::Action::Collections},
+        {&random, CommandLine::Action::Random},
+        {&search, CommandLine::Action::Search},
+        {&number, CommandLine::Action::Number},
+        {&collections, CommandLine::Action::Collections},
         {&version, CommandLine::Action::Version}};
     for (const auto &[option, action] : commands) {
         if (!parser.isSet(*option))

@@ -8,15 +8,16 @@ namespace store {
 // The command line, in Swedish. Without a command the main window opens; --help, --version and the
 // terminal's commands (--slump, --sök, --nummer, --samlingar; see terminal.h) print and end, and need no
 // display. --mapp DIR goes with every one of them.
-struct CommandLine {
+struct CommandLine
+{
     enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections };
     Action action = Action::Run;
-    QString folder;     // --mapp, absolute; empty when not given
-    QString text;       // what Help and Error print; the version line of Version
+    QString folder; // --mapp, absolute; empty when not given
+    QString text; // what Help and Error print; the version line of Version
     QString collection; // --samling: a name, "alla", or empty for the one the main window starts with
-    QString needle;     // --sök
+    QString needle; // --sök
     bool beginning = false; // --början
-    qsizetype number = 0;   // --nummer, from 1
+    qsizetype number = 0; // --nummer, from 1
 };
 
 // Qt's own options (-style fusion, -platform xcb and the like) are left for QApplication to take: they are

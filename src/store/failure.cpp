@@ -19,16 +19,29 @@ QString quoted(const QString &path)
 } // namespace
 
 namespace failures {
-Failure invalidCall() { return {5, u"Ogiltigt proceduranrop eller argument"_s}; }
-Failure overflow() { return {6, u"Spill"_s}; }
+Failure invalidCall()
+{
+    return {5, u"Ogiltigt proceduranrop eller argument"_s};
+}
+Failure overflow()
+{
+    return {6, u"Spill"_s};
+}
 Failure tooLarge(const QString &path)
 {
-    return {7, u"Filen "_s + quoted(path) + u" är för stor: programmet läser högst %1 MB och %2 miljoner rader"_s
-                   .arg(kMaxReadBytes >> 20).arg(kMaxReadLines / 1'000'000)};
+    return {7, u"Filen "_s + quoted(path)
+                   + u" är för stor: programmet läser högst %1 MB och %2 miljoner rader"_s.arg(kMaxReadBytes >> 20)
+                         .arg(kMaxReadLines / 1'000'000)};
 }
 
-Failure typeMismatch() { return {13, u"Typerna matchar inte"_s}; }
-Failure cancelled() { return {18, u"Avbrutet av användaren"_s}; }
+Failure typeMismatch()
+{
+    return {13, u"Typerna matchar inte"_s};
+}
+Failure cancelled()
+{
+    return {18, u"Avbrutet av användaren"_s};
+}
 
 Failure nameNotAllowed(const QString &name)
 {
@@ -40,7 +53,10 @@ Failure nameTooLong(const QString &name)
     return {52, u"Namnet ''"_s + name + u"'' är för långt för ett filnamn i programkatalogen"_s};
 }
 
-Failure fileNotFound(const QString &path) { return {53, u"Filen hittades inte: "_s + quoted(path)}; }
+Failure fileNotFound(const QString &path)
+{
+    return {53, u"Filen hittades inte: "_s + quoted(path)};
+}
 Failure wouldChange(const QString &path)
 {
     return {54, u"Filen "_s + quoted(path)
@@ -48,11 +64,26 @@ Failure wouldChange(const QString &path)
                       u" eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s};
 }
 
-Failure ioError(const QString &path) { return {57, u"In-/utdatafel i filen "_s + quoted(path)}; }
-Failure diskFull(const QString &path) { return {61, u"Disken är full: "_s + quoted(path)}; }
-Failure accessDenied(const QString &path) { return {70, u"Åtkomst nekad: "_s + quoted(path)}; }
-Failure pathAccessError(const QString &path) { return {75, u"Fel vid åtkomst av sökväg/fil: "_s + quoted(path)}; }
-Failure pathNotFound(const QString &path) { return {76, u"Sökvägen hittades inte: "_s + quoted(path)}; }
+Failure ioError(const QString &path)
+{
+    return {57, u"In-/utdatafel i filen "_s + quoted(path)};
+}
+Failure diskFull(const QString &path)
+{
+    return {61, u"Disken är full: "_s + quoted(path)};
+}
+Failure accessDenied(const QString &path)
+{
+    return {70, u"Åtkomst nekad: "_s + quoted(path)};
+}
+Failure pathAccessError(const QString &path)
+{
+    return {75, u"Fel vid åtkomst av sökväg/fil: "_s + quoted(path)};
+}
+Failure pathNotFound(const QString &path)
+{
+    return {76, u"Sökvägen hittades inte: "_s + quoted(path)};
+}
 
 namespace {
 // Tells a change since reading from every other notice.
@@ -78,32 +109,24 @@ bool isChangedSinceRead(const Failure &failure)
 }
 
 namespace {
-struct SystemError {
+struct SystemError
+{
     int errorNumber;
     Failure (*failure)(const QString &path);
 };
 
 // Every operating-system error the program tells apart; anything else is an input/output failure (57).
 const SystemError kSystemErrors[] = {
-    {EACCES, accessDenied},
-    {EPERM, accessDenied},
-    {EROFS, accessDenied},
-    {ETXTBSY, accessDenied},
+    {EACCES, accessDenied},   {EPERM, accessDenied},     {EROFS, accessDenied},     {ETXTBSY, accessDenied},
     {ENOSPC, diskFull},
 #ifdef EDQUOT
     {EDQUOT, diskFull},
 #endif
-    {ENOENT, fileNotFound},
-    {ENOTDIR, pathNotFound},
-    {EISDIR, pathAccessError},
-    {ENAMETOOLONG, pathAccessError},
+    {ENOENT, fileNotFound},   {ENOTDIR, pathNotFound},   {EISDIR, pathAccessError}, {ENAMETOOLONG, pathAccessError},
 #ifdef ELOOP
     {ELOOP, pathAccessError},
 #endif
-    {ENXIO, pathAccessError},
-    {ENODEV, pathAccessError},
-    {EBUSY, pathAccessError},
-    {EXDEV, pathAccessError},
+    {ENXIO, pathAccessError}, {ENODEV, pathAccessError}, {EBUSY, pathAccessError},  {EXDEV, pathAccessError},
 };
 } // namespace
 

@@ -9,7 +9,8 @@ namespace store {
 
 // A failure as the user sees it: a number and a Swedish description. The core never shows it; the window
 // that ran the command does, through the standard error message.
-struct Failure {
+struct Failure
+{
     int number = 0;
     QString description;
     // Not an error but a refusal the user must read whole: the description is the entire message, shown
@@ -26,20 +27,20 @@ using MaybeFailure = std::optional<Failure>;
 // The descriptions are the program's own Swedish words: the operating system's text (English on most
 // machines) never reaches the user.
 namespace failures {
-Failure invalidCall();                       // 5
-Failure overflow();                          // 6
-Failure tooLarge(const QString &path);       // 7: past the bounds of bounds.h
-Failure typeMismatch();                      // 13
-Failure cancelled();                         // 18: the user stopped it; windows show nothing for it
+Failure invalidCall(); // 5
+Failure overflow(); // 6
+Failure tooLarge(const QString &path); // 7: past the bounds of bounds.h
+Failure typeMismatch(); // 13
+Failure cancelled(); // 18: the user stopped it; windows show nothing for it
 Failure nameNotAllowed(const QString &name); // 52
-Failure nameTooLong(const QString &name);    // 52: a file of the name, or its temporary name, too long
-Failure fileNotFound(const QString &path);   // 53
-Failure wouldChange(const QString &path);    // 54: written back, the file would change where nobody edited it
-Failure ioError(const QString &path);        // 57
-Failure diskFull(const QString &path);       // 61
-Failure accessDenied(const QString &path);   // 70
+Failure nameTooLong(const QString &name); // 52: a file of the name, or its temporary name, too long
+Failure fileNotFound(const QString &path); // 53
+Failure wouldChange(const QString &path); // 54: written back, the file would change where nobody edited it
+Failure ioError(const QString &path); // 57
+Failure diskFull(const QString &path); // 61
+Failure accessDenied(const QString &path); // 70
 Failure pathAccessError(const QString &path); // 75: also anything that is not a regular file
-Failure pathNotFound(const QString &path);   // 76
+Failure pathNotFound(const QString &path); // 76
 
 // Refusals to write back a file the program read earlier (notices, see Failure::notice): its read failed, so
 // what the program holds is not the file; or another program has changed it since, as `what` says.

@@ -80,9 +80,12 @@ FileStamp stampFrom(const struct stat &info)
 }
 
 // A descriptor closed on every way out.
-class Descriptor {
+class Descriptor
+{
 public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    { }
     ~Descriptor() { reset(); }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
@@ -133,17 +136,20 @@ int syncError(int fd)
 
 // Where a write lands: the open folder and the name in it. Whatever the path passed through (links, a link
 // in its last place) was resolved once, here; the check and the write then use only this folder and name.
-struct Target {
+struct Target
+{
     Descriptor folder;
     QByteArray name;
     bool exists = false;
-    struct stat info {};
+    struct stat info
+    { };
 };
 
 MaybeFailure resolveTarget(const QString &path, bool followLink, Target &target)
 {
     QByteArray resolved = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info
+    { };
     if (followLink && ::lstat(resolved.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
         char *real = ::realpath(resolved.constData(), nullptr);
         if (!real) // a link that leads nowhere, or round in a circle
@@ -226,7 +232,8 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
     // NFS) stops the save.
     if (const int error = syncError(file.get()))
         return fail(error);
-    struct stat written {};
+    struct stat written
+    { };
     if (::fstat(file.get(), &written) != 0)
         return fail(errno);
     if (const int error = file.close())
@@ -253,7 +260,8 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
     (void)::fsync(folder);
     if (stamp) {
         // The file as it lies now, where closing it may have moved its time (NFS); still the one written.
-        struct stat placed {};
+        struct stat placed
+        { };
         if (::fstatat(folder, target.name.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0
             && placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
             written = placed;
@@ -294,7 +302,8 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, co
                 break;
             if (got + n > kMaxReadBytes)
                 return failures::tooLarge(path);
-            const qint64 room = std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
+            const qint64 room =
+                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
             all.reserve(room);
             all.resize(room);
             std::memcpy(all.data() + got, probe, size_t(n));
@@ -344,7 +353,8 @@ QStringList listUndecodableFiles(const QString &suffix)
     const QByteArray tail = QFile::encodeName(suffix).toLower();
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        struct stat info {};
+        struct stat info
+        { };
         if (name.startsWith('.') || !name.toLower().endsWith(tail) || QFile::encodeName(QFile::decodeName(name)) == name
             || ::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
             continue;
@@ -368,7 +378,8 @@ FileStamp stampOf(const QString &path)
 {
     FileStamp stamp;
 #ifdef Q_OS_UNIX
-    struct stat info {};
+    struct stat info
+    { };
     if (::stat(QFile::encodeName(path).constData(), &info) == 0)
         stamp = stampFrom(info);
     else if (errno == ENOENT)
@@ -400,7 +411,8 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
                           O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0)
         return errno == ELOOP ? failures::pathAccessError(path) : failures::fromSystemError(errno, path);
-    struct stat info {};
+    struct stat info
+    { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return failures::pathAccessError(path);

@@ -33,7 +33,8 @@ bool fileExists(const QString &path);
 // failures::cancelled(). A window shows it when a read takes long.
 using ReadProgress = std::function<bool(qint64 done, qint64 size)>;
 
-struct FileStamp {
+struct FileStamp
+{
     enum class State { Unread, Absent, Present };
     State state = State::Unread;
     quint64 device = 0;
@@ -71,7 +72,8 @@ MaybeFailure readOwnFile(const QString &path, QByteArray &bytes);
 // The scratch file of the search within results: a name of this process's own in the program folder,
 // created exclusively (never a link or a file of another copy), read back through the same descriptor and
 // removed when the object goes, on every path.
-class ScratchFile {
+class ScratchFile
+{
 public:
     ScratchFile();
     ~ScratchFile();

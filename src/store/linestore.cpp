@@ -58,7 +58,7 @@ QByteArray encodeUtf8(QStringView text)
 
 // The places of `byte` in [p, end), in order, each given to take(place). A million short lines are a
 // million separators: sixteen bytes are compared at a time rather than a call to memchr per line.
-template <typename Take>
+template<typename Take>
 void forEachByte(const char *p, const char *end, char byte, Take take)
 {
 #ifdef __SSE2__
@@ -103,7 +103,8 @@ qsizetype countByte(const char *p, const char *end, char byte)
 // CR LF line does not make the rest one giant line.
 enum class LineEnds { Classic, Unix };
 
-struct LineEndCounts {
+struct LineEndCounts
+{
     qsizetype crs = 0;
     qsizetype loneLfs = 0;
     LineEnds ends() const { return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic; }
@@ -125,7 +126,7 @@ const char *findByte(const char *p, const char *end, char byte)
 #endif
 
 // How many positions i in [from, to) pass the test, which may look at b[i - 2] to b[i].
-template <typename Test>
+template<typename Test>
 TANKEDOSAN_VECTORISE qsizetype countWhere(const unsigned char *b, qsizetype from, qsizetype to, Test test)
 {
     qsizetype count = 0;
@@ -170,12 +171,14 @@ TANKEDOSAN_VECTORISE qsizetype countNonEmptyLines(const char *p, const char *end
 {
     const auto *b = reinterpret_cast<const unsigned char *>(p);
     const qsizetype n = end - p;
-    const auto notEnd = [](unsigned char c) { return (c != '\r') & (c != '\n'); };
+    const auto notEnd = [](unsigned char c) {
+        return (c != '\r') & (c != '\n');
+    };
     if (ends == LineEnds::Unix) {
         const qsizetype first = n > 0 && notEnd(b[0]);
         return first + countWhere(b, 1, n, [&](const unsigned char *x, qsizetype i) {
-            return notEnd(x[i]) & !notEnd(x[i - 1]);
-        });
+                   return notEnd(x[i]) & !notEnd(x[i - 1]);
+               });
     }
     // Classic: a line starts after CR LF, or after a CR that no LF follows; an LF elsewhere is text.
     const auto startsNonEmpty = [](unsigned char c, unsigned char before, unsigned char before2) {
@@ -185,14 +188,14 @@ TANKEDOSAN_VECTORISE qsizetype countNonEmptyLines(const char *p, const char *end
         return 0;
     const qsizetype first = (b[0] != '\r') + (n > 1 && startsNonEmpty(b[1], b[0], 0));
     return first + countWhere(b, 2, n, [&](const unsigned char *x, qsizetype i) {
-        return startsNonEmpty(x[i], x[i - 1], x[i - 2]);
-    });
+               return startsNonEmpty(x[i], x[i - 1], x[i - 2]);
+           });
 }
 
 // Where the lines of a text lie: each line (without its end) goes to take, and the last line counts without
 // a line end. The line ends are found sixteen bytes at a time (forEachByte): a million short lines are a
 // million line ends. A Unix file's lines end at LF, and within them at CR (a CR LF is one line end).
-template <typename Take>
+template<typename Take>
 void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
 {
     const char *start = p;
@@ -224,7 +227,6 @@ void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
     if (start < end)
         take(start, end);
 }
-
 
 // Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
 // characters of Latin-1 and the punctuation of U+2000-U+20BF go byte by byte, for that is all that
@@ -506,7 +508,8 @@ void LineStore::compactIfMostlyGarbage()
 }
 
 // One search: the needle lower-cased once, in the store's form, and every line folded as it is read.
-class LineStore::Finder {
+class LineStore::Finder
+{
 public:
     Finder(const LineStore &store, QStringView needle, Match match)
         : m_store(store)
@@ -539,7 +542,7 @@ public:
     }
 
     // Calls hit(index) for every matching line from `from` on, in list order, while it returns true.
-    template <typename Hit>
+    template<typename Hit>
     void scan(qsizetype from, Hit hit) const
     {
         if (m_impossible)
@@ -562,7 +565,7 @@ private:
         if (m_needle.isEmpty())
             return true;
         return line.size() >= m_needle.size()
-            && memmem(line.data(), size_t(line.size()), m_needle.data(), size_t(m_needle.size())) != nullptr;
+               && memmem(line.data(), size_t(line.size()), m_needle.data(), size_t(m_needle.size())) != nullptr;
     }
 
     bool beginsWith(QByteArrayView line) const
@@ -646,16 +649,18 @@ private:
 
     // Lines that lie one after another in the text (as every line of a file read or of a sorted list does)
     // are searched as one stretch, the line ends and whatever lies between included; a hit counts for a line
-        // only when it lies wholly inside it. The search gives the leftmost hit, so a line that ends before the
+    // only when it lies wholly inside it. The search gives the leftmost hit, so a line that ends before the
     // hit does has none.
-    template <typename Hit>
+    template<typename Hit>
     void scanWindows1252(qsizetype k, Hit hit) const
     {
         const auto *base = reinterpret_cast<const unsigned char *>(m_store.m_text.constData());
         const auto &spans = m_store.m_spans;
         const qsizetype size = m_store.size();
         const qsizetype n = m_needle.size();
-        const auto endOf = [&](qsizetype i) { return spans[size_t(i)].begin + spans[size_t(i)].size; };
+        const auto endOf = [&](qsizetype i) {
+            return spans[size_t(i)].begin + spans[size_t(i)].size;
+        };
         while (k < size) {
             qsizetype runEnd = k + 1;
             while (runEnd < size && spans[size_t(runEnd)].begin >= endOf(runEnd - 1))

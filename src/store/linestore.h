@@ -22,7 +22,8 @@ enum class Match { Beginning, Anywhere };
 // step with an edit, and no second collection in memory): Windows-1252 text through a table of 256 bytes,
 // UTF-8 text through the same table for ASCII and Latin-1 letters and through Qt's lower-casing for any
 // other line. The outcome is exactly that of lower-casing the line and the needle with QString::toLower.
-class LineStore {
+class LineStore
+{
 public:
     enum class Form : unsigned char { Windows1252, Utf8 };
 
@@ -86,7 +87,8 @@ public:
     qsizetype bufferBytes() const { return m_text.size(); }
 
 private:
-    struct Span {
+    struct Span
+    {
         qsizetype begin;
         qsizetype size;
     };

@@ -221,9 +221,8 @@ MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder)
 
 MaybeFailure settleProgramFolder(const QString &namedFolder)
 {
-    const FolderChoice choice =
-        chooseProgramFolder(QCoreApplication::applicationDirPath(), namedFolder,
-                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const FolderChoice choice = chooseProgramFolder(QCoreApplication::applicationDirPath(), namedFolder,
+                                                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     setProgramFolder(choice.folder);
     return seedFolder(choice.folder, choice.samplesFolder);
 }

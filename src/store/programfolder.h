@@ -33,7 +33,8 @@ MaybeFailure checkNameForWriting(const QString &name);
 // folder. An installed copy, one whose samples lie in ../share/tankedosan beside its bin folder, must not write
 // there (shared by every user, lost on an upgrade, or refused): it uses the per-user data folder and seeds it
 // from those samples. A folder named on the command line is used outright, unseeded.
-struct FolderChoice {
+struct FolderChoice
+{
     QString folder;
     QString samplesFolder; // an installed copy's samples; empty when nothing is to be seeded
     friend bool operator==(const FolderChoice &, const FolderChoice &) = default;

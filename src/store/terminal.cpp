@@ -65,9 +65,12 @@ QByteArray convert(const char *to, const char *from, QByteArrayView bytes)
 }
 
 // Standard output, written in large blocks: a search may print a million proverbs.
-class Printer {
+class Printer
+{
 public:
-    explicit Printer(FILE *file) : m_file(file) {}
+    explicit Printer(FILE *file)
+        : m_file(file)
+    { }
     ~Printer() { flush(); }
     void line(QStringView text)
     {
@@ -112,7 +115,8 @@ void printFailure(const Failure &failure)
 
 constexpr int kFound = 0, kNotFound = 1, kError = 2;
 
-struct Collection {
+struct Collection
+{
     QString name;
     QString path;
 };
@@ -151,7 +155,8 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
     if (named == u"alla"_s)
         return all;
     if (named.isEmpty()) {
-        const auto citat = std::find_if(all.begin(), all.end(), [](const Collection &c) { return c.name == u"Citat"_s; });
+        const auto citat =
+            std::find_if(all.begin(), all.end(), [](const Collection &c) { return c.name == u"Citat"_s; });
         return std::vector<Collection>{citat != all.end() ? *citat : all.front()};
     }
     if (auto failure = checkName(named)) {
@@ -168,7 +173,7 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
 
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
 // error, after what was printed so far, and the others still go; false when any could not be read.
-template <typename Use>
+template<typename Use>
 bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
 {
     bool all = true;
@@ -192,9 +197,10 @@ int random(const CommandLine &line)
     if (!collections)
         return kError;
     ProverbDraw draw(QRandomGenerator::system()->generate64());
-    const int status = readEach(*collections, nullptr, [&](const Collection &, const LineStore &lines) {
-        draw.offer(lines);
-    }) ? kNotFound : kError;
+    const int status =
+        readEach(*collections, nullptr, [&](const Collection &, const LineStore &lines) { draw.offer(lines); })
+            ? kNotFound
+            : kError;
     if (draw.isEmpty())
         return status;
     Printer out(stdout);
@@ -238,8 +244,8 @@ int number(const CommandLine &line)
         return kError;
     }
     if (line.number > lines.size()) {
-        printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size())
-                   + u" ordspråk; nummer "_s + QString::number(line.number) + u" finns inte."_s);
+        printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size()) + u" ordspråk; nummer "_s
+                   + QString::number(line.number) + u" finns inte."_s);
         return kNotFound;
     }
     Printer out(stdout);
@@ -279,8 +285,7 @@ QString fromTerminal(const char *bytes)
 
 ProverbDraw::ProverbDraw(std::uint64_t seed)
     : m_random(seed)
-{
-}
+{ }
 
 void ProverbDraw::offer(const LineStore &lines)
 {
@@ -298,8 +303,7 @@ int runInTerminal(const CommandLine &commandLine)
 {
     using Action = CommandLine::Action;
     switch (commandLine.action) {
-    case Action::Run:
-        return kError;
+    case Action::Run: return kError;
     case Action::Help: {
         Printer out(stdout);
         out.line(QStringView(commandLine.text).chopped(1));
@@ -323,22 +327,17 @@ int runInTerminal(const CommandLine &commandLine)
     case Action::Random:
     case Action::Search:
     case Action::Number:
-    case Action::Collections:
-        break;
+    case Action::Collections: break;
     }
     // The folder the window would use, seeded as a first start of the window seeds it, so that a proverb at
     // login comes before the window was ever opened.
     if (auto failure = settleProgramFolder(commandLine.folder))
         printFailure(*failure);
     switch (commandLine.action) {
-    case Action::Random:
-        return random(commandLine);
-    case Action::Search:
-        return search(commandLine);
-    case Action::Number:
-        return number(commandLine);
-    default:
-        return collections();
+    case Action::Random: return random(commandLine);
+    case Action::Search: return search(commandLine);
+    case Action::Number: return number(commandLine);
+    default: return collections();
     }
 }
 

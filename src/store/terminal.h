@@ -27,7 +27,8 @@ QString fromTerminal(const char *bytes);
 // One proverb drawn at random from one or more collections, every proverb of them equally likely (so a
 // collection is drawn in proportion to its size): each collection is offered in turn and replaces the draw
 // so far with the chance that its share of the proverbs seen gives. Only one collection is held at a time.
-class ProverbDraw {
+class ProverbDraw
+{
 public:
     explicit ProverbDraw(std::uint64_t seed);
     void offer(const LineStore &lines);

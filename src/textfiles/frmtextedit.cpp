@@ -22,7 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 // Each entry of the file list carries the file's real name, whatever the letter case of its extension.
 constexpr int kFileNameRole = Qt::UserRole;
 
@@ -261,8 +260,8 @@ void frmtextedit::cmdspara_Click()
     // The text view holds what the lines hold: a file they cannot write back unchanged it cannot either.
     if (!m_lines->lines().writesBackUnchanged())
         return m_platform.showStandardError(store::failures::wouldChange(chosenPath()));
-    if (m_platform.messageBox(u"Vill du spara texten i filen ''"_s + chosenName() + u"''?"_s,
-                              platform::Buttons::YesNo, platform::Icon::Question, u"Spara"_s)
+    if (m_platform.messageBox(u"Vill du spara texten i filen ''"_s + chosenName() + u"''?"_s, platform::Buttons::YesNo,
+                              platform::Icon::Question, u"Spara"_s)
         != platform::Answer::Yes)
         return;
     // The text and a closing CR LF unless it ends with a line break already, every line break written as

@@ -18,7 +18,8 @@ class QRadioButton;
 // "Texteditor": the ".txt" files of the program folder, one at a time, as a list of lines or as a text.
 // Lines can be copied and deleted from a file, the text saved back, and whole files deleted. Modal, built
 // anew at every opening.
-class frmtextedit : public QDialog {
+class frmtextedit : public QDialog
+{
     Q_OBJECT
 
 public:
@@ -51,7 +52,6 @@ public:
     const ListBoxModel &lines() const { return *m_lines; }
     // The marked line of the list view, or -1.
     int markedLine() const;
-
 
 private:
     QString chosenName() const;

@@ -11,7 +11,8 @@ namespace textfiles {
 inline constexpr qsizetype kTextViewBytes = 2'000'000;
 
 // What the text view shows of a file.
-struct TextView {
+struct TextView
+{
     QString text;
     // False when the file was cut (at kTextViewBytes, or a line at its shown part): such a view must never
     // be written back over the file.

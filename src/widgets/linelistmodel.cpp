@@ -2,8 +2,7 @@
 
 LineListModel::LineListModel(QObject *parent)
     : QAbstractListModel(parent)
-{
-}
+{ }
 
 int LineListModel::rowCount(const QModelIndex &parent) const
 {

@@ -7,7 +7,8 @@
 // A list of lines for a view, one row per line: a model over the line store, because a list widget's own
 // storage takes tens of seconds to take a million lines. The display role gives the shown part of a line
 // (a view lays out no more); the edit role gives it whole.
-class LineListModel : public QAbstractListModel {
+class LineListModel : public QAbstractListModel
+{
 public:
     explicit LineListModel(QObject *parent = nullptr);
 

@@ -7,7 +7,8 @@
 
 // A list with one selected entry or none, as a list box holds it: the main window's proverbs and search
 // hits (never shown), and the lines of the import and text-files windows.
-class ListBoxModel : public LineListModel {
+class ListBoxModel : public LineListModel
+{
 public:
     explicit ListBoxModel(const QString &name, QObject *parent = nullptr);
 

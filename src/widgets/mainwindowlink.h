@@ -12,7 +12,8 @@ class QWidget;
 
 // What the other windows may ask of the main window. The main window fills it in (frmmain::link) and opens
 // them; they hold only this, so no window below the main window includes it or writes its controls.
-struct MainWindowLink {
+struct MainWindowLink
+{
     // The main window itself: the parent and the icon of the windows opened from it.
     QWidget *window = nullptr;
 

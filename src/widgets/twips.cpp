@@ -26,7 +26,8 @@ std::optional<double> g_factor;
 void followFont(const QFont &font)
 {
     const QFontMetricsF metrics(font);
-    const double grown = std::max(metrics.height() / kLaidOutHeight, metrics.horizontalAdvance(kSample) / kLaidOutSampleWidth);
+    const double grown =
+        std::max(metrics.height() / kLaidOutHeight, metrics.horizontalAdvance(kSample) / kLaidOutSampleWidth);
     // A font within a few per cent of that one (another hinting, another build of it) keeps the windows as
     // they were laid out, to the pixel.
     g_factor = grown < 1.03 ? 1.0 : grown;

@@ -24,7 +24,7 @@ QRect rect(int left, int top, int width, int height);
 QSize size(int width, int height);
 
 // Names a control and puts it where the window's design has it, in twips.
-template <typename W>
+template<typename W>
 W *place(W *widget, const QString &name, int left, int top, int width, int height)
 {
     widget->setObjectName(name);

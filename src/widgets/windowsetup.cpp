@@ -38,11 +38,12 @@ namespace {
 bool isEnter(const QKeyEvent *key)
 {
     return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+           && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 // Enter on a focused button presses it, as Space does.
-class EnterPresses : public QObject {
+class EnterPresses : public QObject
+{
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -58,15 +59,18 @@ public:
 };
 
 // Tab into a group of options lands on the chosen one, as on every desktop; the arrow keys move within.
-class TabToChosenOption : public QObject {
+class TabToChosenOption : public QObject
+{
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *option = qobject_cast<QRadioButton *>(watched);
-        const auto reason = event->type() == QEvent::FocusIn ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
+        const auto reason =
+            event->type() == QEvent::FocusIn ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
         if (option && !option->isChecked() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
-            for (QRadioButton *other : option->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
+            for (QRadioButton *other :
+                 option->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly)) {
                 if (other->isChecked() && other->autoExclusive()) {
                     other->setFocus(reason);
                     break;
@@ -77,7 +81,8 @@ public:
     }
 };
 
-class EscapeKeepsOpen : public QObject {
+class EscapeKeepsOpen : public QObject
+{
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -196,7 +201,8 @@ void centreOnScreen(QWidget *window)
 
 namespace {
 // The current row is read as the button goes down, before the press moves it.
-class ClickAgain : public QObject {
+class ClickAgain : public QObject
+{
 public:
     ClickAgain(QListWidget *list, std::function<void()> again)
         : QObject(list)

@@ -50,7 +50,8 @@ inline int progressAfterMs = 2000;
 // The progress of reading a collection for a window: past progressAfterMs a box over the window shows how
 // far the read has come, with "Avbryt", which stops it (the read then fails with failures::cancelled()); the
 // pointer becomes the arrow with the hourglass so that the button can be pressed.
-class LoadProgress {
+class LoadProgress
+{
 public:
     LoadProgress(QWidget *window, platform::Platform &platform, const QString &name);
     ~LoadProgress();

@@ -22,7 +22,12 @@ using Platform = platform::ScriptedPlatform;
 using Command = std::function<void(frmmain &, Platform &)>;
 constexpr auto Yes = platform::Answer::Yes;
 // A row: the command, the fault it meets, and whether it fails without a word.
-struct Write { Command command; Fault fault = Fault::DiskFull; bool silent = false; };
+struct Write
+{
+    Command command;
+    Fault fault = Fault::DiskFull;
+    bool silent = false;
+};
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -103,7 +108,8 @@ void inTextFiles(frmmain &w, Platform &platform, bool save)
 // through the store's one atomic write, tested on both faults there; the full disk is the one where a
 // half-done write would show in the files. A sync or a rename failing with EIO (from the shim) must leave the
 // old file whole as well.
-class tst_faults : public QObject {
+class tst_faults : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -113,26 +119,55 @@ private slots:
     void everyWriteFailsSafely_data()
     {
         QTest::addColumn<Write>("c");
-        QTest::newRow("delete proverb") << Write{[](frmmain &w, Platform &p) { p.setNextAnswer(Yes); w.mnuarkiv_raderaordspråk_Click(); }};
+        QTest::newRow("delete proverb") << Write{[](frmmain &w, Platform &p) {
+            p.setNextAnswer(Yes);
+            w.mnuarkiv_raderaordspråk_Click();
+        }};
         // An empty new collection needs no room, so it is made on a full disk.
-        QTest::newRow("new collection") << Write{[](frmmain &w, Platform &p) { p.setNextInput(u"Ny"_s); w.cmdordspråk_ny_Click(); }, Fault::ReadOnlyFolder};
-        QTest::newRow("editor save") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }};
-        QTest::newRow("duplicate report") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, false); }};
-        QTest::newRow("search within results") << Write{[](frmmain &w, Platform &p) { inSearch(w, p, false); }};
-        QTest::newRow("save results") << Write{[](frmmain &w, Platform &p) { inSearch(w, p, true); }};
+        QTest::newRow("new collection") << Write{[](frmmain &w, Platform &p) {
+                                                     p.setNextInput(u"Ny"_s);
+                                                     w.cmdordspråk_ny_Click();
+                                                 },
+                                                 Fault::ReadOnlyFolder};
+        QTest::newRow("editor save") << Write{[](frmmain &w, Platform &p) {
+            inEditor(w, p, true);
+        }};
+        QTest::newRow("duplicate report") << Write{[](frmmain &w, Platform &p) {
+            inEditor(w, p, false);
+        }};
+        QTest::newRow("search within results") << Write{[](frmmain &w, Platform &p) {
+            inSearch(w, p, false);
+        }};
+        QTest::newRow("save results") << Write{[](frmmain &w, Platform &p) {
+            inSearch(w, p, true);
+        }};
         QTest::newRow("quick-save list") << Write{[](frmmain &w, Platform &p) {
             w.snabbsparaFönster().setLista(u"Spara mig"_s);
             p.setNextInput(u"lista"_s);
             p.setNextAnswer(Yes);
             w.snabbsparaFönster().cmdspara_Click();
         }};
-        QTest::newRow("text file, delete line") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, false); }};
-        QTest::newRow("text file, save") << Write{[](frmmain &w, Platform &p) { inTextFiles(w, p, true); }};
-        QTest::newRow("nr.ini") << Write{[](frmmain &w, Platform &) { w.txtnr->setText(u"2"_s); w.close(); }, Fault::DiskFull, true};
-        QTest::newRow("sync fails with EIO") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::SyncFails};
-        QTest::newRow("rename fails with EIO") << Write{[](frmmain &w, Platform &p) { p.setNextAnswer(Yes); w.mnuarkiv_raderaordspråk_Click(); }, Fault::RenameFails};
+        QTest::newRow("text file, delete line") << Write{[](frmmain &w, Platform &p) {
+            inTextFiles(w, p, false);
+        }};
+        QTest::newRow("text file, save") << Write{[](frmmain &w, Platform &p) {
+            inTextFiles(w, p, true);
+        }};
+        QTest::newRow("nr.ini") << Write{[](frmmain &w, Platform &) {
+                                             w.txtnr->setText(u"2"_s);
+                                             w.close();
+                                         },
+                                         Fault::DiskFull, true};
+        QTest::newRow("sync fails with EIO")
+            << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::SyncFails};
+        QTest::newRow("rename fails with EIO") << Write{[](frmmain &w, Platform &p) {
+                                                            p.setNextAnswer(Yes);
+                                                            w.mnuarkiv_raderaordspråk_Click();
+                                                        },
+                                                        Fault::RenameFails};
         // What could not be read is not written back: the editor's list then is not the file.
-        QTest::newRow("editor save after a read failing with EIO") << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::ReadFails};
+        QTest::newRow("editor save after a read failing with EIO")
+            << Write{[](frmmain &w, Platform &p) { inEditor(w, p, true); }, Fault::ReadFails};
     }
 
     void everyWriteFailsSafely()
@@ -143,8 +178,10 @@ private slots:
         if (!disk.mounted())
             QSKIP(qPrintable(disk.whyNot()));
         const QString folder = disk.path();
-        for (const auto &[name, bytes] : {std::pair{"Citat.dat", "a och b\r\nab igen\r\nab igen\r\n"}, {"nr.ini", "1\r\n"},
-                                          {"lista.txt", "gammal rad\r\nannan rad\r\n"}, {"temp_.tmp", "gammal\r\n"},
+        for (const auto &[name, bytes] : {std::pair{"Citat.dat", "a och b\r\nab igen\r\nab igen\r\n"},
+                                          {"nr.ini", "1\r\n"},
+                                          {"lista.txt", "gammal rad\r\nannan rad\r\n"},
+                                          {"temp_.tmp", "gammal\r\n"},
                                           {"dublett-check.txt", "gammal rapport\r\nrad tv\xE5\r\n"}}) {
             QFile file(folder + u'/' + QString::fromLatin1(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == qint64(qstrlen(bytes)));
@@ -158,11 +195,13 @@ private slots:
         if (fault == Fault::DiskFull)
             QVERIFY(disk.fill(u"fyllnad"_s));
         else if (fault == Fault::ReadOnlyFolder)
-            QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+            QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr)
+                    == 0);
         const auto before = snapshot(folder);
         if (fault > Fault::ReadOnlyFolder)
-            faultshim::failNext(fault == Fault::ReadFails ? faultshim::Call::Read
-                                : fault == Fault::SyncFails ? faultshim::Call::Fsync : faultshim::Call::Rename,
+            faultshim::failNext(fault == Fault::ReadFails   ? faultshim::Call::Read
+                                : fault == Fault::SyncFails ? faultshim::Call::Fsync
+                                                            : faultshim::Call::Rename,
                                 EIO, "Citat.dat");
         command(w, platform);
         QCOMPARE(snapshot(folder), before);
@@ -176,7 +215,9 @@ private slots:
             QVERIFY2(texts.isEmpty(), qPrintable(shown));
         } else {
             // The standard message, or the search window's short form "Error " and the number.
-            const QString number = fault == Fault::DiskFull ? u"61"_s : fault == Fault::ReadOnlyFolder ? u"70"_s : u"57"_s;
+            const QString number = fault == Fault::DiskFull         ? u"61"_s
+                                   : fault == Fault::ReadOnlyFolder ? u"70"_s
+                                                                    : u"57"_s;
             QVERIFY2(shown.contains(u"\r\n"_s + number + u" - "_s) || shown == u"Error "_s + number, qPrintable(shown));
         }
     }
@@ -197,7 +238,8 @@ private slots:
             QCOMPARE(w.pp->toPlainText(), u"Ordspråk 5"_s); // read again, showing the proverb to delete
             p.setNextAnswer(Yes);
             w.mnuarkiv_raderaordspråk_Click();
-            QCOMPARE(w.List1->items(), (QStringList{u"Ordspråk 2"_s, u"Ordspråk 3"_s, u"Ordspråk 4"_s, u"Ordspråk 6"_s}));
+            QCOMPARE(w.List1->items(),
+                     (QStringList{u"Ordspråk 2"_s, u"Ordspråk 3"_s, u"Ordspråk 4"_s, u"Ordspråk 6"_s}));
         }} << u"den har ersatts av en annan fil (nu 60 byte)"_s;
         QTest::newRow("editor save after another copy added a line") << Command{[](frmmain &w, Platform &p) {
             frmredigera editor(w.link(), p);
@@ -229,7 +271,8 @@ private slots:
         QTest::newRow("text file, delete line after a rewrite in place") << Command{[](frmmain &w, Platform &p) {
             frmtextedit textFiles(p, &w);
             const QString path = store::pathInProgramFolder(u"lista.txt"_s);
-            struct stat before {};
+            struct stat before
+            { };
             QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.write("GAMMAL") == 6);
@@ -264,7 +307,8 @@ private slots:
         QString notice;
         for (const auto &box : platform.boxes())
             notice += box.text + u" | "_s;
-        QVERIFY2(notice.contains(u"har ändrats av ett annat program sedan den lästes: "_s + what + u". Ingenting har skrivits."_s),
+        QVERIFY2(notice.contains(u"har ändrats av ett annat program sedan den lästes: "_s + what
+                                 + u". Ingenting har skrivits."_s),
                  qPrintable(notice));
         // Nothing else but what the command did after reading the file again.
         QCOMPARE(QDir(folder.folder()).entryList(QDir::Files).filter(u".tmp"_s), QStringList());

@@ -11,8 +11,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-int sign(int v) { return (v > 0) - (v < 0); }
-store::LineStore storeOf(const QStringList &lines) { return store::LineStore::fromStrings(lines); }
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+store::LineStore storeOf(const QStringList &lines)
+{
+    return store::LineStore::fromStrings(lines);
+}
 
 // Lines of 1 to `most` pieces drawn at random: accents that combine, rare letters, signs and blanks.
 QString randomLine(QRandomGenerator &random, const QStringList &pieces, int most)
@@ -23,14 +29,35 @@ QString randomLine(QRandomGenerator &random, const QStringList &pieces, int most
     return line;
 }
 
-struct Order { QString a, b; int expected; };
-struct Find { QStringList lines; bool beginning; QString needle; qsizetype from, marked; };
-struct Count { QString text; double number; int length; }; // length -1: whole lines
-struct Report { QStringList lines; QString field; QByteArray bytes; };
+struct Order
+{
+    QString a, b;
+    int expected;
+};
+struct Find
+{
+    QStringList lines;
+    bool beginning;
+    QString needle;
+    qsizetype from, marked;
+};
+struct Count
+{
+    QString text;
+    double number;
+    int length;
+}; // length -1: whole lines
+struct Report
+{
+    QStringList lines;
+    QString field;
+    QByteArray bytes;
+};
 
 } // namespace
 
-class tst_editorlogic : public QObject {
+class tst_editorlogic : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -64,24 +91,27 @@ private slots:
     void sortingInsertingAndMergingAgreeWithTheOrder()
     {
         const SwedishOrder order;
-        const QStringList pieces{u"a"_s, u"A"_s, u"å"_s, u"a\u030A"_s, u"e\u0301"_s, u"é"_s, u"ß"_s, u"ss"_s,
-                                 u"Ü"_s, u"y"_s, u"v"_s, u"w"_s, u" "_s, u"\t"_s, u"-"_s, u"9"_s, u"Ö"_s, u"ø"_s,
-                                 u"æ"_s, u"ä"_s, u"Den som "_s, u"\u00AD"_s, u"z"_s, u"Z"_s, u"ł"_s, u"„"_s, u"€"_s,
-                                 u"–"_s, u"Š"_s, u"œ"_s, u"…"_s, u"þ"_s, u"½"_s, u"Æ"_s, u"t"_s, u"h"_s, u"\""_s,
-                                 u"'"_s, u"."_s, u"¨"_s, u"ª"_s, u"²"_s};
+        const QStringList pieces{u"a"_s,      u"A"_s,  u"å"_s, u"a\u030A"_s, u"e\u0301"_s, u"é"_s, u"ß"_s,
+                                 u"ss"_s,     u"Ü"_s,  u"y"_s, u"v"_s,       u"w"_s,       u" "_s, u"\t"_s,
+                                 u"-"_s,      u"9"_s,  u"Ö"_s, u"ø"_s,       u"æ"_s,       u"ä"_s, u"Den som "_s,
+                                 u"\u00AD"_s, u"z"_s,  u"Z"_s, u"ł"_s,       u"„"_s,       u"€"_s, u"–"_s,
+                                 u"Š"_s,      u"œ"_s,  u"…"_s, u"þ"_s,       u"½"_s,       u"Æ"_s, u"t"_s,
+                                 u"h"_s,      u"\""_s, u"'"_s, u"."_s,       u"¨"_s,       u"ª"_s, u"²"_s};
         QRandomGenerator random(31);
         QStringList lines;
         for (int i = 0; i < 4000; ++i)
             lines.append(i % 8 == 7 ? lines.at(random.bounded(i)) : randomLine(random, pieces, 11));
         QStringList expected = lines;
-        std::stable_sort(expected.begin(), expected.end(), [&](const QString &x, const QString &y) { return order.less(x, y); });
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](const QString &x, const QString &y) { return order.less(x, y); });
         QCOMPARE(sortedLines(storeOf(lines), order).toStringList(), expected);
 
         store::LineStore oneByOne;
         for (const QString &line : lines.mid(0, 600))
             oneByOne.insert(sortedPosition(oneByOne, line, order), line);
         QCOMPARE(oneByOne.toStringList(), sortedLines(storeOf(lines.mid(0, 600)), order).toStringList());
-        QCOMPARE(mergedLines(sortedLines(storeOf(lines.mid(0, 1500)), order), storeOf(lines.mid(1500)), order).toStringList(),
+        QCOMPARE(mergedLines(sortedLines(storeOf(lines.mid(0, 1500)), order), storeOf(lines.mid(1500)), order)
+                     .toStringList(),
                  expected);
     }
 
@@ -106,8 +136,16 @@ private slots:
     void countField_data()
     {
         QTest::addColumn<Count>("c");
-        for (const Count &c : {Count{u"0"_s, 0, -1}, {u"3"_s, 3, 3}, {u" \t1 2x"_s, 12, 12}, {u"0.4"_s, 0.4, 0}, {u"2.5"_s, 2.5, 2},
-                               {u"3.5"_s, 3.5, 4}, {u".5"_s, 0.5, 0}, {u"-2"_s, -2, -1}, {u"abc"_s, 0, -1}, {u"2,7"_s, 2, 2}})
+        for (const Count &c : {Count{u"0"_s, 0, -1},
+                               {u"3"_s, 3, 3},
+                               {u" \t1 2x"_s, 12, 12},
+                               {u"0.4"_s, 0.4, 0},
+                               {u"2.5"_s, 2.5, 2},
+                               {u"3.5"_s, 3.5, 4},
+                               {u".5"_s, 0.5, 0},
+                               {u"-2"_s, -2, -1},
+                               {u"abc"_s, 0, -1},
+                               {u"2,7"_s, 2, 2}})
             QTest::newRow(qPrintable(c.text)) << c;
     }
     void countField()
@@ -126,10 +164,13 @@ private slots:
         QTest::newRow("3") << Report{apan, u"3"_s, "Apan sover\r\nApan vaknar\r\n\r\n\r\n\r\n"_ba};
         QTest::newRow("12") << Report{apan, u"12"_s, QByteArray()};
         QTest::newRow("a a a") << Report{{u"a"_s, u"a"_s, u"a"_s}, u"0"_s, "a\r\na\r\na\r\n\r\n\r\n\r\n"_ba};
-        QTest::newRow("two groups") << Report{{u"a"_s, u"bb"_s, u"A"_s, u"bb"_s}, u""_s, "a\r\nA\r\n\r\n\r\nbb\r\nbb\r\n\r\n\r\n\r\n"_ba};
-        QTest::newRow("UTF-8") << Report{{u"ÄΩ"_s, u"äω"_s}, u"0"_s, "\xEF\xBB\xBF\xC3\x84\xCE\xA9\r\n\xC3\xA4\xCF\x89\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("two groups") << Report{
+            {u"a"_s, u"bb"_s, u"A"_s, u"bb"_s}, u""_s, "a\r\nA\r\n\r\n\r\nbb\r\nbb\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("UTF-8") << Report{
+            {u"ÄΩ"_s, u"äω"_s}, u"0"_s, "\xEF\xBB\xBF\xC3\x84\xCE\xA9\r\n\xC3\xA4\xCF\x89\r\n\r\n\r\n\r\n"_ba};
         // A line holding a CR could make a group's text appear inside another: such a list goes the long way.
-        QTest::newRow("CR in a line") << Report{{u"x\ra"_s, u"a"_s, u"a"_s, u"b\ra"_s, u"b\ra"_s}, u"0"_s,
+        QTest::newRow("CR in a line") << Report{{u"x\ra"_s, u"a"_s, u"a"_s, u"b\ra"_s, u"b\ra"_s},
+                                                u"0"_s,
                                                 "a\r\na\r\n\r\n\r\nb\ra\r\nb\ra\r\n\r\n\r\n\r\n"_ba};
     }
     void report()
@@ -144,9 +185,10 @@ private slots:
     // (sorted or as typed in, with exact repeats) and any count field.
     void fastCheckMatchesComparingAll()
     {
-        const QStringList pieces{u"a"_s, u"A"_s, u"å"_s, u"Å"_s, u"ab"_s, u"aB"_s, u"b"_s, u"ba"_s,
-                                 u" "_s, u"ä"_s, u"Ö"_s, u"\n"_s, u"Ω"_s, u"ω"_s};
-        const QStringList fields{u"0"_s, u"1"_s, u"3"_s, u"4"_s, u"12"_s, u"0.4"_s, u"2.5"_s, u"3.5"_s, u"-2"_s, u"abc"_s};
+        const QStringList pieces{u"a"_s,  u"A"_s, u"å"_s, u"Å"_s, u"ab"_s, u"aB"_s, u"b"_s,
+                                 u"ba"_s, u" "_s, u"ä"_s, u"Ö"_s, u"\n"_s, u"Ω"_s,  u"ω"_s};
+        const QStringList fields{u"0"_s,   u"1"_s,   u"3"_s,   u"4"_s,  u"12"_s,
+                                 u"0.4"_s, u"2.5"_s, u"3.5"_s, u"-2"_s, u"abc"_s};
         QRandomGenerator random(20261206);
         for (int round = 0; round < 600; ++round) {
             QStringList lines;
@@ -162,7 +204,9 @@ private slots:
                      qPrintable(u"field %1, lines: %2"_s.arg(field, list.toStringList().join(u" | "_s))));
         }
         // Cancelled before line 256, both report every group that begins earlier, whole.
-        const auto stop = [](qsizetype done) { return done < 256; };
+        const auto stop = [](qsizetype done) {
+            return done < 256;
+        };
         for (int round = 0; round < 10; ++round) {
             QStringList lines;
             for (int i = random.bounded(300, 600); i > 0; --i)

@@ -22,7 +22,8 @@ const QStringList kSorted{u"apa"_s, u"Bil"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}
 
 // The main window on "Citat" (between "Aforismer" and "Djur") and the editor opened from it, as the menu does.
 // Only the main window's collection may be read: the box's first entry is gone by then and would show a box.
-struct Opened : Started {
+struct Opened : Started
+{
     std::unique_ptr<frmredigera> editor;
 
     explicit Opened(const QStringList &citat = kCitat, const QString &citatFile = u"Citat.dat"_s)
@@ -39,8 +40,14 @@ struct Opened : Started {
 
     QStringList lines() const { return editor->lista()->lines().toStringList(); }
     // "Spara" and "Ångra" usable and the collection fixed, or the other way round; anything else is neither.
-    bool changed() const { return editor->cmd1->isEnabled() && editor->cmd2->isEnabled() && !editor->comboordspråk->isEnabled(); }
-    bool clean() const { return !editor->cmd1->isEnabled() && !editor->cmd2->isEnabled() && editor->comboordspråk->isEnabled(); }
+    bool changed() const
+    {
+        return editor->cmd1->isEnabled() && editor->cmd2->isEnabled() && !editor->comboordspråk->isEnabled();
+    }
+    bool clean() const
+    {
+        return !editor->cmd1->isEnabled() && !editor->cmd2->isEnabled() && editor->comboordspråk->isEnabled();
+    }
     void type(QLineEdit *box, const QString &text)
     {
         box->setText(text);
@@ -50,14 +57,30 @@ struct Opened : Started {
 
 // The rows of the removal and duplicate check tables; a `report` left empty means nothing found, the old
 // report stays.
-struct Removal { bool byKey; int marked; Answer answer; QStringList after; };
-struct Check { QStringList lines; QString field, fieldAfter; QByteArray report; };
+struct Removal
+{
+    bool byKey;
+    int marked;
+    Answer answer;
+    QStringList after;
+};
+struct Check
+{
+    QStringList lines;
+    QString field, fieldAfter;
+    QByteArray report;
+};
 // collection 1: the main window's "Citat", 2: "Djur"; citatFile: the file that holds Citat.
-struct Save { int collection; QString citatFile = u"Citat.dat"_s; };
+struct Save
+{
+    int collection;
+    QString citatFile = u"Citat.dat"_s;
+};
 
 } // namespace
 
-class tst_frmredigera : public QObject {
+class tst_frmredigera : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -78,7 +101,10 @@ private slots:
         QCOMPARE(s.lines(), (QStringList{u"a"_s, u"a"_s, u"apa"_s, u"Apa"_s, u"b"_s, u"b"_s, u"Bil"_s, u"Bil"_s,
                                          u"c\n"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s, u"ö"_s, u"Öl"_s}));
         s.type(s.editor->txtordspråk, QString());
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Inget att lägga till|Ok|Exclamation|Ingen text inskriven. Skriv in en text och försök igen."_s});
+        QCOMPARE(
+            takeBoxes(s.platform),
+            QStringList{
+                u"message|Inget att lägga till|Ok|Exclamation|Ingen text inskriven. Skriv in en text och försök igen."_s});
         s.type(s.editor->txtsök, u"b"_s);
         s.type(s.editor->txtdublett, u"1"_s);
         QVERIFY(s.editor->isVisible());
@@ -106,7 +132,8 @@ private slots:
             s.editor->setMarkedIndex(marked);
         s.platform.setNextAnswer(answer);
         byKey ? QTest::keyClick(s.editor->List1, Qt::Key_Delete) : s.editor->cmdtabort->click();
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Radera?|YesNo|Question|Vill du radera markerat ordspråk ur datafilen?"_s});
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Radera?|YesNo|Question|Vill du radera markerat ordspråk ur datafilen?"_s});
         QCOMPARE(s.lines(), after);
         QVERIFY(answer == Answer::Yes ? s.changed() : s.clean());
         QCOMPARE(s.editor->lblantal->text(), u"5 st ordspråk."_s); // the count waits for the next add or save
@@ -126,7 +153,8 @@ private slots:
         QFile::remove(s.folder.path(u"Djur.dat"_s));
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.editor->comboordspråk->currentText(), u"Djur"_s);
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''Djur'' saknas i programkatalogen!"_s});
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''Djur'' saknas i programkatalogen!"_s});
         QCOMPARE(s.lines(), kSorted);
     }
 
@@ -204,7 +232,8 @@ private slots:
     void duplicateCheck_data()
     {
         QTest::addColumn<Check>("c");
-        QTest::newRow("found, in the editor's order") << Check{{u"Apa"_s, u"Bil"_s, u"apa"_s}, u"0"_s, QString(), "apa\r\nApa\r\n\r\n\r\n\r\n"_ba};
+        QTest::newRow("found, in the editor's order")
+            << Check{{u"Apa"_s, u"Bil"_s, u"apa"_s}, u"0"_s, QString(), "apa\r\nApa\r\n\r\n\r\n\r\n"_ba};
         QTest::newRow("none") << Check{{u"Apa"_s, u"Bil"_s}, u"-2"_s, u"-2"_s, QByteArray()};
         QTest::newRow("empty list") << Check{{}, u"abc"_s, QString(), QByteArray()};
     }
@@ -217,13 +246,19 @@ private slots:
         s.editor->txtdublett->setText(field);
         s.editor->cmddublett->click();
         QCOMPARE(s.editor->txtdublett->text(), fieldAfter);
-        QVERIFY(s.editor->cmddublett->isVisible() && !s.editor->cmdavbryt2->isVisible() && !s.editor->progress->isVisible());
+        QVERIFY(s.editor->cmddublett->isVisible() && !s.editor->cmdavbryt2->isVisible()
+                && !s.editor->progress->isVisible());
         QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
-        QCOMPARE(takeBoxes(s.platform), report.isEmpty() ? QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s} : QStringList());
+        QCOMPARE(takeBoxes(s.platform),
+                 report.isEmpty()
+                     ? QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s}
+                     : QStringList());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), report.isEmpty() ? "gammal"_ba : report);
-        QCOMPARE(s.platform.openedFiles(), report.isEmpty() ? QList<QString>() : QList<QString>{s.folder.path(u"dublett-check.txt"_s)});
+        QCOMPARE(s.platform.openedFiles(),
+                 report.isEmpty() ? QList<QString>() : QList<QString>{s.folder.path(u"dublett-check.txt"_s)});
         if (!lines.isEmpty()) // the strip was last set for the last line, out of 7215 twips for all of them
-            QCOMPARE(s.editor->progress->width(), int(float(lines.size() - 1) * (float(twips::toPixels(7215)) / float(lines.size()))));
+            QCOMPARE(s.editor->progress->width(),
+                     int(float(lines.size() - 1) * (float(twips::toPixels(7215)) / float(lines.size()))));
     }
 
     // While a long check runs: progress shows, "Avbryt" stands in for "Sök dubletter", the list cannot change
@@ -243,8 +278,9 @@ private slots:
             QTest::keyClick(s.editor->List1, Qt::Key_Delete);
             s.editor->txtordspråk->setText(u"ny"_s);
             s.editor->cmdläggtill->click();
-            locked = locked && s.editor->isVisible() && s.editor->cmdavbryt2->isVisible() && !s.editor->cmddublett->isVisible()
-                     && s.editor->progress->isVisible() && s.platform.pointer() == platform::Pointer::ArrowBusy;
+            locked = locked && s.editor->isVisible() && s.editor->cmdavbryt2->isVisible()
+                     && !s.editor->cmddublett->isVisible() && s.editor->progress->isVisible()
+                     && s.platform.pointer() == platform::Pointer::ArrowBusy;
             if (calls == 1)
                 s.editor->cmdavbryt2->click();
         });
@@ -278,13 +314,15 @@ private slots:
         QVERIFY(!s.window->snabbsparaFönster().isVisible() && s.clean() && s.platform.boxes().isEmpty());
 
         s.folder.write(u"import.txt"_s, "Bj\xF6rn\r\n\r\nAbborre\r\n"_ba);
-        whileOpen<frmimport>([&] { s.editor->cmdimport->click(); }, [&](frmimport &import) {
-            import.setDirPath(s.folder.folder());
-            import.File1->setCurrentRow(0);
-            import.cmdläggtillalla->click();
-            import.cmdstäng->click();
-        });
-        QCOMPARE(s.lines(), (QStringList{u"Abborre"_s, u"apa"_s, u"Bil"_s, u"Björn"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}));
+        whileOpen<frmimport>([&] { s.editor->cmdimport->click(); },
+                             [&](frmimport &import) {
+                                 import.setDirPath(s.folder.folder());
+                                 import.File1->setCurrentRow(0);
+                                 import.cmdläggtillalla->click();
+                                 import.cmdstäng->click();
+                             });
+        QCOMPARE(s.lines(),
+                 (QStringList{u"Abborre"_s, u"apa"_s, u"Bil"_s, u"Björn"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}));
         QCOMPARE(s.editor->lblantal->text(), u"7 st ordspråk."_s);
         QVERIFY(s.changed());
     }
@@ -296,10 +334,11 @@ private slots:
         s.folder.writeCollection(u"Citat"_s, {u"b"_s, u"a"_s});
         frmmain &main = s.start();
         QStringList shown;
-        whileOpen<frmredigera>([&] { main.mnuredigera_redigera->trigger(); }, [&](frmredigera &w) {
-            shown = w.lista()->lines().toStringList();
-            w.cmdavbryt->click();
-        });
+        whileOpen<frmredigera>([&] { main.mnuredigera_redigera->trigger(); },
+                               [&](frmredigera &w) {
+                                   shown = w.lista()->lines().toStringList();
+                                   w.cmdavbryt->click();
+                               });
         QCOMPARE(shown, (QStringList{u"a"_s, u"b"_s}));
         QVERIFY(!main.findChild<frmredigera *>());
     }

@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The editor's side of the hand-over, as plain controls; saving and undoing start off.
-struct FakeEditor {
+struct FakeEditor
+{
     QStringList lines;
     QLabel lblantal;
     QCheckBox chkändrad;
@@ -19,8 +20,14 @@ struct FakeEditor {
     {
         cmd1.setEnabled(false);
         cmd2.setEnabled(false);
-        return {[this](const QString &line) { lines << line; }, {}, [this] { return int(lines.size()); },
-                &lblantal, &chkändrad, &cmd1, &cmd2, &comboordspråk};
+        return {[this](const QString &line) { lines << line; },
+                {},
+                [this] { return int(lines.size()); },
+                &lblantal,
+                &chkändrad,
+                &cmd1,
+                &cmd2,
+                &comboordspråk};
     }
 
     // What a hand-over leaves in the editor: the count, the change mark, saving and undoing on, the box off.
@@ -33,7 +40,8 @@ struct FakeEditor {
 };
 
 // A folder with a Windows-1252 and a UTF-8 text file, a hidden one, another kind and a folder named like one.
-struct Opened {
+struct Opened
+{
     FolderFixture folder;
     platform::ScriptedPlatform platform;
     FakeEditor editor;
@@ -62,20 +70,31 @@ struct Opened {
 };
 
 // A row of the marked-line table: the line marked (-1: none), "Lägg till" or "Ta bort", what is marked and left.
-struct Marked { int mark; bool add; int markedAfter; QStringList left; };
+struct Marked
+{
+    int mark;
+    bool add;
+    int markedAfter;
+    QStringList left;
+};
 
 } // namespace
 
-class tst_frmimport : public QObject {
+class tst_frmimport : public QObject
+{
     Q_OBJECT
 
 private slots:
     void patternsMatchWholeNamesWithoutRegardToCase()
     {
-        for (const auto &[name, patterns, matches] : std::initializer_list<std::tuple<QString, QString, bool>>{
-                 {u"A.TXT"_s, u"*.txt"_s, true}, {u"a.dat"_s, u"*.txt ; *.DAT"_s, true}, {u"a.txt.bak"_s, u"*.txt"_s, false},
-                 {u"x1.txt"_s, u"x?.txt"_s, true}, {u"x12.txt"_s, u"x?.txt"_s, false}, {u"Ödet.txt"_s, u"öd*"_s, true},
-                 {u"a.txt"_s, QString(), false}})
+        for (const auto &[name, patterns, matches] :
+             std::initializer_list<std::tuple<QString, QString, bool>>{{u"A.TXT"_s, u"*.txt"_s, true},
+                                                                       {u"a.dat"_s, u"*.txt ; *.DAT"_s, true},
+                                                                       {u"a.txt.bak"_s, u"*.txt"_s, false},
+                                                                       {u"x1.txt"_s, u"x?.txt"_s, true},
+                                                                       {u"x12.txt"_s, u"x?.txt"_s, false},
+                                                                       {u"Ödet.txt"_s, u"öd*"_s, true},
+                                                                       {u"a.txt"_s, QString(), false}})
             QVERIFY2(importlogic::matchesPatterns(name, patterns) == matches, qPrintable(name + u" / "_s + patterns));
     }
 
@@ -155,7 +174,9 @@ private slots:
         o.window->markLine(mark);
         (add ? o.window->cmdläggtill : o.window->cmdtabort)->click();
         const bool handed = add && mark >= 0;
-        QCOMPARE(takeBoxes(o.platform), add && !handed ? QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s} : QStringList());
+        QCOMPARE(takeBoxes(o.platform),
+                 add && !handed ? QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s}
+                                : QStringList());
         QCOMPARE(o.window->markedLine(), markedAfter);
         QCOMPARE(o.importList(), left);
         QCOMPARE(o.count(), u"%1 st rader"_s.arg(left.size()));
@@ -179,7 +200,8 @@ private slots:
         using platform::Pointer;
         QCOMPARE(o.platform.pointers(), (QList{Pointer::Busy, Pointer::Default, Pointer::Busy, Pointer::Default}));
         o.window->cmdläggtillalla->click();
-        QCOMPARE(takeBoxes(o.platform), QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text att lägga till!"_s});
+        QCOMPARE(takeBoxes(o.platform),
+                 QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text att lägga till!"_s});
         QCOMPARE(o.editor.lines.size(), 4);
     }
 };

@@ -35,17 +35,20 @@ QStringList unnamed(QWidget &window)
         if (!w->isVisible() || !isControl(w) || qobject_cast<QMenu *>(w) || w->parentWidget() == nullptr)
             continue;
         // The viewport of a list takes focus on behalf of the list, which carries the name.
-        if (qobject_cast<QAbstractScrollArea *>(w->parentWidget()) && w == static_cast<QAbstractScrollArea *>(w->parentWidget())->viewport())
+        if (qobject_cast<QAbstractScrollArea *>(w->parentWidget())
+            && w == static_cast<QAbstractScrollArea *>(w->parentWidget())->viewport())
             continue;
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w);
         if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
-            missing << window.objectName() + u'.' + w->objectName() + u" ("_s + QString::fromLatin1(w->metaObject()->className()) + u')';
+            missing << window.objectName() + u'.' + w->objectName() + u" ("_s
+                           + QString::fromLatin1(w->metaObject()->className()) + u')';
     }
     return missing;
 }
 
 // Every window of the program at once, over a folder with a collection, the help text and a text file.
-struct AllWindows {
+struct AllWindows
+{
     Started s;
     std::unique_ptr<frmsök> search;
     std::unique_ptr<frmredigera> editor;
@@ -60,34 +63,42 @@ struct AllWindows {
 
     AllWindows()
     {
-        s.folder.writeCollection(u"Citat"_s, {u"Borta bra men hemma bäst"_s, u"Gud ser dig"_s, u"Morgonstund har guld i mund"_s});
+        s.folder.writeCollection(u"Citat"_s,
+                                 {u"Borta bra men hemma bäst"_s, u"Gud ser dig"_s, u"Morgonstund har guld i mund"_s});
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
         s.folder.write(u"lista.txt"_s, "rad\r\nrad 2\r\n"_ba);
         frmmain &w = s.start();
         search = std::make_unique<frmsök>(s.platform, w.link(), &w);
         editor = std::make_unique<frmredigera>(w.link(), s.platform);
         editor->takeCollectionsFromMain();
-        import = std::make_unique<frmimport>(s.platform, EditorHandOver{[](const QString &) {}, {}, [] { return 0; }, &count, &changed, &save, &undo, &choice}, &w);
-        textFiles = std::make_unique<frmtextedit>(s.platform, &w);
-        about = std::make_unique<frmOm>(&w);
-        import->setDirPath(s.folder.folder());
-        help = new frmhjälp(&w);
+        import = std::make_unique<frmimport>(s.platform, EditorHandOver{[](const QString &) {}, {}, [] { return 0;
     }
-    ~AllWindows() { delete help.data(); }
+    , &count, &changed, &save, &undo, &choice}, &w);
+textFiles = std::make_unique<frmtextedit>(s.platform, &w);
+about = std::make_unique<frmOm>(&w);
+import->setDirPath(s.folder.folder());
+help = new frmhjälp(&w);
+} // namespace
+~AllWindows()
+{
+    delete help.data();
+}
 
-    std::vector<QWidget *> windows()
-    {
-        return {s.window.get(), search.get(), editor.get(), import.get(), &s.window->snabbsparaFönster(), textFiles.get(), about.get(), help.data()};
+std::vector<QWidget *> windows()
+{
+    return {s.window.get(),  search.get(), editor.get(), import.get(), &s.window->snabbsparaFönster(),
+            textFiles.get(), about.get(),  help.data()};
+}
+QWidget *byName(const QString &name)
+{
+    for (QWidget *w : windows()) {
+        if (w->objectName() == name)
+            return w;
     }
-    QWidget *byName(const QString &name)
-    {
-        for (QWidget *w : windows()) {
-            if (w->objectName() == name)
-                return w;
-        }
-        return nullptr;
-    }
-};
+    return nullptr;
+}
+}
+;
 
 // Shows the window as the active one and gives the keyboard focus to `focus` by a real focus change.
 void activate(QWidget *window, QWidget *focus)
@@ -101,7 +112,9 @@ void activate(QWidget *window, QWidget *focus)
 
 double luminance(QColor c)
 {
-    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
@@ -120,7 +133,8 @@ double measuredContrast(QWidget *widget)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ++counts[image.pixel(x, y)];
-    const QColor background = std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
+    const QColor background =
+        std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
     double best = 1;
     for (const auto &[rgb, n] : counts)
         best = std::max(best, contrast(QColor(rgb), background));
@@ -131,16 +145,18 @@ double measuredContrast(QWidget *widget)
 QString captionMisfit(QWidget *w)
 {
     QFontMetrics fm = w->fontMetrics();
-    const auto width = [&](QString text) { return fm.horizontalAdvance(text.remove(u'&')); };
+    const auto width = [&](QString text) {
+        return fm.horizontalAdvance(text.remove(u'&'));
+    };
     QRect room;
     QString text;
     if (auto *button = qobject_cast<QAbstractButton *>(w)) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = text = button->text();
-        const auto element = qobject_cast<QCheckBox *>(w) ? QStyle::SE_CheckBoxContents
-            : qobject_cast<QRadioButton *>(w)            ? QStyle::SE_RadioButtonContents
-                                                         : QStyle::SE_PushButtonContents;
+        const auto element = qobject_cast<QCheckBox *>(w)      ? QStyle::SE_CheckBoxContents
+                             : qobject_cast<QRadioButton *>(w) ? QStyle::SE_RadioButtonContents
+                                                               : QStyle::SE_PushButtonContents;
         room = w->style()->subElementRect(element, &option, w);
     } else if (auto *label = qobject_cast<QLabel *>(w)) {
         text = label->text();
@@ -160,7 +176,10 @@ QString captionMisfit(QWidget *w)
     if (text.isEmpty() || (room.width() >= width(text) && room.height() >= fm.height()))
         return {};
     return u"%1.%2 \"%3\" needs %4×%5, has %6×%7"_s.arg(w->window()->objectName(), w->objectName(), text)
-        .arg(width(text)).arg(fm.height()).arg(room.width()).arg(room.height());
+        .arg(width(text))
+        .arg(fm.height())
+        .arg(room.width())
+        .arg(room.height());
 }
 
 // A desktop scheme of a text colour on a background (and the background of text boxes and lists), disabled
@@ -182,7 +201,8 @@ QPalette scheme(QColor text, QColor background, QColor base, QColor highlight)
 
 // The windows as users meet them on a desktop: a screen reader, the mouse and the keys, the desktop's colour
 // scheme and font size.
-class tst_accessible : public QObject {
+class tst_accessible : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -210,9 +230,11 @@ private slots:
     {
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<double>("points");
-        const std::pair<const char *, QPalette> looks[] = {{"light", QApplication::style()->standardPalette()},
-                                                          {"dark", scheme(QColor(0xee, 0xee, 0xee), QColor(0x35, 0x35, 0x35), QColor(0x1e, 0x1e, 0x1e), QColor(0x2a, 0x82, 0xda))},
-                                                          {"high contrast", scheme(Qt::white, Qt::black, Qt::black, Qt::cyan)}};
+        const std::pair<const char *, QPalette> looks[] = {
+            {"light", QApplication::style()->standardPalette()},
+            {"dark", scheme(QColor(0xee, 0xee, 0xee), QColor(0x35, 0x35, 0x35), QColor(0x1e, 0x1e, 0x1e),
+                            QColor(0x2a, 0x82, 0xda))},
+            {"high contrast", scheme(Qt::white, Qt::black, Qt::black, Qt::cyan)}};
         for (const auto &[name, palette] : looks) {
             for (const double points : {8.0, 11.0, 14.0, 16.0})
                 QTest::addRow("%s, %g pt", name, points) << palette << points;
@@ -252,10 +274,12 @@ private slots:
         QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(u"; "_s)));
 
         all.editor->List1->clearSelection();
-        for (QWidget *text : std::initializer_list<QWidget *>{all.s.window->pp->viewport(), all.editor->List1->viewport(),
-                                                               all.textFiles->list_filer->viewport(), all.import->File1->viewport()}) {
+        for (QWidget *text :
+             std::initializer_list<QWidget *>{all.s.window->pp->viewport(), all.editor->List1->viewport(),
+                                              all.textFiles->list_filer->viewport(), all.import->File1->viewport()}) {
             const double measured = measuredContrast(text);
-            QVERIFY2(measured >= 4.5, qPrintable(u"%1: %2 : 1"_s.arg(text->parentWidget()->objectName()).arg(measured)));
+            QVERIFY2(measured >= 4.5,
+                     qPrintable(u"%1: %2 : 1"_s.arg(text->parentWidget()->objectName()).arg(measured)));
         }
     }
 
@@ -270,7 +294,8 @@ private slots:
         for (const auto &[list, shown, expected] : lists) {
             list->window()->show();
             QVERIFY(QTest::qWaitForWindowExposed(list->window()));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(1, 0)).center());
             QCOMPARE(list->currentIndex().row(), 1);
             QCOMPARE(shown(), expected);
         }
@@ -282,9 +307,12 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<bool>("staysOpen");
-        for (const auto &[name, stays] : std::initializer_list<std::pair<QString, bool>>{
-                 {u"frmredigera"_s, true}, {u"frmsök"_s, true}, {u"frmtextedit"_s, true},
-                 {u"frmsnabbspara"_s, false}, {u"frmOm"_s, false}, {u"frmhjälp"_s, false}})
+        for (const auto &[name, stays] : std::initializer_list<std::pair<QString, bool>>{{u"frmredigera"_s, true},
+                                                                                         {u"frmsök"_s, true},
+                                                                                         {u"frmtextedit"_s, true},
+                                                                                         {u"frmsnabbspara"_s, false},
+                                                                                         {u"frmOm"_s, false},
+                                                                                         {u"frmhjälp"_s, false}})
             QTest::newRow(qPrintable(name)) << name << stays;
     }
     void escape()
@@ -320,10 +348,22 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("frmsök") << u"frmsök"_s << QStringList{u"Text1"_s, u"cmdsök"_s, u"optsöksätt2"_s, u"Text2"_s, u"cmdavbryt"_s, u"cmdok"_s, u"chksökresultat"_s, u"cmdsparatextfil"_s, u"Text1"_s};
-        QTest::newRow("frmredigera") << u"frmredigera"_s << QStringList{u"comboordspråk"_s, u"txtordspråk"_s, u"cmdläggtill"_s, u"txtsök"_s, u"combosök"_s, u"cmdavbryt"_s, u"cmdimport"_s, u"List1"_s, u"Text1"_s, u"cmdtabort"_s, u"cmdsnabbspara"_s, u"cmdkopieraklippbok"_s, u"cmddublett"_s, u"txtdublett"_s, u"comboordspråk"_s};
-        QTest::newRow("frmtextedit") << u"frmtextedit"_s << QStringList{u"cmdstäng"_s, u"cmdraderafil"_s, u"cmdradera"_s, u"cmdkopiera"_s, u"optvisa"_s, u"list_filer"_s, u"List1"_s, u"cmdstäng"_s};
-        QTest::newRow("frmsnabbspara") << u"frmsnabbspara"_s << QStringList{u"Text1"_s, u"cmdspara"_s, u"cmdtöm"_s, u"cmdstäng"_s, u"Text1"_s};
+        QTest::newRow("frmsök") << u"frmsök"_s
+                                << QStringList{u"Text1"_s,          u"cmdsök"_s,          u"optsöksätt2"_s,
+                                               u"Text2"_s,          u"cmdavbryt"_s,       u"cmdok"_s,
+                                               u"chksökresultat"_s, u"cmdsparatextfil"_s, u"Text1"_s};
+        QTest::newRow("frmredigera") << u"frmredigera"_s
+                                     << QStringList{u"comboordspråk"_s, u"txtordspråk"_s,   u"cmdläggtill"_s,
+                                                    u"txtsök"_s,        u"combosök"_s,      u"cmdavbryt"_s,
+                                                    u"cmdimport"_s,     u"List1"_s,         u"Text1"_s,
+                                                    u"cmdtabort"_s,     u"cmdsnabbspara"_s, u"cmdkopieraklippbok"_s,
+                                                    u"cmddublett"_s,    u"txtdublett"_s,    u"comboordspråk"_s};
+        QTest::newRow("frmtextedit") << u"frmtextedit"_s
+                                     << QStringList{u"cmdstäng"_s, u"cmdraderafil"_s, u"cmdradera"_s, u"cmdkopiera"_s,
+                                                    u"optvisa"_s,  u"list_filer"_s,   u"List1"_s,     u"cmdstäng"_s};
+        QTest::newRow("frmsnabbspara") << u"frmsnabbspara"_s
+                                       << QStringList{u"Text1"_s, u"cmdspara"_s, u"cmdtöm"_s, u"cmdstäng"_s,
+                                                      u"Text1"_s};
     }
     void tabOrder()
     {
@@ -357,7 +397,8 @@ private slots:
                     used << letter(title->text());
                     QStringList inMenu;
                     for (QAction *entry : title->menu()->actions()) {
-                        if (!entry->isSeparator() && (letter(entry->text()).isEmpty() || inMenu.contains(letter(entry->text()))))
+                        if (!entry->isSeparator()
+                            && (letter(entry->text()).isEmpty() || inMenu.contains(letter(entry->text()))))
                             faults << entry->objectName();
                         inMenu << letter(entry->text());
                     }
@@ -366,8 +407,8 @@ private slots:
             for (QWidget *w : window->findChildren<QWidget *>()) {
                 auto *label = qobject_cast<QLabel *>(w);
                 const QString caption = qobject_cast<QAbstractButton *>(w) ? static_cast<QAbstractButton *>(w)->text()
-                    : label && label->buddy()                                ? label->text()
-                                                                             : QString();
+                                        : label && label->buddy()          ? label->text()
+                                                                           : QString();
                 if (caption.isEmpty() || w->window() != window)
                     continue;
                 if (letter(caption).isEmpty() || used.contains(letter(caption)))
@@ -396,7 +437,8 @@ private slots:
         QStringList captions;
         for (QAction *action : menu->actions())
             captions << action->text().remove(u'&').section(u'\t', 0, 0);
-        QVERIFY2(captions.contains(u"Ångra"_s) && captions.contains(u"Klistra in"_s), qPrintable(captions.join(u", "_s)));
+        QVERIFY2(captions.contains(u"Ångra"_s) && captions.contains(u"Klistra in"_s),
+                 qPrintable(captions.join(u", "_s)));
     }
 };
 

@@ -51,7 +51,9 @@ void verifyState(Started &s, const QString &expected)
 {
     const frmmain &w = *s.window;
     const QString view = w.optlista_sök->isChecked() ? u"sök"_s : u"hela"_s;
-    QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(w.windowTitle(), w.txtnr->text(), w.pp->toPlainText(), view).arg(w.List1->count()), expected);
+    QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(w.windowTitle(), w.txtnr->text(), w.pp->toPlainText(), view)
+                 .arg(w.List1->count()),
+             expected);
     if (w.windowTitle() != u"Tankedosan"_s)
         QCOMPARE(Module1::antal, w.windowTitle().section(u' ', -2, -2).toInt());
     QCOMPARE(s.platform.pointer(), platform::Pointer::Default);
@@ -67,21 +69,62 @@ frmhjälp *openHelp(frmmain &w)
 // The rows of the tables below. A `situation` is a change made behind the program's back or a view entered
 // before the command; `state` is as verifyState() reads it; `proverbs`, `left` as proverbs() reads them.
 // A null numberFile: no nr.ini. combo: the box's entries, then the one chosen.
-struct StartUp { QStringList files; QByteArray numberFile; QString combo, state; };
+struct StartUp
+{
+    QStringList files;
+    QByteArray numberFile;
+    QString combo, state;
+};
 // action: "+" Nästa, "-" Förra, else typed over the number; shown "*": the display as it was.
-struct Step { int count; QString before, action, after, shown; };
-struct Choice { QString situation, number; QList<int> choices; QStringList boxes; QString state, path; };
+struct Step
+{
+    int count;
+    QString before, action, after, shown;
+};
+struct Choice
+{
+    QString situation, number;
+    QList<int> choices;
+    QStringList boxes;
+    QString state, path;
+};
 // searchFor: in the search window offered; then: shown after Nästa | after "abc" and the whole list | its number.
-struct SearchView { QStringList hits; QString number, searchFor; QStringList boxes; QString state, then; };
-struct ProverbRemoval { QString situation, proverbs, number; Answer answer; QStringList boxes; QString left, state; };
+struct SearchView
+{
+    QStringList hits;
+    QString number, searchFor;
+    QStringList boxes;
+    QString state, then;
+};
+struct ProverbRemoval
+{
+    QString situation, proverbs, number;
+    Answer answer;
+    QStringList boxes;
+    QString left, state;
+};
 // boxes: after the input box; after: the box's entries | the file loaded | caption | proverbs | loads.
-struct NewCollection { QStringList files; QString typed; QStringList boxes; QString after; };
+struct NewCollection
+{
+    QStringList files;
+    QString typed;
+    QStringList boxes;
+    QString after;
+};
 // fileGone: removed first; after: the box's entries | the one chosen | first proverb | files listed | loads.
-struct CollectionRemoval { QStringList files; int chosen; Answer answer; bool fileGone; QString after; };
+struct CollectionRemoval
+{
+    QStringList files;
+    int chosen;
+    Answer answer;
+    bool fileGone;
+    QString after;
+};
 
 } // namespace
 
-class tst_frmmain : public QObject {
+class tst_frmmain : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -90,12 +133,26 @@ private slots:
         QTest::addColumn<StartUp>("c");
 
         // Every collection holds five proverbs named after it ("Citat 1" … "Citat 5").
-        QTest::newRow("Citat, number remembered") << StartUp{{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s}, "3\r\n"_ba, u"Citat/Djur: Citat"_s, u"Tankedosan -  5 st | 3 | Citat 3 | hela | 5"_s};
-        QTest::newRow("Citat though not first") << StartUp{{u"Aforismer.dat"_s, u"Citat.dat"_s}, {}, u"Aforismer/Citat: Citat"_s, u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s};
-        QTest::newRow("no Citat: the first") << StartUp{{u"Väder.dat"_s, u"Djur.dat"_s}, {}, u"Djur/Väder: Djur"_s, u"Tankedosan -  5 st | 1 | Djur 1 | hela | 5"_s};
-        QTest::newRow("Citat with regard to case") << StartUp{{u"Alfa.dat"_s, u"citat.dat"_s}, {}, u"Alfa/citat: Alfa"_s, u"Tankedosan -  5 st | 1 | Alfa 1 | hela | 5"_s};
-        QTest::newRow("number beyond the end") << StartUp{{u"Citat.dat"_s}, "7\r\n"_ba, u"Citat: Citat"_s, u"Tankedosan -  5 st | 7 | Citat 1 | hela | 5"_s};
-        QTest::newRow("no collections") << StartUp{{u"notes.txt"_s}, "4\r\n"_ba, u": "_s, u"Tankedosan | 4 |  | hela | 0"_s};
+        QTest::newRow("Citat, number remembered") << StartUp{{u"Citat.dat"_s, u"Djur.DAT"_s, u"notes.txt"_s},
+                                                             "3\r\n"_ba,
+                                                             u"Citat/Djur: Citat"_s,
+                                                             u"Tankedosan -  5 st | 3 | Citat 3 | hela | 5"_s};
+        QTest::newRow("Citat though not first") << StartUp{{u"Aforismer.dat"_s, u"Citat.dat"_s},
+                                                           {},
+                                                           u"Aforismer/Citat: Citat"_s,
+                                                           u"Tankedosan -  5 st | 1 | Citat 1 | hela | 5"_s};
+        QTest::newRow("no Citat: the first") << StartUp{{u"Väder.dat"_s, u"Djur.dat"_s},
+                                                        {},
+                                                        u"Djur/Väder: Djur"_s,
+                                                        u"Tankedosan -  5 st | 1 | Djur 1 | hela | 5"_s};
+        QTest::newRow("Citat with regard to case") << StartUp{{u"Alfa.dat"_s, u"citat.dat"_s},
+                                                              {},
+                                                              u"Alfa/citat: Alfa"_s,
+                                                              u"Tankedosan -  5 st | 1 | Alfa 1 | hela | 5"_s};
+        QTest::newRow("number beyond the end") << StartUp{
+            {u"Citat.dat"_s}, "7\r\n"_ba, u"Citat: Citat"_s, u"Tankedosan -  5 st | 7 | Citat 1 | hela | 5"_s};
+        QTest::newRow("no collections") << StartUp{
+            {u"notes.txt"_s}, "4\r\n"_ba, u": "_s, u"Tankedosan | 4 |  | hela | 0"_s};
     }
 
     void startUp()
@@ -120,10 +177,14 @@ private slots:
         Started s;
         s.folder.writeCollection(u"Citat"_s, {u"a"_s});
         QFile raw;
-        QVERIFY(raw.open(::open(QFile::encodeName(s.folder.folder()) + "/\xE5r.dat", O_CREAT | O_WRONLY, 0644), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QVERIFY(raw.open(::open(QFile::encodeName(s.folder.folder()) + "/\xE5r.dat", O_CREAT | O_WRONLY, 0644),
+                         QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
         raw.close();
         s.start();
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''\uFFFDr.dat'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för att använda dem."_s});
+        QCOMPARE(
+            takeBoxes(s.platform),
+            QStringList{
+                u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''\uFFFDr.dat'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för att använda dem."_s});
     }
 
     // A load past the progress time shows how far it has come; "Avbryt" there leaves the collection shown
@@ -142,7 +203,8 @@ private slots:
         });
         choose(w, 1);
         windowsetup::progressAfterMs = 2000;
-        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + w.List1->item(4) + u" | "_s + Module1::sökväg, u"Citat | Citat 5 | "_s + path);
+        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + w.List1->item(4) + u" | "_s + Module1::sökväg,
+                 u"Citat | Citat 5 | "_s + path);
         QVERIFY(s.platform.boxes().isEmpty());
     }
 
@@ -185,10 +247,18 @@ private slots:
         const QString missing = u"message|Tankedosan|Ok|Exclamation|Filen ''Djur'' saknas i programkatalogen!"_s;
         // Choosing one that is there: the model below (after any actions).
         // The path names the missing file; the previous proverbs stay loaded and shown.
-        QTest::newRow("missing") << Choice{u"Djur gone"_s, u"2"_s, {1}, {missing}, u"Tankedosan -  5 st | 2 | Citat 2 | hela | 5"_s, u"Djur"_s};
+        QTest::newRow("missing") << Choice{
+            u"Djur gone"_s, u"2"_s, {1}, {missing}, u"Tankedosan -  5 st | 2 | Citat 2 | hela | 5"_s, u"Djur"_s};
         // Nothing is loaded, so the search view stays, its count and caption with it.
-        QTest::newRow("missing, in the search view") << Choice{u"Djur gone, search view"_s, u"2"_s, {1}, {missing}, u"Tankedosan - sökresultat - 2 st | 2 | träff 2 | sök | 5"_s, u"Djur"_s};
-        QTest::newRow("the chosen one is read again") << Choice{u"Citat grown"_s, u"1"_s, {0}, {}, u"Tankedosan -  6 st | 1 | Citat 1 | hela | 6"_s, u"Citat"_s};
+        QTest::newRow("missing, in the search view")
+            << Choice{u"Djur gone, search view"_s,
+                      u"2"_s,
+                      {1},
+                      {missing},
+                      u"Tankedosan - sökresultat - 2 st | 2 | träff 2 | sök | 5"_s,
+                      u"Djur"_s};
+        QTest::newRow("the chosen one is read again")
+            << Choice{u"Citat grown"_s, u"1"_s, {0}, {}, u"Tankedosan -  6 st | 1 | Citat 1 | hela | 6"_s, u"Citat"_s};
     }
 
     void choosingACollection()
@@ -215,19 +285,44 @@ private slots:
         verifyState(s, state);
         QCOMPARE(Module1::sökväg, s.folder.path(path + u".dat"_s));
         QCOMPARE(w.söklista->count(), situation.endsWith(u"search view"_s) ? 2 : 0);
-        QCOMPARE(s.platform.pointers().mid(pointersBefore, 2), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
+        QCOMPARE(s.platform.pointers().mid(pointersBefore, 2),
+                 (QList{platform::Pointer::Busy, platform::Pointer::Default}));
     }
 
     void enteringTheSearchView_data()
     {
         QTest::addColumn<SearchView>("c");
 
-        const QStringList offer{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s};
+        const QStringList offer{
+            u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s};
         const QStringList three{u"träff 1"_s, u"träff 2"_s, u"träff 3"_s};
-        QTest::newRow("the hit of the number") << SearchView{three, u"2"_s, {}, {}, u"Tankedosan - sökresultat - 3 st | 2 | träff 2 | sök | 5"_s, u"träff 3 | Ordspråk 2 | 2"_s};
-        QTest::newRow("number beyond the hits") << SearchView{three, u"57"_s, {}, {}, u"Tankedosan - sökresultat - 3 st | 57 | Ordspråk 1 | sök | 5"_s, u"träff 1 | Ordspråk 1 | 1"_s};
-        QTest::newRow("empty, No") << SearchView{{}, u"2"_s, {}, offer, u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s, u"Ordspråk 3 | Ordspråk 3 | abc"_s};
-        QTest::newRow("empty, Yes, found") << SearchView{{}, u"1"_s, u"SPRÅK 4"_s, offer, u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 4 | sök | 5"_s, u"Ordspråk 4 | Ordspråk 1 | 1"_s};
+        QTest::newRow("the hit of the number")
+            << SearchView{three,
+                          u"2"_s,
+                          {},
+                          {},
+                          u"Tankedosan - sökresultat - 3 st | 2 | träff 2 | sök | 5"_s,
+                          u"träff 3 | Ordspråk 2 | 2"_s};
+        QTest::newRow("number beyond the hits")
+            << SearchView{three,
+                          u"57"_s,
+                          {},
+                          {},
+                          u"Tankedosan - sökresultat - 3 st | 57 | Ordspråk 1 | sök | 5"_s,
+                          u"träff 1 | Ordspråk 1 | 1"_s};
+        QTest::newRow("empty, No") << SearchView{{},
+                                                 u"2"_s,
+                                                 {},
+                                                 offer,
+                                                 u"Tankedosan -  5 st | 2 | Ordspråk 2 | hela | 5"_s,
+                                                 u"Ordspråk 3 | Ordspråk 3 | abc"_s};
+        QTest::newRow("empty, Yes, found")
+            << SearchView{{},
+                          u"1"_s,
+                          u"SPRÅK 4"_s,
+                          offer,
+                          u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 4 | sök | 5"_s,
+                          u"Ordspråk 4 | Ordspråk 1 | 1"_s};
     }
 
     void enteringTheSearchView()
@@ -239,7 +334,9 @@ private slots:
         frmmain &w = s.start();
         w.txtnr->setText(number);
         w.söklista->setItems(hits);
-        const auto click = [&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); };
+        const auto click = [&] {
+            QTest::mouseClick(w.optlista_sök, Qt::LeftButton);
+        };
         if (searchFor.isEmpty()) {
             click();
         } else {
@@ -268,10 +365,12 @@ private slots:
     {
         Started s;
         s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5, u"Citat"_s));
-        s.folder.writeCollection(u"Djur"_s, {u"hund 1"_s, u"katt"_s, u"hund 2"_s, u"katt och hund"_s, u"häst"_s, u"hund 3"_s});
+        s.folder.writeCollection(u"Djur"_s,
+                                 {u"hund 1"_s, u"katt"_s, u"hund 2"_s, u"katt och hund"_s, u"häst"_s, u"hund 3"_s});
         s.folder.writeCollection(u"Tom"_s, {});
         frmmain &w = s.start();
-        const QStringList numbers{QString(), u"0"_s, u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"6"_s, u"9"_s, u"2x"_s, u"abc"_s, u"-2"_s};
+        const QStringList numbers{QString(), u"0"_s, u"1"_s,  u"2"_s,   u"4"_s, u"5"_s,
+                                  u"6"_s,    u"9"_s, u"2x"_s, u"abc"_s, u"-2"_s};
         const QStringList searches{u"katt"_s, u"hund"_s, u"häst"_s, u"1"_s, u"x"_s};
         QRandomGenerator random(15);
         for (int step = 0; step < 400; ++step) {
@@ -286,18 +385,20 @@ private slots:
             case 4: QTest::mouseClick(w.optlista_hela, Qt::LeftButton); break;
             case 5: QTest::mouseClick(w.optlista_sök, Qt::LeftButton); break; // an empty list: No, not now
             default:
-                whileOpen<frmsök>([&] { QTest::mouseClick(w.cmdsök, Qt::LeftButton); }, [&](frmsök &search) {
-                    search.Text1->setText(searches.at(random.bounded(searches.size())));
-                    search.cmdsök_Click();
-                    (random.bounded(3) ? search.cmdok : search.cmdavbryt)->click();
-                });
+                whileOpen<frmsök>([&] { QTest::mouseClick(w.cmdsök, Qt::LeftButton); },
+                                  [&](frmsök &search) {
+                                      search.Text1->setText(searches.at(random.bounded(searches.size())));
+                                      search.cmdsök_Click();
+                                      (random.bounded(3) ? search.cmdok : search.cmdavbryt)->click();
+                                  });
             }
             s.platform.takeBoxes();
             const ListBoxModel &list = *w.currentList();
             const QString at = u"step %1, action %2"_s.arg(step).arg(action);
             QVERIFY2(!w.searchListView() || list.count() > 0, qPrintable(at));
             QVERIFY2(Module1::antal == list.count(), qPrintable(at));
-            QCOMPARE(w.windowTitle(), w.searchListView() ? searchListCaption(list.count()) : wholeListCaption(list.count()));
+            QCOMPARE(w.windowTitle(),
+                     w.searchListView() ? searchListCaption(list.count()) : wholeListCaption(list.count()));
             const auto showsNumber = [&](qint64 n, const QString &otherwise) {
                 QCOMPARE(w.pp->toPlainText(), n >= 1 && n <= list.count() ? list.item(int(n - 1)) : otherwise);
             };
@@ -317,19 +418,56 @@ private slots:
         QTest::addColumn<ProverbRemoval>("c");
 
         const QString ask = u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s;
-        QTest::newRow("the third of five") << ProverbRemoval{{}, u"12345"_s, u"3"_s, Answer::Yes, {ask}, u"1245"_s, u"Tankedosan -  4 st | 3 | Ordspråk 4 | hela | 4"_s};
-        QTest::newRow("the last of five") << ProverbRemoval{{}, u"12345"_s, u"5"_s, Answer::Yes, {ask}, u"1234"_s, u"Tankedosan -  4 st | 5 |  | hela | 4"_s};
-        QTest::newRow("one of two: the one left is shown") << ProverbRemoval{{}, u"12"_s, u"1"_s, Answer::Yes, {ask}, u"2"_s, u"Tankedosan -  1 st | 1 | Ordspråk 2 | hela | 1"_s};
-        QTest::newRow("the only one") << ProverbRemoval{{}, u"1"_s, u"1"_s, Answer::Yes, {ask}, {}, u"Tankedosan -  0 st | 1 |  | hela | 0"_s};
-        QTest::newRow("No keeps it") << ProverbRemoval{{}, u"12345"_s, u"3"_s, Answer::No, {ask}, u"12345"_s, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s};
-        QTest::newRow("in the search view") << ProverbRemoval{u"search view"_s, u"123"_s, u"1"_s, Answer::Yes, {u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s}, u"123"_s, u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s};
+        QTest::newRow("the third of five") << ProverbRemoval{
+            {}, u"12345"_s, u"3"_s, Answer::Yes, {ask}, u"1245"_s, u"Tankedosan -  4 st | 3 | Ordspråk 4 | hela | 4"_s};
+        QTest::newRow("the last of five") << ProverbRemoval{
+            {}, u"12345"_s, u"5"_s, Answer::Yes, {ask}, u"1234"_s, u"Tankedosan -  4 st | 5 |  | hela | 4"_s};
+        QTest::newRow("one of two: the one left is shown") << ProverbRemoval{
+            {}, u"12"_s, u"1"_s, Answer::Yes, {ask}, u"2"_s, u"Tankedosan -  1 st | 1 | Ordspråk 2 | hela | 1"_s};
+        QTest::newRow("the only one") << ProverbRemoval{
+            {}, u"1"_s, u"1"_s, Answer::Yes, {ask}, {}, u"Tankedosan -  0 st | 1 |  | hela | 0"_s};
+        QTest::newRow("No keeps it") << ProverbRemoval{
+            {}, u"12345"_s, u"3"_s, Answer::No, {ask}, u"12345"_s, u"Tankedosan -  5 st | 3 | Ordspråk 3 | hela | 5"_s};
+        QTest::newRow("in the search view")
+            << ProverbRemoval{u"search view"_s,
+                              u"123"_s,
+                              u"1"_s,
+                              Answer::Yes,
+                              {u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s},
+                              u"123"_s,
+                              u"Tankedosan - sökresultat - 1 st | 1 | Ordspråk 2 | sök | 3"_s};
         // An extension in other letters: the collection is the file listed, rewritten under its own name.
-        QTest::newRow("other letters") << ProverbRemoval{u"Djur.Dat"_s, u"123"_s, u"1"_s, Answer::Yes, {ask}, u"23"_s, u"Tankedosan -  2 st | 1 | Ordspråk 2 | hela | 2"_s};
+        QTest::newRow("other letters") << ProverbRemoval{u"Djur.Dat"_s,
+                                                         u"123"_s,
+                                                         u"1"_s,
+                                                         Answer::Yes,
+                                                         {ask},
+                                                         u"23"_s,
+                                                         u"Tankedosan -  2 st | 1 | Ordspråk 2 | hela | 2"_s};
         // The proverbs shown are still those of Citat: they must not be written under the name Djur.
-        QTest::newRow("the chosen file is missing") << ProverbRemoval{u"Djur gone"_s, u"123"_s, u"1"_s, Answer::Yes, {ask, u"error:53"_s}, u"123"_s, u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s};
-        QTest::newRow("nothing shown") << ProverbRemoval{{}, u"123"_s, u"00"_s, Answer::Yes, {ask, u"error:5"_s}, u"123"_s, u"Tankedosan -  3 st | 00 |  | hela | 3"_s};
+        QTest::newRow("the chosen file is missing")
+            << ProverbRemoval{u"Djur gone"_s,
+                              u"123"_s,
+                              u"1"_s,
+                              Answer::Yes,
+                              {ask, u"error:53"_s},
+                              u"123"_s,
+                              u"Tankedosan -  3 st | 1 | Ordspråk 1 | hela | 3"_s};
+        QTest::newRow("nothing shown") << ProverbRemoval{{},
+                                                         u"123"_s,
+                                                         u"00"_s,
+                                                         Answer::Yes,
+                                                         {ask, u"error:5"_s},
+                                                         u"123"_s,
+                                                         u"Tankedosan -  3 st | 00 |  | hela | 3"_s};
         // The file fits but the replacement written beside it does not: the write fails, the proverb stays.
-        QTest::newRow("the rewrite fails") << ProverbRemoval{u"long name"_s, u"123"_s, u"2"_s, Answer::Yes, {ask, u"error:75"_s}, u"123"_s, u"Tankedosan -  3 st | 2 | Ordspråk 2 | hela | 3"_s};
+        QTest::newRow("the rewrite fails") << ProverbRemoval{u"long name"_s,
+                                                             u"123"_s,
+                                                             u"2"_s,
+                                                             Answer::Yes,
+                                                             {ask, u"error:75"_s},
+                                                             u"123"_s,
+                                                             u"Tankedosan -  3 st | 2 | Ordspråk 2 | hela | 3"_s};
     }
 
     void deletingTheShownProverb()
@@ -338,7 +476,9 @@ private slots:
         const auto &[situation, proverbs, number, answer, boxes, left, state] = c;
         Started s;
         const bool other = situation.startsWith(u"Djur"_s); // Djur chosen after the start
-        const QString file = situation == u"long name"_s ? QString(246, u'a') + u".dat"_s : situation == u"Djur.Dat"_s ? situation : u"Citat.dat"_s;
+        const QString file = situation == u"long name"_s  ? QString(246, u'a') + u".dat"_s
+                             : situation == u"Djur.Dat"_s ? situation
+                                                          : u"Citat.dat"_s;
         s.folder.write(file, store::encodeLines(::proverbs(proverbs)));
         if (other)
             s.folder.writeCollection(situation == u"Djur gone"_s ? u"Djur"_s : u"Citat"_s, FolderFixture::numbered(2));
@@ -359,7 +499,8 @@ private slots:
         verifyState(s, state);
         QCOMPARE(w.List1->items(), ::proverbs(left));
         QCOMPARE(s.folder.read(file), store::encodeLines(::proverbs(left)));
-        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files).size(), situation == u"Djur.Dat"_s ? 2 : 1); // nothing written beside
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files).size(),
+                 situation == u"Djur.Dat"_s ? 2 : 1); // nothing written beside
         if (situation == u"long name"_s) // the proverb put back is the one selected again
             QCOMPARE(w.List1->selectedIndex(), 1);
     }
@@ -370,11 +511,16 @@ private slots:
 
         const QStringList two{u"Citat.dat"_s, u"Djur.dat"_s};
         const QString kept = u"Citat/Djur | Citat.dat | Tankedosan -  2 st | 2 | 0"_s;
-        const QStringList exists{u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! Välj ett annat namn."_s};
-        QTest::newRow("a new name goes first") << NewCollection{two, u"Väder"_s, {}, u"Väder/Citat/Djur | Väder.dat | Tankedosan -  0 st | 0 | 1"_s};
+        const QStringList exists{
+            u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! Välj ett annat namn."_s};
+        QTest::newRow("a new name goes first")
+            << NewCollection{two, u"Väder"_s, {}, u"Väder/Citat/Djur | Väder.dat | Tankedosan -  0 st | 0 | 1"_s};
         QTest::newRow("Cancel") << NewCollection{two, {}, {}, kept};
         QTest::newRow("in other letters") << NewCollection{{u"Citat.dat"_s, u"Djur.DAT"_s}, u"djur"_s, exists, kept};
-        QTest::newRow("a hidden name") << NewCollection{{u"Citat.dat"_s, u".dold.dat"_s}, u".dold"_s, {u"error:52"_s}, u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s};
+        QTest::newRow("a hidden name") << NewCollection{{u"Citat.dat"_s, u".dold.dat"_s},
+                                                        u".dold"_s,
+                                                        {u"error:52"_s},
+                                                        u"Citat | Citat.dat | Tankedosan -  2 st | 2 | 0"_s};
     }
 
     void creatingACollection()
@@ -385,14 +531,20 @@ private slots:
         for (const QString &file : files)
             s.folder.write(file, store::encodeLines(FolderFixture::numbered(2)));
         frmmain &w = s.start();
-        const auto entries = [&] { return QDir(s.folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+        const auto entries = [&] {
+            return QDir(s.folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
         const QStringList before = entries();
         const qsizetype pointerCalls = s.platform.pointers().size();
         s.platform.setNextInput(typed);
         QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
 
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s} + boxes);
-        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(boxEntries(w), QFileInfo(Module1::sökväg).fileName(), w.windowTitle()).arg(w.List1->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s} + boxes);
+        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(boxEntries(w), QFileInfo(Module1::sökväg).fileName(), w.windowTitle())
+                     .arg(w.List1->count())
+                     .arg((s.platform.pointers().size() - pointerCalls) / 2),
+                 after);
         QStringList now = entries();
         if (now.size() > before.size()) { // the one file made is the new collection, empty and listed
             QCOMPARE(s.folder.read(typed + u".dat"_s), QByteArray());
@@ -406,10 +558,14 @@ private slots:
         QTest::addColumn<CollectionRemoval>("c");
 
         const QStringList two{u"Citat"_s, u"Djur"_s};
-        QTest::newRow("No keeps it") << CollectionRemoval{two, 1, Answer::No, false, u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s};
-        QTest::newRow("a file already gone") << CollectionRemoval{two, 1, Answer::Yes, true, u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s};
-        QTest::newRow("the last keeps its proverbs") << CollectionRemoval{{u"Citat"_s}, 0, Answer::Yes, false, u" |  | Citat 1 | 0 | 0"_s};
-        QTest::newRow("the first of three") << CollectionRemoval{{u"Citat"_s, u"Djur"_s, u"Väder"_s}, 0, Answer::Yes, false, u"Djur/Väder | Djur | Djur 1 | 2 | 1"_s};
+        QTest::newRow("No keeps it") << CollectionRemoval{two, 1, Answer::No, false,
+                                                          u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s};
+        QTest::newRow("a file already gone")
+            << CollectionRemoval{two, 1, Answer::Yes, true, u"Citat/Djur | Djur | Djur 1 | 2 | 0"_s};
+        QTest::newRow("the last keeps its proverbs")
+            << CollectionRemoval{{u"Citat"_s}, 0, Answer::Yes, false, u" |  | Citat 1 | 0 | 0"_s};
+        QTest::newRow("the first of three") << CollectionRemoval{
+            {u"Citat"_s, u"Djur"_s, u"Väder"_s}, 0, Answer::Yes, false, u"Djur/Väder | Djur | Djur 1 | 2 | 1"_s};
     }
 
     void deletingACollection()
@@ -432,7 +588,10 @@ private slots:
         QCOMPARE(takeBoxes(s.platform), QStringList{ask} + (fileGone ? QStringList{u"error:53"_s} : QStringList()));
         QCOMPARE(s.folder.exists(name + u".dat"_s), answer == Answer::No);
         // Each load is one busy pointer and its restoring.
-        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(boxEntries(w), w.comboordspråk->currentText(), w.List1->item(0)).arg(w.fillista->count()).arg((s.platform.pointers().size() - pointerCalls) / 2), after);
+        QCOMPARE(u"%1 | %2 | %3 | %4 | %5"_s.arg(boxEntries(w), w.comboordspråk->currentText(), w.List1->item(0))
+                     .arg(w.fillista->count())
+                     .arg((s.platform.pointers().size() - pointerCalls) / 2),
+                 after);
     }
 
     void textSize()
@@ -498,13 +657,12 @@ private slots:
         frmmain &w = s.start();
         QString shown;
         bool picture = false; // drawn from the icon taken from the main window
-        whileOpen<frmOm>(
-            [&] { byPicture ? QTest::mouseClick(w.Image1, Qt::LeftButton) : w.mnuhjälp_om->trigger(); },
-            [&](frmOm &about) {
-                picture = !about.Image1->pixmap().isNull();
-                shown = about.Text1->toPlainText();
-                QTest::mouseClick(about.cmdok, Qt::LeftButton);
-            });
+        whileOpen<frmOm>([&] { byPicture ? QTest::mouseClick(w.Image1, Qt::LeftButton) : w.mnuhjälp_om->trigger(); },
+                         [&](frmOm &about) {
+                             picture = !about.Image1->pixmap().isNull();
+                             shown = about.Text1->toPlainText();
+                             QTest::mouseClick(about.cmdok, Qt::LeftButton);
+                         });
         QVERIFY(picture);
         QCOMPARE(shown.split(u'\n').size(), 6);
     }

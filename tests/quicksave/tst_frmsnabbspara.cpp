@@ -9,7 +9,8 @@ using platform::Answer;
 
 namespace {
 
-struct Quick : Started {
+struct Quick : Started
+{
     explicit Quick(const QStringList &proverbs = {u"A"_s, u"B"_s, u"C"_s})
     {
         folder.writeCollection(u"Citat"_s, proverbs);
@@ -27,19 +28,27 @@ struct Quick : Started {
     // Opens the window from the menu, runs `inside` while it is up, then closes it with Stäng or the close box.
     void whileOpen(const std::function<void(frmsnabbspara &)> &inside, bool closeBox = false)
     {
-        ::whileOpen<frmsnabbspara>([&] { window->mnuarkiv_öppnasnabbspara->trigger(); }, [&](frmsnabbspara &w) {
-            inside(w);
-            closeBox ? (void)w.close() : QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
-        });
+        ::whileOpen<frmsnabbspara>([&] { window->mnuarkiv_öppnasnabbspara->trigger(); },
+                                   [&](frmsnabbspara &w) {
+                                       inside(w);
+                                       closeBox ? (void)w.close() : QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
+                                   });
     }
 };
 
 // A row of the closing table: `edited` is the text the user leaves, or "Töm" for "Töm lista...", answered.
-struct Closing { bool closeBox; QString edited; Answer answer; QString afterNextPutAside; };
+struct Closing
+{
+    bool closeBox;
+    QString edited;
+    Answer answer;
+    QString afterNextPutAside;
+};
 
 } // namespace
 
-class tst_frmsnabbspara : public QObject {
+class tst_frmsnabbspara : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -84,11 +93,17 @@ private slots:
         s.putAside(1);
         frmsnabbspara *first = s.existing();
         s.platform.setNextAnswer(answer);
-        s.whileOpen([&](frmsnabbspara &w) {
-            QCOMPARE(w.Text1->toPlainText(), u"A"_s);
-            edited == u"Töm"_s ? QTest::mouseClick(w.cmdtöm, Qt::LeftButton) : w.Text1->setPlainText(edited);
-        }, closeBox);
-        QCOMPARE(takeBoxes(s.platform), edited == u"Töm"_s ? QStringList{u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!\r\nVill du göra detta?"_s} : QStringList());
+        s.whileOpen(
+            [&](frmsnabbspara &w) {
+                QCOMPARE(w.Text1->toPlainText(), u"A"_s);
+                edited == u"Töm"_s ? QTest::mouseClick(w.cmdtöm, Qt::LeftButton) : w.Text1->setPlainText(edited);
+            },
+            closeBox);
+        QCOMPARE(
+            takeBoxes(s.platform),
+            edited == u"Töm"_s
+                ? QStringList{u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!\r\nVill du göra detta?"_s}
+                : QStringList());
         QCOMPARE(s.existing(), first);
         QVERIFY(!first->isVisible());
         s.putAside(3);

@@ -14,7 +14,8 @@ using platform::Pointer;
 namespace {
 
 // The main window on a collection, and a search window opened over it.
-struct Opened : Started {
+struct Opened : Started
+{
     std::unique_ptr<frmsök> w;
 
     explicit Opened(const QStringList &proverbs)
@@ -44,16 +45,36 @@ void verifyShown(const frmsök &w, const QStringList &hits)
 }
 
 // The rows of the tables below.
-struct Search { QStringList proverbs; QString first, text; bool beginning; QStringList hits; };
+struct Search
+{
+    QStringList proverbs;
+    QString first, text;
+    bool beginning;
+    QStringList hits;
+};
 // `main`: the search list | caption | display | view, after the window closed.
-struct Closing { QString text; bool searchView, ok; QString main; };
+struct Closing
+{
+    QString text;
+    bool searchView, ok;
+    QString main;
+};
 // `typed` empty: Cancel. `before`: the file already there under the name typed ("/": a folder). `written`: in
 // that file after, null for none. `boxes`: after the name; "saved" stands for the report of the save.
-struct Saving { QString typed; QByteArray before; Answer overwrite; QString text; QByteArray written; QStringList boxes; };
+struct Saving
+{
+    QString typed;
+    QByteArray before;
+    Answer overwrite;
+    QString text;
+    QByteArray written;
+    QStringList boxes;
+};
 
 } // namespace
 
-class tst_frmsok : public QObject {
+class tst_frmsok : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -64,16 +85,26 @@ private slots:
         QTest::addColumn<Search>("c");
         const QStringList gud{u"Gud ser dig"_s, u"Min gud"_s, u"gud hjälpe"_s, u"Gudrun"_s, u"Ingen"_s};
         const QStringList empty{u"a"_s, QString(), u"b"_s};
-        QTest::newRow("anywhere, case ignored") << Search{gud, {}, u"GUD"_s, false, {u"Gud ser dig"_s, u"Min gud"_s, u"gud hjälpe"_s, u"Gudrun"_s}};
-        QTest::newRow("a trailing blank counts") << Search{{u"Arg hund"_s, u"hund i regn"_s}, {}, u"hund "_s, false, {u"hund i regn"_s}};
+        QTest::newRow("anywhere, case ignored")
+            << Search{gud, {}, u"GUD"_s, false, {u"Gud ser dig"_s, u"Min gud"_s, u"gud hjälpe"_s, u"Gudrun"_s}};
+        QTest::newRow("a trailing blank counts")
+            << Search{{u"Arg hund"_s, u"hund i regn"_s}, {}, u"hund "_s, false, {u"hund i regn"_s}};
         QTest::newRow("an empty entry, beginning") << Search{empty, {}, QString(), true, empty};
         QTest::newRow("an empty entry, anywhere") << Search{empty, {}, QString(), false, {u"a"_s, u"b"_s}};
         QTest::newRow("nothing found") << Search{gud, {}, u"katt"_s, false, {}};
-        QTest::newRow("within: narrows, keeps the order") << Search{{u"hund och katt"_s, u"katt"_s, u"hund"_s, u"hund, KATT"_s}, u"hund"_s, u"katt"_s, false, {u"hund och katt"_s, u"hund, KATT"_s}};
-        QTest::newRow("within: its own mode") << Search{{u"Gud ser"_s, u"Min gud"_s, u"Inget"_s}, u"gud"_s, u"gud"_s, true, {u"Gud ser"_s}};
+        QTest::newRow("within: narrows, keeps the order")
+            << Search{{u"hund och katt"_s, u"katt"_s, u"hund"_s, u"hund, KATT"_s},
+                      u"hund"_s,
+                      u"katt"_s,
+                      false,
+                      {u"hund och katt"_s, u"hund, KATT"_s}};
+        QTest::newRow("within: its own mode")
+            << Search{{u"Gud ser"_s, u"Min gud"_s, u"Inget"_s}, u"gud"_s, u"gud"_s, true, {u"Gud ser"_s}};
         // More LFs than lines: the scratch file, of the program's own writing, still reads back line for line.
-        QTest::newRow("within: lfs in the hits") << Search{{u"x\ny\nz hund"_s, u"katt"_s}, u"hund"_s, u"z"_s, false, {u"x\ny\nz hund"_s}};
-        QTest::newRow("within: beyond Windows-1252") << Search{{u"Ωμέγα"_s, u"ωμέγα ξ"_s, u"omega"_s}, u"ΩΜ"_s, u"ξ"_s, false, {u"ωμέγα ξ"_s}};
+        QTest::newRow("within: lfs in the hits")
+            << Search{{u"x\ny\nz hund"_s, u"katt"_s}, u"hund"_s, u"z"_s, false, {u"x\ny\nz hund"_s}};
+        QTest::newRow("within: beyond Windows-1252")
+            << Search{{u"Ωμέγα"_s, u"ωμέγα ξ"_s, u"omega"_s}, u"ΩΜ"_s, u"ξ"_s, false, {u"ωμέγα ξ"_s}};
     }
     void searching()
     {
@@ -105,7 +136,8 @@ private slots:
         Opened s({u"hund 1"_s, u"hund 2"_s, u"katt"_s});
         s.w->Text2->setPlainText(u"eget"_s);
         s.search(u"hund"_s, false, true);
-        QCOMPARE(takeBoxes(s.platform), QStringList{u"message|Tankedosan|Ok|Exclamation|Söklistan är tom. Du kan inte söka i söklistan."_s});
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Tankedosan|Ok|Exclamation|Söklistan är tom. Du kan inte söka i söklistan."_s});
         QCOMPARE(s.w->Text2->toPlainText() + u'|' + s.w->lblresultat->text(), u"eget|0 träffar"_s);
         QVERIFY(!QFileInfo::exists(s.folder.path(u"temp_.tmp"_s)));
 
@@ -122,11 +154,15 @@ private slots:
     {
         QTest::addColumn<Closing>("c");
         const QString three = u"hund 1/hund 2/hund 3"_s;
-        QTest::newRow("OK: hits select the search view") << Closing{u"hund"_s, false, true, three + u" | Tankedosan - sökresultat - 3 st | hund 1 | sök"_s};
-        QTest::newRow("OK: one hit is enough") << Closing{u"katt"_s, false, true, u"katt | Tankedosan - sökresultat - 1 st | katt | sök"_s};
-        QTest::newRow("OK: no hits leave the view") << Closing{u"häst"_s, false, true, u" | Tankedosan -  4 st | hund 1 | hela"_s};
+        QTest::newRow("OK: hits select the search view")
+            << Closing{u"hund"_s, false, true, three + u" | Tankedosan - sökresultat - 3 st | hund 1 | sök"_s};
+        QTest::newRow("OK: one hit is enough")
+            << Closing{u"katt"_s, false, true, u"katt | Tankedosan - sökresultat - 1 st | katt | sök"_s};
+        QTest::newRow("OK: no hits leave the view")
+            << Closing{u"häst"_s, false, true, u" | Tankedosan -  4 st | hund 1 | hela"_s};
         // "OK" in the search view is tst_frmmain's: the view, caption and count after any actions.
-        QTest::newRow("Avbryt leaves the search list") << Closing{u"hund"_s, true, false, u"gammal | Tankedosan - sökresultat - 1 st | gammal | sök"_s};
+        QTest::newRow("Avbryt leaves the search list")
+            << Closing{u"hund"_s, true, false, u"gammal | Tankedosan - sökresultat - 1 st | gammal | sök"_s};
     }
 
     void okOrAvbryt()
@@ -142,7 +178,9 @@ private slots:
         s.w->Text2->appendPlainText(u"eget tillägg"_s);
         QTest::mouseClick(ok ? s.w->cmdok : s.w->cmdavbryt, Qt::LeftButton);
         const frmmain &w = *s.window;
-        QCOMPARE(u"%1 | %2 | %3 | %4"_s.arg(w.söklista->items().join(u'/'), w.windowTitle(), w.pp->toPlainText(), w.optlista_sök->isChecked() ? u"sök"_s : u"hela"_s), main);
+        QCOMPARE(u"%1 | %2 | %3 | %4"_s.arg(w.söklista->items().join(u'/'), w.windowTitle(), w.pp->toPlainText(),
+                                            w.optlista_sök->isChecked() ? u"sök"_s : u"hela"_s),
+                 main);
         QVERIFY(!s.w->isVisible());
         QCOMPARE(s.w->result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
     }
@@ -203,15 +241,17 @@ private slots:
         frmmain &main = s.start();
         QStringList seen;
         for (QAction *menu : {static_cast<QAction *>(nullptr), main.mnuredigera_sök}) {
-            whileOpen<frmsök>([&] { menu ? menu->trigger() : QTest::mouseClick(main.cmdsök, Qt::LeftButton); }, [&](frmsök &w) {
-                seen << w.Text1->text() + u'|' + w.lblresultat->text() + (w.optsöksätt2->isChecked() ? u"|alla"_s : u"|början"_s)
-                            + (w.chksökresultat->isChecked() ? u"|i resultat"_s : QString());
-                w.Text1->setText(u"K"_s);
-                w.optsöksätt1->setChecked(true);
-                w.cmdsök->click();
-                w.chksökresultat->setChecked(true);
-                w.cmdavbryt->click();
-            });
+            whileOpen<frmsök>([&] { menu ? menu->trigger() : QTest::mouseClick(main.cmdsök, Qt::LeftButton); },
+                              [&](frmsök &w) {
+                                  seen << w.Text1->text() + u'|' + w.lblresultat->text()
+                                              + (w.optsöksätt2->isChecked() ? u"|alla"_s : u"|början"_s)
+                                              + (w.chksökresultat->isChecked() ? u"|i resultat"_s : QString());
+                                  w.Text1->setText(u"K"_s);
+                                  w.optsöksätt1->setChecked(true);
+                                  w.cmdsök->click();
+                                  w.chksökresultat->setChecked(true);
+                                  w.cmdavbryt->click();
+                              });
         }
         QCOMPARE(seen, (QStringList{u"|0 träffar|alla"_s, u"|0 träffar|alla"_s}));
     }
@@ -222,14 +262,26 @@ private slots:
 
         const QString ask = u"message|Fil finns redan|YesNo|Question|Filnamnet finns redan. Vill du skriva över det?"_s;
         const QString saved = u"saved"_s;
-        QTest::newRow("Cancel") << Saving{QString(), QByteArray(), Answer::Yes, u"a\r\n"_s, QByteArray(), QStringList{}};
-        QTest::newRow("no hits: one line end") << Saving{u"Tomt"_s, QByteArray(), Answer::Yes, QString(), "\r\n"_ba, QStringList{saved}};
-        QTest::newRow(".txt always appended") << Saving{u"Lista.txt"_s, QByteArray(), Answer::Yes, u"x"_s, "x\r\n"_ba, QStringList{saved}};
-        QTest::newRow("beyond Windows-1252: UTF-8") << Saving{u"grek"_s, QByteArray(), Answer::Yes, u"αβ\r\nö"_s, "\xef\xbb\xbf\xce\xb1\xce\xb2\r\n\xc3\xb6\r\n"_ba, QStringList{saved}};
-        QTest::newRow("No keeps the file") << Saving{u"lista"_s, "gammalt\r\n"_ba, Answer::No, u"nytt"_s, "gammalt\r\n"_ba, QStringList{ask}};
-        QTest::newRow("Yes replaces it whole") << Saving{u"lista"_s, "gammalt och l\xe5ngt\r\n"_ba, Answer::Yes, u"nytt"_s, "nytt\r\n"_ba, QStringList{ask, saved}};
-        QTest::newRow("a hidden name is refused") << Saving{u".dold"_s, "gammalt\r\n"_ba, Answer::Yes, u"nytt"_s, "gammalt\r\n"_ba, QStringList{u"error:52"_s}};
-        QTest::newRow("a folder in the way") << Saving{u"mapp"_s, "/"_ba, Answer::Yes, u"nytt"_s, QByteArray(), QStringList{ask, u"error:75"_s}};
+        QTest::newRow("Cancel") << Saving{QString(),  QByteArray(), Answer::Yes,
+                                          u"a\r\n"_s, QByteArray(), QStringList{}};
+        QTest::newRow("no hits: one line end")
+            << Saving{u"Tomt"_s, QByteArray(), Answer::Yes, QString(), "\r\n"_ba, QStringList{saved}};
+        QTest::newRow(".txt always appended")
+            << Saving{u"Lista.txt"_s, QByteArray(), Answer::Yes, u"x"_s, "x\r\n"_ba, QStringList{saved}};
+        QTest::newRow("beyond Windows-1252: UTF-8") << Saving{u"grek"_s,
+                                                              QByteArray(),
+                                                              Answer::Yes,
+                                                              u"αβ\r\nö"_s,
+                                                              "\xef\xbb\xbf\xce\xb1\xce\xb2\r\n\xc3\xb6\r\n"_ba,
+                                                              QStringList{saved}};
+        QTest::newRow("No keeps the file")
+            << Saving{u"lista"_s, "gammalt\r\n"_ba, Answer::No, u"nytt"_s, "gammalt\r\n"_ba, QStringList{ask}};
+        QTest::newRow("Yes replaces it whole") << Saving{
+            u"lista"_s, "gammalt och l\xe5ngt\r\n"_ba, Answer::Yes, u"nytt"_s, "nytt\r\n"_ba, QStringList{ask, saved}};
+        QTest::newRow("a hidden name is refused") << Saving{u".dold"_s, "gammalt\r\n"_ba, Answer::Yes,
+                                                            u"nytt"_s,  "gammalt\r\n"_ba, QStringList{u"error:52"_s}};
+        QTest::newRow("a folder in the way")
+            << Saving{u"mapp"_s, "/"_ba, Answer::Yes, u"nytt"_s, QByteArray(), QStringList{ask, u"error:75"_s}};
     }
 
     void savingATextFile()
@@ -251,7 +303,8 @@ private slots:
         spara_textfil(p, text);
 
         const QString fileName = typed + u".txt"_s;
-        boxes.replaceInStrings(u"saved"_s, u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s + QDir::toNativeSeparators(folder.path(fileName)));
+        boxes.replaceInStrings(u"saved"_s, u"message|Tankedosan|Ok|None|Textfil sparad.\r\n"_s
+                                               + QDir::toNativeSeparators(folder.path(fileName)));
         QCOMPARE(takeBoxes(p), QStringList{u"input|Spara sökresultat||"_s + sparaTextfilPrompt()} + boxes);
         QStringList filesAfter = dir.entryList(all);
         if (!written.isNull()) {

@@ -41,10 +41,16 @@ QString pathFor(bool numberFile)
 
 #ifdef Q_OS_LINUX
 // The rows of the table below.
-struct Irregular { bool numberFile; Thing thing; bool throughLink; };
+struct Irregular
+{
+    bool numberFile;
+    Thing thing;
+    bool throughLink;
+};
 #endif
 
-class tst_collections : public QObject {
+class tst_collections : public QObject
+{
     Q_OBJECT
 
     std::unique_ptr<FolderFixture> m_folder;
@@ -64,7 +70,8 @@ private slots:
                                     u"gamla.txt.dat"_s, u"ab.dat"_s, u"B.dat"_s, u"a.dat"_s})
             m_folder->write(name, "x\r\n"_ba);
         QVERIFY(QDir(m_folder->folder()).mkdir(u"mapp.dat"_s));
-        QCOMPARE(store::listCollections(), (QStringList{u"a"_s, u"ab"_s, u"B"_s, u"Citat"_s, u"Djur"_s, u"gamla.txt"_s}));
+        QCOMPARE(store::listCollections(),
+                 (QStringList{u"a"_s, u"ab"_s, u"B"_s, u"Citat"_s, u"Djur"_s, u"gamla.txt"_s}));
         QCOMPARE(store::listFiles(u"CITAT.DAT"_s), QStringList{u"Citat.dat"_s});
         QVERIFY(store::fileExists(inFolder(u"n.txt"_s)));
         QVERIFY(!store::fileExists(inFolder(u".dold.dat"_s)) && !store::fileExists(inFolder(u"mapp.dat"_s)));
@@ -75,11 +82,16 @@ private slots:
     // and KATT.DAT each their own), and last the file listed under the name in other letters.
     void collectionFile()
     {
-        for (const QString &name : {u"Djur.dat"_s, u"djur.dat"_s, u"Fisk.DAT"_s, u"ORM.dat"_s, u"Katt.DAT"_s, u"KATT.DAT"_s})
+        for (const QString &name :
+             {u"Djur.dat"_s, u"djur.dat"_s, u"Fisk.DAT"_s, u"ORM.dat"_s, u"Katt.DAT"_s, u"KATT.DAT"_s})
             m_folder->write(name, "x\r\n"_ba);
-        for (const auto &[name, file] : std::initializer_list<std::pair<QString, QString>>{
-                 {u"Djur"_s, u"Djur.dat"_s}, {u"djur"_s, u"djur.dat"_s}, {u"Fisk"_s, u"Fisk.DAT"_s}, {u"orm"_s, u"ORM.dat"_s}, {u"Ny"_s, u"Ny.dat"_s},
-                 {u"Katt"_s, u"Katt.DAT"_s}, {u"KATT"_s, u"KATT.DAT"_s}})
+        for (const auto &[name, file] : std::initializer_list<std::pair<QString, QString>>{{u"Djur"_s, u"Djur.dat"_s},
+                                                                                           {u"djur"_s, u"djur.dat"_s},
+                                                                                           {u"Fisk"_s, u"Fisk.DAT"_s},
+                                                                                           {u"orm"_s, u"ORM.dat"_s},
+                                                                                           {u"Ny"_s, u"Ny.dat"_s},
+                                                                                           {u"Katt"_s, u"Katt.DAT"_s},
+                                                                                           {u"KATT"_s, u"KATT.DAT"_s}})
             QCOMPARE(store::collectionFile(name), inFolder(file));
     }
 
@@ -90,7 +102,8 @@ private slots:
         QByteArray every;
         for (int b = 1; b < 256; ++b)
             every += (b == '\r' || b == '\n') ? '\x7F' : char(b);
-        every += "\r\nrad med\ninb\xE4" "ddat lf\r\n"_ba;
+        every += "\r\nrad med\ninb\xE4"
+                 "ddat lf\r\n"_ba;
         const QString path = store::collectionPath(u"Citat"_s);
         m_folder->write(path, "\r\n\r\n"_ba + every + "\r\n"_ba);
         QStringList lines;
@@ -122,20 +135,30 @@ private slots:
     void utf16ReadThenWritten()
     {
         const QString path = store::collectionPath(u"Citat"_s);
-        const std::pair<QByteArray, bool> rows[] = {{"\xFF\xFE" "a\0\x00\xD8\r\0\n\0"_ba, false},
-                                                    {"\xFF\xFE" "a\0\r\0\n\0b"_ba, false},
+        const std::pair<QByteArray, bool> rows[] = {{"\xFF\xFE"
+                                                     "a\0\x00\xD8\r\0\n\0"_ba,
+                                                     false},
+                                                    {"\xFF\xFE"
+                                                     "a\0\r\0\n\0b"_ba,
+                                                     false},
                                                     {"\xFE\xFF\xFE\xFF\0a"_ba, true}};
         for (const auto &[bytes, writable] : rows) {
             m_folder->write(path, bytes);
             store::LineStore lines;
             QCOMPARE(store::readCollection(path, lines), ok);
             if (!writable) {
-                QCOMPARE(store::writeCollection(path, lines), failure(54, u"Filen ''%1'' skulle inte läsas tillbaka som den ser ut nu (ett halvt UTF-16-teckenpar, en udda sista byte eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s, path));
+                QCOMPARE(
+                    store::writeCollection(path, lines),
+                    failure(
+                        54,
+                        u"Filen ''%1'' skulle inte läsas tillbaka som den ser ut nu (ett halvt UTF-16-teckenpar, en udda sista byte eller fler radbrytningar inne i raderna än rader) och skrivs därför inte över"_s,
+                        path));
                 QCOMPARE(m_folder->read(path), bytes);
                 continue;
             }
             QCOMPARE(store::writeCollection(path, lines), ok);
-            QCOMPARE(m_folder->read(path), "\xEF\xBB\xBF\xEF\xBB\xBF" "a\r\n"_ba);
+            QCOMPARE(m_folder->read(path), "\xEF\xBB\xBF\xEF\xBB\xBF"
+                                           "a\r\n"_ba);
         }
     }
 
@@ -155,13 +178,16 @@ private slots:
     void failureReports()
     {
         QVERIFY(QDir(m_folder->folder()).mkdir(u"mapp.dat"_s));
-        const QString missing = inFolder(u"Saknas.dat"_s), folder = inFolder(u"mapp.dat"_s), inMissing = inFolder(u"saknas/Citat.dat"_s);
-        const QString notFound = u"Filen hittades inte: ''%1''"_s, pathError = u"Fel vid åtkomst av sökväg/fil: ''%1''"_s;
+        const QString missing = inFolder(u"Saknas.dat"_s), folder = inFolder(u"mapp.dat"_s),
+                      inMissing = inFolder(u"saknas/Citat.dat"_s);
+        const QString notFound = u"Filen hittades inte: ''%1''"_s,
+                      pathError = u"Fel vid åtkomst av sökväg/fil: ''%1''"_s;
         QStringList lines{u"kvar"_s};
         QCOMPARE(store::readCollection(missing, lines), failure(53, notFound, missing));
         QCOMPARE(store::readCollection(folder, lines), failure(75, pathError, folder));
         QCOMPARE(lines, QStringList{u"kvar"_s});
-        QCOMPARE(store::writeCollection(inMissing, {u"a"_s}), failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
+        QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
+                 failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
         QCOMPARE(store::writeCollection(folder, {u"a"_s}), failure(75, pathError, folder));
         QCOMPARE(store::deleteFile(missing), failure(53, notFound, missing));
         QCOMPARE(store::deleteFile(folder), failure(53, notFound, folder));
@@ -175,7 +201,8 @@ private slots:
         const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
         for (const QString &name : {u"Mina ordspråk"_s, u"x..."_s, longest})
             QCOMPARE(store::checkNameForWriting(name), ok);
-        QCOMPARE(store::checkNameForWriting(longest + u'x'), failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
+        QCOMPARE(store::checkNameForWriting(longest + u'x'),
+                 failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
         // A name starting with "." is a hidden file, which no list shows.
         for (const QString &name : {u"a/b"_s, u"a\\b"_s, u"."_s, u".."_s, u".dold"_s, u"...x"_s})
             QCOMPARE(store::checkName(name), failure(52, u"Namnet ''%1'' är inte tillåtet som filnamn"_s, name));
@@ -185,10 +212,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes"); // "?": no nr.ini
         QTest::addColumn<QString>("expected");
-        const QList<std::pair<QByteArray, QString>> rows{
-            {"?"_ba, u"1"_s}, {"\"\"\r\n"_ba, u"1"_s}, {",4"_ba, u"1"_s}, {" \t12 \t\r\n"_ba, u"12"_s}, {"3 ,4"_ba, u"3"_s},
-            {"\"abc, d\""_ba, u"abc, d"_s}, {"  \" 5 \",6\r\n"_ba, u" 5 "_s}, {"\"abc\r\n"_ba, u"abc"_s}, {"5\n6\r\n"_ba, u"5"_s},
-            {"5\r6"_ba, u"5"_s}, {"\x80\r\n"_ba, u"€"_s}, {"\xEF\xBB\xBF\xE6\xBC\xA2\r\n"_ba, u"漢"_s}};
+        const QList<std::pair<QByteArray, QString>> rows{{"?"_ba, u"1"_s},
+                                                         {"\"\"\r\n"_ba, u"1"_s},
+                                                         {",4"_ba, u"1"_s},
+                                                         {" \t12 \t\r\n"_ba, u"12"_s},
+                                                         {"3 ,4"_ba, u"3"_s},
+                                                         {"\"abc, d\""_ba, u"abc, d"_s},
+                                                         {"  \" 5 \",6\r\n"_ba, u" 5 "_s},
+                                                         {"\"abc\r\n"_ba, u"abc"_s},
+                                                         {"5\n6\r\n"_ba, u"5"_s},
+                                                         {"5\r6"_ba, u"5"_s},
+                                                         {"\x80\r\n"_ba, u"€"_s},
+                                                         {"\xEF\xBB\xBF\xE6\xBC\xA2\r\n"_ba, u"漢"_s}};
         for (const auto &[bytes, expected] : rows)
             QTest::addRow("%s", bytes == "?" ? "missing" : bytes.toHex(' ').constData()) << bytes << expected;
     }
@@ -205,8 +240,10 @@ private slots:
     // The text as typed, by the written form, over a longer previous file.
     void writeNumberFile()
     {
-        const std::pair<QString, QByteArray> rows[] = {{u"42"_s, "42\r\n"_ba}, {u"abc, d"_s, "abc, d\r\n"_ba},
-                                                        {u"€å"_s, "\x80\xE5\r\n"_ba}, {QString(), "\r\n"_ba}};
+        const std::pair<QString, QByteArray> rows[] = {{u"42"_s, "42\r\n"_ba},
+                                                       {u"abc, d"_s, "abc, d\r\n"_ba},
+                                                       {u"€å"_s, "\x80\xE5\r\n"_ba},
+                                                       {QString(), "\r\n"_ba}};
         for (const auto &[text, bytes] : rows) {
             m_folder->write(u"nr.ini"_s, "999,gammalt och längre än det nya\r\n"_ba);
             store::writeNumberFile(text);
@@ -233,7 +270,8 @@ private slots:
         QCOMPARE(m_folder->read(target), "ny\r\nrad\r\n"_ba);
         QCOMPARE(entries(elsewhere.path()), QStringList{u"Citat.dat"_s});
 #ifdef Q_OS_LINUX
-        struct stat info {};
+        struct stat info
+        { };
         QVERIFY(::stat(name.constData(), &info) == 0);
         QCOMPARE(info.st_uid, owner);
         QCOMPARE(info.st_mode & 07777, mode_t(0640));
@@ -265,7 +303,8 @@ private slots:
             QVERIFY(getrlimit(RLIMIT_FSIZE, &normal) == 0);
             const rlimit small{rlim_t(size / 2), normal.rlim_max};
             QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-            const auto result = store::writeCollection(path, QStringList(qMax(1, size / 100), QString(qMax(1, qMin(size, 100) - 2), u'x')));
+            const auto result = store::writeCollection(
+                path, QStringList(qMax(1, size / 100), QString(qMax(1, qMin(size, 100) - 2), u'x')));
             setrlimit(RLIMIT_FSIZE, &normal);
             QCOMPARE(m_folder->read(path), previous);
             QCOMPARE(entries(store::programFolder()), before);

@@ -13,11 +13,16 @@ using namespace Qt::StringLiterals;
 namespace {
 const QByteArray kBom = "\xEF\xBB\xBF"_ba;
 // A row of the tables below: lines and the bytes that are their written form, or that read as them.
-struct Form { QStringList lines; QByteArray bytes; };
-}
+struct Form
+{
+    QStringList lines;
+    QByteArray bytes;
+};
+} // namespace
 
 // The written form and the read form of a collection, and the words of a failure.
-class tst_encoding : public QObject {
+class tst_encoding : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -54,14 +59,21 @@ private slots:
     {
         QTest::addColumn<Form>("c");
         QTest::newRow("high half") << Form{{u"€–—™\u0081\u009D"_s}, "\x80\x96\x97\x99\x81\x9D\r\n"_ba};
-        QTest::newRow("one misfit turns the whole file") << Form{{u"å"_s, u"→"_s}, kBom + "\xC3\xA5\r\n\xE2\x86\x92\r\n"_ba};
+        QTest::newRow("one misfit turns the whole file")
+            << Form{{u"å"_s, u"→"_s}, kBom + "\xC3\xA5\r\n\xE2\x86\x92\r\n"_ba};
         QTest::newRow("C1 80 is not the euro") << Form{{u"\u0080"_s}, kBom + "\xC2\x80\r\n"_ba};
         QTest::newRow("C1 9F") << Form{{u"a\u009F"_s}, kBom + "a\xC2\x9F\r\n"_ba};
         QTest::newRow("A macron") << Form{{u"Ā"_s}, kBom + "\xC4\x80\r\n"_ba};
         // Windows-1252 bytes that happen to be UTF-8 would read back as other text: "Ã¥" as "å".
         QTest::newRow("windows-1252 that looks like utf-8") << Form{{u"Ã¥"_s}, kBom + "\xC3\x83\xC2\xA5\r\n"_ba};
-        QTest::newRow("windows-1252 that looks like utf-16") << Form{{u"ÿþa"_s}, kBom + "\xC3\xBF\xC3\xBE" "a\r\n"_ba};
-        QTest::newRow("lone surrogate is marked, not a question mark") << Form{{u"a"_s + QChar(0xD800) + u"b"_s}, kBom + "a\xEF\xBF\xBD" "b\r\n"_ba};
+        QTest::newRow("windows-1252 that looks like utf-16") << Form{{u"ÿþa"_s},
+                                                                     kBom
+                                                                         + "\xC3\xBF\xC3\xBE"
+                                                                           "a\r\n"_ba};
+        QTest::newRow("lone surrogate is marked, not a question mark") << Form{{u"a"_s + QChar(0xD800) + u"b"_s},
+                                                                               kBom
+                                                                                   + "a\xEF\xBF\xBD"
+                                                                                     "b\r\n"_ba};
     }
 
     void encodeLines()
@@ -102,7 +114,9 @@ private slots:
         QTest::newRow("two marks, the second is text") << Form{{u"\uFEFFz"_s}, kBom + kBom + "z"_ba};
         QTest::newRow("utf-16 le") << Form{{u"å"_s, u"😀"_s}, "\xFF\xFE\xE5\0\r\0\n\0\x3D\xD8\0\xDE"_ba};
         QTest::newRow("utf-16 be, one line") << Form{{u"漢a"_s}, "\xFE\xFF\x6F\x22\0a"_ba};
-        QTest::newRow("utf-16 feff after the mark") << Form{{u"\uFEFFa"_s}, "\xFF\xFE\xFF\xFE" "a\0"_ba};
+        QTest::newRow("utf-16 feff after the mark") << Form{{u"\uFEFFa"_s},
+                                                            "\xFF\xFE\xFF\xFE"
+                                                            "a\0"_ba};
         QTest::newRow("multi-byte character split by cr") << Form{{u"Ã"_s, u"¥"_s}, "\xC3\r\xA5"_ba};
         // Valid UTF-8 only: no overlong form, no surrogate, nothing past U+10FFFF, no character cut short.
         QTest::newRow("utf-8 four bytes") << Form{{u"😀"_s}, "\xF0\x9F\x98\x80"_ba};
@@ -137,7 +151,9 @@ private slots:
         const QTemporaryDir dir;
         for (const QString &path : {dir.filePath(u"Citat.dat"_s), dir.filePath(u"saknas/Citat.dat"_s)})
             QCOMPARE(store::standardErrorMessage(store::failures::fromSystemError(ENOENT, path)),
-                     u"Ett fel uppstod.\r\n"_s + (path.contains(u"saknas"_s) ? u"76 - Sökvägen hittades inte: "_s : u"53 - Filen hittades inte: "_s)
+                     u"Ett fel uppstod.\r\n"_s
+                         + (path.contains(u"saknas"_s) ? u"76 - Sökvägen hittades inte: "_s
+                                                       : u"53 - Filen hittades inte: "_s)
                          + u"''"_s + QDir::toNativeSeparators(path) + u"''"_s);
     }
 };

@@ -21,7 +21,7 @@ extern "C" void *__libc_realloc(void *ptr, size_t size);
 static void count(size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
-    for (size_t was = g_largest.load(); size > was && !g_largest.compare_exchange_weak(was, size);) {}
+    for (size_t was = g_largest.load(); size > was && !g_largest.compare_exchange_weak(was, size);) { }
 }
 extern "C" void *malloc(size_t size)
 {
@@ -60,7 +60,8 @@ QString randomLine(QRandomGenerator &random, bool windows1252Only, int maxLength
 
 } // namespace
 
-class tst_linestore : public QObject {
+class tst_linestore : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -98,7 +99,8 @@ private slots:
                     plain.removeAt(at);
                 } else {
                     const int at = plain.isEmpty() ? 0 : random.bounded(int(plain.size()));
-                    QString needle = plain.isEmpty() ? QString() : plain.at(at).mid(random.bounded(3), 1 + random.bounded(4));
+                    QString needle =
+                        plain.isEmpty() ? QString() : plain.at(at).mid(random.bounded(3), 1 + random.bounded(4));
                     if (random.bounded(4) == 0 && at + 1 < plain.size())
                         needle = plain.at(at).right(2) + u"\r\n"_s + plain.at(at + 1).left(2);
                     if (std::any_of(needle.begin(), needle.end(), [](QChar c) { return c.isSurrogate(); }))
@@ -107,11 +109,13 @@ private slots:
                     std::vector<qsizetype> expected; // an empty needle matches every line, even a null one
                     for (qsizetype i = 0; i < plain.size(); ++i) {
                         const QString line = plain.at(i).toLower(), lower = needle.toLower();
-                        if (lower.isEmpty() || (match == Match::Beginning ? line.startsWith(lower) : line.contains(lower)))
+                        if (lower.isEmpty()
+                            || (match == Match::Beginning ? line.startsWith(lower) : line.contains(lower)))
                             expected.push_back(i);
                     }
                     QCOMPARE(store.findAll(needle, match), expected);
-                    const auto fromSecond = std::find_if(expected.begin(), expected.end(), [](qsizetype i) { return i >= 1; });
+                    const auto fromSecond =
+                        std::find_if(expected.begin(), expected.end(), [](qsizetype i) { return i >= 1; });
                     QCOMPARE(store.findFirst(needle, match, 1), fromSecond == expected.end() ? -1 : *fromSecond);
                 }
                 QCOMPARE(store.size(), plain.size());
@@ -121,7 +125,8 @@ private slots:
             qsizetype live = 0;
             for (const QString &line : plain)
                 live += line.toUtf8().size();
-            QVERIFY2(store.bufferBytes() <= 2 * live + 64, qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
+            QVERIFY2(store.bufferBytes() <= 2 * live + 64,
+                     qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
         }
     }
 
@@ -130,8 +135,10 @@ private slots:
     void needleOutsideWindows1252()
     {
         const QStringList lines{u"ÅSNA"_s, u"漢字 åsna"_s};
-        QCOMPARE(LineStore::fromFileBytes(store::encodeLines(lines.first(1))).findAll(u"漢"_s, Match::Anywhere), std::vector<qsizetype>{});
-        QCOMPARE(LineStore::fromFileBytes(store::encodeLines(lines)).findAll(u"漢"_s, Match::Anywhere), std::vector<qsizetype>{1});
+        QCOMPARE(LineStore::fromFileBytes(store::encodeLines(lines.first(1))).findAll(u"漢"_s, Match::Anywhere),
+                 std::vector<qsizetype>{});
+        QCOMPARE(LineStore::fromFileBytes(store::encodeLines(lines)).findAll(u"漢"_s, Match::Anywhere),
+                 std::vector<qsizetype>{1});
     }
 
     // Properties of the written form, whatever the lines hold: they read back as they were, and however a list
@@ -156,7 +163,9 @@ private slots:
                 const LineStore loaded = LineStore::fromFileBytes(bytes, true);
                 if (loaded.toStringList() != lines) {
                     if (bytes == rule)
-                        QFAIL(qPrintable(u"round %1: %2 came back as %3 (bytes %4)"_s.arg(round).arg(lines.join(u'|'), loaded.toStringList().join(u'|'), QString::fromLatin1(bytes.toHex(' ')))));
+                        QFAIL(qPrintable(u"round %1: %2 came back as %3 (bytes %4)"_s.arg(round).arg(
+                            lines.join(u'|'), loaded.toStringList().join(u'|'),
+                            QString::fromLatin1(bytes.toHex(' ')))));
                     continue; // UTF-8 without its mark that is not valid reads as other text
                 }
                 LineStore copy(loaded), assigned;
@@ -165,7 +174,8 @@ private slots:
                 for (const LineStore *store : {&loaded, &std::as_const(copy), &std::as_const(assigned)})
                     if (store->toFileBytes() != rule)
                         QFAIL(qPrintable(u"round %1: %2 read from %3 was written as %4"_s.arg(round).arg(
-                            lines.join(u'|'), QString::fromLatin1(bytes.toHex(' ')), QString::fromLatin1(store->toFileBytes().toHex(' ')))));
+                            lines.join(u'|'), QString::fromLatin1(bytes.toHex(' ')),
+                            QString::fromLatin1(store->toFileBytes().toHex(' ')))));
             }
         }
     }
@@ -205,9 +215,12 @@ private slots:
     void hugeLinesAreShownInPart()
     {
         const qsizetype n = store::kShownCharacters;
-        const std::pair<QString, qsizetype> cases[] = {{QString(n, u'x'), n}, {QString(n + 1, u'x'), n + 1},
-                                                       {QString(1 << 20, u'\n'), n + 1}, {QString(n - 1, u'a') + u"😀😀"_s, n},
-                                                       {QString(20000, u'→'), n + 1}, {u"a"_s + u"😀"_s.repeated(15000), n}};
+        const std::pair<QString, qsizetype> cases[] = {{QString(n, u'x'), n},
+                                                       {QString(n + 1, u'x'), n + 1},
+                                                       {QString(1 << 20, u'\n'), n + 1},
+                                                       {QString(n - 1, u'a') + u"😀😀"_s, n},
+                                                       {QString(20000, u'→'), n + 1},
+                                                       {u"a"_s + u"😀"_s.repeated(15000), n}};
         for (const auto &[line, shownLength] : cases) {
             LineStore store;
             store.append(line);

@@ -16,7 +16,8 @@ using Action = CommandLine::Action;
 namespace {
 
 // A scratch file tree: "a/b/c.dat" makes its folders and holds its own name; a name ending in "/" is a folder.
-struct Tree {
+struct Tree
+{
     QTemporaryDir dir;
 
     explicit Tree(const QStringList &entries = {})
@@ -40,12 +41,21 @@ struct Tree {
 };
 
 // The rows of the tables below. `folder`: under the scratch folder; `text`: a part of the printed text.
-struct Seeding { QStringList before, after; };
-struct Command { QStringList arguments; Action action; QString folder, text; };
+struct Seeding
+{
+    QStringList before, after;
+};
+struct Command
+{
+    QStringList arguments;
+    Action action;
+    QString folder, text;
+};
 
 } // namespace
 
-class tst_programfolder : public QObject {
+class tst_programfolder : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -59,8 +69,10 @@ private slots:
     // folder, when both are there; else the executable's own folder.
     void choice()
     {
-        const Tree t({u"usr/bin/tankedosan"_s, u"usr/share/tankedosan/Citat.dat"_s, u"mine/"_s, u"opt/bin/tankedosan"_s, u"opt/share/other/x.dat"_s});
-        const QString user = t.path(u"home/.local/share/Tankedosan"_s), bin = t.path(u"usr/bin"_s), opt = t.path(u"opt/bin"_s);
+        const Tree t({u"usr/bin/tankedosan"_s, u"usr/share/tankedosan/Citat.dat"_s, u"mine/"_s, u"opt/bin/tankedosan"_s,
+                      u"opt/share/other/x.dat"_s});
+        const QString user = t.path(u"home/.local/share/Tankedosan"_s), bin = t.path(u"usr/bin"_s),
+                      opt = t.path(u"opt/bin"_s);
         const auto choose = [](const QString &executable, const QString &named, const QString &perUser) {
             const store::FolderChoice choice = store::chooseProgramFolder(executable, named, perUser);
             return QStringList{choice.folder, choice.samplesFolder};
@@ -79,18 +91,24 @@ private slots:
     {
         QTest::addColumn<Seeding>("c");
         QTest::newRow("first start") << Seeding{{}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt"_s}};
-        QTest::newRow("own collection: no samples beside it") << Seeding{{u"Mina.dat*"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
-        QTest::newRow("changed help, no collections") << Seeding{{u"help.txt*"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt*"_s}};
-        QTest::newRow("changed Citat stays, deleted Djur stays away") << Seeding{{u"Citat.dat*"_s, u"help.txt*"_s}, {u"Citat.dat*"_s, u"help.txt*"_s}};
+        QTest::newRow("own collection: no samples beside it")
+            << Seeding{{u"Mina.dat*"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
+        QTest::newRow("changed help, no collections")
+            << Seeding{{u"help.txt*"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt*"_s}};
+        QTest::newRow("changed Citat stays, deleted Djur stays away")
+            << Seeding{{u"Citat.dat*"_s, u"help.txt*"_s}, {u"Citat.dat*"_s, u"help.txt*"_s}};
         QTest::newRow("dangling link") << Seeding{{u"help.txt@"_s}, {u"Citat.dat"_s, u"Djur.dat"_s, u"help.txt@"_s}};
-        QTest::newRow("help an earlier version shipped") << Seeding{{u"Mina.dat*"_s, u"help.txt~"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
+        QTest::newRow("help an earlier version shipped")
+            << Seeding{{u"Mina.dat*"_s, u"help.txt~"_s}, {u"Mina.dat*"_s, u"help.txt"_s}};
     }
     void seeding()
     {
         QFETCH(Seeding, c);
         const auto &[before, after] = c;
-        const Tree t({u"share/Citat.dat"_s, u"share/Djur.dat"_s, u"share/help.txt"_s, u"share/notes.txt"_s, u"share/sub.dat/"_s});
-        t.put(u"share/help-shipped.sha256"_s, QCryptographicHash::hash("~", QCryptographicHash::Sha256).toHex() + "  help.txt\n");
+        const Tree t({u"share/Citat.dat"_s, u"share/Djur.dat"_s, u"share/help.txt"_s, u"share/notes.txt"_s,
+                      u"share/sub.dat/"_s});
+        t.put(u"share/help-shipped.sha256"_s,
+              QCryptographicHash::hash("~", QCryptographicHash::Sha256).toHex() + "  help.txt\n");
         const QString user = t.path(u"user"_s);
         for (const QString &name : before) {
             QDir().mkpath(user);
@@ -101,9 +119,14 @@ private slots:
         }
         QCOMPARE(store::seedFolder(user, t.path(u"share"_s)), store::MaybeFailure());
         QStringList found; // marked as above; "?" for a file that is neither the user's nor its sample
-        for (const QFileInfo &info : QDir(user).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
+        for (const QFileInfo &info :
+             QDir(user).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
             const QByteArray bytes = t.get(u"user/"_s + info.fileName());
-            found << info.fileName() + (info.isSymLink() ? u"@"_s : bytes == "*" ? u"*"_s : bytes == t.get(u"share/"_s + info.fileName()) ? QString() : u"?"_s);
+            found << info.fileName()
+                         + (info.isSymLink()                                ? u"@"_s
+                            : bytes == "*"                                  ? u"*"_s
+                            : bytes == t.get(u"share/"_s + info.fileName()) ? QString()
+                                                                            : u"?"_s);
         }
         QCOMPARE(found, after);
         QVERIFY(!QFileInfo::exists(t.path(u"nowhere"_s)));
@@ -159,16 +182,25 @@ private slots:
         QTest::newRow("--mapp=") << Command{{u"--mapp=<scratch>/mine/"_s}, Action::Run, u"mine"_s, {}};
         QTest::newRow("--mapp, relative") << Command{{u"--mapp"_s, u"."_s}, Action::Run, u"<cwd>"_s, {}};
         // Qt's own options are QApplication's: passed over here, so the wrong folder is what is refused.
-        QTest::newRow("Qt's option beside a wrong --mapp") << Command{{u"-style"_s, u"fusion"_s, u"--reverse"_s, u"-platform=xcb"_s, u"--mapp"_s, u"<scratch>/none"_s}, Action::Error, {}, u"mappen finns inte"_s};
+        QTest::newRow("Qt's option beside a wrong --mapp")
+            << Command{{u"-style"_s, u"fusion"_s, u"--reverse"_s, u"-platform=xcb"_s, u"--mapp"_s, u"<scratch>/none"_s},
+                       Action::Error,
+                       {},
+                       u"mappen finns inte"_s};
         QTest::newRow("--mapp without a folder") << Command{{u"--mapp"_s}, Action::Error, {}, noFolder};
         QTest::newRow("--mapp empty") << Command{{u"--mapp="_s}, Action::Error, {}, noFolder};
-        QTest::newRow("unknown option") << Command{{u"--färg"_s}, Action::Error, {}, u"okänt alternativ: --färg\nSkriv \"tankedosan --help\""_s};
+        QTest::newRow("unknown option") << Command{
+            {u"--färg"_s}, Action::Error, {}, u"okänt alternativ: --färg\nSkriv \"tankedosan --help\""_s};
         QTest::newRow("argument") << Command{{u"Citat.dat"_s}, Action::Error, {}, u"okänt argument: Citat.dat"_s};
-        QTest::newRow("two commands") << Command{{u"--slump"_s, u"--samlingar"_s}, Action::Error, {}, u"ett kommando åt gången"_s};
-        QTest::newRow("--början alone") << Command{{u"--borjan"_s, u"--slump"_s}, Action::Error, {}, u"--början hör till --sök"_s};
+        QTest::newRow("two commands") << Command{
+            {u"--slump"_s, u"--samlingar"_s}, Action::Error, {}, u"ett kommando åt gången"_s};
+        QTest::newRow("--början alone") << Command{
+            {u"--borjan"_s, u"--slump"_s}, Action::Error, {}, u"--början hör till --sök"_s};
         QTest::newRow("--nummer 0") << Command{{u"--nummer"_s, u"0"_s}, Action::Error, {}, u"från 1 och uppåt"_s};
-        QTest::newRow("--nummer alla") << Command{{u"--nummer=2"_s, u"--samling=alla"_s}, Action::Error, {}, u"inte alla"_s};
-        QTest::newRow("--sök without text") << Command{{u"--sök"_s}, Action::Error, {}, u"--sök ska följas av en text"_s};
+        QTest::newRow("--nummer alla") << Command{
+            {u"--nummer=2"_s, u"--samling=alla"_s}, Action::Error, {}, u"inte alla"_s};
+        QTest::newRow("--sök without text")
+            << Command{{u"--sök"_s}, Action::Error, {}, u"--sök ska följas av en text"_s};
     }
     void commandLine()
     {
@@ -179,7 +211,9 @@ private slots:
             argument.replace(u"<scratch>"_s, t.path());
         const CommandLine line = store::readCommandLine(QStringList{u"tankedosan"_s} + arguments);
         QCOMPARE(line.action, action);
-        QCOMPARE(line.folder, folder.isEmpty() ? QString() : folder == u"<cwd>"_s ? QDir::currentPath() : t.path(folder));
+        QCOMPARE(line.folder, folder.isEmpty()       ? QString()
+                              : folder == u"<cwd>"_s ? QDir::currentPath()
+                                                     : t.path(folder));
         QVERIFY2(line.text.contains(text), qPrintable(line.text));
     }
 };

@@ -17,8 +17,9 @@ inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
     for (const ScriptedPlatform::Box &box : platform.takeBoxes()) {
         QString line = box.kind == ScriptedPlatform::Box::Kind::Input
                            ? QStringLiteral("input|") + box.title + u'|' + box.defaultText + u'|' + box.text
-                           : QStringLiteral("message|") + box.title + u'|' + QLatin1StringView(buttons[int(box.buttons)])
-                                 + u'|' + QLatin1StringView(icons[int(box.icon)]) + u'|' + box.text;
+                           : QStringLiteral("message|") + box.title + u'|'
+                                 + QLatin1StringView(buttons[int(box.buttons)]) + u'|'
+                                 + QLatin1StringView(icons[int(box.icon)]) + u'|' + box.text;
         if (line.startsWith(error) && line.indexOf(QStringLiteral(" - "), error.size()) > error.size())
             line = QStringLiteral("error:") + line.mid(error.size()).section(QStringLiteral(" - "), 0, 0);
         lines.append(line);

@@ -13,7 +13,8 @@
 
 namespace {
 
-struct Fault {
+struct Fault
+{
     int error = 0;
     int times = 0;
     char name[PATH_MAX] = {};
@@ -64,7 +65,7 @@ bool hitsDescriptor(faultshim::Call call, int fd)
     return hits(call, path);
 }
 
-template <typename Function>
+template<typename Function>
 Function next(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));

@@ -12,7 +12,10 @@ FolderFixture::FolderFixture()
     Module1::reset();
 }
 
-FolderFixture::~FolderFixture() { store::setProgramFolder(QString()); }
+FolderFixture::~FolderFixture()
+{
+    store::setProgramFolder(QString());
+}
 
 void FolderFixture::write(const QString &fileName, const QByteArray &bytes) const
 {

@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 
 // A program folder of the test's own, pointed to by the store for as long as the fixture lives.
-class FolderFixture {
+class FolderFixture
+{
 public:
     FolderFixture();
     ~FolderFixture();

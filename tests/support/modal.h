@@ -26,7 +26,7 @@ inline void whileModal(const std::function<void()> &trigger, const std::function
 }
 
 // As above, for a window of a known class; a missing or other window fails the test.
-template <class Window>
+template<class Window>
 void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
 {
     whileModal(trigger, [&](QWidget *modal) {
@@ -46,7 +46,8 @@ inline QStringList itemTexts(const QListWidget *list)
 }
 
 // The main window started on a program folder of the test's own: write the files, then start().
-struct Started {
+struct Started
+{
     FolderFixture folder;
     platform::ScriptedPlatform platform;
     std::unique_ptr<frmmain> window;

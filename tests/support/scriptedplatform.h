@@ -12,9 +12,11 @@
 namespace platform {
 
 // Answers every box from a script and remembers what was shown, so windows run in tests without a screen.
-class ScriptedPlatform final : public Platform {
+class ScriptedPlatform final : public Platform
+{
 public:
-    struct Box {
+    struct Box
+    {
         enum class Kind { Message, Input } kind = Kind::Message;
         QString text;
         QString title; // as shown: the program's title when none was given

@@ -22,7 +22,8 @@
 
 // A tmpfs of a given size on a folder of its own, in a mount namespace private to this test process, so
 // nobody else sees it. Needs root (or CAP_SYS_ADMIN); otherwise mounted() is false and whyNot() says why.
-class SmallFileSystem {
+class SmallFileSystem
+{
 public:
     explicit SmallFileSystem(qint64 bytes, bool readOnly = false)
     {
@@ -34,7 +35,8 @@ public:
         }
         const QByteArray options = "size=" + QByteArray::number(bytes);
         m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
-                            options.constData()) == 0;
+                            options.constData())
+                    == 0;
         if (!m_mounted)
             m_whyNot = QStringLiteral("mounting a tmpfs failed: ") + QString::fromLocal8Bit(strerror(errno));
     }
@@ -54,8 +56,8 @@ public:
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {}
-        while (filler.write("x", 1) == 1) {}
+        while (filler.write(block) == block.size()) { }
+        while (filler.write("x", 1) == 1) { }
         return true;
     }
 
@@ -74,15 +76,14 @@ inline bool makeThing(Thing thing, const QString &path, QString &why)
 {
     const QByteArray name = QFile::encodeName(path);
     switch (thing) {
-    case Thing::Fifo:
-        return ::mkfifo(name.constData(), 0600) == 0;
+    case Thing::Fifo: return ::mkfifo(name.constData(), 0600) == 0;
     case Thing::Device:
         if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 5)) == 0)
             return true;
-        why = QStringLiteral("no device node can be made here (needs root): ") + QString::fromLocal8Bit(strerror(errno));
+        why =
+            QStringLiteral("no device node can be made here (needs root): ") + QString::fromLocal8Bit(strerror(errno));
         return false;
-    case Thing::Nothing:
-        return true;
+    case Thing::Nothing: return true;
     case Thing::File: {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write("7\r\n") == 3;
@@ -94,7 +95,8 @@ inline bool makeThing(Thing thing, const QString &path, QString &why)
 // The kind of thing a path names: -1 for a link, else its type with links followed, -2 for nothing.
 inline int typeOf(const QString &path, bool followLink = true)
 {
-    struct stat info {};
+    struct stat info
+    { };
     const QByteArray name = QFile::encodeName(path);
     if (!followLink && ::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
         return -1;

@@ -13,7 +13,8 @@ using platform::Answer;
 
 namespace {
 
-struct Opened {
+struct Opened
+{
     FolderFixture folder;
     platform::ScriptedPlatform platform;
     QWidget mainWindow;
@@ -39,21 +40,44 @@ struct Opened {
 
 // The rows of the tables below. `typed`: into the text view, then Spara; "-": Radera rad on "b". `after`: the
 // files listed | the lines | the text view.
-struct Load { QByteArray file; QStringList lines; QString text; };
-struct Rewrite { QString typed; Answer answer; QByteArray file; };
-struct Deletion { QStringList files; Answer answer; QString after; };
-struct View { QByteArray bytes; bool whole; qsizetype shownBeforeNote; QString text; };
+struct Load
+{
+    QByteArray file;
+    QStringList lines;
+    QString text;
+};
+struct Rewrite
+{
+    QString typed;
+    Answer answer;
+    QByteArray file;
+};
+struct Deletion
+{
+    QStringList files;
+    Answer answer;
+    QString after;
+};
+struct View
+{
+    QByteArray bytes;
+    bool whole;
+    qsizetype shownBeforeNote;
+    QString text;
+};
 
 } // namespace
 
-class tst_frmtextedit : public QObject {
+class tst_frmtextedit : public QObject
+{
     Q_OBJECT
 
 private slots:
     void loadsTheFirstFileInBothViews_data()
     {
         QTest::addColumn<Load>("c");
-        QTest::newRow("empty lines kept, none added") << Load{"a\r\n\r\nb\r\n"_ba, {u"a"_s, QString(), u"b"_s}, u"a\n\nb\n"_s};
+        QTest::newRow("empty lines kept, none added")
+            << Load{"a\r\n\r\nb\r\n"_ba, {u"a"_s, QString(), u"b"_s}, u"a\n\nb\n"_s};
         QTest::newRow("empty file") << Load{};
     }
 
@@ -62,7 +86,8 @@ private slots:
         QFETCH(Load, c);
         const auto &[file, lines, text] = c;
         // Only text files are listed, whatever the letter case of their names, first in name order.
-        Opened o({{u"a.txt"_s, file}, {u"B.TXT"_s, "other\r\n"_ba}, {u"Citat.dat"_s, "c\r\n"_ba}, {u"mapp.txt/"_s, {}}});
+        Opened o(
+            {{u"a.txt"_s, file}, {u"B.TXT"_s, "other\r\n"_ba}, {u"Citat.dat"_s, "c\r\n"_ba}, {u"mapp.txt/"_s, {}}});
         QCOMPARE(o.files(), (QStringList{u"a"_s, u"B"_s}));
         QCOMPARE(o.lines(), lines);
         QCOMPARE(o.text(), text);
@@ -112,7 +137,8 @@ private slots:
         QTest::newRow("Radera rad, No") << Rewrite{u"-"_s, Answer::No, "a\r\n\r\nb\r\nc"_ba};
         QTest::newRow("Radera rad, Yes") << Rewrite{u"-"_s, Answer::Yes, "a\r\n\r\nc\r\n"_ba};
         QTest::newRow("Spara, a closing line break is the last") << Rewrite{u"x\n"_s, Answer::Yes, "x\r\n"_ba};
-        QTest::newRow("Spara beyond Windows-1252") << Rewrite{u"€ och ☺"_s, Answer::Yes, "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba};
+        QTest::newRow("Spara beyond Windows-1252")
+            << Rewrite{u"€ och ☺"_s, Answer::Yes, "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba};
         QTest::newRow("Spara, No") << Rewrite{u"ny"_s, Answer::No, "a\r\n\r\nb\r\nc"_ba};
     }
 
@@ -130,7 +156,12 @@ private slots:
         }
         o.platform.setNextAnswer(answer);
         o.click(save ? o.window->cmdspara : o.window->cmdradera);
-        QCOMPARE(takeBoxes(o.platform), QStringList{save ? u"message|Spara|YesNo|Question|Vill du spara texten i filen ''lista''?"_s : u"message|Ta bort rad|YesNo|Question|Vill du ta bort den markerade raden ur filen ''lista''?"_s});
+        QCOMPARE(
+            takeBoxes(o.platform),
+            QStringList{
+                save
+                    ? u"message|Spara|YesNo|Question|Vill du spara texten i filen ''lista''?"_s
+                    : u"message|Ta bort rad|YesNo|Question|Vill du ta bort den markerade raden ur filen ''lista''?"_s});
         QCOMPARE(o.folder.read(u"lista.txt"_s), file);
         if (save) {
             QCOMPARE(o.lines(), (QStringList{u"a"_s, QString(), u"b"_s, u"c"_s}));
@@ -144,7 +175,8 @@ private slots:
     {
         QTest::addColumn<Deletion>("c");
         QTest::newRow("No") << Deletion{{u"a"_s, u"b"_s}, Answer::No, u"a/b | a | a\n"_s};
-        QTest::newRow("Yes loads the first left") << Deletion{{u"a"_s, u"b"_s, u"c"_s}, Answer::Yes, u"b/c | b | b\n"_s};
+        QTest::newRow("Yes loads the first left")
+            << Deletion{{u"a"_s, u"b"_s, u"c"_s}, Answer::Yes, u"b/c | b | b\n"_s};
         QTest::newRow("the last file") << Deletion{{u"a"_s}, Answer::Yes, u" |  | "_s};
     }
 
@@ -181,7 +213,8 @@ private slots:
         o.click(o.window->cmdradera);
         o.showText(true);
         o.click(o.window->cmdspara);
-        const QString refused = u"message|Tankedosan|Ok|Exclamation|Filen ''b'' kunde inte läsas och skrivs därför inte över."_s;
+        const QString refused =
+            u"message|Tankedosan|Ok|Exclamation|Filen ''b'' kunde inte läsas och skrivs därför inte över."_s;
         QCOMPARE(takeBoxes(o.platform), (QStringList{refused, refused}));
         QVERIFY(!o.folder.exists(u"b.txt"_s));
 
@@ -199,7 +232,9 @@ private slots:
         o.platform.setNextAnswer(Answer::Yes);
         o.click(o.window->cmdraderafil);
         const QString box = takeBoxes(o.platform).back();
-        QVERIFY2(box.startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod då filen skulle raderas!\r\n53 - "_s), qPrintable(box));
+        QVERIFY2(
+            box.startsWith(u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod då filen skulle raderas!\r\n53 - "_s),
+            qPrintable(box));
         QCOMPARE(o.files(), (QStringList{u"a"_s, u"b"_s}));
         QCOMPARE(openFileCount(), before);
     }
@@ -223,14 +258,17 @@ private slots:
     // cannot be written back as it was read is refused by "Spara" as by "Radera rad".
     void refusedFiles()
     {
-        Opened o({{u"a.txt"_s, QByteArray(store::kMaxReadLines, '\r') + "x"}, {u"b.txt"_s, "\xFF\xFE" "a\0\x00\xD8"_ba}});
+        Opened o({{u"a.txt"_s, QByteArray(store::kMaxReadLines, '\r') + "x"},
+                  {u"b.txt"_s, "\xFF\xFE"
+                               "a\0\x00\xD8"_ba}});
         QCOMPARE(o.lines().value(1).left(4), u"7 - "_s);
         o.choose(1);
         o.showText(true);
         o.platform.setNextAnswer(Answer::Yes);
         o.click(o.window->cmdspara);
         QCOMPARE(takeBoxes(o.platform), QStringList{u"error:54"_s});
-        QCOMPARE(o.folder.read(u"b.txt"_s), "\xFF\xFE" "a\0\x00\xD8"_ba);
+        QCOMPARE(o.folder.read(u"b.txt"_s), "\xFF\xFE"
+                                            "a\0\x00\xD8"_ba);
     }
 
     // Where the text view stops, and how it reads a file: as the list does, or it would be saved over the file.
@@ -245,10 +283,14 @@ private slots:
         // Byte n falls on the second byte of an "å": the cut comes before that character, not inside it.
         const QByteArray utf8 = "a" + QByteArray("\xc3\xa5\xc3\xa5\xc3\xa5\xc3\xa5\n").repeated(n / 9 + 1);
         QTest::newRow("UTF-8 cut at a character") << View{utf8, false, QString::fromUtf8(utf8.first(n - 1)).size(), {}};
-        QTest::newRow("an over-long line") << View{QByteArray(store::kShownCharacters + 1, 'a'), false, store::shownPart(QString(store::kShownCharacters + 1, u'a')).size(), {}};
+        QTest::newRow("an over-long line") << View{QByteArray(store::kShownCharacters + 1, 'a'),
+                                                   false,
+                                                   store::shownPart(QString(store::kShownCharacters + 1, u'a')).size(),
+                                                   {}};
         QTest::newRow("UTF-16 LE") << View{"\xFF\xFEH\0\xE5\0\r\0\n\0"_ba, true, 4, u"Hå\r\n"_s};
         QTest::newRow("UTF-16 BE") << View{"\xFE\xFF\0H\0\xE5\0\r\0\n"_ba, true, 4, u"Hå\r\n"_s};
-        QTest::newRow("UTF-8: only the first mark is one") << View{"\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba, true, 4, u"\uFEFFå\r\n"_s};
+        QTest::newRow("UTF-8: only the first mark is one")
+            << View{"\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba, true, 4, u"\uFEFFå\r\n"_s};
         QTest::newRow("Windows-1252") << View{"\x80\xE5\r\n"_ba, true, 4, u"€å\r\n"_s};
     }
 
@@ -272,10 +314,11 @@ private slots:
         Started s;
         s.folder.write(u"a.txt"_s, "a\r\n"_ba);
         frmmain &main = s.start();
-        whileOpen<frmtextedit>([&] { main.mnuakriv_öppnatext->trigger(); }, [&](frmtextedit &w) {
-            QCOMPARE(w.lines().items(), QStringList{u"a"_s});
-            QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
-        });
+        whileOpen<frmtextedit>([&] { main.mnuakriv_öppnatext->trigger(); },
+                               [&](frmtextedit &w) {
+                                   QCOMPARE(w.lines().items(), QStringList{u"a"_s});
+                                   QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
+                               });
         QVERIFY(!main.findChild<frmtextedit *>());
     }
 };

@@ -6,7 +6,8 @@
 using namespace Qt::StringLiterals;
 
 // The lines themselves are the line store's, tested there; here the selection and the model's signals.
-class tst_listboxmodel : public QObject {
+class tst_listboxmodel : public QObject
+{
     Q_OBJECT
 
 private slots:
