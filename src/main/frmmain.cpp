@@ -255,7 +255,7 @@ void frmmain::Form_Load()
 {
     fillista->setItems(store::listFiles(u"*.dat"_s));
     for (const QString &file : fillista->items())
-        comboordspråk->addItem(file.chopped(4));
+        comboordspråk->addItem(store::withoutExtension(file));
     comboordspråk->setCurrentIndex(-1);
     int chosen = comboordspråk->findText(u"Citat"_s, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (chosen < 0 && comboordspråk->count() > 0)
@@ -276,14 +276,10 @@ void frmmain::Form_Load()
 void frmmain::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
-    const auto trap = [&](const store::Failure &failure) {
-        busy.restore();
-        m_platform.showStandardError(failure);
-    };
 
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkName(name))
-        return trap(*failure);
+        return busy.showError(*failure);
     const QString previousPath = Module1::sökväg;
     Module1::sökväg = store::collectionFile(name);
     store::MaybeFailure readFailure;
@@ -322,11 +318,11 @@ void frmmain::comboordspråk_Click()
     Module1::antal = currentList()->count();
     setWindowTitle(searchListView() ? searchListCaption(Module1::antal) : wholeListCaption(Module1::antal));
     if (readFailure)
-        return trap(*readFailure);
+        return busy.showError(*readFailure);
 
     const auto number = numbers::strictNumber(txtnr->text());
     if (const auto *failure = std::get_if<store::Failure>(&number))
-        return trap(*failure);
+        return busy.showError(*failure);
     const int n = std::get<int>(number);
     if (Module1::antal >= n) {
         txtnr->clear();
@@ -602,16 +598,12 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         return m_platform.showStandardError(*failure);
 
     platform::BusyPointer busy(m_platform);
-    const auto trap = [&](const store::Failure &failure) {
-        busy.restore();
-        m_platform.showStandardError(failure);
-    };
     if (auto failure = store::writeCollection(Module1::sökväg, List1->lines(), &collectionStamp)) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
         if (!store::failures::isChangedSinceRead(*failure))
-            return trap(*failure);
+            return busy.showError(*failure);
         // Another program changed the file: the collection as it is now, showing the same proverb where it
         // still is, so that deleting it again is one step.
         busy.restore();
@@ -633,7 +625,7 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
     if (Module1::antal >= 1) {
         const auto number = numbers::strictNumber(txtnr->text());
         if (const auto *failure = std::get_if<store::Failure>(&number))
-            return trap(*failure);
+            return busy.showError(*failure);
         txtnr->clear();
         txtnr->setText(QString::number(std::get<int>(number)));
     }
@@ -652,7 +644,7 @@ void frmmain::cmdordspråk_ny_Click()
     // only in letter case: two collections the user cannot tell apart in the box.
     const QStringList files = store::listFiles(u"*.dat"_s);
     const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
-        return QStringView(file).chopped(4).compare(name, Qt::CaseInsensitive) == 0;
+        return store::withoutExtension(file).compare(name, Qt::CaseInsensitive) == 0;
     });
     if (listed || QFileInfo::exists(path)) {
         m_platform.messageBox(u"En fil finns redan med det namnet! Välj ett annat namn."_s, platform::Buttons::Ok,

@@ -33,4 +33,10 @@ void BusyPointer::restore()
     }
 }
 
+void BusyPointer::showError(const store::Failure &failure)
+{
+    restore();
+    m_platform.showStandardError(failure);
+}
+
 } // namespace platform

@@ -43,8 +43,8 @@ public:
 // The title of every box that is given none.
 QString applicationTitle();
 
-// Sets the busy pointer for a scope and restores the default pointer on every way out. An error trap that
-// must restore the pointer before its message calls restore() first.
+// Sets the busy pointer for a scope and restores the default pointer on every way out. A message shown while
+// it is set is answered with the normal pointer: restore() first, or showError() for the standard error.
 class BusyPointer
 {
 public:
@@ -54,6 +54,8 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 
     void restore();
+    // The error trap: the normal pointer, then the standard error message.
+    void showError(const store::Failure &failure);
 
 private:
     Platform &m_platform;
