@@ -23,7 +23,7 @@ QString collectionFile(const QString &name)
     const QStringList files = listFiles(u"*.dat"_s);
     for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         for (const QString &file : files) {
-            if (QStringView(file).chopped(4).compare(name, cs) == 0)
+            if (withoutExtension(file).compare(name, cs) == 0)
                 return pathInProgramFolder(file);
         }
     }
@@ -34,7 +34,7 @@ QStringList listCollections()
 {
     QStringList names = listFiles(u"*.dat"_s);
     for (QString &name : names)
-        name.chop(4);
+        name = withoutExtension(name);
     return names;
 }
 

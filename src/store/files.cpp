@@ -334,6 +334,12 @@ void ignoreFileSizeSignal()
 #endif
 }
 
+QString withoutExtension(const QString &file)
+{
+    const qsizetype dot = file.lastIndexOf(u'.');
+    return dot < 0 ? file : file.left(dot);
+}
+
 QStringList listFiles(const QString &pattern)
 {
     QDir dir(programFolder());

@@ -16,6 +16,8 @@ namespace store {
 // The names of the files of the program folder that match a wildcard pattern (letters compared without
 // regard to case), sorted by name without regard to case. Folders and hidden files are left out.
 QStringList listFiles(const QString &pattern);
+// A listed file's name without its extension: the collection's name of "Citat.dat", the text's of "x.txt".
+QString withoutExtension(const QString &file);
 
 // The names of the regular files of the program folder that end in the suffix (any letter case) but that
 // Qt's file-name decoding cannot hold (not valid UTF-8): such a file can be neither listed nor opened by

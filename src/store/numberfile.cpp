@@ -1,6 +1,7 @@
 #include "store/numberfile.h"
 
 #include "store/files.h"
+#include "store/numbers.h"
 #include "store/encoding.h"
 #include "store/programfolder.h"
 
@@ -11,11 +12,6 @@ namespace store {
 namespace {
 const QString kNumberFile = u"nr.ini"_s;
 const QString kDefault = u"1"_s;
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
 
 // The first value of a number file's text, read as delimited input; "1" when there is none.
 QString firstValue(const QString &text)
@@ -29,7 +25,7 @@ QString firstValue(const QString &text)
     }
     const QStringView line = QStringView(text).first(end);
     qsizetype b = 0;
-    while (b < line.size() && isBlank(line[b]))
+    while (b < line.size() && numbers::isBlank(line[b]))
         ++b;
     QStringView value;
     if (b < line.size() && line[b] == u'"') {
@@ -42,7 +38,7 @@ QString firstValue(const QString &text)
         const qsizetype comma = rest.indexOf(u',');
         if (comma >= 0)
             rest = rest.first(comma);
-        while (!rest.isEmpty() && isBlank(rest.back()))
+        while (!rest.isEmpty() && numbers::isBlank(rest.back()))
             rest.chop(1);
         value = rest;
     }

@@ -5,12 +5,12 @@
 
 namespace numbers {
 
-namespace {
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
 }
 
+namespace {
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';

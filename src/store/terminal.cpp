@@ -126,7 +126,7 @@ std::vector<Collection> allCollections()
 {
     std::vector<Collection> all;
     for (const QString &file : listFiles(u"*.dat"_s))
-        all.push_back({file.chopped(4), pathInProgramFolder(file)});
+        all.push_back({withoutExtension(file), pathInProgramFolder(file)});
     return all;
 }
 
