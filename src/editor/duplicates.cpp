@@ -159,42 +159,46 @@ Result findByComparingAll(const store::LineStore &lines, std::optional<qsizetype
     return result;
 }
 
-Result find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress, int intervalMs)
-{
-    Throttle throttle(progress, intervalMs);
-    Result result;
-    const qsizetype n = lines.size();
+namespace {
 
-    // One pass: the hash of every key. Equal keys share a hash; lines whose hashes meet are compared by their
-    // keys afterwards, so a collision costs time, never a wrong group.
-    struct Entry
-    {
-        size_t hash;
-        qsizetype line;
-        bool operator<(const Entry &other) const { return hash != other.hash ? hash < other.hash : line < other.line; }
-    };
+// A line's key by its hash, and the line's index. Equal keys share a hash; lines whose hashes meet are compared
+// by their keys afterwards, so a collision costs time, never a wrong group.
+struct Entry
+{
+    size_t hash;
+    qsizetype line;
+    bool operator<(const Entry &other) const { return hash != other.hash ? hash < other.hash : line < other.line; }
+};
+
+// Step 1: the hash of every key, in one pass, sorted. Nothing when the one-pass grouping cannot give the
+// comparing check's report: it can only when a group's text stands in the report solely as part of that very
+// group, true when no line is empty and none holds a CR. Every way into the editor list keeps it so.
+// A cancel stops the check before its line, as the comparing check stops before its line i: the groups that
+// begin earlier are reported whole, members further on included, so every key is still hashed.
+std::optional<std::vector<Entry>> hashKeys(const store::LineStore &lines, std::optional<qsizetype> length,
+                                           Throttle &throttle, qsizetype &cancelledAt)
+{
+    const qsizetype n = lines.size();
     std::vector<Entry> entries;
     entries.reserve(n);
-    // A cancel stops the check before this line, as the comparing check stops before its line i: the groups
-    // that begin earlier are reported whole, members further on included, so every key is still needed.
-    qsizetype cancelledAt = n;
+    cancelledAt = n;
     for (qsizetype i = 0; i < n; ++i) {
-        if (!result.cancelled && (i & 255) == 0 && !throttle(i)) {
-            result.cancelled = true;
+        if (cancelledAt == n && (i & 255) == 0 && !throttle(i))
             cancelledAt = i;
-        }
         QString line = lines.at(i);
-        // The one-pass grouping gives the comparing report only when a group's text can stand in the report
-        // solely as part of that very group: true when no line is empty and none holds a CR. Every way into
-        // the editor list keeps it so; a list that is not goes the long way.
         if (line.isEmpty() || line.contains(u'\r'))
-            return findByComparingAll(
-                lines, length, [&](qsizetype done) { return result.cancelled ? done < cancelledAt : throttle(done); });
+            return std::nullopt;
         entries.push_back({qHash(key(std::move(line), length), size_t(0x9E3779B97F4A7C15ull)), i});
     }
     std::sort(entries.begin(), entries.end());
+    return entries;
+}
 
-    // Groups of two or more lines with equal keys, each as its lines in list order.
+// Step 2: the groups of two or more lines with equal keys, each as its lines in list order, the groups in the
+// order of their first lines.
+std::vector<std::vector<qsizetype>> groupEqualKeys(const std::vector<Entry> &entries, const store::LineStore &lines,
+                                                   std::optional<qsizetype> length)
+{
     std::vector<std::vector<qsizetype>> groups;
     for (size_t begin = 0; begin < entries.size();) {
         size_t end = begin + 1;
@@ -225,14 +229,39 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
         begin = end;
     }
     std::sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) { return a.front() < b.front(); });
+    return groups;
+}
 
+// Step 3: the report of the groups that begin before the cancel, each group's lines and a blank line.
+QString reportOf(const std::vector<std::vector<qsizetype>> &groups, const store::LineStore &lines,
+                 qsizetype cancelledAt)
+{
+    QString report;
     for (const auto &group : groups) {
         if (group.front() >= cancelledAt)
             break;
         for (qsizetype line : group)
-            result.report += lines.at(line) + kCrLf;
-        result.report += kCrLf + kCrLf;
+            report += lines.at(line) + kCrLf;
+        report += kCrLf + kCrLf;
     }
+    return report;
+}
+
+} // namespace
+
+Result find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress, int intervalMs)
+{
+    Throttle throttle(progress, intervalMs);
+    qsizetype cancelledAt = 0;
+    const auto entries = hashKeys(lines, length, throttle, cancelledAt);
+    if (!entries) {
+        const bool cancelled = cancelledAt < lines.size();
+        return findByComparingAll(lines, length,
+                                  [&](qsizetype done) { return cancelled ? done < cancelledAt : throttle(done); });
+    }
+    Result result;
+    result.cancelled = cancelledAt < lines.size();
+    result.report = reportOf(groupEqualKeys(*entries, lines, length), lines, cancelledAt);
     return result;
 }
 
