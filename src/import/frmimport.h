@@ -75,10 +75,10 @@ public:
     // The import list, the lines of the clicked file.
     ListBoxModel &importList() { return m_lines; }
     // The marked line of the import list, -1 when none.
-    int markedLine() const;
     void markLine(int row);
 
 private:
+    void createControls();
     void showFiles();
     void setCountLabel();
     void handOverRest();
