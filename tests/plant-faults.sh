@@ -37,7 +37,7 @@ FAULTS = [
     ("E1", "src/editor/duplicates.cpp", "hash < other.hash : line < other.line", "hash < other.hash : line > other.line"),
     ("E2", "src/editor/editorsort.cpp", "p.decisive = int(std::max<qsizetype>(ranked - 1, 0));",
      "p.decisive = int(std::max<qsizetype>(ranked, 0));"),
-    ("E3", "src/editor/frmredigera.cpp", "findFrom(qsizetype(markedIndex()) + 1);", "findFrom(qsizetype(markedIndex()));"),
+    ("E3", "src/editor/frmredigera.cpp", "findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);", "findFrom(qsizetype(windowsetup::markedRow(List1)));"),
     ("E4", "src/editor/frmredigera.cpp", "        m_main.refillProverbs(m_lista->lines(), m_stamp);", "        (void)0;"),
     ("E5", "src/editor/frmredigera.cpp", """    if (marked >= 0) {
         const QString line""", """    if (marked > 0) {

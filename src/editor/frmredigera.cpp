@@ -160,7 +160,7 @@ void frmredigera::createControls()
     // A mouse press moves the current row before it selects the row, the keys select as they move: the marked
     // entry is read once both have happened, whichever comes last.
     const auto markedChanged = [this] {
-        if (markedIndex() >= 0)
+        if (windowsetup::markedRow(List1) >= 0)
             List1_Click();
     };
     connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, markedChanged);
@@ -217,10 +217,8 @@ void frmredigera::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
     const QString name = comboordspråk->currentText();
-    if (auto failure = store::checkName(name)) {
-        busy.restore();
-        return m_platform.showStandardError(*failure);
-    }
+    if (auto failure = store::checkName(name))
+        return busy.showError(*failure);
     const QString path = store::collectionFile(name);
     if (!store::fileExists(path)) {
         // The list stays and may be saved under this name, as a new file: only while the name is free.
@@ -250,8 +248,7 @@ void frmredigera::comboordspråk_Click()
         m_loadedName = name;
         if (failure) {
             showCount();
-            busy.restore();
-            return m_platform.showStandardError(*failure);
+            return busy.showError(*failure);
         }
         m_lista->setLines(sortedLines(lines, m_order));
     }
@@ -303,7 +300,7 @@ void frmredigera::addLines(const store::LineStore &lines)
 
 void frmredigera::showCount()
 {
-    lblantal->setText(QString::number(m_lista->count()) + u" st ordspråk."_s);
+    lblantal->setText(windowsetup::proverbCountLabel(m_lista->count()));
 }
 
 void frmredigera::enterChangedState()
@@ -350,7 +347,7 @@ void frmredigera::cmdtabort_Click()
                               platform::Icon::Question, u"Radera?"_s)
         != platform::Answer::Yes)
         return;
-    const int marked = markedIndex();
+    const int marked = windowsetup::markedRow(List1);
     if (marked >= 0) {
         const QString line = m_lista->lines().at(marked);
         if (const qsizetype own = indexOfExactly(m_added, line); own >= 0)
@@ -374,21 +371,15 @@ void frmredigera::List1_KeyDown(int key)
 
 void frmredigera::List1_Click()
 {
-    const int marked = markedIndex();
+    const int marked = windowsetup::markedRow(List1);
     if (marked >= 0)
         Text1->setPlainText(m_lista->lines().shownAt(marked));
-}
-
-int frmredigera::markedIndex() const
-{
-    const QModelIndex current = List1->selectionModel()->currentIndex();
-    return current.isValid() && List1->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
 void frmredigera::setMarkedIndex(int index)
 {
     const QModelIndex target = m_lista->index(index);
-    const bool same = markedIndex() == index;
+    const bool same = windowsetup::markedRow(List1) == index;
     List1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     List1->scrollTo(target);
     if (same)
@@ -409,9 +400,9 @@ void frmredigera::cmd1_Click()
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
     if (auto failure = store::writeCollection(path, m_lista->lines(), &m_stamp)) {
-        busy.restore();
         if (!store::failures::isChangedSinceRead(*failure))
-            return m_platform.showStandardError(*failure);
+            return busy.showError(*failure);
+        busy.restore();
         m_platform.messageBox(failure->description
                                   + u"\r\n\r\nSamlingen läses in igen som den är nu, och dina "
                                     u"ändringar görs om i den. Se över listan och spara igen."_s,
@@ -475,7 +466,7 @@ void frmredigera::cmdimport_Click()
 
 QString frmredigera::markedLine() const
 {
-    const int marked = markedIndex();
+    const int marked = windowsetup::markedRow(List1);
     return marked < 0 ? QString() : m_lista->lines().at(marked);
 }
 
@@ -509,7 +500,7 @@ void frmredigera::txtsök_Change()
 void frmredigera::txtsök_KeyPress(int key)
 {
     if (isEnter(key))
-        findFrom(qsizetype(markedIndex()) + 1);
+        findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);
 }
 
 void frmredigera::setCheckRunning(bool running)

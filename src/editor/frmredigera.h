@@ -86,7 +86,6 @@ public:
     void öppna_dublettfil();
 
     // The marked entry of the editor list, -1 for none; marking runs List1_Click.
-    int markedIndex() const;
     void setMarkedIndex(int index);
     // The marked entry's whole text, or an empty text when none is marked.
     QString markedLine() const;

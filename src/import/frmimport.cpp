@@ -46,6 +46,13 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     , m_editor(std::move(editor))
     , m_lines(u"List1"_s)
 {
+    createControls();
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+void frmimport::createControls()
+{
     setObjectName(u"frmimport"_s);
     setWindowTitle(u"Importera från textfil"_s);
     setModal(true);
@@ -119,7 +126,11 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
     connect(cmdtabort, &QPushButton::clicked, this, &frmimport::cmdtabort_Click);
     connect(cmdläggtillalla, &QPushButton::clicked, this, &frmimport::cmdläggtillalla_Click);
     connect(cmdstäng, &QPushButton::clicked, this, &frmimport::cmdstäng_Click);
+}
 
+void frmimport::Form_Load()
+{
+    setWindowIcon(mainWindowIcon());
     // The drive and folder lists start where the program was started from.
     const QStringList drives = importlogic::drives();
     m_dirPath = QDir::currentPath();
@@ -130,13 +141,6 @@ frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidge
         Drive1->setCurrentIndex(int(drives.indexOf(m_drive)));
     }
     setDirPath(m_dirPath);
-    Form_Load();
-    windowsetup::centreOnScreen(this);
-}
-
-void frmimport::Form_Load()
-{
-    setWindowIcon(mainWindowIcon());
 }
 
 void frmimport::notice(const QString &text)
@@ -227,18 +231,11 @@ void frmimport::File1_Click()
     store::LineStore lines;
     // The whole file is read and released before anything is shown; a failure leaves no file open.
     if (auto failure = store::readCollection(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
-        busy.restore();
-        m_platform.showStandardError(*failure);
+        busy.showError(*failure);
         return;
     }
     m_lines.setLines(std::move(lines));
     setCountLabel();
-}
-
-int frmimport::markedLine() const
-{
-    const QModelIndex current = List1->currentIndex();
-    return current.isValid() && List1->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
 void frmimport::markLine(int row)
@@ -257,14 +254,14 @@ void frmimport::setCountLabel()
 
 void frmimport::cmdläggtill_Click()
 {
-    const int p = markedLine();
+    const int p = windowsetup::markedRow(List1);
     if (p < 0)
         return notice(u"Ingen text markerad i listan!"_s);
     const QString line = m_lines.item(p);
     if (line.isEmpty())
         return notice(u"Ingen text att lägga till!"_s);
     m_editor.addLine(line);
-    m_editor.lblantal->setText(QString::number(m_editor.count()) + u" st ordspråk."_s);
+    m_editor.lblantal->setText(windowsetup::proverbCountLabel(m_editor.count()));
     m_editor.chkändrad->setChecked(true);
     (void)m_lines.removeItem(p);
     markLine(m_lines.count() > p ? p : -1);
@@ -284,7 +281,7 @@ void frmimport::cmdläggtillalla_Click()
         for (int i = 0; i < m_lines.count(); ++i)
             m_editor.addLine(m_lines.item(i));
     }
-    m_editor.lblantal->setText(QString::number(m_editor.count()) + u" st ordspråk."_s);
+    m_editor.lblantal->setText(windowsetup::proverbCountLabel(m_editor.count()));
     m_editor.chkändrad->setChecked(true);
     m_lines.clear();
     setCountLabel();
@@ -300,7 +297,7 @@ void frmimport::handOverRest()
 
 void frmimport::cmdtabort_Click()
 {
-    const int p = markedLine();
+    const int p = windowsetup::markedRow(List1);
     if (p < 0)
         return;
     (void)m_lines.removeItem(p);

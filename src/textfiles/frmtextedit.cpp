@@ -87,14 +87,6 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     windowsetup::centreOnScreen(this);
 }
 
-int frmtextedit::markedLine() const
-{
-    const QModelIndex current = List1->currentIndex();
-    if (!current.isValid() || !List1->selectionModel()->isSelected(current))
-        return -1;
-    return current.row();
-}
-
 QString frmtextedit::chosenName() const
 {
     const QListWidgetItem *item = list_filer->currentItem();
@@ -116,7 +108,7 @@ void frmtextedit::Form_Load()
     {
         const QSignalBlocker quiet(list_filer);
         for (const QString &file : File1->items()) {
-            auto *item = new QListWidgetItem(file.chopped(4));
+            auto *item = new QListWidgetItem(store::withoutExtension(file));
             item->setData(kFileNameRole, file);
             list_filer->addItem(item);
         }
@@ -176,7 +168,7 @@ void frmtextedit::optvisa_Click(int index)
 
 void frmtextedit::cmdkopiera_Click()
 {
-    const int line = markedLine();
+    const int line = windowsetup::markedRow(List1);
     if (line < 0)
         return;
     m_platform.clearClipboard();
@@ -194,7 +186,7 @@ bool frmtextedit::mayWriteBack()
 
 void frmtextedit::cmdradera_Click()
 {
-    const int line = markedLine();
+    const int line = windowsetup::markedRow(List1);
     if (line < 0 || !mayWriteBack())
         return;
     if (m_platform.messageBox(u"Vill du ta bort den markerade raden ur filen ''"_s + chosenName() + u"''?"_s,

@@ -51,7 +51,6 @@ public:
     // The lines of the list view, whole.
     const ListBoxModel &lines() const { return *m_lines; }
     // The marked line of the list view, or -1.
-    int markedLine() const;
 
 private:
     QString chosenName() const;

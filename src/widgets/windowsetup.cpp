@@ -233,6 +233,17 @@ void onClickAgain(QListWidget *list, std::function<void()> again)
     new ClickAgain(list, std::move(again));
 }
 
+int markedRow(const QAbstractItemView *list)
+{
+    const QModelIndex current = list->currentIndex();
+    return current.isValid() && list->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+QString proverbCountLabel(int count)
+{
+    return QString::number(count) + QStringLiteral(" st ordspråk.");
+}
+
 QString boxText(const QPlainTextEdit *box)
 {
     QString text = box->document()->toRawText();

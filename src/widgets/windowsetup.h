@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QAbstractItemView;
 class QDialog;
 class QProgressDialog;
 class QListWidget;
@@ -38,6 +39,13 @@ void centreOnScreen(QWidget *window);
 // Runs `again` when the user clicks the entry that is already the list's current one, the way to read a chosen
 // file anew. A click on another entry changes the current row, which the window handles on its own.
 void onClickAgain(QListWidget *list, std::function<void()> again);
+
+// The row a list shows as marked: its current row when that is also selected, else -1. A mouse press moves
+// the current row before it selects, so the current row alone may be one the user has not marked.
+int markedRow(const QAbstractItemView *list);
+
+// "N st ordspråk.", the count under the editor's list.
+QString proverbCountLabel(int count);
 
 // The text of a multi-line box as typed, lines joined by LF. Unlike toPlainText it keeps no-break spaces,
 // which the box would otherwise hand back as plain blanks.

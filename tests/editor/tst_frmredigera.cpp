@@ -220,9 +220,9 @@ private slots:
         }
         QCOMPARE(marked, (QStringList{u"abc"_s, u"Bad"_s, u"cab"_s, u"abc"_s}));
         s.editor->combosök->setCurrentIndex(0); // from the beginning, past "Bad": none, so line 0
-        QCOMPARE(s.editor->markedIndex(), 1);
+        QCOMPARE(windowsetup::markedRow(s.editor->List1), 1);
         QTest::keyClick(s.editor->txtsök, Qt::Key_Return);
-        QCOMPARE(s.editor->markedIndex(), 0);
+        QCOMPARE(windowsetup::markedRow(s.editor->List1), 0);
 
         Opened empty{QStringList()};
         empty.editor->txtsök->setText(u"a"_s);

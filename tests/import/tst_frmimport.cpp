@@ -2,6 +2,7 @@
 #include "support/modal.h"
 
 #include "import/frmimport.h"
+#include "widgets/windowsetup.h"
 
 using namespace Qt::StringLiterals;
 
@@ -177,7 +178,7 @@ private slots:
         QCOMPARE(takeBoxes(o.platform),
                  add && !handed ? QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s}
                                 : QStringList());
-        QCOMPARE(o.window->markedLine(), markedAfter);
+        QCOMPARE(windowsetup::markedRow(o.window->List1), markedAfter);
         QCOMPARE(o.importList(), left);
         QCOMPARE(o.count(), u"%1 st rader"_s.arg(left.size()));
         if (handed) {

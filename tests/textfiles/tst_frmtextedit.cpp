@@ -7,6 +7,7 @@
 #include "store/shown.h"
 #include "textfiles/frmtextedit.h"
 #include "textfiles/textview.h"
+#include "widgets/windowsetup.h"
 
 using namespace Qt::StringLiterals;
 using platform::Answer;
@@ -91,7 +92,7 @@ private slots:
         QCOMPARE(o.files(), (QStringList{u"a"_s, u"B"_s}));
         QCOMPARE(o.lines(), lines);
         QCOMPARE(o.text(), text);
-        QCOMPARE(o.window->markedLine(), lines.isEmpty() ? -1 : 0);
+        QCOMPARE(windowsetup::markedRow(o.window->List1), lines.isEmpty() ? -1 : 0);
         QCOMPARE(o.platform.pointers(), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
         QVERIFY(o.platform.boxes().isEmpty());
     }
@@ -122,7 +123,7 @@ private slots:
         o.folder.write(u"a.txt"_s, "ny\r\n"_ba);
         o.showText(true);
         o.showText(false);
-        QCOMPARE(o.window->markedLine(), 2);
+        QCOMPARE(windowsetup::markedRow(o.window->List1), 2);
         QVERIFY(o.text().startsWith(u"1\n2\nxxx"_s));
         QListWidget *files = o.window->list_filer;
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
@@ -166,7 +167,7 @@ private slots:
         if (save) {
             QCOMPARE(o.lines(), (QStringList{u"a"_s, QString(), u"b"_s, u"c"_s}));
         } else {
-            QCOMPARE(o.window->markedLine(), answer == Answer::Yes ? -1 : 2);
+            QCOMPARE(windowsetup::markedRow(o.window->List1), answer == Answer::Yes ? -1 : 2);
             QCOMPARE(o.text(), answer == Answer::Yes ? u"a\n\nc\n"_s : u"a\n\nb\nc"_s);
         }
     }
