@@ -7,6 +7,7 @@
 // Beside every time stand the page faults it cost (minor/major): a time that includes faulting in fresh
 // memory says so.
 
+#include "widgets/windowsetup.h"
 #include "areas.h"
 #include "common.h"
 
@@ -199,8 +200,8 @@ int runOne(int lines, const QString &folder)
         nearEnd.push_back(measure([&] { editor->txtsök->setText(target); }));
     }
     f.findNearEnd = medianCost(nearEnd);
-    if (editor->markedIndex() < list.size() - 1000 || editor->Text1->toPlainText() != target)
-        return failed(u"the find marked line %1"_s.arg(editor->markedIndex()));
+    if (windowsetup::markedRow(editor->List1) < list.size() - 1000 || editor->Text1->toPlainText() != target)
+        return failed(u"the find marked line %1"_s.arg(windowsetup::markedRow(editor->List1)));
 
     // "Spara" after one added line.
     editor->txtordspråk->setText(u"Ny rad för att spara"_s);

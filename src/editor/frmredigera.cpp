@@ -216,41 +216,37 @@ void frmredigera::Form_Load()
 void frmredigera::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
+    // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
+    using Outcome = windowsetup::ChosenCollection::Outcome;
     const QString name = comboordspråk->currentText();
-    if (auto failure = store::checkName(name))
-        return busy.showError(*failure);
-    const QString path = store::collectionFile(name);
-    if (!store::fileExists(path)) {
+    auto chosen = windowsetup::readChosenCollection(this, m_platform, busy, name);
+    switch (chosen.outcome) {
+    case Outcome::Refused: return busy.showError(*chosen.failure);
+    case Outcome::Cancelled: {
+        const QSignalBlocker quiet(comboordspråk);
+        comboordspråk->setCurrentIndex(
+            m_loadedName.isNull() ? -1
+                                  : comboordspråk->findText(m_loadedName, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        return;
+    }
+    case Outcome::Missing:
         // The list stays and may be saved under this name, as a new file: only while the name is free.
         m_stamp = {};
         m_stamp.state = store::FileStamp::State::Absent;
-        busy.restore(); // the box is answered with the normal pointer
-        m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
-                              platform::Icon::Exclamation);
-    } else {
-        // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
-        store::LineStore lines;
-        store::FileStamp stamp;
-        windowsetup::LoadProgress progress(this, m_platform, name);
-        const auto failure = store::readCollection(path, lines, &stamp, progress.callback());
-        if (failure && *failure == store::failures::cancelled()) {
-            const QSignalBlocker quiet(comboordspråk);
-            comboordspråk->setCurrentIndex(
-                m_loadedName.isNull()
-                    ? -1
-                    : comboordspråk->findText(m_loadedName, Qt::MatchExactly | Qt::MatchCaseSensitive));
-            return;
-        }
-        m_stamp = stamp;
+        break;
+    case Outcome::Read:
+    case Outcome::Failed:
+        m_stamp = chosen.stamp;
         m_lista->clear();
         m_added.clear();
         m_removed.clear();
         m_loadedName = name;
-        if (failure) {
+        if (chosen.failure) {
             showCount();
-            return busy.showError(*failure);
+            return busy.showError(*chosen.failure);
         }
-        m_lista->setLines(sortedLines(lines, m_order));
+        m_lista->setLines(sortedLines(chosen.lines, m_order));
+        break;
     }
     showCount();
 }

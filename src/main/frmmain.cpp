@@ -277,39 +277,31 @@ void frmmain::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
 
-    const QString name = comboordspråk->currentText();
-    if (auto failure = store::checkName(name))
-        return busy.showError(*failure);
-    const QString previousPath = Module1::sökväg;
-    Module1::sökväg = store::collectionFile(name);
-    store::MaybeFailure readFailure;
-    if (!store::fileExists(Module1::sökväg)) {
-        collectionStamp = {};
-        busy.restore(); // the box is answered with the normal pointer
-        m_platform.messageBox(u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s, platform::Buttons::Ok,
-                              platform::Icon::Exclamation);
-    } else {
-        // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
-        store::LineStore lines;
-        store::FileStamp stamp;
-        windowsetup::LoadProgress progress(this, m_platform, name);
-        readFailure = store::readCollection(Module1::sökväg, lines, &stamp, progress.callback());
-        if (readFailure && *readFailure == store::failures::cancelled()) {
-            // As if the collection had never been chosen: the box and the path go back to the one shown.
-            Module1::sökväg = previousPath;
-            const QSignalBlocker quiet(comboordspråk);
-            comboordspråk->setCurrentIndex(-1);
-            for (int i = 0; i < comboordspråk->count(); ++i) {
-                if (!previousPath.isEmpty() && store::collectionFile(comboordspråk->itemText(i)) == previousPath)
-                    comboordspråk->setCurrentIndex(i);
-            }
-            return;
+    // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
+    using Outcome = windowsetup::ChosenCollection::Outcome;
+    auto chosen = windowsetup::readChosenCollection(this, m_platform, busy, comboordspråk->currentText());
+    if (chosen.outcome == Outcome::Refused)
+        return busy.showError(*chosen.failure);
+    if (chosen.outcome == Outcome::Cancelled) {
+        // As if the collection had never been chosen: the box goes back to the one shown.
+        const QSignalBlocker quiet(comboordspråk);
+        comboordspråk->setCurrentIndex(-1);
+        for (int i = 0; i < comboordspråk->count(); ++i) {
+            if (!Module1::sökväg.isEmpty() && store::collectionFile(comboordspråk->itemText(i)) == Module1::sökväg)
+                comboordspråk->setCurrentIndex(i);
         }
-        collectionStamp = stamp;
+        return;
+    }
+    Module1::sökväg = chosen.path;
+    const store::MaybeFailure readFailure = chosen.failure;
+    if (chosen.outcome == Outcome::Missing) {
+        collectionStamp = {};
+    } else {
+        collectionStamp = chosen.stamp;
         List1->clear();
         söklista->clear();
         pp->clear();
-        List1->setLines(std::move(lines));
+        List1->setLines(std::move(chosen.lines));
         // The search list is empty now, and an empty search list is never the one stepped through.
         if (searchListView())
             optlista_hela->setChecked(true);

@@ -1,6 +1,8 @@
 #include "widgets/windowsetup.h"
 
 #include "widgets/twips.h"
+#include "store/files.h"
+#include "store/programfolder.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -280,6 +282,30 @@ store::ReadProgress LoadProgress::callback()
         m_platform.processEvents();
         return !m_box->wasCanceled();
     };
+}
+
+ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, platform::BusyPointer &busy,
+                                      const QString &name)
+{
+    using Outcome = ChosenCollection::Outcome;
+    ChosenCollection chosen;
+    if ((chosen.failure = store::checkName(name))) {
+        chosen.outcome = Outcome::Refused;
+        return chosen;
+    }
+    chosen.path = store::collectionFile(name);
+    if (!store::fileExists(chosen.path)) {
+        chosen.outcome = Outcome::Missing;
+        busy.restore(); // the box is answered with the normal pointer
+        platform.messageBox(QStringLiteral("Filen ''") + name + QStringLiteral("'' saknas i programkatalogen!"),
+                            platform::Buttons::Ok, platform::Icon::Exclamation);
+        return chosen;
+    }
+    LoadProgress progress(window, platform, name);
+    chosen.failure = store::readCollection(chosen.path, chosen.lines, &chosen.stamp, progress.callback());
+    if (chosen.failure)
+        chosen.outcome = *chosen.failure == store::failures::cancelled() ? Outcome::Cancelled : Outcome::Failed;
+    return chosen;
 }
 
 } // namespace windowsetup

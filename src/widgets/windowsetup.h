@@ -73,4 +73,20 @@ private:
     std::unique_ptr<QProgressDialog> m_box;
 };
 
+// The collection chosen in a window's box, read for that window. Both the main window and the editor take a
+// collection this way, so that they find the same file for a name and tell the same things on the way.
+struct ChosenCollection
+{
+    // Refused: the name is not one a collection may have (`failure` says why). Missing: no file has the name,
+    // and the user has been told. Cancelled: the user stopped the read. Failed: the read failed (`failure`),
+    // and `lines` holds nothing.
+    enum class Outcome { Read, Refused, Missing, Cancelled, Failed } outcome = Outcome::Read;
+    QString path;
+    store::LineStore lines;
+    store::FileStamp stamp;
+    store::MaybeFailure failure;
+};
+ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, platform::BusyPointer &busy,
+                                      const QString &name);
+
 } // namespace windowsetup
