@@ -12,12 +12,13 @@
 namespace {
 
 // The window lives in a library of its own (see window.cpp): an installed copy keeps it in
-// ../lib/tankedosan beside its bin folder, a build finds it by the run path the build gave the executable.
+// ../lib/tankedosan/window beside its bin folder, a build finds it by the run path the build gave the executable.
 int openWindow(int &argc, char **argv, const QString &folder)
 {
     const QString name = QStringLiteral("libtankedosan-window.so");
     const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    const QString installed = QFileInfo(executable).absolutePath() + QStringLiteral("/../lib/tankedosan/") + name;
+    const QString installed =
+        QFileInfo(executable).absolutePath() + QStringLiteral("/../lib/tankedosan/window/") + name;
     const bool isInstalled = !executable.isEmpty() && QFileInfo::exists(installed);
     void *library = dlopen(QFile::encodeName(isInstalled ? installed : name).constData(), RTLD_NOW | RTLD_LOCAL);
     using Window = int(int &, char **, const QString &);
