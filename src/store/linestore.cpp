@@ -993,27 +993,42 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
         return;
     const auto *b = reinterpret_cast<const unsigned char *>(m_text.data());
     const qsizetype n = m_text.size();
-    if (m_form == Form::Windows1252 && match == Match::Anywhere && finder.needleSize() > 0) {
-        // The whole text searched as one stretch, as the store searches lines that lie one after another; a
-        // hit counts only inside one line, which is then done with.
-        const qsizetype length = finder.needleSize();
-        qsizetype from = 0;
-        while (const unsigned char *found = finder.find(b + from, b + n)) {
-            const qsizetype at = found - b;
-            if (!insideLine(at, at + length)) {
-                from = at + 1;
-                continue;
-            }
-            from = lineEnd(at + length);
-            hit(decoded(lineStart(at), from));
+    // Line by line from `from`, which begins a line or ends one.
+    const auto eachLine = [&](qsizetype from) {
+        forEachLine(m_text.data() + from, m_text.data() + n, m_unix ? LineEnds::Unix : LineEnds::Classic,
+                    [&](const char *begin, const char *end) {
+                        if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
+                            hit(decoded(begin - m_text.data(), end - m_text.data()));
+                    });
+    };
+    if (m_form != Form::Windows1252 || finder.needleSize() == 0)
+        return eachLine(0);
+
+    // The whole text searched as one stretch, as the store searches lines that lie one after another; a hit
+    // counts only inside one line (and, for the beginning, at its start), which is then done with.
+    const qsizetype length = finder.needleSize();
+    const auto startsLine = [&](qsizetype at) {
+        if (at == 0)
+            return true;
+        const unsigned char before = b[at - 1];
+        if (m_unix)
+            return (before == '\r' && b[at] != '\n') || before == '\n';
+        return (before == '\r' && b[at] != '\n') || (before == '\n' && at >= 2 && b[at - 2] == '\r');
+    };
+    qsizetype from = 0, misses = 0;
+    while (const unsigned char *found = finder.find(b + from, b + n)) {
+        const qsizetype at = found - b;
+        if (!insideLine(at, at + length) || (match == Match::Beginning && !startsLine(at))) {
+            from = at + 1;
+            // A short, common beginning is found far more often inside lines than at their start: the rest
+            // is then compared line by line, which costs one look per line.
+            if (match == Match::Beginning && ++misses > 1024 + at / 32)
+                return eachLine(startsLine(from) ? from : lineEnd(from));
+            continue;
         }
-        return;
+        from = lineEnd(at + length);
+        hit(decoded(lineStart(at), from));
     }
-    forEachLine(m_text.data(), m_text.data() + n, m_unix ? LineEnds::Unix : LineEnds::Classic,
-                [&](const char *begin, const char *end) {
-                    if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
-                        hit(decoded(begin - m_text.data(), end - m_text.data()));
-                });
 }
 
 QByteArray LineStore::toFileBytes() const
