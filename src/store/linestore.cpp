@@ -888,9 +888,14 @@ LineStore::FileLines::FileLines(QByteArrayView bytes)
     m_unix = total.lfs - total.pairs > total.crs;
 
     // A stretch where no two line-end bytes stand side by side ends no empty line: its lines are its line
-    // ends. Elsewhere each line end is looked at.
+    // ends. Elsewhere (a file with a blank line between its proverbs) each line end is looked at.
     m_linesBefore.reserve(stretches.size() + 1);
     qsizetype lines = 0;
+    const char *text = m_text.data();
+    const auto countLine = [&](const char *end) {
+        const qsizetype at = end - text;
+        lines += isLineEnd(at) && !endsEmptyLine(at);
+    };
     for (size_t k = 0; k < stretches.size(); ++k) {
         m_linesBefore.push_back(lines);
         const EndCounts &counts = stretches[k];
@@ -898,8 +903,10 @@ LineStore::FileLines::FileLines(QByteArrayView bytes)
             lines += m_unix ? counts.crs + counts.lfs - counts.pairs : counts.crs;
             continue;
         }
-        for (qsizetype i = qsizetype(k) * kStretch, to = std::min(i + kStretch, n); i < to; ++i)
-            lines += isLineEnd(i) && !endsEmptyLine(i);
+        const qsizetype from = qsizetype(k) * kStretch, to = std::min(from + kStretch, n);
+        forEachByte(text + from, text + to, '\r', countLine);
+        if (m_unix)
+            forEachByte(text + from, text + to, '\n', countLine);
     }
     m_linesBefore.push_back(lines);
     m_lastUnended = !isLineEnd(n - 1) && !(b[n - 1] == '\n' && n >= 2 && b[n - 2] == '\r');
