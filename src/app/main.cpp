@@ -11,22 +11,22 @@
 
 namespace {
 
-// The window lives in a library of its own (see window.cpp): an installed copy keeps it in
-// ../lib/tankedosan/window beside its bin folder, a build finds it by the run path the build gave the executable.
+// The window lives in a library of its own (see window.cpp): beside the executable in a build or an unpacked
+// copy, in ../lib/tankedosan/window beside the bin folder of an installed one. Only those two places are
+// tried, by their full paths, so no library search path can put another library in its place.
 int openWindow(int &argc, char **argv, const QString &folder)
 {
     const QString name = QStringLiteral("libtankedosan-window.so");
-    const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    const QString installed =
-        QFileInfo(executable).absolutePath() + QStringLiteral("/../lib/tankedosan/window/") + name;
-    const bool isInstalled = !executable.isEmpty() && QFileInfo::exists(installed);
-    void *library = dlopen(QFile::encodeName(isInstalled ? installed : name).constData(), RTLD_NOW | RTLD_LOCAL);
+    const QString bin = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+    const QString beside = bin + u'/' + name;
+    const QString path = QFileInfo::exists(beside) ? beside : bin + QStringLiteral("/../lib/tankedosan/window/") + name;
+    void *library = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     using Window = int(int &, char **, const QString &);
     auto *window = library ? reinterpret_cast<Window *>(dlsym(library, "tankedosanWindow")) : nullptr;
     if (!window) {
         const char *why = dlerror();
         const QByteArray text = store::toTerminal(QStringLiteral("tankedosan: fönstret kan inte öppnas: ")
-                                                  + QString::fromLocal8Bit(why ? why : "tankedosanWindow") + u'\n');
+                                                  + (why ? QString::fromLocal8Bit(why) : path) + u'\n');
         std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
         return 2;
     }
