@@ -1,10 +1,16 @@
 # Installing and packaging. An installed copy is recognised by its samples in ../share/tankedosan beside its
 # bin folder (it then keeps the collections in each user's own data folder), so these two folders are fixed.
 install(TARGETS tankedosan RUNTIME DESTINATION bin)
+# The window's library is private to the program: in a folder of its own, where bin/tankedosan looks for it.
+# One level below lib/tankedosan, for CPack would otherwise have the package run ldconfig, which a library
+# that no other program links does not need (lintian: maintscript-calls-ldconfig).
+install(TARGETS tankedosan_window LIBRARY DESTINATION lib/tankedosan/window
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # A stripped install (the package) also drops the compiler's notes, as Debian's dh_strip does.
 install(CODE "if(CMAKE_INSTALL_DO_STRIP)
   execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/tankedosan\")
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/tankedosan\"
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/tankedosan/window/libtankedosan-window.so\")
 endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/data/Citat.dat ${PROJECT_SOURCE_DIR}/data/Djur.dat
               ${PROJECT_SOURCE_DIR}/data/help.txt ${PROJECT_SOURCE_DIR}/data/help-shipped.sha256

@@ -23,7 +23,7 @@ section "build"
 # Build type None: the optimisation and debugging flags are Debian's alone. Only the program and what it
 # installs are built; the tests are scripts/test.sh's.
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-      -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+      -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build" -j2 --target tankedosan
 rm -rf "$build/pkg"
 (cd "$build" && cpack -G DEB -B "$build/pkg" >/dev/null)
@@ -53,8 +53,10 @@ section "hardening-check"
 # compiler knows the size of the buffer; this program's memcpy, memmove and memset work on sizes known only
 # at run time (Qt's containers), which the manual page of hardening-check names as a false alarm. That the
 # code was compiled with _FORTIFY_SOURCE is checked in the build's flags instead.
-hardening-check --verbose "$root/usr/bin/tankedosan" || true
-hardening-check --quiet --nofortify --nocfprotection "$root/usr/bin/tankedosan" || failed+=(hardening-check)
+# The executable and the window's library it loads.
+binaries=("$root/usr/bin/tankedosan" "$root/usr/lib/tankedosan/window/libtankedosan-window.so")
+hardening-check --verbose "${binaries[@]}" || true
+hardening-check --quiet --nofortify --nocfprotection "${binaries[@]}" || failed+=(hardening-check)
 flags=$(cat "$build"/src/CMakeFiles/tankedosan*.dir/flags.make | grep '^CXX_FLAGS')
 for flag in -D_FORTIFY_SOURCE=2 -O2 -fstack-protector-strong; do
   grep -q -- "$flag" <<<"$flags" && [ "$(grep -c -- "$flag" <<<"$flags")" -eq "$(wc -l <<<"$flags")" ] &&

@@ -1,18 +1,45 @@
-#include "main/frmmain.h"
-#include "platform/qtplatform.h"
-#include "store/files.h"
 #include "store/commandline.h"
-#include "store/programfolder.h"
+#include "store/files.h"
 #include "store/terminal.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <dlfcn.h>
+
+namespace {
+
+// The window lives in a library of its own (see window.cpp): beside the executable in a build or an unpacked
+// copy, in ../lib/tankedosan/window beside the bin folder of an installed one. Only those two places are
+// tried, by their full paths, so no library search path can put another library in its place.
+int openWindow(int &argc, char **argv, const QString &folder)
+{
+    const QString name = QStringLiteral("libtankedosan-window.so");
+    const QString bin = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+    const QString beside = bin + u'/' + name;
+    const QString path = QFileInfo::exists(beside) ? beside : bin + QStringLiteral("/../lib/tankedosan/window/") + name;
+    void *library = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    using Window = int(int &, char **, const QString &);
+    auto *window = library ? reinterpret_cast<Window *>(dlsym(library, "tankedosanWindow")) : nullptr;
+    if (!window) {
+        const char *why = dlerror();
+        const QByteArray text = store::toTerminal(QStringLiteral("tankedosan: fönstret kan inte öppnas: ")
+                                                  + (why ? QString::fromLocal8Bit(why) : path) + u'\n');
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        return 2;
+    }
+    return window(argc, argv, folder);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     store::ignoreFileSizeSignal();
-    QApplication::setApplicationName(QStringLiteral("Tankedosan"));
-    QApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tankedosan"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
     // Everything but the window itself (--help, --version, the terminal's commands, a command line that is
     // refused) answers in the terminal, without a display.
     const store::CommandLine commandLine = store::readCommandLine(store::argumentList(argc, argv));
@@ -20,14 +47,5 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return store::runInTerminal(commandLine);
     }
-    QApplication app(argc, argv);
-
-    platform::installSwedishQtTexts();
-
-    platform::QtPlatform platform;
-    if (auto failure = store::settleProgramFolder(commandLine.folder))
-        platform.showStandardError(*failure);
-    frmmain window(platform);
-    window.show();
-    return QApplication::exec();
+    return openWindow(argc, argv, commandLine.folder);
 }

@@ -14,6 +14,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -226,6 +229,117 @@ void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
     }
     if (start < end)
         take(start, end);
+}
+
+// The line-end bytes of a stretch of a file: CRs, LFs, CR LF pairs, and whether two line-end bytes stand side
+// by side anywhere but in a CR LF pair, the only way a line can be empty. Taken in one look at each byte, for
+// a whole file is counted this way before one proverb of it is drawn. b[from - 1] must be readable.
+struct EndCounts
+{
+    qsizetype crs = 0;
+    qsizetype lfs = 0;
+    qsizetype pairs = 0;
+    bool adjacent = false;
+};
+
+EndCounts countEndsScalar(const unsigned char *b, qsizetype i, qsizetype to, EndCounts counts)
+{
+    for (; i < to; ++i) {
+        const bool cr = b[i] == '\r', lf = b[i] == '\n', pairs = lf && b[i - 1] == '\r';
+        counts.crs += cr;
+        counts.lfs += lf;
+        counts.pairs += pairs;
+        counts.adjacent = counts.adjacent || ((cr || lf) && (b[i - 1] == '\r' || b[i - 1] == '\n') && !pairs);
+    }
+    return counts;
+}
+
+#if defined(__SSE2__)
+// Each byte lane counts up to 255 blocks (a match compares as -1), then the lanes are summed.
+qsizetype laneSum(__m128i lanes)
+{
+    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+}
+
+EndCounts countEnds16(const unsigned char *b, qsizetype i, qsizetype to)
+{
+    EndCounts counts;
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    __m128i adjacent = _mm_setzero_si128();
+    while (to - i >= 16) {
+        __m128i crs = _mm_setzero_si128(), lfs = crs, pairs = crs;
+        for (int k = 0; k < 255 && to - i >= 16; ++k, i += 16) {
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i - 1));
+            const __m128i isCr = _mm_cmpeq_epi8(c, cr), isLf = _mm_cmpeq_epi8(c, lf);
+            const __m128i afterCr = _mm_cmpeq_epi8(before, cr), pair = _mm_and_si128(isLf, afterCr);
+            const __m128i afterEnd = _mm_or_si128(afterCr, _mm_cmpeq_epi8(before, lf));
+            crs = _mm_sub_epi8(crs, isCr);
+            lfs = _mm_sub_epi8(lfs, isLf);
+            pairs = _mm_sub_epi8(pairs, pair);
+            adjacent =
+                _mm_or_si128(adjacent, _mm_andnot_si128(pair, _mm_and_si128(_mm_or_si128(isCr, isLf), afterEnd)));
+        }
+        counts.crs += laneSum(crs);
+        counts.lfs += laneSum(lfs);
+        counts.pairs += laneSum(pairs);
+    }
+    counts.adjacent = _mm_movemask_epi8(adjacent) != 0;
+    return countEndsScalar(b, i, to, counts);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same, 32 bytes at a time where the processor has AVX2: twice as fast again on a file in the page cache.
+#define TANKEDOSAN_AVX2 1
+__attribute__((target("avx2"))) qsizetype laneSum32(__m256i lanes)
+{
+    const __m256i sums = _mm256_sad_epu8(lanes, _mm256_setzero_si256());
+    const __m128i halves = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    return _mm_cvtsi128_si64(halves) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(halves, halves));
+}
+
+__attribute__((target("avx2"))) EndCounts countEnds32(const unsigned char *b, qsizetype i, qsizetype to)
+{
+    EndCounts counts;
+    const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+    __m256i adjacent = _mm256_setzero_si256();
+    while (to - i >= 32) {
+        __m256i crs = _mm256_setzero_si256(), lfs = crs, pairs = crs;
+        for (int k = 0; k < 255 && to - i >= 32; ++k, i += 32) {
+            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + i));
+            const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + i - 1));
+            const __m256i isCr = _mm256_cmpeq_epi8(c, cr), isLf = _mm256_cmpeq_epi8(c, lf);
+            const __m256i afterCr = _mm256_cmpeq_epi8(before, cr), pair = _mm256_and_si256(isLf, afterCr);
+            const __m256i afterEnd = _mm256_or_si256(afterCr, _mm256_cmpeq_epi8(before, lf));
+            crs = _mm256_sub_epi8(crs, isCr);
+            lfs = _mm256_sub_epi8(lfs, isLf);
+            pairs = _mm256_sub_epi8(pairs, pair);
+            adjacent = _mm256_or_si256(
+                adjacent, _mm256_andnot_si256(pair, _mm256_and_si256(_mm256_or_si256(isCr, isLf), afterEnd)));
+        }
+        counts.crs += laneSum32(crs);
+        counts.lfs += laneSum32(lfs);
+        counts.pairs += laneSum32(pairs);
+    }
+    counts.adjacent = _mm256_movemask_epi8(adjacent) != 0;
+    return countEndsScalar(b, i, to, counts);
+}
+#endif
+#endif
+
+EndCounts countEnds(const unsigned char *b, qsizetype from, qsizetype to)
+{
+#if defined(TANKEDOSAN_AVX2)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return countEnds32(b, from, to);
+#endif
+#if defined(__SSE2__)
+    return countEnds16(b, from, to);
+#else
+    return countEndsScalar(b, from, to, {});
+#endif
 }
 
 // Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
@@ -512,11 +626,17 @@ class LineStore::Finder
 {
 public:
     Finder(const LineStore &store, QStringView needle, Match match)
-        : m_store(store)
+        : Finder(store.m_form, needle, match)
+    {
+        m_store = &store;
+    }
+
+    Finder(Form form, QStringView needle, Match match)
+        : m_form(form)
         , m_match(match)
     {
         const QString lower = needle.toString().toLower();
-        if (store.m_form == Form::Utf8) {
+        if (form == Form::Utf8) {
             m_needle = encodeUtf8(lower);
         } else if (fitsWindows1252(lower)) {
             appendWindows1252(m_needle, lower);
@@ -526,12 +646,13 @@ public:
         }
     }
 
-    bool matches(qsizetype index) const
+    bool matches(qsizetype index) const { return matchesLine(m_store->raw(index)); }
+
+    bool matchesLine(QByteArrayView line) const
     {
         if (m_impossible)
             return false;
-        const QByteArrayView line = m_store.raw(index);
-        if (m_store.m_form == Form::Utf8) {
+        if (m_form == Form::Utf8) {
             foldUtf8Line(line, m_scratch);
             return foldedMatches(m_scratch);
         }
@@ -547,14 +668,50 @@ public:
     {
         if (m_impossible)
             return;
-        const qsizetype size = m_store.size();
+        const qsizetype size = m_store->size();
         from = std::max<qsizetype>(from, 0);
-        if (m_store.m_form == Form::Windows1252 && m_match == Match::Anywhere && !m_needle.isEmpty())
+        if (m_form == Form::Windows1252 && m_match == Match::Anywhere && !m_needle.isEmpty())
             return scanWindows1252(from, hit);
         for (qsizetype i = from; i < size; ++i) {
             if (matches(i) && !hit(i))
                 return;
         }
+    }
+
+    bool impossible() const { return m_impossible; }
+    qsizetype needleSize() const { return m_needle.size(); }
+
+    // The leftmost place from p on where the folded text equals the needle, or null.
+    const unsigned char *find(const unsigned char *p, const unsigned char *end) const
+    {
+        const qsizetype n = m_needle.size();
+        if (n == 0)
+            return p;
+#ifdef __SSE2__
+        // Sixteen places at once: those whose first and last byte fold to the needle's are compared whole.
+        const __m128i first0 = _mm_set1_epi8(char(m_first[0])), first1 = _mm_set1_epi8(char(m_first[1]));
+        const __m128i last0 = _mm_set1_epi8(char(m_last[0])), last1 = _mm_set1_epi8(char(m_last[1]));
+        while (end - p >= n + 15) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+            const __m128i firstMatch = _mm_or_si128(_mm_cmpeq_epi8(head, first0), _mm_cmpeq_epi8(head, first1));
+            const __m128i lastMatch = _mm_or_si128(_mm_cmpeq_epi8(tail, last0), _mm_cmpeq_epi8(tail, last1));
+            for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firstMatch, lastMatch))); mask != 0;
+                 mask &= mask - 1) {
+                const unsigned char *candidate = p + __builtin_ctz(mask);
+                if (foldedEqualAt(candidate))
+                    return candidate;
+            }
+            p += 16;
+        }
+#endif
+        const auto &fold = windows1252Fold();
+        const auto first = static_cast<unsigned char>(m_needle[0]);
+        for (; end - p >= n; ++p) {
+            if (fold[*p] == first && foldedEqualAt(p))
+                return p;
+        }
+        return nullptr;
     }
 
 private:
@@ -614,39 +771,6 @@ private:
         return true;
     }
 
-    // The leftmost place from p on where the folded text equals the needle, or null.
-    const unsigned char *find(const unsigned char *p, const unsigned char *end) const
-    {
-        const qsizetype n = m_needle.size();
-        if (n == 0)
-            return p;
-#ifdef __SSE2__
-        // Sixteen places at once: those whose first and last byte fold to the needle's are compared whole.
-        const __m128i first0 = _mm_set1_epi8(char(m_first[0])), first1 = _mm_set1_epi8(char(m_first[1]));
-        const __m128i last0 = _mm_set1_epi8(char(m_last[0])), last1 = _mm_set1_epi8(char(m_last[1]));
-        while (end - p >= n + 15) {
-            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
-            const __m128i firstMatch = _mm_or_si128(_mm_cmpeq_epi8(head, first0), _mm_cmpeq_epi8(head, first1));
-            const __m128i lastMatch = _mm_or_si128(_mm_cmpeq_epi8(tail, last0), _mm_cmpeq_epi8(tail, last1));
-            for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firstMatch, lastMatch))); mask != 0;
-                 mask &= mask - 1) {
-                const unsigned char *candidate = p + __builtin_ctz(mask);
-                if (foldedEqualAt(candidate))
-                    return candidate;
-            }
-            p += 16;
-        }
-#endif
-        const auto &fold = windows1252Fold();
-        const auto first = static_cast<unsigned char>(m_needle[0]);
-        for (; end - p >= n; ++p) {
-            if (fold[*p] == first && foldedEqualAt(p))
-                return p;
-        }
-        return nullptr;
-    }
-
     // Lines that lie one after another in the text (as every line of a file read or of a sorted list does)
     // are searched as one stretch, the line ends and whatever lies between included; a hit counts for a line
     // only when it lies wholly inside it. The search gives the leftmost hit, so a line that ends before the
@@ -654,9 +778,9 @@ private:
     template<typename Hit>
     void scanWindows1252(qsizetype k, Hit hit) const
     {
-        const auto *base = reinterpret_cast<const unsigned char *>(m_store.m_text.constData());
-        const auto &spans = m_store.m_spans;
-        const qsizetype size = m_store.size();
+        const auto *base = reinterpret_cast<const unsigned char *>(m_store->m_text.constData());
+        const auto &spans = m_store->m_spans;
+        const qsizetype size = m_store->size();
         const qsizetype n = m_needle.size();
         const auto endOf = [&](qsizetype i) {
             return spans[size_t(i)].begin + spans[size_t(i)].size;
@@ -689,7 +813,8 @@ private:
         }
     }
 
-    const LineStore &m_store;
+    const LineStore *m_store = nullptr;
+    Form m_form;
     Match m_match;
     QByteArray m_needle;
     bool m_impossible = false;
@@ -720,6 +845,197 @@ qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) 
         return false;
     });
     return first;
+}
+
+// A stretch of the file whose line ends are counted at once; within one, a line is found byte by byte.
+constexpr qsizetype kStretch = qsizetype(1) << 16;
+
+LineStore::FileLines::FileLines(QByteArrayView bytes)
+{
+    if (startsWithUtf16Bom(bytes)) {
+        // As the store reads such a file: its text as UTF-8 behind a mark.
+        m_decoded = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
+        bytes = m_decoded;
+    }
+    qsizetype start = 0;
+    if (detectEncoding(bytes) == TextEncoding::Utf8) {
+        m_form = Form::Utf8;
+        if (bytes.startsWith(kUtf8Bom))
+            start = 3;
+    }
+    m_text = bytes.sliced(start);
+    const auto *b = reinterpret_cast<const unsigned char *>(m_text.data());
+    const qsizetype n = m_text.size();
+    if (n == 0)
+        return;
+
+    std::vector<EndCounts> stretches;
+    stretches.reserve(size_t(n / kStretch + 1));
+    EndCounts total;
+    for (qsizetype from = 0; from < n; from += kStretch) {
+        EndCounts counts = countEnds(b, std::max<qsizetype>(from, 1), std::min(from + kStretch, n));
+        if (from == 0) { // the first byte has none before it; a line end there ends an empty line
+            counts.crs += b[0] == '\r';
+            counts.lfs += b[0] == '\n';
+            counts.adjacent = true;
+        }
+        total.crs += counts.crs;
+        total.lfs += counts.lfs;
+        total.pairs += counts.pairs;
+        stretches.push_back(counts);
+    }
+    // The store's rule (countLineEnds): a Unix file when its lone LFs outnumber its CRs.
+    m_unix = total.lfs - total.pairs > total.crs;
+
+    // A stretch where no two line-end bytes stand side by side ends no empty line: its lines are its line
+    // ends. Elsewhere (a file with a blank line between its proverbs) each line end is looked at.
+    m_linesBefore.reserve(stretches.size() + 1);
+    qsizetype lines = 0;
+    const char *text = m_text.data();
+    const auto countLine = [&](const char *end) {
+        const qsizetype at = end - text;
+        lines += isLineEnd(at) && !endsEmptyLine(at);
+    };
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        m_linesBefore.push_back(lines);
+        const EndCounts &counts = stretches[k];
+        if (!counts.adjacent) {
+            lines += m_unix ? counts.crs + counts.lfs - counts.pairs : counts.crs;
+            continue;
+        }
+        const qsizetype from = qsizetype(k) * kStretch, to = std::min(from + kStretch, n);
+        forEachByte(text + from, text + to, '\r', countLine);
+        if (m_unix)
+            forEachByte(text + from, text + to, '\n', countLine);
+    }
+    m_linesBefore.push_back(lines);
+    m_lastUnended = !isLineEnd(n - 1) && !(b[n - 1] == '\n' && n >= 2 && b[n - 2] == '\r');
+    m_size = lines + (m_lastUnended ? 1 : 0);
+}
+
+bool LineStore::FileLines::isLineEnd(qsizetype at) const
+{
+    const char c = m_text[at];
+    if (c == '\r')
+        return true;
+    return m_unix && c == '\n' && !(at > 0 && m_text[at - 1] == '\r');
+}
+
+// Whether the line end at `at` ends an empty line: one right after the line end before it.
+bool LineStore::FileLines::endsEmptyLine(qsizetype at) const
+{
+    if (at == 0)
+        return true;
+    const char before = m_text[at - 1];
+    if (m_unix)
+        return before == '\r' || before == '\n';
+    return before == '\r' || (before == '\n' && at >= 2 && m_text[at - 2] == '\r');
+}
+
+// Where the line that ends at `end` begins: after the line end before it.
+qsizetype LineStore::FileLines::lineStart(qsizetype end) const
+{
+    qsizetype i = end;
+    if (m_unix) {
+        while (i > 0 && m_text[i - 1] != '\r' && m_text[i - 1] != '\n')
+            --i;
+        return i;
+    }
+    while (i > 0 && m_text[i - 1] != '\r')
+        --i;
+    return i > 0 && i < end && m_text[i] == '\n' ? i + 1 : i; // the LF of a CR LF is part of the line end
+}
+
+// The line end at or after `from`, or the end of the text.
+qsizetype LineStore::FileLines::lineEnd(qsizetype from) const
+{
+    const char *p = m_text.data();
+    const char *end = p + m_text.size();
+    const char *found = m_unix ? std::find_if(p + from, end, [](char c) { return c == '\r' || c == '\n'; })
+                               : findByte(p + from, end, '\r');
+    return found - p;
+}
+
+// Whether [begin, end) lies wholly inside one line: no line end in it, and in a classic file not the LF of
+// a CR LF in front.
+bool LineStore::FileLines::insideLine(qsizetype begin, qsizetype end) const
+{
+    const QByteArrayView part = m_text.sliced(begin, end - begin);
+    if (part.contains('\r'))
+        return false;
+    if (m_unix)
+        return !part.contains('\n');
+    return !(part.front() == '\n' && begin > 0 && m_text[begin - 1] == '\r');
+}
+
+QString LineStore::FileLines::decoded(qsizetype begin, qsizetype end) const
+{
+    const QByteArrayView bytes = m_text.sliced(begin, end - begin);
+    return m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes);
+}
+
+QString LineStore::FileLines::at(qsizetype index) const
+{
+    if (index < 0 || index >= m_size)
+        return QString();
+    const qsizetype n = m_text.size();
+    if (m_lastUnended && index == m_size - 1)
+        return decoded(lineStart(n), n);
+    // The stretch in which the line ends, then its line ends one by one.
+    const size_t k =
+        size_t(std::upper_bound(m_linesBefore.begin(), m_linesBefore.end(), index) - m_linesBefore.begin() - 1);
+    qsizetype left = index - m_linesBefore[k];
+    for (qsizetype i = qsizetype(k) * kStretch; i < n; ++i) {
+        if (isLineEnd(i) && !endsEmptyLine(i) && left-- == 0)
+            return decoded(lineStart(i), i);
+    }
+    return QString();
+}
+
+void LineStore::FileLines::findAll(QStringView needle, Match match,
+                                   const std::function<void(const QString &)> &hit) const
+{
+    const Finder finder(m_form, needle, match);
+    if (finder.impossible())
+        return;
+    const auto *b = reinterpret_cast<const unsigned char *>(m_text.data());
+    const qsizetype n = m_text.size();
+    // Line by line from `from`, which begins a line or ends one.
+    const auto eachLine = [&](qsizetype from) {
+        forEachLine(m_text.data() + from, m_text.data() + n, m_unix ? LineEnds::Unix : LineEnds::Classic,
+                    [&](const char *begin, const char *end) {
+                        if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
+                            hit(decoded(begin - m_text.data(), end - m_text.data()));
+                    });
+    };
+    if (m_form != Form::Windows1252 || finder.needleSize() == 0)
+        return eachLine(0);
+
+    // The whole text searched as one stretch, as the store searches lines that lie one after another; a hit
+    // counts only inside one line (and, for the beginning, at its start), which is then done with.
+    const qsizetype length = finder.needleSize();
+    const auto startsLine = [&](qsizetype at) {
+        if (at == 0)
+            return true;
+        const unsigned char before = b[at - 1];
+        if (m_unix)
+            return (before == '\r' && b[at] != '\n') || before == '\n';
+        return (before == '\r' && b[at] != '\n') || (before == '\n' && at >= 2 && b[at - 2] == '\r');
+    };
+    qsizetype from = 0, misses = 0;
+    while (const unsigned char *found = finder.find(b + from, b + n)) {
+        const qsizetype at = found - b;
+        if (!insideLine(at, at + length) || (match == Match::Beginning && !startsLine(at))) {
+            from = at + 1;
+            // A short, common beginning is found far more often inside lines than at their start: the rest
+            // is then compared line by line, which costs one look per line.
+            if (match == Match::Beginning && ++misses > 1024 + at / 32)
+                return eachLine(startsLine(from) ? from : lineEnd(from));
+            continue;
+        }
+        from = lineEnd(at + length);
+        hit(decoded(lineStart(at), from));
+    }
 }
 
 QByteArray LineStore::toFileBytes() const

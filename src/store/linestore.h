@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -79,6 +80,35 @@ public:
     std::vector<qsizetype> findAll(QStringView needle, Match match, qsizetype from = 0) const;
     // The first matching line at or after `from`, or -1.
     qsizetype findFirst(QStringView needle, Match match, qsizetype from = 0) const;
+
+    // The lines a store read from a collection file's bytes would hold (empty ones skipped), found in the bytes
+    // themselves with no place held per line: the terminal draws one proverb of a million, or prints the few
+    // that match, about as fast as the bytes can be read. The bytes must outlive it.
+    class FileLines
+    {
+    public:
+        explicit FileLines(QByteArrayView bytes);
+        qsizetype size() const { return m_size; }
+        QString at(qsizetype index) const;
+        // Every line that matches, in file order: the lines findAll on the store gives.
+        void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
+
+    private:
+        QString decoded(qsizetype begin, qsizetype end) const;
+        qsizetype lineStart(qsizetype lineEnd) const;
+        qsizetype lineEnd(qsizetype from) const;
+        bool isLineEnd(qsizetype at) const;
+        bool endsEmptyLine(qsizetype at) const;
+        bool insideLine(qsizetype begin, qsizetype end) const;
+
+        QByteArray m_decoded; // a UTF-16 file's text as UTF-8, which the store reads it as
+        QByteArrayView m_text; // without its byte-order mark
+        Form m_form = Form::Windows1252;
+        bool m_unix = false;
+        bool m_lastUnended = false; // the last line has no line end after it
+        qsizetype m_size = 0;
+        std::vector<qsizetype> m_linesBefore; // non-empty lines ended before each stretch of the text
+    };
 
     // The written form: every line followed by CR LF, in list order, by the store's encoding rule.
     QByteArray toFileBytes() const;

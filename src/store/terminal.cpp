@@ -4,7 +4,10 @@
 #include "store/files.h"
 #include "store/failure.h"
 
+#include "store/bounds.h"
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -12,9 +15,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <csetjmp>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -171,6 +180,79 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
     return std::vector<Collection>{*found};
 }
 
+// The bytes of a collection file, mapped rather than copied: a command looks at each byte once and holds
+// nothing per line, so a million proverbs take little more time than reading them. A file out of the
+// ordinary (not a regular file, empty, past the bound) is read as the windows read it, with their failures.
+class CollectionBytes
+{
+public:
+    CollectionBytes() = default;
+    CollectionBytes(const CollectionBytes &) = delete;
+    CollectionBytes &operator=(const CollectionBytes &) = delete;
+    ~CollectionBytes()
+    {
+        if (m_mapped)
+            ::munmap(m_mapped, size_t(m_size));
+    }
+    MaybeFailure read(const QString &path)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd >= 0) {
+            struct stat info
+            { };
+            if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kMaxReadBytes) {
+                void *mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+                if (mapped != MAP_FAILED) {
+                    m_mapped = mapped;
+                    m_size = info.st_size;
+                }
+            }
+            ::close(fd);
+            if (m_mapped)
+                return std::nullopt;
+        }
+        return readWholeFile(path, m_read);
+    }
+    QByteArrayView bytes() const
+    {
+        return m_mapped ? QByteArrayView(static_cast<const char *>(m_mapped), m_size) : QByteArrayView(m_read);
+    }
+
+private:
+    void *m_mapped = nullptr;
+    qsizetype m_size = 0;
+    QByteArray m_read;
+};
+
+sigjmp_buf *g_busError = nullptr;
+
+void onBusError(int)
+{
+    siglongjmp(*g_busError, 1);
+}
+
+// Runs work on a mapped file; false when another program cut the file short meanwhile, which a mapping
+// tells by SIGBUS at the first byte that is gone. The work is then left where it stood (what it held is
+// not given back: the command ends soon after).
+template<typename Work>
+bool survivingTruncation(Work work)
+{
+    sigjmp_buf jump;
+    struct sigaction action
+    {
+    }, previous{};
+    action.sa_handler = onBusError;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &previous);
+    g_busError = &jump;
+    const bool whole = sigsetjmp(jump, 1) == 0;
+    if (whole)
+        work();
+    ::sigaction(SIGBUS, &previous, nullptr);
+    g_busError = nullptr;
+    return whole;
+}
+
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
 // error, after what was printed so far, and the others still go; false when any could not be read.
 template<typename Use>
@@ -178,15 +260,23 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
 {
     bool all = true;
     for (const Collection &collection : collections) {
-        LineStore lines;
-        if (auto failure = readCollection(collection.path, lines)) {
+        CollectionBytes bytes;
+        MaybeFailure failure = bytes.read(collection.path);
+        const auto readLines = [&] {
+            const LineStore::FileLines lines(bytes.bytes());
+            if (lines.size() > kMaxReadLines)
+                failure = failures::tooLarge(collection.path); // as the windows refuse it
+            else
+                use(collection, lines);
+        };
+        if (!failure && !survivingTruncation(readLines))
+            failure = failures::ioError(collection.path);
+        if (failure) {
             if (out)
                 out->flush();
             printFailure(*failure);
             all = false;
-            continue;
         }
-        use(collection, lines);
     }
     return all;
 }
@@ -197,10 +287,9 @@ int random(const CommandLine &line)
     if (!collections)
         return kError;
     ProverbDraw draw(QRandomGenerator::system()->generate64());
-    const int status =
-        readEach(*collections, nullptr, [&](const Collection &, const LineStore &lines) { draw.offer(lines); })
-            ? kNotFound
-            : kError;
+    const bool read = readEach(*collections, nullptr,
+                               [&](const Collection &, const LineStore::FileLines &lines) { draw.offer(lines); });
+    const int status = read ? kNotFound : kError;
     if (draw.isEmpty())
         return status;
     Printer out(stdout);
@@ -219,14 +308,15 @@ int search(const CommandLine &line)
     const Match match = line.beginning ? Match::Beginning : Match::Anywhere;
     bool found = false;
     Printer out(stdout);
-    const bool read = readEach(*collections, &out, [&](const Collection &collection, const LineStore &lines) {
-        // The search window's own scan, so a word is found here exactly where the window finds it.
-        const QString prefix = named ? collection.name + u':' : QString();
-        for (const qsizetype i : lines.findAll(line.needle, match)) {
-            out.line(prefix + lines.at(i));
-            found = true;
-        }
-    });
+    const bool read =
+        readEach(*collections, &out, [&](const Collection &collection, const LineStore::FileLines &lines) {
+            // The search window's own comparison, so a word is found here exactly where the window finds it.
+            const QString prefix = named ? collection.name + u':' : QString();
+            lines.findAll(line.needle, match, [&](const QString &proverb) {
+                out.line(prefix + proverb);
+                found = true;
+            });
+        });
     if (!out.finish() || !read)
         return kError;
     return found ? kFound : kNotFound;
@@ -257,7 +347,7 @@ int collections()
 {
     const std::vector<Collection> all = allCollections();
     Printer out(stdout);
-    const bool read = readEach(all, &out, [&](const Collection &collection, const LineStore &lines) {
+    const bool read = readEach(all, &out, [&](const Collection &collection, const LineStore::FileLines &lines) {
         out.line(collection.name + u'\t' + QString::number(lines.size()));
     });
     if (!out.finish() || !read)
@@ -287,13 +377,13 @@ ProverbDraw::ProverbDraw(std::uint64_t seed)
     : m_random(seed)
 { }
 
-void ProverbDraw::offer(const LineStore &lines)
+void ProverbDraw::offer(const LineStore::FileLines &lines)
 {
-    if (lines.isEmpty())
+    if (lines.size() == 0)
         return;
     m_seen += lines.size();
     // One number below all the proverbs seen so far: it falls on this collection's with the chance of its
-    // share, and is then a uniform position inside it.
+    // share, and is then a uniform position inside it. Only that proverb is decoded.
     const qsizetype drawn = std::uniform_int_distribution<qsizetype>(0, m_seen - 1)(m_random);
     if (drawn < lines.size())
         m_proverb = lines.at(drawn);

@@ -31,7 +31,7 @@ class ProverbDraw
 {
 public:
     explicit ProverbDraw(std::uint64_t seed);
-    void offer(const LineStore &lines);
+    void offer(const LineStore::FileLines &lines);
     bool isEmpty() const { return m_seen == 0; }
     const QString &proverb() const { return m_proverb; }
 

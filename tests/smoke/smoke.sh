@@ -11,6 +11,7 @@ data=$2
 folder=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$folder"' EXIT
 cp "$exe" "$folder/tankedosan"
+cp "$(dirname "$exe")/libtankedosan-window.so" "$folder/" # the window's library, which it loads from beside it
 cp "$data"/*.dat "$data/help.txt" "$folder/"
 printf '3\r\n' > "$folder/nr.ini"
 
