@@ -202,8 +202,8 @@ private slots:
                 switch (action) {
                 case 0: // as the user chooses one, also the one chosen
                     if (k >= 0)
-                        log.back() += m.box[k], w.comboordspråk->setCurrentIndex(k), emit w.comboordspråk->activated(k),
-                            m.load(k);
+                        log.back() += m.box[k].left(12), w.comboordspråk->setCurrentIndex(k),
+                            emit w.comboordspråk->activated(k), m.load(k);
                     break;
                 case 1:
                     log.back() += typed;
