@@ -52,9 +52,7 @@ private slots:
         const QString huge = f.path(u"Stor.dat"_s), pagemap = u"/proc/self/pagemap"_s,
                       inMissing = f.path(u"saknas/Citat.dat"_s);
         const QString tooLarge = u"Filen ''%1'' är för stor: programmet läser högst 512 MB och 16 miljoner rader"_s;
-        QFile file(huge);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(store::kMaxReadBytes + 1));
-        file.close();
+        QVERIFY(QFile(huge).open(QIODevice::WriteOnly) && QFile::resize(huge, store::kMaxReadBytes + 1));
         QStringList lines{u"kvar"_s};
         QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
         QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
