@@ -1,7 +1,7 @@
 #pragma once
 
-// Test helpers that need the operating system itself: a tiny file system of the test's own, FIFOs and
-// devices, and a child process for steps that may hang or end the process.
+// Test helpers that need the operating system itself: a tiny file system of the test's own, the kind of a
+// path, and a child process for steps that may hang or end the process.
 // Linux only; elsewhere the tests that use them are left out.
 
 #include <QDir>
@@ -25,7 +25,7 @@
 class SmallFileSystem
 {
 public:
-    explicit SmallFileSystem(qint64 bytes, bool readOnly = false)
+    explicit SmallFileSystem(qint64 bytes)
     {
         static const bool privateNamespace =
             ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
@@ -34,9 +34,7 @@ public:
             return;
         }
         const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
-                            options.constData())
-                    == 0;
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
         if (!m_mounted)
             m_whyNot = QStringLiteral("mounting a tmpfs failed: ") + QString::fromLocal8Bit(strerror(errno));
     }
@@ -66,31 +64,6 @@ private:
     bool m_mounted = false;
     QString m_whyNot;
 };
-
-// File: a regular file holding "7" and CR LF.
-enum class Thing { Fifo, Device, Nothing, File };
-
-// Makes a FIFO or an endless character device (as /dev/zero) at path; a device needs root, and without it
-// why says so.
-inline bool makeThing(Thing thing, const QString &path, QString &why)
-{
-    const QByteArray name = QFile::encodeName(path);
-    switch (thing) {
-    case Thing::Fifo: return ::mkfifo(name.constData(), 0600) == 0;
-    case Thing::Device:
-        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 5)) == 0)
-            return true;
-        why =
-            QStringLiteral("no device node can be made here (needs root): ") + QString::fromLocal8Bit(strerror(errno));
-        return false;
-    case Thing::Nothing: return true;
-    case Thing::File: {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write("7\r\n") == 3;
-    }
-    }
-    return false;
-}
 
 // The kind of thing a path names: -1 for a link, else its type with links followed, -2 for nothing.
 inline int typeOf(const QString &path, bool followLink = true)
