@@ -66,6 +66,9 @@ FAULTS = [
     ("T1", "src/store/terminal.cpp", "    if (line.number > lines.size()) {", "    if (line.number >= lines.size()) {"),
     ("T2", "src/store/terminal.cpp", "return std::vector<Collection>{citat != all.end() ? *citat : all.front()};",
      "return std::vector<Collection>{all.front()};"),
+    ("T3", "src/store/linestore.cpp", "        if (!counts.adjacent) {", "        if (true) {"),
+    ("T4", "src/store/linestore.cpp", "    if (part.contains('\\r'))\n        return false;\n    if (m_unix)", "    if (m_unix)"),
+    ("B1", "src/store/numbers.cpp", "return c == u' ' || c == u'\\t';", "return c == u' ';"),
     ("K1", "src/widgets/windowsetup.cpp", "== Qt::Key_Escape)\n            return true;", "== Qt::Key_Escape)\n            return false;"),
     ("K2", "src/widgets/windowsetup.cpp", "            m_rowBeforePress = m_list->currentRow();", "            m_rowBeforePress = -2;"),
     ("K3", "src/main/frmmain.cpp", "if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {",
@@ -80,7 +83,8 @@ for f in filter(None, files):
     src = os.path.join(root, f)
     if os.path.isfile(src):
         os.makedirs(os.path.dirname(os.path.join(tree, f)), exist_ok=True)
-        shutil.copy2(src, os.path.join(tree, f))
+        # Copied with a new time, so that make rebuilds what an earlier run left built with a fault in it.
+        shutil.copy(src, os.path.join(tree, f))
 launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
 subprocess.run(["cmake", "-S", tree, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo", *launcher],
                check=True, stdout=subprocess.DEVNULL)
