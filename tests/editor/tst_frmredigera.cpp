@@ -14,7 +14,7 @@ namespace {
 
 const QStringList kCitat{u"Zebra"_s, u"åsna"_s, u"apa"_s, u"Bil"_s, u"Åka"_s};
 
-// The main window on "Citat" and the editor opened as the menu does, reading no other collection (the first is gone).
+// The main window on "Citat" and the editor opened as the menu does, which reads no other (the first is gone).
 struct Opened : Started
 {
     std::unique_ptr<frmredigera> editor;
@@ -56,23 +56,23 @@ class tst_frmredigera : public QObject
     Q_OBJECT
 
 private slots:
-    // Random adds, clicks, removals (button or Delete), finds, Enter, copies, quick-saves (button or F2), "Ångra"
-    // and "Spara" against a list in the editor's order, compared after every action.
+    // Random adds (line ends too), clicks, removals (button or Delete), finds, Enter, copies, quick-saves (button or
+    // F2), "Ångra" and "Spara" against a list in the editor's order, compared after every action.
     void modelOfTheEditor()
     {
         Opened s;
         s.window->söklista->setItems({u"träff"_s});
         s.window->optlista_sök->setChecked(true);
         const SwedishOrder order;
-        const QStringList pieces = u"a|A|b|å|Ä|ö| |ab|Bil|é"_s.split(u'|'),
-                          needles = u"|a|A|b|Å|ab|bil|x"_s.split(u'|');
+        const QStringList pieces = u"a|A|b|å|Ä|ö| |ab|\r\n|\r|\n"_s.split(u'|'),
+                          needles = u"|a|A|b|Å|ab|Ä|x"_s.split(u'|');
         QStringList model = kCitat, saved = kCitat, boxes, log;
         std::sort(model.begin(), model.end(), [&](const QString &a, const QString &b) { return order.less(a, b); });
         QString main = s.window->List1->items().join(u'/') + s.window->windowTitle() + u'0', text, clip, quick;
         int marked = -1, count = 5;
         bool changed = false;
         QSet<int> seen;
-        // Marks the first match from `from` on, or line 0; `from` -1: clicks `row`. An empty list has none to mark.
+        // Marks the first match from `from` on, else line 0 (an empty list has none); `from` -1: clicks `row`.
         const auto mark = [&](int from, int row = 0) {
             const QString needle = s.editor->txtsök->text().toLower();
             const bool beginning = s.editor->combosök->currentIndex() == 0;
@@ -130,28 +130,32 @@ private slots:
                 }
                 changed = false;
                 break;
-            case 7: // copy, or quick-save by the button or F2, the marked line
-                if (yes == 0)
+            case 7: { // copy, or quick-save by the button or F2, the marked line (the list's box keeps line feeds as breaks)
+                const QString line = marked < 0 ? QString() : model[marked];
+                if (yes == 0) {
                     s.editor->cmdkopieraklippbok->click();
-                else
-                    yes == 1 ? s.editor->cmdsnabbspara->click() : QTest::keyClick(s.editor->List1, Qt::Key_F2);
-                (yes ? quick : clip) = (yes && !quick.isEmpty() ? quick + u"\r\n"_s : QString())
-                                       + (marked < 0 ? QString() : model[marked]);
+                    clip = line;
+                    break;
+                }
+                yes == 1 ? s.editor->cmdsnabbspara->click() : QTest::keyClick(s.editor->List1, Qt::Key_F2);
+                quick += (quick.isEmpty() ? u""_s : u"\r\n"_s) + QString(line).replace(u"\n"_s, u"\r\n"_s);
                 break;
-            default: { // add a typed line, now and then an empty one
-                const QString line = pick < 100 ? QString() : pieces[pick % 10] + pieces[pick / 10 % 10];
+            }
+            default: { // add a typed line, now and then an empty one; one with line ends adds the lines it holds
+                const QString line = pick < 100 ? QString() : pieces[pick % 11] + pieces[pick / 11 % 11];
                 s.type(s.editor->txtordspråk, line);
-                const auto at = std::upper_bound(model.begin(), model.end(), line,
-                                                 [&](const QString &a, const QString &b) { return order.less(a, b); });
-                if (line.isEmpty()) {
+                if (line.isEmpty())
                     boxes << u"message|Inget att lägga till|Ok|Exclamation|Ingen text inskriven. Skriv in en text och "
                              u"försök igen."_s;
-                } else {
+                for (const QString &part : line.split(QRegularExpression(u"\r\n?"_s), Qt::SkipEmptyParts)) {
+                    const auto at =
+                        std::upper_bound(model.begin(), model.end(), part,
+                                         [&](const QString &a, const QString &b) { return order.less(a, b); });
                     marked += marked >= at - model.begin();
-                    model.insert(at, line);
-                    count = int(model.size());
-                    changed = true;
+                    model.insert(at, part);
                 }
+                count = line.isEmpty() ? count : int(model.size());
+                changed = changed || !line.isEmpty();
             }
             }
             const QString actual = u"%1 | %2 | %3 %4%5 | %6 | %7 | %8 %9"_s.arg(
@@ -167,55 +171,33 @@ private slots:
                 model.join(u'/') + u" | "_s + QString::number(marked), text, QString::number(count),
                 std::exchange(boxes, {}).join(u';') + u'0',
                 saved.isEmpty() ? QString() : saved.join(u"\r\n"_s) + u"\r\n"_s, main, clip + u'|' + quick);
-            QVERIFY2(actual == expected,
-                     qPrintable(log.join(u' ') + u"\n   got "_s + actual + u"\nwanted "_s + expected));
+            QVERIFY2(actual == expected, qPrintable(log.mid(log.size() - 8).join(u' ') + u"\n   got "_s + actual
+                                                    + u"\nwanted "_s + expected));
         }
         QCOMPARE(seen.size(), 5); // an empty list, Enter wrapping, other marks, the first and other lines removed
     }
 
-    // Lines typed with line ends are the lines the file would read back, many handed over at once too. Saving
-    // another collection leaves the main window alone; "Stäng" asks nothing.
-    void lineEndsAndAnotherCollection()
-    {
-        Opened s;
-        const QString mainPath = Module1::sökväg;
-        s.editor->comboordspråk->setCurrentIndex(2);
-        s.type(s.editor->txtordspråk, u"b\r\na\rc\n"_s);
-        s.editor->addLines(store::LineStore::fromStrings({u"ö"_s, u"Katt"_s, u"b\ra"_s}));
-        s.editor->cmd1->click();
-        QCOMPARE(s.folder.read(u"Djur.dat"_s), "a\r\na\r\nb\r\nb\r\nc\n\r\nhund\r\nKatt\r\nKatt\r\n\xF6\r\n"_ba);
-        QVERIFY(Module1::sökväg == mainPath && s.window->List1->count() == 5);
-        s.editor->cmdavbryt->click();
-        QVERIFY(!s.editor->isVisible() && s.platform.boxes().isEmpty());
-    }
-
-    // While a long check runs, the list cannot change and the window cannot close; "Avbryt" stops it, and the next
-    // check runs in full, letting pending events run now and then, not at every step.
+    // While a long check runs the list cannot change, nor the window close; "Avbryt" stops it, and the next runs in
+    // full, letting pending events run now and then.
     void longCheckCanBeCancelledAndLocksTheList()
     {
         Opened s;
         s.editor->lista()->setLines(
             store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s));
         s.clickRow(0);
-        int calls = 0, locked = 0;
         s.platform.setOnProcessEvents([&] {
             s.editor->close();
-            QTest::keyClick(s.editor->List1, Qt::Key_Delete);
             s.type(s.editor->txtordspråk, u"ny"_s);
-            locked += s.editor->isVisible() && s.editor->cmdavbryt2->isVisible() && s.editor->progress->isVisible()
-                      && s.platform.pointer() == platform::Pointer::ArrowBusy;
-            if (++calls == 1)
-                s.editor->cmdavbryt2->click();
+            QTest::keyClick(s.editor->List1, Qt::Key_Delete);
+            s.editor->cmdavbryt2->click();
         });
         s.editor->cmddublett->click();
+        QVERIFY(s.editor->isVisible() && s.lines().size() == 300001 && takeBoxes(s.platform).size() == 1);
         s.platform.setOnProcessEvents({});
+        const int calls = s.platform.processEventsCalls();
         s.editor->cmddublett->click();
-        QVERIFY(calls >= 2 && locked == calls && s.platform.processEventsCalls() < calls + 200);
-        QCOMPARE(s.lines().size(), 300001);
-        QCOMPARE(takeBoxes(s.platform),
-                 QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s});
+        QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.inState(false) && s.editor->progress->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
-        QVERIFY(s.inState(false) && s.editor->cmddublett->isVisible() && s.editor->progress->isHidden());
     }
 };
 

@@ -11,10 +11,9 @@ class tst_frmsnabbspara : public QObject
     Q_OBJECT
 
 private slots:
-    // Putting aside takes the proverb whole and shows no window. Closing only hides it; the list as the user left
-    // it takes the next proverb after a line break of its own (none when empty). "Töm lista..." empties it when
-    // answered Yes; "Spara..." writes it and keeps it. The box lays out no more of a long line than a view does.
-    void putAsideEditEmptyAndSave()
+    // Putting aside takes the proverb whole, showing no window; the list as the user left it takes the next after a
+    // line break of its own. "Töm lista..." empties it on Yes; the box lays out no more of a line than a view does.
+    void putAsideEditAndEmpty()
     {
         const QString longProverb = QString(30000, u'x');
         Started s;
@@ -36,13 +35,9 @@ private slots:
             QCOMPARE(w.lista().isEmpty(), answer == platform::Answer::Yes);
         }
         QCOMPARE(putAside(2), u"B"_s);
-        s.platform.setNextInput(u"lista"_s);
-        QTest::mouseClick(w.cmdspara, Qt::LeftButton);
-        QCOMPARE(s.folder.read(u"lista.txt"_s), "B\r\n"_ba);
         QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
-        const QString töm =
-            u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!\r\nVill du göra detta?"_s;
-        QCOMPARE(takeBoxes(s.platform).mid(0, 2), (QStringList{töm, töm}));
+        QCOMPARE(takeBoxes(s.platform).first(), u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!"
+                                                u"\r\nVill du göra detta?"_s);
     }
 };
 

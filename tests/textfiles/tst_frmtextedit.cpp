@@ -14,23 +14,20 @@ class tst_frmtextedit : public QObject
     Q_OBJECT
 
 private slots:
-    // Text files listed whatever the case of their names, the first loaded in both views. "Radera rad" rewrites
-    // the file from the list and shows it in the text view too, so that "Spara" cannot write the line back;
-    // "Spara" writes the text view (UTF-8 beyond Windows-1252); each asks first. Switching views reads nothing; a
-    // click on the chosen file reads it again. "Radera fil" loads the first file left; copying takes the whole
-    // line; a failed rewrite is reported and the list keeps its line.
+    // "Radera rad" rewrites the file from the list and shows it in the text view too, so that "Spara" (UTF-8 beyond
+    // Windows-1252) cannot write the line back. Switching views reads nothing; a click on the chosen file reads it
+    // again. "Radera fil" loads the first file left; copying takes the whole line; a failed rewrite is reported.
     void linesTextAndFiles()
     {
         FolderFixture folder;
         folder.write(u"a.txt"_s, "a\r\n\r\nb\r\nc"_ba);
         folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(store::kShownCharacters + 1, 'x'));
         folder.write(u"Citat.dat"_s, "c\r\n"_ba);
-        QDir(folder.folder()).mkdir(u"mapp.txt"_s);
         platform::ScriptedPlatform platform;
         QWidget mainWindow;
         frmtextedit w(platform, &mainWindow);
         w.show();
-        // Marks a line (-1: none), shows a view, answers the next question and clicks; gives what the window shows.
+        // Marks a line (-1: none), answers, shows a view and clicks; gives what the window shows.
         const auto act = [&](QWidget *target, int row = -1, std::optional<Answer> answer = {}, bool text = false) {
             if (answer)
                 platform.setNextAnswer(*answer);
@@ -71,33 +68,6 @@ private slots:
         QStringList boxes = takeBoxes(platform);
         QVERIFY(boxes.takeLast().startsWith(u"error:"_s));
         QCOMPARE(boxes, (QStringList{del.arg(u"a"_s), del.arg(u"a"_s), save, save, file, file, del.arg(u"B"_s)}));
-    }
-
-    // Where the text view stops (at the bound, at a character, at an over-long line's shown part), and how it
-    // reads a file: as the list does, or it would be saved over the file.
-    void textView()
-    {
-        const qsizetype n = textfiles::kTextViewBytes, shown = store::kShownCharacters;
-        const QByteArray lines = QByteArray("abcdefghi\n").repeated(n / 10);
-        const QByteArray utf8 = "a" + QByteArray("\xc3\xa5\xc3\xa5\xc3\xa5\xc3\xa5\n").repeated(n / 9 + 1);
-        const std::tuple<QByteArray, bool, qsizetype, QString> rows[]{
-            {lines, true, n, {}},
-            {lines + "a", false, n, {}},
-            {utf8, false, QString::fromUtf8(utf8.first(n - 1)).size(), {}},
-            {QByteArray(shown + 1, 'a'), false, store::shownPart(QString(shown + 1, u'a')).size(), {}},
-            {"\xFF\xFEH\0\xE5\0\r\0\n\0"_ba, true, 4, u"Hå\r\n"_s},
-            {"\xFE\xFF\0H\0\xE5\0\r\0\n"_ba, true, 4, u"Hå\r\n"_s},
-            {"\xEF\xBB\xBF\xEF\xBB\xBFå\r\n"_ba, true, 4, u"\uFEFFå\r\n"_s},
-            {"\x80\xE5\r\n"_ba, true, 4, u"€å\r\n"_s}};
-        for (const auto &[bytes, whole, shownBeforeNote, text] : rows) {
-            const textfiles::TextView view = textfiles::textViewOf(bytes);
-            const qsizetype note = view.text.indexOf(u"\r\n\r\n[Filen"_s);
-            QCOMPARE(view.whole, whole);
-            QCOMPARE(note < 0 ? view.text.size() : note, shownBeforeNote);
-            QVERIFY(!view.text.contains(QChar::ReplacementCharacter));
-            if (!text.isNull())
-                QCOMPARE(view.text + store::LineStore::fromFileBytes(bytes, true).at(0), text + text.chopped(2));
-        }
     }
 };
 
