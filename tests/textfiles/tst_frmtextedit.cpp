@@ -14,20 +14,17 @@ class tst_frmtextedit : public QObject
     Q_OBJECT
 
 private slots:
-    // "Radera rad" rewrites the file from the list and shows it in the text view too, so that "Spara" (UTF-8 beyond
-    // Windows-1252) cannot write the line back. Switching views reads nothing; a click on the chosen file reads it
-    // again. "Radera fil" loads the first file left; copying takes the whole line; a failed rewrite is reported.
+    // "Radera rad" rewrites the file and the text view, so "Spara" (UTF-8 beyond Windows-1252) cannot write the line
+    // back; a click on the chosen file reads it again; copying takes the whole line; a failed rewrite is reported.
     void linesTextAndFiles()
     {
         FolderFixture folder;
         folder.write(u"a.txt"_s, "a\r\n\r\nb\r\nc"_ba);
         folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(store::kShownCharacters + 1, 'x'));
-        folder.write(u"Citat.dat"_s, "c\r\n"_ba);
         platform::ScriptedPlatform platform;
         QWidget mainWindow;
         frmtextedit w(platform, &mainWindow);
         w.show();
-        // Marks a line (-1: none), answers, shows a view and clicks; gives what the window shows.
         const auto act = [&](QWidget *target, int row = -1, std::optional<Answer> answer = {}, bool text = false) {
             if (answer)
                 platform.setNextAnswer(*answer);
