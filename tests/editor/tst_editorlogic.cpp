@@ -57,8 +57,7 @@ private slots:
                  expected);
     }
 
-    // The one-pass check writes what comparing every line with every later one writes, for any list (sorted or
-    // not, with repeats) and count field.
+    // The one-pass check writes what comparing every line with every later one writes, for any list and count.
     void fastCheckMatchesComparingAll()
     {
         const QStringList pieces = u"a|A|å|Å|ab|aB|b|ba| |ä|Ö|\n|Ω|ω"_s.split(u'|'),

@@ -124,7 +124,7 @@ private slots:
                 }
                 changed = false;
                 break;
-            case 6: { // copy, or quick-save by the button or F2, the marked line (the list's box keeps line feeds as breaks)
+            case 6: { // copy, or quick-save (button or F2) the marked line; the list's box keeps line feeds as breaks
                 const QString line = marked < 0 ? QString() : model[marked];
                 if (yes == 0) {
                     s.editor->cmdkopieraklippbok->click();

@@ -10,8 +10,7 @@ class tst_frmimport : public QObject
     Q_OBJECT
 
 private slots:
-    // Only text files listed; a file read, empty lines skipped; the marked line handed over (the next then marked),
-    // dropped (the one before marked), or all.
+    // Only text files listed; empty lines skipped; the marked line handed over (the next then marked), dropped, or all.
     void readingAndHandingOver()
     {
         FolderFixture folder;

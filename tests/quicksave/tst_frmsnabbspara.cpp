@@ -11,8 +11,7 @@ class tst_frmsnabbspara : public QObject
     Q_OBJECT
 
 private slots:
-    // Putting aside takes the proverb whole, showing no window; the list as the user left it takes the next after a
-    // line break of its own. "Töm lista..." empties it on Yes; the box lays out no more of a line than a view does.
+    // Put aside whole, unseen, after the user's own line break; "Töm lista..." empties on Yes; long lines laid out cut.
     void putAsideEditAndEmpty()
     {
         const QString longProverb = QString(30000, u'x');
