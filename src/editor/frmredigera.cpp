@@ -350,9 +350,10 @@ void frmredigera::cmdtabort_Click()
             m_added.removeAt(own); // taken back before it was ever saved
         else
             m_removed.append(line);
-        m_lista->removeLine(marked);
-        // A removed entry leaves no entry marked, as the list box does.
+        // A removed entry leaves no entry marked, as the list box does. Unmarked first: removing the current row
+        // would make the next one current, and the text box would show a line nobody marked.
         List1->selectionModel()->clear();
+        m_lista->removeLine(marked);
     }
     enterChangedState();
 }

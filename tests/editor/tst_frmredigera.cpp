@@ -97,10 +97,8 @@ private slots:
                 s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
                 pick % 5 < 2 ? QTest::keyClick(s.editor->List1, Qt::Key_Delete) : s.editor->cmdtabort->click();
                 boxes << u"message|Radera?|YesNo|Question|Vill du radera markerat ordspråk ur datafilen?"_s;
-                if (yes && marked >= 0) {
+                if (yes && marked >= 0) // the text box keeps the removed line: no other line is marked by it
                     model.removeAt((seen << 3 + (marked == 0), std::exchange(marked, -1)));
-                    text = s.editor->Text1->toPlainText(); // may show the line that moved up, though none is marked
-                }
                 changed = changed || yes;
                 break;
             case 2: // type a find text into the emptied box, in either mode; Enter finds the next
