@@ -26,8 +26,8 @@ QByteArray fileBytes(const QStringList &lines)
 }
 
 // The random test's actions as its log names them; + and - stand for Yes and No, or Nästa and Förra.
-const char *const kActions[] = {"välj ", "skriv ", "steg",   "Hela listan", "Söklistan",
-                                "Sök",   "radera", "Image1", "Kopiera"};
+const char *const kActions[] = {"välj ",  "skriv ", "steg",    "Hela listan", "Söklistan", "Sök",
+                                "radera", "Image1", "Kopiera", "Ny ",         "Ny ",       "Ta bort"};
 
 std::optional<int> strict(const QString &text)
 {
@@ -90,6 +90,24 @@ struct Model
         const auto n = strict(number);
         n ? (count >= *n ? reshow(*n) : void()) : void(++boxes);
     }
+    // "Ny": a hidden name or that of a collection in other letters is refused, a new one made empty and chosen.
+    void create(const QString &name)
+    {
+        ++boxes; // the name asked for
+        if (name.startsWith(u'.') || std::any_of(files.keyBegin(), files.keyEnd(), [&](auto &f) {
+                return !f.chopped(4).compare(name, Qt::CaseInsensitive);
+            }))
+            return void(++boxes);
+        files[name + u".dat"_s] = {}, box.prepend(name + u".dat"_s), load(0);
+    }
+    void removeCollection(bool yes)
+    {
+        ++boxes; // asked
+        if (yes && !files.remove(path))
+            ++boxes;
+        else if (yes && box.removeOne(path) && !box.isEmpty())
+            load(0);
+    }
     void removeProverb(bool yes)
     {
         ++boxes; // refused in the search list, else asked
@@ -137,6 +155,7 @@ private slots:
                                                          {{}, "4\r\n"},
                                                          {u"lång"_s, "2\r\n"}};
         const QStringList numbers = u"|0|00|1|2|3|5|9|2x|abc|-2"_s.split(u'|');
+        const QStringList names = u".dold CITAT djur Ny"_s.split(u' ');
         const QStringList terms = u"hund HUND katt KATT och mund h x"_s.split(u' ');
         QRandomGenerator random(15);
         for (const auto &[files, numberFile] : starts) {
@@ -163,6 +182,7 @@ private slots:
                     ++abouts, about->close();
             });
             closer.start(0);
+            QRandomGenerator saved;
             const auto search = [&](frmsök &window) {
                 const QString term = terms[random.bounded(terms.size())];
                 const bool beginning = random.bounded(3) == 0, ok = random.bounded(4) > 0;
@@ -192,11 +212,15 @@ private slots:
                     QCOMPARE(s.folder.read(file), fileBytes(lines));
                 for (qsizetype i = 0; i < s.platform.pointers().size(); ++i) // each busy pointer restored once
                     QCOMPARE(s.platform.pointers()[i], i % 2 ? Pointer::Default : Pointer::Busy);
+                // From here on collections are made and deleted too, the first steps drawn as they always were.
                 if (step == 80)
+                    saved = random;
+                if (step == 100)
                     break;
 
                 const bool yes = random.bounded(2); // also Nästa rather than Förra
-                const int action = random.bounded(9), k = m.box.isEmpty() ? -1 : random.bounded(m.box.size());
+                const int action = random.bounded(step < 80 ? 9 : 12),
+                          k = m.box.isEmpty() ? -1 : random.bounded(m.box.size());
                 const QString typed = numbers[random.bounded(numbers.size())];
                 log << QString::fromUtf8(kActions[action]) + (yes ? u"+"_s : u"-"_s);
                 switch (action) {
@@ -237,9 +261,19 @@ private slots:
                     QTest::mouseRelease(w.Image1, Qt::LeftButton, {}, QPoint(-9, 2));
                     QTest::mouseClick(w.Image1, Qt::LeftButton), ++clicks;
                     break;
+                case 9:
+                case 10: // a clash shows "En fil finns redan med det namnet! Välj ett annat namn."
+                    log.back() += names[step % 4], s.platform.setNextInput(names[step % 4]);
+                    QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton), m.create(names[step % 4]);
+                    break;
+                case 11:
+                    s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
+                    QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton), m.removeCollection(yes);
+                    break;
                 default: QTest::mouseClick(w.cmdkopiera, Qt::LeftButton); QCOMPARE(s.platform.clipboard(), m.display);
                 }
             }
+            random = saved;
             random.bounded(2) ? w.mnuarkiv_avsluta->trigger() : void(w.close()); // the number as it stands is kept
             QCOMPARE(s.folder.read(u"nr.ini"_s), m.number.toLatin1() + "\r\n");
         }
