@@ -5,6 +5,8 @@
 #include "search/frmsok.h"
 #include "store/module1.h"
 #include "store/numbers.h"
+#include "store/shown.h"
+#include "widgets/windowsetup.h"
 
 #include <QRandomGenerator>
 
@@ -277,6 +279,32 @@ private slots:
             random.bounded(2) ? w.mnuarkiv_avsluta->trigger() : void(w.close()); // the number as it stands is kept
             QCOMPARE(s.folder.read(u"nr.ini"_s), m.number.toLatin1() + "\r\n");
         }
+    }
+
+    // A proverb of megabytes shows in part at once (word wrap of a line without blanks takes time that grows with
+    // its square) while the list and Kopiera keep it whole. A load past the progress time cancelled with "Avbryt"
+    // leaves the collection shown before, its name in the box and its path for the commands that write it.
+    void hugeProverbsAndCancelledLoads()
+    {
+        Started s;
+        const QByteArray proverb(3 << 20, 'x');
+        s.folder.write(u"Citat.dat"_s, "kort\r\n"_ba + proverb + "\r\n"_ba);
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
+        s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
+        frmmain &w = s.start();
+        QCOMPARE(w.pp->toPlainText().size(), store::kShownCharacters + 1);
+        QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
+        QCOMPARE(s.platform.clipboard().size(), proverb.size());
+        const QString path = Module1::sökväg;
+        windowsetup::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        w.comboordspråk->setCurrentIndex(1), emit w.comboordspråk->activated(1);
+        windowsetup::progressAfterMs = 2000;
+        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
+        QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
 };
 
