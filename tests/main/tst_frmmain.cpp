@@ -92,15 +92,16 @@ struct Model
         const auto n = strict(number);
         n ? (count >= *n ? reshow(*n) : void()) : void(++boxes);
     }
-    // "Ny": a hidden name or that of a collection in other letters is refused, a new one made empty and chosen.
-    void create(const QString &name)
+    // "Ny": a hidden name or that of a collection in other letters (true) is refused, a new one made and chosen.
+    bool create(const QString &name)
     {
         ++boxes; // the name asked for
-        if (name.startsWith(u'.') || std::any_of(files.keyBegin(), files.keyEnd(), [&](auto &f) {
-                return !f.chopped(4).compare(name, Qt::CaseInsensitive);
-            }))
-            return void(++boxes);
+        const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
+                                       [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
+        if (name.startsWith(u'.') || clash)
+            return ++boxes, clash;
         files[name + u".dat"_s] = {}, box.prepend(name + u".dat"_s), load(0);
+        return false;
     }
     void removeCollection(bool yes)
     {
@@ -264,9 +265,12 @@ private slots:
                     QTest::mouseClick(w.Image1, Qt::LeftButton), ++clicks;
                     break;
                 case 9:
-                case 10: // a clash shows "En fil finns redan med det namnet! Välj ett annat namn."
+                case 10:
                     log.back() += names[step % 4], s.platform.setNextInput(names[step % 4]);
-                    QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton), m.create(names[step % 4]);
+                    QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
+                    QVERIFY(!m.create(names[step % 4])
+                            || s.platform.boxes().back().text
+                                   == u"En fil finns redan med det namnet! Välj ett annat namn."_s);
                     break;
                 case 11:
                     s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
