@@ -5,6 +5,8 @@
 #include "search/frmsok.h"
 #include "store/module1.h"
 #include "store/numbers.h"
+#include "store/shown.h"
+#include "widgets/windowsetup.h"
 
 #include <QRandomGenerator>
 
@@ -26,8 +28,8 @@ QByteArray fileBytes(const QStringList &lines)
 }
 
 // The random test's actions as its log names them; + and - stand for Yes and No, or Nästa and Förra.
-const char *const kActions[] = {"välj ", "skriv ", "steg",   "Hela listan", "Söklistan",
-                                "Sök",   "radera", "Image1", "Kopiera"};
+const char *const kActions[] = {"välj ",  "skriv ", "steg",    "Hela listan", "Söklistan", "Sök",
+                                "radera", "Image1", "Kopiera", "Ny ",         "Ny ",       "Ta bort"};
 
 std::optional<int> strict(const QString &text)
 {
@@ -90,6 +92,25 @@ struct Model
         const auto n = strict(number);
         n ? (count >= *n ? reshow(*n) : void()) : void(++boxes);
     }
+    // "Ny": a hidden name or that of a collection in other letters (true) is refused, a new one made and chosen.
+    bool create(const QString &name)
+    {
+        ++boxes; // the name asked for
+        const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
+                                       [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
+        if (name.startsWith(u'.') || clash)
+            return ++boxes, clash;
+        files[name + u".dat"_s] = {}, box.prepend(name + u".dat"_s), load(0);
+        return false;
+    }
+    void removeCollection(bool yes)
+    {
+        ++boxes; // asked
+        if (yes && !files.remove(path))
+            ++boxes;
+        else if (yes && box.removeOne(path) && !box.isEmpty())
+            load(0);
+    }
     void removeProverb(bool yes)
     {
         ++boxes; // refused in the search list, else asked
@@ -137,6 +158,7 @@ private slots:
                                                          {{}, "4\r\n"},
                                                          {u"lång"_s, "2\r\n"}};
         const QStringList numbers = u"|0|00|1|2|3|5|9|2x|abc|-2"_s.split(u'|');
+        const QStringList names = u".dold CITAT djur Ny"_s.split(u' ');
         const QStringList terms = u"hund HUND katt KATT och mund h x"_s.split(u' ');
         QRandomGenerator random(15);
         for (const auto &[files, numberFile] : starts) {
@@ -163,6 +185,7 @@ private slots:
                     ++abouts, about->close();
             });
             closer.start(0);
+            QRandomGenerator saved;
             const auto search = [&](frmsök &window) {
                 const QString term = terms[random.bounded(terms.size())];
                 const bool beginning = random.bounded(3) == 0, ok = random.bounded(4) > 0;
@@ -192,11 +215,15 @@ private slots:
                     QCOMPARE(s.folder.read(file), fileBytes(lines));
                 for (qsizetype i = 0; i < s.platform.pointers().size(); ++i) // each busy pointer restored once
                     QCOMPARE(s.platform.pointers()[i], i % 2 ? Pointer::Default : Pointer::Busy);
+                // From here on collections are made and deleted too, the first steps drawn as they always were.
                 if (step == 80)
+                    saved = random;
+                if (step == 100)
                     break;
 
                 const bool yes = random.bounded(2); // also Nästa rather than Förra
-                const int action = random.bounded(9), k = m.box.isEmpty() ? -1 : random.bounded(m.box.size());
+                const int action = random.bounded(step < 80 ? 9 : 12),
+                          k = m.box.isEmpty() ? -1 : random.bounded(m.box.size());
                 const QString typed = numbers[random.bounded(numbers.size())];
                 log << QString::fromUtf8(kActions[action]) + (yes ? u"+"_s : u"-"_s);
                 switch (action) {
@@ -237,12 +264,51 @@ private slots:
                     QTest::mouseRelease(w.Image1, Qt::LeftButton, {}, QPoint(-9, 2));
                     QTest::mouseClick(w.Image1, Qt::LeftButton), ++clicks;
                     break;
+                case 9:
+                case 10:
+                    log.back() += names[step % 4], s.platform.setNextInput(names[step % 4]);
+                    QTest::mouseClick(w.cmdordspråk_ny, Qt::LeftButton);
+                    QVERIFY(!m.create(names[step % 4])
+                            || s.platform.boxes().back().text
+                                   == u"En fil finns redan med det namnet! Välj ett annat namn."_s);
+                    break;
+                case 11:
+                    s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
+                    QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton), m.removeCollection(yes);
+                    break;
                 default: QTest::mouseClick(w.cmdkopiera, Qt::LeftButton); QCOMPARE(s.platform.clipboard(), m.display);
                 }
             }
+            random = saved;
             random.bounded(2) ? w.mnuarkiv_avsluta->trigger() : void(w.close()); // the number as it stands is kept
             QCOMPARE(s.folder.read(u"nr.ini"_s), m.number.toLatin1() + "\r\n");
         }
+    }
+
+    // A proverb of megabytes shows in part at once (word wrap of a line without blanks takes time that grows with
+    // its square) while the list and Kopiera keep it whole. A load past the progress time cancelled with "Avbryt"
+    // leaves the collection shown before, its name in the box and its path for the commands that write it.
+    void hugeProverbsAndCancelledLoads()
+    {
+        Started s;
+        const QByteArray proverb(3 << 20, 'x');
+        s.folder.write(u"Citat.dat"_s, "kort\r\n"_ba + proverb + "\r\n"_ba);
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
+        s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
+        frmmain &w = s.start();
+        QCOMPARE(w.pp->toPlainText().size(), store::kShownCharacters + 1);
+        QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
+        QCOMPARE(s.platform.clipboard().size(), proverb.size());
+        const QString path = Module1::sökväg;
+        windowsetup::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        w.comboordspråk->setCurrentIndex(1), emit w.comboordspråk->activated(1);
+        windowsetup::progressAfterMs = 2000;
+        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
+        QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "store/collections.h"
 #include "store/numberfile.h"
 #include "store/programfolder.h"
+#include "support/faultshim.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
@@ -101,6 +102,35 @@ private slots:
         store::writeNumberFile(u"42"_s);
         QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(target) == "7\r\n");
         QCOMPARE(QDir(f.folder()).entryList(kAll, QDir::Name), (QStringList{u"Fifo.dat"_s, u"mål"_s, u"nr.ini"_s}));
+    }
+
+    // A link to a regular file stays one, and the file it leads to keeps its owner (another user's only for
+    // root) and permission bits. The check and the write concern one object: a collection swapped for a link
+    // to a device right after the write first looked at it is refused, and the device stays.
+    void replacedWhereItLies()
+    {
+        const FolderFixture f;
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(u"Citat.dat"_s), path = f.path(u"Citat.dat"_s),
+                      device = elsewhere.filePath(u"null"_s);
+        const QByteArray name = QFile::encodeName(target);
+        const uid_t owner = ::geteuid() == 0 ? 1234 : ::geteuid();
+        f.write(target, "gammal\r\n"_ba);
+        QVERIFY(QFile::link(target, path) && !::chown(name, owner, ::getegid()) && !::chmod(name, 0640));
+        QCOMPARE(store::writeCollection(path, {u"ny"_s}), store::MaybeFailure());
+        struct stat info
+        { };
+        QVERIFY(!::stat(name, &info) && info.st_uid == owner && (info.st_mode & 07777) == 0640);
+        QVERIFY(QFileInfo(path).symLinkTarget() == target && f.read(target) == "ny\r\n");
+        if (::mknod(QFile::encodeName(device), S_IFCHR | 0666, makedev(1, 5)) != 0)
+            QSKIP("no device node can be made here (needs root)");
+        QVERIFY(QFile::remove(path));
+        f.write(path, "gammal\r\n"_ba);
+        faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
+        const auto result = store::writeCollection(path, {u"ny"_s});
+        faultshim::reset();
+        QCOMPARE(typeOf(device), int(S_IFCHR));
+        QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
     }
 #endif
 };

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,8 @@ struct Fault
     char name[PATH_MAX] = {};
 };
 std::array<Fault, 3> faults;
+QByteArray lookName;
+std::function<void()> afterLook;
 
 // Whether an armed fault hits this path; counts the hit.
 bool hits(faultshim::Call call, const char *path)
@@ -59,10 +63,17 @@ void failNext(Call call, int error, const QByteArray &name, int times)
     fault.times = times;
 }
 
+void afterFirstLook(const QByteArray &name, std::function<void()> then)
+{
+    lookName = name;
+    afterLook = std::move(then);
+}
+
 void reset()
 {
     for (Fault &fault : faults)
         fault.times = 0;
+    afterLook = nullptr;
 }
 } // namespace faultshim
 
@@ -91,6 +102,16 @@ int renameat2(int fromFolder, const char *from, int toFolder, const char *to, un
 {
     static const auto real = next<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
     return hits(faultshim::Call::Rename, to) ? -1 : real(fromFolder, from, toFolder, to, flags);
+}
+
+int lstat(const char *path, struct stat *info)
+{
+    static const auto real = next<int (*)(const char *, struct stat *)>("lstat");
+    const int result = real(path, info), error = errno;
+    if (afterLook && std::strstr(path, lookName.constData()))
+        std::exchange(afterLook, nullptr)();
+    errno = error;
+    return result;
 }
 
 } // extern "C"
