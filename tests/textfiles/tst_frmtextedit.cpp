@@ -67,6 +67,42 @@ private slots:
         QVERIFY(boxes.takeLast().startsWith(u"error:"_s));
         QCOMPARE(boxes, (QStringList{del.arg(u"a"_s), del.arg(u"a"_s), save, save, file, file, del.arg(u"B"_s)}));
     }
+
+    // Nothing is written over a file not held whole and as it is: one larger than the text view shows, a UTF-16
+    // file that cannot be written back unchanged, one gone before it was read, two gone after (saved, a line removed).
+    void neverWritesOverWhatItDidNotHold()
+    {
+        FolderFixture folder;
+        const QList<QByteArray> files{(QByteArray(99, 'x') + "\r\n").repeated(textfiles::kTextViewBytes / 101 + 9),
+                                      "\xFF\xFE\x61\0\0\xD8"_ba, "c\r\n"_ba, "d\r\n"_ba, "e\r\n"_ba};
+        const auto name = [](int i) {
+            return QChar(u'a' + i) + u".txt"_s;
+        };
+        for (int i = 0; i < 5; ++i)
+            folder.write(name(i), files[i]);
+        platform::ScriptedPlatform platform;
+        frmtextedit w(platform, nullptr);
+        w.show();
+        QFile::remove(folder.path(u"c.txt"_s));
+        QStringList boxes;
+        for (int i = 0; i < 5; ++i) {
+            QTest::mouseClick(w.list_filer->viewport(), Qt::LeftButton, {},
+                              w.list_filer->visualItemRect(w.list_filer->item(i)).center());
+            if (i > 2)
+                QFile::remove(folder.path(name(i)));
+            for (int text : {i < 4, i == 4}) {
+                w.optvisa[text]->setChecked(true);
+                w.List1->setCurrentIndex(w.lines().index(0));
+                platform.setNextAnswer(Answer::Yes);
+                QTest::mouseClick(text ? w.cmdspara : (i ? w.cmdradera : w.cmdkopiera), Qt::LeftButton);
+            }
+            for (const QString &box : takeBoxes(platform))
+                boxes << box.section(u'|', -1).left(9); // the message's beginning
+            QCOMPARE(folder.exists(name(i)) ? folder.read(name(i)) : "", i < 2 ? files[i] : ""); // nor made anew
+        }
+        QCOMPARE(boxes.join(u','), u"Filen ''a,error:54,Vill du t,error:54,Filen ''c,Filen ''c,"
+                                   u"Vill du s,Filen ''/,Filen ''d,Vill du t,Filen ''/,Filen ''e"_s);
+    }
 };
 
 QTEST_MAIN(tst_frmtextedit)
