@@ -73,15 +73,10 @@ private slots:
     void neverWritesOverWhatItDidNotHold()
     {
         FolderFixture folder;
-        const QList<QByteArray> files{(QByteArray(99, 'x') + "\r\n").repeated(textfiles::kTextViewBytes / 101 + 9),
-                                      "\xFF\xFE\x61\0\0\xD8"_ba,
-                                      "c\r\n"_ba,
-                                      "d\r\n"_ba,
-                                      "e\r\n"_ba,
-                                      "\xFF\xFEH\0\xE5\0\r\0\n\0"_ba,
-                                      "\xFE\xFF\0H\0\xE5\0\r\0\n"_ba,
-                                      "\xEF\xBB\xBF\xEF\xBB\xBF\xC3\xA5\r\n"_ba,
-                                      "\x80\xE5\r\n"_ba};
+        QList<QByteArray> files =
+            "\xFF\xFE\x61\0\0\xD8|c\r\n|d\r\n|e\r\n|\xFF\xFEH\0\xE5\0\r\0\n\0|\xFE\xFF\0H\0\xE5\0\r\0\n|"
+            "\xEF\xBB\xBF\xEF\xBB\xBF\xC3\xA5\r\n|\x80\xE5\r\n"_ba.split('|');
+        files.prepend((QByteArray(99, 'x') + "\r\n").repeated(textfiles::kTextViewBytes / 101 + 9));
         const auto name = [](int i) {
             return QChar(u'a' + i) + u".txt"_s;
         };
