@@ -3,6 +3,7 @@
 
 #include "editor/frmredigera.h"
 #include "quicksave/frmsnabbspara.h"
+#include "store/encoding.h"
 #include "store/module1.h"
 #include "widgets/windowsetup.h"
 
@@ -20,10 +21,11 @@ struct Opened : Started
 {
     std::unique_ptr<frmredigera> editor;
 
-    Opened()
+    explicit Opened(const QString &citat = u"Citat.dat"_s)
     {
         folder.writeCollection(u"Aforismer"_s, {u"a"_s});
-        folder.writeCollection(u"Citat"_s, kCitat);
+        folder.write(citat, store::encodeLines(kCitat));
+        folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
         editor = std::make_unique<frmredigera>(window->link(), platform);
@@ -190,6 +192,32 @@ private slots:
         QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == u"001"_s
                 && s.editor->progress->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
+        // "Avbryt" on a long load leaves the list and the box on the collection read before.
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
+        windowsetup::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        windowsetup::progressAfterMs = 2000;
+        QCOMPARE(s.editor->comboordspråk->currentText() + QString::number(s.lines().size()), u"Citat300001"_s);
+    }
+
+    // Saving finds the file as the main window does and writes into it, not into a second one; saving another
+    // collection than the main window's leaves its list alone.
+    void savingInPlace()
+    {
+        for (int collection : {1, 2}) {
+            Opened s(u"Citat.DAT"_s);
+            s.editor->comboordspråk->setCurrentIndex(collection);
+            s.type(u"Björn"_s);
+            s.editor->cmd1->click();
+            QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
+            QCOMPARE(s.folder.read(collection == 1 ? u"Citat.DAT"_s : u"Djur.dat"_s),
+                     s.editor->lista()->lines().toFileBytes());
+            QCOMPARE(s.window->List1->items(), collection == 1 ? s.lines() : kCitat);
+        }
     }
 };
 

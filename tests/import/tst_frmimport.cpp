@@ -47,8 +47,12 @@ private slots:
                                      u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);
         QCOMPARE(handed, (QStringList{u"   "_s, u"sist"_s}));
         QVERIFY(changed.isChecked() && save.isEnabled() && !box.isEnabled() && count.text() == u"2 st ordspråk."_s);
+        click(w.File1, 0); // a file gone since it was listed: its error, and none of the lines read before
+        QFile::remove(folder.path(u"a.txt"_s));
+        click(w.File1, 0);
+        QVERIFY(w.importList().items().isEmpty() && handed.size() == 2);
         QCOMPARE(takeBoxes(platform),
-                 QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s});
+                 (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
     }
 };
 

@@ -35,6 +35,9 @@ private slots:
         }
         QCOMPARE(putAside(2), u"B"_s);
         QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
+        s.platform.setNextInput(u"lista"_s); // "Spara..." saves the long line whole, not as the box shows it
+        QTest::mouseClick(w.cmdspara, Qt::LeftButton);
+        QCOMPARE(s.folder.read(u"lista.txt"_s), "B\r\n"_ba + longProverb.toLatin1() + "\r\n"_ba);
     }
 };
 

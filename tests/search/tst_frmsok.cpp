@@ -2,6 +2,7 @@
 #include "support/modal.h"
 
 #include "search/frmsok.h"
+#include "store/shown.h"
 
 #include <QRandomGenerator>
 
@@ -110,13 +111,17 @@ private slots:
         QCOMPARE(seen.size(), 6);
     }
 
-    // "Spara resultat..." saves the box as the user edited it and the hits it does not show.
+    // "Spara resultat..." saves the box as the user edited it and the hits it does not show, or shows shortened or
+    // broken at a line feed of their own.
     void savedResultsAreWhole()
     {
         const int total = frmsök::kShownHits + 5;
-        Opened s(FolderFixture::numbered(total));
+        const QStringList proverbs =
+            QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
+            + FolderFixture::numbered(total);
+        Opened s(proverbs);
         s.search(u"ordspråk"_s);
-        QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 1);
+        QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 2);
         s.w->Text2->moveCursor(QTextCursor::Start);
         QTest::keyClicks(s.w->Text2, u"Mitt: "_s);
         // Saving asks before writing over a file ("No" keeps it) or anything else there; ".txt" is always appended.
@@ -133,7 +138,7 @@ private slots:
                      && boxes[3] == ask && boxes[5] == ask && boxes[6] == u"error:75"_s,
                  qPrintable(boxes.join(u'\n')));
         QCOMPARE(QString::fromLatin1(s.folder.read(u"lista.txt"_s)),
-                 u"Mitt: "_s + FolderFixture::numbered(total).join(u"\r\n"_s) + u"\r\n\r\n"_s);
+                 u"Mitt: "_s + proverbs.join(u"\r\n"_s) + u"\r\n\r\n"_s);
     }
 };
 

@@ -67,6 +67,48 @@ private slots:
         QVERIFY(boxes.takeLast().startsWith(u"error:"_s));
         QCOMPARE(boxes, (QStringList{del.arg(u"a"_s), del.arg(u"a"_s), save, save, file, file, del.arg(u"B"_s)}));
     }
+
+    // Nothing is written over a file not held whole and as it is: one larger than the text view shows, a UTF-16
+    // file that cannot be written back unchanged, one gone before it was read, two gone after (saved, a line removed).
+    void neverWritesOverWhatItDidNotHold()
+    {
+        FolderFixture folder;
+        QList<QByteArray> files =
+            "\xFF\xFE\x61\0\0\xD8|c\r\n|d\r\n|e\r\n|\xFF\xFEH\0\xE5\0\r\0\n\0|\xFE\xFF\0H\0\xE5\0\r\0\n|"
+            "\xEF\xBB\xBF\xEF\xBB\xBF\xC3\xA5\r\n|\x80\xE5\r\n"_ba.split('|');
+        files.prepend((QByteArray(99, 'x') + "\r\n").repeated(textfiles::kTextViewBytes / 101 + 9));
+        const auto name = [](int i) {
+            return QChar(u'a' + i) + u".txt"_s;
+        };
+        for (int i = 0; i < files.size(); ++i)
+            folder.write(name(i), files[i]);
+        platform::ScriptedPlatform platform;
+        frmtextedit w(platform, nullptr);
+        w.show();
+        QFile::remove(folder.path(u"c.txt"_s));
+        QStringList boxes;
+        for (int i = 0; i < files.size(); ++i) {
+            QTest::mouseClick(w.list_filer->viewport(), Qt::LeftButton, {},
+                              w.list_filer->visualItemRect(w.list_filer->item(i)).center());
+            if (i > 4) { // the text view reads a file as the list does, or "Spara" would write it misread
+                QCOMPARE(w.Text1->toPlainText(), w.lines().items().join(u'\n') + u'\n');
+                continue;
+            }
+            if (i > 2)
+                QFile::remove(folder.path(name(i)));
+            for (int text : {i < 4, i == 4}) {
+                w.optvisa[text]->setChecked(true);
+                w.List1->setCurrentIndex(w.lines().index(0));
+                platform.setNextAnswer(Answer::Yes);
+                QTest::mouseClick(text ? w.cmdspara : (i ? w.cmdradera : w.cmdkopiera), Qt::LeftButton);
+            }
+            for (const QString &box : takeBoxes(platform))
+                boxes << box.section(u'|', -1).left(9); // the message's beginning
+            QCOMPARE(folder.exists(name(i)) ? folder.read(name(i)) : "", i < 2 ? files[i] : ""); // nor made anew
+        }
+        QCOMPARE(boxes.join(u','), u"Filen ''a,error:54,Vill du t,error:54,Filen ''c,Filen ''c,"
+                                   u"Vill du s,Filen ''/,Filen ''d,Vill du t,Filen ''/,Filen ''e"_s);
+    }
 };
 
 QTEST_MAIN(tst_frmtextedit)
