@@ -77,6 +77,9 @@ FAULTS = [
     ("K2", "src/widgets/windowsetup.cpp", "            m_rowBeforePress = m_list->currentRow();", "            m_rowBeforePress = -2;"),
     ("K3", "src/main/frmmain.cpp", "if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {",
      "if (mouse->button() == Qt::LeftButton) {"),
+    ("A1", "src/main/frmmain.cpp", '    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);\n', ""),
+    ("A2", "src/widgets/windowsetup.cpp", "            used += caption.at(at).toLower();\n", ""),
+    ("A3", "src/widgets/windowsetup.cpp", "        button->installEventFilter(enter);\n", ""),
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")

@@ -10,6 +10,8 @@
 #include "search/frmsok.h"
 #include "textfiles/frmtextedit.h"
 
+#include <QAccessible>
+
 #include <map>
 #include <span>
 
@@ -179,6 +181,86 @@ private slots:
             QVERIFY2(window->isVisible() == row.contains(u" stays"_s), qPrintable(row));
         }
         QCOMPARE(all.s.window->snabbsparaFönster().lista(), u"A"_s);
+    }
+
+    // A screen reader announces every control by its caption, its label or a name of its own. Every button,
+    // option, check box, labelled control and menu entry has an Alt letter, none twice in a window (the main
+    // window's menu titles count), and the letter reaches its control; Enter presses a focused button, in the
+    // main window as in a dialog; Ctrl+Q is "Avsluta".
+    void namesLettersAndKeys()
+    {
+        AllWindows all;
+        frmmain &w = *all.s.window;
+        // Keys first: a modal window shown later would take them.
+        const auto focus = [](QWidget *window, QWidget *control) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            control->setFocus();
+            QCOMPARE(QApplication::focusWidget(), control);
+        };
+        focus(&w, w.txtnr);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.cmdnästa->text()));
+        QTRY_COMPARE(w.txtnr->text(), u"2"_s); // the button shows itself pressed for a moment first
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.Label3->text()));
+        QCOMPARE(QApplication::focusWidget(), w.comboordspråk);
+        focus(&w, w.cmdnästa);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.txtnr->text(), u"3"_s);
+        frmsnabbspara &quick = w.snabbsparaFönster();
+        quick.show();
+        focus(&quick, quick.cmdtöm);
+        const auto boxes = all.s.platform.boxes().size();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QCOMPARE(all.s.platform.boxes().size(), boxes + 1);
+        focus(&w, w.txtnr);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(!w.isVisible());
+
+        const auto letter = [](const QString &caption) {
+            return QKeySequence::mnemonic(caption).toString();
+        };
+        QStringList faults;
+        for (QWidget *window : all.windows()) {
+            window->show();
+            QStringList used;
+            const QMenuBar *bar = window->findChild<QMenuBar *>();
+            for (QAction *title : bar ? bar->actions() : QList<QAction *>{}) {
+                used << letter(title->text());
+                QStringList inMenu;
+                for (QAction *entry : title->menu()->actions()) {
+                    if (!entry->isSeparator()
+                        && (letter(entry->text()).isEmpty() || inMenu.contains(letter(entry->text()))))
+                        faults << entry->objectName() + u" (Alt)"_s;
+                    inMenu << letter(entry->text());
+                }
+            }
+            for (QWidget *c : window->findChildren<QWidget *>()) {
+                auto *label = qobject_cast<QLabel *>(c);
+                auto *area = qobject_cast<QAbstractScrollArea *>(c->parentWidget());
+                const QString where = window->objectName() + u'.' + c->objectName();
+                // A list's viewport takes focus on behalf of the list, which carries the name.
+                const bool control = label ? !label->pixmap().isNull()
+                                           : c->focusPolicy() != Qt::NoFocus && !qobject_cast<QMenu *>(c)
+                                                 && !qobject_cast<QScrollBar *>(c->focusProxy())
+                                                 && !(area && area->viewport() == c);
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(c);
+                if (c->isVisible() && control && (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+                    faults << where + u" (name)"_s;
+                const QString caption = qobject_cast<QAbstractButton *>(c) ? c->property("text").toString()
+                                        : label && label->buddy()          ? label->text()
+                                                                           : QString();
+                if (caption.isEmpty() || c->window() != window)
+                    continue;
+                if (letter(caption).isEmpty() || used.contains(letter(caption)))
+                    faults << where + u" (Alt)"_s;
+                used << letter(caption);
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u", "_s)));
+        // A combo box is named by its entry: its label reaches the screen reader only as a relation.
+        const auto labels = QAccessible::queryAccessibleInterface(w.comboordspråk)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.front().first->text(QAccessible::Name), u"Välj ordspråkfil:"_s);
     }
 
     // Qt's own texts, such as a text box's context menu, speak Swedish with the catalogue Debian ships.
