@@ -11,13 +11,6 @@
 #include <cstring>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace store {
@@ -59,44 +52,30 @@ QByteArray encodeUtf8(QStringView text)
     return encoder.encode(text);
 }
 
-// The places of `byte` in [p, end), in order, each given to take(place). A million short lines are a
-// million separators: sixteen bytes are compared at a time rather than a call to memchr per line.
-template<typename Take>
-void forEachByte(const char *p, const char *end, char byte, Take take)
+const char *findChar(const char *p, const char *end, char c)
 {
-#ifdef __SSE2__
-    const __m128i wanted = _mm_set1_epi8(byte);
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))); mask != 0; mask &= mask - 1)
-            take(p + __builtin_ctz(mask));
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == byte)
-            take(p);
-    }
+    const auto *found = static_cast<const char *>(std::memchr(p, c, size_t(end - p)));
+    return found ? found : end;
 }
 
+const char16_t *findChar(const char16_t *p, const char16_t *end, char16_t c)
+{
+    const qsizetype at = QStringView(p, end - p).indexOf(QChar(c));
+    return at < 0 ? end : p + at;
+}
+
+// How often `byte` occurs in [p, end). Summed in one byte per block of 255, which the compiler turns into
+// wide compares: a file of 200 MB of CRs is weighed about as fast as it is read.
 qsizetype countByte(const char *p, const char *end, char byte)
 {
     qsizetype count = 0;
-#ifdef __SSE2__
-    // Each byte lane counts its matches (a match compares as -1) for up to 255 blocks, then the lanes are
-    // summed.
-    const __m128i wanted = _mm_set1_epi8(byte);
-    while (end - p >= 16) {
-        __m128i lanes = _mm_setzero_si128();
-        for (int i = 0; i < 255 && end - p >= 16; ++i, p += 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(block, wanted));
-        }
-        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    while (p < end) {
+        const char *blockEnd = p + std::min<qsizetype>(end - p, 255);
+        unsigned char sum = 0;
+        for (; p < blockEnd; ++p)
+            sum += *p == byte;
+        count += sum;
     }
-#endif
-    for (; p < end; ++p)
-        count += *p == byte;
     return count;
 }
 
@@ -106,240 +85,80 @@ qsizetype countByte(const char *p, const char *end, char byte)
 // CR LF line does not make the rest one giant line.
 enum class LineEnds { Classic, Unix };
 
-struct LineEndCounts
+LineEnds lineEndsOf(const char *p, const char *end)
 {
-    qsizetype crs = 0;
-    qsizetype loneLfs = 0;
-    LineEnds ends() const { return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic; }
-};
-
-const char *findByte(const char *p, const char *end, char byte)
-{
-    const auto *found = static_cast<const char *>(std::memchr(p, byte, size_t(end - p)));
-    return found ? found : end;
-}
-
-// The byte scan below looks at every byte of a file that may be hundreds of megabytes of line ends, so it is
-// written for the vectoriser: blocks of 255 bytes summed in one byte each, every test on neighbouring
-// bytes by index, and GCC asked to vectorise these functions even where the build does not (-O2).
-#if defined(__GNUC__) && !defined(__clang__)
-#define TANKEDOSAN_VECTORISE __attribute__((optimize("tree-vectorize")))
-#else
-#define TANKEDOSAN_VECTORISE
-#endif
-
-// How many positions i in [from, to) pass the test, which may look at b[i - 2] to b[i].
-template<typename Test>
-TANKEDOSAN_VECTORISE qsizetype countWhere(const unsigned char *b, qsizetype from, qsizetype to, Test test)
-{
-    qsizetype count = 0;
-    for (qsizetype block = from; block < to; block += 255) {
-        const qsizetype blockEnd = std::min(block + 255, to);
-        unsigned char sum = 0;
-        for (qsizetype i = block; i < blockEnd; ++i)
-            sum += test(b, i);
-        count += sum;
-    }
-    return count;
-}
-
-LineEndCounts countLineEnds(const char *p, const char *end)
-{
-    LineEndCounts counts;
-    counts.crs = countByte(p, end, '\r');
+    const qsizetype crs = countByte(p, end, '\r');
     const qsizetype lfs = countByte(p, end, '\n');
-    if (lfs <= counts.crs)
-        return counts; // Classic whatever pairs they form; a file of CRs is never walked CR by CR
+    if (lfs <= crs)
+        return LineEnds::Classic; // whatever pairs they form; a file of CRs is never walked CR by CR
     qsizetype pairs = 0;
-    for (const char *cr = findByte(p, end, '\r'); cr < end; cr = findByte(cr + 1, end, '\r'))
+    for (const char *cr = findChar(p, end, '\r'); cr < end; cr = findChar(cr + 1, end, '\r'))
         pairs += cr + 1 < end && cr[1] == '\n';
-    counts.loneLfs = lfs - pairs;
-    return counts;
+    const qsizetype loneLfs = lfs - pairs;
+    return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic;
 }
 
-// The number of lines, empty ones included: one per line end, and the last line without one.
-qsizetype countAllLines(const char *p, const char *end, const LineEndCounts &counts)
+LineEnds lineEndsIf(bool unix)
 {
-    if (p == end)
-        return 0;
-    const bool unix = counts.ends() == LineEnds::Unix;
-    const char last = end[-1];
-    const bool ended = last == '\r' || (last == '\n' && (unix || (end - p >= 2 && end[-2] == '\r')));
-    return counts.crs + (unix ? counts.loneLfs : 0) + (ended ? 0 : 1);
+    return unix ? LineEnds::Unix : LineEnds::Classic;
 }
 
-// The number of lines that are not empty: a line starts at the beginning and after each line end, and is
-// empty when a line end is its first byte.
-TANKEDOSAN_VECTORISE qsizetype countNonEmptyLines(const char *p, const char *end, LineEnds ends)
+// The lines of a text by the read form, one after another: the only place where a line end is told. A line
+// ends at CR LF or at a CR alone, and in a Unix text also at an LF alone; anywhere else an LF is text. The
+// last line counts without a line end, and a text that ends in one has no empty line after it. A text view
+// splits its text the same way, as a Unix text (every CR and LF breaks a line there).
+template<typename Char>
+class LineSplitter
 {
-    const auto *b = reinterpret_cast<const unsigned char *>(p);
-    const qsizetype n = end - p;
-    const auto notEnd = [](unsigned char c) {
-        return (c != '\r') & (c != '\n');
-    };
-    if (ends == LineEnds::Unix) {
-        const qsizetype first = n > 0 && notEnd(b[0]);
-        return first + countWhere(b, 1, n, [&](const unsigned char *x, qsizetype i) {
-                   return notEnd(x[i]) & !notEnd(x[i - 1]);
-               });
-    }
-    // Classic: a line starts after CR LF, or after a CR that no LF follows; an LF elsewhere is text.
-    const auto startsNonEmpty = [](unsigned char c, unsigned char before, unsigned char before2) {
-        return (((before == '\r') & (c != '\n')) | ((before == '\n') & (before2 == '\r'))) & (c != '\r');
-    };
-    if (n == 0)
-        return 0;
-    const qsizetype first = (b[0] != '\r') + (n > 1 && startsNonEmpty(b[1], b[0], 0));
-    return first + countWhere(b, 2, n, [&](const unsigned char *x, qsizetype i) {
-               return startsNonEmpty(x[i], x[i - 1], x[i - 2]);
-           });
-}
+public:
+    // `p` must begin a line: the start of the text, or where next() left off.
+    LineSplitter(const Char *p, const Char *end, LineEnds ends)
+        : m_p(p)
+        , m_end(end)
+        , m_unix(ends == LineEnds::Unix)
+        , m_lf(m_unix ? findChar(p, end, Char('\n')) : end)
+    { }
 
-// Where the lines of a text lie: each line (without its end) goes to take, and the last line counts without
-// a line end. The line ends are found sixteen bytes at a time (forEachByte): a million short lines are a
-// million line ends. A Unix file's lines end at LF, and within them at CR (a CR LF is one line end).
-template<typename Take>
-void forEachLine(const char *p, const char *end, LineEnds ends, Take take)
-{
-    const char *start = p;
-    // The lines of [from, to) that end at a CR; gives where the rest begins.
-    const auto takeCrLines = [&](const char *from, const char *to) {
-        for (const char *cr = findByte(from, to, '\r'); cr < to; cr = findByte(from, to, '\r')) {
-            take(from, cr);
-            from = cr + 1;
+    // The next line [begin, end), without its line end; false after the last.
+    bool next(const Char *&begin, const Char *&end)
+    {
+        if (m_p == m_end)
+            return false;
+        begin = m_p;
+        if (m_unix && m_lf < m_p)
+            m_lf = findChar(m_p, m_end, Char('\n'));
+        // An empty line is taken without a search: a file of a million line ends is a million of them.
+        const Char *cr = *m_p == Char('\r') ? m_p : findChar(m_p, m_lf, Char('\r'));
+        if (cr < m_lf) {
+            end = cr;
+            m_p = cr + 1;
+            if (m_p < m_end && *m_p == Char('\n'))
+                ++m_p; // CR LF is one line end
+        } else {
+            end = m_lf;
+            m_p = m_lf < m_end ? m_lf + 1 : m_end;
         }
-        return from;
-    };
-    if (ends == LineEnds::Classic) {
-        forEachByte(p, end, '\r', [&](const char *found) {
-            take(start, found);
-            start = found + 1;
-            if (start < end && *start == '\n')
-                ++start;
-        });
-    } else {
-        forEachByte(p, end, '\n', [&](const char *lf) {
-            const char *rest = takeCrLines(start, lf);
-            // A CR right before the LF ended its line already: the two are one line end.
-            if (rest != lf || lf == start || lf[-1] != '\r')
-                take(rest, lf);
-            start = lf + 1;
-        });
-        start = takeCrLines(start, end);
+        return true;
     }
-    if (start < end)
-        take(start, end);
-}
 
-// The line-end bytes of a stretch of a file: CRs, LFs, CR LF pairs, and whether two line-end bytes stand side
-// by side anywhere but in a CR LF pair, the only way a line can be empty. Taken in one look at each byte, for
-// a whole file is counted this way before one proverb of it is drawn. b[from - 1] must be readable.
-struct EndCounts
-{
-    qsizetype crs = 0;
-    qsizetype lfs = 0;
-    qsizetype pairs = 0;
-    bool adjacent = false;
+    // Where the next line begins.
+    const Char *position() const { return m_p; }
+
+private:
+    const Char *m_p;
+    const Char *m_end;
+    bool m_unix;
+    const Char *m_lf; // the next LF of a Unix text at or after m_p (or before, once passed); m_end in a classic one
 };
 
-EndCounts countEndsScalar(const unsigned char *b, qsizetype i, qsizetype to, EndCounts counts)
+// Every line of [p, end) to take(begin, end).
+template<typename Char, typename Take>
+void forEachLine(const Char *p, const Char *end, LineEnds ends, Take take)
 {
-    for (; i < to; ++i) {
-        const bool cr = b[i] == '\r', lf = b[i] == '\n', pairs = lf && b[i - 1] == '\r';
-        counts.crs += cr;
-        counts.lfs += lf;
-        counts.pairs += pairs;
-        counts.adjacent = counts.adjacent || ((cr || lf) && (b[i - 1] == '\r' || b[i - 1] == '\n') && !pairs);
-    }
-    return counts;
-}
-
-#if defined(__SSE2__)
-// Each byte lane counts up to 255 blocks (a match compares as -1), then the lanes are summed.
-qsizetype laneSum(__m128i lanes)
-{
-    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-    return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
-}
-
-EndCounts countEnds16(const unsigned char *b, qsizetype i, qsizetype to)
-{
-    EndCounts counts;
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    __m128i adjacent = _mm_setzero_si128();
-    while (to - i >= 16) {
-        __m128i crs = _mm_setzero_si128(), lfs = crs, pairs = crs;
-        for (int k = 0; k < 255 && to - i >= 16; ++k, i += 16) {
-            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i - 1));
-            const __m128i isCr = _mm_cmpeq_epi8(c, cr), isLf = _mm_cmpeq_epi8(c, lf);
-            const __m128i afterCr = _mm_cmpeq_epi8(before, cr), pair = _mm_and_si128(isLf, afterCr);
-            const __m128i afterEnd = _mm_or_si128(afterCr, _mm_cmpeq_epi8(before, lf));
-            crs = _mm_sub_epi8(crs, isCr);
-            lfs = _mm_sub_epi8(lfs, isLf);
-            pairs = _mm_sub_epi8(pairs, pair);
-            adjacent =
-                _mm_or_si128(adjacent, _mm_andnot_si128(pair, _mm_and_si128(_mm_or_si128(isCr, isLf), afterEnd)));
-        }
-        counts.crs += laneSum(crs);
-        counts.lfs += laneSum(lfs);
-        counts.pairs += laneSum(pairs);
-    }
-    counts.adjacent = _mm_movemask_epi8(adjacent) != 0;
-    return countEndsScalar(b, i, to, counts);
-}
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// The same, 32 bytes at a time where the processor has AVX2: twice as fast again on a file in the page cache.
-#define TANKEDOSAN_AVX2 1
-__attribute__((target("avx2"))) qsizetype laneSum32(__m256i lanes)
-{
-    const __m256i sums = _mm256_sad_epu8(lanes, _mm256_setzero_si256());
-    const __m128i halves = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
-    return _mm_cvtsi128_si64(halves) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(halves, halves));
-}
-
-__attribute__((target("avx2"))) EndCounts countEnds32(const unsigned char *b, qsizetype i, qsizetype to)
-{
-    EndCounts counts;
-    const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-    __m256i adjacent = _mm256_setzero_si256();
-    while (to - i >= 32) {
-        __m256i crs = _mm256_setzero_si256(), lfs = crs, pairs = crs;
-        for (int k = 0; k < 255 && to - i >= 32; ++k, i += 32) {
-            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + i));
-            const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + i - 1));
-            const __m256i isCr = _mm256_cmpeq_epi8(c, cr), isLf = _mm256_cmpeq_epi8(c, lf);
-            const __m256i afterCr = _mm256_cmpeq_epi8(before, cr), pair = _mm256_and_si256(isLf, afterCr);
-            const __m256i afterEnd = _mm256_or_si256(afterCr, _mm256_cmpeq_epi8(before, lf));
-            crs = _mm256_sub_epi8(crs, isCr);
-            lfs = _mm256_sub_epi8(lfs, isLf);
-            pairs = _mm256_sub_epi8(pairs, pair);
-            adjacent = _mm256_or_si256(
-                adjacent, _mm256_andnot_si256(pair, _mm256_and_si256(_mm256_or_si256(isCr, isLf), afterEnd)));
-        }
-        counts.crs += laneSum32(crs);
-        counts.lfs += laneSum32(lfs);
-        counts.pairs += laneSum32(pairs);
-    }
-    counts.adjacent = _mm256_movemask_epi8(adjacent) != 0;
-    return countEndsScalar(b, i, to, counts);
-}
-#endif
-#endif
-
-EndCounts countEnds(const unsigned char *b, qsizetype from, qsizetype to)
-{
-#if defined(TANKEDOSAN_AVX2)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
-        return countEnds32(b, from, to);
-#endif
-#if defined(__SSE2__)
-    return countEnds16(b, from, to);
-#else
-    return countEndsScalar(b, from, to, {});
-#endif
+    LineSplitter<Char> lines(p, end, ends);
+    const Char *begin = nullptr, *lineEnd = nullptr;
+    while (lines.next(begin, lineEnd))
+        take(begin, lineEnd);
 }
 
 // Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
@@ -434,18 +253,12 @@ std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsiz
     }
     const char *begin = bytes.constData() + start;
     const char *end = bytes.constData() + bytes.size();
-    LineEndCounts counts = countLineEnds(begin, end);
-    if (ownFile)
-        counts.loneLfs = 0;
-    const LineEnds ends = counts.ends();
+    // This program's own file was written with CR LF after every line, whatever LFs they hold.
+    const LineEnds ends = ownFile ? LineEnds::Classic : lineEndsOf(begin, end);
     // The lines are counted before their places are held, and exactly: a file of a million empty lines holds
     // no place for them, and a file past the bound is refused before it costs anything.
     qsizetype lines = 0;
-    if (keepEmpty) {
-        lines = countAllLines(begin, end, counts);
-    } else {
-        lines = countNonEmptyLines(begin, end, ends);
-    }
+    forEachLine(begin, end, ends, [&](const char *b, const char *e) { lines += b != e || keepEmpty; });
     if (lines > maxLines)
         return std::nullopt;
 
@@ -640,7 +453,7 @@ public:
             m_needle = encodeUtf8(lower);
         } else if (fitsWindows1252(lower)) {
             appendWindows1252(m_needle, lower);
-            makeShifts();
+            makeSkips();
         } else {
             m_impossible = true; // no line of a Windows-1252 store holds a character outside it
         }
@@ -681,34 +494,18 @@ public:
     bool impossible() const { return m_impossible; }
     qsizetype needleSize() const { return m_needle.size(); }
 
-    // The leftmost place from p on where the folded text equals the needle, or null.
+    // The leftmost place from p on where the folded text equals the needle, or null. Horspool's search on
+    // the folded bytes: a place is compared whole only when its last byte is the needle's, and the text
+    // moves on by as much as that byte allows.
     const unsigned char *find(const unsigned char *p, const unsigned char *end) const
     {
         const qsizetype n = m_needle.size();
         if (n == 0)
             return p;
-#ifdef __SSE2__
-        // Sixteen places at once: those whose first and last byte fold to the needle's are compared whole.
-        const __m128i first0 = _mm_set1_epi8(char(m_first[0])), first1 = _mm_set1_epi8(char(m_first[1]));
-        const __m128i last0 = _mm_set1_epi8(char(m_last[0])), last1 = _mm_set1_epi8(char(m_last[1]));
-        while (end - p >= n + 15) {
-            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
-            const __m128i firstMatch = _mm_or_si128(_mm_cmpeq_epi8(head, first0), _mm_cmpeq_epi8(head, first1));
-            const __m128i lastMatch = _mm_or_si128(_mm_cmpeq_epi8(tail, last0), _mm_cmpeq_epi8(tail, last1));
-            for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(firstMatch, lastMatch))); mask != 0;
-                 mask &= mask - 1) {
-                const unsigned char *candidate = p + __builtin_ctz(mask);
-                if (foldedEqualAt(candidate))
-                    return candidate;
-            }
-            p += 16;
-        }
-#endif
         const auto &fold = windows1252Fold();
-        const auto first = static_cast<unsigned char>(m_needle[0]);
-        for (; end - p >= n; ++p) {
-            if (fold[*p] == first && foldedEqualAt(p))
+        const auto last = static_cast<unsigned char>(m_needle[n - 1]);
+        for (; end - p >= n; p += m_skip[fold[p[n - 1]]]) {
+            if (fold[p[n - 1]] == last && foldedEqualAt(p))
                 return p;
         }
         return nullptr;
@@ -740,24 +537,14 @@ private:
         return true;
     }
 
-    // The bytes of the text that fold to the needle's first and last byte (a letter and its capital, or the
-    // byte alone), so that sixteen places at a time can be ruled out without folding them.
-    void makeShifts()
+    // How far a place may move on when its last byte folds to b: to the next place where a byte of the
+    // needle (but for its last) would stand over b.
+    void makeSkips()
     {
-        const auto n = m_needle.size();
-        if (n == 0)
-            return;
-        const auto &fold = windows1252Fold();
-        const auto first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
-        int firsts = 0, lasts = 0;
-        m_first.fill(first);
-        m_last.fill(last);
-        for (int b = 0; b < 256; ++b) {
-            if (fold[size_t(b)] == first && firsts < 2)
-                m_first[size_t(firsts++)] = static_cast<unsigned char>(b);
-            if (fold[size_t(b)] == last && lasts < 2)
-                m_last[size_t(lasts++)] = static_cast<unsigned char>(b);
-        }
+        const qsizetype n = m_needle.size();
+        m_skip.fill(n);
+        for (qsizetype j = 0; j + 1 < n; ++j)
+            m_skip[static_cast<unsigned char>(m_needle[j])] = n - 1 - j;
     }
 
     bool foldedEqualAt(const unsigned char *p) const
@@ -818,7 +605,7 @@ private:
     Match m_match;
     QByteArray m_needle;
     bool m_impossible = false;
-    std::array<unsigned char, 2> m_first{}, m_last{};
+    std::array<qsizetype, 256> m_skip{};
     mutable QByteArray m_scratch;
 };
 
@@ -847,7 +634,7 @@ qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) 
     return first;
 }
 
-// A stretch of the file whose line ends are counted at once; within one, a line is found byte by byte.
+// How far apart the places are where FileLines::at may start its walk.
 constexpr qsizetype kStretch = qsizetype(1) << 16;
 
 LineStore::FileLines::FileLines(QByteArrayView bytes)
@@ -864,113 +651,23 @@ LineStore::FileLines::FileLines(QByteArrayView bytes)
             start = 3;
     }
     m_text = bytes.sliced(start);
-    const auto *b = reinterpret_cast<const unsigned char *>(m_text.data());
-    const qsizetype n = m_text.size();
-    if (n == 0)
-        return;
-
-    std::vector<EndCounts> stretches;
-    stretches.reserve(size_t(n / kStretch + 1));
-    EndCounts total;
-    for (qsizetype from = 0; from < n; from += kStretch) {
-        EndCounts counts = countEnds(b, std::max<qsizetype>(from, 1), std::min(from + kStretch, n));
-        if (from == 0) { // the first byte has none before it; a line end there ends an empty line
-            counts.crs += b[0] == '\r';
-            counts.lfs += b[0] == '\n';
-            counts.adjacent = true;
-        }
-        total.crs += counts.crs;
-        total.lfs += counts.lfs;
-        total.pairs += counts.pairs;
-        stretches.push_back(counts);
-    }
-    // The store's rule (countLineEnds): a Unix file when its lone LFs outnumber its CRs.
-    m_unix = total.lfs - total.pairs > total.crs;
-
-    // A stretch where no two line-end bytes stand side by side ends no empty line: its lines are its line
-    // ends. Elsewhere (a file with a blank line between its proverbs) each line end is looked at.
-    m_linesBefore.reserve(stretches.size() + 1);
-    qsizetype lines = 0;
     const char *text = m_text.data();
-    const auto countLine = [&](const char *end) {
-        const qsizetype at = end - text;
-        lines += isLineEnd(at) && !endsEmptyLine(at);
-    };
-    for (size_t k = 0; k < stretches.size(); ++k) {
-        m_linesBefore.push_back(lines);
-        const EndCounts &counts = stretches[k];
-        if (!counts.adjacent) {
-            lines += m_unix ? counts.crs + counts.lfs - counts.pairs : counts.crs;
-            continue;
+    m_unix = lineEndsOf(text, text + m_text.size()) == LineEnds::Unix;
+    // One walk over the lines counts them and marks a line start every stretch, so that a line is found
+    // again from the mark before it without a place held per line.
+    qsizetype nextMark = 0;
+    forEachLine(text, text + m_text.size(), lineEndsIf(m_unix), [&](const char *begin, const char *end) {
+        if (begin - text >= nextMark) {
+            m_marks.push_back({begin - text, m_size});
+            nextMark = begin - text + kStretch;
         }
-        const qsizetype from = qsizetype(k) * kStretch, to = std::min(from + kStretch, n);
-        forEachByte(text + from, text + to, '\r', countLine);
-        if (m_unix)
-            forEachByte(text + from, text + to, '\n', countLine);
-    }
-    m_linesBefore.push_back(lines);
-    m_lastUnended = !isLineEnd(n - 1) && !(b[n - 1] == '\n' && n >= 2 && b[n - 2] == '\r');
-    m_size = lines + (m_lastUnended ? 1 : 0);
+        m_size += begin != end;
+    });
 }
 
-bool LineStore::FileLines::isLineEnd(qsizetype at) const
+QString LineStore::FileLines::decoded(const char *begin, const char *end) const
 {
-    const char c = m_text[at];
-    if (c == '\r')
-        return true;
-    return m_unix && c == '\n' && !(at > 0 && m_text[at - 1] == '\r');
-}
-
-// Whether the line end at `at` ends an empty line: one right after the line end before it.
-bool LineStore::FileLines::endsEmptyLine(qsizetype at) const
-{
-    if (at == 0)
-        return true;
-    const char before = m_text[at - 1];
-    if (m_unix)
-        return before == '\r' || before == '\n';
-    return before == '\r' || (before == '\n' && at >= 2 && m_text[at - 2] == '\r');
-}
-
-// Where the line that ends at `end` begins: after the line end before it.
-qsizetype LineStore::FileLines::lineStart(qsizetype end) const
-{
-    qsizetype i = end;
-    if (m_unix) {
-        while (i > 0 && m_text[i - 1] != '\r' && m_text[i - 1] != '\n')
-            --i;
-        return i;
-    }
-    while (i > 0 && m_text[i - 1] != '\r')
-        --i;
-    return i > 0 && i < end && m_text[i] == '\n' ? i + 1 : i; // the LF of a CR LF is part of the line end
-}
-
-// The line end at or after `from`, or the end of the text.
-qsizetype LineStore::FileLines::lineEnd(qsizetype from) const
-{
-    const char *p = m_text.data();
-    const char *end = p + m_text.size();
-    const char *found = m_unix ? std::find_if(p + from, end, [](char c) { return c == '\r' || c == '\n'; })
-                               : findByte(p + from, end, '\r');
-    return found - p;
-}
-
-// Whether [begin, end) lies wholly inside one line: no line end in it, and in a classic file not the LF of
-// a CR LF in front.
-bool LineStore::FileLines::insideLine(qsizetype begin, qsizetype end) const
-{
-    const QByteArrayView part = m_text.sliced(begin, end - begin);
-    if (part.contains('\r'))
-        return false;
-    if (m_unix)
-        return !part.contains('\n');
-    return !(part.front() == '\n' && begin > 0 && m_text[begin - 1] == '\r');
-}
-
-QString LineStore::FileLines::decoded(qsizetype begin, qsizetype end) const
-{
-    const QByteArrayView bytes = m_text.sliced(begin, end - begin);
+    const QByteArrayView bytes(begin, end - begin);
     return m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes);
 }
 
@@ -978,16 +675,16 @@ QString LineStore::FileLines::at(qsizetype index) const
 {
     if (index < 0 || index >= m_size)
         return QString();
-    const qsizetype n = m_text.size();
-    if (m_lastUnended && index == m_size - 1)
-        return decoded(lineStart(n), n);
-    // The stretch in which the line ends, then its line ends one by one.
-    const size_t k =
-        size_t(std::upper_bound(m_linesBefore.begin(), m_linesBefore.end(), index) - m_linesBefore.begin() - 1);
-    qsizetype left = index - m_linesBefore[k];
-    for (qsizetype i = qsizetype(k) * kStretch; i < n; ++i) {
-        if (isLineEnd(i) && !endsEmptyLine(i) && left-- == 0)
-            return decoded(lineStart(i), i);
+    // The last mark with no more lines before it than `index`, then the lines from there.
+    const auto mark = std::upper_bound(m_marks.begin(), m_marks.end(), index,
+                                       [](qsizetype i, const Mark &m) { return i < m.linesBefore; })
+                      - 1;
+    qsizetype left = index - mark->linesBefore;
+    LineSplitter<char> lines(m_text.data() + mark->at, m_text.data() + m_text.size(), lineEndsIf(m_unix));
+    const char *begin = nullptr, *end = nullptr;
+    while (lines.next(begin, end)) {
+        if (begin != end && left-- == 0)
+            return decoded(begin, end);
     }
     return QString();
 }
@@ -998,44 +695,11 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
     const Finder finder(m_form, needle, match);
     if (finder.impossible())
         return;
-    const auto *b = reinterpret_cast<const unsigned char *>(m_text.data());
-    const qsizetype n = m_text.size();
-    // Line by line from `from`, which begins a line or ends one.
-    const auto eachLine = [&](qsizetype from) {
-        forEachLine(m_text.data() + from, m_text.data() + n, m_unix ? LineEnds::Unix : LineEnds::Classic,
-                    [&](const char *begin, const char *end) {
-                        if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
-                            hit(decoded(begin - m_text.data(), end - m_text.data()));
-                    });
-    };
-    if (m_form != Form::Windows1252 || finder.needleSize() == 0)
-        return eachLine(0);
-
-    // The whole text searched as one stretch, as the store searches lines that lie one after another; a hit
-    // counts only inside one line (and, for the beginning, at its start), which is then done with.
-    const qsizetype length = finder.needleSize();
-    const auto startsLine = [&](qsizetype at) {
-        if (at == 0)
-            return true;
-        const unsigned char before = b[at - 1];
-        if (m_unix)
-            return (before == '\r' && b[at] != '\n') || before == '\n';
-        return (before == '\r' && b[at] != '\n') || (before == '\n' && at >= 2 && b[at - 2] == '\r');
-    };
-    qsizetype from = 0, misses = 0;
-    while (const unsigned char *found = finder.find(b + from, b + n)) {
-        const qsizetype at = found - b;
-        if (!insideLine(at, at + length) || (match == Match::Beginning && !startsLine(at))) {
-            from = at + 1;
-            // A short, common beginning is found far more often inside lines than at their start: the rest
-            // is then compared line by line, which costs one look per line.
-            if (match == Match::Beginning && ++misses > 1024 + at / 32)
-                return eachLine(startsLine(from) ? from : lineEnd(from));
-            continue;
-        }
-        from = lineEnd(at + length);
-        hit(decoded(lineStart(at), from));
-    }
+    forEachLine(m_text.data(), m_text.data() + m_text.size(), lineEndsIf(m_unix),
+                [&](const char *begin, const char *end) {
+                    if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
+                        hit(decoded(begin, end));
+                });
 }
 
 QByteArray LineStore::toFileBytes() const
@@ -1100,17 +764,17 @@ QString shownLines(QStringView text, bool *cut)
 {
     bool anyCut = false;
     QString shown;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
-            const QStringView line = text.sliced(start, i - start);
-            anyCut = anyCut || line.size() > kShownCharacters;
-            shown += shownPart(line);
-            if (i < text.size())
-                shown += text[i];
-            start = i + 1;
-        }
-    }
+    // Each line cut to what a view shows, and the line ends between them kept as they are.
+    const char16_t *from = text.utf16();
+    const char16_t *const end = from + text.size();
+    forEachLine(from, end, LineEnds::Unix, [&](const char16_t *begin, const char16_t *lineEnd) {
+        const QStringView line(begin, lineEnd - begin);
+        anyCut = anyCut || line.size() > kShownCharacters;
+        shown += QStringView(from, begin - from);
+        shown += shownPart(line);
+        from = lineEnd;
+    });
+    shown += QStringView(from, end - from);
     if (cut)
         *cut = anyCut;
     return shown;

@@ -94,20 +94,19 @@ public:
         void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
 
     private:
-        QString decoded(qsizetype begin, qsizetype end) const;
-        qsizetype lineStart(qsizetype lineEnd) const;
-        qsizetype lineEnd(qsizetype from) const;
-        bool isLineEnd(qsizetype at) const;
-        bool endsEmptyLine(qsizetype at) const;
-        bool insideLine(qsizetype begin, qsizetype end) const;
+        struct Mark
+        {
+            qsizetype at; // where a line begins
+            qsizetype linesBefore; // the non-empty lines before it
+        };
+        QString decoded(const char *begin, const char *end) const;
 
         QByteArray m_decoded; // a UTF-16 file's text as UTF-8, which the store reads it as
         QByteArrayView m_text; // without its byte-order mark
         Form m_form = Form::Windows1252;
         bool m_unix = false;
-        bool m_lastUnended = false; // the last line has no line end after it
         qsizetype m_size = 0;
-        std::vector<qsizetype> m_linesBefore; // non-empty lines ended before each stretch of the text
+        std::vector<Mark> m_marks; // one every stretch of the text
     };
 
     // The written form: every line followed by CR LF, in list order, by the store's encoding rule.

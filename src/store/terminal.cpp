@@ -7,7 +7,6 @@
 #include "store/bounds.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -15,15 +14,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
-#include <csetjmp>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -180,77 +173,17 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
     return std::vector<Collection>{*found};
 }
 
-// The bytes of a collection file, mapped rather than copied: a command looks at each byte once and holds
-// nothing per line, so a million proverbs take little more time than reading them. A file out of the
-// ordinary (not a regular file, empty, past the bound) is read as the windows read it, with their failures.
-class CollectionBytes
+// The bytes of a collection, read as the windows read them and with their failures. A file that gave fewer
+// bytes than it held when it was opened was cut short by another program meanwhile (failure 57): what was
+// read is then only a part of it.
+MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes)
 {
-public:
-    CollectionBytes() = default;
-    CollectionBytes(const CollectionBytes &) = delete;
-    CollectionBytes &operator=(const CollectionBytes &) = delete;
-    ~CollectionBytes()
-    {
-        if (m_mapped)
-            ::munmap(m_mapped, size_t(m_size));
-    }
-    MaybeFailure read(const QString &path)
-    {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd >= 0) {
-            struct stat info
-            { };
-            if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kMaxReadBytes) {
-                void *mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-                if (mapped != MAP_FAILED) {
-                    m_mapped = mapped;
-                    m_size = info.st_size;
-                }
-            }
-            ::close(fd);
-            if (m_mapped)
-                return std::nullopt;
-        }
-        return readWholeFile(path, m_read);
-    }
-    QByteArrayView bytes() const
-    {
-        return m_mapped ? QByteArrayView(static_cast<const char *>(m_mapped), m_size) : QByteArrayView(m_read);
-    }
-
-private:
-    void *m_mapped = nullptr;
-    qsizetype m_size = 0;
-    QByteArray m_read;
-};
-
-sigjmp_buf *g_busError = nullptr;
-
-void onBusError(int)
-{
-    siglongjmp(*g_busError, 1);
-}
-
-// Runs work on a mapped file; false when another program cut the file short meanwhile, which a mapping
-// tells by SIGBUS at the first byte that is gone. The work is then left where it stood (what it held is
-// not given back: the command ends soon after).
-template<typename Work>
-bool survivingTruncation(Work work)
-{
-    sigjmp_buf jump;
-    struct sigaction action
-    {
-    }, previous{};
-    action.sa_handler = onBusError;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGBUS, &action, &previous);
-    g_busError = &jump;
-    const bool whole = sigsetjmp(jump, 1) == 0;
-    if (whole)
-        work();
-    ::sigaction(SIGBUS, &previous, nullptr);
-    g_busError = nullptr;
-    return whole;
+    FileStamp stamp;
+    if (auto failure = readWholeFile(path, bytes, &stamp))
+        return failure;
+    if (bytes.size() < stamp.size)
+        return failures::ioError(path);
+    return std::nullopt;
 }
 
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
@@ -260,17 +193,15 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
 {
     bool all = true;
     for (const Collection &collection : collections) {
-        CollectionBytes bytes;
-        MaybeFailure failure = bytes.read(collection.path);
-        const auto readLines = [&] {
-            const LineStore::FileLines lines(bytes.bytes());
+        QByteArray bytes;
+        MaybeFailure failure = readCollectionBytes(collection.path, bytes);
+        if (!failure) {
+            const LineStore::FileLines lines(bytes);
             if (lines.size() > kMaxReadLines)
                 failure = failures::tooLarge(collection.path); // as the windows refuse it
             else
                 use(collection, lines);
-        };
-        if (!failure && !survivingTruncation(readLines))
-            failure = failures::ioError(collection.path);
+        }
         if (failure) {
             if (out)
                 out->flush();

@@ -2,6 +2,7 @@
 #include "store/terminal.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -86,6 +87,26 @@ private slots:
         QCOMPARE(process.readAllStandardOutput(), QByteArray(c.out).replace("<dir>", m_dir.path().toUtf8()));
         QVERIFY2(c.err.isEmpty() ? err.isEmpty() : err.contains(c.err), qPrintable(err));
         QCOMPARE(process.exitCode(), c.status);
+    }
+
+    // A collection that gives fewer bytes than it held when opened was cut short while read (57), after what the
+    // others printed: a sysfs file, one page by its size whatever it holds, stands in for it.
+    void shrunkWhileRead()
+    {
+        const QString sys = u"/sys/kernel/mm/transparent_hugepage/enabled"_s;
+        QFile file(sys);
+        if (!file.open(QIODevice::ReadOnly) || file.readAll().size() >= QFileInfo(sys).size())
+            QSKIP("no sysfs file that reads shorter than its size");
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(m_dir.filePath(u"Alfa.dat"_s), dir.filePath(u"Alfa.dat"_s)));
+        QVERIFY(QFile::link(sys, dir.filePath(u"Sys.dat"_s)));
+        QProcess process;
+        process.start(QStringLiteral(TANKEDOSAN_EXECUTABLE),
+                      {u"--sök=a"_s, u"--samling=alla"_s, u"--mapp"_s, dir.path()});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.readAllStandardOutput(), "Alfa:Alfa\n"_ba);
+        QVERIFY(process.readAllStandardError().contains("57 - "));
+        QCOMPARE(process.exitCode(), 2);
     }
 
     // Every proverb equally likely, whatever its length and place, and over several collections: a draw by byte
