@@ -70,6 +70,7 @@ FAULTS = [
      "matchesLine(QByteArrayView(begin, end - begin + (end < m_text.end())))"),
     ("C1", "src/store/linestore.cpp", "                ++m_p; // CR LF is one line end", "                (void)0;"),
     ("C2", "src/store/terminal.cpp", "    if (bytes.size() < stamp.size)", "    if (false)"),
+    ("C3", "src/store/linestore.cpp", "        shown += QStringView(from, begin - from);\n", ""),
     ("B1", "src/store/numbers.cpp", "return c == u' ' || c == u'\\t';", "return c == u' ';"),
     ("L1", "src/store/files.cpp", "        if (!S_ISREG(target.info.st_mode))", "        if (!S_ISREG(target.info.st_mode) && !S_ISLNK(target.info.st_mode))"),
     ("L2", "src/store/files.cpp", "if (::fchmod(file.get(), target.info.st_mode & 07777) != 0 && errno", "if (false && errno"),
