@@ -54,6 +54,8 @@ QByteArray encodeUtf8(QStringView text)
 
 const char *findChar(const char *p, const char *end, char c)
 {
+    if (p == end)
+        return end; // p may be null there
     const auto *found = static_cast<const char *>(std::memchr(p, c, size_t(end - p)));
     return found ? found : end;
 }
@@ -140,9 +142,6 @@ public:
         }
         return true;
     }
-
-    // Where the next line begins.
-    const Char *position() const { return m_p; }
 
 private:
     const Char *m_p;
