@@ -6,7 +6,7 @@
 #include "store/module1.h"
 #include "store/numbers.h"
 #include "store/shown.h"
-#include "widgets/windowsetup.h"
+#include "widgets/collectionboxes.h"
 
 #include <QRandomGenerator>
 
@@ -300,13 +300,13 @@ private slots:
         QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
         const QString path = Module1::sökväg;
-        windowsetup::progressAfterMs = 0;
+        collectionboxes::progressAfterMs = 0;
         s.platform.setOnProcessEvents([&] {
             if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
                 box->cancel();
         });
         w.comboordspråk->setCurrentIndex(1), emit w.comboordspråk->activated(1);
-        windowsetup::progressAfterMs = 2000;
+        collectionboxes::progressAfterMs = 2000;
         QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
         QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
