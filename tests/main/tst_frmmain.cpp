@@ -154,24 +154,18 @@ struct Model
         ++boxes; // refused in the search list, else asked
         if (searchView || !yes)
             return;
-        if (!files.contains(path) || wholeMarked < 0) {
-            ++boxes;
-            return;
-        }
+        if (!files.contains(path) || wholeMarked < 0)
+            return void(++boxes);
         ++busy;
-        if (path.size() > 200) { // too long a name for the replacement
-            ++boxes;
-            return;
-        }
+        if (path.size() > 200) // too long a name for the replacement
+            return void(++boxes);
         whole.removeAt(std::exchange(wholeMarked, -1));
         files[path] = whole;
         count = int(whole.size());
         display.clear();
         const auto n = strict(number);
-        if (count > 0 && !n) {
-            ++boxes; // and the caption is left as it was
-            return;
-        }
+        if (count > 0 && !n) // a box, and the caption is left as it was
+            return void(++boxes);
         if (count > 0)
             reshow(*n);
         setCaption(whole.size());
@@ -266,17 +260,6 @@ struct Run
         for (qsizetype i = typed.isEmpty() ? 0 : 1; i <= typed.size(); ++i)
             m.setNumber(typed.left(i));
     }
-    void stepOn(bool next)
-    {
-        QTest::mouseClick(next ? w().cmdnästa : w().cmdförra, Qt::LeftButton);
-        m.step(next);
-    }
-    void wholeView()
-    {
-        QTest::mouseClick(w().optlista_hela, Qt::LeftButton);
-        if (m.searchView)
-            m.wholeView();
-    }
     // An empty search list asks to search now: Yes opens the search window, No goes back.
     void searchView(bool yes)
     {
@@ -291,17 +274,12 @@ struct Run
         m.searchView = true;
         if (yes) {
             whileOpen<frmsök>([&] { QTest::mouseClick(w().optlista_sök, Qt::LeftButton); },
-                              [&](frmsök &window) { searchIn(window); });
+                              [this](frmsök &window) { searchIn(window); });
             m.afterSearch(m.hits); // the choice of the view goes on when the search window has closed
         } else {
             QTest::mouseClick(w().optlista_sök, Qt::LeftButton);
             m.wholeView();
         }
-    }
-    void search()
-    {
-        whileOpen<frmsök>([&] { QTest::mouseClick(w().cmdsök, Qt::LeftButton); },
-                          [&](frmsök &window) { searchIn(window); });
     }
     // A search by the beginning or anywhere, confirmed or not.
     void searchIn(frmsök &window)
@@ -321,21 +299,6 @@ struct Run
         if (ok)
             m.afterSearch(found);
     }
-    void removeProverb(bool yes)
-    {
-        if (!m.searchView)
-            s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        w().mnuarkiv_raderaordspråk->trigger();
-        m.removeProverb(yes);
-    }
-    // A press on the picture let go outside it is no click.
-    void clickPicture()
-    {
-        QTest::mousePress(w().Image1, Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseRelease(w().Image1, Qt::LeftButton, {}, QPoint(-9, 2));
-        QTest::mouseClick(w().Image1, Qt::LeftButton);
-        ++clicks;
-    }
     void create(const QString &name)
     {
         log.back() += name;
@@ -343,17 +306,6 @@ struct Run
         QTest::mouseClick(w().cmdordspråk_ny, Qt::LeftButton);
         QVERIFY(!m.create(name)
                 || s.platform.boxes().back().text == u"En fil finns redan med det namnet! Välj ett annat namn."_s);
-    }
-    void removeCollection(bool yes)
-    {
-        s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        QTest::mouseClick(w().cmdordspråk_radera, Qt::LeftButton);
-        m.removeCollection(yes);
-    }
-    void copy()
-    {
-        QTest::mouseClick(w().cmdkopiera, Qt::LeftButton);
-        QCOMPARE(s.platform.clipboard(), m.display);
     }
 
     // One action drawn at random; the last three, which make and delete collections, only from step 80 on.
@@ -368,16 +320,34 @@ struct Run
         switch (action) {
         case 0: return choose();
         case 1: return type();
-        case 2: return stepOn(yes);
-        case 3: return wholeView();
+        case 2: QTest::mouseClick(yes ? w().cmdnästa : w().cmdförra, Qt::LeftButton); return m.step(yes);
+        case 3:
+            QTest::mouseClick(w().optlista_hela, Qt::LeftButton);
+            if (m.searchView)
+                m.wholeView();
+            return;
         case 4: return searchView(yes);
-        case 5: return search();
-        case 6: return removeProverb(yes);
-        case 7: return clickPicture();
+        case 5:
+            return whileOpen<frmsök>([&] { QTest::mouseClick(w().cmdsök, Qt::LeftButton); },
+                                     [this](frmsök &window) { searchIn(window); });
+        case 6:
+            if (!m.searchView)
+                s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
+            w().mnuarkiv_raderaordspråk->trigger();
+            return m.removeProverb(yes);
+        case 7: // a press on the picture let go outside it is no click
+            QTest::mousePress(w().Image1, Qt::LeftButton, {}, QPoint(2, 2));
+            QTest::mouseRelease(w().Image1, Qt::LeftButton, {}, QPoint(-9, 2));
+            QTest::mouseClick(w().Image1, Qt::LeftButton);
+            ++clicks;
+            return;
         case 9:
         case 10: return create(u".dold CITAT djur Ny"_s.split(u' ')[stepNumber % 4]);
-        case 11: return removeCollection(yes);
-        default: return copy();
+        case 11:
+            s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
+            QTest::mouseClick(w().cmdordspråk_radera, Qt::LeftButton);
+            return m.removeCollection(yes);
+        default: QTest::mouseClick(w().cmdkopiera, Qt::LeftButton); QCOMPARE(s.platform.clipboard(), m.display);
         }
     }
 };
