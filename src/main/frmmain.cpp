@@ -6,6 +6,7 @@
 #include "main/frmom.h"
 #include "store/numbers.h"
 #include "widgets/twips.h"
+#include "widgets/collectionboxes.h"
 #include "widgets/windowsetup.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
@@ -18,6 +19,7 @@
 #include "textfiles/frmtextedit.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QSignalBlocker>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -104,6 +106,14 @@ void frmmain::createControls()
     söklista = new ListBoxModel(u"söklista"_s, this);
     List1 = new ListBoxModel(u"List1"_s, this);
 
+    placeCollectionChoice(client);
+    placeDisplay(client);
+    placeViewAndStepping(client);
+    connectControls();
+}
+
+void frmmain::placeCollectionChoice(QWidget *client)
+{
     Label2 = twips::place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
     QFont heading = Label2->font();
     heading.setPointSizeF(15);
@@ -117,7 +127,10 @@ void frmmain::createControls()
     cmdordspråk_ny = twips::place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
     cmdordspråk_radera =
         twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
+}
 
+void frmmain::placeDisplay(QWidget *client)
+{
     // The dark label behind the panel is its shadow.
     Label1 = twips::place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
     Label1->setAutoFillBackground(true);
@@ -143,7 +156,7 @@ void frmmain::createControls()
     pp->setFrameShape(QFrame::NoFrame);
     pp->setPalette(panel);
     QFont display = pp->font();
-    display.setPointSizeF(8.25);
+    display.setPointSizeF(kTextSizes[0]);
     pp->setFont(display);
 
     scroll = twips::place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
@@ -156,7 +169,10 @@ void frmmain::createControls()
     Image1->setAccessibleName(u"Om Tankedosan"_s);
     Image1->setPixmap(artwork::boxPicture(twips::toPixels(450)));
     Image1->setCursor(Qt::PointingHandCursor);
+}
 
+void frmmain::placeViewAndStepping(QWidget *client)
+{
     Frame1 = twips::place(new QGroupBox(u"Visa"_s, client), u"Frame1"_s, 4830, 1170, 1590, 1020);
     optlista_sök = twips::place(new QRadioButton(u"Söklistan"_s, Frame1), u"optlista_sök"_s, 150, 330, 1380, 285);
     optlista_hela = twips::place(new QRadioButton(u"Hela listan"_s, Frame1), u"optlista_hela"_s, 150, 645, 1380, 285);
@@ -174,7 +190,10 @@ void frmmain::createControls()
 
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
+}
 
+void frmmain::connectControls()
+{
     // A choice by the user loads every time, also the collection already chosen (a way to read it again).
     // The box also moves its index by itself when entries come and go; code that chooses a collection
     // selects it and runs the handler explicitly, so each collection is loaded once.
@@ -224,15 +243,18 @@ void frmmain::createMenus()
     connect(mnuredigera_redigera, &QAction::triggered, this,
             [this] { frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
+    // One size is in force at a time, and its entry is the one marked.
+    auto *sizes = new QActionGroup(mnuredigera);
+    sizes->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int i = 0; i < 5; ++i) {
         mnuredigera_textstorlek[i] = addEntry(mnuredigera, u"mnuredigera_textstorlek"_s,
                                               u"Textstorlek - "_s + QString::number(qRound(kTextSizes[i])));
         mnuredigera_textstorlek[i]->setCheckable(true);
+        sizes->addAction(mnuredigera_textstorlek[i]);
+        connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
     }
     mnuredigera_textstorlek[0]->setChecked(true);
     connect(mnuredigera_sök, &QAction::triggered, this, &frmmain::mnuredigera_sök_Click);
-    for (int i = 0; i < 5; ++i)
-        connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
 
     mnuhjälp = menuBar()->addMenu(u"&Hjälp"_s);
     mnuhjälp->setObjectName(u"mnuhjälp"_s);
@@ -278,8 +300,8 @@ void frmmain::comboordspråk_Click()
     platform::BusyPointer busy(m_platform);
 
     // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
-    using Outcome = windowsetup::ChosenCollection::Outcome;
-    auto chosen = windowsetup::readChosenCollection(this, m_platform, busy, comboordspråk->currentText());
+    using Outcome = collectionboxes::ChosenCollection::Outcome;
+    auto chosen = collectionboxes::readChosenCollection(this, m_platform, busy, comboordspråk->currentText());
     if (chosen.outcome == Outcome::Refused)
         return busy.showError(*chosen.failure);
     if (chosen.outcome == Outcome::Cancelled) {
@@ -317,8 +339,7 @@ void frmmain::comboordspråk_Click()
         return busy.showError(*failure);
     const int n = std::get<int>(number);
     if (Module1::antal >= n) {
-        txtnr->clear();
-        txtnr->setText(QString::number(n));
+        showNumber(n);
     }
 }
 
@@ -336,6 +357,15 @@ void frmmain::txtnr_Change()
         return;
     (void)list->setSelectedIndex(int(index));
     pp->setPlainText(index < 0 ? QString() : list->lines().shownAt(index));
+}
+
+void frmmain::showNumber(int n)
+{
+    {
+        const QSignalBlocker quiet(txtnr);
+        txtnr->setText(QString::number(n));
+    }
+    txtnr_Change();
 }
 
 void frmmain::cmdnästa_Click()
@@ -537,8 +567,7 @@ void frmmain::optlista_hela_Click()
             return;
         n = std::get<int>(number);
     }
-    txtnr->clear();
-    txtnr->setText(QString::number(n));
+    showNumber(n);
 }
 
 void frmmain::optlista_sök_Click()
@@ -564,8 +593,7 @@ void frmmain::optlista_sök_Click()
     int n = std::get<int>(number);
     if (söklista->selectedIndex() >= 0)
         n = söklista->selectedIndex() + 1;
-    txtnr->clear();
-    txtnr->setText(QString::number(n));
+    showNumber(n);
 }
 
 void frmmain::mnuarkiv_raderaordspråk_Click()
@@ -618,8 +646,7 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         const auto number = numbers::strictNumber(txtnr->text());
         if (const auto *failure = std::get_if<store::Failure>(&number))
             return busy.showError(*failure);
-        txtnr->clear();
-        txtnr->setText(QString::number(std::get<int>(number)));
+        showNumber(std::get<int>(number));
     }
     setWindowTitle(wholeListCaption(Module1::antal));
 }
@@ -676,9 +703,6 @@ void frmmain::cmdkopiera_Click()
 void frmmain::mnuredigera_textstorlek_Click(int index)
 {
     scroll->setValue(index + 1);
-    // The entry toggles its own mark when chosen; the mark always follows the size in force.
-    for (int i = 0; i < 5; ++i)
-        mnuredigera_textstorlek[i]->setChecked(i == scroll->value() - 1);
 }
 
 void frmmain::scroll_Change()
@@ -686,6 +710,5 @@ void frmmain::scroll_Change()
     QFont font = pp->font();
     font.setPointSizeF(kTextSizes[scroll->value() - 1]);
     pp->setFont(font);
-    for (int i = 0; i < 5; ++i)
-        mnuredigera_textstorlek[i]->setChecked(i == scroll->value() - 1);
+    mnuredigera_textstorlek[scroll->value() - 1]->setChecked(true);
 }

@@ -113,7 +113,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Shows proverb n of the current list: the number box is set to n and its handler runs once, also when the
+    // box held n already.
+    void showNumber(int n);
+
     void createControls();
+    void placeCollectionChoice(QWidget *client);
+    void placeDisplay(QWidget *client);
+    void placeViewAndStepping(QWidget *client);
+    void connectControls();
     void createMenus();
 
     platform::Platform &m_platform;

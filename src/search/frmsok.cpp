@@ -80,7 +80,7 @@ store::Failure inputPastEndOfFile()
 
 } // namespace
 
-frmsök::frmsök(platform::Platform &platform, const MainWindowLink &main, QWidget *parent)
+frmsok::frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget *parent)
     : QDialog(parent)
     , m_platform(platform)
     , m_main(main)

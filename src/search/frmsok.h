@@ -31,16 +31,13 @@ QString resultattext(const store::LineStore &hits, qsizetype from = 0);
 // The search window: finds proverbs of the main window's collection, narrows its hits by searching again
 // within them, saves them as a text file and hands them to the main window on "OK". Created for each
 // opening and discarded when it closes.
-// moc reads names as ASCII only: it knows this class as frmsok_moc, the compiler as frmsök.
-#ifndef Q_MOC_RUN
-#define frmsok_moc frmsök
-#endif
-class frmsok_moc : public QDialog
+// moc reads a class name as ASCII only, so the class is frmsok and the window's name, frmsök, is an alias.
+class frmsok : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmsök(platform::Platform &platform, const MainWindowLink &main, QWidget *parent = nullptr);
+    frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget *parent = nullptr);
 
     // The result box lays out at most this many hits (and about this many characters); the hit list, the count
     // and a saved text always hold every hit. A result of a million lines would take seconds to lay out.
@@ -105,3 +102,4 @@ private:
     };
     std::vector<Stand> m_stands;
 };
+using frmsök = frmsok;

@@ -1,0 +1,67 @@
+#include "widgets/collectionboxes.h"
+
+#include "store/files.h"
+#include "store/programfolder.h"
+
+#include <QProgressDialog>
+
+#include <algorithm>
+
+namespace collectionboxes {
+
+LoadProgress::LoadProgress(QWidget *window, platform::Platform &platform, const QString &name)
+    : m_window(window)
+    , m_platform(platform)
+    , m_name(name)
+{
+    m_clock.start();
+}
+
+LoadProgress::~LoadProgress() = default;
+
+store::ReadProgress LoadProgress::callback()
+{
+    return [this](qint64 done, qint64 size) {
+        if (m_clock.elapsed() < progressAfterMs)
+            return true;
+        if (!m_box) {
+            m_box = std::make_unique<QProgressDialog>(QStringLiteral("Läser ''") + m_name + QStringLiteral("''..."),
+                                                      QStringLiteral("Avbryt"), 0, 1000, m_window);
+            m_box->setObjectName(QStringLiteral("progress"));
+            m_box->setWindowTitle(QStringLiteral("Tankedosan"));
+            m_box->setWindowModality(Qt::WindowModal);
+            m_box->setMinimumDuration(0);
+            m_box->setAutoReset(false);
+            m_platform.setPointer(platform::Pointer::ArrowBusy);
+        }
+        m_box->setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 1000)) : 0);
+        m_platform.processEvents();
+        return !m_box->wasCanceled();
+    };
+}
+
+ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, platform::BusyPointer &busy,
+                                      const QString &name)
+{
+    using Outcome = ChosenCollection::Outcome;
+    ChosenCollection chosen;
+    if ((chosen.failure = store::checkName(name))) {
+        chosen.outcome = Outcome::Refused;
+        return chosen;
+    }
+    chosen.path = store::collectionFile(name);
+    if (!store::fileExists(chosen.path)) {
+        chosen.outcome = Outcome::Missing;
+        busy.restore(); // the box is answered with the normal pointer
+        platform.messageBox(QStringLiteral("Filen ''") + name + QStringLiteral("'' saknas i programkatalogen!"),
+                            platform::Buttons::Ok, platform::Icon::Exclamation);
+        return chosen;
+    }
+    LoadProgress progress(window, platform, name);
+    chosen.failure = store::readCollection(chosen.path, chosen.lines, &chosen.stamp, progress.callback());
+    if (chosen.failure)
+        chosen.outcome = *chosen.failure == store::failures::cancelled() ? Outcome::Cancelled : Outcome::Failed;
+    return chosen;
+}
+
+} // namespace collectionboxes
