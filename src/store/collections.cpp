@@ -79,6 +79,20 @@ MaybeFailure writeCollection(const QString &path, const QStringList &lines)
     return writeCollection(path, LineStore::fromStrings(lines));
 }
 
+MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEncoding readAs, FileStamp *stamp)
+{
+    if (!lines.writesBackUnchanged())
+        return failures::wouldChange(path);
+    QByteArray bytes = lines.toFileBytes();
+    if (encodingOf(bytes) != readAs) {
+        std::optional<QByteArray> again = encodeText(decodeText(bytes), readAs);
+        if (!again)
+            return failures::wouldChange(path);
+        bytes = std::move(*again);
+    }
+    return writeFileAtomically(path, bytes, stamp);
+}
+
 MaybeFailure createEmptyCollection(const QString &path)
 {
     return writeFileAtomically(path, QByteArray());
