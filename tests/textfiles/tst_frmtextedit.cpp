@@ -75,7 +75,7 @@ private slots:
         FolderFixture folder;
         QList<QByteArray> files =
             "\xFF\xFE\x61\0\0\xD8|c\r\n|d\r\n|e\r\n|\xFF\xFEH\0\xE5\0\r\0\n\0|\xFE\xFF\0H\0\xE5\0\r\0\n|"
-            "\xEF\xBB\xBFa\r\n|"
+            "\xEF\xBB\xBFx\r\n|"
             "\xEF\xBB\xBF\xEF\xBB\xBF\xC3\xA5\r\n|\x80\xE5\r\n|\xC3\x85sa\r\n\xE2\x82\xAC\r\n"_ba.split('|');
         files.prepend((QByteArray(99, 'x') + "\r\n").repeated(textfiles::kTextViewBytes / 101 + 9));
         const auto name = [](int i) {
