@@ -185,13 +185,11 @@ bool isUtf16(TextEncoding encoding)
 // Unit by unit, the mirror of decodeUtf16: half a surrogate pair is written as it was read.
 void appendUtf16(QByteArray &out, QStringView text, bool littleEndian)
 {
-    const int low = littleEndian ? 0 : 1;
-    const qsizetype start = out.size();
-    out.resize(start + 2 * text.size());
-    char *dst = out.data() + start;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        dst[2 * i + low] = char(text[i].unicode() & 0xFF);
-        dst[2 * i + 1 - low] = char(text[i].unicode() >> 8);
+    out.reserve(out.size() + 2 * text.size());
+    for (const QChar c : text) {
+        const char low = char(c.unicode() & 0xFF);
+        const char high = char(c.unicode() >> 8);
+        out.append(littleEndian ? low : high).append(littleEndian ? high : low);
     }
 }
 
