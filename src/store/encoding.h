@@ -56,8 +56,9 @@ QString decodeText(QByteArrayView bytes);
 // Decodes the bytes behind the mark, if any, of a file read as `encoding`.
 QString decodeAs(QByteArrayView body, TextEncoding encoding);
 
-// False for a UTF-16 file that no text written back can reproduce: one with half a surrogate pair (which
-// neither Windows-1252 nor UTF-8 can hold) or an odd last byte. Every other file decodes exactly.
+// False for a UTF-16 file whose lines cannot be written back as they were read: one with half a surrogate
+// pair (a line store holds UTF-8, which has no form for it) or an odd last byte. Every other file decodes
+// exactly.
 bool decodesExactly(QByteArrayView bytes);
 
 // True when every character has a Windows-1252 byte.
