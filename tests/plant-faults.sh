@@ -83,12 +83,19 @@ FAULTS = [
     ("A1", "src/main/frmmain.cpp", '    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);\n', ""),
     ("A2", "src/widgets/windowsetup.cpp", "            used += caption.at(at).toLower();\n", ""),
     ("A3", "src/widgets/windowsetup.cpp", "        button->installEventFilter(enter);\n", ""),
+<<<<<<< HEAD
     ("G1", "src/main/frmmain.cpp", "    connect(txtnr, &QLineEdit::textChanged, this, &frmmain::txtnr_Change);\n",
      "    connect(txtnr, &QLineEdit::textChanged, this, &frmmain::txtnr_Change);\n"
      "    connect(comboordspråk, &QComboBox::textActivated, this, [this] { comboordspråk_Click(); });\n"),
     ("G2", "src/main/frmmain.cpp", "    {\n        const QSignalBlocker quiet(txtnr);\n        txtnr->setText(QString::number(n));\n    }",
      "    txtnr->setText(QString::number(n));"),
     ("G3", "src/main/frmmain.cpp", "    mnuredigera_textstorlek[scroll->value() - 1]->setChecked(true);\n", ""),
+=======
+    ("X1", "src/textfiles/frmtextedit.cpp", "    m_encoding = view.encoding;\n", "    m_encoding = {};\n"),
+    ("X2", "src/store/encoding.cpp", "{readAs, FileEncoding{}", "{FileEncoding{readAs.encoding}, FileEncoding{}"),
+    ("X3", "src/store/encoding.cpp", "0x2039, 0x0152,", "0x2039, 0x0153,"),
+    ("X4", "src/store/encoding.cpp", "if (bytes && decodeText(*bytes) == text)", "if (bytes)"),
+>>>>>>> text
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")

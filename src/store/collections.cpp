@@ -67,16 +67,38 @@ MaybeFailure readCollection(const QString &path, QStringList &lines)
     return std::nullopt;
 }
 
-MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp)
+namespace {
+// Every write of lines over a file: refused when they would not read back as they are; in the encoding the
+// file was read in when one is given.
+MaybeFailure writeLines(const QString &path, const LineStore &lines, std::optional<FileEncoding> readAs,
+                        FileStamp *stamp)
 {
     if (!lines.writesBackUnchanged())
         return failures::wouldChange(path);
-    return writeFileAtomically(path, lines.toFileBytes(), stamp);
+    QByteArray bytes = lines.toFileBytes();
+    if (readAs && encodingOf(bytes) != *readAs) {
+        std::optional<QByteArray> again = encodeText(decodeText(bytes), *readAs);
+        if (!again)
+            return failures::wouldChange(path);
+        bytes = std::move(*again);
+    }
+    return writeFileAtomically(path, bytes, stamp);
+}
+} // namespace
+
+MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp)
+{
+    return writeLines(path, lines, std::nullopt, stamp);
 }
 
 MaybeFailure writeCollection(const QString &path, const QStringList &lines)
 {
     return writeCollection(path, LineStore::fromStrings(lines));
+}
+
+MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEncoding readAs, FileStamp *stamp)
+{
+    return writeLines(path, lines, readAs, stamp);
 }
 
 MaybeFailure createEmptyCollection(const QString &path)

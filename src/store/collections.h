@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/encoding.h"
 #include "store/failure.h"
 #include "store/files.h"
 #include "store/linestore.h"
@@ -38,6 +39,11 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
 // (LineStore::writesBackUnchanged) are refused (failure 54) and nothing is written.
 MaybeFailure writeCollection(const QString &path, const LineStore &lines, FileStamp *stamp = nullptr);
 MaybeFailure writeCollection(const QString &path, const QStringList &lines);
+
+// Lines written back over the text file they were read from, as writeCollection does, but in the encoding
+// that file was read in wherever it holds them (encodeText): a text file keeps the form its other programs
+// read, where a collection always takes the collections' own.
+MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEncoding readAs, FileStamp *stamp);
 
 MaybeFailure createEmptyCollection(const QString &path);
 

@@ -50,13 +50,6 @@ bool fitsChar(char16_t c)
     return c < 0x100 ? latin1Fits(c) : specialByte(c) != 0;
 }
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
-bool hasBom(QByteArrayView bytes)
-{
-    return bytes.size() >= 3 && std::memcmp(bytes.data(), kBom, 3) == 0;
-}
-
 // Valid UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. A Windows-1252 text with a letter
 // such as å followed by ASCII fails at its first high byte, so the check costs little on such files.
 bool isValidUtf8(QByteArrayView bytes, bool &sawMultiByte)
@@ -109,18 +102,28 @@ bool isValidUtf8(QByteArrayView bytes, bool &sawMultiByte)
 
 } // namespace
 
-TextEncoding detectEncoding(QByteArrayView bytes)
+FileEncoding encodingOf(QByteArrayView bytes)
 {
+    if (startsWithUtf16Bom(bytes))
+        return {bytes[0] == '\xFF' ? TextEncoding::Utf16LittleEndian : TextEncoding::Utf16BigEndian, true};
     // A byte-order mark in front of bytes that are not UTF-8 after all is not trusted: decoding them as UTF-8
     // would turn them into replacement characters and lose them at the next save.
+    const bool marked = bytes.startsWith(kUtf8ByteOrderMark);
     bool sawMultiByte = false;
-    const bool valid = isValidUtf8(withoutByteOrderMark(bytes), sawMultiByte);
-    return valid && (sawMultiByte || hasBom(bytes)) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    if (isValidUtf8(marked ? bytes.sliced(3) : bytes, sawMultiByte) && (sawMultiByte || marked))
+        return {TextEncoding::Utf8, marked};
+    return {};
 }
 
-QByteArrayView withoutByteOrderMark(QByteArrayView bytes)
+TextEncoding detectEncoding(QByteArrayView bytes)
 {
-    return hasBom(bytes) ? bytes.sliced(3) : bytes;
+    const TextEncoding encoding = encodingOf(bytes).encoding;
+    return encoding == TextEncoding::Utf8 ? encoding : TextEncoding::Windows1252;
+}
+
+qsizetype FileEncoding::markSize() const
+{
+    return !byteOrderMark ? 0 : encoding == TextEncoding::Utf8 ? 3 : 2;
 }
 
 char16_t windows1252ToUnicode(unsigned char byte)
@@ -173,23 +176,73 @@ bool hasHalfSurrogatePair(QStringView text)
     }
     return false;
 }
+
+bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16LittleEndian || encoding == TextEncoding::Utf16BigEndian;
+}
+
+// Unit by unit, the mirror of decodeUtf16: half a surrogate pair is written as it was read.
+void appendUtf16(QByteArray &out, QStringView text, bool littleEndian)
+{
+    out.reserve(out.size() + 2 * text.size());
+    for (const QChar c : text) {
+        const char low = char(c.unicode() & 0xFF);
+        const char high = char(c.unicode() >> 8);
+        out.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+}
+
+// The text's bytes in the encoding, mark and all; nothing when Windows-1252 lacks a character. UTF-8 writes
+// U+FFFD for half a pair, which the read back then tells.
+std::optional<QByteArray> encodedAs(QStringView text, FileEncoding encoding)
+{
+    QByteArray bytes;
+    switch (encoding.encoding) {
+    case TextEncoding::Windows1252:
+        if (!fitsWindows1252(text))
+            return std::nullopt;
+        appendWindows1252(bytes, text);
+        break;
+    case TextEncoding::Utf8:
+        if (encoding.byteOrderMark)
+            bytes = kUtf8ByteOrderMark;
+        bytes += QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless).encode(text);
+        break;
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian: {
+        const bool littleEndian = encoding.encoding == TextEncoding::Utf16LittleEndian;
+        bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+        appendUtf16(bytes, text, littleEndian);
+        break;
+    }
+    }
+    return bytes;
+}
 } // namespace
 
 bool decodesExactly(QByteArrayView bytes)
 {
-    if (!startsWithUtf16Bom(bytes))
+    const FileEncoding encoding = encodingOf(bytes);
+    if (!isUtf16(encoding.encoding))
         return true;
-    return bytes.size() % 2 == 0 && !hasHalfSurrogatePair(decodeUtf16(bytes.sliced(2), bytes[0] == '\xFF'));
+    return bytes.size() % 2 == 0 && !hasHalfSurrogatePair(decodeAs(bytes.sliced(2), encoding.encoding));
+}
+
+QString decodeAs(QByteArrayView body, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Windows1252)
+        return decodeWindows1252(body);
+    if (encoding == TextEncoding::Utf8)
+        return decodeUtf8(body);
+    return decodeUtf16(body, encoding == TextEncoding::Utf16LittleEndian);
 }
 
 QString decodeText(QByteArrayView bytes)
 {
-    // The same rules as a collection's lines: a UTF-16 mark is read, and only the first mark is a mark.
-    if (startsWithUtf16Bom(bytes))
-        return decodeUtf16(bytes.sliced(2), bytes[0] == '\xFF');
-    if (detectEncoding(bytes) == TextEncoding::Utf8)
-        return decodeUtf8(withoutByteOrderMark(bytes));
-    return decodeWindows1252(bytes);
+    // The same rules as a collection's lines: only the first mark is a mark.
+    const FileEncoding encoding = encodingOf(bytes);
+    return decodeAs(bytes.sliced(encoding.markSize()), encoding.encoding);
 }
 
 bool fitsWindows1252(QStringView text)
@@ -215,6 +268,17 @@ void appendWindows1252(QByteArray &out, QStringView text)
 QByteArray encodeLines(const QStringList &lines)
 {
     return LineStore::fromStrings(lines).toFileBytes();
+}
+
+std::optional<QByteArray> encodeText(QStringView text, FileEncoding readAs)
+{
+    // The last two are the rule of encodeLines, for a text.
+    for (const FileEncoding encoding : {readAs, FileEncoding{}, FileEncoding{TextEncoding::Utf8, true}}) {
+        std::optional<QByteArray> bytes = encodedAs(text, encoding);
+        if (bytes && decodeText(*bytes) == text)
+            return bytes;
+    }
+    return std::nullopt;
 }
 
 } // namespace store

@@ -5,18 +5,38 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace store {
 
 // How the bytes of a text file are turned into characters. Files of the classic Windows program are
-// Windows-1252; files saved by other tools may be UTF-8. Nothing is ever lost on the way in or out.
-enum class TextEncoding { Windows1252, Utf8 };
+// Windows-1252; files saved by other tools may be UTF-8 or UTF-16. Nothing is ever lost on the way in or out.
+enum class TextEncoding { Windows1252, Utf8, Utf16LittleEndian, Utf16BigEndian };
 
-// UTF-8 when the bytes start with a UTF-8 byte-order mark, or are valid UTF-8 holding at least one multi-byte
-// sequence; Windows-1252 otherwise (plain ASCII reads the same either way).
+// What a file was read as: its encoding and whether a byte-order mark stands in front of the text.
+struct FileEncoding
+{
+    TextEncoding encoding = TextEncoding::Windows1252;
+    bool byteOrderMark = false;
+
+    // The bytes of the mark in front of the text (0 without one).
+    qsizetype markSize() const;
+
+    friend bool operator==(const FileEncoding &, const FileEncoding &) = default;
+};
+
+inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The one decision of how a file's bytes are read, for every reader (collections, the text files, the help
+// text, nr.ini, the import): UTF-16 behind its mark (FF FE or FE FF); UTF-8 when the bytes, after a UTF-8 mark
+// if one is there, are valid UTF-8 and either have that mark or hold a multi-byte sequence; Windows-1252
+// otherwise (plain ASCII reads the same either way). A mark in front of bytes that are not UTF-8 after all is
+// no mark: the file is Windows-1252, so nothing of it turns into replacement characters.
+FileEncoding encodingOf(QByteArrayView bytes);
+
+// encodingOf with both UTF-8 forms as Utf8 and UTF-16 as Windows1252, for the line store, which takes the
+// UTF-16 mark (startsWithUtf16Bom) first.
 TextEncoding detectEncoding(QByteArrayView bytes);
-
-// The byte-order mark is not part of the text: the bytes after it.
-QByteArrayView withoutByteOrderMark(QByteArrayView bytes);
 
 // All 256 bytes map to a character; the five that Windows-1252 leaves undefined map to the C1 controls of the
 // same value, so an unedited file round-trips byte for byte.
@@ -30,12 +50,15 @@ bool startsWithUtf16Bom(QByteArrayView bytes);
 // stands, where QString::fromUtf8 would drop one at the start.
 QString decodeUtf8(QByteArrayView bytes);
 
-// Decodes a whole file's bytes: UTF-16 behind its mark, else by the detected encoding. A U+FEFF right after
-// the UTF-16 mark is a character; half a surrogate pair stays in the text as it is.
+// Decodes a whole file's bytes by encodingOf. A U+FEFF right after the mark is a character; half a surrogate
+// pair of a UTF-16 file stays in the text as it is.
 QString decodeText(QByteArrayView bytes);
+// Decodes the bytes behind the mark, if any, of a file read as `encoding`.
+QString decodeAs(QByteArrayView body, TextEncoding encoding);
 
-// False for a UTF-16 file that no text written back can reproduce: one with half a surrogate pair (which
-// neither Windows-1252 nor UTF-8 can hold) or an odd last byte. Every other file decodes exactly.
+// False for a UTF-16 file whose lines cannot be written back as they were read: one with half a surrogate
+// pair (a line store holds UTF-8, which has no form for it) or an odd last byte. Every other file decodes
+// exactly.
 bool decodesExactly(QByteArrayView bytes);
 
 // True when every character has a Windows-1252 byte.
@@ -47,5 +70,11 @@ void appendWindows1252(QByteArray &out, QStringView text);
 // The bytes of a file holding lines, each followed by CR LF: Windows-1252 when every character fits and the
 // bytes read back as the same text, else UTF-8 behind a byte-order mark (never a "?" in place of a character).
 QByteArray encodeLines(const QStringList &lines);
+
+// The bytes of a text written back over a file read as `readAs`: in that encoding, its mark kept or left off
+// as it was, when the encoding holds every character and the bytes read back as the text exactly, so an
+// unchanged file comes back byte for byte; else as encodeLines writes. Nothing when no encoding reads back as
+// the text (half a surrogate pair outside UTF-16): no U+FFFD is ever written in place of a character.
+std::optional<QByteArray> encodeText(QStringView text, FileEncoding readAs);
 
 } // namespace store

@@ -4,11 +4,6 @@
 
 namespace store {
 
-QStringList nonEmptyLines(QByteArrayView bytes)
-{
-    return LineStore::fromFileBytes(bytes.toByteArray()).toStringList();
-}
-
 QStringList allLines(QByteArrayView bytes)
 {
     return LineStore::fromFileBytes(bytes.toByteArray(), true).toStringList();

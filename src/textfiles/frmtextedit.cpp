@@ -149,6 +149,7 @@ void frmtextedit::list_filer_Click()
     Text1->setPlainText(view.text);
     m_textWhole = view.whole;
     Text1->setReadOnly(!view.whole);
+    m_encoding = view.encoding;
     m_lines->setLines(std::move(lines));
     m_loaded = true;
     busy.restore();
@@ -179,8 +180,7 @@ bool frmtextedit::mayWriteBack()
 {
     if (m_loaded)
         return true;
-    m_platform.messageBox(u"Filen ''"_s + chosenName() + u"'' kunde inte läsas och skrivs därför inte över."_s,
-                          platform::Buttons::Ok, platform::Icon::Exclamation);
+    m_platform.showStandardError(store::failures::notRead(chosenPath()));
     return false;
 }
 
@@ -197,7 +197,7 @@ void frmtextedit::cmdradera_Click()
     const QString removed = m_lines->item(line);
     (void)m_lines->removeItem(line);
     List1->selectionModel()->clear();
-    if (auto failure = store::writeCollection(path, m_lines->lines(), &m_stamp)) {
+    if (auto failure = store::writeTextFile(path, m_lines->lines(), m_encoding, &m_stamp)) {
         // The file keeps the line, so the list does too.
         m_lines->insertItem(line, removed);
         writeFailed(*failure);
@@ -257,11 +257,15 @@ void frmtextedit::cmdspara_Click()
         != platform::Answer::Yes)
         return;
     // The text and a closing CR LF unless it ends with a line break already, every line break written as
-    // CR LF: the text of a file that ends with a line break is saved as that file again, not one line longer.
+    // CR LF, in the file's own encoding: an unchanged text of a file that ends with a line break is saved as
+    // that file again, byte for byte, not one line longer.
     QStringList lines = windowsetup::boxText(Text1).split(u'\n');
     if (lines.size() > 1 && lines.back().isEmpty())
         lines.removeLast();
-    if (auto failure = store::writeFileAtomically(chosenPath(), store::encodeLines(lines), &m_stamp))
+    const std::optional<QByteArray> bytes = store::encodeText(lines.join(u"\r\n"_s) + u"\r\n"_s, m_encoding);
+    if (!bytes)
+        return m_platform.showStandardError(store::failures::wouldChange(chosenPath()));
+    if (auto failure = store::writeFileAtomically(chosenPath(), *bytes, &m_stamp))
         writeFailed(*failure);
 }
 

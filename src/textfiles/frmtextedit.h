@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "store/encoding.h"
 #include "store/files.h"
 
 #include <QDialog>
@@ -50,7 +51,6 @@ public:
 
     // The lines of the list view, whole.
     const ListBoxModel &lines() const { return *m_lines; }
-    // The marked line of the list view, or -1.
 
 private:
     QString chosenName() const;
@@ -67,4 +67,6 @@ private:
     // What the chosen file was when the views were filled from it: a write back goes only over that.
     store::FileStamp m_stamp;
     bool m_textWhole = true;
+    // What the chosen file was read as: both views write it back so.
+    store::FileEncoding m_encoding;
 };

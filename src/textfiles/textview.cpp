@@ -10,10 +10,11 @@ namespace textfiles {
 TextView textViewOf(QByteArrayView bytes)
 {
     // The encoding is the whole file's, as the list reads it, though only a part may be shown.
-    const bool utf16 = store::startsWithUtf16Bom(bytes);
-    const bool utf8 = !utf16 && store::detectEncoding(bytes) == store::TextEncoding::Utf8;
-    QByteArrayView body = utf8 ? store::withoutByteOrderMark(bytes) : bytes;
     TextView view;
+    view.encoding = store::encodingOf(bytes);
+    const bool utf8 = view.encoding.encoding == store::TextEncoding::Utf8;
+    const bool utf16 = !utf8 && view.encoding.encoding != store::TextEncoding::Windows1252;
+    QByteArrayView body = bytes.sliced(view.encoding.markSize());
     if (body.size() > kTextViewBytes) {
         view.whole = false;
         qsizetype cut = kTextViewBytes;
@@ -24,7 +25,7 @@ TextView textViewOf(QByteArrayView bytes)
             --cut;
         body = body.first(cut);
     }
-    view.text = utf16 ? store::decodeText(body) : utf8 ? store::decodeUtf8(body) : store::decodeWindows1252(body);
+    view.text = store::decodeAs(body, view.encoding.encoding);
     bool cut = false;
     QString shown = store::shownLines(view.text, &cut);
     if (cut) {

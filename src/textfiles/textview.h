@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/encoding.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -17,6 +19,8 @@ struct TextView
     // False when the file was cut (at kTextViewBytes, or a line at its shown part): such a view must never
     // be written back over the file.
     bool whole = true;
+    // What the file was read as, and so is written back as.
+    store::FileEncoding encoding;
 };
 
 // The file's text by its encoding, bounded as above; a cut view ends with a note saying so.
