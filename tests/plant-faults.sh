@@ -80,6 +80,13 @@ FAULTS = [
     ("A1", "src/main/frmmain.cpp", '    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);\n', ""),
     ("A2", "src/widgets/windowsetup.cpp", "            used += caption.at(at).toLower();\n", ""),
     ("A3", "src/widgets/windowsetup.cpp", "        button->installEventFilter(enter);\n", ""),
+    ("R1", "src/editor/frmredigera.cpp", "                m_lista->removeLine(int(at));\n", "                (void)at;\n"),
+    ("R2", "src/editor/editorsort.cpp", "    merged.setDecodedExactly(sorted.decodedExactly());\n", ""),
+    ("R3", "src/editor/frmredigera.cpp", "        m_loadedByIndexChange = true;\n", ""),
+    ("R4", "src/editor/editorsort.cpp", "    return sign(a.compare(b));", "    return sign(b.compare(a));"),
+    ("R5", "src/editor/duplicates.cpp", "            table[c] = QChar(char16_t(c)).toLower().unicode();",
+     "            table[c] = c < 0x80 ? QChar(char16_t(c)).toLower().unicode() : char16_t(c);"),
+    ("R6", "src/editor/duplicates.cpp", "const double rounded = std::nearbyint(", "const double rounded = std::round("),
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")
