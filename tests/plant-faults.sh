@@ -90,12 +90,19 @@ FAULTS = [
     ("G2", "src/main/frmmain.cpp", "    {\n        const QSignalBlocker quiet(txtnr);\n        txtnr->setText(QString::number(n));\n    }",
      "    txtnr->setText(QString::number(n));"),
     ("G3", "src/main/frmmain.cpp", "    mnuredigera_textstorlek[scroll->value() - 1]->setChecked(true);\n", ""),
-=======
     ("X1", "src/textfiles/frmtextedit.cpp", "    m_encoding = view.encoding;\n", "    m_encoding = {};\n"),
     ("X2", "src/store/encoding.cpp", "{readAs, FileEncoding{}", "{FileEncoding{readAs.encoding}, FileEncoding{}"),
     ("X3", "src/store/encoding.cpp", "0x2039, 0x0152,", "0x2039, 0x0153,"),
     ("X4", "src/store/encoding.cpp", "if (bytes && decodeText(*bytes) == text)", "if (bytes)"),
->>>>>>> text
+=======
+    ("R1", "src/editor/frmredigera.cpp", "                m_lista->removeLine(int(at));\n", "                (void)at;\n"),
+    ("R2", "src/editor/editorsort.cpp", "    merged.setDecodedExactly(sorted.decodedExactly());\n", ""),
+    ("R3", "src/editor/frmredigera.cpp", "        m_loadedByIndexChange = true;\n", ""),
+    ("R4", "src/editor/editorsort.cpp", "    return sign(a.compare(b));", "    return sign(b.compare(a));"),
+    ("R5", "src/editor/duplicates.cpp", "            table[c] = QChar(char16_t(c)).toLower().unicode();",
+     "            table[c] = c < 0x80 ? QChar(char16_t(c)).toLower().unicode() : char16_t(c);"),
+    ("R6", "src/editor/duplicates.cpp", "const double rounded = std::nearbyint(", "const double rounded = std::round("),
+>>>>>>> editor
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")

@@ -195,11 +195,6 @@ SwedishOrder::SwedishOrder()
 
 SwedishOrder::~SwedishOrder() = default;
 
-bool SwedishOrder::usesSystemCollation() const
-{
-    return d->system;
-}
-
 int SwedishOrder::compare(QStringView a, QStringView b) const
 {
     if (const int r = d->raw(a, b))

@@ -22,9 +22,6 @@ public:
     int compare(QStringView a, QStringView b) const;
     bool less(QStringView a, QStringView b) const { return compare(a, b) < 0; }
 
-    // False when the system's collation data lacks Swedish and the built-in order is used instead.
-    bool usesSystemCollation() const;
-
     struct Private;
 
 private:

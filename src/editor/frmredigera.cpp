@@ -76,7 +76,23 @@ frmredigera::~frmredigera() = default;
 void frmredigera::createControls()
 {
     windowsetup::fixedDialog(this, QSize(8175, 7530));
+    createTopRows();
+    createFindRow();
+    createListAndCount();
+    createBottomRow();
+    // Only user actions move focus here; the window opens with the add box ready.
+    txtordspråk->setFocus();
+    connectHandlers();
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    windowsetup::keyboard(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    windowsetup::escapeKeepsOpen(this);
+    enterCleanState();
+}
 
+// The collection box with "Spara" and "Ångra", then the add box, down to the separator strip.
+void frmredigera::createTopRows()
+{
     Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, this), u"Label3"_s, 120, 165, 1500, 255);
     comboordspråk = twips::place(new QComboBox(this), u"comboordspråk"_s, 1620, 120, 2895, 330);
     Label3->setBuddy(comboordspråk);
@@ -94,7 +110,11 @@ void frmredigera::createControls()
     cmdläggtill = twips::place(new QPushButton(u"Lägg till"_s, this), u"cmdläggtill"_s, 6855, 885, 1200, 360);
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
+}
 
+// The find frame, with "Stäng" and "Importera från fil..." at its right.
+void frmredigera::createFindRow()
+{
     Frame1 =
         twips::place(new QGroupBox(u"Hitta i listan (Enter = hitta nästa)"_s, this), u"Frame1"_s, 120, 1515, 5175, 750);
     txtsök = twips::place(new QLineEdit(Frame1), u"txtsök"_s, 120, 300, 2700, 330);
@@ -105,7 +125,11 @@ void frmredigera::createControls()
     bold.setBold(true);
     cmdavbryt->setFont(bold);
     cmdimport = twips::place(new QPushButton(u"Importera från fil..."_s, this), u"cmdimport"_s, 5415, 1935, 2640, 330);
+}
 
+// The editor list, the box that shows its marked line, and the count label with the progress strip over it.
+void frmredigera::createListAndCount()
+{
     List1 = twips::place(new QListView(this), u"List1"_s, 120, 2385, kFullWidth, 3660);
     List1->setAccessibleName(u"Ordspråken i samlingen"_s);
     // Every row is one line high: the view then never measures a million rows before it can show them.
@@ -125,7 +149,11 @@ void frmredigera::createControls()
     lblantal = twips::place(new QLabel(this), u"lblantal"_s, 120, 6705, kFullWidth, 255);
     progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
     progress->hide();
+}
 
+// "Radera markerad", the transfers, and the duplicate check with its count box and "Avbryt".
+void frmredigera::createBottomRow()
+{
     cmdtabort = twips::place(new QPushButton(u"Radera markerad"_s, this), u"cmdtabort"_s, 120, 7035, 1620, 375);
     cmdsnabbspara =
         twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
@@ -137,10 +165,10 @@ void frmredigera::createControls()
     txtdublett->setToolTip(u"Antal inledande tecken..."_s);
     cmdavbryt2 = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt2"_s, 5970, 7035, 1545, 375);
     cmdavbryt2->hide();
+}
 
-    // Only user actions move focus here; the window opens with the add box ready.
-    txtordspråk->setFocus();
-
+void frmredigera::connectHandlers()
+{
     connect(comboordspråk, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0)
             return;
@@ -175,12 +203,6 @@ void frmredigera::createControls()
     connect(txtsök, &QLineEdit::returnPressed, this, [this] { txtsök_KeyPress(Qt::Key_Return); });
     connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
     connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
-
-    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
-    windowsetup::keyboard(this);
-    // Escape must not throw away what the window holds and the user has not kept.
-    windowsetup::escapeKeepsOpen(this);
-    enterCleanState();
 }
 
 void frmredigera::mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform)
@@ -297,6 +319,25 @@ void frmredigera::addLines(const store::LineStore &lines)
 void frmredigera::showCount()
 {
     lblantal->setText(windowsetup::proverbCountLabel(m_lista->count()));
+}
+
+void frmredigera::takeLine(const QString &line)
+{
+    addLine(line);
+    handedOver();
+}
+
+void frmredigera::takeLines(const store::LineStore &lines)
+{
+    addLines(lines);
+    handedOver();
+}
+
+void frmredigera::handedOver()
+{
+    showCount();
+    chkändrad->setChecked(true);
+    enterChangedState();
 }
 
 void frmredigera::enterChangedState()
@@ -453,11 +494,7 @@ void frmredigera::cmdavbryt_Click()
 
 void frmredigera::cmdimport_Click()
 {
-    frmimport import(m_platform,
-                     {[this](const QString &line) { addLine(line); },
-                      [this](const store::LineStore &lines) { addLines(lines); },
-                      [this] { return int(m_lista->count()); }, lblantal, chkändrad, cmd1, cmd2, comboordspråk},
-                     this);
+    frmimport import(m_platform, *this, this);
     import.exec();
 }
 

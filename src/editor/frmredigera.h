@@ -3,6 +3,7 @@
 #include "widgets/linelistmodel.h"
 #include "widgets/mainwindowlink.h"
 #include "editor/editorsort.h"
+#include "import/editorlink.h"
 #include "platform/platform.h"
 #include "store/files.h"
 
@@ -18,9 +19,11 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
-// and the whole list written back with "Spara". The import window writes into its controls, so they are
-// public.
-class frmredigera : public QDialog
+// and the whole list written back with "Spara". Its controls are public for the tests; the import window that it
+// opens hands lines over through EditorLink alone.
+class frmredigera
+    : public QDialog
+    , public EditorLink
 {
     Q_OBJECT
 
@@ -96,6 +99,10 @@ public:
     // Many lines at once (the import window's "all of them"): one merge rather than one insert after another.
     void addLines(const store::LineStore &lines);
     void showCount();
+    // The import window's hand-over: the lines at their sorted places, then the count, the changed flag and the
+    // changed state.
+    void takeLine(const QString &line) override;
+    void takeLines(const store::LineStore &lines) override;
     void enterChangedState();
     void enterCleanState();
 
@@ -112,6 +119,12 @@ private:
     QString m_loadedName;
 
     void createControls();
+    void createTopRows();
+    void createFindRow();
+    void createListAndCount();
+    void createBottomRow();
+    void connectHandlers();
+    void handedOver();
     void findFrom(qsizetype start);
     void setCheckRunning(bool running);
     void redoChangesOnNewerFile();

@@ -4,7 +4,6 @@
 #include "store/collections.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
@@ -29,21 +28,12 @@ W *named(W *widget, const QString &name)
     return widget;
 }
 
-QIcon mainWindowIcon()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == u"frmmain")
-            return w->windowIcon();
-    }
-    return QApplication::windowIcon();
-}
-
 } // namespace
 
-frmimport::frmimport(platform::Platform &platform, EditorHandOver editor, QWidget *parent)
+frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *parent)
     : QDialog(parent)
     , m_platform(platform)
-    , m_editor(std::move(editor))
+    , m_editor(editor)
     , m_lines(u"List1"_s)
 {
     createControls();
@@ -130,7 +120,8 @@ void frmimport::createControls()
 
 void frmimport::Form_Load()
 {
-    setWindowIcon(mainWindowIcon());
+    // The editor that opens the window took the main window's icon.
+    setWindowIcon(parentWidget() ? parentWidget()->windowIcon() : QApplication::windowIcon());
     // The drive and folder lists start where the program was started from.
     const QStringList drives = importlogic::drives();
     m_dirPath = QDir::currentPath();
@@ -260,13 +251,10 @@ void frmimport::cmdläggtill_Click()
     const QString line = m_lines.item(p);
     if (line.isEmpty())
         return notice(u"Ingen text att lägga till!"_s);
-    m_editor.addLine(line);
-    m_editor.lblantal->setText(windowsetup::proverbCountLabel(m_editor.count()));
-    m_editor.chkändrad->setChecked(true);
+    m_editor.takeLine(line);
     (void)m_lines.removeItem(p);
     markLine(m_lines.count() > p ? p : -1);
     setCountLabel();
-    handOverRest();
 }
 
 void frmimport::cmdläggtillalla_Click()
@@ -275,24 +263,9 @@ void frmimport::cmdläggtillalla_Click()
         return notice(u"Ingen text att lägga till!"_s);
     // A million lines take over a second to sort into the editor's list.
     platform::BusyPointer busy(m_platform);
-    if (m_editor.addLines)
-        m_editor.addLines(m_lines.lines());
-    else {
-        for (int i = 0; i < m_lines.count(); ++i)
-            m_editor.addLine(m_lines.item(i));
-    }
-    m_editor.lblantal->setText(windowsetup::proverbCountLabel(m_editor.count()));
-    m_editor.chkändrad->setChecked(true);
+    m_editor.takeLines(m_lines.lines());
     m_lines.clear();
     setCountLabel();
-    handOverRest();
-}
-
-void frmimport::handOverRest()
-{
-    m_editor.cmd1->setEnabled(true);
-    m_editor.cmd2->setEnabled(true);
-    m_editor.comboordspråk->setEnabled(false);
 }
 
 void frmimport::cmdtabort_Click()

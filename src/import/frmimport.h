@@ -1,14 +1,12 @@
 #pragma once
 
+#include "import/editorlink.h"
 #include "import/importlogic.h"
 #include "widgets/listboxmodel.h"
 #include "platform/platform.h"
 
 #include <QDialog>
 
-#include <functional>
-
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,29 +14,13 @@ class QListView;
 class QListWidget;
 class QPushButton;
 
-// What the import window changes in the editor when it hands lines over: the editor's sorted list (through
-// addLine, which puts a line at its sorted place), its count label, its changed flag and three of its
-// controls.
-struct EditorHandOver
-{
-    std::function<void(const QString &line)> addLine;
-    // Many lines at once, when the editor can do better than one sorted insert after another.
-    std::function<void(const store::LineStore &lines)> addLines;
-    std::function<int()> count;
-    QLabel *lblantal = nullptr;
-    QCheckBox *chkändrad = nullptr;
-    QPushButton *cmd1 = nullptr;
-    QPushButton *cmd2 = nullptr;
-    QComboBox *comboordspråk = nullptr;
-};
-
 // Takes proverbs from any text file on any drive into the editor's list; it never writes a file itself.
 class frmimport : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmimport(platform::Platform &platform, EditorHandOver editor, QWidget *parent = nullptr);
+    frmimport(platform::Platform &platform, EditorLink &editor, QWidget *parent = nullptr);
 
     QLabel *Label3;
     QComboBox *Drive1;
@@ -66,9 +48,6 @@ public:
     void cmdläggtillalla_Click();
     void cmdstäng_Click();
 
-    // The folder the folder list stands in, and the one the file list shows.
-    QString dirPath() const { return m_dirPath; }
-    QString filePath() const { return m_filePath; }
     // Moves the folder list to a folder, as a double click on it does; a folder that cannot be read gives a
     // message and the list stays where it was.
     void setDirPath(const QString &path);
@@ -81,12 +60,12 @@ private:
     void createControls();
     void showFiles();
     void setCountLabel();
-    void handOverRest();
     void notice(const QString &text);
 
     platform::Platform &m_platform;
-    EditorHandOver m_editor;
+    EditorLink &m_editor;
     ListBoxModel m_lines;
+    // The folder the folder list stands in, and the one the file list shows.
     QString m_dirPath;
     QString m_filePath;
     QString m_pattern = QStringLiteral("*.txt");

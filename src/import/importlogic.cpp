@@ -53,11 +53,6 @@ bool matchesAny(const QString &fileName, const QList<QRegularExpression> &expres
 
 } // namespace
 
-bool matchesPatterns(const QString &fileName, const QString &patterns)
-{
-    return matchesAny(fileName, expressionsOf(patterns));
-}
-
 store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names)
 {
     if (auto failure = unreadableFolder(folder))

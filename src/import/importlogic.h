@@ -9,12 +9,10 @@
 // shows, and where a drive begins.
 namespace importlogic {
 
-// Whether a file name matches one of the wildcard patterns separated by ";" ("*" any run of characters,
-// "?" one character), letters compared without regard to case. Blanks around a pattern are not part of it.
-bool matchesPatterns(const QString &fileName, const QString &patterns);
-
-// The names of the normal files of a folder that match the patterns, sorted by name without regard to case;
-// hidden files and folders are left out. Fails when the folder cannot be read.
+// The names of the normal files of a folder that match one of the wildcard patterns separated by ";" ("*" any run
+// of characters, "?" one character; blanks around a pattern are not part of it), letters compared without regard
+// to case, sorted by name without regard to case; hidden files and folders are left out. Fails when the folder
+// cannot be read.
 store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names);
 
 // The folder list: the path's ancestors from the drive's root down to the path itself, then the path's

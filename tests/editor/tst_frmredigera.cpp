@@ -2,6 +2,7 @@
 #include "support/modal.h"
 
 #include "editor/frmredigera.h"
+#include "swedishreference.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/encoding.h"
 #include "store/module1.h"
@@ -62,11 +63,10 @@ private slots:
         Opened s;
         s.window->söklista->setItems({u"träff"_s});
         s.window->optlista_sök->setChecked(true);
-        const SwedishOrder order;
         const QStringList pieces = u"a|A|b|å|Ä|ö| |ab|\r\n|\r|\n"_s.split(u'|'),
                           needles = u"|a|A|b|Å|ab|Ä|x"_s.split(u'|');
-        QStringList model = sortedLines(store::LineStore::fromStrings(kCitat), order).toStringList(), saved = kCitat,
-                    boxes, log;
+        QStringList model = kCitat, saved = kCitat, boxes, log;
+        std::stable_sort(model.begin(), model.end(), referenceLess);
         QString main = s.window->List1->items().join(u'/') + s.window->windowTitle() + u'0', text, clip, quick;
         int marked = -1, count = 5;
         bool changed = false;
@@ -143,7 +143,8 @@ private slots:
                     boxes << u"message|Inget att lägga till|Ok|Exclamation|Ingen text inskriven. Skriv in en text och "
                              u"försök igen."_s;
                 for (const QString &part : line.split(QRegularExpression(u"\r\n?"_s), Qt::SkipEmptyParts)) {
-                    const qsizetype at = sortedPosition(store::LineStore::fromStrings(model), part, order);
+                    const qsizetype at =
+                        std::upper_bound(model.cbegin(), model.cend(), part, referenceLess) - model.cbegin();
                     marked += marked >= at;
                     model.insert(at, part);
                 }
@@ -169,6 +170,56 @@ private slots:
                                                     + u"\nwanted "_s + expected));
         }
         QCOMPARE(seen.size(), 5); // an empty list, Enter wrapping, other marks, the first and other lines removed
+    }
+
+    // A pick in the collection box (by the keys, in its list, the chosen entry again) loads it once. A UTF-16 file
+    // with half a surrogate pair, changed in any way, is never written (no U+FFFD anywhere). Over a file changed
+    // elsewhere "Spara" reads it anew with the user's added and removed lines made again, then writes both sides'.
+    void loadingAndSavingAgainstTheFileAsItIs()
+    {
+        Opened s;
+        const QString text = u"b\r\na"_s + QChar(0xD800) + u"x\r\n"_s;
+        const QByteArray utf16 =
+            "\xFF\xFE"_ba + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        s.folder.write(u"Djur.dat"_s, utf16);
+        auto loads = [&, before = s.platform.pointers().count(platform::Pointer::Busy)]() mutable {
+            return s.platform.pointers().count(platform::Pointer::Busy)
+                   - std::exchange(before, s.platform.pointers().count(platform::Pointer::Busy));
+        };
+        const auto pick = [&](int row) {
+            s.editor->comboordspråk->showPopup();
+            QAbstractItemView *view = s.editor->comboordspråk->view();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(row, 0)).center());
+        };
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
+        s.platform.setNextAnswer(Answer::Yes); // to the removal, the first change
+        for (int way = 0; way < 3; ++way) {
+            s.clickRow(0);
+            way == 0   ? s.editor->cmdtabort->click()
+            : way == 1 ? s.type(u"ny"_s)
+                       : s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
+            s.editor->cmd1->click();
+            QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).last().left(6).toUtf8(), utf16 + "error:");
+        }
+        s.editor->cmd2->click();
+        loads(); // the saves set the busy pointer too
+        for (int row : {2, 1}) {
+            pick(row);
+            QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
+        }
+        s.type(u"Ny rad"_s);
+        s.clickRow(1); // Bil
+        s.platform.setNextAnswer(Answer::Yes);
+        s.editor->cmdtabort->click();
+        s.folder.writeCollection(u"Citat"_s, kCitat + QStringList{u"Ko"_s});
+        s.editor->cmd1->click();
+        const QStringList merged{u"apa"_s, u"Ko"_s, u"Ny rad"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s};
+        QCOMPARE(s.lines().join(u'/') + s.state(), merged.join(u'/') + u"110"_s);
+        QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
+        s.editor->cmd1->click();
+        QCOMPARE(s.folder.read(u"Citat.dat"_s) + s.folder.read(u"Djur.dat"_s), store::encodeLines(merged) + utf16);
     }
 
     // During a long check the list cannot change, nor the window close; "Avbryt" stops it; pending events run seldom.

@@ -40,7 +40,7 @@ struct AllWindows
         search = std::make_unique<frmsök>(s.platform, w.link(), &w);
         editor = std::make_unique<frmredigera>(w.link(), s.platform);
         editor->takeCollectionsFromMain();
-        import = std::make_unique<frmimport>(s.platform, EditorHandOver{}, &w); // hands nothing over here
+        import = std::make_unique<frmimport>(s.platform, *editor, &w); // nothing is handed over here
         import->setDirPath(s.folder.folder());
         textFiles = std::make_unique<frmtextedit>(s.platform, &w);
         about = std::make_unique<frmOm>(&w);
