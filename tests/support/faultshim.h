@@ -5,6 +5,7 @@
 // Unarmed they pass every call through. Linux only.
 
 #include <QByteArray>
+#include <QList>
 
 #include <functional>
 
@@ -18,7 +19,11 @@ void failNext(Call call, int error, const QByteArray &name, int times = 1);
 // Runs `then` once, right after the first lstat of a path containing `name`: whatever the caller then
 // checks, the file system has changed under it.
 void afterFirstLook(const QByteArray &name, std::function<void()> then);
-// Disarms every fault.
+// The folders of the renames since the last reset that no sync of their folder has followed yet, and how
+// many renames there were.
+QList<QByteArray> renamesNotSynced();
+int renames();
+// Disarms every fault and forgets the renames.
 void reset();
 
 } // namespace faultshim
