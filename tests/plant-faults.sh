@@ -80,6 +80,10 @@ FAULTS = [
     ("A1", "src/main/frmmain.cpp", '    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);\n', ""),
     ("A2", "src/widgets/windowsetup.cpp", "            used += caption.at(at).toLower();\n", ""),
     ("A3", "src/widgets/windowsetup.cpp", "        button->installEventFilter(enter);\n", ""),
+    ("D1", "src/store/files.cpp", "    (void)::fsync(folder);\n", ""),
+    ("D2", "src/store/collections.cpp", "    if (failure && stamp)\n        *stamp = FileStamp(); // what could not be read whole is never written back\n", ""),
+    ("D3", "src/store/collections.cpp", "    if (!lines.writesBackUnchanged())\n", "    if (false)\n"),
+    ("D4", "src/store/commandline.cpp", "    if (parser.isSet(o.beginning) && line.action != Action::Search)\n", "    if (false)\n"),
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")

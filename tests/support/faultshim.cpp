@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
@@ -22,8 +21,7 @@ struct Fault
 std::array<Fault, 3> faults;
 QByteArray lookName;
 std::function<void()> afterLook;
-QList<QByteArray> unsynced;
-int renameCount = 0;
+QByteArray seen;
 
 // Whether an armed fault hits this path; counts the hit.
 bool hits(faultshim::Call call, const char *path)
@@ -36,30 +34,23 @@ bool hits(faultshim::Call call, const char *path)
     return true;
 }
 
-QByteArray pathOf(int fd)
-{
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
-    return length < 0 ? QByteArray() : QByteArray(path, length);
-}
-
 bool hitsDescriptor(faultshim::Call call, int fd)
 {
-    return faults[size_t(call)].times > 0 && hits(call, pathOf(fd).constData());
+    if (faults[size_t(call)].times <= 0)
+        return false;
+    char link[64], path[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = ::readlink(link, path, sizeof path - 1);
+    if (length < 0)
+        return false;
+    path[length] = '\0';
+    return hits(call, path);
 }
 
-// A rename that went through waits for a sync of the folder it was made in.
-int renamed(int result, int folder, const char *to)
+int renamed(int result)
 {
-    const int error = errno;
-    char here[PATH_MAX] = ".";
-    const QByteArray in = folder == AT_FDCWD ? QByteArray(::getcwd(here, sizeof here) ? here : ".") : pathOf(folder);
-    const QByteArray path = to[0] == '/' ? QByteArray(to) : in + '/' + to;
-    if (result == 0) {
-        ++renameCount;
-        unsynced.append(path.first(path.lastIndexOf('/')));
-    }
-    errno = error;
+    if (result == 0)
+        seen += 'R';
     return result;
 }
 
@@ -86,14 +77,9 @@ void afterFirstLook(const QByteArray &name, std::function<void()> then)
     afterLook = std::move(then);
 }
 
-QList<QByteArray> renamesNotSynced()
+QByteArray renamesAndFolderSyncs()
 {
-    return unsynced;
-}
-
-int renames()
-{
-    return renameCount;
+    return seen;
 }
 
 void reset()
@@ -101,8 +87,7 @@ void reset()
     for (Fault &fault : faults)
         fault.times = 0;
     afterLook = nullptr;
-    unsynced.clear();
-    renameCount = 0;
+    seen.clear();
 }
 } // namespace faultshim
 
@@ -117,28 +102,24 @@ ssize_t read(int fd, void *buffer, size_t count)
 int fsync(int fd)
 {
     static const auto real = next<int (*)(int)>("fsync");
-    if (hitsDescriptor(faultshim::Call::Fsync, fd))
-        return -1;
-    const int result = real(fd), error = errno;
     struct stat info
     { };
-    if (result == 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-        unsynced.removeAll(pathOf(fd));
-    errno = error;
-    return result;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        seen += 'S';
+    return hitsDescriptor(faultshim::Call::Fsync, fd) ? -1 : real(fd);
 }
 
 // The atomic write renames with renameat2, or with renameat where the file system lacks its flag.
 int renameat(int fromFolder, const char *from, int toFolder, const char *to)
 {
     static const auto real = next<int (*)(int, const char *, int, const char *)>("renameat");
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to), toFolder, to);
+    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to));
 }
 
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags)
 {
     static const auto real = next<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags), toFolder, to);
+    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags));
 }
 
 int lstat(const char *path, struct stat *info)

@@ -5,7 +5,6 @@
 // Unarmed they pass every call through. Linux only.
 
 #include <QByteArray>
-#include <QList>
 
 #include <functional>
 
@@ -19,11 +18,9 @@ void failNext(Call call, int error, const QByteArray &name, int times = 1);
 // Runs `then` once, right after the first lstat of a path containing `name`: whatever the caller then
 // checks, the file system has changed under it.
 void afterFirstLook(const QByteArray &name, std::function<void()> then);
-// The folders of the renames since the last reset that no sync of their folder has followed yet, and how
-// many renames there were.
-QList<QByteArray> renamesNotSynced();
-int renames();
-// Disarms every fault and forgets the renames.
+// What the shim saw since the last reset: "R" for a rename that went through, "S" for a sync of a folder.
+QByteArray renamesAndFolderSyncs();
+// Disarms every fault and forgets what it saw.
 void reset();
 
 } // namespace faultshim
