@@ -1,6 +1,7 @@
 #include "store/linestore.h"
 #include "store/terminal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -27,9 +28,9 @@ class tst_terminal : public QObject
 
     QTemporaryDir m_dir;
 
-    void put(const QString &name, const QByteArray &bytes)
+    void put(const QString &name, const QByteArray &bytes, const QString &folder = {})
     {
-        QFile file(m_dir.filePath(name));
+        QFile file(QDir(folder.isEmpty() ? m_dir.path() : folder).filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(bytes), bytes.size());
     }
@@ -64,7 +65,6 @@ private slots:
     {
         QTest::addColumn<Case>("c");
         QTest::newRow("--slump, one line") << Case{u"--slump|--samling|En"_s, 0, "Ensam rad\n", {}};
-        QTest::newRow("--slump, missing") << Case{u"--slump|--samling|Saknas"_s, 2, {}, u"Filen ''Saknas'' saknas i"_s};
         QTest::newRow("climbs out") << Case{u"--slump|--samling|../Citat"_s, 2, {}, u"52 - Namnet ''../Citat''"_s};
         QTest::newRow("--sök, Citat by default") << Case{u"--sök|GUD"_s, 0, "Gud ser dig\nMin gud\n", {}};
         QTest::newRow("--sok --borjan") << Case{u"--sok|gud|--borjan"_s, 0, "Gud ser dig\n", {}};
@@ -119,10 +119,8 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, arguments);
         QTemporaryDir folder;
-        if (!file.isEmpty()) {
-            QFile out(folder.filePath(file.section(u':', 0, 0)));
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.section(u':', 1).toUtf8()) >= 0);
-        }
+        if (!file.isEmpty())
+            put(file.section(u':', 0, 0), file.section(u':', 1).toUtf8(), folder.path());
         QProcess process;
         run(process, arguments, folder.path());
         QTEST(process.exitCode(), "status");

@@ -22,18 +22,11 @@
 
 // A tmpfs of a given size on a folder of its own, in a mount namespace private to this test process, so
 // nobody else sees it. Needs root (or CAP_SYS_ADMIN); otherwise mounted() is false and whyNot() says why.
-// ctest runs the cases that mount as an entry of their own (tankedosan_mounted_cases in tests/CMakeLists.txt),
-// shown as skipped where they cannot run, and tells the test's main entry, by TANKEDOSAN_MOUNTS_APART, to
-// leave them to it.
 class SmallFileSystem
 {
 public:
     explicit SmallFileSystem(qint64 bytes)
     {
-        if (qEnvironmentVariableIsSet("TANKEDOSAN_MOUNTS_APART")) {
-            m_whyNot = QStringLiteral("run by the ctest entry of the cases on a file system of their own");
-            return;
-        }
         static const bool privateNamespace =
             ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         if (!privateNamespace) {
