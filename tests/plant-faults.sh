@@ -55,8 +55,9 @@ FAULTS = [
     ("N1", "src/store/files.cpp", "        now = stampFrom(target.info);\n    if (now != stamp)", "        now = stampFrom(target.info);\n    if (false)"),
     ("N2", "src/store/files.cpp", "        *stamp = stampFrom(written);", "        (void)written;"),
     ("N3", "src/store/files.cpp", "    if (size > maxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
-    ("N4", "src/store/files.cpp", "            if (got + n > maxReadBytes)\n                return failures::tooLarge(path);",
-     "            if (got + n > 4 * maxReadBytes)\n                return failures::tooLarge(path);"),
+    # The buffer grows to at most the bound: a fault that reads past it must let the buffer grow too.
+    ("N4", "src/store/files.cpp", "            if (got + n > maxReadBytes)\n                return failures::tooLarge(path);\n            const qint64 room =\n                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), maxReadBytes);",
+     "            if (got + n > 4 * maxReadBytes)\n                return failures::tooLarge(path);\n            const qint64 room =\n                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), 4 * maxReadBytes);"),
     ("N5", "src/store/linestore.cpp", "return loneLfs > crs ? LineEnds::Unix", "return loneLfs > 0 ? LineEnds::Unix"),
     ("N6", "src/store/linestore.cpp", "        pairs += cr + 1 < end && cr[1] == '\\n';", "        pairs += 0;"),
     ("N7", "src/store/linestore.cpp", "                if (spans[size_t(k)].begin <= at) {", "                if (true) {"),
