@@ -52,11 +52,12 @@ FAULTS = [
     ("P1", "src/platform/platform.cpp", """        m_busy = false;
         m_platform.setPointer(Pointer::Default);""", """        m_busy = false;"""),
     ("P2", "src/platform/platform.cpp", "    if (m_busy) {\n        m_busy = false;", "    {\n        m_busy = false;"),
-    ("N1", "src/store/files.cpp", "            now = stampFrom(target.info);\n        if (now != *stamp)", "            now = stampFrom(target.info);\n        if (false)"),
+    ("N1", "src/store/files.cpp", "        now = stampFrom(target.info);\n    if (now != stamp)", "        now = stampFrom(target.info);\n    if (false)"),
     ("N2", "src/store/files.cpp", "        *stamp = stampFrom(written);", "        (void)written;"),
-    ("N3", "src/store/files.cpp", "    if (size > kMaxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
-    ("N4", "src/store/files.cpp", "            if (got + n > kMaxReadBytes)\n                return failures::tooLarge(path);",
-     "            if (got + n > 4 * kMaxReadBytes)\n                return failures::tooLarge(path);"),
+    ("N3", "src/store/files.cpp", "    if (size > maxReadBytes)\n        return failures::tooLarge(path);", "    (void)0;"),
+    # The buffer grows to at most the bound: a fault that reads past it must let the buffer grow too.
+    ("N4", "src/store/files.cpp", "            if (got + n > maxReadBytes)\n                return failures::tooLarge(path);\n            const qint64 room =\n                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), maxReadBytes);",
+     "            if (got + n > 4 * maxReadBytes)\n                return failures::tooLarge(path);\n            const qint64 room =\n                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), 4 * maxReadBytes);"),
     ("N5", "src/store/linestore.cpp", "return loneLfs > crs ? LineEnds::Unix", "return loneLfs > 0 ? LineEnds::Unix"),
     ("N6", "src/store/linestore.cpp", "        pairs += cr + 1 < end && cr[1] == '\\n';", "        pairs += 0;"),
     ("N7", "src/store/linestore.cpp", "                if (spans[size_t(k)].begin <= at) {", "                if (true) {"),
@@ -94,7 +95,6 @@ FAULTS = [
     ("X2", "src/store/encoding.cpp", "{readAs, FileEncoding{}", "{FileEncoding{readAs.encoding}, FileEncoding{}"),
     ("X3", "src/store/encoding.cpp", "0x2039, 0x0152,", "0x2039, 0x0153,"),
     ("X4", "src/store/encoding.cpp", "if (bytes && decodeText(*bytes) == text)", "if (bytes)"),
-=======
     ("R1", "src/editor/frmredigera.cpp", "                m_lista->removeLine(int(at));\n", "                (void)at;\n"),
     ("R2", "src/editor/editorsort.cpp", "    merged.setDecodedExactly(sorted.decodedExactly());\n", ""),
     ("R3", "src/editor/frmredigera.cpp", "        m_loadedByIndexChange = true;\n", ""),
@@ -102,7 +102,12 @@ FAULTS = [
     ("R5", "src/editor/duplicates.cpp", "            table[c] = QChar(char16_t(c)).toLower().unicode();",
      "            table[c] = c < 0x80 ? QChar(char16_t(c)).toLower().unicode() : char16_t(c);"),
     ("R6", "src/editor/duplicates.cpp", "const double rounded = std::nearbyint(", "const double rounded = std::round("),
->>>>>>> editor
+=======
+    ("D1", "src/store/files.cpp", "    (void)::fsync(folder);\n", ""),
+    ("D2", "src/store/collections.cpp", "    if (failure && stamp)\n        *stamp = FileStamp(); // what could not be read whole is never written back\n", ""),
+    ("D3", "src/store/collections.cpp", "    if (!lines.writesBackUnchanged())\n", "    if (false)\n"),
+    ("D4", "src/store/commandline.cpp", "    if (parser.isSet(o.beginning) && line.action != Action::Search)\n", "    if (false)\n"),
+>>>>>>> faults
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")

@@ -10,5 +10,8 @@ namespace store {
 // takes its file's size, 16 bytes per line and little else, so these bounds hold one within about 800 MB.
 inline constexpr qint64 kMaxReadBytes = qint64(512) << 20; // 512 MB
 inline constexpr qsizetype kMaxReadLines = 16'000'000;
+// The bounds the reads keep: these, except where a test sets small ones to try them on small files.
+inline qint64 maxReadBytes = kMaxReadBytes;
+inline qsizetype maxReadLines = kMaxReadLines;
 
 } // namespace store

@@ -40,7 +40,7 @@ QStringList listCollections()
 
 MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
 {
-    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, kMaxReadLines);
+    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, maxReadLines);
     if (!read)
         return failures::tooLarge(path);
     lines = std::move(*read);

@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <optional>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace store {
@@ -100,29 +103,23 @@ QStringList withoutQtOptions(const QStringList &arguments)
     }
     return kept;
 }
-} // namespace
-
-CommandLine readCommandLine(const QStringList &arguments)
+// The program's options, each as its names and the name of its value.
+struct Options
 {
-    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
-    const QCommandLineOption version(QStringList{u"v"_s, u"version"_s});
-    const QCommandLineOption folder(u"mapp"_s, QString(), u"mapp"_s);
-    const QCommandLineOption random(QStringList{u"slump"_s});
-    const QCommandLineOption search({u"sök"_s, u"sok"_s}, QString(), u"text"_s);
-    const QCommandLineOption beginning(QStringList{u"början"_s, u"borjan"_s});
-    const QCommandLineOption collection(u"samling"_s, QString(), u"namn"_s);
-    const QCommandLineOption collections(QStringList{u"samlingar"_s});
-    const QCommandLineOption number(u"nummer"_s, QString(), u"n"_s);
-    QCommandLineParser parser;
-    parser.addOptions({help, version, folder, random, search, beginning, collection, collections, number});
-    const bool parsed = parser.parse(withoutQtOptions(arguments));
+    QCommandLineOption help{QStringList{u"h"_s, u"help"_s}};
+    QCommandLineOption version{QStringList{u"v"_s, u"version"_s}};
+    QCommandLineOption folder{u"mapp"_s, QString(), u"mapp"_s};
+    QCommandLineOption random{QStringList{u"slump"_s}};
+    QCommandLineOption search{{u"sök"_s, u"sok"_s}, QString(), u"text"_s};
+    QCommandLineOption beginning{QStringList{u"början"_s, u"borjan"_s}};
+    QCommandLineOption collection{u"samling"_s, QString(), u"namn"_s};
+    QCommandLineOption collections{QStringList{u"samlingar"_s}};
+    QCommandLineOption number{u"nummer"_s, QString(), u"n"_s};
+};
 
-    if (parser.isSet(help)) {
-        CommandLine line;
-        line.action = CommandLine::Action::Help;
-        line.text = helpText();
-        return line;
-    }
+// What the parser could not take: an unknown option, an option without its value, an argument that is none.
+std::optional<CommandLine> refusedWords(const QCommandLineParser &parser, bool parsed)
+{
     if (!parser.unknownOptionNames().isEmpty()) {
         QStringList names;
         for (const QString &name : parser.unknownOptionNames())
@@ -145,14 +142,19 @@ CommandLine readCommandLine(const QStringList &arguments)
     }
     if (!parser.positionalArguments().isEmpty())
         return failed(u"okänt argument: "_s + parser.positionalArguments().constFirst());
+    return std::nullopt;
+}
 
+// The one command given (Run for none), or the refusal of more than one.
+CommandLine chosenCommand(const QCommandLineParser &parser, const Options &o)
+{
     CommandLine line;
     const std::pair<const QCommandLineOption *, CommandLine::Action> commands[] = {
-        {&random, CommandLine::Action::Random},
-        {&search, CommandLine::Action::Search},
-        {&number, CommandLine::Action::Number},
-        {&collections, CommandLine::Action::Collections},
-        {&version, CommandLine::Action::Version}};
+        {&o.random, CommandLine::Action::Random},
+        {&o.search, CommandLine::Action::Search},
+        {&o.number, CommandLine::Action::Number},
+        {&o.collections, CommandLine::Action::Collections},
+        {&o.version, CommandLine::Action::Version}};
     for (const auto &[option, action] : commands) {
         if (!parser.isSet(*option))
             continue;
@@ -162,35 +164,65 @@ CommandLine readCommandLine(const QStringList &arguments)
     }
     if (line.action == CommandLine::Action::Version)
         line.text = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
-    if (parser.isSet(beginning) && line.action != CommandLine::Action::Search)
+    return line;
+}
+
+// The values that go with the command, each where it belongs; the refusal of the first that does not.
+std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Options &o, CommandLine &line)
+{
+    using Action = CommandLine::Action;
+    if (parser.isSet(o.beginning) && line.action != Action::Search)
         return failed(u"--början hör till --sök"_s);
-    if (parser.isSet(collection)) {
-        if (line.action != CommandLine::Action::Random && line.action != CommandLine::Action::Search
-            && line.action != CommandLine::Action::Number)
+    if (parser.isSet(o.collection)) {
+        if (line.action != Action::Random && line.action != Action::Search && line.action != Action::Number)
             return failed(u"--samling hör till --slump, --sök och --nummer"_s);
-        line.collection = parser.value(collection);
+        line.collection = parser.value(o.collection);
         if (line.collection.isEmpty())
             return failed(u"--samling ska följas av en samlings namn, eller alla"_s);
-        if (line.collection == u"alla"_s && line.action == CommandLine::Action::Number)
+        if (line.collection == u"alla"_s && line.action == Action::Number)
             return failed(u"--nummer läser en samling, inte alla"_s);
     }
-    line.needle = parser.value(search);
-    line.beginning = parser.isSet(beginning);
-    if (line.action == CommandLine::Action::Number) {
+    line.needle = parser.value(o.search);
+    line.beginning = parser.isSet(o.beginning);
+    if (line.action == Action::Number) {
         bool ok = false;
-        const QString value = parser.value(number);
+        const QString value = parser.value(o.number);
         line.number = value.toLongLong(&ok);
         if (!ok || line.number < 1 || value.startsWith(u'+'))
             return failed(u"--nummer ska följas av ett heltal från 1 och uppåt: "_s + value);
     }
-    if (parser.isSet(folder)) {
-        const QString named = parser.value(folder);
+    if (parser.isSet(o.folder)) {
+        const QString named = parser.value(o.folder);
         if (named.isEmpty())
             return failed(u"--mapp ska följas av en mapp"_s);
         if (!QFileInfo(named).isDir())
             return failed(u"mappen finns inte: "_s + named);
         line.folder = QDir::cleanPath(QFileInfo(named).absoluteFilePath());
     }
+    return std::nullopt;
+}
+} // namespace
+
+CommandLine readCommandLine(const QStringList &arguments)
+{
+    const Options o;
+    QCommandLineParser parser;
+    parser.addOptions(
+        {o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections, o.number});
+    const bool parsed = parser.parse(withoutQtOptions(arguments));
+    if (parser.isSet(o.help)) {
+        CommandLine line;
+        line.action = CommandLine::Action::Help;
+        line.text = helpText();
+        return line;
+    }
+    if (auto refused = refusedWords(parser, parsed))
+        return *refused;
+    CommandLine line = chosenCommand(parser, o);
+    if (line.action == CommandLine::Action::Error)
+        return line;
+    if (auto refused = takeValues(parser, o, line))
+        return *refused;
     return line;
 }
 

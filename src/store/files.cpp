@@ -179,44 +179,42 @@ MaybeFailure resolveTarget(const QString &path, bool followLink, Target &target)
     return std::nullopt;
 }
 
-MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool followLink, FileStamp *stamp)
+// A write back goes ahead only over the file as it was read, or to a name that was free and still is.
+MaybeFailure checkStamp(const QString &path, const Target &target, const FileStamp &stamp)
 {
-    Target target;
-    if (auto failure = resolveTarget(path, followLink, target))
-        return failure;
-    const int folder = target.folder.get();
-    if (stamp) {
-        if (stamp->state == FileStamp::State::Unread)
-            return failures::notRead(path);
-        FileStamp now;
-        now.state = FileStamp::State::Absent;
-        if (target.exists)
-            now = stampFrom(target.info);
-        if (now != *stamp)
-            return failures::changedSinceRead(path, describeChange(*stamp, now));
-    }
+    if (stamp.state == FileStamp::State::Unread)
+        return failures::notRead(path);
+    FileStamp now;
+    now.state = FileStamp::State::Absent;
+    if (target.exists)
+        now = stampFrom(target.info);
+    if (now != stamp)
+        return failures::changedSinceRead(path, describeChange(stamp, now));
+    return std::nullopt;
+}
 
-    // The temporary file is the target's name and a suffix, beside it in the same folder, created afresh
-    // (never opened through a link). A file that replaces another starts private and takes the other's
-    // permission bits once it is the owner's.
-    Descriptor file;
-    QByteArray temporary;
+// The temporary file is the target's name and a suffix, beside it in the same folder, created afresh (never
+// opened through a link). A file that replaces another starts private, until it takes the other's bits.
+MaybeFailure createTemporary(const QString &path, const Target &target, Descriptor &file, QByteArray &temporary)
+{
     for (int attempt = 0; attempt < 100 && file.get() < 0; ++attempt) {
         temporary = target.name + '.' + randomSuffix();
-        file.reset(::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                            target.exists ? 0600 : 0666));
+        file.reset(::openat(target.folder.get(), temporary.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, target.exists ? 0600 : 0666));
         if (file.get() < 0 && errno != EEXIST)
             return failures::fromSystemError(errno, path);
     }
     if (file.get() < 0)
         return failures::pathAccessError(path);
-    const auto fail = [&](int error) {
-        file.reset();
-        ::unlinkat(folder, temporary.constData(), 0);
-        return failures::fromSystemError(error, path);
-    };
+    return std::nullopt;
+}
+
+// Fills the temporary file, gives it the replaced file's owner and bits, and has it on the disk and closed;
+// gives the error number, 0 when all went, and what the file is in `written`.
+int fillTemporary(Descriptor &file, const Target &target, const QByteArray &bytes, struct stat &written)
+{
     if (const int error = writeAll(file.get(), bytes.constData(), bytes.size()))
-        return fail(error);
+        return error;
     if (target.exists) {
         // Only root can give a file away, and an owner only to a group of its own: a group that cannot be
         // kept is not worth a failed save. The permission bits always can be kept (chown clears set-user-ID,
@@ -224,39 +222,66 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
         if (::geteuid() == 0 || ::geteuid() == target.info.st_uid)
             (void)::fchown(file.get(), target.info.st_uid, target.info.st_gid);
         if (::fchmod(file.get(), target.info.st_mode & 07777) != 0 && errno != ENOTSUP && errno != EOPNOTSUPP)
-            return fail(errno);
+            return errno;
     }
     // Forces the bytes onto the disk before the rename makes them the file: otherwise a power cut soon after
     // could leave the new name over a file whose blocks were never written, on file systems that allocate
     // late (ext4, XFS, Btrfs). A failed sync (EIO, or ENOSPC where space is only taken at write-back, as on
     // NFS) stops the save.
     if (const int error = syncError(file.get()))
-        return fail(error);
+        return error;
+    if (::fstat(file.get(), &written) != 0)
+        return errno;
+    return file.close();
+}
+
+// Renames the temporary file over the target; gives the error number, 0 when it is in place, and EEXIST
+// when a name that was free when read (`mustBeFree`) no longer is: a file another program made there
+// meanwhile is not replaced.
+int renameIntoPlace(const Target &target, const QByteArray &temporary, bool mustBeFree)
+{
+    const int folder = target.folder.get();
+#ifdef RENAME_NOREPLACE
+    if (mustBeFree) {
+        if (::renameat2(folder, temporary.constData(), folder, target.name.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS) // else a file system without the flag
+            return errno;
+    }
+#else
+    Q_UNUSED(mustBeFree);
+#endif
+    return ::renameat(folder, temporary.constData(), folder, target.name.constData()) == 0 ? 0 : errno;
+}
+
+MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool followLink, FileStamp *stamp)
+{
+    Target target;
+    if (auto failure = resolveTarget(path, followLink, target))
+        return failure;
+    if (auto failure = stamp ? checkStamp(path, target, *stamp) : std::nullopt)
+        return failure;
+    Descriptor file;
+    QByteArray temporary;
+    if (auto failure = createTemporary(path, target, file, temporary))
+        return failure;
+    const int folder = target.folder.get();
     struct stat written
     { };
-    if (::fstat(file.get(), &written) != 0)
-        return fail(errno);
-    if (const int error = file.close())
-        return fail(error);
-
-    int renamed = -1;
-#ifdef RENAME_NOREPLACE
-    // A name that was free when read must still be free: a file another program made there meanwhile is
-    // not replaced.
-    if (stamp && stamp->state == FileStamp::State::Absent) {
-        renamed = ::renameat2(folder, temporary.constData(), folder, target.name.constData(), RENAME_NOREPLACE);
-        if (renamed != 0 && errno == EEXIST) {
-            ::unlinkat(folder, temporary.constData(), 0);
-            return failures::changedSinceRead(path, describeChange(*stamp, stampOf(path)));
-        }
-        if (renamed != 0 && errno != EINVAL && errno != ENOSYS) // else a file system without the flag
-            return fail(errno);
+    const bool mustBeFree = stamp && stamp->state == FileStamp::State::Absent;
+    int error = fillTemporary(file, target, bytes, written);
+    if (!error)
+        error = renameIntoPlace(target, temporary, mustBeFree);
+    if (error) {
+        file.reset();
+        ::unlinkat(folder, temporary.constData(), 0);
+        return error == EEXIST && mustBeFree ? failures::changedSinceRead(path, describeChange(*stamp, stampOf(path)))
+                                             : failures::fromSystemError(error, path);
     }
-#endif
-    if (renamed != 0 && ::renameat(folder, temporary.constData(), folder, target.name.constData()) != 0)
-        return fail(errno);
-    // The rename lives in the folder: synced too, so that a power cut after "saved" cannot take it back.
-    // The file is in place by now; a folder that cannot sync does not make it unsaved.
+    // The rename lives in the folder: synced too, so that a power cut after "saved" cannot take it back. A
+    // failure here is not reported: the new file is in place and every reader sees it, while a failed save
+    // promises the previous file whole, and each window would undo in memory what the file now holds (the
+    // main window puts a deleted proverb back, the editor keeps a stamp the file no longer matches).
     (void)::fsync(folder);
     if (stamp) {
         // The file as it lies now, where closing it may have moved its time (NFS); still the one written.
@@ -272,7 +297,7 @@ MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool foll
 
 #endif
 
-// Reads the open file to its end, but never more than kMaxReadBytes: a size the file system gives is
+// Reads the open file to its end, but never more than maxReadBytes: a size the file system gives is
 // checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
 // once it passes the bound. A regular file is read into exactly its size, with no room to spare.
 MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, const ReadProgress &progress)
@@ -280,7 +305,7 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, co
     // With someone to tell, the file is read in steps, each told as it is done.
     constexpr qint64 kStep = qint64(8) << 20;
     const qint64 size = file.size();
-    if (size > kMaxReadBytes)
+    if (size > maxReadBytes)
         return failures::tooLarge(path);
     // reserve() takes exactly what it is asked; resize() alone would round up to a power of two.
     QByteArray all;
@@ -300,10 +325,10 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, co
                 return failures::fromSystemError(errno, path);
             if (n == 0)
                 break;
-            if (got + n > kMaxReadBytes)
+            if (got + n > maxReadBytes)
                 return failures::tooLarge(path);
             const qint64 room =
-                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), kMaxReadBytes);
+                std::min<qint64>(std::max<qint64>(2 * got, got + n + qint64(sizeof probe)), maxReadBytes);
             all.reserve(room);
             all.resize(room);
             std::memcpy(all.data() + got, probe, size_t(n));

@@ -6,6 +6,7 @@
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -46,17 +47,28 @@ private slots:
     }
 
     // A failure reaches the user as a number and Swedish words and leaves lines and folder as they were. A read
-    // stops at the bounds: a file's size, or for a file without one (/proc gives 8.4 GB the size 0) its bytes.
+    // stops at the bound (a small one here): a file's size, or for a file without one (/proc gives 8.4 GB the
+    // size 0) its bytes, of which it reads no more than the bound and a little.
     void failureReports()
     {
         const FolderFixture f;
         const QString huge = f.path(u"Stor.dat"_s), pagemap = u"/proc/self/pagemap"_s,
                       inMissing = f.path(u"saknas/Citat.dat"_s);
         const QString tooLarge = u"Filen ''%1'' är för stor: programmet läser högst 512 MB och 16 miljoner rader"_s;
-        QVERIFY(QFile(huge).open(QIODevice::WriteOnly) && QFile::resize(huge, store::kMaxReadBytes + 1));
-        QStringList lines{u"kvar"_s};
+        const auto bound = qScopeGuard([] { store::maxReadBytes = store::kMaxReadBytes; });
+        store::maxReadBytes = 1 << 20;
+        QVERIFY(QFile(huge).open(QIODevice::WriteOnly) && QFile::resize(huge, store::maxReadBytes));
+        QStringList whole, lines{u"kvar"_s};
+        QCOMPARE(store::readCollection(huge, whole), store::MaybeFailure());
+        QVERIFY(QFile::resize(huge, store::maxReadBytes + 1));
         QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
+        // The bytes this process has read so far, as the system counts them.
+        const auto bytesRead = [&] {
+            return f.read(u"/proc/self/io"_s).split('\n').first().sliced(7).toLongLong();
+        };
+        const qint64 readBefore = bytesRead();
         QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
+        QCOMPARE_LT(bytesRead() - readBefore, 2 * store::maxReadBytes);
         QCOMPARE(store::standardErrorMessage(*store::writeCollection(inMissing, {u"a"_s})),
                  u"Ett fel uppstod.\r\n76 - Sökvägen hittades inte: ''"_s + QDir::toNativeSeparators(inMissing)
                      + u"''"_s);

@@ -21,6 +21,7 @@ struct Fault
 std::array<Fault, 3> faults;
 QByteArray lookName;
 std::function<void()> afterLook;
+QByteArray seen;
 
 // Whether an armed fault hits this path; counts the hit.
 bool hits(faultshim::Call call, const char *path)
@@ -46,6 +47,13 @@ bool hitsDescriptor(faultshim::Call call, int fd)
     return hits(call, path);
 }
 
+int renamed(int result)
+{
+    if (result == 0)
+        seen += 'R';
+    return result;
+}
+
 template<typename Function>
 Function next(const char *name)
 {
@@ -69,11 +77,17 @@ void afterFirstLook(const QByteArray &name, std::function<void()> then)
     afterLook = std::move(then);
 }
 
+QByteArray renamesAndFolderSyncs()
+{
+    return seen;
+}
+
 void reset()
 {
     for (Fault &fault : faults)
         fault.times = 0;
     afterLook = nullptr;
+    seen.clear();
 }
 } // namespace faultshim
 
@@ -88,6 +102,10 @@ ssize_t read(int fd, void *buffer, size_t count)
 int fsync(int fd)
 {
     static const auto real = next<int (*)(int)>("fsync");
+    struct stat info
+    { };
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        seen += 'S';
     return hitsDescriptor(faultshim::Call::Fsync, fd) ? -1 : real(fd);
 }
 
@@ -95,13 +113,13 @@ int fsync(int fd)
 int renameat(int fromFolder, const char *from, int toFolder, const char *to)
 {
     static const auto real = next<int (*)(int, const char *, int, const char *)>("renameat");
-    return hits(faultshim::Call::Rename, to) ? -1 : real(fromFolder, from, toFolder, to);
+    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to));
 }
 
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags)
 {
     static const auto real = next<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
-    return hits(faultshim::Call::Rename, to) ? -1 : real(fromFolder, from, toFolder, to, flags);
+    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags));
 }
 
 int lstat(const char *path, struct stat *info)

@@ -18,7 +18,9 @@ void failNext(Call call, int error, const QByteArray &name, int times = 1);
 // Runs `then` once, right after the first lstat of a path containing `name`: whatever the caller then
 // checks, the file system has changed under it.
 void afterFirstLook(const QByteArray &name, std::function<void()> then);
-// Disarms every fault.
+// What the shim saw since the last reset: "R" for a rename that went through, "S" for a sync of a folder.
+QByteArray renamesAndFolderSyncs();
+// Disarms every fault and forgets what it saw.
 void reset();
 
 } // namespace faultshim

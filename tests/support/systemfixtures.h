@@ -36,7 +36,8 @@ public:
         const QByteArray options = "size=" + QByteArray::number(bytes);
         m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
         if (!m_mounted)
-            m_whyNot = QStringLiteral("mounting a tmpfs failed: ") + QString::fromLocal8Bit(strerror(errno));
+            m_whyNot = QStringLiteral("mounting a tmpfs failed (needs root or CAP_SYS_ADMIN): ")
+                       + QString::fromLocal8Bit(strerror(errno));
     }
     ~SmallFileSystem()
     {
