@@ -115,12 +115,6 @@ FileEncoding encodingOf(QByteArrayView bytes)
     return {};
 }
 
-TextEncoding detectEncoding(QByteArrayView bytes)
-{
-    const TextEncoding encoding = encodingOf(bytes).encoding;
-    return encoding == TextEncoding::Utf8 ? encoding : TextEncoding::Windows1252;
-}
-
 qsizetype FileEncoding::markSize() const
 {
     return !byteOrderMark ? 0 : encoding == TextEncoding::Utf8 ? 3 : 2;

@@ -34,10 +34,6 @@ inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 // no mark: the file is Windows-1252, so nothing of it turns into replacement characters.
 FileEncoding encodingOf(QByteArrayView bytes);
 
-// encodingOf with both UTF-8 forms as Utf8 and UTF-16 as Windows1252, for the line store, which takes the
-// UTF-16 mark (startsWithUtf16Bom) first.
-TextEncoding detectEncoding(QByteArrayView bytes);
-
 // All 256 bytes map to a character; the five that Windows-1252 leaves undefined map to the C1 controls of the
 // same value, so an unedited file round-trips byte for byte.
 char16_t windows1252ToUnicode(unsigned char byte);

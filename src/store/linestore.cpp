@@ -21,8 +21,6 @@ namespace store {
 
 namespace {
 
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-
 // The lower-case byte of every Windows-1252 byte. Windows-1252 is closed under lower-casing (Š, Œ, Ž and Ÿ
 // have their small forms in it too), so a line keeps its length and a byte-wise search is exact.
 std::array<unsigned char, 256> makeWindows1252Fold()
@@ -214,7 +212,18 @@ void foldUtf8Line(QByteArrayView line, QByteArray &out)
 // valid UTF-8 (a text such as "Ã¥") or begin like a UTF-16 file ("ÿþ").
 bool readsBackAsWindows1252(QByteArrayView bytes)
 {
-    return !startsWithUtf16Bom(bytes) && detectEncoding(bytes) == TextEncoding::Windows1252;
+    return encodingOf(bytes) == FileEncoding{};
+}
+
+bool isUtf16(FileEncoding read)
+{
+    return read.encoding == TextEncoding::Utf16LittleEndian || read.encoding == TextEncoding::Utf16BigEndian;
+}
+
+// A UTF-16 file is held as its text in UTF-8 behind a mark: rare enough to take the long way.
+QByteArray utf8WithMark(QByteArrayView utf16File)
+{
+    return QByteArray(kUtf8ByteOrderMark) + encodeUtf8(decodeText(utf16File));
 }
 
 } // namespace
@@ -244,24 +253,21 @@ LineStore LineStore::fromOwnFileBytes(QByteArray bytes)
 
 std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile)
 {
-    if (startsWithUtf16Bom(bytes)) {
-        // Rare enough to take the long way: decode, then read the text as a UTF-8 file behind its mark.
-        const bool unchanged = decodesExactly(bytes);
-        QByteArray utf8 = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
+    const FileEncoding read = encodingOf(bytes);
+    if (isUtf16(read)) {
+        const bool exactly = decodesExactly(bytes);
+        QByteArray utf8 = utf8WithMark(bytes);
         bytes = QByteArray();
         auto store = build(std::move(utf8), keepEmpty, maxLines, ownFile);
         if (store)
-            store->m_writesBackUnchanged = unchanged;
+            store->m_decodedExactly = exactly;
         return store;
     }
 
     LineStore store;
-    qsizetype start = 0;
-    if (detectEncoding(bytes) == TextEncoding::Utf8) {
+    if (read.encoding == TextEncoding::Utf8)
         store.m_form = Form::Utf8;
-        if (bytes.startsWith(kUtf8Bom))
-            start = 3;
-    }
+    const qsizetype start = read.markSize();
     const char *begin = bytes.constData() + start;
     const char *end = bytes.constData() + bytes.size();
     // This program's own file was written with CR LF after every line, whatever LFs they hold.
@@ -307,7 +313,7 @@ bool LineStore::writesBackUnchanged() const
     qsizetype lfs = 0;
     for (const Span &span : m_spans)
         lfs += std::count(m_text.constData() + span.begin, m_text.constData() + span.begin + span.size, '\n');
-    return m_writesBackUnchanged && lfs <= size();
+    return m_decodedExactly && lfs <= size();
 }
 
 QByteArrayView LineStore::raw(qsizetype index) const
@@ -376,7 +382,7 @@ LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
 {
     LineStore result;
     result.m_form = m_form;
-    result.m_writesBackUnchanged = m_writesBackUnchanged;
+    result.m_decodedExactly = m_decodedExactly;
     qsizetype total = 0;
     for (qsizetype i : positions)
         total += m_spans[size_t(i)].size;
@@ -398,6 +404,9 @@ void LineStore::append(QStringView line)
 void LineStore::insert(qsizetype index, QStringView line)
 {
     index = std::clamp<qsizetype>(index, 0, size());
+    // The store holds UTF-8, which has no form for half a surrogate pair: such a line cannot be written as given.
+    if (!line.isValidUtf16())
+        m_decodedExactly = false;
     const QByteArray bytes = encodeForStore(line);
     const Span span{m_text.size(), bytes.size()};
     m_text.append(bytes);
@@ -421,7 +430,7 @@ void LineStore::clear()
     m_spans.shrink_to_fit();
     m_garbage = 0;
     m_form = Form::Windows1252;
-    m_writesBackUnchanged = true;
+    m_decodedExactly = true;
 }
 
 void LineStore::compactIfMostlyGarbage()
@@ -429,9 +438,9 @@ void LineStore::compactIfMostlyGarbage()
     if (m_garbage * 2 <= m_text.size())
         return;
     if (m_spans.empty()) {
-        const bool unchanged = m_writesBackUnchanged;
+        const bool exactly = m_decodedExactly;
         clear();
-        m_writesBackUnchanged = unchanged;
+        m_decodedExactly = exactly;
         return;
     }
     QByteArray text;
@@ -678,18 +687,16 @@ constexpr qsizetype kStretch = qsizetype(1) << 16;
 
 LineStore::FileLines::FileLines(QByteArrayView bytes)
 {
-    if (startsWithUtf16Bom(bytes)) {
-        // As the store reads such a file: its text as UTF-8 behind a mark.
-        m_decoded = QByteArray(kUtf8Bom) + encodeUtf8(decodeText(bytes));
+    FileEncoding read = encodingOf(bytes);
+    if (isUtf16(read)) {
+        // As the store reads such a file.
+        m_decoded = utf8WithMark(bytes);
         bytes = m_decoded;
+        read = {TextEncoding::Utf8, true};
     }
-    qsizetype start = 0;
-    if (detectEncoding(bytes) == TextEncoding::Utf8) {
+    if (read.encoding == TextEncoding::Utf8)
         m_form = Form::Utf8;
-        if (bytes.startsWith(kUtf8Bom))
-            start = 3;
-    }
-    m_text = bytes.sliced(start);
+    m_text = bytes.sliced(read.markSize());
     const char *text = m_text.data();
     m_unix = lineEndsOf(text, text + m_text.size()) == LineEnds::Unix;
     // One walk over the lines counts them and marks a line start every stretch, so that a line is found
@@ -798,7 +805,7 @@ QByteArray LineStore::toFileBytes() const
         }
     }
     // Windows-1252 cannot hold the text, or its bytes would read back as other text: UTF-8 behind a mark.
-    QByteArray out(kUtf8Bom);
+    QByteArray out(kUtf8ByteOrderMark);
     out += joined(3 + total * 2, [&](QByteArray &o, qsizetype i) {
         const QByteArrayView bytes = raw(i);
         if (m_form == Form::Utf8)

@@ -56,8 +56,8 @@ public:
     // write such lines over a file. Removals, inserts, copies and reorderings keep the mark of the file.
     bool writesBackUnchanged() const;
     // Whether the file decoded exactly (the first half of the above); a list built from another carries it over.
-    bool decodedExactly() const { return m_writesBackUnchanged; }
-    void setDecodedExactly(bool exactly) { m_writesBackUnchanged = exactly; }
+    bool decodedExactly() const { return m_decodedExactly; }
+    void setDecodedExactly(bool exactly) { m_decodedExactly = exactly; }
 
     // The whole line: copies, quick-save, search results and writes use this.
     QString at(qsizetype index) const;
@@ -133,7 +133,7 @@ private:
     std::vector<Span> m_spans;
     qsizetype m_garbage = 0;
     Form m_form = Form::Windows1252;
-    bool m_writesBackUnchanged = true;
+    bool m_decodedExactly = true;
 };
 
 } // namespace store
