@@ -398,6 +398,10 @@ int editorArea(const QString &temp)
     for (const Row *r : {&r100k, &r1m})
         out() << "  " << verdict(r->f.open.ms <= 4 * r->sort.ms) << "  " << r->lines
               << " lines within 4× sort: " << fixed(r->f.open.ms / r->sort.ms, 2) << "×" << Qt::endl;
+    // The sort prefix ranks of the editor's order are what keeps this one: the plain collator comparison sorts
+    // four to six times slower.
+    out() << "  " << verdict(r1m.f.open.ms <= r1m.sort.ms)
+          << "  1,000,000 lines within 1× sort: " << fixed(r1m.f.open.ms / r1m.sort.ms, 2) << "×" << Qt::endl;
     const double worstFind = std::max({r100k.f.findFirstMiss.ms, r100k.f.findMiss.ms, r100k.f.findNearEnd.ms});
     out() << "  " << verdict(worstFind <= 16) << "  a find keystroke at 100,000 lines within 16 ms: worst "
           << fixed(worstFind, 1) << " ms" << Qt::endl;

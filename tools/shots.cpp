@@ -115,13 +115,13 @@ int main(int argc, char *argv[])
         platform.setOnProcessEvents({});
     }
 
-    QLabel count;
-    QCheckBox changed;
-    QPushButton save1, undo;
-    QComboBox choice;
+    struct : EditorLink
+    {
+        void takeLine(const QString &) override { }
+        void takeLines(const store::LineStore &) override { }
+    } takesNothing;
     QDir::setCurrent(data);
-    frmimport import(platform, {[](const QString &) {}, {}, [] { return 0; }, &count, &changed, &save1, &undo, &choice},
-                     &main);
+    frmimport import(platform, takesNothing, &main);
     import.File1->setCurrentRow(0);
     ok &= save(import, out, u"frmimport"_s);
     import.hide();
