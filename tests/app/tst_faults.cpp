@@ -1,5 +1,4 @@
 #include "support/faultshim.h"
-#include "support/folderfixture.h"
 #include "support/modal.h"
 #include "support/systemfixtures.h"
 
@@ -214,12 +213,10 @@ private slots:
         for (const auto &[bytes, maxBytes, maxLines] : files) {
             store::maxReadBytes = maxBytes;
             store::maxReadLines = maxLines;
-            const FolderFixture f;
-            f.write(u"Citat.dat"_s, bytes);
-            platform::ScriptedPlatform p;
-            frmmain w(p);
-            w.show();
-            w.txtnr->setText(u"1"_s);
+            Started started;
+            started.folder.write(u"Citat.dat"_s, bytes);
+            frmmain &w = started.start();
+            platform::ScriptedPlatform &p = started.platform;
             p.setNextAnswer(Yes);
             w.mnuarkiv_raderaordspråk->trigger();
             frmredigera editor(w.link(), p);
@@ -236,7 +233,7 @@ private slots:
             QVERIFY(editor.cmd1->isEnabled());
             QTest::mouseClick(editor.cmd1, Qt::LeftButton);
             QTest::mouseClick(editor.cmd1, Qt::LeftButton); // again, on what the refusal left
-            QCOMPARE(f.read(u"Citat.dat"_s), bytes);
+            QCOMPARE(started.folder.read(u"Citat.dat"_s), bytes);
         }
     }
 };
