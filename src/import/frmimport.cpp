@@ -221,7 +221,7 @@ void frmimport::File1_Click()
     m_lines.clear();
     store::LineStore lines;
     // The whole file is read and released before anything is shown; a failure leaves no file open.
-    if (auto failure = store::readCollection(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
+    if (auto failure = store::readTextFile(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
         busy.showError(*failure);
         return;
     }

@@ -47,7 +47,7 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
     return std::nullopt;
 }
 
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
+MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
 {
     QByteArray bytes;
     if (auto failure = readWholeFile(path, bytes, stamp, progress))

@@ -22,11 +22,17 @@ QString collectionFile(const QString &name);
 // case, each without its last four characters. Folders and hidden files are not collections.
 QStringList listCollections();
 
-// Reads the whole file and gives its non-empty lines in file order; on a failure `lines` is left as it was.
-// With `stamp`, also what the file was when read (Unread after a failure). A file past the bounds of
-// bounds.h is refused (failure 7).
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
-                            const ReadProgress &progress = {});
+// Reads a whole text file, of any name, and gives its non-empty lines in file order; on a failure `lines` is
+// left as it was. With `stamp`, also what the file was when read (Unread after a failure). A file past the
+// bounds of bounds.h is refused (failure 7).
+MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
+                          const ReadProgress &progress = {});
+// A collection is read as such a file.
+inline MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
+                                   const ReadProgress &progress = {})
+{
+    return readTextFile(path, lines, stamp, progress);
+}
 MaybeFailure readCollection(const QString &path, QStringList &lines);
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
