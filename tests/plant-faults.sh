@@ -84,7 +84,6 @@ FAULTS = [
     ("A1", "src/main/frmmain.cpp", '    txtnr->setAccessibleName(u"Ordspråkets nummer"_s);\n', ""),
     ("A2", "src/widgets/windowsetup.cpp", "            used += caption.at(at).toLower();\n", ""),
     ("A3", "src/widgets/windowsetup.cpp", "        button->installEventFilter(enter);\n", ""),
-<<<<<<< HEAD
     ("G1", "src/main/frmmain.cpp", "    connect(txtnr, &QLineEdit::textChanged, this, &frmmain::txtnr_Change);\n",
      "    connect(txtnr, &QLineEdit::textChanged, this, &frmmain::txtnr_Change);\n"
      "    connect(comboordspråk, &QComboBox::textActivated, this, [this] { comboordspråk_Click(); });\n"),
@@ -102,12 +101,11 @@ FAULTS = [
     ("R5", "src/editor/duplicates.cpp", "            table[c] = QChar(char16_t(c)).toLower().unicode();",
      "            table[c] = c < 0x80 ? QChar(char16_t(c)).toLower().unicode() : char16_t(c);"),
     ("R6", "src/editor/duplicates.cpp", "const double rounded = std::nearbyint(", "const double rounded = std::round("),
-=======
     ("D1", "src/store/files.cpp", "    (void)::fsync(folder);\n", ""),
     ("D2", "src/store/collections.cpp", "    if (failure && stamp)\n        *stamp = FileStamp(); // what could not be read whole is never written back\n", ""),
     ("D3", "src/store/collections.cpp", "    if (!lines.writesBackUnchanged())\n", "    if (false)\n"),
     ("D4", "src/store/commandline.cpp", "    if (parser.isSet(o.beginning) && line.action != Action::Search)\n", "    if (false)\n"),
->>>>>>> faults
+    ("Z1", "src/store/linestore.cpp", "    if (!line.isValidUtf16())\n        m_decodedExactly = false;\n", ""),
 ]
 
 tree, build = os.path.join(work, "tree"), os.path.join(work, "build")
