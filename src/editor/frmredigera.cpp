@@ -4,6 +4,7 @@
 #include "editor/editorfind.h"
 #include "import/frmimport.h"
 #include "widgets/twips.h"
+#include "widgets/collectionboxes.h"
 #include "widgets/windowsetup.h"
 #include "store/collections.h"
 #include "store/files.h"
@@ -42,11 +43,6 @@ QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width
     palette.setColor(QPalette::WindowText, Qt::white);
     w->setPalette(palette);
     return w;
-}
-
-bool isEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 // The lines that the written form of a typed text reads back as: a line ends at CR LF or at a CR alone.
@@ -239,9 +235,9 @@ void frmredigera::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
     // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
-    using Outcome = windowsetup::ChosenCollection::Outcome;
+    using Outcome = collectionboxes::ChosenCollection::Outcome;
     const QString name = comboordspråk->currentText();
-    auto chosen = windowsetup::readChosenCollection(this, m_platform, busy, name);
+    auto chosen = collectionboxes::readChosenCollection(this, m_platform, busy, name);
     switch (chosen.outcome) {
     case Outcome::Refused: return busy.showError(*chosen.failure);
     case Outcome::Cancelled: {
@@ -372,7 +368,7 @@ void frmredigera::cmdläggtill_Click()
 
 void frmredigera::txtordspråk_KeyPress(int key)
 {
-    if (isEnter(key))
+    if (windowsetup::isEnter(key))
         cmdläggtill_Click();
 }
 
@@ -533,7 +529,7 @@ void frmredigera::txtsök_Change()
 
 void frmredigera::txtsök_KeyPress(int key)
 {
-    if (isEnter(key))
+    if (windowsetup::isEnter(key))
         findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);
 }
 
