@@ -21,8 +21,7 @@ struct Case
     QString err; // a part of standard error; empty: nothing on it
 };
 
-// The real executable, as a user runs it in a terminal: no display, and a folder of collections in
-// Windows-1252, in UTF-8 behind a mark, an empty one and a proverb longer than any view shows.
+// The real executable without a display, on collections in Windows-1252, in UTF-8, empty and very long.
 class tst_terminal : public QObject
 {
     Q_OBJECT
@@ -92,8 +91,7 @@ private slots:
         QCOMPARE(process.exitCode(), c.status);
     }
 
-    // A collection that gives fewer bytes than it held when opened was cut short while read (57), after what the
-    // others printed: a sysfs file, one page by its size whatever it holds, stands in for it.
+    // A collection read shorter than its size was cut short (57); a sysfs file, one page by its size, is one.
     void shrunkWhileRead()
     {
         const QString sys = u"/sys/kernel/mm/transparent_hugepage/enabled"_s;
@@ -104,16 +102,13 @@ private slots:
         QVERIFY(QFile::copy(m_dir.filePath(u"Alfa.dat"_s), dir.filePath(u"Alfa.dat"_s)));
         QVERIFY(QFile::link(sys, dir.filePath(u"Sys.dat"_s)));
         QProcess process;
-        process.start(QStringLiteral(TANKEDOSAN_EXECUTABLE),
-                      {u"--sök=a"_s, u"--samling=alla"_s, u"--mapp"_s, dir.path()});
-        QVERIFY(process.waitForFinished(60000));
+        run(process, u"--sök=a|--samling=alla"_s, dir.path());
         QCOMPARE(process.readAllStandardOutput(), "Alfa:Alfa\n"_ba);
         QVERIFY(process.readAllStandardError().contains("57 - "));
         QCOMPARE(process.exitCode(), 2);
     }
 
-    // Each command in a folder of its own for each situation: 0 when it wrote something, 1 when it found nothing
-    // to write, 2 on an error.
+    // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
     void exitStatuses_data()
     {
         QTest::addColumn<QString>("file"); // name:bytes, or none
@@ -147,8 +142,7 @@ private slots:
         QTEST(process.exitCode(), "status");
     }
 
-    // Every proverb equally likely, whatever its length and place, and over several collections: a draw by byte
-    // position would favour the long line, one per collection the lone proverb.
+    // Every proverb equally likely over several collections, not by byte position nor one per collection.
     void drawIsUniform()
     {
         const QByteArray files[] = {QByteArray(300, 'L') + "\r\nb\r\n", "e\r\n", "f\r\ng\r\nh\r\n"};
@@ -164,8 +158,7 @@ private slots:
             QVERIFY2(qAbs(count - 2000) < 180, qPrintable(proverb + u' ' + QString::number(count)));
     }
 
-    // The commands read a file's lines in its bytes, not through the store: random files of Unix and classic line
-    // ends, Windows-1252, UTF-8, marks, some past the 64 KiB counted at once, give the store's lines and hits.
+    // The commands' own scan of a file's bytes (random files, some past its 64 KiB marks) gives the store's lines.
     void fileLinesAreTheStores()
     {
         const QList<QByteArray> pieces = QByteArray("\n|\r\n|\n|\r|a|B|\xC5|\xC3\xA5|\xEF\xBB\xBF|\xFF\xFE").split('|');

@@ -54,12 +54,6 @@ int renamed(int result)
     return result;
 }
 
-template<typename Function>
-Function next(const char *name)
-{
-    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
 } // namespace
 
 namespace faultshim {
@@ -95,15 +89,14 @@ extern "C" {
 
 ssize_t read(int fd, void *buffer, size_t count)
 {
-    static const auto real = next<ssize_t (*)(int, void *, size_t)>("read");
+    static const auto real = reinterpret_cast<decltype(&::read)>(::dlsym(RTLD_NEXT, "read"));
     return hitsDescriptor(faultshim::Call::Read, fd) ? -1 : real(fd, buffer, count);
 }
 
 int fsync(int fd)
 {
-    static const auto real = next<int (*)(int)>("fsync");
-    struct stat info
-    { };
+    static const auto real = reinterpret_cast<decltype(&::fsync)>(::dlsym(RTLD_NEXT, "fsync"));
+    struct stat info = {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
         seen += 'S';
     return hitsDescriptor(faultshim::Call::Fsync, fd) ? -1 : real(fd);
@@ -112,19 +105,19 @@ int fsync(int fd)
 // The atomic write renames with renameat2, or with renameat where the file system lacks its flag.
 int renameat(int fromFolder, const char *from, int toFolder, const char *to)
 {
-    static const auto real = next<int (*)(int, const char *, int, const char *)>("renameat");
+    static const auto real = reinterpret_cast<decltype(&::renameat)>(::dlsym(RTLD_NEXT, "renameat"));
     return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to));
 }
 
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags)
 {
-    static const auto real = next<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
+    static const auto real = reinterpret_cast<decltype(&::renameat2)>(::dlsym(RTLD_NEXT, "renameat2"));
     return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags));
 }
 
 int lstat(const char *path, struct stat *info)
 {
-    static const auto real = next<int (*)(const char *, struct stat *)>("lstat");
+    static const auto real = reinterpret_cast<decltype(&::lstat)>(::dlsym(RTLD_NEXT, "lstat"));
     const int result = real(path, info), error = errno;
     if (afterLook && std::strstr(path, lookName.constData()))
         std::exchange(afterLook, nullptr)();

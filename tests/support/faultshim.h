@@ -1,8 +1,7 @@
 #pragma once
 
-// Fault injection for the tests that link it in: the test program's own definitions of read, fsync,
-// renameat and lstat come before the C library's (for the program's code and for Qt's alike), and fail on demand.
-// Unarmed they pass every call through. Linux only.
+// Fault injection (Linux): the test's own read, fsync, renameat and lstat come before the C library's, for the
+// program and Qt alike, and pass every call through unless armed.
 
 #include <QByteArray>
 
@@ -12,11 +11,9 @@ namespace faultshim {
 
 enum class Call { Read, Fsync, Rename };
 
-// The next `times` calls of that kind on a file whose path contains `name` (the new name of a rename) fail
-// with `error`.
+// The next `times` calls on a path containing `name` (a rename's new name) fail with `error`.
 void failNext(Call call, int error, const QByteArray &name, int times = 1);
-// Runs `then` once, right after the first lstat of a path containing `name`: whatever the caller then
-// checks, the file system has changed under it.
+// Runs `then` once, right after the first lstat of a path containing `name`: the file changes under its caller.
 void afterFirstLook(const QByteArray &name, std::function<void()> then);
 // What the shim saw since the last reset: "R" for a rename that went through, "S" for a sync of a folder.
 QByteArray renamesAndFolderSyncs();

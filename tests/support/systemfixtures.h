@@ -1,8 +1,6 @@
 #pragma once
 
-// Test helpers that need the operating system itself: a tiny file system of the test's own, the kind of a
-// path, and a child process for steps that may hang or end the process.
-// Linux only; elsewhere the tests that use them are left out.
+// Test helpers that need the operating system itself (Linux only; elsewhere their tests are left out).
 
 #include <QDir>
 #include <QFile>
@@ -11,17 +9,14 @@
 #include <functional>
 
 #ifdef Q_OS_LINUX
-#include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// A tmpfs of a given size on a folder of its own, in a mount namespace private to this test process, so
-// nobody else sees it. Needs root (or CAP_SYS_ADMIN); otherwise mounted() is false and whyNot() says why.
+// A tmpfs of a given size in a mount namespace private to this process; needs root or CAP_SYS_ADMIN.
 class SmallFileSystem
 {
 public:
@@ -66,19 +61,14 @@ private:
     QString m_whyNot;
 };
 
-// The kind of thing a path names: -1 for a link, else its type with links followed, -2 for nothing.
-inline int typeOf(const QString &path, bool followLink = true)
+// The type of what a path names with links followed, -2 for nothing.
+inline int typeOf(const QString &path)
 {
-    struct stat info
-    { };
-    const QByteArray name = QFile::encodeName(path);
-    if (!followLink && ::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
-        return -1;
-    return ::stat(name.constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : -2;
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : -2;
 }
 
-// Runs the step in a forked child, which SIGALRM ends after the given seconds; gives its wait status, 0 when
-// the step returned 0 (else the step's result times 256, or the number of the signal that ended it).
+// The wait status of the step run in a forked child that SIGALRM ends after the given seconds.
 inline int runInChild(const std::function<int()> &step, unsigned seconds)
 {
     const pid_t child = ::fork();
