@@ -11,29 +11,22 @@
 #include <functional>
 #include <memory>
 
-// Runs `inside` once a modal window is up, with that window, then `trigger` (which opens it and waits).
-// `inside` must close the window; if none appeared, it is called with nullptr.
-inline void whileModal(const std::function<void()> &trigger, const std::function<void(QWidget *)> &inside)
-{
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        ran = true;
-        inside(QApplication::activeModalWidget());
-    });
-    trigger();
-    if (!ran)
-        inside(nullptr);
-}
-
-// As above, for a window of a known class; a missing or other window fails the test.
+// Runs `inside` with the modal window of class Window that `trigger` opens (and waits on); `inside` must close
+// it. A missing or other window fails the test.
 template<class Window>
 void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
 {
-    whileModal(trigger, [&](QWidget *modal) {
-        auto *window = qobject_cast<Window *>(modal);
+    bool ran = false;
+    const auto check = [&] {
+        ran = true;
+        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
         QVERIFY2(window, "the expected window did not open");
         inside(*window);
-    });
+    };
+    QTimer::singleShot(0, check);
+    trigger();
+    if (!ran)
+        check();
 }
 
 // The texts of a list's items, in order.

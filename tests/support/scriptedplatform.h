@@ -36,20 +36,18 @@ public:
     const QList<Box> &boxes() const { return m_boxes; }
     QList<Box> takeBoxes() { return std::exchange(m_boxes, {}); }
     const QString &clipboard() const { return m_clipboard; }
-    bool clipboardCleared() const { return m_clipboardCleared; }
     const QList<Pointer> &pointers() const { return m_pointers; }
     Pointer pointer() const { return m_pointers.isEmpty() ? Pointer::Default : m_pointers.back(); }
     int processEventsCalls() const { return m_processEventsCalls; }
-    const QList<QString> &openedFiles() const { return m_openedFiles; }
     bool scriptUsedUp() const { return m_answers.empty() && m_inputs.empty(); }
 
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;
-    void clearClipboard() override;
-    void setClipboardText(const QString &text) override;
-    void setPointer(Pointer pointer) override;
+    void clearClipboard() override { m_clipboard.clear(); }
+    void setClipboardText(const QString &text) override { m_clipboard = text; }
+    void setPointer(Pointer pointer) override { m_pointers.append(pointer); }
     void processEvents() override;
-    bool openWithAssociatedProgram(const QString &path) override;
+    bool openWithAssociatedProgram(const QString &) override { return true; }
 
 private:
     std::deque<Answer> m_answers;
@@ -57,10 +55,8 @@ private:
     std::function<void()> m_onProcessEvents;
     QList<Box> m_boxes;
     QString m_clipboard;
-    bool m_clipboardCleared = false;
     QList<Pointer> m_pointers;
     int m_processEventsCalls = 0;
-    QList<QString> m_openedFiles;
 };
 
 } // namespace platform
