@@ -20,7 +20,6 @@ char *toString(const MaybeFailure &failure)
 } // namespace store
 
 namespace {
-const auto kAll = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 store::MaybeFailure failure(int number, const QString &words, const QString &path)
 {
@@ -33,23 +32,10 @@ class tst_collections : public QObject
     Q_OBJECT
 
 private slots:
-    // Every window finds a collection's file here: its own name first, then with its extension in other letters,
-    // then the name in other letters; so Djur.dat and djur.dat, or Katt.DAT and KATT.DAT, each stand for their own.
-    void collectionFile()
-    {
-        const FolderFixture f;
-        const QStringList files = u"Djur.dat|djur.dat|Fisk.DAT|ORM.dat|Katt.DAT|KATT.DAT|Ny.dat"_s.split(u'|');
-        for (const QString &name : files.first(6))
-            f.write(name, "x\r\n"_ba);
-        const QStringList names = u"Djur|djur|Fisk|orm|Katt|KATT|Ny"_s.split(u'|');
-        for (qsizetype i = 0; i < names.size(); ++i)
-            QCOMPARE(store::collectionFile(names[i]), f.path(files[i]));
-    }
-
-    // A failure reaches the user as a number and Swedish words and leaves lines and folder as they were. A read
-    // stops at the bound (a small one here): a file's size, or for a file without one (/proc gives 8.4 GB the
-    // size 0) its bytes, of which it reads no more than the bound and a little.
-    void failureReports()
+    // A failure leaves lines and folder as they were; a read stops at the bound, also for a file of size 0 in /proc.
+    // A collection's file is its own name, else its extension in other letters, else the name in other letters.
+    // nr.ini gives the first value of its first line, in its encoding; "1" for none.
+    void failuresNamesAndNumberFile()
     {
         const FolderFixture f;
         const QString huge = f.path(u"Stor.dat"_s), pagemap = u"/proc/self/pagemap"_s,
@@ -69,22 +55,21 @@ private slots:
         const qint64 readBefore = bytesRead();
         QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
         QCOMPARE_LT(bytesRead() - readBefore, 2 * store::maxReadBytes);
-        QCOMPARE(store::standardErrorMessage(*store::writeCollection(inMissing, {u"a"_s})),
-                 u"Ett fel uppstod.\r\n76 - Sökvägen hittades inte: ''"_s + QDir::toNativeSeparators(inMissing)
-                     + u"''"_s);
+        QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
+                 failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
         QCOMPARE(lines, QStringList{u"kvar"_s});
-        QCOMPARE(QDir(f.folder()).entryList(kAll), QStringList{u"Stor.dat"_s});
+        QCOMPARE(QDir(f.folder()).entryList(kAllEntries), QStringList{u"Stor.dat"_s});
         // The longest name whose file and the temporary name of its atomic write both fit (255 bytes here).
         const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
         QVERIFY(!store::checkNameForWriting(longest));
         QCOMPARE(store::checkNameForWriting(longest + u'x'),
                  failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
-    }
-
-    // The first value of the first line, in the file's encoding; "1" for none. (Its writing is tst_frmmain's.)
-    void readNumberFile()
-    {
-        const FolderFixture f;
+        const QStringList dats = u"Djur.dat|djur.dat|Fisk.DAT|ORM.dat|Katt.DAT|KATT.DAT|Ny.dat"_s.split(u'|');
+        for (const QString &name : dats.first(6))
+            f.write(name, "x\r\n"_ba);
+        const QStringList names = u"Djur|djur|Fisk|orm|Katt|KATT|Ny"_s.split(u'|');
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(store::collectionFile(names[i]), f.path(dats[i]));
         const QList<QByteArray> files =
             "?|\"\"\r\n|,4| \t12 \t\r\n|3 ,4|\"abc, d\"|  \" 5 \",6\r\n|\"abc\r\n|5\n6\r\n|5\r6|\x80\r\n|"
             "\xEF\xBB\xBF\xE6\xBC\xA2\r\n"_ba.split('|');
@@ -97,41 +82,36 @@ private slots:
     }
 
 #ifdef Q_OS_LINUX
-    // A FIFO is neither read (that would wait for ever) nor replaced; nr.ini never follows a link.
+    // A FIFO is neither read (that would wait for ever) nor replaced; nr.ini never follows a link. A link to a
+    // regular file stays one, its file keeps owner and mode; swapped for a device after the first look, it is refused.
     void onlyRegularFilesAreReadOrReplaced()
     {
         const FolderFixture f;
-        const QString fifo = f.path(u"Fifo.dat"_s), target = f.path(u"mål"_s);
-        f.write(target, "7\r\n"_ba);
-        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 && QFile::link(target, f.path(u"nr.ini"_s)));
-        const auto pathError = failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, fifo);
+        const QString fifo = f.path(u"Fifo.dat"_s), seven = f.path(u"mål"_s);
+        const auto pathError = [](const QString &path) {
+            return failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path);
+        };
+        f.write(seven, "7\r\n"_ba);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 && QFile::link(seven, f.path(u"nr.ini"_s)));
         QStringList lines;
         const auto read = [&] {
-            return int(store::readCollection(fifo, lines) != pathError || store::readNumberFile() != u"1"_s);
+            return int(store::readCollection(fifo, lines) != pathError(fifo) || store::readNumberFile() != u"1"_s);
         };
         QCOMPARE(runInChild(read, 5), 0); // 14 (SIGALRM) when reading hangs
-        QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError);
+        QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError(fifo));
         store::writeNumberFile(u"42"_s);
-        QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(target) == "7\r\n");
-        QCOMPARE(QDir(f.folder()).entryList(kAll, QDir::Name), (QStringList{u"Fifo.dat"_s, u"mål"_s, u"nr.ini"_s}));
-    }
-
-    // A link to a regular file stays one, and the file it leads to keeps its owner (another user's only for
-    // root) and permission bits. The check and the write concern one object: a collection swapped for a link
-    // to a device right after the write first looked at it is refused, and the device stays.
-    void replacedWhereItLies()
-    {
-        const FolderFixture f;
+        QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(seven) == "7\r\n");
+        QCOMPARE(QDir(f.folder()).entryList(kAllEntries, QDir::Name),
+                 (QStringList{u"Fifo.dat"_s, u"mål"_s, u"nr.ini"_s}));
         QTemporaryDir elsewhere;
         const QString target = elsewhere.filePath(u"Citat.dat"_s), path = f.path(u"Citat.dat"_s),
                       device = elsewhere.filePath(u"null"_s);
         const QByteArray name = QFile::encodeName(target);
-        const uid_t owner = ::geteuid() == 0 ? 1234 : ::geteuid();
+        const uid_t owner = ::geteuid() == 0 ? 1234 : ::geteuid(); // another user's only for root
         f.write(target, "gammal\r\n"_ba);
         QVERIFY(QFile::link(target, path) && !::chown(name, owner, ::getegid()) && !::chmod(name, 0640));
         QCOMPARE(store::writeCollection(path, {u"ny"_s}), store::MaybeFailure());
-        struct stat info
-        { };
+        struct stat info = {};
         QVERIFY(!::stat(name, &info) && info.st_uid == owner && (info.st_mode & 07777) == 0640);
         QVERIFY(QFileInfo(path).symLinkTarget() == target && f.read(target) == "ny\r\n");
         if (::mknod(QFile::encodeName(device), S_IFCHR | 0666, makedev(1, 5)) != 0)
@@ -142,7 +122,7 @@ private slots:
         const auto result = store::writeCollection(path, {u"ny"_s});
         faultshim::reset();
         QCOMPARE(typeOf(device), int(S_IFCHR));
-        QCOMPARE(result, failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path));
+        QCOMPARE(result, pathError(path));
     }
 #endif
 };

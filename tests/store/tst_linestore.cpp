@@ -29,8 +29,7 @@ class tst_linestore : public QObject
     Q_OBJECT
 
 private slots:
-    // Random edits and searches against a plain list that lower-cases with QString::toLower; a needle holding
-    // CR LF is found in no line of a file read, and removals never leave the text mostly garbage.
+    // Against a plain list lower-cased by QString::toLower; removals never leave the text mostly garbage.
     void editsAndSearchesAgreeWithAPlainList()
     {
         QRandomGenerator random(20261206);

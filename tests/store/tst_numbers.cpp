@@ -13,8 +13,7 @@ class tst_numbers : public QObject
     Q_OBJECT
 
 private slots:
-    // Against a pattern, QString::toDouble and half to even: strict fails with 13 on more than blanks around the
-    // number, 6 past the range; lenient takes the number in front. No digit run is long enough to tip a half.
+    // Against a pattern, QString::toDouble and half to even: strict fails with 13 on more than blanks, 6 out of range.
     void conversionsAgreeWithAPlainReference()
     {
         static const QRegularExpression number(u"^[ \t]*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)"_s);

@@ -37,8 +37,7 @@ private slots:
             }
             QCOMPARE(store::seedFolder(t.path(u"user"_s), t.path(u"share"_s)), store::MaybeFailure());
             QStringList found;
-            const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-            for (const QFileInfo &info : QDir(t.path(u"user"_s)).entryInfoList(all, QDir::Name)) {
+            for (const QFileInfo &info : QDir(t.path(u"user"_s)).entryInfoList(kAllEntries, QDir::Name)) {
                 const QByteArray bytes = t.read(u"user/"_s + info.fileName());
                 const QString mark = QString::fromUtf8(bytes == t.read(u"share/"_s + info.fileName()) ? ""_ba : bytes);
                 found << info.fileName() + (info.isSymLink() ? u"@"_s : mark);
@@ -63,11 +62,10 @@ private slots:
         const QString user = disk.path() + u"/Tankedosan"_s;
         const store::MaybeFailure full = store::seedFolder(user, t.path(u"share"_s));
         QVERIFY2(full && full->description.contains(u"A.dat"_s), full ? qPrintable(full->description) : "no failure");
-        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        QCOMPARE(QDir(disk.path()).entryList(all), QStringList());
+        QCOMPARE(QDir(disk.path()).entryList(kAllEntries), QStringList());
         t.write(u"share/A.dat"_s, "A\r\n");
         QCOMPARE(store::seedFolder(user, t.path(u"share"_s)), store::MaybeFailure());
-        QCOMPARE(QDir(user).entryList(all, QDir::Name), (QStringList{u"A.dat"_s, u"B.dat"_s, u"help.txt"_s}));
+        QCOMPARE(QDir(user).entryList(kAllEntries, QDir::Name), (QStringList{u"A.dat"_s, u"B.dat"_s, u"help.txt"_s}));
     }
 #endif
 };

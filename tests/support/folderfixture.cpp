@@ -1,10 +1,7 @@
 #include "support/folderfixture.h"
 
-#include "store/encoding.h"
 #include "store/module1.h"
 #include "store/programfolder.h"
-
-#include <QFile>
 
 FolderFixture::FolderFixture()
 {
@@ -22,11 +19,6 @@ void FolderFixture::write(const QString &fileName, const QByteArray &bytes) cons
     QFile file(path(fileName));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write the test file");
-}
-
-void FolderFixture::writeCollection(const QString &name, const QStringList &lines) const
-{
-    write(name + QStringLiteral(".dat"), store::encodeLines(lines));
 }
 
 QByteArray FolderFixture::read(const QString &fileName) const

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QByteArray>
+#include "store/encoding.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
+
+inline constexpr auto kAllEntries = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 // A program folder of the test's own, pointed to by the store for as long as the fixture lives.
 class FolderFixture
@@ -19,7 +20,10 @@ public:
     QString path(const QString &fileName) const { return QDir(m_dir.path()).filePath(fileName); }
     void write(const QString &fileName, const QByteArray &bytes) const;
     // A collection in the written form: Windows-1252 lines each followed by CR LF.
-    void writeCollection(const QString &name, const QStringList &lines) const;
+    void writeCollection(const QString &name, const QStringList &lines) const
+    {
+        write(name + QStringLiteral(".dat"), store::encodeLines(lines));
+    }
     QByteArray read(const QString &fileName) const;
     bool exists(const QString &fileName) const { return QFileInfo::exists(path(fileName)); }
 

@@ -1,6 +1,4 @@
-// Another copy of the program at work on the same folder: reads a collection and writes it back as the
-// program does (only over what it read), with one line dropped ("drop N", from 0) or one added ("add TEXT").
-// Exit status 0 when it wrote.
+// Another copy of the program: rewrites a collection over what it read, "drop N" (from 0) or "add TEXT"; 0 if written.
 
 #include "store/collections.h"
 #include "store/encoding.h"
@@ -13,15 +11,14 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     if (arguments.size() != 4)
         return 2;
-    const QString path = arguments[1];
     store::LineStore read;
     store::FileStamp stamp;
-    if (store::readCollection(path, read, &stamp))
+    if (store::readCollection(arguments[1], read, &stamp))
         return 3;
     QStringList lines = read.toStringList();
     if (arguments[2] == u"drop")
         lines.removeAt(arguments[3].toInt());
     else
         lines.append(arguments[3]);
-    return store::writeFileAtomically(path, store::encodeLines(lines), &stamp) ? 4 : 0;
+    return store::writeFileAtomically(arguments[1], store::encodeLines(lines), &stamp) ? 4 : 0;
 }

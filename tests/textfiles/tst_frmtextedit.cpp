@@ -15,8 +15,7 @@ class tst_frmtextedit : public QObject
     Q_OBJECT
 
 private slots:
-    // "Radera rad" rewrites the file and the text view, so "Spara" (UTF-8 beyond Windows-1252) cannot write the line
-    // back; a click on the chosen file reads it again; copying takes the whole line; a failed rewrite is reported.
+    // "Radera rad" rewrites file and text view; a click on the chosen file reads it again; a failed rewrite is told.
     void linesTextAndFiles()
     {
         FolderFixture folder;
@@ -68,8 +67,7 @@ private slots:
         QCOMPARE(boxes, (QStringList{del.arg(u"a"_s), del.arg(u"a"_s), save, save, file, file, del.arg(u"B"_s)}));
     }
 
-    // Nothing is written over a file not held whole and as it is: one larger than the text view shows, a UTF-16
-    // file that cannot be written back unchanged, one gone before it was read, two gone after (saved, a line removed).
+    // Nothing is written over a file too large for the text view, not decoded exactly, or gone before or after reading.
     void neverWritesOverWhatItDidNotHold()
     {
         FolderFixture folder;
