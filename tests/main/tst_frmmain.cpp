@@ -196,14 +196,12 @@ struct Run
         for (qsizetype i = typed.isEmpty() ? 0 : 1; i <= typed.size(); ++i)
             setNumber(typed.left(i));
     }
-    // A click on a view's button; one already chosen changes nothing, and a number set shows once.
+    // A click on a view's button; one already chosen changes nothing.
     void click(QRadioButton *button, bool search)
     {
-        QSignalSpy shown(w().pp, &QPlainTextEdit::textChanged);
         QTest::mouseClick(button, Qt::LeftButton);
         if (inSearch != search)
             view(search);
-        QVERIFY(shown.size() <= 1);
     }
     // An empty search list asks to search now: Yes opens the search window, No goes back.
     void searchList(bool yes)
@@ -378,6 +376,23 @@ private slots:
                 run.w().close();
             QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n");
         }
+    }
+
+    // A number the window sets itself shows its proverb once, as one typed.
+    void aNumberSetByTheWindowShowsOnce()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(3));
+        frmmain &w = s.start();
+        QSignalSpy shown(w.pp, &QPlainTextEdit::textChanged);
+        w.txtnr->selectAll();
+        QTest::keyClicks(w.txtnr, u"3"_s);
+        w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
+        w.txtnr->selectAll();
+        QTest::keyClicks(w.txtnr, u"1"_s);
+        shown.clear();
+        QTest::mouseClick(w.optlista_hela, Qt::LeftButton); // back to the third
+        QCOMPARE(w.txtnr->text() + u' ' + QString::number(shown.size()), u"3 1"_s);
     }
 
     // A proverb of megabytes shows in part at once (word wrap of a line without blanks takes time that grows with
