@@ -2,6 +2,7 @@
 #include "support/modal.h"
 
 #include "editor/frmredigera.h"
+#include "import/frmimport.h"
 #include "swedishreference.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/encoding.h"
@@ -34,18 +35,27 @@ struct Opened : Started
         editor->show();
     }
     QStringList lines() const { return editor->lista()->lines().toStringList(); }
-    QString state() const { return u"%1%2%3"_s.arg(on(editor->cmd1), on(editor->cmd2), on(editor->comboordspråk)); }
-    static QString on(const QWidget *w) { return QString::number(w->isEnabled()); }
+    // Whether "Spara", "Ångra" and the collection box can be used.
+    int state() const
+    {
+        return editor->cmd1->isEnabled() + 2 * editor->cmd2->isEnabled() + 4 * editor->comboordspråk->isEnabled();
+    }
+    QString side() const
+    {
+        return lines().join(u'/') + editor->lblantal->text()
+               + QString::number(editor->chkändrad->isChecked() * 10 + state());
+    }
     void type(const QString &text)
     {
         editor->txtordspråk->setText(text);
         QTest::keyClick(editor->txtordspråk, Qt::Key_Return);
     }
-    void clickRow(int row)
+    void clickRow(int row) const { click(editor->List1, row); }
+    static void click(QAbstractItemView *view, int row)
     {
-        const QModelIndex index = editor->lista()->index(row);
-        editor->List1->scrollTo(index);
-        QTest::mouseClick(editor->List1->viewport(), Qt::LeftButton, {}, editor->List1->visualRect(index).center());
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     }
 };
 
@@ -152,10 +162,10 @@ private slots:
                 changed = changed || !line.isEmpty();
             }
             }
-            const QString actual = u"%1 | %2 | %3 %4%5 | %6 | %7 | %8 %9"_s.arg(
+            const QString actual = u"%1 | %2 | %3 %4 | %5 | %6 | %7 %8"_s.arg(
                 s.lines().join(u'/') + u" | "_s + QString::number(windowsetup::markedRow(s.editor->List1)),
-                s.editor->Text1->toPlainText(), s.editor->lblantal->text(), s.state(),
-                QString::number(s.editor->isVisible()),
+                s.editor->Text1->toPlainText(), s.editor->lblantal->text(),
+                QString::number(s.state() * 10 + s.editor->isVisible()),
                 takeBoxes(s.platform).join(u';') + QString::number(int(s.platform.pointer())),
                 QString::fromLatin1(s.folder.read(u"Citat.dat"_s)),
                 s.window->List1->items().join(u'/') + s.window->windowTitle()
@@ -163,8 +173,7 @@ private slots:
                 s.platform.clipboard() + u'|' + s.window->snabbsparaFönster().lista());
             const QString expected = u"%1 | %2 | %3 | %4 | %5 | %6 %7"_s.arg(
                 model.join(u'/') + u" | "_s + QString::number(marked), text,
-                u"%1 st ordspråk. %2"_s.arg(count).arg(changed ? u"1101"_s : u"0011"_s),
-                std::exchange(boxes, {}).join(u';') + u'0',
+                u"%1 st ordspråk. %2"_s.arg(count).arg(changed ? 31 : 41), std::exchange(boxes, {}).join(u';') + u'0',
                 saved.isEmpty() ? QString() : saved.join(u"\r\n"_s) + u"\r\n"_s, main, clip + u'|' + quick);
             QVERIFY2(actual == expected, qPrintable(log.mid(log.size() - 8).join(u' ') + u"\n   got "_s + actual
                                                     + u"\nwanted "_s + expected));
@@ -172,12 +181,24 @@ private slots:
         QCOMPARE(seen.size(), 5); // an empty list, Enter wrapping, other marks, the first and other lines removed
     }
 
-    // A pick in the collection box (by the keys, in its list, the chosen entry again) loads it once. A UTF-16 file
-    // with half a surrogate pair, changed in any way, is never written (no U+FFFD anywhere). Over a file changed
-    // elsewhere "Spara" reads it anew with the user's added and removed lines made again, then writes both sides'.
+    // "Avbryt" on a long load leaves the list and the box on the collection read before. A pick in the collection box (by the keys, in its list, the chosen entry again) loads it once. A UTF-16 file
+    // with half a surrogate pair, taken in whole, is never written. Over a file changed elsewhere "Spara" reads it
+    // anew with the user's added and removed lines made again. Saving writes into the file the main window found,
+    // whose list it leaves alone when another collection is saved.
     void loadingAndSavingAgainstTheFileAsItIs()
     {
-        Opened s;
+        Opened s(u"Citat.DAT"_s);
+        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
+        windowsetup::progressAfterMs = 0;
+        s.platform.setOnProcessEvents([&] {
+            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
+                box->cancel();
+        });
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        windowsetup::progressAfterMs = 2000;
+        s.platform.setOnProcessEvents({});
+        QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
+                 u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
         const QString text = u"b\r\na"_s + QChar(0xD800) + u"x\r\n"_s;
         const QByteArray utf16 =
             "\xFF\xFE"_ba + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
@@ -188,23 +209,15 @@ private slots:
         };
         const auto pick = [&](int row) {
             s.editor->comboordspråk->showPopup();
-            QAbstractItemView *view = s.editor->comboordspråk->view();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                              view->visualRect(view->model()->index(row, 0)).center());
+            Opened::click(s.editor->comboordspråk->view(), row);
         };
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
-        s.platform.setNextAnswer(Answer::Yes); // to the removal, the first change
-        for (int way = 0; way < 3; ++way) {
-            s.clickRow(0);
-            way == 0   ? s.editor->cmdtabort->click()
-            : way == 1 ? s.type(u"ny"_s)
-                       : s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
-            s.editor->cmd1->click();
-            QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).last().left(6).toUtf8(), utf16 + "error:");
-        }
+        s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
+        s.editor->cmd1->click();
+        QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8(), utf16 + "error:");
         s.editor->cmd2->click();
-        loads(); // the saves set the busy pointer too
+        loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
             pick(row);
             QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
@@ -213,13 +226,20 @@ private slots:
         s.clickRow(1); // Bil
         s.platform.setNextAnswer(Answer::Yes);
         s.editor->cmdtabort->click();
-        s.folder.writeCollection(u"Citat"_s, kCitat + QStringList{u"Ko"_s});
+        s.folder.write(u"Citat.DAT"_s, store::encodeLines(kCitat + QStringList{u"Ko"_s}));
         s.editor->cmd1->click();
         const QStringList merged{u"apa"_s, u"Ko"_s, u"Ny rad"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s};
-        QCOMPARE(s.lines().join(u'/') + s.state(), merged.join(u'/') + u"110"_s);
+        QCOMPARE(s.lines().join(u'/') + QString::number(s.state()), merged.join(u'/') + u"3"_s);
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
         s.editor->cmd1->click();
-        QCOMPARE(s.folder.read(u"Citat.dat"_s) + s.folder.read(u"Djur.dat"_s), store::encodeLines(merged) + utf16);
+        s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
+        pick(2);
+        s.type(u"Björn"_s);
+        s.editor->cmd1->click();
+        QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
+        QCOMPARE(s.folder.read(u"Citat.DAT"_s) + s.folder.read(u"Djur.dat"_s)
+                     + s.window->List1->items().join(u'/').toUtf8(),
+                 store::encodeLines(merged) + store::encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
     }
 
     // During a long check the list cannot change, nor the window close; "Avbryt" stops it; pending events run seldom.
@@ -240,35 +260,40 @@ private slots:
         s.platform.setOnProcessEvents({});
         const int calls = s.platform.processEventsCalls();
         s.editor->cmddublett->click();
-        QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == u"001"_s
-                && s.editor->progress->isHidden());
+        QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == 4 && s.editor->progress->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
-        // "Avbryt" on a long load leaves the list and the box on the collection read before.
-        s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
-        windowsetup::progressAfterMs = 0;
-        s.platform.setOnProcessEvents([&] {
-            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
-                box->cancel();
-        });
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        windowsetup::progressAfterMs = 2000;
-        QCOMPARE(s.editor->comboordspråk->currentText() + QString::number(s.lines().size()), u"Citat300001"_s);
     }
 
-    // Saving finds the file as the main window does and writes into it, not into a second one; saving another
-    // collection than the main window's leaves its list alone.
-    void savingInPlace()
+    // Import: only text files listed; empty lines skipped; the marked line handed over (the next then marked),
+    // dropped, or all; the editor holds them at their sorted places, shows its count and is in its changed state.
+    void importReadsAndHandsOver()
     {
-        for (int collection : {1, 2}) {
-            Opened s(u"Citat.DAT"_s);
-            s.editor->comboordspråk->setCurrentIndex(collection);
-            s.type(u"Björn"_s);
-            s.editor->cmd1->click();
-            QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
-            QCOMPARE(s.folder.read(collection == 1 ? u"Citat.DAT"_s : u"Djur.dat"_s),
-                     s.editor->lista()->lines().toFileBytes());
-            QCOMPARE(s.window->List1->items(), collection == 1 ? s.lines() : kCitat);
+        Opened s;
+        s.folder.write(u"a.txt"_s, "Borta bra\r\n\r\n   \r\nHemma b\xE4st\r\nsist"_ba);
+        s.folder.write(u".dold.txt"_s, "x"_ba);
+        QDir(s.folder.folder()).mkdir(u"mapp.TXT"_s);
+        frmimport w(s.platform, *s.editor, s.editor.get());
+        w.show();
+        w.setDirPath(s.folder.folder());
+        QCOMPARE(itemTexts(w.File1), QStringList{u"a.txt"_s});
+        Opened::click(w.File1, 0);
+        Opened::click(w.List1, 1);
+        QStringList seen{w.importList().items().join(u'/') + u" | "_s + w.lblantal->text()};
+        for (QPushButton *b :
+             {w.cmdläggtill, w.cmdtabort, w.cmdtabort, w.cmdläggtill, w.cmdtabort, w.cmdläggtillalla}) {
+            b->click();
+            seen << w.importList().items().join(u'/') + u' ' + QString::number(windowsetup::markedRow(w.List1));
         }
+        QCOMPARE(seen.join(u", "_s), u"Borta bra/   /Hemma bäst/sist | 4 st rader, Borta bra/Hemma bäst/sist 1, "
+                                     u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);
+        const QString editorSide = u"   /apa/Bil/sist/Zebra/Åka/åsna7 st ordspråk.13"_s;
+        QCOMPARE(s.side(), editorSide);
+        Opened::click(w.File1, 0); // a file gone since it was listed: its error, and none of the lines read before
+        QFile::remove(s.folder.path(u"a.txt"_s));
+        Opened::click(w.File1, 0);
+        QVERIFY(w.importList().items().isEmpty() && s.side() == editorSide);
+        QCOMPARE(takeBoxes(s.platform),
+                 (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
     }
 };
 
