@@ -1,7 +1,5 @@
 #pragma once
 
-#include "widgets/collectionboxes.h"
-
 #include <QSize>
 #include <QString>
 
@@ -54,11 +52,5 @@ inline bool isEnter(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     return (key == Qt::Key_Return || key == Qt::Key_Enter) && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 bool isEnter(const QKeyEvent *key);
-
-// The old names of what collectionboxes.h holds, for the windows that still take them from here.
-using collectionboxes::ChosenCollection;
-using collectionboxes::LoadProgress;
-using collectionboxes::progressAfterMs;
-using collectionboxes::readChosenCollection;
 
 } // namespace windowsetup

@@ -7,6 +7,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/encoding.h"
 #include "store/module1.h"
+#include "widgets/collectionboxes.h"
 #include "widgets/windowsetup.h"
 
 #include <QRandomGenerator>
@@ -189,13 +190,13 @@ private slots:
     {
         Opened s(u"Citat.DAT"_s);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
-        windowsetup::progressAfterMs = 0;
+        collectionboxes::progressAfterMs = 0;
         s.platform.setOnProcessEvents([&] {
             if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
                 box->cancel();
         });
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        windowsetup::progressAfterMs = 2000;
+        collectionboxes::progressAfterMs = 2000;
         s.platform.setOnProcessEvents({});
         QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
                  u"Citat/apa/Bil/Zebra/Åka/åsna"_s);

@@ -39,6 +39,7 @@ public:
     const QList<Pointer> &pointers() const { return m_pointers; }
     Pointer pointer() const { return m_pointers.isEmpty() ? Pointer::Default : m_pointers.back(); }
     int processEventsCalls() const { return m_processEventsCalls; }
+    const QList<QString> &openedFiles() const { return m_openedFiles; }
     bool scriptUsedUp() const { return m_answers.empty() && m_inputs.empty(); }
 
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
@@ -47,7 +48,11 @@ public:
     void setClipboardText(const QString &text) override { m_clipboard = text; }
     void setPointer(Pointer pointer) override { m_pointers.append(pointer); }
     void processEvents() override;
-    bool openWithAssociatedProgram(const QString &) override { return true; }
+    bool openWithAssociatedProgram(const QString &path) override
+    {
+        m_openedFiles.append(path);
+        return true;
+    }
 
 private:
     std::deque<Answer> m_answers;
@@ -57,6 +62,7 @@ private:
     QString m_clipboard;
     QList<Pointer> m_pointers;
     int m_processEventsCalls = 0;
+    QList<QString> m_openedFiles;
 };
 
 } // namespace platform
