@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
 // The areas of the benchmark, one file each. An area's parent side makes its files in `temp`, starts fresh

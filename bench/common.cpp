@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "common.h"
 
 #include <QCoreApplication>

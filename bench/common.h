@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
 // What every area of the benchmark shares: the generated collections, fresh child processes, page faults,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // How long the collection editor takes to open on a large collection and show it sorted, to find as the
 // user types, to save, and to check for duplicates, and how much memory it needs, next to `sort` of the
 // same file and the duplicate check done by comparing every line with every later one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // Hostile files: what a window costs on a file no user means to open as a collection. A file of 200 MB of
 // CRs (200 million empty lines), 64 million one-character lines, 16 million (the line bound itself) and a
 // file of 2 GB, each in the window a user would open it with, and /proc/self/pagemap, which has no size and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // Loading: how long the program takes to show the first proverb of a large collection, how many page
 // faults that costs, how long one step with "Nästa" and "Förra" takes and how much memory a collection needs,
 // next to iconv decoding the same file, the yardstick for "as fast as reading the file can be". Then two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // The benchmark: tankedosan_bench [AREA...] measures the named areas, or every area, each against a baseline
 // measured in the same run. "--child AREA ARGS..." is one measured start, run by the parent in a fresh process.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds the benchmark in Release and runs it: bench/run.sh [AREA...] (every area when none is named).
 # TANKEDOSAN_BENCH_BUILD names another build folder.
 set -euo pipefail

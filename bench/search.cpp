@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // How long a search of a large collection takes in both modes, for a word that about 1 % of the proverbs
 // hold and for one that none holds, next to two yardsticks measured in the same run: grep -ci on the same
 // file, and the plain loop that lower-cases every entry for every search. The store folds letter case as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // The terminal: the real executable's --sök on a large collection next to grep -ci on the same file, its
 // --slump next to wc -l, and its peak memory next to the file's size. Whole processes, start to exit, with
 // page faults beside the times; "own work" takes off the start of the process (the median of --version,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Installing and packaging. An installed copy is recognised by its samples in ../share/tankedosan beside its
 # bin folder (it then keeps the collections in each user's own data folder), so these two folders are fixed.
 install(TARGETS tankedosan RUNTIME DESTINATION bin)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds the Debian package the way Debian builds its own, with dpkg-buildflags and every hardening feature
 # (stack protector, _FORTIFY_SOURCE, full RELRO with BIND_NOW, PIE), and checks it as a Debian maintainer
 # would: lintian (errors and warnings fail, notes are shown), appstreamcli validate, desktop-file-validate and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds the program and its tests with gcov counting in a folder of their own (build-coverage), runs every
 # test there and prints the line coverage of src/ per file with the total, then the branches of src/store/
 # that no test takes.

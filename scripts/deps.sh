@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Sourced by the project's scripts: installs the Debian packages that are missing, and nothing else.
 
 # What scripts/check-package.sh checks the Debian package with (hardening-check is in devscripts).

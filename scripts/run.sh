@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds the program and opens it on the sample collections, which the build puts beside the executable.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

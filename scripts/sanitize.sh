@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds the program and its tests with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of their
 # own (build-asan) and runs every test there. Any report (a bad access, undefined behaviour, a leak) ends the
 # test program with an error, so it fails the run. scripts/test.sh runs this after the ordinary build's tests.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Writes a PNG of the running program under Xvfb, on a copy of the sample collections:
 #   scripts/screenshot.sh out.png [xdotool key ...]
 # Keys given after the file name are typed into the main window first (e.g. "alt+a" opens the Arkiv menu).

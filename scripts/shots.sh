@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Writes a PNG of every window of the program under Xvfb, on a copy of the sample collections:
 #   scripts/shots.sh OUT_FOLDER [POINTS [light|dark|contrast]]
 # POINTS is the desktop font's size (11 is GNOME's), the last word the colour scheme;

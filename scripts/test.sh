@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Builds everything and runs every test: the unit and window tests on Qt's offscreen platform and the tests of
 # the real executable and its package under Xvfb; then the Debian package, built with Debian's flags and
 # checked by lintian and the desktop's validators (scripts/check-package.sh); then the tests again, built with

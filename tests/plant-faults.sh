@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Plants each fault of tests/planted-faults.md alone into a copy of the tree, builds it, runs the tests and
 # prints whether they caught it. The source tree itself is never changed.
 #   tests/plant-faults.sh [ID...]      (all faults when none is named)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // Saves the screen of the current X display as a PNG, whole or a rectangle of it:
 //   tankedosan_grab out.png [x y width height]
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // Writes a PNG of every window of the program, opened on a copy of the sample collections, so that a person
 // can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast]]
 // POINTS is the desktop font's size, the last word its colour scheme. Run it under Xvfb (scripts/shots.sh) to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/commandline.h"
 #include "store/files.h"
 #include "store/terminal.h"

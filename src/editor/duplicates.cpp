@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/duplicates.h"
 
 #include "store/encoding.h"

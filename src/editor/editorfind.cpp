@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/editorfind.h"
 
 using namespace Qt::StringLiterals;

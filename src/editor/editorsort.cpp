@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/editorsort.h"
 
 #include "store/encoding.h"

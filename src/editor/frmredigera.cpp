@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/frmredigera.h"
 
 #include "editor/duplicates.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "import/frmimport.h"
 
 #include "widgets/windowsetup.h"

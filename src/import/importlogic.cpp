@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "import/importlogic.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "main/frmhjalp.h"
 
 #include "widgets/twips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "main/frmmain.h"
 
 #include "editor/frmredigera.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "main/frmom.h"
 
 #include "widgets/twips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "platform/platform.h"
 
 using namespace Qt::StringLiterals;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "platform/qtplatform.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "quicksave/frmsnabbspara.h"
 
 #include "widgets/twips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "quicksave/quicksavelist.h"
 
 using namespace Qt::StringLiterals;

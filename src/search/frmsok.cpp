@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "search/frmsok.h"
 
 #include "widgets/twips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "search/sparatextfil.h"
 
 #include "store/files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/collections.h"
 
 #include "store/bounds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/failure.h"
 
 #include "store/bounds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/lines.h"
 
 #include "store/linestore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "textfiles/frmtextedit.h"
 
 #include "widgets/listboxmodel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "textfiles/textview.h"
 
 #include "store/encoding.h"

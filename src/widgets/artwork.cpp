@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/artwork.h"
 
 #include <QLinearGradient>

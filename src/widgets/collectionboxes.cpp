@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/collectionboxes.h"
 
 #include "store/files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/listboxmodel.h"
 
 ListBoxModel::ListBoxModel(const QString &name, QObject *parent)

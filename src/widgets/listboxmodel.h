@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
 #include "widgets/linelistmodel.h"

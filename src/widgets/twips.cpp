@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/twips.h"
 
 #include <QApplication>

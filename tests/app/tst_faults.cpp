@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/faultshim.h"
 #include "support/modal.h"
 #include "support/systemfixtures.h"

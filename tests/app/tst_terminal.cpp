@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/linestore.h"
 #include "store/terminal.h"
 

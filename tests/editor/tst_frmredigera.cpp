@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/boxes.h"
 #include "support/modal.h"
 

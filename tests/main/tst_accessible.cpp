@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/modal.h"
 
 #include "editor/frmredigera.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Makes the Debian package from the build folder, unpacks it into a scratch root (dpkg -x) and starts that
 # copy under Xvfb for a user with an empty home: the first start seeds the user's own data folder from the
 # installed samples and the main window shows them; a second start keeps the user's changed Citat.dat.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Starts the real program on a real X display (Xvfb) in a program folder of its own, waits for the main
 # window with a loaded collection, closes it as a window manager would and checks that nr.ini was written.
 #   smoke.sh <tankedosan executable> <folder with the sample data>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LicenseRef-Tankedosan
 # Shared by the tests that start the real program on an X display: sourced, not run.
 
 # Runs the calling script again inside a private Xvfb server unless it already runs in one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/bounds.h"
 #include "store/collections.h"
 #include "store/numberfile.h"

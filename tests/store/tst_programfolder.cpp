@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/programfolder.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
 // Fault injection (Linux): the test's own read, fsync, renameat and lstat come before the C library's, for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/folderfixture.h"
 
 #include "store/module1.h"

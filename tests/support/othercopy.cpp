@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 // Another copy of the program: rewrites a collection over what it read, "drop N" (from 0) or "add TEXT"; 0 if written.
 
 #include "store/collections.h"

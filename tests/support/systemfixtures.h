@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
 // Test helpers that need the operating system itself (Linux only; elsewhere their tests are left out).
