@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/encoding.h"
 #include "store/linestore.h"
+#include "store/shown.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -81,6 +82,26 @@ private slots:
             const qsizetype live = plain.join(QString()).toUtf8().size();
             QVERIFY2(store.bufferBytes() <= 2 * live + 64,
                      qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
+        }
+    }
+
+    // A text view's lines keep every line end between them, and only a line past the bound is cut.
+    void shownLinesKeepTheirLineEnds()
+    {
+        QRandomGenerator random(1473);
+        const QString ends[] = {u"\r\n"_s, u"\r"_s, u"\n"_s, u"\n\r"_s};
+        for (int round = 0; round < 200; ++round) {
+            QString text, expected;
+            for (int i = random.bounded(6); i > 0; --i) {
+                const bool longLine = random.bounded(8) == 0;
+                const QString line = longLine ? QString(store::kShownCharacters + 1, u'x') : randomLine(random, true);
+                const QString end = ends[random.bounded(4)];
+                text += line + end;
+                expected += (longLine ? store::shownPart(line) : line) + end;
+            }
+            bool cut = false;
+            QCOMPARE(store::shownLines(text, &cut), expected);
+            QCOMPARE(cut, expected != text);
         }
     }
 };
