@@ -116,6 +116,11 @@ FileEncoding encodingOf(QByteArrayView bytes)
     return {};
 }
 
+bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16LittleEndian || encoding == TextEncoding::Utf16BigEndian;
+}
+
 qsizetype FileEncoding::markSize() const
 {
     return !byteOrderMark ? 0 : encoding == TextEncoding::Utf8 ? 3 : 2;
@@ -170,11 +175,6 @@ bool hasHalfSurrogatePair(QStringView text)
             return true;
     }
     return false;
-}
-
-bool isUtf16(TextEncoding encoding)
-{
-    return encoding == TextEncoding::Utf16LittleEndian || encoding == TextEncoding::Utf16BigEndian;
 }
 
 // Unit by unit, the mirror of decodeUtf16: half a surrogate pair is written as it was read.

@@ -34,6 +34,7 @@ inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 // otherwise (plain ASCII reads the same either way). A mark in front of bytes that are not UTF-8 after all is
 // no mark: the file is Windows-1252, so nothing of it turns into replacement characters.
 FileEncoding encodingOf(QByteArrayView bytes);
+bool isUtf16(TextEncoding encoding);
 
 // All 256 bytes map to a character; the five that Windows-1252 leaves undefined map to the C1 controls of the
 // same value, so an unedited file round-trips byte for byte.

@@ -216,11 +216,6 @@ bool readsBackAsWindows1252(QByteArrayView bytes)
     return encodingOf(bytes) == FileEncoding{};
 }
 
-bool isUtf16(FileEncoding read)
-{
-    return read.encoding == TextEncoding::Utf16LittleEndian || read.encoding == TextEncoding::Utf16BigEndian;
-}
-
 // A UTF-16 file is held as its text in UTF-8 behind a mark: rare enough to take the long way.
 QByteArray utf8WithMark(QByteArrayView utf16File)
 {
@@ -255,7 +250,7 @@ LineStore LineStore::fromOwnFileBytes(QByteArray bytes)
 std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile)
 {
     const FileEncoding read = encodingOf(bytes);
-    if (isUtf16(read)) {
+    if (isUtf16(read.encoding)) {
         const bool exactly = decodesExactly(bytes);
         QByteArray utf8 = utf8WithMark(bytes);
         bytes = QByteArray();
@@ -689,7 +684,7 @@ constexpr qsizetype kStretch = qsizetype(1) << 16;
 LineStore::FileLines::FileLines(QByteArrayView bytes)
 {
     FileEncoding read = encodingOf(bytes);
-    if (isUtf16(read)) {
+    if (isUtf16(read.encoding)) {
         // As the store reads such a file.
         m_decoded = utf8WithMark(bytes);
         bytes = m_decoded;
