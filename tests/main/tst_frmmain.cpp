@@ -364,26 +364,9 @@ private slots:
         }
     }
 
-    // A number the window sets itself shows its proverb once, as one typed.
-    void aNumberSetByTheWindowShowsOnce()
-    {
-        Started s;
-        s.folder.writeCollection(u"Citat"_s, FolderFixture::numbered(3));
-        frmmain &w = s.start();
-        QSignalSpy shown(w.pp, &QPlainTextEdit::textChanged);
-        w.txtnr->selectAll();
-        QTest::keyClicks(w.txtnr, u"3"_s);
-        w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
-        w.txtnr->selectAll();
-        QTest::keyClicks(w.txtnr, u"1"_s);
-        shown.clear();
-        QTest::mouseClick(w.optlista_hela, Qt::LeftButton); // back to the third
-        QCOMPARE(w.txtnr->text() + u' ' + QString::number(shown.size()), u"3 1"_s);
-    }
-
-    // A proverb of megabytes shows in part (wrapping it would take long) but is copied whole; a cancelled load
-    // leaves the collection shown before, its name in the box and its path for the commands that write it.
-    void hugeProverbsAndCancelledLoads()
+    // A proverb of megabytes shows in part (wrapping it would take long) but is copied whole; a number the window
+    // sets itself shows its proverb once; a cancelled load leaves the collection, its name and its path as they were.
+    void hugeProverbsNumbersAndCancelledLoads()
     {
         Started s;
         const QByteArray proverb(3 << 20, 'x');
@@ -394,6 +377,12 @@ private slots:
         QCOMPARE(w.pp->toPlainText().size(), store::kShownCharacters + 1);
         QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
+        w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
+        w.txtnr->selectAll();
+        QTest::keyClicks(w.txtnr, u"1"_s);
+        QSignalSpy shown(w.pp, &QPlainTextEdit::textChanged);
+        QTest::mouseClick(w.optlista_hela, Qt::LeftButton); // back to the second
+        QCOMPARE(w.txtnr->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
         const QString path = Module1::sökväg;
         collectionboxes::progressAfterMs = 0;
         s.platform.setOnProcessEvents([&] {
