@@ -341,10 +341,6 @@ private slots:
         QRandomGenerator random(15);
         for (const auto &[files, numberFile] : starts) {
             Run run(files, numberFile, random);
-            const auto printLog = qScopeGuard([&] {
-                if (QTest::currentTestFailed())
-                    qWarning().noquote() << "actions:" << run.log.join(u"; "_s);
-            });
             QRandomGenerator saved;
             for (int step = 0; step <= 100 && !QTest::currentTestFailed(); ++step) {
                 run.check();
@@ -354,7 +350,7 @@ private slots:
                     run.act(step);
             }
             if (QTest::currentTestFailed())
-                return;
+                return void(qWarning().noquote() << "actions:" << run.log.join(u"; "_s));
             random = saved;
             if (random.bounded(2)) // the number as it stands is kept
                 run.w().mnuarkiv_avsluta->trigger();
