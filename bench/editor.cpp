@@ -13,7 +13,7 @@
 #include "common.h"
 
 #include "editor/duplicates.h"
-#include "editor/editorsort.h"
+#include "store/editorsort.h"
 #include "editor/frmredigera.h"
 #include "main/frmmain.h"
 #include "support/scriptedplatform.h"

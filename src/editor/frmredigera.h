@@ -3,7 +3,7 @@
 
 #include "widgets/linelistmodel.h"
 #include "widgets/mainwindowlink.h"
-#include "editor/editorsort.h"
+#include "store/editorsort.h"
 #include "import/editorlink.h"
 #include "platform/platform.h"
 #include "store/files.h"

@@ -221,8 +221,9 @@ void frmimport::File1_Click()
     platform::BusyPointer busy(m_platform);
     m_lines.clear();
     store::LineStore lines;
-    // The whole file is read and released before anything is shown; a failure leaves no file open.
-    if (auto failure = store::readTextFile(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
+    // The whole file is read and released before anything is shown; a failure leaves no file open. A file of
+    // fortune's shows its entries, one a row, as they would stand in a collection.
+    if (auto failure = store::readImportFile(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
         busy.showError(*failure);
         return;
     }

@@ -294,6 +294,12 @@ void frmmain::Form_Load()
                                   + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. "
                                     u"Byt namn på dem för att använda dem."_s,
                               platform::Buttons::Ok, platform::Icon::Exclamation);
+    // Once, here: every write in such a folder would fail, and the user should not learn it step by step.
+    if (!store::programFolderIsWritable())
+        m_platform.messageBox(u"Mappen ''"_s + store::programFolder()
+                                  + u"'' går inte att skriva i. Samlingarna där kan bara läsas, och numret "
+                                    u"på ordspråket som visas sparas inte till nästa gång."_s,
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
 }
 
 void frmmain::comboordspråk_Click()
@@ -387,7 +393,8 @@ void frmmain::cmdförra_Click()
 
 void frmmain::Form_Unload()
 {
-    store::writeNumberFile(txtnr->text());
+    if (store::programFolderIsWritable())
+        store::writeNumberFile(txtnr->text());
     // The program ends with its main window; no other window may keep it alive.
     QCoreApplication::quit();
 }
@@ -604,6 +611,8 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
                               u"Kan inte radera"_s);
         return;
     }
+    if (refusedAsForeign())
+        return;
     if (m_platform.messageBox(u"Vill du ta bort detta ordspråk?"_s, platform::Buttons::YesNo, platform::Icon::Question,
                               u"Ta bort"_s)
         != platform::Answer::Yes)
@@ -679,8 +688,19 @@ void frmmain::cmdordspråk_ny_Click()
     comboordspråk_Click();
 }
 
+// A collection of another program (fortune's) is never changed: told before any question is asked.
+bool frmmain::refusedAsForeign()
+{
+    if (collectionStamp.state != store::FileStamp::State::Foreign)
+        return false;
+    m_platform.showStandardError(store::failures::belongsToOtherProgram(Module1::sökväg));
+    return true;
+}
+
 void frmmain::cmdordspråk_radera_Click()
 {
+    if (refusedAsForeign())
+        return;
     if (m_platform.messageBox(u"Vill du radera ordspråkfilen ''"_s + comboordspråk->currentText() + u"''?"_s,
                               platform::Buttons::YesNo, platform::Icon::Question, u"Radera"_s)
         != platform::Answer::Yes)

@@ -102,6 +102,8 @@ public:
     // What the file of the proverb list was when it was read or last written: a deletion writes the list back
     // only over that file (never after a failed read, never over another program's change).
     store::FileStamp collectionStamp;
+    // True, with the refusal shown, when the proverb list is another program's collection.
+    bool refusedAsForeign();
 
     // Whether the search list is the list being stepped through.
     bool searchListView() const;

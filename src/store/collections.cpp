@@ -3,6 +3,7 @@
 
 #include "store/bounds.h"
 #include "store/files.h"
+#include "store/fortune.h"
 #include "store/programfolder.h"
 
 #include <utility>
@@ -57,6 +58,64 @@ MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stam
     if (failure && stamp)
         *stamp = FileStamp(); // what could not be read whole is never written back
     return failure;
+}
+
+MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp,
+                                 const ReadProgress &progress)
+{
+    QByteArray own;
+    FileStamp ownStamp;
+    MaybeFailure failure = readWholeFile(path, own, &ownStamp, progress);
+    if (!failure) {
+        if (const auto index = fortuneIndexOf(own)) {
+            QByteArray text;
+            failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress);
+            if (!failure) {
+                bytes = fortuneEntries(text, *index);
+                ownStamp = FileStamp();
+                ownStamp.state = FileStamp::State::Foreign;
+            }
+        } else if (isBinary(own)) {
+            failure = failures::notACollection(path);
+        } else {
+            bytes = std::move(own);
+        }
+    }
+    if (stamp)
+        *stamp = failure ? FileStamp() : ownStamp;
+    return failure;
+}
+
+MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
+{
+    QByteArray bytes;
+    FileStamp read;
+    if (auto failure = readCollectionBytes(path, bytes, &read, progress)) {
+        if (stamp)
+            *stamp = read;
+        return failure;
+    }
+    auto failure = linesFromFile(path, std::move(bytes), lines);
+    if (stamp)
+        *stamp = failure ? FileStamp() : read; // what could not be read whole is never written back
+    return failure;
+}
+
+MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress)
+{
+    QByteArray bytes;
+    if (auto failure = readWholeFile(path, bytes, nullptr, progress))
+        return failure;
+    const auto index = fortuneIndexOf(bytes);
+    if (index && !fortuneTextPath(path).isEmpty()) {
+        QByteArray text;
+        if (auto failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress))
+            return failure;
+        bytes = fortuneEntries(text, *index);
+    } else if (!index && isFortuneText(bytes)) {
+        bytes = fortuneEntries(bytes, FortuneIndex());
+    }
+    return linesFromFile(path, std::move(bytes), lines);
 }
 
 MaybeFailure readCollection(const QString &path, QStringList &lines)

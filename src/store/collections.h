@@ -28,13 +28,20 @@ QStringList listCollections();
 // bounds of bounds.h is refused (failure 7).
 MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
                           const ReadProgress &progress = {});
-// A collection is read as such a file.
-inline MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
-                                   const ReadProgress &progress = {})
-{
-    return readTextFile(path, lines, stamp, progress);
-}
+// The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
+// terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
+// `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused
+// (notACollection). With `stamp`, what the file was when read (Unread after a failure).
+MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
+                                 const ReadProgress &progress = {});
+// The lines of those bytes, as readTextFile gives a file's.
+MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
+                            const ReadProgress &progress = {});
 MaybeFailure readCollection(const QString &path, QStringList &lines);
+
+// A file to import lines from: the entries of a fortune text (or of the text an index of fortune's stands
+// for), else the lines of any text file, as readTextFile reads them.
+MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress = {});
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
 // refused past kMaxReadLines lines (failure 7); on a failure `lines` is left as it was.

@@ -36,13 +36,19 @@ QString helpText()
            u"                        bokstäver räknas lika, som i sökfönstret.\n"
            u"  --nummer <n>          Skriver ordspråk nummer <n>, räknat från 1.\n"
            u"  --samlingar           Skriver varje samlings namn och antal ordspråk, åtskilda av tab.\n"
+           u"  --importera <fil>     Lägger till raderna i <fil> (eller citaten, om <fil> är en\n"
+           u"                        fortune-fil) i samlingen som --samling anger, i redigerarens\n"
+           u"                        ordning; det som samlingen redan har läggs inte till igen.\n"
+           u"                        Samlingen skapas om den inte finns.\n"
            u"\n"
            u"Alternativ:\n"
            u"  --samling <namn>      Samlingen som läses; annars Citat, eller den första. Med \"alla\"\n"
            u"                        läser --slump och --sök alla samlingar (--sök skriver samlingens\n"
            u"                        namn och ett kolon före varje ordspråk).\n"
            u"  --början, --borjan    Med --sök: bara ordspråk som börjar med <text>.\n"
-           u"  --mapp <mapp>         Använder samlingarna i <mapp>.\n"
+           u"  --mapp <mapp>         Använder samlingarna i <mapp>. I fortunes mappar (som\n"
+           u"                        /usr/share/games/fortunes) är varje citat ett ordspråk; de\n"
+           u"                        samlingarna kan bara läsas.\n"
            u"  -h, --help            Visar den här hjälpen.\n"
            u"  -v, --version         Visar programmets namn och version och mappen som används.\n"
            u"\n"
@@ -116,6 +122,7 @@ struct Options
     QCommandLineOption collection{u"samling"_s, QString(), u"namn"_s};
     QCommandLineOption collections{QStringList{u"samlingar"_s}};
     QCommandLineOption number{u"nummer"_s, QString(), u"n"_s};
+    QCommandLineOption import{u"importera"_s, QString(), u"fil"_s};
 };
 
 // What the parser could not take: an unknown option, an option without its value, an argument that is none.
@@ -133,6 +140,7 @@ std::optional<CommandLine> refusedWords(const QCommandLineParser &parser, bool p
             {u"mapp"_s, u"--mapp ska följas av en mapp"_s},
             {u"samling"_s, u"--samling ska följas av en samlings namn, eller alla"_s},
             {u"nummer"_s, u"--nummer ska följas av ett heltal från 1 och uppåt"_s},
+            {u"importera"_s, u"--importera ska följas av en fil"_s},
             {u"sök"_s, u"--sök ska följas av en text"_s},
             {u"sok"_s, u"--sök ska följas av en text"_s}};
         for (const auto &[name, why] : missing) {
@@ -155,12 +163,14 @@ CommandLine chosenCommand(const QCommandLineParser &parser, const Options &o)
         {&o.search, CommandLine::Action::Search},
         {&o.number, CommandLine::Action::Number},
         {&o.collections, CommandLine::Action::Collections},
+        {&o.import, CommandLine::Action::Import},
         {&o.version, CommandLine::Action::Version}};
     for (const auto &[option, action] : commands) {
         if (!parser.isSet(*option))
             continue;
         if (line.action != CommandLine::Action::Run)
-            return failed(u"välj ett kommando åt gången: --slump, --sök, --nummer, --samlingar eller --version"_s);
+            return failed(u"välj ett kommando åt gången: --slump, --sök, --nummer, --samlingar, --importera "
+                          u"eller --version"_s);
         line.action = action;
     }
     if (line.action == CommandLine::Action::Version)
@@ -175,13 +185,22 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
     if (parser.isSet(o.beginning) && line.action != Action::Search)
         return failed(u"--början hör till --sök"_s);
     if (parser.isSet(o.collection)) {
-        if (line.action != Action::Random && line.action != Action::Search && line.action != Action::Number)
-            return failed(u"--samling hör till --slump, --sök och --nummer"_s);
+        if (line.action != Action::Random && line.action != Action::Search && line.action != Action::Number
+            && line.action != Action::Import)
+            return failed(u"--samling hör till --slump, --sök, --nummer och --importera"_s);
         line.collection = parser.value(o.collection);
         if (line.collection.isEmpty())
             return failed(u"--samling ska följas av en samlings namn, eller alla"_s);
         if (line.collection == u"alla"_s && line.action == Action::Number)
             return failed(u"--nummer läser en samling, inte alla"_s);
+    }
+    if (line.action == Action::Import) {
+        if (line.collection.isEmpty() || line.collection == u"alla"_s)
+            return failed(u"--importera lägger till i en samling: ange den med --samling <namn>"_s);
+        const QString file = parser.value(o.import);
+        if (file.isEmpty())
+            return failed(u"--importera ska följas av en fil"_s);
+        line.importFile = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
     }
     line.needle = parser.value(o.search);
     line.beginning = parser.isSet(o.beginning);
@@ -209,7 +228,7 @@ CommandLine readCommandLine(const QStringList &arguments)
     const Options o;
     QCommandLineParser parser;
     parser.addOptions(
-        {o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections, o.number});
+        {o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections, o.number, o.import});
     const bool parsed = parser.parse(withoutQtOptions(arguments));
     if (parser.isSet(o.help)) {
         CommandLine line;

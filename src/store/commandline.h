@@ -7,11 +7,11 @@
 namespace store {
 
 // The command line, in Swedish. Without a command the main window opens; --help, --version and the
-// terminal's commands (--slump, --sök, --nummer, --samlingar; see terminal.h) print and end, and need no
+// terminal's commands (--slump, --sök, --nummer, --samlingar, --importera; see terminal.h) print and end, and need no
 // display. --mapp DIR goes with every one of them.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections };
+    enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections, Import };
     Action action = Action::Run;
     QString folder; // --mapp, absolute; empty when not given
     QString text; // what Help and Error print; the version line of Version
@@ -19,6 +19,7 @@ struct CommandLine
     QString needle; // --sök
     bool beginning = false; // --början
     qsizetype number = 0; // --nummer, from 1
+    QString importFile; // --importera, absolute
 };
 
 // Qt's own options (-style fusion, -platform xcb and the like) are left for QApplication to take: they are

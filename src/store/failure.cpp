@@ -96,6 +96,19 @@ Failure notRead(const QString &path)
     return {0, u"Filen "_s + quoted(path) + u" kunde inte läsas och skrivs därför inte över."_s, true};
 }
 
+Failure belongsToOtherProgram(const QString &path)
+{
+    return {0,
+            u"Samlingen i "_s + quoted(path.endsWith(u".dat"_s, Qt::CaseInsensitive) ? path.chopped(4) : path) + u" hör till ett annat program (fortune) och kan bara "
+                u"läsas här. Ingenting har skrivits."_s,
+            true};
+}
+
+Failure notACollection(const QString &path)
+{
+    return {0, u"Filen "_s + quoted(path) + u" är ingen samling: den innehåller inte text."_s, true};
+}
+
 Failure changedSinceRead(const QString &path, const QString &what)
 {
     return {kChangedSinceRead,

@@ -46,6 +46,10 @@ Failure pathNotFound(const QString &path); // 76
 // Refusals to write back a file the program read earlier (notices, see Failure::notice): its read failed, so
 // what the program holds is not the file; or another program has changed it since, as `what` says.
 Failure notRead(const QString &path);
+// A collection that another program keeps (fortune's index `path` and its text file): only read here.
+Failure belongsToOtherProgram(const QString &path);
+// A file listed as a collection that holds no text (a NUL in its first kilobyte) and is no index either.
+Failure notACollection(const QString &path);
 Failure changedSinceRead(const QString &path, const QString &what);
 bool isChangedSinceRead(const Failure &failure);
 

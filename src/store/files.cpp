@@ -185,6 +185,8 @@ MaybeFailure checkStamp(const QString &path, const Target &target, const FileSta
 {
     if (stamp.state == FileStamp::State::Unread)
         return failures::notRead(path);
+    if (stamp.state == FileStamp::State::Foreign)
+        return failures::belongsToOtherProgram(path);
     FileStamp now;
     now.state = FileStamp::State::Absent;
     if (target.exists)
@@ -497,6 +499,8 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, F
     if (stamp) {
         if (stamp->state == FileStamp::State::Unread)
             return failures::notRead(path);
+        if (stamp->state == FileStamp::State::Foreign)
+            return failures::belongsToOtherProgram(path);
         const FileStamp now = stampOf(path);
         if (now != *stamp)
             return failures::changedSinceRead(path, describeChange(*stamp, now));
@@ -552,6 +556,11 @@ ScratchFile::~ScratchFile()
 
 MaybeFailure ScratchFile::write(const QByteArray &bytes)
 {
+    if (!programFolderIsWritable()) {
+        m_held = bytes;
+        m_holds = true;
+        return std::nullopt;
+    }
     // "temp_" and a suffix of its own, made anew (NewOnly: O_EXCL), so neither a link nor another copy's
     // scratch file is ever opened; readable by this user only.
     for (int attempt = 0; attempt < 100 && !m_file.isOpen(); ++attempt) {
@@ -572,6 +581,10 @@ MaybeFailure ScratchFile::write(const QByteArray &bytes)
 
 MaybeFailure ScratchFile::readBack(QByteArray &bytes)
 {
+    if (m_holds) {
+        bytes = m_held;
+        return std::nullopt;
+    }
     if (!m_file.isOpen() || !m_file.seek(0))
         return failures::ioError(m_file.fileName());
     errno = 0;

@@ -31,14 +31,15 @@ bool fileExists(const QString &path);
 // What a file was when the program read it (device, inode, size, modification time to the nanosecond), so
 // that writing back what was read can first make sure that no other program, or other copy of this one, has
 // changed the file since: otherwise the write would silently undo that change. A read that failed leaves
-// Unread, which no write back accepts; Absent stands for a name that held no file.
+// Unread, which no write back accepts; Absent stands for a name that held no file; Foreign for a collection
+// read from another program's file (fortune's), which is never written.
 // Told how far a read has come (bytes read, and the file's size); gives false to stop it, which fails with
 // failures::cancelled(). A window shows it when a read takes long.
 using ReadProgress = std::function<bool(qint64 done, qint64 size)>;
 
 struct FileStamp
 {
-    enum class State { Unread, Absent, Present };
+    enum class State { Unread, Absent, Present, Foreign };
     State state = State::Unread;
     quint64 device = 0;
     quint64 inode = 0;
@@ -60,7 +61,7 @@ FileStamp stampOf(const QString &path);
 // link and the file it points to is replaced. The replaced file keeps its owner (when the program runs as
 // root or as that owner), its group where it can, and its permission bits.
 // With `stamp` it writes back a file the program read: nothing is written unless the file is still as the
-// stamp says (a notice otherwise: notRead, changedSinceRead), and on success the stamp is the new file's.
+// stamp says (a notice otherwise: notRead, belongsToOtherProgram, changedSinceRead), and on success the stamp is the new file's.
 MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, FileStamp *stamp = nullptr);
 
 // A file the program itself owns in its folder (nr.ini, the duplicate report) never follows a link: a link
@@ -74,7 +75,8 @@ MaybeFailure readOwnFile(const QString &path, QByteArray &bytes);
 
 // The scratch file of the search within results: a name of this process's own in the program folder,
 // created exclusively (never a link or a file of another copy), read back through the same descriptor and
-// removed when the object goes, on every path.
+// removed when the object goes, on every path. In a folder the program may not write in, the bytes are held
+// in memory instead: a search in results must not fail there at every step.
 class ScratchFile
 {
 public:
@@ -88,6 +90,8 @@ public:
 
 private:
     QFile m_file;
+    QByteArray m_held; // when the folder takes no file
+    bool m_holds = false;
 };
 
 // Deletes a normal file; a folder, a hidden file or a missing name is "file not found".

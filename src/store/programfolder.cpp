@@ -44,6 +44,11 @@ QString pathInProgramFolder(const QString &fileName)
     return programFolder() + u'/' + fileName;
 }
 
+bool programFolderIsWritable()
+{
+    return ::access(QFile::encodeName(programFolder()).constData(), W_OK) == 0;
+}
+
 MaybeFailure checkName(const QString &name)
 {
     if (name.startsWith(u'.') || name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))

@@ -20,6 +20,10 @@ void setProgramFolder(const QString &folder);
 // Folder, separator and file name.
 QString pathInProgramFolder(const QString &fileName);
 
+// False for a folder the program may not write in (another program's, such as fortune's, or a read-only
+// disk): its collections can only be read, and nr.ini is not kept there.
+bool programFolderIsWritable();
+
 // A collection or text-file name typed by the user must not climb out of the program folder or name a
 // folder: "/", "\" and the names "." and ".." are refused before anything reaches the file system.
 // A name starting with "." would make a hidden file, which no list shows: refused as well.

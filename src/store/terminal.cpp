@@ -2,13 +2,16 @@
 #include "store/terminal.h"
 
 #include "store/collections.h"
+#include "store/editorsort.h"
 #include "store/files.h"
 #include "store/failure.h"
 
 #include "store/bounds.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStringEncoder>
 
@@ -110,9 +113,11 @@ void printError(const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
-// The standard error message on one line: "Ett fel uppstod." number " - " description.
+// The standard error message on one line: "Ett fel uppstod." number " - " description; a notice as it stands.
 void printFailure(const Failure &failure)
 {
+    if (failure.notice)
+        return printError(failure.description);
     printError(u"Ett fel uppstod. "_s + QString::number(failure.number) + u" - "_s + failure.description);
 }
 
@@ -177,12 +182,12 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
 // The bytes of a collection, read as the windows read them and with their failures. A file that gave fewer
 // bytes than it held when it was opened was cut short by another program meanwhile (failure 57): what was
 // read is then only a part of it.
-MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes)
+MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes)
 {
     FileStamp stamp;
-    if (auto failure = readWholeFile(path, bytes, &stamp))
+    if (auto failure = readCollectionBytes(path, bytes, &stamp))
         return failure;
-    if (bytes.size() < stamp.size)
+    if (stamp.state == FileStamp::State::Present && bytes.size() < stamp.size)
         return failures::ioError(path);
     return std::nullopt;
 }
@@ -195,7 +200,7 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
     bool all = true;
     for (const Collection &collection : collections) {
         QByteArray bytes;
-        MaybeFailure failure = readCollectionBytes(collection.path, bytes);
+        MaybeFailure failure = readWholeCollection(collection.path, bytes);
         if (!failure) {
             const LineStore::FileLines lines(bytes);
             if (lines.size() > kMaxReadLines)
@@ -287,6 +292,87 @@ int collections()
     return all.empty() ? kNotFound : kFound;
 }
 
+// What an import adds: the lines not yet in the collection (nor earlier in the file), in the file's order.
+struct Addition
+{
+    LineStore added;
+    qsizetype alreadyThere = 0;
+};
+
+Addition newLines(const LineStore &held, const LineStore &incoming)
+{
+    Addition addition;
+    QSet<QString> seen;
+    seen.reserve(held.size() + incoming.size());
+    for (qsizetype i = 0; i < held.size(); ++i)
+        seen.insert(held.at(i));
+    for (qsizetype i = 0; i < incoming.size(); ++i) {
+        const QString line = incoming.at(i);
+        if (seen.contains(line)) {
+            ++addition.alreadyThere;
+            continue;
+        }
+        seen.insert(line);
+        addition.added.append(line);
+    }
+    return addition;
+}
+
+// The collection as it is now, or none yet: an import creates it.
+MaybeFailure readHeld(const QString &path, LineStore &held, FileStamp &stamp)
+{
+    stamp = stampOf(path);
+    if (stamp.state == FileStamp::State::Absent)
+        return std::nullopt;
+    return readCollection(path, held, &stamp);
+}
+
+// The editor's "Spara" of what the editor would hold after "Lägg till alla": the collection in the editor's
+// order with the new lines at their places, written atomically over the file as it was read. When another
+// program changes it meanwhile, the addition is worked out again on what it holds then.
+int importInto(const CommandLine &line)
+{
+    if (auto failure = checkNameForWriting(line.collection)) {
+        printFailure(*failure);
+        return kError;
+    }
+    LineStore incoming;
+    if (auto failure = readImportFile(line.importFile, incoming)) {
+        printFailure(*failure);
+        return kError;
+    }
+    const QString path = collectionFile(line.collection);
+    const SwedishOrder order;
+    for (int attempt = 1;; ++attempt) {
+        LineStore held;
+        FileStamp stamp;
+        MaybeFailure failure = readHeld(path, held, stamp);
+        if (!failure && stamp.state == FileStamp::State::Foreign)
+            failure = failures::belongsToOtherProgram(path);
+        if (failure) {
+            printFailure(*failure);
+            return kError;
+        }
+        const Addition addition = newLines(held, incoming);
+        if (!addition.added.isEmpty()) {
+            failure = writeCollection(path, mergedLines(sortedLines(held, order), addition.added, order), &stamp);
+            if (failure && failures::isChangedSinceRead(*failure) && attempt < 3)
+                continue;
+            if (failure) {
+                printFailure(*failure);
+                return kError;
+            }
+        }
+        Printer out(stdout);
+        out.line(QString::number(addition.added.size()) + u" ordspråk lades till i ''"_s + withoutExtension(
+                     QFileInfo(path).fileName()) + u"''; "_s + QString::number(addition.alreadyThere)
+                 + u" fanns redan där."_s);
+        if (!out.finish())
+            return kError;
+        return addition.added.isEmpty() ? kNotFound : kFound;
+    }
+}
+
 } // namespace
 
 QByteArray toTerminal(QStringView text)
@@ -349,7 +435,8 @@ int runInTerminal(const CommandLine &commandLine)
     case Action::Random:
     case Action::Search:
     case Action::Number:
-    case Action::Collections: break;
+    case Action::Collections:
+    case Action::Import: break;
     }
     // The folder the window would use, seeded as a first start of the window seeds it, so that a proverb at
     // login comes before the window was ever opened.
@@ -359,6 +446,7 @@ int runInTerminal(const CommandLine &commandLine)
     case Action::Random: return random(commandLine);
     case Action::Search: return search(commandLine);
     case Action::Number: return number(commandLine);
+    case Action::Import: return importInto(commandLine);
     default: return collections();
     }
 }

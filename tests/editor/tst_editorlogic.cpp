@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/duplicates.h"
-#include "editor/editorsort.h"
+#include "store/editorsort.h"
 #include "swedishreference.h"
 
 #include <QRandomGenerator>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "editor/editorsort.h"
+#include "store/editorsort.h"
 
 #include "store/encoding.h"
 

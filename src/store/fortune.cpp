@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "store/fortune.h"
+
+#include "store/encoding.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace store {
+
+namespace {
+
+constexpr qsizetype kHeaderBytes = 24;
+constexpr quint32 kKnownFlags = 0x1 | 0x2 | 0x4 | 0x8; // random, ordered, rotated, comments
+
+quint32 word(QByteArrayView bytes, qsizetype at)
+{
+    return qFromBigEndian<quint32>(bytes.data() + at);
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+QByteArrayView trimmed(QByteArrayView line)
+{
+    while (!line.isEmpty() && isBlank(line.front()))
+        line = line.sliced(1);
+    while (!line.isEmpty() && isBlank(line.back()))
+        line.chop(1);
+    return line;
+}
+
+// A line that holds the delimiter alone (an editor on Windows may have left a CR behind it).
+bool isDelimiterLine(QByteArrayView line, char delimiter)
+{
+    if (!line.isEmpty() && line.back() == '\r')
+        line.chop(1);
+    return line.size() == 1 && line.front() == delimiter;
+}
+
+char rot13(char c)
+{
+    if (c >= 'a' && c <= 'z')
+        return char('a' + (c - 'a' + 13) % 26);
+    if (c >= 'A' && c <= 'Z')
+        return char('A' + (c - 'A' + 13) % 26);
+    return c;
+}
+
+// Calls take(line) for every line of the text (split at LF), without its LF.
+template<typename Take>
+void forEachLine(QByteArrayView text, Take take)
+{
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    while (p < end) {
+        const auto *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *lineEnd = lf ? lf : end;
+        take(QByteArrayView(p, lineEnd - p));
+        p = lf ? lf + 1 : end;
+    }
+}
+
+// The entries of a text that is UTF-8 or 8-bit, each ended by CR LF.
+QByteArray joinEntries(QByteArrayView text, const FortuneIndex &index)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype entryStart = 0; // where the entry being built began in `out`
+    auto endEntry = [&] {
+        if (out.size() == entryStart)
+            return; // an empty entry
+        if (index.rotated()) {
+            for (qsizetype i = entryStart; i < out.size(); ++i)
+                out[i] = rot13(out[i]);
+        }
+        out += "\r\n";
+        entryStart = out.size();
+    };
+    forEachLine(text, [&](QByteArrayView line) {
+        if (isDelimiterLine(line, index.delimiter))
+            return endEntry();
+        if (index.comments() && line.size() >= 2 && line[0] == index.delimiter && line[1] == index.delimiter)
+            return;
+        const QByteArrayView words = trimmed(line);
+        if (words.isEmpty())
+            return;
+        if (out.size() > entryStart)
+            out += ' ';
+        const qsizetype from = out.size();
+        out += words;
+        // A CR inside a line would end the entry's line when read back.
+        for (qsizetype i = from; i < out.size(); ++i) {
+            if (out[i] == '\r')
+                out[i] = ' ';
+        }
+    });
+    endEntry();
+    return out;
+}
+
+} // namespace
+
+std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes)
+{
+    if (bytes.size() < kHeaderBytes)
+        return std::nullopt;
+    FortuneIndex index;
+    index.version = word(bytes, 0);
+    index.count = word(bytes, 4);
+    index.flags = word(bytes, 16);
+    index.delimiter = bytes[20];
+    const bool printable = index.delimiter > ' ' && index.delimiter < 0x7F;
+    if ((index.version != 1 && index.version != 2) || !printable || (index.flags & ~kKnownFlags) != 0
+        || bytes[21] != 0 || bytes[22] != 0 || bytes[23] != 0)
+        return std::nullopt;
+    const qint64 offsets = qint64(index.count) + 1;
+    const qint64 tail = bytes.size() - kHeaderBytes;
+    if (tail != offsets * 4 && tail != offsets * 8)
+        return std::nullopt;
+    return index;
+}
+
+QString fortuneTextPath(const QString &indexPath)
+{
+    return indexPath.endsWith(u".dat"_s, Qt::CaseInsensitive) ? indexPath.chopped(4) : QString();
+}
+
+bool isBinary(QByteArrayView bytes)
+{
+    if (startsWithUtf16Bom(bytes))
+        return false;
+    const QByteArrayView head = bytes.first(std::min<qsizetype>(bytes.size(), 1024));
+    return head.contains('\0');
+}
+
+bool isFortuneText(QByteArrayView bytes)
+{
+    int delimiters = 0;
+    forEachLine(bytes, [&](QByteArrayView line) { delimiters += isDelimiterLine(line, '%'); });
+    return delimiters >= 2;
+}
+
+QByteArray fortuneEntries(QByteArrayView text, const FortuneIndex &index)
+{
+    const FileEncoding encoding = encodingOf(text);
+    const QByteArrayView body = text.sliced(encoding.markSize());
+    if (encoding.encoding == TextEncoding::Windows1252) {
+        // Dropped comments could leave bytes that read as UTF-8: then the entries go as UTF-8 behind a mark.
+        QByteArray entries = joinEntries(body, index);
+        if (encodingOf(entries).encoding == TextEncoding::Windows1252)
+            return entries;
+        return kUtf8ByteOrderMark + decodeWindows1252(entries).toUtf8();
+    }
+    // UTF-8 keeps its bytes; UTF-16 is split as UTF-8. Behind a mark either way, so nothing reads otherwise.
+    QByteArray utf8;
+    if (isUtf16(encoding.encoding))
+        utf8 = decodeAs(body, encoding.encoding).toUtf8();
+    return kUtf8ByteOrderMark + joinEntries(isUtf16(encoding.encoding) ? QByteArrayView(utf8) : body, index);
+}
+
+} // namespace store

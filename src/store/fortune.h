@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// The quotation files of fortune: a text file of entries, each ended by a line that holds only the
+// delimiter ("%"), and beside it NAME.dat, the index that strfile made of it (a header of six big-endian
+// 32-bit words, then where each entry begins). The index is what fortune's folders list as *.dat, so the
+// collection it stands for is its text file, read as entries, and never written: it belongs to fortune.
+namespace store {
+
+struct FortuneIndex
+{
+    quint32 version = 0;
+    quint32 count = 0; // entries, empty ones too
+    quint32 flags = 0;
+    char delimiter = '%';
+
+    bool rotated() const { return flags & 0x4; } // the text is ROT13 (fortune's offensive files)
+    bool comments() const { return flags & 0x8; } // lines that begin with the delimiter twice are comments
+};
+
+// The header of a strfile index, when the bytes are one: version 1 or 2, a printable delimiter, no unknown
+// flags, and exactly one offset (of 32 or 64 bits) for each entry and one for the end.
+std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes);
+
+// The text file an index at `indexPath` stands for: its name without ".dat", in the same folder (none when
+// the index is not named so).
+QString fortuneTextPath(const QString &indexPath);
+
+// Neither text nor an index: a NUL among the first kilobyte, where no text but UTF-16 has one.
+bool isBinary(QByteArrayView bytes);
+
+// At least two lines that hold only "%": a text in fortune's format (the import offers its entries).
+bool isFortuneText(QByteArrayView bytes);
+
+// A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
+// without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and
+// comment lines dropped when the index says so. Encoded so that encodingOf reads it as the text was read.
+QByteArray fortuneEntries(QByteArrayView text, const FortuneIndex &index);
+
+} // namespace store
