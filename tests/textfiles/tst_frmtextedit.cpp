@@ -59,13 +59,11 @@ private slots:
         QFile::remove(folder.path(u"B.TXT"_s));
         QDir(folder.folder()).mkdir(u"B.TXT"_s);
         QCOMPARE(act(w.cmdradera, 0, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
-        const QString del =
-                          u"message|Ta bort rad|YesNo|Question|Vill du ta bort den markerade raden ur filen ''%1''?"_s,
-                      save = u"message|Spara|YesNo|Question|Vill du spara texten i filen ''a''?"_s,
-                      file = u"message|Radera|YesNo|Question|Vill du radera filen ''a''?"_s;
         QStringList boxes = takeBoxes(platform);
-        QVERIFY(boxes.takeLast().startsWith(u"error:"_s));
-        QCOMPARE(boxes, (QStringList{del.arg(u"a"_s), del.arg(u"a"_s), save, save, file, file, del.arg(u"B"_s)}));
+        QVERIFY(boxes.takeLast().startsWith(u"error:"_s)); // the failed rewrite is told
+        for (QString &box : boxes) // each step asked first, naming its file
+            box = box.section(u'|', 1, 1) + u' ' + box.section(u"''"_s, 1, 1);
+        QCOMPARE(boxes.join(u','), u"Ta bort rad a,Ta bort rad a,Spara a,Spara a,Radera a,Radera a,Ta bort rad B"_s);
     }
 
     // Nothing is written over a file too large for the text view, not decoded exactly, or gone before or after reading.
