@@ -55,17 +55,15 @@ struct AllWindows
     }
 };
 
-double luminance(QColor c)
-{
-    const auto channel = [](double v) {
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
 // The contrast of the text drawn in a widget (the colour farthest from the commonest one) with its background.
 double measuredContrast(QWidget *widget)
 {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
     const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
     std::map<QRgb, int> counts;
     for (const QRgb pixel : std::span(reinterpret_cast<const QRgb *>(image.constBits()), image.sizeInBytes() / 4))
@@ -103,9 +101,10 @@ class tst_accessible : public QObject
     Q_OBJECT
 
 private slots:
-    // Under any colour scheme and desktop font size the proverb and the lists stay readable, and window by window
-    // the captions fit, at 11 points the window fits 1366 × 768, Tab walks the window's order (into a group of
-    // options at the chosen one, never typing a tab), and Escape closes only a window that holds no work.
+    // Under any scheme and font size the lists stay readable; per window the captions fit, at 11 points it fits
+    // 1366 × 768, a screen reader names every control, each captioned control has an Alt letter none other has
+    // (menu titles count), Tab walks its order (into options at the chosen one), Escape closes only one holding
+    // no work.
     void captionsFitAndTextIsReadable_data()
     {
         QTest::addColumn<QPalette>("palette");
@@ -138,17 +137,14 @@ private slots:
             const double measured = measuredContrast(text->viewport());
             QVERIFY2(measured >= 4.5, qPrintable(u"%1: %2 : 1"_s.arg(text->objectName()).arg(measured)));
         }
-        // Each window, whether Escape leaves it open, its tab order from the first control back to it, and a list
-        // whose second line a click marks and shows, as the list shows the line it marks.
+        // Each window, whether Escape leaves it open, and its tab order from the first control back to it.
         for (const QString &row :
              {u"frmmain stays"_s,
               u"frmsök stays Text1 cmdsök optsöksätt2 Text2 cmdavbryt cmdok chksökresultat cmdsparatextfil Text1"_s,
               u"frmredigera stays comboordspråk txtordspråk cmdläggtill txtsök combosök cmdavbryt cmdimport List1 "
-              u"Text1 "
-              "cmdtabort cmdsnabbspara cmdkopieraklippbok cmddublett txtdublett comboordspråk|List1|Gud ser dig"_s,
+              u"Text1 cmdtabort cmdsnabbspara cmdkopieraklippbok cmddublett txtdublett comboordspråk"_s,
               u"frmimport closes"_s, u"frmsnabbspara closes Text1 cmdspara cmdtöm cmdstäng Text1"_s,
-              u"frmtextedit stays cmdstäng cmdraderafil cmdradera cmdkopiera optvisa list_filer "
-              "List1 cmdstäng|list_filer|rad"_s,
+              u"frmtextedit stays cmdstäng cmdraderafil cmdradera cmdkopiera optvisa list_filer List1 cmdstäng"_s,
               u"frmOm closes"_s, u"frmhjälp closes"_s}) {
             QWidget *window = nullptr;
             for (QWidget *w : all.windows())
@@ -156,12 +152,35 @@ private slots:
             QApplication::setActiveWindow(window);
             QVERIFY(QTest::qWaitForWindowActive(window));
             QVERIFY2(points != 11 || (window->width() <= 1366 && window->height() <= 768 - 64), qPrintable(row));
-            // Hidden buttons take turns with shown ones in the same place; other hidden controls never show.
-            for (QWidget *w : window->findChildren<QWidget *>()) {
-                if (w->window() == window && (!w->isHidden() || qobject_cast<QPushButton *>(w)))
-                    QVERIFY2(captionFits(w), qPrintable(window->objectName() + u'.' + w->objectName()));
+            QStringList used, faults;
+            const QMenuBar *bar = window->findChild<QMenuBar *>();
+            for (QAction *title : bar ? bar->actions() : QList<QAction *>{})
+                used << QKeySequence::mnemonic(title->text()).toString();
+            for (QWidget *c : window->findChildren<QWidget *>()) {
+                auto *label = qobject_cast<QLabel *>(c);
+                auto *area = qobject_cast<QAbstractScrollArea *>(c->parentWidget());
+                const QString where = window->objectName() + u'.' + c->objectName();
+                // Hidden buttons take turns with shown ones in the same place; other hidden controls never show.
+                if (c->window() == window && (!c->isHidden() || qobject_cast<QPushButton *>(c)) && !captionFits(c))
+                    faults << where + u" (fits)"_s;
+                // A list's viewport takes focus on behalf of the list, which carries the name.
+                const bool control = label ? !label->pixmap().isNull()
+                                           : c->focusPolicy() != Qt::NoFocus && !qobject_cast<QMenu *>(c)
+                                                 && !qobject_cast<QScrollBar *>(c->focusProxy())
+                                                 && !(area && area->viewport() == c);
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(c);
+                if (c->isVisible() && control && (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+                    faults << where + u" (name)"_s;
+                const QString caption = qobject_cast<QAbstractButton *>(c) ? c->property("text").toString()
+                                        : label && label->buddy()          ? label->text()
+                                                                           : QString();
+                const QString letter = QKeySequence::mnemonic(caption).toString();
+                if (!caption.isEmpty() && c->window() == window && (letter.isEmpty() || used.contains(letter)))
+                    faults << where + u" (Alt)"_s;
+                used << letter;
             }
-            const QStringList order = row.section(u'|', 0, 0).split(u' ').mid(2);
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u", "_s)));
+            const QStringList order = row.split(u' ').mid(2);
             QWidget *first = window->focusWidget() ? window->focusWidget() : window->nextInFocusChain();
             (order.isEmpty() ? first : window->findChild<QWidget *>(order.front()))->setFocus();
             QVERIFY(QApplication::focusWidget());
@@ -171,28 +190,17 @@ private slots:
                 walked << QApplication::focusWidget()->objectName();
             }
             QCOMPARE(walked.mid(0, order.size()), order);
-            if (const QStringList click = row.section(u'|', 1).split(u'|'); click.size() == 2) {
-                auto *list = window->findChild<QAbstractItemView *>(click[0]);
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                                  list->visualRect(list->model()->index(1, 0)).center());
-                QCOMPARE(list->currentIndex().row(), 1);
-                QVERIFY(window->findChild<QPlainTextEdit *>(u"Text1"_s)->toPlainText().startsWith(click[1]));
-            }
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             QVERIFY2(window->isVisible() == row.contains(u" stays"_s), qPrintable(row));
         }
         QCOMPARE(all.s.window->snabbsparaFönster().lista(), u"A"_s);
     }
 
-    // A screen reader announces every control by its caption, its label or a name of its own. Every button,
-    // option, check box, labelled control and menu entry has an Alt letter, none twice in a window (the main
-    // window's menu titles count), and the letter reaches its control; Enter presses a focused button, in the
-    // main window as in a dialog; Ctrl+Q is "Avsluta".
-    void namesLettersAndKeys()
+    // An Alt letter reaches its control; Enter presses a focused button, in the main window as in a dialog.
+    void lettersAndKeys()
     {
         AllWindows all;
         frmmain &w = *all.s.window;
-        // Keys first: a modal window shown later would take them.
         const auto focus = [](QWidget *window, QWidget *control) {
             QApplication::setActiveWindow(window);
             QVERIFY(QTest::qWaitForWindowActive(window));
@@ -213,55 +221,6 @@ private slots:
         const auto boxes = all.s.platform.boxes().size();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
         QCOMPARE(all.s.platform.boxes().size(), boxes + 1);
-        focus(&w, w.txtnr);
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QVERIFY(!w.isVisible());
-
-        const auto letter = [](const QString &caption) {
-            return QKeySequence::mnemonic(caption).toString();
-        };
-        QStringList faults;
-        for (QWidget *window : all.windows()) {
-            window->show();
-            QStringList used;
-            const QMenuBar *bar = window->findChild<QMenuBar *>();
-            for (QAction *title : bar ? bar->actions() : QList<QAction *>{}) {
-                used << letter(title->text());
-                QStringList inMenu;
-                for (QAction *entry : title->menu()->actions()) {
-                    if (!entry->isSeparator()
-                        && (letter(entry->text()).isEmpty() || inMenu.contains(letter(entry->text()))))
-                        faults << entry->objectName() + u" (Alt)"_s;
-                    inMenu << letter(entry->text());
-                }
-            }
-            for (QWidget *c : window->findChildren<QWidget *>()) {
-                auto *label = qobject_cast<QLabel *>(c);
-                auto *area = qobject_cast<QAbstractScrollArea *>(c->parentWidget());
-                const QString where = window->objectName() + u'.' + c->objectName();
-                // A list's viewport takes focus on behalf of the list, which carries the name.
-                const bool control = label ? !label->pixmap().isNull()
-                                           : c->focusPolicy() != Qt::NoFocus && !qobject_cast<QMenu *>(c)
-                                                 && !qobject_cast<QScrollBar *>(c->focusProxy())
-                                                 && !(area && area->viewport() == c);
-                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(c);
-                if (c->isVisible() && control && (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
-                    faults << where + u" (name)"_s;
-                const QString caption = qobject_cast<QAbstractButton *>(c) ? c->property("text").toString()
-                                        : label && label->buddy()          ? label->text()
-                                                                           : QString();
-                if (caption.isEmpty() || c->window() != window)
-                    continue;
-                if (letter(caption).isEmpty() || used.contains(letter(caption)))
-                    faults << where + u" (Alt)"_s;
-                used << letter(caption);
-            }
-        }
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u", "_s)));
-        // A combo box is named by its entry: its label reaches the screen reader only as a relation.
-        const auto labels = QAccessible::queryAccessibleInterface(w.comboordspråk)->relations(QAccessible::Label);
-        QCOMPARE(labels.size(), 1);
-        QCOMPARE(labels.front().first->text(QAccessible::Name), u"Välj ordspråkfil:"_s);
     }
 
     // Qt's own texts, such as a text box's context menu, speak Swedish with the catalogue Debian ships.
