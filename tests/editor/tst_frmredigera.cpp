@@ -7,7 +7,6 @@
 #include "swedishreference.h"
 #include "quicksave/frmsnabbspara.h"
 #include "store/encoding.h"
-#include "store/module1.h"
 #include "widgets/collectionboxes.h"
 #include "widgets/windowsetup.h"
 
