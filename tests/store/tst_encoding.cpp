@@ -15,16 +15,14 @@ namespace {
 // several bytes; else Windows-1252 as ICU decodes it.
 QString decode(QByteArrayView bytes)
 {
-    QString text;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        for (qsizetype i = 2, low = bytes[0] == '\xFF' ? 0 : 1; i + 1 < bytes.size(); i += 2)
-            text += QChar(uchar(bytes[i + low]) | uchar(bytes[i + 1 - low]) << 8);
-        return text;
-    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) // stateful: an odd last byte is no text
+        return QStringDecoder(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                              QStringDecoder::Flag::ConvertInitialBom)
+            .decode(bytes.sliced(2));
     const bool marked = bytes.startsWith("\xEF\xBB\xBF");
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    text = utf8.decode(bytes.sliced(marked ? 3 : 0));
+    const QString text = utf8.decode(bytes.sliced(marked ? 3 : 0));
     if (!utf8.hasError() && (marked || text.size() < bytes.size()))
         return text;
     return QStringDecoder("windows-1252", QStringDecoder::Flag::Stateless).decode(bytes);
@@ -54,7 +52,6 @@ QStringList lines(const QString &text, bool keepEmpty)
 QByteArray written(const QStringList &lines)
 {
     const QString text = lines.isEmpty() ? QString() : lines.join(u"\r\n"_s) + u"\r\n"_s;
-    // A character that does not fit is written as another, which decodes back as that.
     const QByteArray bytes = QStringEncoder("windows-1252", QStringEncoder::Flag::Stateless).encode(text);
     return decode(bytes) == text ? bytes : "\xEF\xBB\xBF"_ba + text.toUtf8();
 }
@@ -111,7 +108,6 @@ private slots:
             QCOMPARE(with(store::encodeText(text, store::encodingOf(bytes)).value_or("-")), with(bytes.chopped(odd)));
             QCOMPARE(with(store::encodeText(text, {}).has_value()), with(whole(text) == text));
             QCOMPARE(with(store.toFileBytes()), with(written(kept)));
-            QCOMPARE(with(store::encodeLines(kept)), with(written(kept)));
             store::LineStore added = store; // nor is a line added with half a pair written as given
             added.append(QStringView(u"\xD83D"));
             QVERIFY(!added.writesBackUnchanged());
