@@ -60,6 +60,13 @@ MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stam
     return failure;
 }
 
+CollectionForm collectionFormOf(QByteArrayView bytes)
+{
+    if (fortuneIndexOf(bytes))
+        return CollectionForm::FortuneIndex;
+    return isBinary(bytes) ? CollectionForm::NotText : CollectionForm::Lines;
+}
+
 MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp,
                                  const ReadProgress &progress)
 {
@@ -67,18 +74,19 @@ MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileSta
     FileStamp ownStamp;
     MaybeFailure failure = readWholeFile(path, own, &ownStamp, progress);
     if (!failure) {
-        if (const auto index = fortuneIndexOf(own)) {
+        switch (collectionFormOf(own)) {
+        case CollectionForm::FortuneIndex: {
             QByteArray text;
             failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress);
             if (!failure) {
-                bytes = fortuneEntries(text, *index);
+                bytes = fortuneEntries(text, *fortuneIndexOf(own));
                 ownStamp = FileStamp();
                 ownStamp.state = FileStamp::State::Foreign;
             }
-        } else if (isBinary(own)) {
-            failure = failures::notACollection(path);
-        } else {
-            bytes = std::move(own);
+            break;
+        }
+        case CollectionForm::NotText: failure = failures::notACollection(path); break;
+        case CollectionForm::Lines: bytes = std::move(own); break;
         }
     }
     if (stamp)

@@ -28,6 +28,11 @@ QStringList listCollections();
 // bounds of bounds.h is refused (failure 7).
 MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
                           const ReadProgress &progress = {});
+// What the file of a collection holds, by its bytes: lines; an index of fortune's, standing for the entries
+// of its text file; or no text at all (a NUL in its first kilobyte), which is no collection.
+enum class CollectionForm { Lines, FortuneIndex, NotText };
+CollectionForm collectionFormOf(QByteArrayView bytes);
+
 // The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
 // terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
 // `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused

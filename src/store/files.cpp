@@ -429,8 +429,15 @@ FileStamp stampOf(const QString &path)
 
 namespace {
 // A file the program owns is read only where it lies, never through a link (failure 75).
+// The part of a file that a read takes: all of it, or `size` bytes (fewer at its end) from `from`.
+struct Part
+{
+    qint64 from = 0;
+    qint64 size = -1;
+};
+
 MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, bool followLink,
-                      const ReadProgress &progress)
+                      const ReadProgress &progress, Part part = {})
 {
     if (stamp)
         *stamp = FileStamp();
@@ -462,8 +469,18 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
         return failures::fromSystemError(errno, path);
 #endif
     errno = 0;
-    if (auto failure = readBounded(file, path, bytes, progress))
+    if (part.size >= 0) {
+        if (part.size > maxReadBytes)
+            return failures::tooLarge(path);
+        QByteArray some(part.size, Qt::Uninitialized);
+        const qint64 n = file.seek(part.from) ? file.read(some.data(), part.size) : -1;
+        if (n < 0)
+            return failures::fromSystemError(errno, path);
+        some.truncate(n);
+        bytes = std::move(some);
+    } else if (auto failure = readBounded(file, path, bytes, progress)) {
         return failure;
+    }
     // Taken before the read: a file that changed while it was read has a stamp older than its bytes, and
     // writing it back is refused as changed, which is safe.
     if (stamp) {
@@ -480,6 +497,11 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
 MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
 {
     return readFile(path, bytes, stamp, true, progress);
+}
+
+MaybeFailure readFilePart(const QString &path, qint64 from, qint64 size, QByteArray &bytes)
+{
+    return readFile(path, bytes, nullptr, true, {}, {from, size});
 }
 
 MaybeFailure readOwnFile(const QString &path, QByteArray &bytes)

@@ -104,6 +104,10 @@ MaybeFailure deleteFile(const QString &path);
 MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
                            const ReadProgress &progress = {});
 
+// `size` bytes of a file from `from` on (fewer where it ends), by the rules of readWholeFile: a draw from
+// fortune's collections reads one entry of a text, not the text.
+MaybeFailure readFilePart(const QString &path, qint64 from, qint64 size, QByteArray &bytes);
+
 // A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
 // program with SIGXFSZ: the program calls this once at start.
 void ignoreFileSizeSignal();

@@ -114,6 +114,7 @@ std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes)
     FortuneIndex index;
     index.version = word(bytes, 0);
     index.count = word(bytes, 4);
+    index.longest = word(bytes, 8);
     index.flags = word(bytes, 16);
     index.delimiter = bytes[20];
     const bool printable = index.delimiter > ' ' && index.delimiter < 0x7F;
@@ -125,6 +126,37 @@ std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes)
     if (tail != offsets * 4 && tail != offsets * 8)
         return std::nullopt;
     return index;
+}
+
+std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i)
+{
+    const auto index = fortuneIndexOf(indexBytes);
+    if (!index || i > index->count)
+        return std::nullopt;
+    const bool wide = indexBytes.size() - kHeaderBytes == (qint64(index->count) + 1) * 8;
+    if (wide)
+        return qint64(qFromBigEndian<quint64>(indexBytes.data() + kHeaderBytes + qint64(i) * 8));
+    return qint64(word(indexBytes, kHeaderBytes + qint64(i) * 4));
+}
+
+std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd,
+                                      const FortuneIndex &index)
+{
+    const char delimiterLine[] = {index.delimiter, '\n'};
+    if (!before.isEmpty() && before != QByteArrayView(delimiterLine, 2))
+        return std::nullopt;
+    // The entry ends at the first delimiter line, which must lie in the bytes unless they reach the end.
+    qsizetype end = -1;
+    qsizetype lineStart = 0;
+    forEachLine(from, [&](QByteArrayView line) {
+        if (end < 0 && isDelimiterLine(line, index.delimiter) && lineStart + line.size() < from.size())
+            end = lineStart;
+        lineStart += line.size() + 1;
+    });
+    if (end < 0 && !atEnd)
+        return std::nullopt;
+    const QByteArray joined = fortuneEntries(from.first(end < 0 ? from.size() : end), index);
+    return decodeText(joined).chopped(joined.endsWith("\r\n") ? 2 : 0);
 }
 
 QString fortuneTextPath(const QString &indexPath)

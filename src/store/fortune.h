@@ -16,7 +16,8 @@ namespace store {
 struct FortuneIndex
 {
     quint32 version = 0;
-    quint32 count = 0; // entries, empty ones too
+    quint32 count = 0; // entries; one of blanks alone counts, an empty one does not
+    quint32 longest = 0; // bytes of the longest entry
     quint32 flags = 0;
     char delimiter = '%';
 
@@ -37,6 +38,15 @@ bool isBinary(QByteArrayView bytes);
 
 // At least two lines that hold only "%": a text in fortune's format (the import offers its entries).
 bool isFortuneText(QByteArrayView bytes);
+
+// Where entry `i` begins in the text, by the index's bytes (the header and the offsets after it).
+std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i);
+// The entry that the bytes of a text from its offset on begin with (`before`: the two bytes ahead of it,
+// empty at the text's start; `atEnd`: the bytes reach the text's end), joined as fortuneEntries joins it:
+// an empty text for an entry of blanks, nothing when the bytes are not where an entry begins and ends, as
+// when the text was edited after strfile made the index.
+std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd,
+                                      const FortuneIndex &index);
 
 // A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
 // without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and

@@ -3,6 +3,7 @@
 
 #include "store/collections.h"
 #include "store/editorsort.h"
+#include "store/fortune.h"
 #include "store/files.h"
 #include "store/failure.h"
 
@@ -182,14 +183,21 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
 // The bytes of a collection, read as the windows read them and with their failures. A file that gave fewer
 // bytes than it held when it was opened was cut short by another program meanwhile (failure 57): what was
 // read is then only a part of it.
+MaybeFailure checkWholeLines(const QString &path, const QByteArray &bytes, const FileStamp &stamp)
+{
+    if (stamp.state == FileStamp::State::Present && bytes.size() < stamp.size)
+        return failures::ioError(path);
+    if (LineStore::FileLines(bytes).size() > kMaxReadLines)
+        return failures::tooLarge(path); // as the windows refuse it
+    return std::nullopt;
+}
+
 MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes)
 {
     FileStamp stamp;
     if (auto failure = readCollectionBytes(path, bytes, &stamp))
         return failure;
-    if (stamp.state == FileStamp::State::Present && bytes.size() < stamp.size)
-        return failures::ioError(path);
-    return std::nullopt;
+    return checkWholeLines(path, bytes, stamp);
 }
 
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
@@ -201,13 +209,8 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
     for (const Collection &collection : collections) {
         QByteArray bytes;
         MaybeFailure failure = readWholeCollection(collection.path, bytes);
-        if (!failure) {
-            const LineStore::FileLines lines(bytes);
-            if (lines.size() > kMaxReadLines)
-                failure = failures::tooLarge(collection.path); // as the windows refuse it
-            else
-                use(collection, lines);
-        }
+        if (!failure)
+            use(collection, LineStore::FileLines(bytes));
         if (failure) {
             if (out)
                 out->flush();
@@ -218,22 +221,104 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
     return all;
 }
 
+// An entry of fortune's drawn by its index: read once the draw is over, by its offset alone.
+struct IndexedDraw
+{
+    QString path; // the index
+    QByteArray index;
+    qsizetype at = 0;
+};
+
+enum class Drawn { Proverb, Nothing, BlankEntry, Failed };
+
+// The entry an index's draw fell on. An entry of blanks (which strfile counts) makes the draw start again,
+// so every proverb stays equally likely; an index that no longer fits its text (edited since strfile ran)
+// gives way to the text read whole.
+Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
+{
+    const FortuneIndex index = *fortuneIndexOf(drawn.index);
+    const QString text = fortuneTextPath(drawn.path);
+    const std::optional<qint64> at = fortuneOffset(drawn.index, quint32(drawn.at));
+    const qint64 before = std::min<qint64>(at.value_or(0), 2);
+    const qint64 size = qint64(index.longest) + 3 + before; // the entry, and the delimiter line after it
+    QByteArray bytes;
+    if (at && !readFilePart(text, *at - before, size, bytes) && bytes.size() >= before) {
+        const auto entry = fortuneEntryAt(QByteArrayView(bytes).first(before), QByteArrayView(bytes).sliced(before),
+                                          bytes.size() < size, index);
+        if (entry) {
+            draw.setProverb(*entry);
+            return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
+        }
+    }
+    QByteArray whole;
+    if (auto failure = readCollectionBytes(drawn.path, whole)) {
+        printFailure(*failure);
+        return Drawn::Failed;
+    }
+    const LineStore::FileLines lines(whole);
+    ProverbDraw within(draw.next());
+    within.offer(lines);
+    draw.setProverb(within.proverb());
+    return within.isEmpty() ? Drawn::Nothing : Drawn::Proverb;
+}
+
+// One draw over the collections: a collection of lines is read whole and let go, an index of fortune's is
+// weighed by the count in its header and its text read only where the draw falls.
+Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead)
+{
+    std::optional<IndexedDraw> indexed;
+    for (const Collection &collection : collections) {
+        QByteArray bytes;
+        FileStamp stamp;
+        MaybeFailure failure = readWholeFile(collection.path, bytes, &stamp);
+        if (!failure) {
+            switch (collectionFormOf(bytes)) {
+            case CollectionForm::FortuneIndex:
+                if (draw.offer(fortuneIndexOf(bytes)->count))
+                    indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
+                break;
+            case CollectionForm::NotText: failure = failures::notACollection(collection.path); break;
+            case CollectionForm::Lines:
+                failure = checkWholeLines(collection.path, bytes, stamp);
+                if (!failure) {
+                    const LineStore::FileLines lines(bytes);
+                    if (draw.offer(lines))
+                        indexed.reset();
+                }
+            }
+        }
+        if (failure) {
+            printFailure(*failure);
+            allRead = false;
+        }
+    }
+    if (!indexed)
+        return draw.isEmpty() ? Drawn::Nothing : Drawn::Proverb;
+    return readIndexedDraw(*indexed, draw);
+}
+
 int random(const CommandLine &line)
 {
     const auto collections = chosenCollections(line.collection);
     if (!collections)
         return kError;
     ProverbDraw draw(QRandomGenerator::system()->generate64());
-    const bool read = readEach(*collections, nullptr,
-                               [&](const Collection &, const LineStore::FileLines &lines) { draw.offer(lines); });
-    const int status = read ? kNotFound : kError;
-    if (draw.isEmpty())
-        return status;
+    bool allRead = true;
+    Drawn drawn = Drawn::BlankEntry;
+    // Entries of blanks are few: a handful of draws finds a proverb unless there is none.
+    for (int round = 0; round < 64 && drawn == Drawn::BlankEntry; ++round) {
+        draw.restart();
+        drawn = drawOnce(*collections, draw, allRead);
+        if (!allRead)
+            break;
+    }
+    if (drawn != Drawn::Proverb || draw.proverb().isEmpty())
+        return allRead && drawn != Drawn::Failed ? kNotFound : kError;
     Printer out(stdout);
     out.line(draw.proverb());
     if (!out.finish())
         return kError;
-    return status == kError ? kError : kFound;
+    return allRead ? kFound : kError;
 }
 
 int search(const CommandLine &line)
@@ -395,16 +480,32 @@ ProverbDraw::ProverbDraw(std::uint64_t seed)
     : m_random(seed)
 { }
 
-void ProverbDraw::offer(const LineStore::FileLines &lines)
+bool ProverbDraw::offer(qsizetype size)
 {
-    if (lines.size() == 0)
-        return;
-    m_seen += lines.size();
+    if (size == 0)
+        return false;
+    m_seen += size;
     // One number below all the proverbs seen so far: it falls on this collection's with the chance of its
-    // share, and is then a uniform position inside it. Only that proverb is decoded.
+    // share, and is then a uniform position inside it.
     const qsizetype drawn = std::uniform_int_distribution<qsizetype>(0, m_seen - 1)(m_random);
-    if (drawn < lines.size())
-        m_proverb = lines.at(drawn);
+    if (drawn >= size)
+        return false;
+    m_drawn = drawn;
+    return true;
+}
+
+bool ProverbDraw::offer(const LineStore::FileLines &lines)
+{
+    if (!offer(lines.size()))
+        return false;
+    m_proverb = lines.at(m_drawn); // only that proverb is decoded
+    return true;
+}
+
+void ProverbDraw::restart()
+{
+    m_seen = 0;
+    m_proverb.clear();
 }
 
 int runInTerminal(const CommandLine &commandLine)
