@@ -20,5 +20,7 @@ int shellArea(const QString &temp);
 int shellChild(const QStringList &args);
 int hostileArea(const QString &temp);
 int hostileChild(const QStringList &args);
+int fortuneArea(const QString &temp);
+int fortuneChild(const QStringList &args);
 
 } // namespace bench

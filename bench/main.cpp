@@ -24,9 +24,12 @@ struct Area
 const std::vector<Area> &areas()
 {
     static const std::vector<Area> list{
-        {u"load"_s, bench::loadArea, bench::loadChild},          {u"search"_s, bench::searchArea, bench::searchChild},
-        {u"editor"_s, bench::editorArea, bench::editorChild},    {u"shell"_s, bench::shellArea, bench::shellChild},
+        {u"load"_s, bench::loadArea, bench::loadChild},
+        {u"search"_s, bench::searchArea, bench::searchChild},
+        {u"editor"_s, bench::editorArea, bench::editorChild},
+        {u"shell"_s, bench::shellArea, bench::shellChild},
         {u"hostile"_s, bench::hostileArea, bench::hostileChild},
+        {u"fortune"_s, bench::fortuneArea, bench::fortuneChild},
     };
     return list;
 }

@@ -5,7 +5,8 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 . "$repo/scripts/deps.sh"
-need_packages "${BUILD_PACKAGES[@]}" libc-bin grep coreutils
+# The fortune area reads Debian's fortune folders and runs fortune itself.
+need_packages "${BUILD_PACKAGES[@]}" libc-bin grep coreutils fortune-mod fortunes fortunes-de
 build=${TANKEDOSAN_BENCH_BUILD:-$repo/build-bench}
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target tankedosan_bench -j2
