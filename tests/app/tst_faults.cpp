@@ -18,9 +18,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Changed: another process adds a line (or deletes one); Rewritten: in place, a time a nanosecond off. Big, Long:
-// a collection too large or too long to read whole; Pair: one that would not write back as read.
-enum class Fault { None, DiskFull, ReadOnly, NoRead, NoSync, Changed, NoRename, Rewritten, Deleted, Big, Long, Pair };
-enum class Command { EditorSave, Duplicates, SaveText, NumberFile, Delete, New, Within, Hits, Quick, DeleteLine };
+// a collection too large or too long to read whole; Pair: one that would not write back as read; Fortune:
+// fortune's index and its text.
+enum class Fault { None, DiskFull, ReadOnly, NoRead, NoSync, Changed, NoRename, Rewritten, Deleted, Big, Long, Pair, Fortune };
+enum class Command { EditorSave, Duplicates, SaveText, NumberFile, Delete, New, Within, Hits, Quick, DeleteLine, Remove };
 constexpr auto Yes = platform::Answer::Yes;
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
@@ -65,6 +66,7 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
         case Command::Within: search.cmdsök_Click(); break;
         case Command::Hits: search.cmdsparatextfil_Click(); break;
         case Command::Quick: w.snabbsparaFönster().cmdspara_Click(); break;
+        case Command::Remove: w.cmdordspråk_radera->click(); break;
         default: textFiles.cmdradera_Click();
         }
         return;
@@ -120,7 +122,10 @@ private slots:
             {Command::Quick, Fault::DiskFull, u"\r\n61 - "_s},
             {Command::EditorSave, Fault::Big, u"kunde inte läsas och skrivs därför inte över"_s},
             {Command::EditorSave, Fault::Long, u"kunde inte läsas och skrivs därför inte över"_s},
-            {Command::EditorSave, Fault::Pair, u"\r\n54 - "_s}};
+            {Command::EditorSave, Fault::Pair, u"\r\n54 - "_s},
+            {Command::EditorSave, Fault::Fortune, u"/Citat'' hör till ett annat program"_s},
+            {Command::Delete, Fault::Fortune, u"/Citat'' hör till ett annat program"_s},
+            {Command::Remove, Fault::Fortune, u"/Citat'' hör till ett annat program"_s}};
         for (int command = 0; command <= int(Command::DeleteLine); ++command)
             if (Command(command) != Command::Within) // the scratch file is never renamed
                 rows.emplace_back(Command(command), Fault::None, QString());
@@ -133,8 +138,11 @@ private slots:
             }
             store::maxReadBytes = fault == Fault::Big ? 8 : store::kMaxReadBytes;
             store::maxReadLines = fault == Fault::Long ? 2 : store::kMaxReadLines;
-            const QByteArray citat = fault == Fault::Pair ? "\xFF\xFE\x62\0\r\0\n\0\0\xD8\x61\0\r\0\n\0"_ba
-                                                          : "a och b\r\nab igen\r\nab igen\r\nc\r\n"_ba;
+            QByteArray citat = fault == Fault::Pair ? "\xFF\xFE\x62\0\r\0\n\0\0\xD8\x61\0\r\0\n\0"_ba
+                                                    : "a och b\r\nab igen\r\nab igen\r\nc\r\n"_ba;
+            if (fault == Fault::Fortune) // the index of four entries (offsets no reader needs), and its text
+                citat = QByteArray(44, '\0').replace(3, 1, "\2").replace(7, 1, "\4").replace(20, 1, "%")
+                        + "|Citat:a och b\n%\nab\n  igen\n%\nab igen\n%\nc\n";
             for (const QByteArray &file : ("Citat.dat:"_ba + citat
                                            + "|nr.ini:1\r\n|lista.txt:gammal\r\nrad\r\n|"
                                              "dublett-check.txt:gammal rapport\r\nrad tv\xE5\r\n")
@@ -190,6 +198,32 @@ private slots:
         }
         if (!skipped.isEmpty())
             QSKIP(qPrintable(u"a full disk and a folder made read-only: "_s + skipped));
+    }
+
+    // A folder that cannot be written is told once, at the start; a search within results still works there.
+    void readOnlyFolderIsToldOnce()
+    {
+        SmallFileSystem disk(1 << 20);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        QFile citat(disk.path() + u"/Citat.dat"_s);
+        QVERIFY(citat.open(QIODevice::WriteOnly) && citat.write("Gud\r\nGud ser dig\r\nHund\r\n") > 0);
+        citat.close();
+        QVERIFY(!::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr));
+        store::setProgramFolder(disk.path());
+        platform::ScriptedPlatform platform;
+        frmmain w(platform);
+        w.show();
+        frmsök search(platform, w.link(), &w);
+        search.Text1->setText(u"gud"_s);
+        search.cmdsök_Click();
+        search.chksökresultat->setChecked(true);
+        search.Text1->setText(u"ser"_s);
+        search.cmdsök_Click();
+        w.close();
+        QCOMPARE(search.lista->count(), 1);
+        QCOMPARE(platform.boxes().size(), size_t(1));
+        QVERIFY(platform.boxes().front().text.contains(u"går inte att skriva i"_s));
     }
 };
 

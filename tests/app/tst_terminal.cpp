@@ -2,11 +2,15 @@
 #include "store/linestore.h"
 #include "store/terminal.h"
 
+#include "../editor/swedishreference.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -181,6 +185,65 @@ private slots:
                     QCOMPARE(found, store.reordered(store.findAll(needle, match)).toStringList());
                 }
         }
+    }
+
+    // fortune's folder read in place: each entry whole, drawn by the index (never one of blanks, nor a piece
+    // once the text changed under the index); an import adds each new entry once, in the editor's order.
+    void fortuneFolderAndImport()
+    {
+        const QString strfile = QStandardPaths::findExecutable(u"strfile"_s, {u"/usr/bin"_s, u"/usr/sbin"_s});
+        QVERIFY2(!strfile.isEmpty(), "strfile (fortune-mod) is one of the test packages");
+        QTemporaryDir folder;
+        put(u"en"_s, "Ensam\n%\n", folder.path());
+        put(u"zitate"_s, "\xC3\x84rlighet\n  varar l\xC3\xA4ngst\n%\n \n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nAlfa\n",
+            folder.path());
+        for (const QString &name : {u"en"_s, u"zitate"_s})
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.filePath(name)}), 0);
+        QProcess process;
+        run(process, u"--samlingar"_s, folder.path());
+        QCOMPARE(process.readAllStandardOutput(), "en\t1\nzitate\t3\n"_ba);
+        QStringList entries{u"Ärlighet varar längst"_s, u"Öga för öga"_s, u"Alfa"_s};
+        QSet<QString> seen;
+        for (int i = 0; i < 40; ++i) {
+            if (i == 20) { // edited after strfile ran
+                put(u"zitate"_s, "Ny f\xC3\xB6rst\n%\nAlfa\n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n", folder.path());
+                entries = QStringList{u"Ny först"_s, u"Alfa"_s, u"Öga för öga"_s};
+            }
+            run(process, u"--slump|--samling|zitate"_s, folder.path());
+            const QString drawn = QString::fromUtf8(process.readAllStandardOutput()).chopped(1);
+            QVERIFY2(entries.contains(drawn) && process.exitCode() == 0, qPrintable(drawn));
+            seen.insert(drawn);
+        }
+        QVERIFY(seen.size() >= 4);
+
+        const auto bytesOf = [&](const QString &name) {
+            QFile file(folder.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray index = bytesOf(u"zitate.dat"_s), text = bytesOf(u"zitate"_s);
+        put(u"mer.txt"_s, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nBeta\n%\nbeta\n%\nBeta\n", folder.path());
+        put(u"rader.txt"_s, "Alfa\r\nbeta\r\n", folder.path());
+        const QString mer = u"--importera|"_s + folder.filePath(u"mer.txt"_s);
+        const Case steps[] = {
+            {mer + u"|--samling|Egen"_s, 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+            {u"--importera|"_s + folder.filePath(u"rader.txt"_s) + u"|--samling|Egen"_s, 0,
+             "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+            {mer + u"|--samling|egen"_s, 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
+            {mer + u"|--samling|zitate"_s, 2, {}, u"hör till ett annat program"_s},
+            {u"--importera|"_s + folder.filePath(u"saknas"_s) + u"|--samling|Egen"_s, 2, {}, u"53 - "_s},
+            {mer, 2, {}, u"ange den med --samling"_s}};
+        for (const Case &c : steps) {
+            run(process, c.arguments, folder.path());
+            const QString err = QString::fromUtf8(process.readAllStandardError());
+            QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(c.out));
+            QVERIFY2(c.err.isEmpty() ? err.isEmpty() : err.contains(c.err), qPrintable(err));
+            QCOMPARE(process.exitCode(), c.status);
+        }
+        QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s};
+        std::stable_sort(expected.begin(), expected.end(), referenceLess);
+        QCOMPARE(QStringDecoder("windows-1252").decode(bytesOf(u"Egen.dat"_s)),
+                 expected.join(u"\r\n"_s) + u"\r\n"_s);
+        QVERIFY(bytesOf(u"zitate.dat"_s) == index && bytesOf(u"zitate"_s) == text && !index.isEmpty());
     }
 };
 

@@ -290,6 +290,11 @@ private slots:
         QVERIFY(w.importList().items().isEmpty() && s.side() == editorSide);
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
+        QVERIFY(QDir(s.folder.folder()).mkdir(u"f"_s));
+        s.folder.write(u"f/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
+        w.setDirPath(s.folder.path(u"f"_s));
+        Opened::click(w.File1, 0);
+        QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
     }
 };
 
