@@ -67,8 +67,7 @@ CollectionForm collectionFormOf(QByteArrayView bytes)
     return isBinary(bytes) ? CollectionForm::NotText : CollectionForm::Lines;
 }
 
-MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp,
-                                 const ReadProgress &progress)
+MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
 {
     QByteArray own;
     FileStamp ownStamp;

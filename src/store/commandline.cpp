@@ -6,6 +6,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
 
 #include <optional>
 #include <utility>
@@ -110,6 +113,55 @@ QStringList withoutQtOptions(const QStringList &arguments)
     }
     return kept;
 }
+// The platform Qt is asked for (-platform NAME, -platform=NAME, or QT_QPA_PLATFORM); empty when none is.
+QString askedPlatform(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"_s; ++i) {
+        for (const QString &option : {u"-platform"_s, u"--platform"_s}) {
+            if (arguments[i] == option && i + 1 < arguments.size())
+                return arguments[i + 1];
+            if (arguments[i].startsWith(option + u'='))
+                return arguments[i].mid(option.size() + 1);
+        }
+    }
+    return qEnvironmentVariable("QT_QPA_PLATFORM");
+}
+
+// The names of the platform plugins Qt would find, from their metadata (nothing of them is loaded).
+QStringList platformPlugins()
+{
+    QStringList folders = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
+    for (const QString &path : QCoreApplication::libraryPaths())
+        folders += path + u"/platforms"_s;
+    QStringList names;
+    for (const QString &folder : folders) {
+        for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files)) {
+            const QJsonArray keys =
+                QPluginLoader(file.absoluteFilePath()).metaData()[u"MetaData"_s][u"Keys"_s].toArray();
+            for (const QJsonValue &key : keys)
+                names += key.toString().toLower();
+        }
+    }
+    names.removeDuplicates();
+    names.sort();
+    return names;
+}
+
+// Qt ends the program when none of the platforms asked for is there (a list of them is separated by ";",
+// each name may carry options after ":"): refused here, as any other bad option.
+std::optional<CommandLine> refusedPlatform(const QStringList &arguments)
+{
+    const QString asked = askedPlatform(arguments);
+    if (asked.isEmpty())
+        return std::nullopt;
+    const QStringList known = platformPlugins();
+    for (const QString &name : asked.split(u';', Qt::SkipEmptyParts)) {
+        if (known.contains(name.section(u':', 0, 0).toLower()))
+            return std::nullopt;
+    }
+    return failed(u"plattformen ''"_s + asked + u"'' finns inte; de som finns: "_s + known.join(u", "_s));
+}
+
 // The program's options, each as its names and the name of its value.
 struct Options
 {
@@ -159,12 +211,9 @@ CommandLine chosenCommand(const QCommandLineParser &parser, const Options &o)
 {
     CommandLine line;
     const std::pair<const QCommandLineOption *, CommandLine::Action> commands[] = {
-        {&o.random, CommandLine::Action::Random},
-        {&o.search, CommandLine::Action::Search},
-        {&o.number, CommandLine::Action::Number},
-        {&o.collections, CommandLine::Action::Collections},
-        {&o.import, CommandLine::Action::Import},
-        {&o.version, CommandLine::Action::Version}};
+        {&o.random, CommandLine::Action::Random}, {&o.search, CommandLine::Action::Search},
+        {&o.number, CommandLine::Action::Number}, {&o.collections, CommandLine::Action::Collections},
+        {&o.import, CommandLine::Action::Import}, {&o.version, CommandLine::Action::Version}};
     for (const auto &[option, action] : commands) {
         if (!parser.isSet(*option))
             continue;
@@ -227,8 +276,8 @@ CommandLine readCommandLine(const QStringList &arguments)
 {
     const Options o;
     QCommandLineParser parser;
-    parser.addOptions(
-        {o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections, o.number, o.import});
+    parser.addOptions({o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections,
+                       o.number, o.import});
     const bool parsed = parser.parse(withoutQtOptions(arguments));
     if (parser.isSet(o.help)) {
         CommandLine line;
@@ -243,6 +292,10 @@ CommandLine readCommandLine(const QStringList &arguments)
         return line;
     if (auto refused = takeValues(parser, o, line))
         return *refused;
+    if (line.action == CommandLine::Action::Run) {
+        if (auto refused = refusedPlatform(arguments))
+            return *refused;
+    }
     return line;
 }
 

@@ -99,8 +99,9 @@ Failure notRead(const QString &path)
 Failure belongsToOtherProgram(const QString &path)
 {
     return {0,
-            u"Samlingen i "_s + quoted(path.endsWith(u".dat"_s, Qt::CaseInsensitive) ? path.chopped(4) : path) + u" hör till ett annat program (fortune) och kan bara "
-                u"läsas här. Ingenting har skrivits."_s,
+            u"Samlingen i "_s + quoted(path.endsWith(u".dat"_s, Qt::CaseInsensitive) ? path.chopped(4) : path)
+                + u" hör till ett annat program (fortune) och kan bara "
+                  u"läsas här. Ingenting har skrivits."_s,
             true};
 }
 

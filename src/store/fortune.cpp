@@ -118,8 +118,8 @@ std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes)
     index.flags = word(bytes, 16);
     index.delimiter = bytes[20];
     const bool printable = index.delimiter > ' ' && index.delimiter < 0x7F;
-    if ((index.version != 1 && index.version != 2) || !printable || (index.flags & ~kKnownFlags) != 0
-        || bytes[21] != 0 || bytes[22] != 0 || bytes[23] != 0)
+    if ((index.version != 1 && index.version != 2) || !printable || (index.flags & ~kKnownFlags) != 0 || bytes[21] != 0
+        || bytes[22] != 0 || bytes[23] != 0)
         return std::nullopt;
     const qint64 offsets = qint64(index.count) + 1;
     const qint64 tail = bytes.size() - kHeaderBytes;
@@ -139,8 +139,7 @@ std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i)
     return qint64(word(indexBytes, kHeaderBytes + qint64(i) * 4));
 }
 
-std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd,
-                                      const FortuneIndex &index)
+std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd, const FortuneIndex &index)
 {
     const char delimiterLine[] = {index.delimiter, '\n'};
     if (!before.isEmpty() && before != QByteArrayView(delimiterLine, 2))

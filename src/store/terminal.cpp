@@ -449,8 +449,8 @@ int importInto(const CommandLine &line)
             }
         }
         Printer out(stdout);
-        out.line(QString::number(addition.added.size()) + u" ordspråk lades till i ''"_s + withoutExtension(
-                     QFileInfo(path).fileName()) + u"''; "_s + QString::number(addition.alreadyThere)
+        out.line(QString::number(addition.added.size()) + u" ordspråk lades till i ''"_s
+                 + withoutExtension(QFileInfo(path).fileName()) + u"''; "_s + QString::number(addition.alreadyThere)
                  + u" fanns redan där."_s);
         if (!out.finish())
             return kError;

@@ -20,8 +20,34 @@ namespace {
 // Changed: another process adds a line (or deletes one); Rewritten: in place, a time a nanosecond off. Big, Long:
 // a collection too large or too long to read whole; Pair: one that would not write back as read; Fortune:
 // fortune's index and its text.
-enum class Fault { None, DiskFull, ReadOnly, NoRead, NoSync, Changed, NoRename, Rewritten, Deleted, Big, Long, Pair, Fortune };
-enum class Command { EditorSave, Duplicates, SaveText, NumberFile, Delete, New, Within, Hits, Quick, DeleteLine, Remove };
+enum class Fault {
+    None,
+    DiskFull,
+    ReadOnly,
+    NoRead,
+    NoSync,
+    Changed,
+    NoRename,
+    Rewritten,
+    Deleted,
+    Big,
+    Long,
+    Pair,
+    Fortune
+};
+enum class Command {
+    EditorSave,
+    Duplicates,
+    SaveText,
+    NumberFile,
+    Delete,
+    New,
+    Within,
+    Hits,
+    Quick,
+    DeleteLine,
+    Remove
+};
 constexpr auto Yes = platform::Answer::Yes;
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
@@ -209,7 +235,8 @@ private slots:
         QFile citat(disk.path() + u"/Citat.dat"_s);
         QVERIFY(citat.open(QIODevice::WriteOnly) && citat.write("Gud\r\nGud ser dig\r\nHund\r\n") > 0);
         citat.close();
-        QVERIFY(!::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr));
+        QVERIFY(
+            !::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr));
         store::setProgramFolder(disk.path());
         platform::ScriptedPlatform platform;
         frmmain w(platform);

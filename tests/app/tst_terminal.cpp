@@ -82,6 +82,7 @@ private slots:
         QTest::newRow("huge line") << Case{
             u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n", {}};
         QTest::newRow("names") << Case{u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n", {}};
+        QTest::newRow("no such platform") << Case{u"-platform|x"_s, 2, {}, u"plattformen ''x'' finns inte"_s};
         QTest::newRow("Qt's option, then unknown") << Case{u"-style|fusion|-x"_s, 2, {}, u"okänt alternativ: -x"_s};
         QTest::newRow("--version") << Case{u"--version"_s, 0, "Tankedosan 2.2\nMapp: <dir>\n", {}};
     }
@@ -226,8 +227,10 @@ private slots:
         const QString mer = u"--importera|"_s + folder.filePath(u"mer.txt"_s);
         const Case steps[] = {
             {mer + u"|--samling|Egen"_s, 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
-            {u"--importera|"_s + folder.filePath(u"rader.txt"_s) + u"|--samling|Egen"_s, 0,
-             "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+            {u"--importera|"_s + folder.filePath(u"rader.txt"_s) + u"|--samling|Egen"_s,
+             0,
+             "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n",
+             {}},
             {mer + u"|--samling|egen"_s, 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
             {mer + u"|--samling|zitate"_s, 2, {}, u"hör till ett annat program"_s},
             {u"--importera|"_s + folder.filePath(u"saknas"_s) + u"|--samling|Egen"_s, 2, {}, u"53 - "_s},
@@ -241,8 +244,7 @@ private slots:
         }
         QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s};
         std::stable_sort(expected.begin(), expected.end(), referenceLess);
-        QCOMPARE(QStringDecoder("windows-1252").decode(bytesOf(u"Egen.dat"_s)),
-                 expected.join(u"\r\n"_s) + u"\r\n"_s);
+        QCOMPARE(QStringDecoder("windows-1252").decode(bytesOf(u"Egen.dat"_s)), expected.join(u"\r\n"_s) + u"\r\n"_s);
         QVERIFY(bytesOf(u"zitate.dat"_s) == index && bytesOf(u"zitate"_s) == text && !index.isEmpty());
     }
 };

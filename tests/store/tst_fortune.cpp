@@ -146,9 +146,10 @@ private slots:
         store::LineStore lines;
         store::FileStamp stamp;
         const store::MaybeFailure failure = store::readCollection(f.path(u"los.dat"_s), lines, &stamp);
-        const QString got = failure ? QString::number(failure->number) + u' ' + failure->description
-                                    : lines.toStringList().join(u'|');
-        QVERIFY2(failure ? got.contains(QString(result).replace(u"<dir>"_s, f.folder())) : got == result, qPrintable(got));
+        const QString got =
+            failure ? QString::number(failure->number) + u' ' + failure->description : lines.toStringList().join(u'|');
+        QVERIFY2(failure ? got.contains(QString(result).replace(u"<dir>"_s, f.folder())) : got == result,
+                 qPrintable(got));
         QCOMPARE(stamp.state, failure ? store::FileStamp::State::Unread : store::FileStamp::State::Present);
     }
 };
