@@ -106,7 +106,7 @@ FAULTS = [
     ("D2", "src/store/collections.cpp", "    if (failure && stamp)\n        *stamp = FileStamp(); // what could not be read whole is never written back\n", ""),
     ("D3", "src/store/collections.cpp", "    if (!lines.writesBackUnchanged())\n", "    if (false)\n"),
     ("D4", "src/store/commandline.cpp", "    if (parser.isSet(o.beginning) && line.action != Action::Search)\n", "    if (false)\n"),
-    ("O1", "src/store/fortune.cpp", "        if (index.rotated()) {", "        if (false) {"),
+    ("O1", "src/store/fortune.cpp", "        if (index.rotated())\n", "        if (false)\n"),
     ("O2", "src/store/fortune.cpp", "if (index.comments() && line.size() >= 2", "if (false && line.size() >= 2"),
     ("O3", "src/store/fortune.cpp", "const QByteArrayView words = trimmed(line);", "const QByteArrayView words = line;"),
     ("O4", "src/store/fortune.cpp", "    if (!line.isEmpty() && line.back() == '\\r')\n        line.chop(1);\n    return line.size() == 1", "    return line.size() == 1"),

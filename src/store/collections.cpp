@@ -78,7 +78,7 @@ MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileSta
             QByteArray text;
             failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress);
             if (!failure) {
-                bytes = fortuneEntries(text, *fortuneIndexOf(own));
+                bytes = fortuneEntries(std::move(text), *fortuneIndexOf(own));
                 ownStamp = FileStamp();
                 ownStamp.state = FileStamp::State::Foreign;
             }
@@ -118,9 +118,9 @@ MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadPro
         QByteArray text;
         if (auto failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress))
             return failure;
-        bytes = fortuneEntries(text, *index);
+        bytes = fortuneEntries(std::move(text), *index);
     } else if (!index && isFortuneText(bytes)) {
-        bytes = fortuneEntries(bytes, FortuneIndex());
+        bytes = fortuneEntries(std::move(bytes), FortuneIndex());
     }
     return linesFromFile(path, std::move(bytes), lines);
 }

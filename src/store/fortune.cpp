@@ -67,42 +67,52 @@ void forEachLine(QByteArrayView text, Take take)
     }
 }
 
-// The entries of a text that is UTF-8 or 8-bit, each ended by CR LF.
-QByteArray joinEntries(QByteArrayView text, const FortuneIndex &index)
+// The entries of the text from `from` on (UTF-8 or 8-bit), each ended by CR LF but the last, written over the
+// text itself from its start: an entry never takes more bytes than its lines and the delimiter line after
+// them did, so the writing never overtakes the reading, and a text of megabytes is joined without a copy.
+void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    qsizetype entryStart = 0; // where the entry being built began in `out`
-    auto endEntry = [&] {
-        if (out.size() == entryStart)
-            return; // an empty entry
-        if (index.rotated()) {
-            for (qsizetype i = entryStart; i < out.size(); ++i)
-                out[i] = rot13(out[i]);
-        }
-        out += "\r\n";
-        entryStart = out.size();
+    char *const data = text.data();
+    const char *p = data + from;
+    const char *const end = data + text.size();
+    char *out = data;
+    char *entry = out; // where the entry being built begins
+    const auto unrotate = [&] {
+        if (index.rotated())
+            std::transform(entry, out, entry, rot13);
     };
-    forEachLine(text, [&](QByteArrayView line) {
-        if (isDelimiterLine(line, index.delimiter))
-            return endEntry();
+    auto endEntry = [&] {
+        if (out == entry)
+            return; // an empty entry
+        unrotate();
+        *out++ = '\r';
+        *out++ = '\n';
+        entry = out;
+    };
+    while (p < end) {
+        const auto *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const QByteArrayView line(p, (lf ? lf : end) - p);
+        p = lf ? lf + 1 : end;
+        if (isDelimiterLine(line, index.delimiter)) {
+            endEntry();
+            continue;
+        }
         if (index.comments() && line.size() >= 2 && line[0] == index.delimiter && line[1] == index.delimiter)
-            return;
+            continue;
         const QByteArrayView words = trimmed(line);
         if (words.isEmpty())
-            return;
-        if (out.size() > entryStart)
-            out += ' ';
-        const qsizetype from = out.size();
-        out += words;
-        // A CR inside a line would end the entry's line when read back.
-        for (qsizetype i = from; i < out.size(); ++i) {
-            if (out[i] == '\r')
-                out[i] = ' ';
-        }
-    });
-    endEntry();
-    return out;
+            continue;
+        if (out > entry)
+            *out++ = ' '; // where the line end before it was
+        char *const wordsAt = out;
+        std::memmove(out, words.data(), size_t(words.size()));
+        out += words.size();
+        std::replace(wordsAt, out, '\r', ' '); // a CR inside a line would end the entry's line when read back
+    }
+    // The last entry needs no line end (the read form takes a last line without one), and there may be no
+    // room for one where no delimiter line follows it.
+    unrotate();
+    text.truncate(out - data);
 }
 
 } // namespace
@@ -154,7 +164,7 @@ std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from
     });
     if (end < 0 && !atEnd)
         return std::nullopt;
-    const QByteArray joined = fortuneEntries(from.first(end < 0 ? from.size() : end), index);
+    const QByteArray joined = fortuneEntries(from.first(end < 0 ? from.size() : end).toByteArray(), index);
     return decodeText(joined).chopped(joined.endsWith("\r\n") ? 2 : 0);
 }
 
@@ -178,22 +188,26 @@ bool isFortuneText(QByteArrayView bytes)
     return delimiters >= 2;
 }
 
-QByteArray fortuneEntries(QByteArrayView text, const FortuneIndex &index)
+QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)
 {
-    const FileEncoding encoding = encodingOf(text);
-    const QByteArrayView body = text.sliced(encoding.markSize());
-    if (encoding.encoding == TextEncoding::Windows1252) {
-        // Dropped comments could leave bytes that read as UTF-8: then the entries go as UTF-8 behind a mark.
-        QByteArray entries = joinEntries(body, index);
-        if (encodingOf(entries).encoding == TextEncoding::Windows1252)
-            return entries;
-        return kUtf8ByteOrderMark + decodeWindows1252(entries).toUtf8();
+    // Joining keeps every byte above 127 beside the bytes it stood beside and adds only ASCII, so the entries
+    // read in the encoding the text reads in: only a byte-order mark, or comments left out, need that told.
+    if (!index.comments() && !text.startsWith(kUtf8ByteOrderMark) && !startsWithUtf16Bom(text)) {
+        joinEntries(text, 0, index);
+        return text;
     }
-    // UTF-8 keeps its bytes; UTF-16 is split as UTF-8. Behind a mark either way, so nothing reads otherwise.
-    QByteArray utf8;
-    if (isUtf16(encoding.encoding))
-        utf8 = decodeAs(body, encoding.encoding).toUtf8();
-    return kUtf8ByteOrderMark + joinEntries(isUtf16(encoding.encoding) ? QByteArrayView(utf8) : body, index);
+    const FileEncoding encoding = encodingOf(text);
+    qsizetype from = encoding.markSize();
+    if (isUtf16(encoding.encoding)) {
+        text = decodeAs(QByteArrayView(text).sliced(from), encoding.encoding).toUtf8();
+        from = 0;
+    }
+    joinEntries(text, from, index);
+    // Lines of UTF-8 joined are UTF-8 again, or ASCII, which reads alike either way. Windows-1252 could read as
+    // UTF-8 once a comment is gone: then the entries go as UTF-8 behind a mark.
+    if (encoding.encoding != TextEncoding::Windows1252 || encodingOf(text).encoding == TextEncoding::Windows1252)
+        return text;
+    return kUtf8ByteOrderMark + decodeWindows1252(text).toUtf8();
 }
 
 } // namespace store

@@ -51,6 +51,6 @@ std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from
 // A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
 // without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and
 // comment lines dropped when the index says so. Encoded so that encodingOf reads it as the text was read.
-QByteArray fortuneEntries(QByteArrayView text, const FortuneIndex &index);
+QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index);
 
 } // namespace store

@@ -15,11 +15,9 @@ using namespace Qt::StringLiterals;
 namespace {
 QString rot13(QString text)
 {
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z'))
-            c = QChar(char16_t((u & 0x60) + 1 + ((u & 0x1F) - 1 + 13) % 26));
-    }
+    for (QChar &c : text)
+        if (c.unicode() < 128 && c.isLetter())
+            c = QChar(char16_t(((c.unicode() & 0x1F) + 12) % 26 + 1 + (c.unicode() & 0xE0)));
     return text;
 }
 
@@ -90,7 +88,7 @@ private slots:
             const QByteArray bytes = utf8 ? stored.toUtf8() : QStringEncoder("windows-1252").encode(stored);
             f.write(u"ord"_s, bytes);
             const quint32 flags = (rotated ? 4 : 0) | (comments ? 8 : 0);
-            if (round % 10 == 0) {
+            if (round % 7 == 0) { // every kind of text, by strfile itself
                 QStringList arguments{u"-s"_s, u"-c"_s, QString(QLatin1Char(delimiter)), f.path(u"ord"_s)};
                 if (rotated)
                     arguments.prepend(u"-x"_s);
@@ -110,17 +108,8 @@ private slots:
             QVERIFY2(!store::readCollection(f.path(u"ord.dat"_s), lines, &stamp), qPrintable(row));
             QVERIFY2(lines.toStringList() == expected, qPrintable(row + u" -> "_s + lines.toStringList().join(u'|')));
             QCOMPARE(stamp.state, store::FileStamp::State::Foreign);
-            // The import offers the same entries from the index, and from a text of "%" lines without one.
-            QVERIFY(!store::readImportFile(f.path(u"ord.dat"_s), lines));
+            QVERIFY(!store::readImportFile(f.path(u"ord.dat"_s), lines)); // the import offers the same
             QVERIFY2(lines.toStringList() == expected, qPrintable(row));
-            const QStringList textLines = text.split(u'\n');
-            const auto delimiterLines = std::count_if(textLines.begin(), textLines.end(), [](const QString &line) {
-                return line == u"%"_s || line == u"%\r"_s;
-            });
-            if (delimiter == '%' && !rotated && !comments && delimiterLines >= 2) {
-                QVERIFY(!store::readImportFile(f.path(u"ord"_s), lines));
-                QVERIFY2(lines.toStringList() == expected, qPrintable(row));
-            }
         }
     }
 
