@@ -24,28 +24,20 @@ QByteArray lookName;
 std::function<void()> afterLook;
 QByteArray seen;
 
-// Whether an armed fault hits this path; counts the hit.
-bool hits(faultshim::Call call, const char *path)
+// Whether an armed fault hits this path, or without one the file of `fd`; counts the hit.
+bool hits(faultshim::Call call, const char *path, int fd = -1)
 {
     Fault &fault = faults[size_t(call)];
+    char link[64], named[PATH_MAX] = {};
+    if (fault.times > 0 && !path) {
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        path = ::readlink(link, named, sizeof named - 1) < 0 ? nullptr : named;
+    }
     if (fault.times <= 0 || !path || !std::strstr(path, fault.name))
         return false;
     --fault.times;
     errno = fault.error;
     return true;
-}
-
-bool hitsDescriptor(faultshim::Call call, int fd)
-{
-    if (faults[size_t(call)].times <= 0)
-        return false;
-    char link[64], path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = ::readlink(link, path, sizeof path - 1);
-    if (length < 0)
-        return false;
-    path[length] = '\0';
-    return hits(call, path);
 }
 
 int renamed(int result)
@@ -91,7 +83,7 @@ extern "C" {
 ssize_t read(int fd, void *buffer, size_t count)
 {
     static const auto real = reinterpret_cast<decltype(&::read)>(::dlsym(RTLD_NEXT, "read"));
-    return hitsDescriptor(faultshim::Call::Read, fd) ? -1 : real(fd, buffer, count);
+    return hits(faultshim::Call::Read, nullptr, fd) ? -1 : real(fd, buffer, count);
 }
 
 int fsync(int fd)
@@ -100,7 +92,7 @@ int fsync(int fd)
     struct stat info = {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
         seen += 'S';
-    return hitsDescriptor(faultshim::Call::Fsync, fd) ? -1 : real(fd);
+    return hits(faultshim::Call::Fsync, nullptr, fd) ? -1 : real(fd);
 }
 
 // The atomic write renames with renameat2, or with renameat where the file system lacks its flag.
