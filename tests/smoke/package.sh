@@ -14,7 +14,6 @@ trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/pkg/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
   grep -qE "(^|, )$lib( |,|\$)" <<<"$depends" || fail "the package does not depend on $lib"
 done

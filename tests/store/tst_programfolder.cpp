@@ -39,9 +39,8 @@ class tst_programfolder : public QObject
     Q_OBJECT
 
 private slots:
-    // The per-user folder (before → after; none at the first start) is seeded from the samples, never over a file
-    // or a link, and with no collection beside one of the user's. "*" marks the user's own file (its bytes when it
-    // is no sample), "~" a help text an earlier version shipped, "@" a link that leads nowhere.
+    // The user's folder (before → after) is seeded, never over a file or link nor beside a collection of the
+    // user's. "*" marks the user's file (its bytes if no sample), "~" an old shipped help, "@" a dangling link.
     void seeding()
     {
         const QStringList rows =
@@ -75,8 +74,7 @@ private slots:
     }
 
     // A failure leaves lines and folder as they were; a read stops at the bound, also for a file of size 0 in /proc.
-    // A collection's file is its own name, else its extension in other letters, else the name in other letters.
-    // nr.ini gives the first value of its first line, in its encoding; "1" for none.
+    // A collection's file: exact name, else the extension, else the name in other letters. nr.ini: its first value.
     void failuresNamesAndNumberFile()
     {
         const FolderFixture f;

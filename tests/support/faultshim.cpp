@@ -40,13 +40,6 @@ bool hits(faultshim::Call call, const char *path, int fd = -1)
     return true;
 }
 
-int renamed(int result)
-{
-    if (result == 0)
-        seen += 'R';
-    return result;
-}
-
 } // namespace
 
 namespace faultshim {
@@ -95,17 +88,20 @@ int fsync(int fd)
     return hits(faultshim::Call::Fsync, nullptr, fd) ? -1 : real(fd);
 }
 
-// The atomic write renames with renameat2, or with renameat where the file system lacks its flag.
-int renameat(int fromFolder, const char *from, int toFolder, const char *to)
-{
-    static const auto real = reinterpret_cast<decltype(&::renameat)>(::dlsym(RTLD_NEXT, "renameat"));
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to));
-}
-
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags)
 {
     static const auto real = reinterpret_cast<decltype(&::renameat2)>(::dlsym(RTLD_NEXT, "renameat2"));
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags));
+    if (hits(faultshim::Call::Rename, to))
+        return -1;
+    const int result = real(fromFolder, from, toFolder, to, flags);
+    seen += result == 0 ? "R" : "";
+    return result;
+}
+
+// The atomic write falls back on renameat where the file system lacks renameat2's flag.
+int renameat(int fromFolder, const char *from, int toFolder, const char *to)
+{
+    return renameat2(fromFolder, from, toFolder, to, 0);
 }
 
 int lstat(const char *path, struct stat *info)

@@ -44,7 +44,6 @@ public:
     QString whyNot() const { return m_whyNot; }
     QString path() const { return m_dir.path(); }
 
-    // Fills the file system to the last byte with a file of the given name.
     bool fill(const QString &fileName) const
     {
         QFile filler(path() + QLatin1Char('/') + fileName);
