@@ -15,7 +15,6 @@ cp "$(dirname "$exe")/libtankedosan-window.so" "$folder/" # the window's library
 cp "$data"/*.dat "$data/help.txt" "$folder/"
 printf '3\r\n' > "$folder/nr.ini"
 
-wait_for_display
 unset QT_QPA_PLATFORM
 # The sanitizer build suppresses Qt's D-Bus thread's leak by library name, which needs whole stacks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0

@@ -26,13 +26,10 @@ char *toString(const MaybeFailure &failure)
 }
 } // namespace store
 
-namespace {
-
-store::MaybeFailure failure(int number, const QString &words, const QString &path)
+static store::MaybeFailure failure(int number, const QString &words, const QString &path)
 {
     return store::Failure{number, words.arg(QDir::toNativeSeparators(path))};
 }
-} // namespace
 
 class tst_programfolder : public QObject
 {
