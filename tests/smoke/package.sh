@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: LicenseRef-Tankedosan
-# Makes the Debian package from the build folder, unpacks it into a scratch root (dpkg -x) and starts that
-# copy under Xvfb for a user with an empty home: the first start seeds the user's own data folder from the
-# installed samples and the main window shows them; a second start keeps the user's changed Citat.dat.
+# Makes the Debian package, unpacks it into a scratch root and starts it under Xvfb for a user with an empty
+# home: the first start seeds the user's folder from the samples, the second keeps the user's own Citat.dat.
 #   package.sh <cpack> <build folder> <folder with the sample data> <version>
 set -euo pipefail
 . "$(dirname "$0")/xsession.sh"
 in_xvfb "$0" "$@"
-cpack=$1
-build=$2
-data=$3
-version=$4
+cpack=$1 build=$2 data=$3 version=$4
 
 scratch=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
@@ -18,7 +14,6 @@ trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/pkg/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
   grep -qE "(^|, )$lib( |,|\$)" <<<"$depends" || fail "the package does not depend on $lib"
 done
@@ -36,8 +31,7 @@ for size in 16 32 48 128 256; do
   png=$root/share/icons/hicolor/${size}x${size}/apps/tankedosan.png
   [ -f "$png" ] || fail "the package lacks the ${size} px icon"
   # A PNG's width and height stand big-endian at bytes 16 to 23.
-  read -r w0 w1 w2 w3 h0 h1 h2 h3 < <(od -An -tu1 -j16 -N8 "$png")
-  [ $(((w0 << 24) + (w1 << 16) + (w2 << 8) + w3)) -eq "$size" ] && [ $(((h0 << 24) + (h1 << 16) + (h2 << 8) + h3)) -eq "$size" ] ||
+  [ "$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')" = "$(printf '%08x%08x' "$size" "$size")" ] ||
     fail "the ${size} px icon has another size"
 done
 grep -qx 'Categories=Utility;' "$root/share/applications/org.example.tankedosan.desktop" || fail "the desktop entry's category"
@@ -52,7 +46,6 @@ user=$HOME/.local/share/Tankedosan
 expected=$(printf 'Tankedosan %s\nMapp: %s' "$version" "$user")
 [ "$(env -u DISPLAY "$exe" --version)" = "$expected" ] || fail "--version printed '$(env -u DISPLAY "$exe" --version)'"
 [ ! -e "$user" ] || fail "--version created $user"
-wait_for_display
 
 start_and_close "$exe" "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
 for f in Citat.dat Djur.dat help.txt; do

@@ -6,8 +6,7 @@
 set -euo pipefail
 . "$(dirname "$0")/xsession.sh"
 in_xvfb "$0" "$@"
-exe=$1
-data=$2
+exe=$1 data=$2
 
 folder=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$folder"' EXIT
@@ -16,10 +15,8 @@ cp "$(dirname "$exe")/libtankedosan-window.so" "$folder/" # the window's library
 cp "$data"/*.dat "$data/help.txt" "$folder/"
 printf '3\r\n' > "$folder/nr.ini"
 
-wait_for_display
 unset QT_QPA_PLATFORM
-# In the sanitizer build the real program meets Qt's D-Bus thread, whose leak is suppressed by library name:
-# that needs whole stacks (the setting does nothing in other builds).
+# The sanitizer build suppresses Qt's D-Bus thread's leak by library name, which needs whole stacks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
 start_and_close "$folder/tankedosan" "$(tr -cd '\r' < "$data/Citat.dat" | wc -c)"
 

@@ -1,25 +1,21 @@
 # SPDX-License-Identifier: LicenseRef-Tankedosan
 # Shared by the tests that start the real program on an X display: sourced, not run.
 
-# Runs the calling script again inside a private Xvfb server unless it already runs in one.
+# Runs the calling script again inside a private Xvfb server unless it already runs in one, and there waits
+# for the server, which may still be coming up when xvfb-run hands over.
 #   in_xvfb "$0" "$@"
 in_xvfb() {
-  [ -n "${TANKEDOSAN_INSIDE_X:-}" ] && return 0
-  # Several X servers may start at once (ctest -j2, other builds on the machine): -a alone races for :99.
-  # -noreset: otherwise the server resets when the readiness probe disconnects, and a client that connects
-  # during the reset is turned away.
-  TANKEDOSAN_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$@"
+  # A random display, as -a alone races for :99 when servers start at once; -noreset, as a reset when the
+  # readiness probe disconnects turns away a client that connects meanwhile.
+  [ -n "${TANKEDOSAN_INSIDE_X:-}" ] ||
+    TANKEDOSAN_INSIDE_X=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -noreset" "$@"
+  for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# The X server may still be coming up when xvfb-run hands over.
-wait_for_display() {
-  for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-}
-
-# Starts the program, waits for its main window captioned with the count of the loaded collection and closes
-# it from the menu (Arkiv > Avsluta) as a user does; the program must then end without an error.
+# Starts the program, waits for its window captioned with the collection's count, closes it from the menu
+# (Arkiv > Avsluta) as a user does and sees the program end without an error.
 #   start_and_close EXECUTABLE COUNT
 start_and_close() {
   local exe=$1 caption="Tankedosan -  $2 st" window=

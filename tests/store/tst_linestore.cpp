@@ -2,6 +2,9 @@
 #include "store/encoding.h"
 #include "store/linestore.h"
 #include "store/shown.h"
+#include "widgets/listboxmodel.h"
+
+#include <QAbstractItemModelTester>
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -103,6 +106,33 @@ private slots:
             QCOMPARE(store::shownLines(text, &cut), expected);
             QCOMPARE(cut, expected != text);
         }
+    }
+
+    // The list model over a line store: the selection and the model's signals.
+    void selectionFollowsTheSelectedEntryAndStaysInTheList()
+    {
+        ListBoxModel list(u"söklista"_s);
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        list.setItems({u"a"_s, u"b"_s, u"c"_s});
+        QCOMPARE(list.selectedText(), QString());
+        QVERIFY(!list.setSelectedIndex(1));
+        // An insertion or a removal before the selection keeps its entry; removing it or new contents, none.
+        list.insertItem(0, u"x"_s);
+        QCOMPARE(list.selectedIndex(), 2);
+        QVERIFY(!list.removeItem(0));
+        QCOMPARE(list.selectedText(), u"b"_s);
+        QVERIFY(!list.removeItem(1));
+        QCOMPARE(list.selectedIndex(), -1);
+        QVERIFY(!list.setSelectedIndex(0));
+        list.setItems({u"a"_s, u"b"_s, u"c"_s});
+        QCOMPARE(list.selectedIndex(), -1);
+        // An entry outside the list is a failure that changes nothing; -1 clears the selection.
+        QVERIFY(!list.setSelectedIndex(2));
+        QVERIFY(list.setSelectedIndex(-2) && list.setSelectedIndex(3) && list.removeItem(-1) && list.removeItem(3));
+        QCOMPARE(list.selectedIndex(), 2);
+        QCOMPARE(list.count(), 3);
+        QVERIFY(!list.setSelectedIndex(-1));
+        QCOMPARE(list.selectedText(), QString());
     }
 };
 

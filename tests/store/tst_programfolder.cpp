@@ -1,21 +1,43 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "store/bounds.h"
+#include "store/collections.h"
+#include "store/numberfile.h"
+#include "store/numbers.h"
 #include "store/programfolder.h"
+#include "support/faultshim.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
+
+namespace store {
+// A failed comparison shows the failure's number and words.
+char *toString(const MaybeFailure &failure)
+{
+    return QTest::toString(failure ? QString::number(failure->number) + u" - "_s + failure->description : u"none"_s);
+}
+} // namespace store
+
+static store::MaybeFailure failure(int number, const QString &words, const QString &path)
+{
+    return store::Failure{number, words.arg(QDir::toNativeSeparators(path))};
+}
 
 class tst_programfolder : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // The per-user folder (before → after; none at the first start) is seeded from the samples, never over a file
-    // or a link, and with no collection beside one of the user's. "*" marks the user's own file (its bytes when it
-    // is no sample), "~" a help text an earlier version shipped, "@" a link that leads nowhere.
+    // The user's folder (before → after) is seeded, never over a file or link nor beside a collection of the
+    // user's. "*" marks the user's file (its bytes if no sample), "~" an old shipped help, "@" a dangling link.
     void seeding()
     {
         const QStringList rows =
@@ -48,6 +70,77 @@ private slots:
         }
     }
 
+    // A failure leaves lines and folder as they were; a read stops at the bound, also for a file of size 0 in /proc.
+    // A collection's file: exact name, else the extension, else the name in other letters. nr.ini: its first value.
+    void failuresNamesAndNumberFile()
+    {
+        const FolderFixture f;
+        const QString huge = f.path(u"Stor.dat"_s), pagemap = u"/proc/self/pagemap"_s,
+                      inMissing = f.path(u"saknas/Citat.dat"_s);
+        const QString tooLarge = u"Filen ''%1'' är för stor: programmet läser högst 512 MB och 16 miljoner rader"_s;
+        const auto bound = qScopeGuard([] { store::maxReadBytes = store::kMaxReadBytes; });
+        store::maxReadBytes = 1 << 20;
+        f.write(u"Stor.dat"_s, QByteArray(store::maxReadBytes, ' '));
+        QStringList whole, lines{u"kvar"_s};
+        QCOMPARE(store::readCollection(huge, whole), store::MaybeFailure());
+        QVERIFY(QFile::resize(huge, store::maxReadBytes + 1));
+        QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
+        // The bytes this process has read so far, as the system counts them.
+        const auto bytesRead = [&] {
+            return f.read(u"/proc/self/io"_s).split('\n').first().sliced(7).toLongLong();
+        };
+        const qint64 readBefore = bytesRead();
+        QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
+        QCOMPARE_LT(bytesRead() - readBefore, 2 * store::maxReadBytes);
+        QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
+                 failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
+        QCOMPARE(lines, QStringList{u"kvar"_s});
+        QCOMPARE(QDir(f.folder()).entryList(kAllEntries), QStringList{u"Stor.dat"_s});
+        // The longest name whose file and the temporary name of its atomic write both fit (255 bytes here).
+        const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
+        QVERIFY(!store::checkNameForWriting(longest));
+        QCOMPARE(store::checkNameForWriting(longest + u'x'),
+                 failure(52, u"Namnet ''%1'' är för långt för ett filnamn i programkatalogen"_s, longest + u'x'));
+        const QStringList dats = u"Djur.dat|djur.dat|Fisk.DAT|ORM.dat|Katt.DAT|KATT.DAT|Ny.dat"_s.split(u'|');
+        for (const QString &name : dats.first(6))
+            f.write(name, "x\r\n"_ba);
+        const QStringList names = u"Djur|djur|Fisk|orm|Katt|KATT|Ny"_s.split(u'|');
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(store::collectionFile(names[i]), f.path(dats[i]));
+        const QList<QByteArray> files =
+            "?|\"\"\r\n|,4| \t12 \t\r\n|3 ,4|\"abc, d\"|  \" 5 \",6\r\n|\"abc\r\n|5\n6\r\n|5\r6|\x80\r\n|"
+            "\xEF\xBB\xBF\xE6\xBC\xA2\r\n"_ba.split('|');
+        const QStringList values = u"1|1|1|12|3|abc, d| 5 |abc|5|5|€|漢"_s.split(u'|');
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (files[i] != "?") // no nr.ini
+                f.write(u"nr.ini"_s, files[i]);
+            QCOMPARE(files[i] + " -> " + store::readNumberFile().toUtf8(), files[i] + " -> " + values[i].toUtf8());
+        }
+    }
+
+    // Against a pattern, QString::toDouble and half to even: strict fails with 13 on more than blanks, 6 out of range.
+    void conversionsAgreeWithAPlainReference()
+    {
+        static const QRegularExpression number(u"^[ \t]*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)"_s);
+        const QStringList pieces = u" |\t|+|-|.|,|a|\u0661|0|1|2|5|7|9|50|2147483647|2147483648"_s.split(u'|');
+        QRandomGenerator random(32768);
+        for (int round = 0; round < 50000; ++round) {
+            QString text;
+            for (int i = random.bounded(7); i > 0; --i)
+                text += pieces[random.bounded(int(pieces.size()))];
+            const QRegularExpressionMatch found = number.match(text);
+            const double value = std::nearbyint(found.captured().toDouble());
+            const int lenient = int(std::clamp(value, -2147483648.0, 2147483647.0));
+            const bool alone = found.hasMatch() && text.sliced(found.capturedEnd()).trimmed().isEmpty();
+            const auto strict = numbers::strictNumber(text);
+            const auto *failure = std::get_if<store::Failure>(&strict);
+            const QString got = failure ? u"fel %1"_s.arg(failure->number) : QString::number(std::get<int>(strict));
+            const QString expected = !alone ? u"fel 13"_s : value != lenient ? u"fel 6"_s : QString::number(lenient);
+            QCOMPARE(u"'%1': %2, %3"_s.arg(text, got).arg(numbers::lenientNumber(text)),
+                     u"'%1': %2, %3"_s.arg(text, expected).arg(lenient));
+        }
+    }
+
 #ifdef Q_OS_LINUX
     // On a full disk the failure names the file, and the first seeding leaves no folder, so the next is whole.
     void seedingFailsAsAValue()
@@ -67,6 +160,48 @@ private slots:
         t.write(u"share/A.dat"_s, "A\r\n");
         QCOMPARE(store::seedFolder(user, t.path(u"share"_s)), store::MaybeFailure());
         QCOMPARE(QDir(user).entryList(kAllEntries, QDir::Name), (QStringList{u"A.dat"_s, u"B.dat"_s, u"help.txt"_s}));
+    }
+    // A FIFO is neither read (that would wait for ever) nor replaced; nr.ini never follows a link. A link to a
+    // regular file stays one, its file keeps owner and mode; swapped for a device after the first look, it is refused.
+    void onlyRegularFilesAreReadOrReplaced()
+    {
+        const FolderFixture f;
+        const QString fifo = f.path(u"Fifo.dat"_s), seven = f.path(u"mål"_s);
+        const auto pathError = [](const QString &path) {
+            return failure(75, u"Fel vid åtkomst av sökväg/fil: ''%1''"_s, path);
+        };
+        f.write(seven, "7\r\n"_ba);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 && QFile::link(seven, f.path(u"nr.ini"_s)));
+        QStringList lines;
+        const auto read = [&] {
+            return int(store::readCollection(fifo, lines) != pathError(fifo) || store::readNumberFile() != u"1"_s);
+        };
+        QCOMPARE(runInChild(read, 5), 0); // 14 (SIGALRM) when reading hangs
+        QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError(fifo));
+        store::writeNumberFile(u"42"_s);
+        QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(seven) == "7\r\n");
+        QCOMPARE(QDir(f.folder()).entryList(kAllEntries, QDir::Name),
+                 (QStringList{u"Fifo.dat"_s, u"mål"_s, u"nr.ini"_s}));
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(u"Citat.dat"_s), path = f.path(u"Citat.dat"_s),
+                      device = elsewhere.filePath(u"null"_s);
+        const QByteArray name = QFile::encodeName(target);
+        const uid_t owner = ::geteuid() == 0 ? 1234 : ::geteuid(); // another user's only for root
+        f.write(target, "gammal\r\n"_ba);
+        QVERIFY(QFile::link(target, path) && !::chown(name, owner, ::getegid()) && !::chmod(name, 0640));
+        QCOMPARE(store::writeCollection(path, {u"ny"_s}), store::MaybeFailure());
+        struct stat info = {};
+        QVERIFY(!::stat(name, &info) && info.st_uid == owner && (info.st_mode & 07777) == 0640);
+        QVERIFY(QFileInfo(path).symLinkTarget() == target && f.read(target) == "ny\r\n");
+        if (::mknod(QFile::encodeName(device), S_IFCHR | 0666, makedev(1, 5)) != 0)
+            QSKIP("no device node can be made here (needs root)");
+        QVERIFY(QFile::remove(path));
+        f.write(path, "gammal\r\n"_ba);
+        faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
+        const auto result = store::writeCollection(path, {u"ny"_s});
+        faultshim::reset();
+        QCOMPARE(typeOf(device), int(S_IFCHR));
+        QCOMPARE(result, pathError(path));
     }
 #endif
 };

@@ -5,9 +5,8 @@
 
 #include <QStringList>
 
-// The boxes shown since the last call, each as one line of text, so a test compares kind, title, buttons, icon
-// and message exactly, in order; the program's standard error box, whose text after the number is the
-// system's, reads "error:<number>".
+// The boxes shown since the last call as lines "kind|title|buttons|icon|text"; the standard error box, whose
+// text after the number is the system's, reads "error:<number>".
 inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
 {
     using platform::ScriptedPlatform;

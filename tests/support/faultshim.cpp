@@ -24,35 +24,20 @@ QByteArray lookName;
 std::function<void()> afterLook;
 QByteArray seen;
 
-// Whether an armed fault hits this path; counts the hit.
-bool hits(faultshim::Call call, const char *path)
+// Whether an armed fault hits this path, or without one the file of `fd`; counts the hit.
+bool hits(faultshim::Call call, const char *path, int fd = -1)
 {
     Fault &fault = faults[size_t(call)];
+    char link[64], named[PATH_MAX] = {};
+    if (fault.times > 0 && !path) {
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        path = ::readlink(link, named, sizeof named - 1) < 0 ? nullptr : named;
+    }
     if (fault.times <= 0 || !path || !std::strstr(path, fault.name))
         return false;
     --fault.times;
     errno = fault.error;
     return true;
-}
-
-bool hitsDescriptor(faultshim::Call call, int fd)
-{
-    if (faults[size_t(call)].times <= 0)
-        return false;
-    char link[64], path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = ::readlink(link, path, sizeof path - 1);
-    if (length < 0)
-        return false;
-    path[length] = '\0';
-    return hits(call, path);
-}
-
-int renamed(int result)
-{
-    if (result == 0)
-        seen += 'R';
-    return result;
 }
 
 } // namespace
@@ -91,7 +76,7 @@ extern "C" {
 ssize_t read(int fd, void *buffer, size_t count)
 {
     static const auto real = reinterpret_cast<decltype(&::read)>(::dlsym(RTLD_NEXT, "read"));
-    return hitsDescriptor(faultshim::Call::Read, fd) ? -1 : real(fd, buffer, count);
+    return hits(faultshim::Call::Read, nullptr, fd) ? -1 : real(fd, buffer, count);
 }
 
 int fsync(int fd)
@@ -100,20 +85,23 @@ int fsync(int fd)
     struct stat info = {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
         seen += 'S';
-    return hitsDescriptor(faultshim::Call::Fsync, fd) ? -1 : real(fd);
-}
-
-// The atomic write renames with renameat2, or with renameat where the file system lacks its flag.
-int renameat(int fromFolder, const char *from, int toFolder, const char *to)
-{
-    static const auto real = reinterpret_cast<decltype(&::renameat)>(::dlsym(RTLD_NEXT, "renameat"));
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to));
+    return hits(faultshim::Call::Fsync, nullptr, fd) ? -1 : real(fd);
 }
 
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags)
 {
     static const auto real = reinterpret_cast<decltype(&::renameat2)>(::dlsym(RTLD_NEXT, "renameat2"));
-    return hits(faultshim::Call::Rename, to) ? -1 : renamed(real(fromFolder, from, toFolder, to, flags));
+    if (hits(faultshim::Call::Rename, to))
+        return -1;
+    const int result = real(fromFolder, from, toFolder, to, flags);
+    seen += result == 0 ? "R" : "";
+    return result;
+}
+
+// The atomic write falls back on renameat where the file system lacks renameat2's flag.
+int renameat(int fromFolder, const char *from, int toFolder, const char *to)
+{
+    return renameat2(fromFolder, from, toFolder, to, 0);
 }
 
 int lstat(const char *path, struct stat *info)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
-// Fault injection (Linux): the test's own read, fsync, renameat and lstat come before the C library's, for the
-// program and Qt alike, and pass every call through unless armed.
+// Fault injection (Linux): the test's own read, fsync, renameat and lstat come before the C library's and pass
+// every call through unless armed.
 
 #include <QByteArray>
 

@@ -12,8 +12,7 @@
 #include <functional>
 #include <memory>
 
-// Runs `inside` with the modal window of class Window that `trigger` opens (and waits on); `inside` must close
-// it. A missing or other window fails the test.
+// Runs `inside`, which must close it, with the modal Window that `trigger` opens; another or none fails.
 template<class Window>
 void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
 {

@@ -26,10 +26,9 @@ public:
         QString defaultText;
     };
 
-    // Answers for the next message boxes, in order. A box with no scripted answer gets its last button
-    // (OK, No or Cancel), the answer of a user who closes it.
+    // Answers for the next message boxes; an unscripted box gets its last button, as a user who closes it.
     void setNextAnswer(Answer answer) { m_answers.push_back(answer); }
-    // Texts for the next input boxes; an empty text is a Cancel. An unscripted input box is cancelled.
+    // Texts for the next input boxes; an empty or unscripted one is a Cancel.
     void setNextInput(const QString &text) { m_inputs.push_back(text); }
     // Runs before each pending-events call, as a click that arrives while a long command runs.
     void setOnProcessEvents(std::function<void()> action) { m_onProcessEvents = std::move(action); }

@@ -25,15 +25,11 @@ public:
     {
         static const bool privateNamespace =
             ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        if (!privateNamespace) {
-            m_whyNot = QStringLiteral("no mount namespace of its own (needs root or CAP_SYS_ADMIN)");
-            return;
-        }
         const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
+        m_mounted = privateNamespace
+                    && ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
         if (!m_mounted)
-            m_whyNot = QStringLiteral("mounting a tmpfs failed (needs root or CAP_SYS_ADMIN): ")
-                       + QString::fromLocal8Bit(strerror(errno));
+            m_whyNot = QStringLiteral("no tmpfs in a mount namespace of its own (needs root or CAP_SYS_ADMIN)");
     }
     ~SmallFileSystem()
     {
@@ -44,7 +40,6 @@ public:
     QString whyNot() const { return m_whyNot; }
     QString path() const { return m_dir.path(); }
 
-    // Fills the file system to the last byte with a file of the given name.
     bool fill(const QString &fileName) const
     {
         QFile filler(path() + QLatin1Char('/') + fileName);
