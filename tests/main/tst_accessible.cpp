@@ -20,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Every window of the program at once, over a folder with a collection, the help text and a text file.
 struct AllWindows
 {
     Started s;
@@ -78,7 +77,6 @@ double measuredContrast(QWidget *widget)
     return best;
 }
 
-// Whether the caption of a button, option, check box or label fits the room the style gives it.
 bool captionFits(QWidget *w)
 {
     auto *button = qobject_cast<QAbstractButton *>(w);
@@ -101,10 +99,7 @@ class tst_accessible : public QObject
     Q_OBJECT
 
 private slots:
-    // Under any scheme and font size the lists stay readable; per window the captions fit, at 11 points it fits
-    // 1366 × 768, a screen reader names every control, each captioned control has an Alt letter none other has
-    // (menu titles count), Tab walks its order (into options at the chosen one), Escape closes only one holding
-    // no work.
+    // Readable and usable at any scheme and size: contrast, captions, screen size, names, Alt letters, Tab, Escape.
     void captionsFitAndTextIsReadable_data()
     {
         QTest::addColumn<QPalette>("palette");
@@ -122,7 +117,7 @@ private slots:
     {
         QFETCH(QPalette, palette);
         QFETCH(double, points);
-        QFont font = QApplication::font(); // each row sets its own size and scheme
+        QFont font = QApplication::font();
         font.setPointSizeF(points);
         QApplication::setFont(font);
         QApplication::setPalette(palette);
@@ -137,8 +132,9 @@ private slots:
             const double measured = measuredContrast(text->viewport());
             QVERIFY2(measured >= 4.5, qPrintable(u"%1: %2 : 1"_s.arg(text->objectName()).arg(measured)));
         }
-        // Each window, whether Escape leaves it open, and its tab order from the first control back to it.
-        for (const QString &row :
+        // In the order of windows(): whether Escape leaves it open, and its tab order back to the first control.
+        for (qsizetype i = 0;
+             const QString &row :
              {u"frmmain stays"_s,
               u"frmsök stays Text1 cmdsök optsöksätt2 Text2 cmdavbryt cmdok chksökresultat cmdsparatextfil Text1"_s,
               u"frmredigera stays comboordspråk txtordspråk cmdläggtill txtsök combosök cmdavbryt cmdimport List1 "
@@ -146,9 +142,7 @@ private slots:
               u"frmimport closes"_s, u"frmsnabbspara closes Text1 cmdspara cmdtöm cmdstäng Text1"_s,
               u"frmtextedit stays cmdstäng cmdraderafil cmdradera cmdkopiera optvisa list_filer List1 cmdstäng"_s,
               u"frmOm closes"_s, u"frmhjälp closes"_s}) {
-            QWidget *window = nullptr;
-            for (QWidget *w : all.windows())
-                window = w->objectName() == row.section(u' ', 0, 0) ? w : window;
+            QWidget *window = all.windows()[i++];
             QApplication::setActiveWindow(window);
             QVERIFY(QTest::qWaitForWindowActive(window));
             QVERIFY2(points != 11 || (window->width() <= 1366 && window->height() <= 768 - 64), qPrintable(row));
@@ -196,7 +190,6 @@ private slots:
         QCOMPARE(all.s.window->snabbsparaFönster().lista(), u"A"_s);
     }
 
-    // An Alt letter reaches its control; Enter presses a focused button, in the main window as in a dialog.
     void lettersAndKeys()
     {
         AllWindows all;
@@ -223,7 +216,6 @@ private slots:
         QCOMPARE(all.s.platform.boxes().size(), boxes + 1);
     }
 
-    // Qt's own texts, such as a text box's context menu, speak Swedish with the catalogue Debian ships.
     void qtTextsAreSwedish()
     {
         QVERIFY(platform::installSwedishQtTexts());

@@ -18,7 +18,6 @@ using platform::Pointer;
 
 namespace {
 
-// The written form spelled out: Latin-1 (as Windows-1252 for these letters), CR LF after every line.
 QByteArray fileBytes(const QStringList &lines)
 {
     QByteArray bytes;
@@ -90,9 +89,7 @@ struct Run
     frmmain &w() { return *s.window; }
     QStringList &list() { return inSearch ? hits : whole; }
     QString draw(const QString &choices) { return choices.split(u'|')[random.bounded(int(choices.count(u'|')) + 1)]; }
-    void answer(bool yes) { s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No); }
 
-    // The window, the files, the boxes shown and the busy pointers agree with the model.
     void check()
     {
         QVERIFY(s.platform.takeBoxes().size() == std::exchange(boxes, 0) && s.platform.scriptUsedUp());
@@ -139,7 +136,6 @@ struct Run
         number.clear();
         setNumber(QString::number(*n));
     }
-    // The view chosen: the marked proverb of its list is shown, or that of the number box.
     void view(bool search)
     {
         inSearch = search;
@@ -172,7 +168,6 @@ struct Run
             reshow(n);
     }
 
-    // As the user chooses a collection, also the one chosen.
     void choose()
     {
         if (box.isEmpty())
@@ -189,7 +184,6 @@ struct Run
         for (qsizetype i = typed.isEmpty() ? 0 : 1; i <= typed.size(); ++i)
             setNumber(typed.left(i));
     }
-    // A click on a view's button; one already chosen changes nothing.
     void click(QRadioButton *button, bool search)
     {
         QTest::mouseClick(button, Qt::LeftButton);
@@ -201,7 +195,7 @@ struct Run
     {
         if (inSearch || !hits.isEmpty())
             return click(w().optlista_sök, true);
-        answer(yes);
+        s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         ++boxes;
         inSearch = true;
         if (!yes)
@@ -209,7 +203,6 @@ struct Run
         search(w().optlista_sök);
         afterSearch(hits); // the choice of the view goes on when the search window has closed
     }
-    // A search by the beginning or anywhere, confirmed or not, in the window the button opens.
     void search(QAbstractButton *button)
     {
         whileOpen<frmsök>([&] { QTest::mouseClick(button, Qt::LeftButton); },
@@ -233,7 +226,7 @@ struct Run
     void removeProverb(bool yes)
     {
         if (!inSearch)
-            answer(yes);
+            s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         w().mnuarkiv_raderaordspråk->trigger();
         ++boxes; // refused in the search list, else asked
         if (inSearch || !yes)
@@ -269,7 +262,7 @@ struct Run
     }
     void removeCollection(bool yes)
     {
-        answer(yes);
+        s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         QTest::mouseClick(w().cmdordspråk_radera, Qt::LeftButton);
         ++boxes; // asked
         if (yes && !files.remove(path))
@@ -277,7 +270,6 @@ struct Run
         else if (yes && box.removeOne(path) && !box.isEmpty())
             load(0);
     }
-    // A text size from the menu, also the one in force, or a step on the scroll bar.
     void resize(bool menu)
     {
         const int k = random.bounded(5);
@@ -329,7 +321,6 @@ class tst_frmmain : public QObject
     Q_OBJECT
 
 private slots:
-    // Random actions from starts with and without Citat, collections and nr.ini; after each, all agree with the model.
     void randomActionsFollowTheModel()
     {
         const std::pair<QString, QByteArray> starts[] = {{u"Citat Djur.DAT Tom"_s, {}},
@@ -352,16 +343,12 @@ private slots:
             if (QTest::currentTestFailed())
                 return void(qWarning().noquote() << "actions:" << run.log.join(u"; "_s));
             random = saved;
-            if (random.bounded(2)) // the number as it stands is kept
-                run.w().mnuarkiv_avsluta->trigger();
-            else
-                run.w().close();
+            random.bounded(2) ? run.w().mnuarkiv_avsluta->trigger() : void(run.w().close()); // either keeps the number
             QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n");
         }
     }
 
-    // A proverb of megabytes shows in part (wrapping it would take long) but is copied whole; a number the window
-    // sets itself shows its proverb once; a cancelled load leaves the collection, its name and its path as they were.
+    // A huge proverb shows in part (wrapping it would take long) but is copied whole.
     void hugeProverbsNumbersAndCancelledLoads()
     {
         Started s;
