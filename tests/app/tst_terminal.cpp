@@ -212,6 +212,7 @@ private slots:
         const QByteArray index = folder.read(u"zitate.dat"_s), text = folder.read(u"zitate"_s);
         folder.write(u"mer.txt"_s, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nBeta\n%\nbeta\n%\nBeta\n");
         folder.write(u"rader.txt"_s, "Alfa\r\nbeta\r\n");
+        folder.write(u"Egen.dat"_s, "Zeta\r\nGamma\r\n"); // not in the editor's order: an import sorts it
         const auto import = [&](const char *file, const char *into) {
             return u"--importera|"_s + folder.path(QLatin1String(file)) + u"|--samling|"_s + QLatin1String(into);
         };
@@ -219,12 +220,12 @@ private slots:
             {import("mer.txt", "Egen"), 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
             {import("rader.txt", "Egen"), 0, "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
             {import("mer.txt", "egen"), 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
-            {import("mer.txt", "zitate"), 2, {}, u"hör till ett annat program"_s},
+            {import("mer.txt", "zitate"), 2, {}, u"tankedosan: Samlingen i ''"_s},
             {import("saknas", "Egen"), 2, {}, u"53 - "_s},
             {import("mer.txt", "").section(u'|', 0, 1), 2, {}, u"ange den med --samling"_s}};
         for (const Case &c : steps)
             expect(c, folder.folder());
-        QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s};
+        QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s, u"Zeta"_s, u"Gamma"_s};
         std::stable_sort(expected.begin(), expected.end(), referenceLess);
         QCOMPARE(QStringDecoder("windows-1252").decode(folder.read(u"Egen.dat"_s)),
                  expected.join(u"\r\n"_s) + u"\r\n"_s);
