@@ -20,34 +20,8 @@ namespace {
 // Changed: another process adds a line (or deletes one); Rewritten: in place, a time a nanosecond off. Big, Long:
 // a collection too large or too long to read whole; Pair: one that would not write back as read; Fortune:
 // fortune's index and its text.
-enum class Fault {
-    None,
-    DiskFull,
-    ReadOnly,
-    NoRead,
-    NoSync,
-    Changed,
-    NoRename,
-    Rewritten,
-    Deleted,
-    Big,
-    Long,
-    Pair,
-    Fortune
-};
-enum class Command {
-    EditorSave,
-    Duplicates,
-    SaveText,
-    NumberFile,
-    Delete,
-    New,
-    Within,
-    Hits,
-    Quick,
-    DeleteLine,
-    Remove
-};
+enum class Fault { None, Full, ReadOnly, NoRead, NoSync, Changed, NoRename, Rewritten, Gone, Big, Long, Pair, Fortune };
+enum class Command { EditorSave, Duplicates, SaveText, NrIni, Delete, New, Within, Hits, Quick, DeleteLine, Remove };
 constexpr auto Yes = platform::Answer::Yes;
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
@@ -64,7 +38,7 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
 // A command that writes, after a save that goes through: its stamp must follow the file it wrote.
 void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p, const std::function<void()> &meanwhile)
 {
-    if (command == Command::NumberFile) {
+    if (command == Command::NrIni) {
         meanwhile();
         w.txtnr->setText(u"2"_s);
         return void(w.close());
@@ -129,23 +103,23 @@ private slots:
     void everyWriteFailsSafely()
     {
         std::vector<std::tuple<Command, Fault, QString>> rows = {
-            {Command::EditorSave, Fault::DiskFull, u"\r\n61 - "_s},
+            {Command::EditorSave, Fault::Full, u"\r\n61 - "_s},
             {Command::EditorSave, Fault::NoRead, u"\r\n57 - "_s},
             {Command::EditorSave, Fault::NoSync, u"\r\n57 - "_s},
             {Command::EditorSave, Fault::Changed, u"har ändrats av ett annat program sedan den lästes"_s},
-            {Command::Duplicates, Fault::DiskFull, u"\r\n61 - "_s},
-            {Command::SaveText, Fault::DiskFull, u"\r\n61 - "_s},
-            {Command::NumberFile, Fault::DiskFull, QString()},
-            {Command::Delete, Fault::DiskFull, u"\r\n61 - "_s},
+            {Command::Duplicates, Fault::Full, u"\r\n61 - "_s},
+            {Command::SaveText, Fault::Full, u"\r\n61 - "_s},
+            {Command::NrIni, Fault::Full, QString()},
+            {Command::Delete, Fault::Full, u"\r\n61 - "_s},
             {Command::Delete, Fault::NoRename, u"\r\n57 - "_s},
             // The same proverb is shown again, at its new number, for a deletion made anew.
             {Command::Delete, Fault::Changed, u"ersatts av en annan fil (nu 21 byte)"_s},
-            {Command::EditorSave, Fault::Deleted, u"sedan den lästes: filen finns inte längre. Ingenting"_s},
+            {Command::EditorSave, Fault::Gone, u"sedan den lästes: filen finns inte längre. Ingenting"_s},
             {Command::DeleteLine, Fault::Rewritten, u"den har skrivits om (ändringstiden är en annan)"_s},
             {Command::New, Fault::ReadOnly, u"\r\n70 - "_s}, // an empty file needs no room
-            {Command::Within, Fault::DiskFull, u"Error 61"_s},
-            {Command::Hits, Fault::DiskFull, u"\r\n61 - "_s},
-            {Command::Quick, Fault::DiskFull, u"\r\n61 - "_s},
+            {Command::Within, Fault::Full, u"Error 61"_s},
+            {Command::Hits, Fault::Full, u"\r\n61 - "_s},
+            {Command::Quick, Fault::Full, u"\r\n61 - "_s},
             {Command::EditorSave, Fault::Big, u"kunde inte läsas och skrivs därför inte över"_s},
             {Command::EditorSave, Fault::Long, u"kunde inte läsas och skrivs därför inte över"_s},
             {Command::EditorSave, Fault::Pair, u"\r\n54 - "_s},
@@ -158,7 +132,7 @@ private slots:
         QString skipped;
         for (const auto &[command, fault, expected] : rows) {
             SmallFileSystem disk(1 << 20);
-            if ((fault == Fault::DiskFull || fault == Fault::ReadOnly) && !disk.mounted()) {
+            if ((fault == Fault::Full || fault == Fault::ReadOnly) && !disk.mounted()) {
                 skipped = disk.whyNot();
                 continue;
             }
@@ -184,7 +158,7 @@ private slots:
             if (fault == Fault::NoRead)
                 faultshim::failNext(faultshim::Call::Read, EIO, "Citat.dat");
             run(command, fault != Fault::None, w, platform, [&] {
-                if (fault == Fault::DiskFull)
+                if (fault == Fault::Full)
                     QVERIFY(disk.fill(u"fyllnad"_s));
                 if (fault == Fault::ReadOnly)
                     QVERIFY(!::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr,
@@ -197,7 +171,7 @@ private slots:
                     QProcess::execute(QStringLiteral(OTHER_COPY),
                                       {store::pathInProgramFolder(u"Citat.dat"_s), drop ? u"drop"_s : u"add"_s,
                                        drop ? u"1"_s : u"Ny"_s});
-                if (fault == Fault::Deleted)
+                if (fault == Fault::Gone)
                     QVERIFY(QFile::remove(store::pathInProgramFolder(u"Citat.dat"_s)));
                 if (fault == Fault::Rewritten) {
                     const QString text = store::pathInProgramFolder(u"dublett-check.txt"_s);

@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/linestore.h"
 #include "store/terminal.h"
+#include "support/folderfixture.h"
 
 #include "../editor/swedishreference.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -31,14 +28,7 @@ class tst_terminal : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
-    void put(const QString &name, const QByteArray &bytes, const QString &folder = {})
-    {
-        QFile file(QDir(folder.isEmpty() ? m_dir.path() : folder).filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    const FolderFixture m_dir;
 
     // The command with "|" between its arguments, on the folder, without a display.
     static void run(QProcess &process, const QString &arguments, const QString &folder)
@@ -53,17 +43,29 @@ class tst_terminal : public QObject
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     }
 
+    // Standard output exactly ("<dir>" for the folder), a part of standard error, the status.
+    static void expect(const Case &c, const QString &folder)
+    {
+        QProcess process;
+        run(process, c.arguments, folder);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
+                 QString::fromUtf8(c.out).replace(u"<dir>"_s, folder));
+        QVERIFY2(c.err.isEmpty() ? err.isEmpty() : err.contains(c.err), qPrintable(err));
+        QCOMPARE(process.exitCode(), c.status);
+    }
+
 private slots:
     void initTestCase()
     {
         // Listed before Citat, which is still the collection the commands read when none is named.
-        put(u"Alfa.dat"_s, "Alfa\r\n"_ba);
-        put(u"Citat.dat"_s, "Gud ser dig\r\n\r\nMin gud\r\n\xC5sna \xE5lar\r\n"_ba);
-        put(u"En.dat"_s, "Ensam rad"_ba);
-        put(u"Tom.dat"_s, {});
-        put(u"Lang.dat"_s, QByteArray(12000, 'x') + "\xE5\r\n"_ba);
-        put(u"Utf.dat"_s,
-            "\xEF\xBB\xBF\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\r\n\xC3\x84ngel\r\n\xE6\xBC\xA2 \xC3\x85SNA\r\n");
+        m_dir.write(u"Alfa.dat"_s, "Alfa\r\n"_ba);
+        m_dir.write(u"Citat.dat"_s, "Gud ser dig\r\n\r\nMin gud\r\n\xC5sna \xE5lar\r\n"_ba);
+        m_dir.write(u"En.dat"_s, "Ensam rad"_ba);
+        m_dir.write(u"Tom.dat"_s, {});
+        m_dir.write(u"Lang.dat"_s, QByteArray(12000, 'x') + "\xE5\r\n"_ba);
+        m_dir.write(u"Utf.dat"_s,
+                    "\xEF\xBB\xBF\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\r\n\xC3\x84ngel\r\n\xE6\xBC\xA2 \xC3\x85SNA\r\n");
     }
 
     void commands_data()
@@ -89,12 +91,7 @@ private slots:
     void commands()
     {
         QFETCH(Case, c);
-        QProcess process;
-        run(process, c.arguments, m_dir.path());
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        QCOMPARE(process.readAllStandardOutput(), QByteArray(c.out).replace("<dir>", m_dir.path().toUtf8()));
-        QVERIFY2(c.err.isEmpty() ? err.isEmpty() : err.contains(c.err), qPrintable(err));
-        QCOMPARE(process.exitCode(), c.status);
+        expect(c, m_dir.folder());
     }
 
     // A collection read shorter than its size was cut short (57); a sysfs file, one page by its size, is one.
@@ -104,14 +101,10 @@ private slots:
         QFile file(sys);
         if (!file.open(QIODevice::ReadOnly) || file.readAll().size() >= QFileInfo(sys).size())
             QSKIP("no sysfs file that reads shorter than its size");
-        QTemporaryDir dir;
-        QVERIFY(QFile::copy(m_dir.filePath(u"Alfa.dat"_s), dir.filePath(u"Alfa.dat"_s)));
-        QVERIFY(QFile::link(sys, dir.filePath(u"Sys.dat"_s)));
-        QProcess process;
-        run(process, u"--sök=a|--samling=alla"_s, dir.path());
-        QCOMPARE(process.readAllStandardOutput(), "Alfa:Alfa\n"_ba);
-        QVERIFY(process.readAllStandardError().contains("57 - "));
-        QCOMPARE(process.exitCode(), 2);
+        const FolderFixture dir;
+        dir.write(u"Alfa.dat"_s, "Alfa\r\n"_ba);
+        QVERIFY(QFile::link(sys, dir.path(u"Sys.dat"_s)));
+        expect({u"--sök=a|--samling=alla"_s, 2, "Alfa:Alfa\n", u"57 - "_s}, dir.folder());
     }
 
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
@@ -140,11 +133,11 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, arguments);
-        QTemporaryDir folder;
+        const FolderFixture folder;
         if (!file.isEmpty())
-            put(file.section(u':', 0, 0), file.section(u':', 1).toUtf8(), folder.path());
+            folder.write(file.section(u':', 0, 0), file.section(u':', 1).toUtf8());
         QProcess process;
-        run(process, arguments, folder.path());
+        run(process, arguments, folder.folder());
         QTEST(process.exitCode(), "status");
     }
 
@@ -194,58 +187,49 @@ private slots:
     {
         const QString strfile = QStandardPaths::findExecutable(u"strfile"_s, {u"/usr/bin"_s, u"/usr/sbin"_s});
         QVERIFY2(!strfile.isEmpty(), "strfile (fortune-mod) is one of the test packages");
-        QTemporaryDir folder;
-        put(u"en"_s, "Ensam\n%\n", folder.path());
-        put(u"zitate"_s, "\xC3\x84rlighet\n  varar l\xC3\xA4ngst\n%\n \n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nAlfa\n",
-            folder.path());
+        const FolderFixture folder;
+        folder.write(u"en"_s, "Ensam\n%\n");
+        folder.write(u"zitate"_s,
+                     "\xC3\x84rlighet\n  varar l\xC3\xA4ngst\n%\n \n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nAlfa\n");
         for (const QString &name : {u"en"_s, u"zitate"_s})
-            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.filePath(name)}), 0);
-        QProcess process;
-        run(process, u"--samlingar"_s, folder.path());
-        QCOMPARE(process.readAllStandardOutput(), "en\t1\nzitate\t3\n"_ba);
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.path(name)}), 0);
+        expect({u"--samlingar"_s, 0, "en\t1\nzitate\t3\n", {}}, folder.folder());
         QStringList entries{u"Ärlighet varar längst"_s, u"Öga för öga"_s, u"Alfa"_s};
         QSet<QString> seen;
         for (int i = 0; i < 40; ++i) {
             if (i == 20) { // edited after strfile ran
-                put(u"zitate"_s, "Ny f\xC3\xB6rst\n%\nAlfa\n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n", folder.path());
+                folder.write(u"zitate"_s, "Ny f\xC3\xB6rst\n%\nAlfa\n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
                 entries = QStringList{u"Ny först"_s, u"Alfa"_s, u"Öga för öga"_s};
             }
-            run(process, u"--slump|--samling|zitate"_s, folder.path());
+            QProcess process;
+            run(process, u"--slump|--samling|zitate"_s, folder.folder());
             const QString drawn = QString::fromUtf8(process.readAllStandardOutput()).chopped(1);
             QVERIFY2(entries.contains(drawn) && process.exitCode() == 0, qPrintable(drawn));
             seen.insert(drawn);
         }
         QVERIFY(seen.size() >= 4);
 
-        const auto bytesOf = [&](const QString &name) {
-            QFile file(folder.filePath(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray index = folder.read(u"zitate.dat"_s), text = folder.read(u"zitate"_s);
+        folder.write(u"mer.txt"_s, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nBeta\n%\nbeta\n%\nBeta\n");
+        folder.write(u"rader.txt"_s, "Alfa\r\nbeta\r\n");
+        folder.write(u"Egen.dat"_s, "Zeta\r\nGamma\r\n"); // not in the editor's order: an import sorts it
+        const auto import = [&](const char *file, const char *into) {
+            return u"--importera|"_s + folder.path(QLatin1String(file)) + u"|--samling|"_s + QLatin1String(into);
         };
-        const QByteArray index = bytesOf(u"zitate.dat"_s), text = bytesOf(u"zitate"_s);
-        put(u"mer.txt"_s, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nBeta\n%\nbeta\n%\nBeta\n", folder.path());
-        put(u"rader.txt"_s, "Alfa\r\nbeta\r\n", folder.path());
-        const QString mer = u"--importera|"_s + folder.filePath(u"mer.txt"_s);
         const Case steps[] = {
-            {mer + u"|--samling|Egen"_s, 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
-            {u"--importera|"_s + folder.filePath(u"rader.txt"_s) + u"|--samling|Egen"_s,
-             0,
-             "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n",
-             {}},
-            {mer + u"|--samling|egen"_s, 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
-            {mer + u"|--samling|zitate"_s, 2, {}, u"hör till ett annat program"_s},
-            {u"--importera|"_s + folder.filePath(u"saknas"_s) + u"|--samling|Egen"_s, 2, {}, u"53 - "_s},
-            {mer, 2, {}, u"ange den med --samling"_s}};
-        for (const Case &c : steps) {
-            run(process, c.arguments, folder.path());
-            const QString err = QString::fromUtf8(process.readAllStandardError());
-            QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(c.out));
-            QVERIFY2(c.err.isEmpty() ? err.isEmpty() : err.contains(c.err), qPrintable(err));
-            QCOMPARE(process.exitCode(), c.status);
-        }
-        QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s};
+            {import("mer.txt", "Egen"), 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+            {import("rader.txt", "Egen"), 0, "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+            {import("mer.txt", "egen"), 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
+            {import("mer.txt", "zitate"), 2, {}, u"tankedosan: Samlingen i ''"_s},
+            {import("saknas", "Egen"), 2, {}, u"53 - "_s},
+            {import("mer.txt", "").section(u'|', 0, 1), 2, {}, u"ange den med --samling"_s}};
+        for (const Case &c : steps)
+            expect(c, folder.folder());
+        QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s, u"Zeta"_s, u"Gamma"_s};
         std::stable_sort(expected.begin(), expected.end(), referenceLess);
-        QCOMPARE(QStringDecoder("windows-1252").decode(bytesOf(u"Egen.dat"_s)), expected.join(u"\r\n"_s) + u"\r\n"_s);
-        QVERIFY(bytesOf(u"zitate.dat"_s) == index && bytesOf(u"zitate"_s) == text && !index.isEmpty());
+        QCOMPARE(QStringDecoder("windows-1252").decode(folder.read(u"Egen.dat"_s)),
+                 expected.join(u"\r\n"_s) + u"\r\n"_s);
+        QVERIFY(folder.read(u"zitate.dat"_s) == index && folder.read(u"zitate"_s) == text && index.size() > 24);
     }
 };
 
