@@ -66,8 +66,7 @@ class tst_frmredigera : public QObject
     Q_OBJECT
 
 private slots:
-    // Random adds (line ends too), clicks, removals (button or Delete), finds, Enter, copies, quick-saves (button or
-    // F2), "Ångra" and "Spara" against a plain list, compared after every action.
+    // Random adds, clicks, removals, finds, copies, quick-saves, "Ångra" and "Spara" against a plain list.
     void modelOfTheEditor()
     {
         Opened s;
@@ -181,8 +180,7 @@ private slots:
         QCOMPARE(seen.size(), 5); // an empty list, Enter wrapping, other marks, the first and other lines removed
     }
 
-    // "Avbryt" on a long load keeps what was read; a pick in the box loads once; a broken UTF-16 pair is never
-    // written; "Spara" over a file changed elsewhere makes the user's changes again on it.
+    // A cancelled load keeps what was read; a pick loads once; "Spara" redoes the user's changes on a newer file.
     void loadingAndSavingAgainstTheFileAsItIs()
     {
         Opened s(u"Citat.DAT"_s);
@@ -193,7 +191,6 @@ private slots:
                 box->cancel();
         });
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        collectionboxes::progressAfterMs = 2000;
         s.platform.setOnProcessEvents({});
         QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
                  u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
@@ -260,8 +257,7 @@ private slots:
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
     }
 
-    // Import: only text files listed; empty lines skipped; the marked line handed over (the next then marked),
-    // dropped, or all; the editor holds them at their sorted places, shows its count and is in its changed state.
+    // Import lists text files only and hands over the marked line, or all, to their sorted places in the editor.
     void importReadsAndHandsOver()
     {
         Opened s;

@@ -11,8 +11,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// The plain reference, decoded whole: UTF-16 unit by unit; valid UTF-8 behind a mark or with a character of
-// several bytes; else Windows-1252 as ICU decodes it.
+// The plain reference: UTF-16 by its mark; valid UTF-8 behind a mark or with a multi-byte character; else 1252.
 QString decode(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) // stateful: an odd last byte is no text

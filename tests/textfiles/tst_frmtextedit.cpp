@@ -23,8 +23,7 @@ private slots:
         folder.write(u"a.txt"_s, "a\r\n\r\nb\r\nc"_ba);
         folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(store::kShownCharacters + 1, 'x'));
         platform::ScriptedPlatform platform;
-        QWidget mainWindow;
-        frmtextedit w(platform, &mainWindow);
+        frmtextedit w(platform, nullptr);
         w.show();
         const auto act = [&](QWidget *target, int row = -1, std::optional<Answer> answer = {}, bool text = false) {
             if (answer)
