@@ -77,8 +77,7 @@ private slots:
         QStringList model = kCitat, saved = kCitat, boxes, log;
         std::stable_sort(model.begin(), model.end(), referenceLess);
         QString main = s.window->List1->items().join(u'/') + s.window->windowTitle() + u'0', text, clip, quick;
-        int marked = -1, count = 5;
-        bool changed = false;
+        int marked = -1, count = 5, changed = 0;
         QSet<int> seen;
         // Marks the first match from `from` on, else line 0 (an empty list has none); `from` -1: clicks `row`.
         const auto mark = [&](int from, int row = 0) {
@@ -132,7 +131,7 @@ private slots:
                     count = int(model.size());
                     main = saved.join(u'/') + u"Tankedosan -  %1 st1"_s.arg(count);
                 }
-                changed = false;
+                changed = 0;
                 break;
             case 6: { // copy, or quick-save (button or F2) the marked line; the list's box keeps line feeds as breaks
                 const QString line = marked < 0 ? QString() : model[marked];
@@ -200,10 +199,6 @@ private slots:
             return s.platform.pointers().count(platform::Pointer::Busy)
                    - std::exchange(before, s.platform.pointers().count(platform::Pointer::Busy));
         };
-        const auto pick = [&](int row) {
-            s.editor->comboordspråk->showPopup();
-            Opened::click(s.editor->comboordspråk->view(), row);
-        };
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
         s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
@@ -212,7 +207,8 @@ private slots:
         s.editor->cmd2->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
-            pick(row);
+            s.editor->comboordspråk->showPopup();
+            Opened::click(s.editor->comboordspråk->view(), row);
             QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
         }
         s.type(u"Ny rad"_s);
@@ -226,7 +222,8 @@ private slots:
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
         s.editor->cmd1->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
-        pick(2);
+        s.editor->comboordspråk->showPopup();
+        Opened::click(s.editor->comboordspråk->view(), 2);
         s.type(u"Björn"_s);
         s.editor->cmd1->click();
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
