@@ -66,8 +66,7 @@ class tst_frmredigera : public QObject
     Q_OBJECT
 
 private slots:
-    // Random adds (line ends too), clicks, removals (button or Delete), finds, Enter, copies, quick-saves (button or
-    // F2), "Ångra" and "Spara" against a plain list, compared after every action.
+    // Random adds, clicks, removals, finds, copies, quick-saves, "Ångra" and "Spara" against a plain list.
     void modelOfTheEditor()
     {
         Opened s;
@@ -78,8 +77,7 @@ private slots:
         QStringList model = kCitat, saved = kCitat, boxes, log;
         std::stable_sort(model.begin(), model.end(), referenceLess);
         QString main = s.window->List1->items().join(u'/') + s.window->windowTitle() + u'0', text, clip, quick;
-        int marked = -1, count = 5;
-        bool changed = false;
+        int marked = -1, count = 5, changed = 0;
         QSet<int> seen;
         // Marks the first match from `from` on, else line 0 (an empty list has none); `from` -1: clicks `row`.
         const auto mark = [&](int from, int row = 0) {
@@ -133,7 +131,7 @@ private slots:
                     count = int(model.size());
                     main = saved.join(u'/') + u"Tankedosan -  %1 st1"_s.arg(count);
                 }
-                changed = false;
+                changed = 0;
                 break;
             case 6: { // copy, or quick-save (button or F2) the marked line; the list's box keeps line feeds as breaks
                 const QString line = marked < 0 ? QString() : model[marked];
@@ -181,8 +179,7 @@ private slots:
         QCOMPARE(seen.size(), 5); // an empty list, Enter wrapping, other marks, the first and other lines removed
     }
 
-    // "Avbryt" on a long load keeps what was read; a pick in the box loads once; a broken UTF-16 pair is never
-    // written; "Spara" over a file changed elsewhere makes the user's changes again on it.
+    // A cancelled load keeps what was read; a pick loads once; "Spara" redoes the user's changes on a newer file.
     void loadingAndSavingAgainstTheFileAsItIs()
     {
         Opened s(u"Citat.DAT"_s);
@@ -193,7 +190,6 @@ private slots:
                 box->cancel();
         });
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        collectionboxes::progressAfterMs = 2000;
         s.platform.setOnProcessEvents({});
         QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
                  u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
@@ -203,10 +199,6 @@ private slots:
             return s.platform.pointers().count(platform::Pointer::Busy)
                    - std::exchange(before, s.platform.pointers().count(platform::Pointer::Busy));
         };
-        const auto pick = [&](int row) {
-            s.editor->comboordspråk->showPopup();
-            Opened::click(s.editor->comboordspråk->view(), row);
-        };
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
         s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
@@ -215,7 +207,8 @@ private slots:
         s.editor->cmd2->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
-            pick(row);
+            s.editor->comboordspråk->showPopup();
+            Opened::click(s.editor->comboordspråk->view(), row);
             QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
         }
         s.type(u"Ny rad"_s);
@@ -229,7 +222,8 @@ private slots:
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
         s.editor->cmd1->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
-        pick(2);
+        s.editor->comboordspråk->showPopup();
+        Opened::click(s.editor->comboordspråk->view(), 2);
         s.type(u"Björn"_s);
         s.editor->cmd1->click();
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
@@ -260,8 +254,7 @@ private slots:
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
     }
 
-    // Import: only text files listed; empty lines skipped; the marked line handed over (the next then marked),
-    // dropped, or all; the editor holds them at their sorted places, shows its count and is in its changed state.
+    // Import lists text files only and hands over the marked line, or all, to their sorted places in the editor.
     void importReadsAndHandsOver()
     {
         Opened s;

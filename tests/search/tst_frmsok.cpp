@@ -42,8 +42,7 @@ class tst_frmsok : public QObject
     Q_OBJECT
 
 private slots:
-    // Random searches (button or Enter, beginning or anywhere, within the hits or not, any case, line feeds, runs
-    // across lines) and closes against a filter over a list; another copy's scratch file stays.
+    // Random searches and closes against a filter over a list; another copy's scratch file stays.
     void modelOfTheSearchWindow()
     {
         const QStringList pieces = u"hund|Hund|HU|nd|katt|KATT| |\n|å|Å|Ω|ω|gud|0123456789abcdefghij"_s.split(u'|');
@@ -112,8 +111,7 @@ private slots:
         QCOMPARE(seen.size(), 6);
     }
 
-    // "Spara resultat..." saves the box as the user edited it and the hits it does not show, or shows shortened or
-    // broken at a line feed of their own.
+    // "Spara resultat..." saves the box as edited and, whole, the hits it does not show.
     void savedResultsAreWhole()
     {
         const int total = frmsök::kShownHits + 5;

@@ -11,8 +11,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// The plain reference, decoded whole: UTF-16 unit by unit; valid UTF-8 behind a mark or with a character of
-// several bytes; else Windows-1252 as ICU decodes it.
+// The plain reference: UTF-16 by its mark; valid UTF-8 behind a mark or with a multi-byte character; else 1252.
 QString decode(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) // stateful: an odd last byte is no text
@@ -79,11 +78,8 @@ private slots:
     // ICU's Windows-1252 byte when it decodes back as the character, else UTF-8 (all of 1252 lies below U+D800).
     void windows1252IsIcus()
     {
-        for (char16_t c = 0; c < 0xD800; ++c) {
-            const QByteArray icu = QStringEncoder("windows-1252").encode(QStringView(&c, 1));
-            QCOMPARE(store::encodeText(QStringView(&c, 1), {}).value(),
-                     decode(icu) == QStringView(&c, 1) ? icu : "\xEF\xBB\xBF"_ba + QString(QChar(c)).toUtf8());
-        }
+        for (char16_t c = 0; c < 0xD800; ++c)
+            QCOMPARE(store::encodeText(QString(QChar(c)) + u"\r\n"_s, {}).value(), written({QString(QChar(c))}));
     }
 
     void readAndWriteAgreeWithAPlainReference()
