@@ -216,14 +216,13 @@ private slots:
         const auto import = [&](const char *file, const char *into) {
             return u"--importera|"_s + folder.path(QLatin1String(file)) + u"|--samling|"_s + QLatin1String(into);
         };
-        const Case steps[] = {
-            {import("mer.txt", "Egen"), 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
-            {import("rader.txt", "Egen"), 0, "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
-            {import("mer.txt", "egen"), 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
-            {import("mer.txt", "zitate"), 2, {}, u"tankedosan: Samlingen i ''"_s},
-            {import("saknas", "Egen"), 2, {}, u"53 - "_s},
-            {import("mer.txt", "").section(u'|', 0, 1), 2, {}, u"ange den med --samling"_s}};
-        for (const Case &c : steps)
+        for (const Case &c : std::initializer_list<Case>{
+                 {import("mer.txt", "Egen"), 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+                 {import("rader.txt", "Egen"), 0, "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
+                 {import("mer.txt", "egen"), 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
+                 {import("mer.txt", "zitate"), 2, {}, u"tankedosan: Samlingen i ''"_s},
+                 {import("saknas", "Egen"), 2, {}, u"53 - "_s},
+                 {import("mer.txt", "").section(u'|', 0, 1), 2, {}, u"ange den med --samling"_s}})
             expect(c, folder.folder());
         QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s, u"Zeta"_s, u"Gamma"_s};
         std::stable_sort(expected.begin(), expected.end(), referenceLess);

@@ -47,42 +47,35 @@ static QString rot13(QString text)
 // blanks at either end, the lines that are left joined by one blank; empty entries are none.
 static QStringList referenceEntries(const QString &text, QChar delimiter, bool comments)
 {
-    QStringList entries, words;
-    for (QString line : text.split(u'\n')) {
+    static const QRegularExpression blanks(u"^[ \t]+|[ \t]+$"_s);
+    QStringList entries, words, lines = text.split(u'\n');
+    for (QString line : lines << QString(delimiter)) { // a delimiter line after all ends the last
         if (line == delimiter || line == QString(delimiter) + u'\r') {
             if (!words.isEmpty())
                 entries += words.join(u' ');
             words.clear();
-        } else if (!(comments && line.startsWith(QString(2, delimiter)))) {
-            line.replace(u'\r', u' ');
-            while (line.startsWith(u' ') || line.startsWith(u'\t'))
-                line.remove(0, 1);
-            while (line.endsWith(u' ') || line.endsWith(u'\t'))
-                line.chop(1);
-            if (!line.isEmpty())
-                words += line;
+        } else if (!(comments && line.startsWith(QString(2, delimiter)))
+                   && !line.replace(u'\r', u' ').remove(blanks).isEmpty()) {
+            words += line;
         }
     }
-    if (!words.isEmpty())
-        entries += words.join(u' ');
     return entries;
 }
 
 // An index as strfile(1) lays it out, made here by hand: six big-endian words, then where each entry begins.
 static QByteArray handMadeIndex(const QByteArray &text, char delimiter, quint32 flags)
 {
-    QList<quint32> offsets{0};
     const QByteArray line = '\n' + QByteArray(1, delimiter) + '\n';
+    QList<quint32> offsets{0};
     for (qsizetype at = text.indexOf(line); at >= 0; at = text.indexOf(line, at + 1))
         offsets += quint32(at + 3);
     offsets += quint32(text.size());
-    QByteArray index(24 + 4 * offsets.size(), '\0');
-    const quint32 header[] = {2, quint32(offsets.size() - 1), quint32(text.size()), 0, flags};
-    for (int i = 0; i < 5; ++i)
-        qToBigEndian(header[i], index.data() + 4 * i);
-    index[20] = delimiter;
-    for (qsizetype i = 0; i < offsets.size(); ++i)
-        qToBigEndian(offsets[i], index.data() + 24 + 4 * i);
+    const QList<quint32> words =
+        QList<quint32>{2, quint32(offsets.size() - 1), quint32(text.size()), 0, flags, quint32(uchar(delimiter)) << 24}
+        + offsets;
+    QByteArray index(4 * words.size(), '\0');
+    for (qsizetype i = 0; i < words.size(); ++i)
+        qToBigEndian(words[i], index.data() + 4 * i);
     return index;
 }
 
@@ -215,15 +208,10 @@ private slots:
             f.write(u"ord"_s, bytes);
             const quint32 flags = (rotated ? 4 : 0) | (comments ? 8 : 0);
             if (round % 7 == 0) { // every kind of text, by strfile itself
-                QStringList arguments{u"-s"_s, u"-c"_s, QString(QLatin1Char(delimiter)), f.path(u"ord"_s)};
-                if (rotated)
-                    arguments.prepend(u"-x"_s);
-                QCOMPARE(QProcess::execute(strfile, arguments), 0);
-                if (comments) { // strfile has no option for it: the flag is set by hand
-                    QByteArray index = f.read(u"ord.dat"_s);
-                    index[19] = char(index[19] | 8);
-                    f.write(u"ord.dat"_s, index);
-                }
+                const QStringList arguments{u"-s"_s, u"-c"_s, QString(QLatin1Char(delimiter)), f.path(u"ord"_s)};
+                QCOMPARE(QProcess::execute(strfile, rotated ? QStringList{u"-x"_s} + arguments : arguments), 0);
+                if (comments) // strfile has no option for it: the flag is set by hand
+                    f.write(u"ord.dat"_s, f.read(u"ord.dat"_s).replace(19, 1, "\x08"));
             } else {
                 f.write(u"ord.dat"_s, handMadeIndex(bytes, delimiter, flags));
             }
