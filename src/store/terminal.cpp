@@ -183,13 +183,17 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
 // The bytes of a collection, read as the windows read them and with their failures. A file that gave fewer
 // bytes than it held when it was opened was cut short by another program meanwhile (failure 57): what was
 // read is then only a part of it.
-MaybeFailure checkWholeLines(const QString &path, const QByteArray &bytes, const FileStamp &stamp)
+MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, const FileStamp &stamp)
 {
     if (stamp.state == FileStamp::State::Present && bytes.size() < stamp.size)
         return failures::ioError(path);
-    if (LineStore::FileLines(bytes).size() > kMaxReadLines)
-        return failures::tooLarge(path); // as the windows refuse it
     return std::nullopt;
+}
+
+// As the windows refuse a collection of too many lines.
+MaybeFailure checkLines(const QString &path, const LineStore::FileLines &lines)
+{
+    return lines.size() > kMaxReadLines ? MaybeFailure(failures::tooLarge(path)) : std::nullopt;
 }
 
 MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes)
@@ -197,7 +201,7 @@ MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes)
     FileStamp stamp;
     if (auto failure = readCollectionBytes(path, bytes, &stamp))
         return failure;
-    return checkWholeLines(path, bytes, stamp);
+    return checkWhole(path, bytes, stamp);
 }
 
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
@@ -209,8 +213,12 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
     for (const Collection &collection : collections) {
         QByteArray bytes;
         MaybeFailure failure = readWholeCollection(collection.path, bytes);
-        if (!failure)
-            use(collection, LineStore::FileLines(bytes));
+        if (!failure) {
+            const LineStore::FileLines lines(bytes);
+            failure = checkLines(collection.path, lines);
+            if (!failure)
+                use(collection, lines);
+        }
         if (failure) {
             if (out)
                 out->flush();
@@ -279,10 +287,11 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
                 break;
             case CollectionForm::NotText: failure = failures::notACollection(collection.path); break;
             case CollectionForm::Lines:
-                failure = checkWholeLines(collection.path, bytes, stamp);
+                failure = checkWhole(collection.path, bytes, stamp);
                 if (!failure) {
                     const LineStore::FileLines lines(bytes);
-                    if (draw.offer(lines))
+                    failure = checkLines(collection.path, lines);
+                    if (!failure && draw.offer(lines))
                         indexed.reset();
                 }
             }
