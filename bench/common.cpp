@@ -236,6 +236,23 @@ void printResult(const std::map<QString, double> &values)
     out() << Qt::endl;
 }
 
+std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats)
+{
+    std::vector<double> times, faults;
+    CommandTimes result;
+    for (int i = 0; i < repeats; ++i) {
+        const auto run = runCommand(program, args);
+        if (!run)
+            return std::nullopt;
+        times.push_back(run->ms);
+        faults.push_back(double(run->minorFaults));
+        result.output = run->output;
+    }
+    result.ms = median(times);
+    result.faults = median(faults);
+    return result;
+}
+
 std::optional<CommandRun> runCommand(const QString &program, const QStringList &args)
 {
     QTemporaryFile output;

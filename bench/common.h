@@ -97,6 +97,15 @@ struct CommandRun
 };
 std::optional<CommandRun> runCommand(const QString &program, const QStringList &args);
 
+// The median time and page faults of `repeats` runs of a command; the output of the last.
+struct CommandTimes
+{
+    double ms = 0;
+    double faults = 0;
+    QByteArray output;
+};
+std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats);
+
 QString fixed(double value, int decimals, int width);
 QString verdict(bool pass);
 

@@ -29,29 +29,10 @@ const QString kFortunes = u"/usr/share/games/fortunes"_s;
 const QString kFound = u"linux"_s;
 const QString kNowhere = u"xyzzyq"_s;
 
-struct Timed
+// The median of kRepeats runs.
+std::optional<CommandTimes> timed(const QString &program, const QStringList &args)
 {
-    double ms = 0;
-    double faults = 0;
-    QByteArray output;
-};
-
-// The median time and page faults of kRepeats runs; the output of the last.
-std::optional<Timed> timed(const QString &program, const QStringList &args)
-{
-    std::vector<double> times, faults;
-    Timed result;
-    for (int i = 0; i < kRepeats; ++i) {
-        const auto run = runCommand(program, args);
-        if (!run)
-            return std::nullopt;
-        times.push_back(run->ms);
-        faults.push_back(double(run->minorFaults));
-        result.output = run->output;
-    }
-    result.ms = median(times);
-    result.faults = median(faults);
-    return result;
+    return timedMedian(program, args, kRepeats);
 }
 
 // The text files fortune reads in the folder: every NAME with a NAME.dat beside it, not its subfolders.

@@ -30,29 +30,10 @@ constexpr double kMaxOwnPerGrep = 1.2;
 constexpr double kMaxRandomPerWc = 2.0;
 constexpr double kMaxExtraMB = 60.0;
 
-struct Timed
+// The median of kRepeats runs.
+std::optional<CommandTimes> timed(const QString &program, const QStringList &args)
 {
-    double ms = 0;
-    double faults = 0;
-    QByteArray output;
-};
-
-// The median time and page faults of kRepeats runs; the output of the last.
-std::optional<Timed> timed(const QString &program, const QStringList &args)
-{
-    std::vector<double> times, faults;
-    Timed result;
-    for (int i = 0; i < kRepeats; ++i) {
-        const auto run = runCommand(program, args);
-        if (!run)
-            return std::nullopt;
-        times.push_back(run->ms);
-        faults.push_back(double(run->minorFaults));
-        result.output = run->output;
-    }
-    result.ms = median(times);
-    result.faults = median(faults);
-    return result;
+    return timedMedian(program, args, kRepeats);
 }
 
 } // namespace

@@ -393,8 +393,7 @@ void frmmain::cmdförra_Click()
 
 void frmmain::Form_Unload()
 {
-    if (store::programFolderIsWritable())
-        store::writeNumberFile(txtnr->text());
+    store::writeNumberFile(txtnr->text());
     // The program ends with its main window; no other window may keep it alive.
     QCoreApplication::quit();
 }

@@ -49,44 +49,43 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
     return std::nullopt;
 }
 
-MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
+MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, CollectionForm &form, FileStamp *stamp,
+                                const ReadProgress &progress)
 {
-    QByteArray bytes;
-    if (auto failure = readWholeFile(path, bytes, stamp, progress))
-        return failure;
-    auto failure = linesFromFile(path, std::move(bytes), lines);
-    if (failure && stamp)
-        *stamp = FileStamp(); // what could not be read whole is never written back
+    QByteArray own;
+    FileStamp ownStamp;
+    MaybeFailure failure = readWholeFile(path, own, &ownStamp, progress);
+    form = fortuneIndexOf(own) ? CollectionForm::FortuneIndex : CollectionForm::Lines;
+    if (!failure && form == CollectionForm::Lines && isBinary(own))
+        failure = failures::notACollection(path);
+    if (!failure)
+        bytes = std::move(own);
+    if (stamp)
+        *stamp = failure ? FileStamp() : ownStamp;
     return failure;
 }
 
-CollectionForm collectionFormOf(QByteArrayView bytes)
+MaybeFailure readIndexedEntries(const QString &indexPath, QByteArrayView index, QByteArray &bytes,
+                                const ReadProgress &progress)
 {
-    if (fortuneIndexOf(bytes))
-        return CollectionForm::FortuneIndex;
-    return isBinary(bytes) ? CollectionForm::NotText : CollectionForm::Lines;
+    QByteArray text;
+    if (auto failure = readWholeFile(fortuneTextPath(indexPath), text, nullptr, progress))
+        return failure;
+    bytes = fortuneEntries(std::move(text), *fortuneIndexOf(index));
+    return std::nullopt;
 }
 
 MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
 {
     QByteArray own;
+    CollectionForm form;
     FileStamp ownStamp;
-    MaybeFailure failure = readWholeFile(path, own, &ownStamp, progress);
-    if (!failure) {
-        switch (collectionFormOf(own)) {
-        case CollectionForm::FortuneIndex: {
-            QByteArray text;
-            failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress);
-            if (!failure) {
-                bytes = fortuneEntries(std::move(text), *fortuneIndexOf(own));
-                ownStamp = FileStamp();
-                ownStamp.state = FileStamp::State::Foreign;
-            }
-            break;
-        }
-        case CollectionForm::NotText: failure = failures::notACollection(path); break;
-        case CollectionForm::Lines: bytes = std::move(own); break;
-        }
+    MaybeFailure failure = readCollectionFile(path, own, form, &ownStamp, progress);
+    if (!failure && form == CollectionForm::FortuneIndex) {
+        failure = readIndexedEntries(path, own, bytes, progress);
+        ownStamp.state = FileStamp::State::Foreign; // never written back, whatever the index's own stamp says
+    } else if (!failure) {
+        bytes = std::move(own);
     }
     if (stamp)
         *stamp = failure ? FileStamp() : ownStamp;
@@ -97,12 +96,9 @@ MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *st
 {
     QByteArray bytes;
     FileStamp read;
-    if (auto failure = readCollectionBytes(path, bytes, &read, progress)) {
-        if (stamp)
-            *stamp = read;
-        return failure;
-    }
-    auto failure = linesFromFile(path, std::move(bytes), lines);
+    MaybeFailure failure = readCollectionBytes(path, bytes, &read, progress);
+    if (!failure)
+        failure = linesFromFile(path, std::move(bytes), lines);
     if (stamp)
         *stamp = failure ? FileStamp() : read; // what could not be read whole is never written back
     return failure;
@@ -113,12 +109,10 @@ MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadPro
     QByteArray bytes;
     if (auto failure = readWholeFile(path, bytes, nullptr, progress))
         return failure;
-    const auto index = fortuneIndexOf(bytes);
+    const bool index = fortuneIndexOf(bytes).has_value();
     if (index && !fortuneTextPath(path).isEmpty()) {
-        QByteArray text;
-        if (auto failure = readWholeFile(fortuneTextPath(path), text, nullptr, progress))
+        if (auto failure = readIndexedEntries(path, QByteArray(bytes), bytes, progress))
             return failure;
-        bytes = fortuneEntries(std::move(text), *index);
     } else if (!index && isFortuneText(bytes)) {
         bytes = fortuneEntries(std::move(bytes), FortuneIndex());
     }

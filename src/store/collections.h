@@ -23,15 +23,17 @@ QString collectionFile(const QString &name);
 // case, each without its last four characters. Folders and hidden files are not collections.
 QStringList listCollections();
 
-// Reads a whole text file, of any name, and gives its non-empty lines in file order; on a failure `lines` is
-// left as it was. With `stamp`, also what the file was when read (Unread after a failure). A file past the
-// bounds of bounds.h is refused (failure 7).
-MaybeFailure readTextFile(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
-                          const ReadProgress &progress = {});
-// What the file of a collection holds, by its bytes: lines; an index of fortune's, standing for the entries
-// of its text file; or no text at all (a NUL in its first kilobyte), which is no collection.
-enum class CollectionForm { Lines, FortuneIndex, NotText };
-CollectionForm collectionFormOf(QByteArrayView bytes);
+// What the file of a collection holds: lines, or an index of fortune's that stands for the entries of its
+// text file.
+enum class CollectionForm { Lines, FortuneIndex };
+// The bytes of a collection's own file and what they hold. A file that is no index and holds no text (a NUL in
+// its first kilobyte) is no collection (notACollection). With `stamp`, what the file was when read (Unread
+// after a failure).
+MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, CollectionForm &form,
+                                FileStamp *stamp = nullptr, const ReadProgress &progress = {});
+// The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for.
+MaybeFailure readIndexedEntries(const QString &indexPath, QByteArrayView index, QByteArray &bytes,
+                                const ReadProgress &progress = {});
 
 // The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
 // terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
@@ -39,13 +41,13 @@ CollectionForm collectionFormOf(QByteArrayView bytes);
 // (notACollection). With `stamp`, what the file was when read (Unread after a failure).
 MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
                                  const ReadProgress &progress = {});
-// The lines of those bytes, as readTextFile gives a file's.
+// The lines of those bytes, as linesFromFile takes them.
 MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
                             const ReadProgress &progress = {});
 MaybeFailure readCollection(const QString &path, QStringList &lines);
 
 // A file to import lines from: the entries of a fortune text (or of the text an index of fortune's stands
-// for), else the lines of any text file, as readTextFile reads them.
+// for), else the non-empty lines of any text file.
 MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress = {});
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),

@@ -73,8 +73,6 @@ void forEachLine(QByteArrayView text, Take take)
 void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
 {
     char *const data = text.data();
-    const char *p = data + from;
-    const char *const end = data + text.size();
     char *out = data;
     char *entry = out; // where the entry being built begins
     const auto unrotate = [&] {
@@ -89,26 +87,21 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
         *out++ = '\n';
         entry = out;
     };
-    while (p < end) {
-        const auto *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-        const QByteArrayView line(p, (lf ? lf : end) - p);
-        p = lf ? lf + 1 : end;
-        if (isDelimiterLine(line, index.delimiter)) {
-            endEntry();
-            continue;
-        }
+    forEachLine(QByteArrayView(data + from, text.size() - from), [&](QByteArrayView line) {
+        if (isDelimiterLine(line, index.delimiter))
+            return endEntry();
         if (index.comments() && line.size() >= 2 && line[0] == index.delimiter && line[1] == index.delimiter)
-            continue;
+            return;
         const QByteArrayView words = trimmed(line);
         if (words.isEmpty())
-            continue;
+            return;
         if (out > entry)
             *out++ = ' '; // where the line end before it was
         char *const wordsAt = out;
         std::memmove(out, words.data(), size_t(words.size()));
         out += words.size();
         std::replace(wordsAt, out, '\r', ' '); // a CR inside a line would end the entry's line when read back
-    }
+    });
     // The last entry needs no line end (the read form takes a last line without one), and there may be no
     // room for one where no delimiter line follows it.
     unrotate();

@@ -277,23 +277,19 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
     std::optional<IndexedDraw> indexed;
     for (const Collection &collection : collections) {
         QByteArray bytes;
+        CollectionForm form;
         FileStamp stamp;
-        MaybeFailure failure = readWholeFile(collection.path, bytes, &stamp);
-        if (!failure) {
-            switch (collectionFormOf(bytes)) {
-            case CollectionForm::FortuneIndex:
-                if (draw.offer(fortuneIndexOf(bytes)->count))
-                    indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
-                break;
-            case CollectionForm::NotText: failure = failures::notACollection(collection.path); break;
-            case CollectionForm::Lines:
-                failure = checkWhole(collection.path, bytes, stamp);
-                if (!failure) {
-                    const LineStore::FileLines lines(bytes);
-                    failure = checkLines(collection.path, lines);
-                    if (!failure && draw.offer(lines))
-                        indexed.reset();
-                }
+        MaybeFailure failure = readCollectionFile(collection.path, bytes, form, &stamp);
+        if (!failure && form == CollectionForm::FortuneIndex) {
+            if (draw.offer(fortuneIndexOf(bytes)->count))
+                indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
+        } else if (!failure) {
+            failure = checkWhole(collection.path, bytes, stamp);
+            if (!failure) {
+                const LineStore::FileLines lines(bytes);
+                failure = checkLines(collection.path, lines);
+                if (!failure && draw.offer(lines))
+                    indexed.reset();
             }
         }
         if (failure) {
