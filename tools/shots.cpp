@@ -12,6 +12,8 @@
 #include "support/scriptedplatform.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
+#include "platform/qtplatform.h"
+#include "search/sparatextfil.h"
 #include "store/programfolder.h"
 #include "textfiles/frmtextedit.h"
 
@@ -26,6 +28,10 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPainter>
+#include <QTimer>
+
+#include <functional>
 
 #include <cstdio>
 #include <utility>
@@ -34,15 +40,65 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+QStringList saved; // every picture written, for the overview at the end
+
+// All pictures on one sheet, each at half its size, so that a run can be looked over at a glance.
+bool saveOverview(const QString &folder)
+{
+    constexpr int columns = 4;
+    QList<QImage> images;
+    int cell = 0, rowHeight = 0;
+    for (const QString &path : std::as_const(saved)) {
+        images << QImage(path).scaled(QImage(path).size() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        cell = std::max(cell, images.back().width());
+        rowHeight = std::max(rowHeight, images.back().height());
+    }
+    QImage sheet(cell * columns, rowHeight * ((images.size() + columns - 1) / columns), QImage::Format_RGB32);
+    sheet.fill(Qt::magenta); // nothing of the program's own is this colour
+    QPainter painter(&sheet);
+    for (qsizetype i = 0; i < images.size(); ++i)
+        painter.drawImage(int(i % columns) * cell, int(i / columns) * rowHeight, images[i]);
+    painter.end();
+    return sheet.save(folder + u"/oversikt.png"_s, "PNG");
+}
+
 bool save(QWidget &window, const QString &folder, const QString &name)
 {
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        std::fprintf(stderr, "tankedosan_shots: %s was not exposed\n", qPrintable(name));
+    // As the user sees the window in front: some styles draw a window behind others in paler colours.
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        std::fprintf(stderr, "tankedosan_shots: %s did not come to the front\n", qPrintable(name));
     QTest::qWait(200);
     const QString path = folder + u'/' + name + u".png"_s;
     const bool ok = window.grab().save(path, "PNG");
+    saved << path;
     std::printf("%s\n", qPrintable(path));
+    return ok;
+}
+
+// The real box that showBox opens, taken as soon as it is up and then closed as Escape closes it.
+bool saveBox(const QString &folder, const QString &name, const std::function<void()> &showBox)
+{
+    bool ok = false;
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [&, poll] {
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll->stop();
+        box->activateWindow();
+        QTest::qWaitForWindowActive(box);
+        QTest::qWait(200);
+        const QString path = folder + u'/' + name + u".png"_s;
+        ok = box->grab().save(path, "PNG");
+        saved << path;
+        std::printf("%s\n", qPrintable(path));
+        box->reject();
+    });
+    poll->start(50);
+    showBox();
+    delete poll;
     return ok;
 }
 
@@ -70,8 +126,9 @@ QPalette scheme(const QString &name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    platform::installSwedishQtTexts();
     if (argc < 3 || argc > 5) {
-        std::fprintf(stderr, "usage: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast]]\n");
+        std::fprintf(stderr, "usage: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast|style]]\n");
         return 2;
     }
     if (argc > 3) {
@@ -80,7 +137,8 @@ int main(int argc, char *argv[])
         QApplication::setFont(font);
         twips::followFont(font);
     }
-    if (argc > 4)
+    // "style": the colours the style itself brings, as Adwaita-Dark brings its dark ones.
+    if (argc > 4 && qstrcmp(argv[4], "style") != 0)
         QApplication::setPalette(scheme(QString::fromLocal8Bit(argv[4])));
     const QString data = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
@@ -145,5 +203,31 @@ int main(int argc, char *argv[])
     ok &= save(textFiles, out, u"frmtextedit-lista"_s);
     textFiles.optvisa[1]->setChecked(true);
     ok &= save(textFiles, out, u"frmtextedit-text"_s);
-    return ok ? 0 : 1;
+
+    // Each kind of box the windows show, each with the longest text of its kind, over the main window.
+    platform::QtPlatform desktop;
+    QApplication::setActiveWindow(&main);
+    const QString path = folder.filePath(u"En samling med ett långt namn.dat"_s);
+    ok &= saveBox(out, u"fraga"_s, [&] {
+        desktop.messageBox(u"Vill du ta bort detta ordspråk?"_s, platform::Buttons::YesNo, platform::Icon::Question,
+                           u"Ta bort"_s);
+    });
+    ok &= saveBox(out, u"upplysning"_s, [&] {
+        desktop.messageBox(u"Inga dubletter funna bland citaten!"_s, platform::Buttons::Ok, platform::Icon::Information,
+                           u"Dublettkontroll"_s);
+    });
+    ok &= saveBox(out, u"fel"_s, [&] {
+        desktop.showStandardError(store::failures::changedSinceRead(path, u"den har nu 12 rader fler"_s));
+    });
+    ok &= saveBox(out, u"fel-skrivskyddad-mapp"_s, [&] {
+        desktop.messageBox(u"Mappen ''"_s + folder.path()
+                               + u"'' går inte att skriva i. Samlingarna där kan bara läsas, och numret på "
+                                 u"ordspråket som visas sparas inte till nästa gång."_s,
+                           platform::Buttons::Ok, platform::Icon::Exclamation);
+    });
+    ok &= saveBox(out, u"inmatning-ny-samling"_s,
+                  [&] { desktop.inputBox(u"Skriv in ett namn för den nya ordspråkfilen"_s, u"Ny ordspråkfil"_s); });
+    ok &= saveBox(out, u"inmatning-spara-sokresultat"_s,
+                  [&] { desktop.inputBox(sparaTextfilPrompt(), u"Spara sökresultat"_s); });
+    return ok && saveOverview(out) ? 0 : 1;
 }

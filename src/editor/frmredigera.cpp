@@ -82,6 +82,7 @@ void frmredigera::createControls()
     connectHandlers();
     // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
     windowsetup::keyboard(this);
+    windowsetup::readableLists(this);
     // Escape must not throw away what the window holds and the user has not kept.
     windowsetup::escapeKeepsOpen(this);
     enterCleanState();
@@ -148,14 +149,16 @@ void frmredigera::createListAndCount()
     progress->hide();
 }
 
-// "Radera markerad", the transfers, and the duplicate check with its count box and "Avbryt".
+// "Radera markerad", the transfers, and the duplicate check with its count box and "Avbryt". The first three
+// share their span in proportion to their captions: styles with wide button margins (Adwaita) cut "Radera
+// markerad" at 11 pt in the narrower share it once had.
 void frmredigera::createBottomRow()
 {
-    cmdtabort = twips::place(new QPushButton(u"Radera markerad"_s, this), u"cmdtabort"_s, 120, 7035, 1620, 375);
+    cmdtabort = twips::place(new QPushButton(u"Radera markerad"_s, this), u"cmdtabort"_s, 120, 7035, 1740, 375);
     cmdsnabbspara =
-        twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1770, 7035, 2220, 375);
+        twips::place(new QPushButton(u"Snabbspara markerad"_s, this), u"cmdsnabbspara"_s, 1890, 7035, 2160, 375);
     cmdkopieraklippbok =
-        twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopieraklippbok"_s, 4020, 7035, 1920, 375);
+        twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopieraklippbok"_s, 4080, 7035, 1860, 375);
     cmddublett = twips::place(new QPushButton(u"Sök dubletter"_s, this), u"cmddublett"_s, 5970, 7035, 1545, 375);
     txtdublett = twips::place(new QLineEdit(u"0"_s, this), u"txtdublett"_s, 7545, 7050, 510, 330);
     txtdublett->setAccessibleName(u"Antal inledande tecken"_s);

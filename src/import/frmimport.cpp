@@ -111,6 +111,7 @@ void frmimport::createControls()
     });
     // Enter in the pattern box applies the pattern: no button is pressed by it unless it has the focus.
     windowsetup::keyboard(this);
+    windowsetup::readableLists(this);
     // A click on the file that is already chosen reads it again, as a refresh.
     windowsetup::onClickAgain(File1, [this] { File1_Click(); });
     connect(cmdläggtill, &QPushButton::clicked, this, &frmimport::cmdläggtill_Click);

@@ -103,7 +103,8 @@ void frmsök::createControls()
     lblsöker->setAlignment(Qt::AlignCenter);
 
     Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
-    Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
+    // As high as the program's other text boxes: at 285 twips Adwaita's margins cut the tails of g and j.
+    Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 330);
     Label2->setBuddy(Text1);
     Frame1 = twips::place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
     optsöksätt1 = twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);

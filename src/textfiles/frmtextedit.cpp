@@ -67,6 +67,7 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     File1 = new ListBoxModel(u"File1"_s, this);
 
     windowsetup::keyboard(this);
+    windowsetup::readableLists(this);
     // Escape must not throw away what the window holds and the user has not kept.
     windowsetup::escapeKeepsOpen(this);
     connect(cmdstäng, &QPushButton::clicked, this, &frmtextedit::cmdstäng_Click);

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -248,6 +249,33 @@ QString boxText(const QPlainTextEdit *box)
     QString text = box->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
+}
+
+namespace {
+
+class FrontWindowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->widget && option->widget->isActiveWindow())
+            option->state |= QStyle::State_Active;
+    }
+};
+
+} // namespace
+
+void readableLists(QWidget *window)
+{
+    // A combo box's drop-down list is a window of its own, drawn by the combo box's own delegate: left alone.
+    for (QAbstractItemView *list : window->findChildren<QAbstractItemView *>()) {
+        if (list->window() == window)
+            list->setItemDelegate(new FrontWindowDelegate(list));
+    }
 }
 
 } // namespace windowsetup

@@ -26,6 +26,11 @@ void fixedDialog(QDialog *dialog, QSize clientTwips);
 // gets an Alt letter of its own caption (underlined, the caption otherwise unchanged), none twice in a window.
 void keyboard(QWidget *window);
 
+// The lists of the window draw their lines in the colours of a window in front whether or not they have the
+// focus. Qt draws a list without focus in the colours of a window behind, and some styles (Adwaita, light and
+// dark) make those the pale ones of disabled text, so the lines of a list read poorly beside its own text box.
+void readableLists(QWidget *window);
+
 // Escape leaves the window open: a window that may hold unsaved work is closed only by its own buttons.
 void escapeKeepsOpen(QWidget *window);
 

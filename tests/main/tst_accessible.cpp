@@ -99,6 +99,14 @@ class tst_accessible : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // A style asked for but not installed leaves Qt on its own style without a word.
+        const QString style = qEnvironmentVariable("QT_STYLE_OVERRIDE");
+        QVERIFY2(style.isEmpty() || QApplication::style()->name().compare(style, Qt::CaseInsensitive) == 0,
+                 qPrintable(style + u" is not installed"_s));
+    }
+
     // Readable and usable at any scheme and size: contrast, captions, screen size, names, Alt letters, Tab, Escape.
     void captionsFitAndTextIsReadable_data()
     {
@@ -127,8 +135,11 @@ private slots:
         for (QWidget *window : all.windows())
             window->show();
         all.editor->List1->clearSelection();
+        // Each as the user reads it, its window in front.
         for (QAbstractScrollArea *text : std::initializer_list<QAbstractScrollArea *>{
                  all.s.window->pp, all.editor->List1, all.textFiles->list_filer, all.import->File1}) {
+            QApplication::setActiveWindow(text->window());
+            QVERIFY(QTest::qWaitForWindowActive(text->window()));
             const double measured = measuredContrast(text->viewport());
             QVERIFY2(measured >= 4.5, qPrintable(u"%1: %2 : 1"_s.arg(text->objectName()).arg(measured)));
         }
