@@ -100,6 +100,12 @@ FAULTS = [
     ("O13", "src/store/collections.cpp", "    } else if (!index && isFortuneText(bytes)) {", "    } else if (false) {"),
     ("O14", "src/store/files.cpp", "    if (!programFolderIsWritable()) {\n        m_held = bytes;", "    if (false) {\n        m_held = bytes;"),
     ("O15", "src/store/terminal.cpp", "    if (failure.notice)\n        return printError(failure.description);\n", ""),
+    ("Y1", "src/main/frmmain.cpp", "    frmsök search(m_platform, link(), this);", "    frmsök search(m_platform, link(), nullptr);"),
+    ("Y2", "src/main/frmmain.cpp", "        help = new frmhjälp(this);", "        help = new frmhjälp(nullptr);"),
+    ("Y3", "cmake/packaging.cmake", "qt6-translations-l10n, qt6-wayland", "qt6-translations-l10n"),
+    ("Y4", "src/widgets/windowsetup.cpp", "            option->state |= QStyle::State_Active;", "            option->state |= QStyle::State_None;"),
+    ("Y5", "src/editor/frmredigera.cpp", 'u"cmdtabort"_s, 120, 7035, 1740, 375);', 'u"cmdtabort"_s, 120, 7035, 1620, 375);'),
+    ("Y6", "src/search/frmsok.cpp", 'u"Text1"_s, 3000, 360, 3375, 330);', 'u"Text1"_s, 3000, 360, 3375, 285);'),
     ("Z1", "src/store/linestore.cpp", "    if (!line.isValidUtf16())\n        m_decodedExactly = false;\n", ""),
 ]
 

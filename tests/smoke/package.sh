@@ -34,6 +34,7 @@ for size in 16 32 48 128 256; do
   [ "$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')" = "$(printf '%08x%08x' "$size" "$size")" ] ||
     fail "the ${size} px icon has another size"
 done
+grep -qE '(^|, )qt6-wayland(,|$)' <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "the package does not recommend qt6-wayland"
 grep -qx 'Categories=Utility;' "$root/share/applications/org.example.tankedosan.desktop" || fail "the desktop entry's category"
 exe=$root/bin/tankedosan
 
