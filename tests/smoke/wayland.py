@@ -54,22 +54,16 @@ def parent_title(title):
 
 
 def find(node, role, name, depth=0):
-    if node is None or depth > 12:
-        return None
-    if node.getRole() == role and node.name == name:
-        return node
-    for child in node:
-        hit = find(child, role, name, depth + 1)
+    # Depth first below node, node itself left out.
+    for child in (node if node is not None and depth < 12 else []):
+        hit = child if child.getRole() == role and child.name == name else find(child, role, name, depth + 1)
         if hit:
             return hit
     return None
 
 
 def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "Tankedosan":
-            return app
-    return None
+    return next((app for app in pyatspi.Registry.getDesktop(0) if app is not None and app.name == "Tankedosan"), None)
 
 
 def press(window, path, detached):
@@ -78,7 +72,7 @@ def press(window, path, detached):
         return subprocess.Popen([sys.executable, __file__, "--press", window, *path])
     node = wait(f"no window '{window}'", lambda: next((w for w in application() if w.name == window), None))
     for role, name in zip(path[::2], path[1::2]):
-        node = wait(f"no {role} '{name}'", lambda: next(filter(None, (find(c, getattr(pyatspi, role), name) for c in node)), None))
+        node = wait(f"no {role} '{name}'", lambda: find(node, getattr(pyatspi, role), name))
     node.queryAction().doAction(0)
 
 
