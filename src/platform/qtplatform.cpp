@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
@@ -54,12 +55,27 @@ std::vector<ButtonChoice> buttonsOf(Buttons buttons)
     return {ok};
 }
 
+// The window a box belongs to: the one in front, else the modal one open, else the main window. On Wayland no
+// window is in front for a moment after a dialog closes, and a box without a parent is placed anywhere there.
+QWidget *boxParent()
+{
+    if (QWidget *front = QApplication::activeWindow())
+        return front;
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<QMainWindow *>(window))
+            return window;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 Answer QtPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title)
 {
     QMessageBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, prompt, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+                    boxParent());
     const auto choices = buttonsOf(buttons);
     for (const ButtonChoice &choice : choices)
         box.addButton(choice.button)->setText(QString::fromUtf16(choice.text));
@@ -76,7 +92,7 @@ Answer QtPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon,
 
 QString QtPlatform::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    QInputDialog dialog(QApplication::activeWindow());
+    QInputDialog dialog(boxParent());
     dialog.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);

@@ -89,18 +89,23 @@ steps = [
     ([BUTTON, "Sök"], "Sökning", [BUTTON, "Avbryt"], main_title),
     ([MENU, "Redigera", MENU, "Redigera ordspråk-listan..."], "Redigera ordspråk", None, main_title),
     ([BUTTON, "Importera från fil..."], "Importera från textfil", [BUTTON, "Stäng"], "Redigera ordspråk"),
+    ([BUTTON, "Sök dubletter"], "Dublettkontroll", [BUTTON, "OK"], "Redigera ordspråk"),
     (None, None, [BUTTON, "Stäng"], None),
     ([MENU, "Arkiv", MENU, "Öppna snabbspara-listan..."], "Snabbspara", [BUTTON, "Stäng"], main_title),
     ([MENU, "Arkiv", MENU, "Öppna text..."], "Texteditor", [BUTTON, "Stäng"], main_title),
     ([MENU, "Hjälp", MENU, "Hjälp"], "Hjälp", [BUTTON, "Stäng"], main_title),
     ([MENU, "Hjälp", MENU, "Om ..."], "Om ...", [BUTTON, "OK"], main_title),
+    # Asked while another program's window is in front, as when a box comes up after the user went elsewhere.
     ([BUTTON, "Ny"], "Ny ordspråkfil", [BUTTON, "Avbryt"], main_title),
     ([MENU, "Arkiv", MENU, "Radera aktuellt ordspråk..."], "Ta bort", [BUTTON, "Nej"], main_title),
 ]
 pressers = []
 for number, (opener, title, closer, parent) in enumerate(steps):
+    if title == "Ny ordspråkfil":
+        other = subprocess.Popen(["weston-simple-shm"], stdout=subprocess.DEVNULL)
+        wait("another program's window did not come to the front", lambda: views()[0][0] != main_title)
     if opener:
-        pressers.append(press(views()[0][0], opener, opener[0] == MENU))
+        pressers.append(press(main_title if title == "Ny ordspråkfil" else views()[0][0], opener, opener[0] == MENU))
         top = wait(f"'{title}' did not open on top", lambda: (v := views()) and v[0][0] == title and v)
         if parent_title(title) != parent:
             fail(f"'{title}' is not a child of '{parent}' but of '{parent_title(title)}'")
@@ -111,6 +116,9 @@ for number, (opener, title, closer, parent) in enumerate(steps):
         closed = views()[0][0]
         press(closed, closer, False)
         wait(f"'{closed}' did not close", lambda: closed not in [v[0] for v in views()] or views()[0][0] != closed)
+    if title == "Ny ordspråkfil":
+        other.kill()
+        wait("the other program's window stayed", lambda: views()[0][0] == main_title)
 
 press(views()[0][0], [MENU, "Arkiv", MENU, "Avsluta"], True)
 if program.wait(timeout=20) != 0:
