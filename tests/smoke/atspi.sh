@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
+# Starts the real program under Xvfb on a session bus of its own with the accessibility bus running, and lets
+# atspi.py read every window over AT-SPI as a screen reader does.
+#   atspi.sh <tankedosan executable> <folder with the sample data>
+set -euo pipefail
+. "$(dirname "$0")/xsession.sh"
+in_xvfb "$0" "$@"
+[ -n "${TANKEDOSAN_OWN_BUS:-}" ] || TANKEDOSAN_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
+exe=$1 data=$2
+
+folder=$(mktemp -d)
+trap 'kill ${pid:-} ${bus:-} 2>/dev/null || true; rm -rf "$folder"' EXIT
+cp "$exe" "$folder/tankedosan"
+cp "$(dirname "$exe")/libtankedosan-window.so" "$folder/"
+cp "$data"/*.dat "$data/help.txt" "$folder/"
+printf '3\r\n' > "$folder/nr.ini"
+
+/usr/libexec/at-spi-bus-launcher --launch-immediately &
+bus=$!
+# Qt's bridge turns itself on only when the desktop says that an assistive technology is listening, as Orca
+# says it by this property.
+enabled=
+for _ in $(seq 1 50); do
+  dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
+    string:org.a11y.Status string:IsEnabled variant:boolean:true 2>/dev/null && enabled=1 && break
+  sleep 0.1
+done
+[ -n "$enabled" ] || fail "the accessibility bus did not come up"
+
+unset QT_QPA_PLATFORM
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
+"$folder/tankedosan" &
+pid=$!
+/usr/bin/python3 "$(dirname "$0")/atspi.py" "$folder" || fail "the screen reader's view, above"
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end from Arkiv > Avsluta"
+wait "$pid" || fail "the program ended with an error"
+pid=
+echo "accessibility test passed"
