@@ -101,6 +101,8 @@ void frmsök::createControls()
     busyFont.setBold(true);
     lblsöker->setFont(busyFont);
     lblsöker->setAlignment(Qt::AlignCenter);
+    // Hidden as well as covered: a screen reader reads a covered label as if it could be seen.
+    lblsöker->hide();
 
     Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
     Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 285);
@@ -173,6 +175,7 @@ void frmsök::beginSearch()
     Text2->hide();
     lista->clear();
     m_shownHits = 0;
+    lblsöker->show();
     lblsöker->repaint();
 }
 
@@ -216,6 +219,7 @@ void frmsök::endSearch()
 {
     m_platform.setPointer(platform::Pointer::Default);
     Text2->show();
+    lblsöker->hide();
     lblresultat->setText(QString::number(lista->count()) + u" träffar"_s);
 }
 
