@@ -20,13 +20,9 @@ printf '3\r\n' > "$folder/nr.ini"
 bus=$!
 # Qt's bridge turns itself on only when the desktop says that an assistive technology is listening, as Orca
 # says it by this property.
-enabled=
-for _ in $(seq 1 50); do
-  dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
-    string:org.a11y.Status string:IsEnabled variant:boolean:true 2>/dev/null && enabled=1 && break
-  sleep 0.1
-done
-[ -n "$enabled" ] || fail "the accessibility bus did not come up"
+timeout 5 sh -c 'until dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
+  string:org.a11y.Status string:IsEnabled variant:boolean:true 2>/dev/null; do sleep 0.1; done' ||
+  fail "the accessibility bus did not come up"
 
 unset QT_QPA_PLATFORM
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
