@@ -6,23 +6,28 @@
 set -euo pipefail
 . "$(dirname "$0")/xsession.sh"
 in_xvfb "$0" "$@"
-[ -n "${TANKEDOSAN_OWN_BUS:-}" ] || TANKEDOSAN_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
+# The accessibility bus, which the session bus starts on the first call, keeps its setting in memory: in the
+# user's settings it would outlast the test.
+[ -n "${TANKEDOSAN_OWN_BUS:-}" ] || TANKEDOSAN_OWN_BUS=1 GSETTINGS_BACKEND=memory exec dbus-run-session -- "$0" "$@"
 exe=$1 data=$2
 
 folder=$(mktemp -d)
-trap 'kill ${pid:-} ${bus:-} 2>/dev/null || true; rm -rf "$folder"' EXIT
+trap 'kill ${pid:-} 2>/dev/null || true; rm -rf "$folder"' EXIT
 cp "$exe" "$folder/tankedosan"
 cp "$(dirname "$exe")/libtankedosan-window.so" "$folder/"
 cp "$data"/*.dat "$data/help.txt" "$folder/"
 printf '3\r\n' > "$folder/nr.ini"
 
-/usr/libexec/at-spi-bus-launcher --launch-immediately &
-bus=$!
 # Qt's bridge turns itself on only when the desktop says that an assistive technology is listening, as Orca
-# says it by this property.
-timeout 5 sh -c 'until dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
-  string:org.a11y.Status string:IsEnabled variant:boolean:true 2>/dev/null; do sleep 0.1; done' ||
-  fail "the accessibility bus did not come up"
+# says it by this property. A setting sent while the bus is still starting is lost: sent until it holds.
+status() { dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties."$1" \
+  string:org.a11y.Status string:IsEnabled ${2:-} 2>/dev/null || true; }
+for _ in $(seq 1 50); do
+  [[ $(status Get) == *"boolean true"* ]] && break
+  status Set variant:boolean:true >/dev/null
+  sleep 0.1
+done
+[[ $(status Get) == *"boolean true"* ]] || fail "the accessibility bus did not come up"
 
 unset QT_QPA_PLATFORM
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
