@@ -3,9 +3,7 @@
 # it: every control has its role and a Swedish name, labels name their fields, the focus is told, the proverb,
 # the editor's lines and a question's text can be read, and the question is answered with its own button.
 #   atspi.py FOLDER   (the program's folder; the program runs on this display and session bus)
-import subprocess
-import sys
-import time
+import contextlib, subprocess, sys, time
 
 import pyatspi as R
 
@@ -20,11 +18,9 @@ fault = lambda what: faults.append(what) or print(what, flush=True)  # noqa: E73
 
 def wait(what, probe, must=True):
     for _ in range(100):
-        try:
+        with contextlib.suppress(Exception):  # an object going away while it is asked
             if found := probe():
                 return found
-        except Exception:  # an object going away while it is asked
-            pass
         time.sleep(0.1)
     if must:
         sys.exit(f"FAIL: {what}")
@@ -136,10 +132,7 @@ for caption, opening, focused, more, closing in [
         ("Texteditor", "alt+a Return", "Stäng", None, [("Texteditor", "Stäng")]),
         ("Hjälp", "F1", "Stäng", None, [("Hjälp", "Stäng")]),
         ("Om ...", "alt+h Up Return", "Om Tankedosan", None, [("Om ...", "OK")])]:
-    if isinstance(opening, str):
-        keys(opening)
-    else:
-        press(window(opening[0]), opening[1])
+    keys(opening) if isinstance(opening, str) else press(window(opening[0]), opening[1])
     w = wait(f"no window '{caption}' over AT-SPI", lambda: window(caption))
     check(w, caption, focused)
     if more:
