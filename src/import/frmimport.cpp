@@ -52,6 +52,8 @@ void frmimport::createControls()
 
     Label3 = named(new QLabel(u"Här kan du importera ordspråk ur textfiler på din hårddisk."_s, this), u"Label3"_s);
     Drive1 = named(new QComboBox(this), u"Drive1"_s);
+    // No label says what the box chooses, and on Linux a screen reader names a box by its value; the help's word.
+    Drive1->setAccessibleDescription(u"Enhet"_s);
     Label2 = named(new QLabel(u"Filtyper"_s, this), u"Label2"_s);
     txtpattern = named(new QLineEdit(m_pattern, this), u"txtpattern"_s);
     Label2->setBuddy(txtpattern);

@@ -9,6 +9,7 @@
 #include "store/programfolder.h"
 #include "store/shown.h"
 
+#include <QAccessibleWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -16,6 +17,14 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A window that is neither a dialog nor a main window is told to a screen reader as a pane of the window
+// beneath it; this one is a window of its own, and is announced as one.
+QAccessibleInterface *helpWindowInterface(const QString &, QObject *object)
+{
+    auto *help = qobject_cast<frmhjälp *>(object);
+    return help ? new QAccessibleWidget(help, QAccessible::Window) : nullptr;
+}
 
 // The client area the window opens with, and the text box in it (twips).
 constexpr int kClientWidth = 5370;
@@ -59,6 +68,8 @@ frmhjälp::frmhjälp(QWidget *mainWindow)
     , m_mainWindow(mainWindow)
 {
     setObjectName(u"frmhjälp"_s);
+    static const bool toldAsWindow = (QAccessible::installFactory(helpWindowInterface), true);
+    (void)toldAsWindow;
     setWindowTitle(u"Hjälp"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setMinimumSize(twips::size(kMinClientWidth, kMinClientHeight));

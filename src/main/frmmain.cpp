@@ -165,6 +165,8 @@ void frmmain::placeDisplay(QWidget *client)
     scroll->setValue(1);
     scroll->setPageStep(1);
     scroll->setToolTip(u"Textstorlek"_s);
+    // The tip is its only caption; a screen reader takes a tip for a description and names the bar by nothing.
+    scroll->setAccessibleName(scroll->toolTip());
 
     Image1 = twips::place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
     Image1->setAccessibleName(u"Om Tankedosan"_s);

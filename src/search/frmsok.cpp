@@ -101,6 +101,8 @@ void frmsök::createControls()
     busyFont.setBold(true);
     lblsöker->setFont(busyFont);
     lblsöker->setAlignment(Qt::AlignCenter);
+    // Hidden as well as covered: a screen reader reads a covered label as if it could be seen.
+    lblsöker->hide();
 
     Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
     // As high as the program's other text boxes: at 285 twips Adwaita's margins cut the tails of g and j.
@@ -174,6 +176,7 @@ void frmsök::beginSearch()
     Text2->hide();
     lista->clear();
     m_shownHits = 0;
+    lblsöker->show();
     lblsöker->repaint();
 }
 
@@ -217,6 +220,7 @@ void frmsök::endSearch()
 {
     m_platform.setPointer(platform::Pointer::Default);
     Text2->show();
+    lblsöker->hide();
     lblresultat->setText(QString::number(lista->count()) + u" träffar"_s);
 }
 
