@@ -25,7 +25,7 @@ if [ -z "${TANKEDOSAN_ON_BUS:-}" ]; then
   weston=$!
   for _ in $(seq 1 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.1; done
   [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || { cat "$scratch/weston.log"; fail "weston did not start"; }
-  TANKEDOSAN_ON_BUS=1 dbus-run-session -- "$0" "$scratch/usr/bin/tankedosan" "$scratch/weston.log" ||
+  TANKEDOSAN_ON_BUS=1 GSETTINGS_BACKEND=memory dbus-run-session -- "$0" "$scratch/usr/bin/tankedosan" "$scratch/weston.log" ||
     { grep -v '\[proto\]' "$scratch/weston.log" | tail -n 20; exit 1; }
   [ -f "$HOME/.local/share/Tankedosan/nr.ini" ] || fail "nr.ini was not written on closing"
   exit 0
