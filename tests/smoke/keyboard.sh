@@ -85,20 +85,23 @@ copied "$(line 2 Citat.dat)"
 keys "$main" $(tabs 10) Return
 copied "$(line 3 Citat.dat)"
 
-# The search window opens on its text box; Enter searches, "OK" takes the hits, which become the list shown.
-keys Sökning F3 $(tabs 8)
+# The search window opens on its text box, where a round of Tab comes back to; Enter searches, "OK" takes the
+# hits, which become the list shown. Escape keeps the window (its results may be unsaved), "Avbryt" closes it.
+keys Sökning F3
+keys Sökning $(tabs 8)
 typed kockar
 keys Sökning Return
 keys "Tankedosan - sökresultat - 1 st" alt+o
 keys "Tankedosan - sökresultat - 1 st" alt+n
 copied "$(line "$(grep -an kockar Citat.dat | cut -d: -f1)" Citat.dat)"
-keys Sökning F3
+keys Sökning F3 Escape
 keys "Tankedosan - sökresultat - 1 st" alt+v
 
-# The editor opens on its add box (Redigera > Redigera ordspråk-listan); a line is added by Enter, another found
-# and removed (Radera markerad, asked first), and "Spara" writes the file.
+# The editor (Redigera > Redigera ordspråk-listan) opens on its add box, where a round of Tab comes back to; a
+# line is added by Enter, another found (the find box) and removed (Radera markerad, asked first); "Spara" saves.
 added='Tyst i klassen, sa läraren på måndag.'
 keys "Redigera ordspråk" alt+r r
+keys "Redigera ordspråk" $(tabs 14)
 typed "$added"
 keys "Redigera ordspråk" Return Tab Tab
 typed 'Borta bra'
@@ -109,11 +112,11 @@ kept=("${lines[@]:1}" "$(iconv -f UTF-8 -t WINDOWS-1252 <<<"$added")")
 [ "${lines[0]}" = "$(printf 'Borta bra men hemma b\xe4st.')" ] || fail "the sample collection has changed"
 holds "${kept[@]}"
 
-# The import window, from the editor: a pattern (Filtyper), the file chosen in its list, one of its lines marked
-# in the list of lines and added; Escape closes it, back to the editor, which saves again.
+# The import window, from the editor: a pattern (Filtyper, and a round of Tab back to it), the file chosen in its
+# list, one of its lines marked in the list of lines and added; Escape closes it, back to the editor; saved again.
 printf 'Hellre en fågel i handen, sa grävlingen.\nBättre sent än aldrig, sa grävlingen.\n' > nya.txt
 keys "Importera från textfil" alt+i
-keys "Importera från textfil" alt+f ctrl+a
+keys "Importera från textfil" alt+f $(tabs 10)
 typed nya.txt
 keys "Importera från textfil" Return Tab Tab Tab Down $(tabs 5) Down alt+l
 keys "Redigera ordspråk" Escape
