@@ -29,32 +29,30 @@ else
   active() { xdotool getwindowfocus getwindowname 2>/dev/null; }
 fi
 
-# keys WINDOW KEY...: the keys to the focused window, then WINDOW (a caption) must become the active one.
-keys() {
-  local want=$1 got=; shift
-  [ $# -eq 0 ] || { xdotool key --delay 80 "$@"; sleep 0.3; }
-  for _ in $(seq 1 50); do
-    got=$(active || true)
+# settles WHAT WANT COMMAND...: COMMAND must print WANT within 10 s, else WHAT is told wrong
+settles() {
+  local what=$1 want=$2 got=
+  shift 2
+  for _ in $(seq 1 100); do
+    got=$("$@" 2>/dev/null || true)
     [ "$got" = "$want" ] && return 0
     sleep 0.1
   done
-  fail "after '$*' the active window is '${got:-none}', not '$want'"
+  fail "$what is '${got:-none}', not '$want'"
 }
+# keys WINDOW KEY...: the keys to the focused window, then WINDOW (a caption) must be the active one.
+keys() {
+  local want=$1
+  shift
+  [ $# -eq 0 ] || { xdotool key --delay 80 "$@" && sleep 0.3; }
+  settles "after '$*' the active window" "$want" active
+}
+# copied TEXT: "Kopiera" (Alt+K) puts the proverb the main window shows, which must be TEXT, on the clipboard.
+copied() { xdotool key alt+k && settles "the proverb shown" "$1" xclip -o -selection clipboard; }
 typed() { xdotool type --delay 40 "$1"; }
 tabs() { for _ in $(seq 1 "$1"); do echo Tab; done; }
 # line N of FILE as the display shows it
 line() { sed -n "${1}p" "$2" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8; }
-# copied TEXT: "Kopiera" (Alt+K) puts the proverb the main window shows on the clipboard
-copied() {
-  local got=
-  xdotool key alt+k
-  for _ in $(seq 1 30); do
-    got=$(xclip -o -selection clipboard 2>/dev/null || true)
-    [ "$got" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "the main window shows '$got', not '$1'"
-}
 # holds LINE...: the collection's file holds exactly these lines, each in Windows-1252 and ending in CR LF
 holds() {
   cmp -s <(LC_ALL=C sort Citat.dat) <(printf '%s\r\n' "$@" | LC_ALL=C sort) ||
@@ -67,13 +65,8 @@ main="Tankedosan -  $count st"
 
 "$folder/tankedosan" &
 pid=$!
-for _ in $(seq 1 150); do
-  window=$(xdotool search --name "^$main\$" 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window captioned '$main'"
+settles "the program's window" "$main" xdotool search --name "^$main\$" getwindowname
+window=$(xdotool search --name "^$main\$" | head -n 1)
 xdotool windowfocus --sync "$window" # the first focus, as a desktop gives a new window; keys alone from here
 keys "$main"
 
