@@ -2,6 +2,7 @@
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
 #include "store/programfolder.h"
+#include "widgets/windowsetup.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QStr
     QApplication app(argc, argv);
 
     platform::installSwedishQtTexts();
+    windowsetup::focusReturnsToOwner();
 
     platform::QtPlatform platform;
     if (auto failure = store::settleProgramFolder(folder))

@@ -3,6 +3,7 @@
 
 #include "widgets/twips.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
@@ -186,6 +187,30 @@ void keyboard(QWidget *window)
 void escapeKeepsOpen(QWidget *window)
 {
     window->installEventFilter(new EscapeKeepsOpen(window));
+}
+
+namespace {
+class FocusReturnsToOwner : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // By the time it is hidden the window no longer counts as active; the program still is, unless the
+        // user had gone to another program, which keeps the focus then.
+        auto *window = event->type() == QEvent::Hide ? qobject_cast<QWidget *>(watched) : nullptr;
+        if (window && (window->windowType() == Qt::Dialog || window->windowType() == Qt::Window)
+            && window->parentWidget() && window->parentWidget()->window()->isVisible() && !QApplication::activeWindow()
+            && QGuiApplication::applicationState() == Qt::ApplicationActive)
+            window->parentWidget()->window()->activateWindow();
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
+void focusReturnsToOwner()
+{
+    qApp->installEventFilter(new FocusReturnsToOwner(qApp));
 }
 
 void centreOnScreen(QWidget *window)

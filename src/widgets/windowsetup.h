@@ -34,6 +34,10 @@ void readableLists(QWidget *window);
 // Escape leaves the window open: a window that may hold unsaved work is closed only by its own buttons.
 void escapeKeepsOpen(QWidget *window);
 
+// A window closing while it has the focus hands the focus back to the window it was opened from. A desktop's
+// window manager does so by itself; without one the X server gives it to no window, and the keys go nowhere.
+void focusReturnsToOwner();
+
 // Moves the window to the middle of the screen it is (or its parent is) on.
 void centreOnScreen(QWidget *window);
 

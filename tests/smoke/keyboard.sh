@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: LicenseRef-Tankedosan
+# The real program on a real X display used by the keyboard alone, as by someone who cannot use a mouse: key
+# events go to whichever window has the focus, and after each step the window expected must be the active one.
+# It steps through a collection, searches and takes a hit, adds, removes and imports a line in the editor, saves,
+# closes every window by its keys and quits from the menu; then the collection file must hold exactly those lines.
+# A small window manager runs beside it, as focus on a desktop comes from one; KEYBOARD_NO_WM=1 leaves it out.
+#   keyboard.sh <tankedosan executable> <folder with the sample data>
+set -euo pipefail
+. "$(dirname "$0")/xsession.sh"
+in_xvfb "$0" "$@"
+exe=$1 data=$2
+for tool in openbox xclip iconv; do command -v $tool >/dev/null || fail "$tool is missing (scripts/test.sh installs it)"; done
+
+folder=$(mktemp -d)
+trap 'kill "${pid:-}" "${wm:-}" 2>/dev/null || true; rm -rf "$folder"' EXIT
+cp "$exe" "$folder/tankedosan"
+cp "$(dirname "$exe")/libtankedosan-window.so" "$data"/*.dat "$data/help.txt" "$folder/"
+printf '1\r\n' > "$folder/nr.ini"
+cd "$folder" # the import window starts in the folder the program was started from
+unset QT_QPA_PLATFORM
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
+
+active() { xdotool getactivewindow getwindowname 2>/dev/null; }
+if [ -z "${KEYBOARD_NO_WM:-}" ]; then
+  openbox --sm-disable >/dev/null 2>&1 & wm=$!
+  for _ in $(seq 1 50); do xdotool search --name '^Openbox$' >/dev/null 2>&1 && break; sleep 0.1; done
+else
+  active() { xdotool getwindowfocus getwindowname 2>/dev/null; }
+fi
+
+# settles WHAT WANT COMMAND...: COMMAND must print WANT within 10 s, else WHAT is told wrong
+settles() {
+  local what=$1 want=$2 got=
+  shift 2
+  for _ in $(seq 1 100); do
+    got=$("$@" 2>/dev/null || true)
+    [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  fail "$what is '${got:-none}', not '$want'"
+}
+# keys WINDOW KEY...: the keys to the focused window, then WINDOW (a caption) must be the active one.
+keys() {
+  local want=$1
+  shift
+  [ $# -eq 0 ] || { xdotool key --delay 80 "$@" && sleep 0.3; }
+  settles "after '$*' the active window" "$want" active
+}
+# copied TEXT: "Kopiera" (Alt+K) puts the proverb the main window shows, which must be TEXT, on the clipboard.
+copied() { xdotool key alt+k && settles "the proverb shown" "$1" xclip -o -selection clipboard; }
+typed() { xdotool type --delay 40 "$1"; }
+tabs() { for _ in $(seq 1 "$1"); do echo Tab; done; }
+# line N of FILE as the display shows it
+line() { sed -n "${1}p" "$2" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8; }
+# holds LINE...: the collection's file holds exactly these lines, each in Windows-1252 and ending in CR LF
+holds() {
+  cmp -s <(LC_ALL=C sort Citat.dat) <(printf '%s\r\n' "$@" | LC_ALL=C sort) ||
+    fail "Citat.dat differs from what was saved: $(diff <(LC_ALL=C sort Citat.dat | od -c) \
+      <(printf '%s\r\n' "$@" | LC_ALL=C sort | od -c) | head -n 6)"
+}
+readarray -t lines < <(tr -d '\r' < Citat.dat)
+count=${#lines[@]}
+main="Tankedosan -  $count st"
+
+"$folder/tankedosan" &
+pid=$!
+settles "the program's window" "$main" xdotool search --name "^$main\$" getwindowname
+window=$(xdotool search --name "^$main\$" | head -n 1)
+xdotool windowfocus --sync "$window" # the first focus, as a desktop gives a new window; keys alone from here
+keys "$main"
+
+# Stepping: "Förra" from the first wraps to the last, "Nästa" back; a full round of Tab lands on "Nästa" again.
+keys "$main" alt+f
+copied "$(line "$count" Citat.dat)"
+keys "$main" alt+n alt+n
+copied "$(line 2 Citat.dat)"
+keys "$main" $(tabs 10) Return
+copied "$(line 3 Citat.dat)"
+
+# The search window opens on its text box, where a round of Tab comes back to; Enter searches, "OK" takes the
+# hits, which become the list shown. Escape keeps the window (its results may be unsaved), "Avbryt" closes it.
+keys Sökning F3
+keys Sökning $(tabs 8)
+typed kockar
+keys Sökning Return
+keys "Tankedosan - sökresultat - 1 st" alt+o
+keys "Tankedosan - sökresultat - 1 st" alt+n
+copied "$(line "$(grep -an kockar Citat.dat | cut -d: -f1)" Citat.dat)"
+keys Sökning F3 Escape
+keys "Tankedosan - sökresultat - 1 st" alt+v
+
+# The editor (Redigera > Redigera ordspråk-listan) opens on its add box, where a round of Tab comes back to; a
+# line is added by Enter, another found (the find box) and removed (Radera markerad, asked first); "Spara" saves.
+added='Tyst i klassen, sa läraren på måndag.'
+keys "Redigera ordspråk" alt+r r
+keys "Redigera ordspråk" $(tabs 14)
+typed "$added"
+keys "Redigera ordspråk" Return Tab Tab
+typed 'Borta bra'
+keys "Radera?" alt+r
+keys "Redigera ordspråk" Return
+keys "Redigera ordspråk" alt+s
+kept=("${lines[@]:1}" "$(iconv -f UTF-8 -t WINDOWS-1252 <<<"$added")")
+[ "${lines[0]}" = "$(printf 'Borta bra men hemma b\xe4st.')" ] || fail "the sample collection has changed"
+holds "${kept[@]}"
+
+# The import window, from the editor: a pattern (Filtyper, and a round of Tab back to it), the file chosen in its
+# list, one of its lines marked in the list of lines and added; Escape closes it, back to the editor; saved again.
+printf 'Hellre en fågel i handen, sa grävlingen.\nBättre sent än aldrig, sa grävlingen.\n' > nya.txt
+keys "Importera från textfil" alt+i
+keys "Importera från textfil" alt+f $(tabs 10)
+typed nya.txt
+keys "Importera från textfil" Return Tab Tab Tab Down $(tabs 5) Down alt+l
+keys "Redigera ordspråk" Escape
+keys "Redigera ordspråk" alt+s
+kept+=("$(printf 'B\xe4ttre sent \xe4n aldrig, sa gr\xe4vlingen.')")
+holds "${kept[@]}"
+
+# Escape keeps the editor open (it may hold unsaved work); "Stäng" closes it, and the main window has the
+# focus again, its caption with the new count; Arkiv > Avsluta ends the program.
+keys "Redigera ordspråk" Escape
+keys "Tankedosan -  $((count + 1)) st" alt+n
+xdotool key --delay 200 alt+a a
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after Arkiv > Avsluta"
+wait "$pid" || fail "the program ended with status $?"
+pid=
+holds "${kept[@]}"
+[ "$(cat nr.ini)" = $'1\r' ] || fail "nr.ini holds '$(od -c nr.ini)'"
+echo "keyboard test passed"
