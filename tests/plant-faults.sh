@@ -106,6 +106,10 @@ FAULTS = [
     ("Y4", "src/widgets/windowsetup.cpp", "            option->state |= QStyle::State_Active;", "            option->state |= QStyle::State_None;"),
     ("Y5", "src/editor/frmredigera.cpp", 'u"cmdtabort"_s, 120, 7035, 1740, 375);', 'u"cmdtabort"_s, 120, 7035, 1620, 375);'),
     ("Y6", "src/search/frmsok.cpp", 'u"Text1"_s, 3000, 360, 3375, 330);', 'u"Text1"_s, 3000, 360, 3375, 285);'),
+    ("V1", "src/main/frmhjalp.cpp", "return help ? new QAccessibleWidget(help, QAccessible::Window) : nullptr;", "return nullptr;"),
+    ("V2", "src/textfiles/frmtextedit.cpp", "    Label1->setBuddy(optvisa[0]);\n", ""),
+    ("V3", "src/main/frmmain.cpp", "    scroll->setAccessibleName(scroll->toolTip());\n", ""),
+    ("V4", "src/widgets/windowsetup.cpp", "            window->parentWidget()->window()->activateWindow();", "            ;"),
     ("Z1", "src/store/linestore.cpp", "    if (!line.isValidUtf16())\n        m_decodedExactly = false;\n", ""),
 ]
 
