@@ -110,6 +110,7 @@ FAULTS = [
     ("V2", "src/textfiles/frmtextedit.cpp", "    Label1->setBuddy(optvisa[0]);\n", ""),
     ("V3", "src/main/frmmain.cpp", "    scroll->setAccessibleName(scroll->toolTip());\n", ""),
     ("V4", "src/widgets/windowsetup.cpp", "            window->parentWidget()->window()->activateWindow();", "            ;"),
+    ("V5", "src/search/frmsok.cpp", "    windowsetup::centreOnScreen(this);\n", ""),
     ("Z1", "src/store/linestore.cpp", "    if (!line.isValidUtf16())\n        m_decodedExactly = false;\n", ""),
 ]
 

@@ -22,11 +22,13 @@ unset QT_QPA_PLATFORM
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
 
 active() { xdotool getactivewindow getwindowname 2>/dev/null; }
+active_geometry() { xdotool getactivewindow getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p'; }
 if [ -z "${KEYBOARD_NO_WM:-}" ]; then
   openbox --sm-disable >/dev/null 2>&1 & wm=$!
   for _ in $(seq 1 50); do xdotool search --name '^Openbox$' >/dev/null 2>&1 && break; sleep 0.1; done
 else
   active() { xdotool getwindowfocus getwindowname 2>/dev/null; }
+  active_geometry() { xdotool getwindowfocus getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p'; }
 fi
 
 # settles WHAT WANT COMMAND...: COMMAND must print WANT within 10 s, else WHAT is told wrong
@@ -49,6 +51,18 @@ keys() {
 }
 # copied TEXT: "Kopiera" (Alt+K) puts the proverb the main window shows, which must be TEXT, on the clipboard.
 copied() { xdotool key alt+k && settles "the proverb shown" "$1" xclip -o -selection clipboard; }
+# centred [OVER]: the active window stands centred over the window captioned OVER, as Qt places a box over its
+# window, or on the screen, where the program places each of its windows.
+centred() {
+  local x y w h px=0 py=0 pw ph
+  read -r -d '' x y w h < <(active_geometry) || true
+  if [ $# -eq 0 ]; then read -r pw ph < <(xdotool getdisplaygeometry); else
+    read -r -d '' px py pw ph < <(xdotool search --name "^$1\$" getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p') || true
+  fi
+  local dx=$((x + w / 2 - px - pw / 2)) dy=$((y + h / 2 - py - ph / 2))
+  # A window manager moves a window down by its title bar.
+  [ "${dx#-}" -le 32 ] && [ "${dy#-}" -le 48 ] || fail "'$(active)' at $x,$y ${w}x$h is not centred over ${1:-the screen}"
+}
 typed() { xdotool type --delay 40 "$1"; }
 tabs() { for _ in $(seq 1 "$1"); do echo Tab; done; }
 # line N of FILE as the display shows it
@@ -81,6 +95,7 @@ copied "$(line 3 Citat.dat)"
 # The search window opens on its text box, where a round of Tab comes back to; Enter searches, "OK" takes the
 # hits, which become the list shown. Escape keeps the window (its results may be unsaved), "Avbryt" closes it.
 keys Sökning F3
+centred
 keys Sökning $(tabs 8)
 typed kockar
 keys Sökning Return
@@ -99,6 +114,7 @@ typed "$added"
 keys "Redigera ordspråk" Return Tab Tab
 typed 'Borta bra'
 keys "Radera?" alt+r
+centred "Redigera ordspråk"
 keys "Redigera ordspråk" Return
 keys "Redigera ordspråk" alt+s
 kept=("${lines[@]:1}" "$(iconv -f UTF-8 -t WINDOWS-1252 <<<"$added")")
