@@ -23,5 +23,5 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-deja
                 qt6-translations-l10n)
 
 # The program on Wayland, in GNOME's own styles, through the accessibility bus and under a window manager
-# (openbox; xclip reads the clipboard), as GNOME, a screen reader and a keyboard user meet it.
-DESKTOP_TEST_PACKAGES=(weston qt6-wayland adwaita-qt6 at-spi2-core python3-pyatspi dbus openbox xclip)
+# (openbox; xclip reads the clipboard; setxkbmap sets a Swedish keyboard), as GNOME, a screen reader and a keyboard user meet it.
+DESKTOP_TEST_PACKAGES=(weston qt6-wayland adwaita-qt6 at-spi2-core python3-pyatspi dbus openbox xclip x11-xkb-utils)

@@ -10,6 +10,9 @@ set -euo pipefail
 . "$(dirname "$0")/xsession.sh"
 in_xvfb "$0" "$@"
 exe=$1 data=$2
+# The Swedish layout, as our users type: å, ä and ö are keys of their own. On another layout xdotool lends a key
+# to each for the moment it is typed, and a loaded program may read the key before it learns the loan (ä lost).
+setxkbmap se || fail "setxkbmap se"
 for tool in openbox xclip iconv; do command -v $tool >/dev/null || fail "$tool is missing (scripts/test.sh installs it)"; done
 
 folder=$(mktemp -d)
