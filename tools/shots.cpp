@@ -49,7 +49,8 @@ bool saveOverview(const QString &folder)
     QList<QImage> images;
     int cell = 0, rowHeight = 0;
     for (const QString &path : std::as_const(saved)) {
-        images << QImage(path).scaled(QImage(path).size() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage image(path);
+        images << image.scaled(image.size() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         cell = std::max(cell, images.back().width());
         rowHeight = std::max(rowHeight, images.back().height());
     }
