@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -310,7 +311,7 @@ void frmmain::comboordspråk_Click()
 
     // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
     using Outcome = collectionboxes::ChosenCollection::Outcome;
-    auto chosen = collectionboxes::readChosenCollection(this, m_platform, busy, comboordspråk->currentText());
+    auto chosen = collectionboxes::readChosenCollection(this, m_platform, comboordspråk->currentText());
     if (chosen.outcome == Outcome::Refused)
         return busy.showError(*chosen.failure);
     if (chosen.outcome == Outcome::Cancelled) {
@@ -505,6 +506,10 @@ MainWindowLink frmmain::link()
     };
     link.showSearchHits = [this](const store::LineStore &hits) {
         söklista->setLines(hits);
+        // Searching because the view was chosen with an empty search list: that choice goes on when the
+        // search window has closed and shows the hits itself, once.
+        if (m_searchOffered)
+            return;
         // When the view is selected already, selecting it runs nothing, yet the new hits must be what the
         // count, the caption and stepping follow; and an empty search list is never the one stepped through.
         if (söklista->count() > 0) {
@@ -588,6 +593,7 @@ void frmmain::optlista_sök_Click()
             optlista_hela->setChecked(true);
             return;
         }
+        const QScopedValueRollback offered(m_searchOffered, true);
         cmdsök_Click();
     }
     if (söklista->count() == 0) {

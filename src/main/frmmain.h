@@ -128,6 +128,8 @@ private:
     void createMenus();
 
     platform::Platform &m_platform;
+    // While the view "Söklistan" offers a search for its empty list.
+    bool m_searchOffered = false;
 
     // The windows opened from the menus: About, Help, the quick-save list and the text files.
 public:
