@@ -203,7 +203,7 @@ void frmsök::showHits(store::LineStore hits)
     }
     m_shownHits = count;
     Text2->setPlainText(shown);
-    Text2->document()->setModified(false);
+    m_edited = false;
     lista->setLines(std::move(hits));
 
     // Only while the box holds one character for each one given do the positions hold.
@@ -289,6 +289,8 @@ void frmsök::cmdavbryt_Click()
 
 void frmsök::followEdit(int position, int removed, int added)
 {
+    // However the text changed: typed, pasted, or set whole (by an input method or a screen reader's tool).
+    m_edited = true;
     const QTextDocument *box = Text2->document();
     std::erase_if(m_stands, [&](const Stand &stand) {
         // A change of format alone reports its characters as removed and added again.
@@ -303,7 +305,7 @@ void frmsök::followEdit(int position, int removed, int added)
 
 QString frmsök::resultText() const
 {
-    if (!Text2->document()->isModified())
+    if (!m_edited)
         return resultattext(lista->lines());
     // The box's own text, not toPlainText(), which turns no-break spaces into blanks.
     const QString inBox = Text2->document()->toRawText();

@@ -89,6 +89,8 @@ private:
     MainWindowLink m_main;
     // How many hits the result box shows; the rest are in the hit list only.
     int m_shownHits = 0;
+    // Whether the box's text has changed since the hits were shown in it.
+    bool m_edited = false;
     // Characters of the result box that stand for more than the box can hold: the "…" of a hit shown
     // shortened stands for the rest of that hit, a line break inside a hit for the character that made it.
     // They move with the user's edits and go when the user deletes them, so that a saved box holds what the

@@ -136,6 +136,12 @@ private slots:
                  qPrintable(boxes.join(u'\n')));
         QCOMPARE(QString::fromLatin1(s.folder.read(u"lista.txt"_s)),
                  u"Mitt: "_s + proverbs.join(u"\r\n"_s) + u"\r\n\r\n"_s);
+        // A text set whole, as a screen reader's tool sets it, is saved as it stands too.
+        s.search(u"c"_s);
+        QAccessible::queryAccessibleInterface(s.w->Text2)->setText(QAccessible::Value, u"Helt ny"_s);
+        s.platform.setNextInput(u"ny"_s);
+        QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
+        QCOMPARE(s.folder.read(u"ny.txt"_s), "Helt ny\r\n"_ba);
     }
 };
 
