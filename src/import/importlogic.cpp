@@ -32,16 +32,33 @@ void sortByName(QStringList &names)
     });
 }
 
+// A whole-name match of one wildcard pattern. Only "*" and "?" are wildcards: every other character, "[" and
+// "]" among them, stands for itself, as file names hold them ("a[1].txt").
+QRegularExpression expressionOf(QStringView pattern)
+{
+    QString expression;
+    qsizetype literal = 0; // where the text that stands for itself began
+    for (qsizetype i = 0; i <= pattern.size(); ++i) {
+        if (i < pattern.size() && pattern[i] != u'*' && pattern[i] != u'?')
+            continue;
+        expression += QRegularExpression::escape(pattern.sliced(literal, i - literal));
+        if (i < pattern.size())
+            expression += pattern[i] == u'*' ? u".*"_s : u"."_s;
+        literal = i + 1;
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                              QRegularExpression::CaseInsensitiveOption
+                                  | QRegularExpression::DotMatchesEverythingOption);
+}
+
 // One expression for each wildcard pattern, made once for a whole folder of names.
 QList<QRegularExpression> expressionsOf(const QString &patterns)
 {
     QList<QRegularExpression> expressions;
     for (const QString &raw : patterns.split(u';', Qt::SkipEmptyParts)) {
         const QString pattern = raw.trimmed();
-        // A whole-name match of the wildcard; a file name holds no separator, so "*" never meets one.
         if (!pattern.isEmpty())
-            expressions.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
-                                                  QRegularExpression::CaseInsensitiveOption));
+            expressions.append(expressionOf(pattern));
     }
     return expressions;
 }
