@@ -368,13 +368,25 @@ QString withoutExtension(const QString &file)
     return dot < 0 ? file : file.left(dot);
 }
 
-QStringList listFiles(const QString &pattern)
+QStringList listFiles(const QString &pattern, Nameless nameless)
 {
     QDir dir(programFolder());
     dir.setNameFilters({pattern});
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    return dir.entryList();
+    QStringList names = dir.entryList();
+    if (nameless == Nameless::Hidden || !pattern.startsWith(u"*."_s))
+        return names;
+    dir.setFilter(QDir::Files | QDir::Hidden);
+    for (const QString &name : dir.entryList()) {
+        if (name.size() != pattern.size() - 1 || name.compare(pattern.sliced(1), Qt::CaseInsensitive) != 0)
+            continue;
+        // Where the listing's own order (the names in lower case) puts it.
+        const QString key = name.toLower();
+        names.insert(std::find_if(names.cbegin(), names.cend(), [&](const QString &n) { return n.toLower() > key; }),
+                     name);
+    }
+    return names;
 }
 
 QStringList listUndecodableFiles(const QString &suffix)
@@ -557,7 +569,7 @@ MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes)
 
 MaybeFailure deleteFile(const QString &path)
 {
-    if (!fileExists(path))
+    if (!QFileInfo(path).isFile())
         return failures::fileNotFound(path);
     QFile file(path);
     errno = 0;

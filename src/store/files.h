@@ -16,7 +16,11 @@ namespace store {
 
 // The names of the files of the program folder that match a wildcard pattern (letters compared without
 // regard to case), sorted by name without regard to case. Folders and hidden files are left out.
-QStringList listFiles(const QString &pattern);
+// With Nameless::Shown, a file named by the pattern's extension alone (".txt" for "*.txt") is no hidden file
+// but one with an empty name, as the desktops the files come from see it: a list the user picks files from
+// shows it, where a collection, which is chosen by its name, needs one.
+enum class Nameless { Hidden, Shown };
+QStringList listFiles(const QString &pattern, Nameless nameless = Nameless::Hidden);
 // A listed file's name without its extension: the collection's name of "Citat.dat", the text's of "x.txt".
 QString withoutExtension(const QString &file);
 
@@ -94,7 +98,8 @@ private:
     bool m_holds = false;
 };
 
-// Deletes a normal file; a folder, a hidden file or a missing name is "file not found".
+// Deletes a file the user chose from a list (".txt", a name that is all extension, among them); a folder or a
+// missing name is "file not found".
 MaybeFailure deleteFile(const QString &path);
 
 // Reads a whole file as bytes (the help text, the number file and the collections all come through here).

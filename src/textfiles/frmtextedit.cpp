@@ -108,7 +108,7 @@ void frmtextedit::Form_Load()
     if (m_mainWindow)
         setWindowIcon(m_mainWindow->windowIcon());
     cmdradera->move(cmdradera->x(), twips::toPixels(120));
-    File1->setItems(store::listFiles(u"*.txt"_s));
+    File1->setItems(store::listFiles(u"*.txt"_s, store::Nameless::Shown));
     {
         const QSignalBlocker quiet(list_filer);
         for (const QString &file : File1->items()) {
@@ -230,7 +230,7 @@ void frmtextedit::cmdraderafil_Click()
                               platform::Buttons::Ok, platform::Icon::Exclamation);
         return;
     }
-    File1->setItems(store::listFiles(u"*.txt"_s));
+    File1->setItems(store::listFiles(u"*.txt"_s, store::Nameless::Shown));
     Text1->clear();
     m_lines->clear();
     m_loaded = false;

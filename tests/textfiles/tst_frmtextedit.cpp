@@ -57,6 +57,17 @@ private slots:
         QCOMPARE(platform.clipboard(), QString(store::kShownCharacters + 1, u'x'));
         for (const QString &box : takeBoxes(platform)) // each step asked first (its "No" kept all), naming its file
             QCOMPARE(box.section(u"''"_s, 1, 1), u"a"_s);
+        // A file named ".txt" is one with an empty name, listed, read and deleted as any other; a hidden one is not.
+        folder.write(u".txt"_s, "namnlös\r\n"_ba);
+        folder.write(u".dold.txt"_s, "dold\r\n"_ba);
+        frmtextedit again(platform, nullptr);
+        QCOMPARE(itemTexts(again.list_filer).join(u'/') + u" | "_s + again.lines().items().join(u'/'),
+                 u"/B | namnlös"_s);
+        platform.setNextAnswer(Answer::Yes);
+        QTest::mouseClick(again.cmdraderafil, Qt::LeftButton);
+        QCOMPARE(takeBoxes(platform).join(u';') + u'|' + QString::number(folder.exists(u".txt"_s))
+                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer).join(u'/'),
+                 u"message|Radera|YesNo|Question|Vill du radera filen ''''?|01|B"_s);
     }
 
     // Nothing is written over a file too large for the text view, not decoded exactly, or gone before or after reading.
