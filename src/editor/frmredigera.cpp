@@ -29,8 +29,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kFullWidth = 7935; // the list, the text box, the count label and the progress strip
-constexpr int kProgressWidth = 7215; // how far the progress strip grows
+constexpr int kFullWidth = 7935; // the separator, the list and the text box
+// The count label and the progress strip over it, which covers it exactly when it has grown all the way.
+constexpr int kProgressWidth = 7215;
 const QColor kDarkBlue(0, 0, 128);
 const QString kReportName = u"dublett-check.txt"_s;
 
@@ -144,8 +145,8 @@ void frmredigera::createListAndCount()
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    lblantal = twips::place(new QLabel(this), u"lblantal"_s, 120, 6705, kFullWidth, 255);
-    progress = strip(this, u"progress"_s, 120, 6705, kFullWidth, 255);
+    lblantal = twips::place(new QLabel(this), u"lblantal"_s, 120, 6705, kProgressWidth, 255);
+    progress = strip(this, u"progress"_s, 120, 6705, kProgressWidth, 255);
     progress->hide();
 }
 
@@ -241,7 +242,7 @@ void frmredigera::comboordspråk_Click()
     // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
     using Outcome = collectionboxes::ChosenCollection::Outcome;
     const QString name = comboordspråk->currentText();
-    auto chosen = collectionboxes::readChosenCollection(this, m_platform, busy, name);
+    auto chosen = collectionboxes::readChosenCollection(this, m_platform, name);
     switch (chosen.outcome) {
     case Outcome::Refused: return busy.showError(*chosen.failure);
     case Outcome::Cancelled: {
@@ -263,10 +264,9 @@ void frmredigera::comboordspråk_Click()
         m_added.clear();
         m_removed.clear();
         m_loadedName = name;
-        if (chosen.failure) {
-            showCount();
+        // The count stays as it was shown: the trap ends the load before the count is told.
+        if (chosen.failure)
             return busy.showError(*chosen.failure);
-        }
         m_lista->setLines(sortedLines(chosen.lines, m_order));
         break;
     }

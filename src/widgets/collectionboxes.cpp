@@ -41,8 +41,7 @@ store::ReadProgress LoadProgress::callback()
     };
 }
 
-ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, platform::BusyPointer &busy,
-                                      const QString &name)
+ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, const QString &name)
 {
     using Outcome = ChosenCollection::Outcome;
     ChosenCollection chosen;
@@ -53,7 +52,8 @@ ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platf
     chosen.path = store::collectionFile(name);
     if (!store::fileExists(chosen.path)) {
         chosen.outcome = Outcome::Missing;
-        busy.restore(); // the box is answered with the normal pointer
+        // Told while the load is still under way: the normal pointer comes back when the window has shown
+        // what it has, as after any load.
         platform.messageBox(QStringLiteral("Filen ''") + name + QStringLiteral("'' saknas i programkatalogen!"),
                             platform::Buttons::Ok, platform::Icon::Exclamation);
         return chosen;

@@ -51,7 +51,6 @@ struct ChosenCollection
     store::FileStamp stamp;
     store::MaybeFailure failure;
 };
-ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, platform::BusyPointer &busy,
-                                      const QString &name);
+ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, const QString &name);
 
 } // namespace collectionboxes

@@ -24,6 +24,7 @@ public:
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
         QString defaultText;
+        Pointer pointer = Pointer::Default; // while it was shown
     };
 
     // Answers for the next message boxes; an unscripted box gets its last button, as a user who closes it.
