@@ -14,9 +14,12 @@ namespace {
 const QString kNumberFile = u"nr.ini"_s;
 const QString kDefault = u"1"_s;
 
-// The first value of a number file's text, read as delimited input; "1" when there is none.
+// The first value of a number file's text, read as delimited input: empty when it is (" ,2", a first line of
+// blanks, or the empty box written at the last closing); "1" only for a file with no text at all.
 QString firstValue(const QString &text)
 {
+    if (text.isEmpty())
+        return kDefault;
     qsizetype end = text.size();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n') {
@@ -43,7 +46,7 @@ QString firstValue(const QString &text)
             rest.chop(1);
         value = rest;
     }
-    return value.isEmpty() ? kDefault : value.toString();
+    return value.toString();
 }
 } // namespace
 

@@ -156,9 +156,9 @@ private slots:
         for (qsizetype i = 0; i < names.size(); ++i)
             QCOMPARE(store::collectionFile(names[i]), f.path(dats[i]));
         const QList<QByteArray> files =
-            "?|\"\"\r\n|,4| \t12 \t\r\n|3 ,4|\"abc, d\"|  \" 5 \",6\r\n|\"abc\r\n|5\n6\r\n|5\r6|\x80\r\n|"
+            "?||\"\"\r\n|,4| ,2\r\n|\r\n| \t12 \t\r\n|3 ,4|\"abc, d\"|  \" 5 \",6\r\n|\"abc\r\n|5\n6\r\n|5\r6|\x80\r\n|"
             "\xEF\xBB\xBF\xE6\xBC\xA2\r\n"_ba.split('|');
-        const QStringList values = u"1|1|1|12|3|abc, d| 5 |abc|5|5|€|漢"_s.split(u'|');
+        const QStringList values = u"1|1|||||12|3|abc, d| 5 |abc|5|5|€|漢"_s.split(u'|');
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (files[i] != "?") // no nr.ini
                 f.write(u"nr.ini"_s, files[i]);
