@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -34,10 +35,24 @@ constexpr int kTextTop = 480;
 constexpr int kTextWidth = 5175;
 constexpr int kTextHeight = 3975;
 
-// The classic window could not be dragged below 5000 × 5000 twips outside; its frame took about 120 twips
-// across and 510 down, which leaves this much client area.
-constexpr int kMinClientWidth = 5000 - 120;
-constexpr int kMinClientHeight = 5000 - 510;
+// The window's smallest outer size, and what the text box leaves of the outer size (twips).
+constexpr int kMinOuter = 5000;
+constexpr int kOuterLessTextWidth = 300;
+constexpr int kOuterLessTextHeight = 950;
+
+// What the window system draws around the client area: none where it draws none that it tells of (no window
+// manager, or decorations a Wayland compositor draws itself).
+QSize frameOf(const QWidget *window)
+{
+    return (window->frameGeometry().size() - window->size()).expandedTo(QSize(0, 0));
+}
+
+// Whether the window system has told the frame, or shown the window without one. Until then the outer size is
+// not known: a window manager puts its frame around a window only as it maps it.
+bool outerSizeKnown(QWidget *window, QSize frame)
+{
+    return frame != QSize(0, 0) || (window->windowHandle() && window->windowHandle()->isExposed());
+}
 
 } // namespace
 
@@ -57,10 +72,9 @@ QString helpText()
     return text;
 }
 
-QSize helpTextBoxSize(QSize client)
+QSize helpTextBoxSize(QSize outer)
 {
-    const QSize margins = twips::size(kClientWidth - kTextWidth, kClientHeight - kTextHeight);
-    return (client - margins).expandedTo(QSize(0, 0));
+    return (outer - twips::size(kOuterLessTextWidth, kOuterLessTextHeight)).expandedTo(QSize(0, 0));
 }
 
 frmhjälp::frmhjälp(QWidget *mainWindow)
@@ -72,7 +86,6 @@ frmhjälp::frmhjälp(QWidget *mainWindow)
     (void)toldAsWindow;
     setWindowTitle(u"Hjälp"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    setMinimumSize(twips::size(kMinClientWidth, kMinClientHeight));
     resize(twips::size(kClientWidth, kClientHeight));
 
     Command1 = twips::place(new QPushButton(u"Stäng"_s, this), u"Command1"_s, 120, 60, 735, 375);
@@ -99,14 +112,26 @@ void frmhjälp::Form_Load()
 
 void frmhjälp::Form_Resize()
 {
+    // No smaller outside than 5000 × 5000 twips: the window system keeps the client area at least this large,
+    // and a window already smaller grows to it at once.
+    const QSize frame = frameOf(this);
+    if (outerSizeKnown(this, frame))
+        setMinimumSize(twips::size(kMinOuter, kMinOuter) - frame);
     if (isMinimized())
         return;
-    Text1->resize(helpTextBoxSize(size()));
+    Text1->resize(helpTextBoxSize(size() + frame));
 }
 
 void frmhjälp::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmhjälp::moveEvent(QMoveEvent *event)
+{
+    // The window system tells the frame it put around the window by moving it: the sizes follow the frame.
+    QWidget::moveEvent(event);
     Form_Resize();
 }
 

@@ -11,9 +11,9 @@ class QPushButton;
 // break; a note in place of the text when the file is missing or cannot be read.
 QString helpText();
 
-// The size of the help text box for a given client area (pixels): it keeps its left and top edges and fills
-// the rest less the margins it had when the window opened.
-QSize helpTextBoxSize(QSize client);
+// The size of the help text box for the window's outer size, frame included (pixels): 300 twips narrower and
+// 950 twips lower; its left and top edges stay where they are.
+QSize helpTextBoxSize(QSize outer);
 
 // "Hjälp": shows help.txt beside the main window, modeless and resizable. Built anew at every opening and
 // destroyed when closed, so changes to help.txt show the next time.
@@ -37,6 +37,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     QWidget *m_mainWindow;

@@ -23,6 +23,7 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setWindowTitle(u"Snabbspara"_s);
     windowsetup::fixedDialog(this, QSize(6735, 3375));
 
+    // Wider than the classic 1455 twips, which the desktops' fonts (11 pt and up, even 8 pt) cut after "ordsprå".
     Label1 = twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
     Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
