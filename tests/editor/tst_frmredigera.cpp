@@ -230,6 +230,19 @@ private slots:
         QCOMPARE(s.folder.read(u"Citat.DAT"_s) + s.folder.read(u"Djur.dat"_s)
                      + s.window->List1->items().join(u'/').toUtf8(),
                  store::encodeLines(merged) + store::encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
+        // A missing file is told while the load is under way, and the list stays; a file that is no collection
+        // ends the load before the count is told: it keeps the count it showed.
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        QVERIFY(s.platform.boxes().size() == 1 && s.platform.boxes()[0].pointer == platform::Pointer::Busy);
+        s.folder.write(u"Djur.dat"_s, "Katt\r\n\0"_ba);
+        s.editor->comboordspråk->showPopup();
+        Opened::click(s.editor->comboordspråk->view(), 2);
+        const QStringList boxes = takeBoxes(s.platform);
+        QCOMPARE(boxes.value(0) + u" | "_s + boxes.value(1).section(u"'' "_s, 1) + u" | "_s + s.side()
+                     + QString::number(int(s.platform.pointer())),
+                 u"message|Tankedosan|Ok|Exclamation|Filen ''Aforismer'' saknas i programkatalogen! | "
+                 u"är ingen samling: den innehåller inte text. | 6 st ordspråk.140"_s);
     }
 
     // During a long check the list cannot change, nor the window close; "Avbryt" stops it; pending events run seldom.
@@ -288,6 +301,16 @@ private slots:
         w.setDirPath(s.folder.path(u"f"_s));
         Opened::click(w.File1, 0);
         QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
+        // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.
+        s.folder.write(u"f/a[1].txt"_s, "a"_ba);
+        s.folder.write(u"f/a1.txt"_s, "a"_ba);
+        QStringList listed;
+        for (const QString &pattern : {u"a[1].txt"_s, u" ?1.TXT; F.*"_s}) {
+            w.txtpattern->setText(pattern);
+            QTest::keyClick(w.txtpattern, Qt::Key_Return);
+            listed << itemTexts(w.File1).join(u'/');
+        }
+        QCOMPARE(listed, (QStringList{u"a[1].txt"_s, u"a1.txt/f.txt"_s}));
     }
 };
 

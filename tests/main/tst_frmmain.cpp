@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "support/boxes.h"
 #include "support/modal.h"
 
+#include "main/frmhjalp.h"
 #include "main/frmom.h"
 #include "search/frmsok.h"
 #include "store/module1.h"
 #include "store/numbers.h"
 #include "store/shown.h"
 #include "widgets/collectionboxes.h"
+#include "widgets/twips.h"
 
 #include <QRandomGenerator>
 
@@ -200,13 +203,13 @@ struct Run
         inSearch = true;
         if (!yes)
             return click(w().optlista_sök, false);
-        search(w().optlista_sök);
-        afterSearch(hits); // the choice of the view goes on when the search window has closed
+        search(w().optlista_sök, true);
+        afterSearch(hits); // the choice of the view goes on when the search window has closed, and shows them
     }
-    void search(QAbstractButton *button)
+    void search(QAbstractButton *button, bool offered = false)
     {
         whileOpen<frmsök>([&] { QTest::mouseClick(button, Qt::LeftButton); },
-                          [this](frmsök &window) {
+                          [this, offered](frmsök &window) {
                               const QString term = draw(u"hund|HUND|katt|KATT|och|mund|h|x"_s);
                               const bool beginning = random.bounded(3) == 0, ok = random.bounded(4) > 0;
                               QTest::mouseClick(beginning ? window.optsöksätt1 : window.optsöksätt2, Qt::LeftButton);
@@ -219,7 +222,9 @@ struct Run
                                   const qsizetype at = proverb.indexOf(term, 0, Qt::CaseInsensitive);
                                   return beginning ? at != 0 : at < 0;
                               });
-                              if (ok)
+                              if (ok && offered)
+                                  hits = found;
+                              else if (ok)
                                   afterSearch(found);
                           });
     }
@@ -376,6 +381,62 @@ private slots:
         collectionboxes::progressAfterMs = 2000;
         QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
         QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
+    }
+
+    // "Söklistan" on an empty list offers a search: its hits are shown once, a number box without a number told
+    // once. A collection gone from the folder is told while the load is under way; the lists stay.
+    void offeredSearchAndMissingCollection()
+    {
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
+        s.folder.writeCollection(u"Djur"_s, {u"Ko"_s});
+        frmmain &w = s.start();
+        w.txtnr->setText(u"x"_s);
+        s.platform.setNextAnswer(Answer::Yes);
+        whileOpen<frmsök>([&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); },
+                          [](frmsök &search) {
+                              QTest::keyClicks(search.Text1, u"hund"_s);
+                              QTest::keyClick(search.Text1, Qt::Key_Return);
+                              QTest::mouseClick(search.cmdok, Qt::LeftButton);
+                          });
+        QCOMPARE(takeBoxes(s.platform),
+                 (QStringList{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. "
+                              u"Vill du söka nu?"_s,
+                              u"error:13"_s}));
+        QCOMPARE(w.windowTitle() + u'|' + w.söklista->items().join(u'/'),
+                 u"Tankedosan - sökresultat - 2 st|Hund/hund och katt"_s);
+        QFile::remove(s.folder.path(u"Djur.dat"_s));
+        w.txtnr->setText(u"2"_s);
+        pick(w.comboordspråk, 1);
+        QCOMPARE(s.platform.boxes().size(), 1);
+        QCOMPARE(s.platform.boxes()[0].text + QString::number(int(s.platform.boxes()[0].pointer)),
+                 u"Filen ''Djur'' saknas i programkatalogen!"_s + QString::number(int(Pointer::Busy)));
+        QCOMPARE(u"%1|%2|%3|%4"_s.arg(w.List1->items().join(u'/'), w.söklista->items().join(u'/'), w.pp->toPlainText(),
+                                      Module1::sökväg),
+                 u"Hund/Katt/hund och katt|Hund/hund och katt|hund och katt|"_s + s.folder.path(u"Djur.dat"_s));
+        QCOMPARE(s.platform.pointer(), Pointer::Default);
+    }
+
+    // Help's text box is the window's outer size, frame included, less 300 × 950 twips; the window is no smaller
+    // outside than 5000 × 5000 twips, and minimized it leaves the box as it was.
+    void helpFollowsTheOuterSize()
+    {
+        Started s;
+        s.folder.write(u"help.txt"_s, "Rad 1\r\n\r\nRad 3"_ba);
+        s.start().mnuhjälp_hjälp->trigger();
+        auto *help = s.window->findChild<frmhjälp *>(u"frmhjälp"_s);
+        QVERIFY(help && QTest::qWaitForWindowExposed(help));
+        QCOMPARE(help->Text1->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
+        const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
+        QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
+        for (const QSize asked : {QSize(900, 700), QSize(10, 800), QSize(10, 10)}) {
+            help->resize(asked);
+            QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
+            QCOMPARE(help->Text1->size() + twips::size(300, 950), help->frameGeometry().size());
+        }
+        help->showMinimized();
+        help->resize(900, 700);
+        QCOMPARE(help->Text1->size() + twips::size(300, 950), least);
     }
 };
 
