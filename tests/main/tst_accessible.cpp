@@ -92,6 +92,37 @@ bool captionFits(QWidget *w)
            || (room.width() >= w->fontMetrics().horizontalAdvance(text) && room.height() >= w->fontMetrics().height());
 }
 
+// A control as everyControlByItsName writes it, with what `wanted` asks for.
+QString described(QObject *object, const QString &wanted)
+{
+    auto *w = qobject_cast<QWidget *>(object);
+    auto *action = qobject_cast<QAction *>(object);
+    QString text = object->objectName();
+    if (w && !qobject_cast<QMenu *>(w))
+        text.prepend(w->isHidden() ? u"!"_s : !w->isEnabled() ? u"-"_s : w->font().bold() ? u"*"_s : u""_s);
+    if (wanted.contains(u'=')) {
+        QString caption = action                              ? action->text()
+                          : qobject_cast<QMenu *>(w)          ? qobject_cast<QMenu *>(w)->title()
+                          : qobject_cast<QGroupBox *>(w)      ? qobject_cast<QGroupBox *>(w)->title()
+                          : qobject_cast<QPlainTextEdit *>(w) ? qobject_cast<QPlainTextEdit *>(w)->toPlainText()
+                          : w                                 ? w->property("text").toString()
+                                                              : QString();
+        text += u'=' + caption.remove(u'&');
+    }
+    if (w && !w->toolTip().isEmpty())
+        text += u'?' + w->toolTip();
+    if (action && !action->shortcut().isEmpty())
+        text += u'^' + action->shortcut().toString();
+    if (w && wanted.contains(u'@')) {
+        const QStringList at = wanted.section(u'@', 1).split(u',');
+        const QRect place = twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt());
+        text +=
+            u'@'
+            + (w->geometry() == place ? wanted.section(u'@', 1)
+                                      : u"%1,%2,%3,%4 px"_s.arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height()));
+    }
+    return text;
+}
 } // namespace
 
 class tst_accessible : public QObject
@@ -199,6 +230,74 @@ private slots:
             QVERIFY2(window->isVisible() == row.contains(u" stays"_s), qPrintable(row));
         }
         QCOMPARE(all.s.window->snabbsparaFönster().lista(), u"A"_s);
+    }
+
+    // Every window as the user first meets it: each control found by its name, with its caption, tip and state
+    // ("!" hidden, "-" disabled, "*" bold) and, where the window is laid out in twips, its place in its parent.
+    void everyControlByItsName()
+    {
+        AllWindows all;
+        const std::pair<QString, QString> windows[] = {
+            {u"frmmain:Tankedosan"_s,
+             u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
+             u"cmdnästa=Nästa|cmdförra=Förra|cmdkopiera=Kopiera?Kopiera ordspråk till klippboken|Frame1=Visa|"
+             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|pp|Image1|*Label2=Så här "
+             u"är det ...|"
+             u"Label3=Välj ordspråkfil:|Label1=|mnuarkiv=Arkiv|mnuakriv_öppnatext=Öppna text...|mnuarkiv_linje1|"
+             u"mnuarkiv_snabbspara=Snabbspara ordspråk^F2|mnuarkiv_öppnasnabbspara=Öppna snabbspara-listan...|"
+             u"mnuarkiv_linje2|mnuarkiv_raderaordspråk=Radera aktuellt ordspråk...|mnuarkiv_linje3|"
+             u"mnuarkiv_avsluta=Avsluta^Ctrl+Q|mnuredigera=Redigera|mnuredigera_sök=Sök ordspråk...^F3|"
+             u"mnuredigera_linje1|mnuredigera_redigera=Redigera ordspråk-listan...|mnuredigera_linje2|"
+             u"mnuredigera_textstorlek=Textstorlek - 8|mnuredigera_textstorlek=Textstorlek - 10|"
+             u"mnuredigera_textstorlek=Textstorlek - 12|mnuredigera_textstorlek=Textstorlek - 14|"
+             u"mnuredigera_textstorlek=Textstorlek - 18|mnuhjälp=Hjälp|mnuhjälp_hjälp=Hjälp^F1|mnuhjälp_linje1|"
+             u"mnuhjälp_om=Om ..."_s},
+            {u"frmsök:Sökning"_s,
+             u"Label2=Söktext@3000,120,855,255|Text1=@3000,360,3375,330|Frame1=Söksätt@120,120,2775,855|"
+             u"optsöksätt1=Textens början@240,240,2175,255|optsöksätt2=Alla förekomster@240,480,2295,255|"
+             u"chksökresultat=Sök i sökresultat@3000,720,2535,255|cmdsök=Sök@5640,720,735,335|"
+             u"Label4=@120,1080,6255,45|Label1=Sökresultat:@120,1200,975,255|lblresultat=0 träffar@1200,1200,1335,255|"
+             u"Text2=@120,1440,6255,2295|!lblsöker=Söker...@1920,2280,2535,735|"
+             u"cmdsparatextfil=Spara resultat...@120,3840,1335,375|lista|cmdok=OK@3600,3840,1335,375|"
+             u"cmdavbryt=Avbryt@5040,3840,1335,375"_s},
+            {u"frmredigera:Redigera ordspråk"_s,
+             u"Label3=Välj ordspråkfil:|comboordspråk|-cmd1=Spara|-cmd2=Ångra|Label1=Lägg till ordspråk:|"
+             u"!chkändrad=ändrad|Label2=Listan sorteras automatiskt i bokstavsordning.|txtordspråk=|"
+             u"cmdläggtill=Lägg till|Label4=|Frame1=Hitta i listan (Enter = hitta nästa)|*cmdavbryt=Stäng|"
+             u"cmdimport=Importera från fil...|List1|Text1=|lblantal=3 st ordspråk.|!progress=|"
+             u"cmdtabort=Radera markerad|cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|"
+             u"cmddublett=Sök dubletter|txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|combosök"_s},
+            {u"frmimport:Importera från textfil"_s,
+             u"Label3=Här kan du importera ordspråk ur textfiler på din hårddisk.|Drive1|Label2=Filtyper|"
+             u"txtpattern=*.txt|cmdpattern=ok|Dir1|File1|Label1=|cmdläggtill=Lägg till markerad|"
+             u"cmdtabort=Ta bort markerad|cmdläggtillalla=Lägg till alla|*cmdstäng=Stäng|List1|lblantal="_s},
+            {u"frmsnabbspara:Snabbspara"_s, // its heading is wider than the classic 1455 twips, which cut it
+             u"Label1=Sparade ordspråk:@120,120,2400,255|Text1=@120,360,5295,2895|cmdstäng=Stäng@5520,360,1095,375|"
+             u"cmdtöm=Töm lista...@5520,840,1095,375|cmdspara=Spara...@5520,1320,1095,375"_s},
+            {u"frmtextedit:Texteditor"_s,
+             u"cmdstäng=Stäng|cmdraderafil=Radera fil|!cmdspara=Spara|cmdradera=Radera rad|cmdkopiera=Kopiera markerad|"
+             u"Label1=Visa:|optvisa=Lista|optvisa=Text|list_filer|List1|!Text1=Hjälp\n|File1"_s},
+            {u"frmOm:Om ..."_s, u"Image1|Label1=Tankedosan|Text1|cmdok=OK"_s},
+            {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|Text1=Hjälp\n"_s}};
+        QStringList faults;
+        for (const auto &[head, controls] : windows) {
+            const std::vector<QWidget *> all_ = all.windows();
+            QWidget *window = *std::find_if(all_.begin(), all_.end(),
+                                            [&](QWidget *w) { return w->objectName() == head.section(u':', 0, 0); });
+            if (!window->windowTitle().startsWith(head.section(u':', 1)))
+                faults << head;
+            window->show();
+            QHash<QString, int> members; // a control array's members share a name, in index order
+            for (const QString &entry : controls.split(u'|')) {
+                const QString name =
+                    entry.section(QRegularExpression(u"[=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*-]"_s));
+                QObject *object = window->findChildren<QObject *>(name).value(members[name]++);
+                const QString got = object ? described(object, entry) : u"none"_s;
+                if (got != entry)
+                    faults << u"%1: %2, not %3"_s.arg(window->objectName(), got, entry);
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
     void lettersAndKeys()
