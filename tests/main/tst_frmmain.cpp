@@ -58,8 +58,8 @@ struct Run
     Started s;
     QRandomGenerator &random;
     QMap<QString, QStringList> files; // file name: its proverbs
-    QStringList box, whole, hits, log; // box: the collection files in the order the box lists them
-    int wholeMarked = -1, hitsMarked = -1, count = 0, boxes = 0, busy = 0, size = 0, abouts = 0, clicks = 0;
+    QStringList box, whole, hits, log, boxes; // box: the collection files in the order the box lists them
+    int wholeMarked = -1, hitsMarked = -1, count = 0, busy = 0, size = 0, abouts = 0, clicks = 0;
     bool inSearch = false;
     QString path, number = u"1"_s, display, caption = u"Tankedosan"_s;
     QTimer closer; // closes About, which clicks on the picture open
@@ -95,7 +95,8 @@ struct Run
 
     void check()
     {
-        QVERIFY(s.platform.takeBoxes().size() == std::exchange(boxes, 0) && s.platform.scriptUsedUp());
+        QCOMPARE(takeBoxes(s.platform), std::exchange(boxes, {}));
+        QVERIFY(s.platform.scriptUsedUp());
         QString pointers, marks;
         for (Pointer pointer : s.platform.pointers()) // each busy pointer restored once
             pointers += pointer == Pointer::Busy ? u'B' : u'D';
@@ -134,8 +135,9 @@ struct Run
     // The window sets the number itself, shown also when the box held it; a box that holds none is told so.
     void reshow(std::optional<int> n)
     {
-        if (!n)
-            return void(++boxes);
+        if (!n) // not a number (13), or out of range (6)
+            return void(boxes << u"error:"_s
+                                     + QString::number(number.contains(QRegularExpression(u"[0-9] *$"_s)) ? 6 : 13));
         number.clear();
         setNumber(QString::number(*n));
     }
@@ -199,7 +201,7 @@ struct Run
         if (inSearch || !hits.isEmpty())
             return click(w().optlista_sök, true);
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        ++boxes;
+        boxes << u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s;
         inSearch = true;
         if (!yes)
             return click(w().optlista_sök, false);
@@ -233,14 +235,15 @@ struct Run
         if (!inSearch)
             s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         w().mnuarkiv_raderaordspråk->trigger();
-        ++boxes; // refused in the search list, else asked
+        boxes << (inSearch ? u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s
+                           : u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s);
         if (inSearch || !yes)
             return;
-        if (!files.contains(path) || wholeMarked < 0)
-            return void(++boxes);
+        if (!files.contains(path) || wholeMarked < 0) // the file gone (53), or no proverb shown (5)
+            return void(boxes << (files.contains(path) ? u"error:5"_s : u"error:53"_s));
         ++busy;
         if (path.size() > 200) // too long a name for the replacement
-            return void(++boxes);
+            return void(boxes << u"error:75"_s);
         whole.removeAt(std::exchange(wholeMarked, -1));
         files[path] = whole;
         count = int(whole.size());
@@ -256,11 +259,13 @@ struct Run
     {
         s.platform.setNextInput(name);
         QTest::mouseClick(w().cmdordspråk_ny, Qt::LeftButton);
-        ++boxes; // the name asked for
+        boxes << u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s;
         const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
                                        [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
         if (name.startsWith(u'.') || clash)
-            return void(++boxes);
+            return void(boxes << (clash ? u"message|Tankedosan|Ok|Exclamation|En fil finns redan med det namnet! "
+                                          u"Välj ett annat namn."_s
+                                        : u"error:52"_s));
         files[name + u".dat"_s] = {};
         box.prepend(name + u".dat"_s);
         load(0);
@@ -269,9 +274,10 @@ struct Run
     {
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         QTest::mouseClick(w().cmdordspråk_radera, Qt::LeftButton);
-        ++boxes; // asked
+        boxes << u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''%1''?"_s.arg(
+            box.isEmpty() ? QString() : path.chopped(4));
         if (yes && !files.remove(path))
-            ++boxes;
+            boxes << u"error:53"_s;
         else if (yes && box.removeOne(path) && !box.isEmpty())
             load(0);
     }
