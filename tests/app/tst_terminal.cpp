@@ -107,6 +107,28 @@ private slots:
         expect({u"--sök=a|--samling=alla"_s, 2, "Alfa:Alfa\n", u"57 - "_s}, dir.folder());
     }
 
+    // An installed copy finds its window in ../lib/tankedosan/window beside its bin folder, and opens it there.
+    void installedCopyOpensItsWindow()
+    {
+        const FolderFixture tree, data;
+        const QString module = u"/libtankedosan-window.so"_s, installed = tree.path(u"lib/tankedosan/window"_s);
+        QVERIFY(QDir().mkpath(tree.path(u"bin"_s)) && QDir().mkpath(installed));
+        QVERIFY(QFile::copy(QStringLiteral(TANKEDOSAN_EXECUTABLE), tree.path(u"bin/tankedosan"_s)));
+        QVERIFY(
+            QFile::copy(QFileInfo(QStringLiteral(TANKEDOSAN_EXECUTABLE)).absolutePath() + module, installed + module));
+        QProcess process; // on the offscreen screen the tests run on
+        process.start(tree.path(u"bin/tankedosan"_s), {u"--mapp"_s, data.folder()});
+        QVERIFY(process.waitForStarted());
+        const auto loaded = [&, maps = u"/proc/%1/maps"_s.arg(process.processId())] {
+            QFile file(maps);
+            return file.open(QIODevice::ReadOnly) && QString::fromUtf8(file.readAll()).contains(installed + module);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() != QProcess::Running || loaded(), 30000);
+        QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
+        process.kill();
+        process.waitForFinished();
+    }
+
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
     void exitStatuses_data()
     {
