@@ -8,6 +8,7 @@
 #   tests/mutants.py --files src/store/numbers.cpp [more files]
 #   tests/mutants.py --sample 300 --seed 1 --report survivors.txt     the whole tree, by folder
 #   ... --resume          go on where a stopped run with the same arguments stopped
+#   tests/mutants.py --rerun survivors.txt       the survivors of an earlier report again, by their keys
 #   ... --list            print the mutants the arguments choose and run nothing
 #   ... --build DIR
 # The last line printed is: killed K of N (P %), survived S, equivalent E, not built B
@@ -783,6 +784,7 @@ def main():
     where.add_argument("--files", nargs="+", metavar="F")
     where.add_argument("--diff", metavar="REV")
     where.add_argument("--sample", type=int, metavar="N")
+    where.add_argument("--rerun", metavar="REPORT")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--build", default="build", metavar="DIR")
     ap.add_argument("--report", metavar="FILE")
@@ -809,6 +811,10 @@ def main():
         touched = changed_lines(args.diff)
         rels = [r for r in touched if Path(r).suffix in (".cpp", ".h") and (ROOT / r).exists()]
         what = f"diff {args.diff}"
+    elif args.rerun:
+        keys = set(re.findall(r"^key: (.*)$", Path(args.rerun).read_text(encoding="utf-8"), re.M))
+        rels = sorted({key.split(" ", 1)[0] for key in keys if (ROOT / key.split(" ", 1)[0]).exists()})
+        what = f"rerun {hashlib.sha1(''.join(sorted(keys)).encode()).hexdigest()[:12]}"
     else:
         rels = source_files()
         what = f"sample {args.sample} seed {args.seed}"
@@ -826,6 +832,10 @@ def main():
             chosen = draw_sample(cands, args.sample, args.seed)
         elif args.diff:
             chosen = [c for c in cands if touched.get(c["file"], set()) & set(range(c["line"], c["last_line"] + 1))]
+        elif args.rerun:
+            chosen = [c for c in cands if c["key"] in keys]
+            if len(chosen) < len(keys):
+                print(f"{len(keys) - len(chosen)} of the report's mutants are no longer in the code", flush=True)
         else:
             chosen = cands
         state = {"args": what, "clean_seconds": None, "mutants": chosen}
