@@ -5,7 +5,7 @@
 #
 # Usage (from anywhere; DIR is a configured build of the tree this file lives in, default build/):
 #   tests/mutants.py --diff main                 only the lines the change since main touched (before stopping)
-#   tests/mutants.py --files src/store/numbers.cpp [more files]
+#   tests/mutants.py --files src/store/numbers.cpp [more files] [--sample N --seed S]
 #   tests/mutants.py --sample 300 --seed 1 --report survivors.txt     the whole tree, by folder
 #   ... --resume          go on where a stopped run with the same arguments stopped
 #   tests/mutants.py --rerun survivors.txt       the survivors of an earlier report again, by their keys
@@ -780,17 +780,19 @@ def write_report(report, survivors):
 
 def main():
     ap = argparse.ArgumentParser(description="Mutation testing of src/ against the offscreen tests.")
-    where = ap.add_mutually_exclusive_group(required=True)
+    where = ap.add_mutually_exclusive_group()
     where.add_argument("--files", nargs="+", metavar="F")
     where.add_argument("--diff", metavar="REV")
-    where.add_argument("--sample", type=int, metavar="N")
     where.add_argument("--rerun", metavar="REPORT")
+    ap.add_argument("--sample", type=int, metavar="N", help="N drawn, by folder, from all of src/ or from --files")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--build", default="build", metavar="DIR")
     ap.add_argument("--report", metavar="FILE")
     ap.add_argument("--resume", action="store_true")
     ap.add_argument("--list", action="store_true")
     args = ap.parse_args()
+    if not (args.files or args.diff or args.rerun or args.sample is not None):
+        ap.error("one of --files, --diff, --rerun or --sample is required")
 
     build = str(Path(args.build).resolve())
     home = read_cache(build).get("CMAKE_HOME_DIRECTORY", "")
@@ -806,7 +808,7 @@ def main():
             if not rel.startswith("src/") or Path(rel).suffix not in (".cpp", ".h") or not (ROOT / rel).exists():
                 sys.exit(f"{f}: not a .cpp or .h file under src/")
             rels.append(rel)
-        what = "files " + " ".join(sorted(set(rels)))
+        what = "files " + " ".join(sorted(set(rels))) + (f" sample {args.sample} seed {args.seed}" if args.sample else "")
     elif args.diff:
         touched = changed_lines(args.diff)
         rels = [r for r in touched if Path(r).suffix in (".cpp", ".h") and (ROOT / r).exists()]
@@ -828,9 +830,7 @@ def main():
               f"{len(state['mutants'])} done", flush=True)
     if state is None:
         cands = candidates(set(rels), dead_lines(build))
-        if args.sample is not None:
-            chosen = draw_sample(cands, args.sample, args.seed)
-        elif args.diff:
+        if args.diff:
             chosen = [c for c in cands if touched.get(c["file"], set()) & set(range(c["line"], c["last_line"] + 1))]
         elif args.rerun:
             chosen = [c for c in cands if c["key"] in keys]
@@ -838,6 +838,8 @@ def main():
                 print(f"{len(keys) - len(chosen)} of the report's mutants are no longer in the code", flush=True)
         else:
             chosen = cands
+        if args.sample is not None and not (args.diff or args.rerun):
+            chosen = draw_sample(chosen, args.sample, args.seed)
         state = {"args": what, "clean_seconds": None, "mutants": chosen}
     if args.list:
         for m in state["mutants"]:
