@@ -33,7 +33,8 @@
 # Not treated as operators: template brackets (std::vector<int>, static_cast<int>), ->, <<, >>, operator<
 # and its kin, && of an rvalue reference (the code is clang-formatted: a logical && has blanks on both sides),
 # an array's size in its declaration, and a length in twips (an integer argument of a twips:: call) plus or
-# minus one where that stays on the same pixel at the laid-out font (a twip is a fifteenth of one). Code that the compiler never sees on this machine (the other side of an
+# minus one where that stays on the same pixel at the laid-out font (a twip is a fifteenth of one), and a
+# colour's channel plus or minus one within 0 to 255 (a 255th of a channel, which no eye tells apart). Code that the compiler never sees on this machine (the other side of an
 # #ifdef) is left out: the files with #if are run through the preprocessor with their own flags.
 #
 # Equivalent mutants are listed in tests/mutants-equivalent.txt (its header tells the format); they are drawn
@@ -214,6 +215,12 @@ class Source:
         for i, t in enumerate(self.toks):
             if t.text == "twips" and self.text_at(i + 1) == "::" and self.text_at(i + 3) == "(" and i + 3 in self.match:
                 self.twips.update(k for k in range(i + 4, self.match[i + 3]) if self.toks[k].kind == "num")
+        self.channels = set()  # the integer arguments of a QColor, each a channel of 0 to 255
+        for i, t in enumerate(self.toks):
+            opening = i + 1 if t.text == "QColor" and self.text_at(i + 1) == "(" else (
+                i + 2 if t.text == "QColor" and self.kind_at(i + 1) == "id" and self.text_at(i + 2) == "(" else None)
+            if opening is not None and opening in self.match:
+                self.channels.update(k for k in range(opening + 1, self.match[opening]) if self.toks[k].kind == "num")
         self.template = self.find_templates()
 
     def text_at(self, i):
@@ -419,6 +426,8 @@ def mutants_of(src):
                 if binary_one and delta == -1:
                     continue
                 if i in src.twips and round((value + delta) / TWIPS_PER_PIXEL) == round(value / TWIPS_PER_PIXEL):
+                    continue
+                if i in src.channels and 0 <= value + delta <= 255:
                     continue
                 new = fmt(value + delta) + suffix
                 add(t.start, t.end, new, f"offbyone:{x}:{new}", t.line)
