@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "widgets/artwork.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// The program's own pictures as they were drawn and looked at (the PNGs beside this file): a shape moved, left out
+// or drawn at another size shows in many pixels, where the rasterizer's own rounding never does.
+class tst_artwork : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void picturesAsDrawn_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::newRow("16 px, the thickest lines, no bubbles") << 16;
+        QTest::newRow("24 px, the text of the thought") << 24;
+        QTest::newRow("64 px") << 64;
+    }
+    void picturesAsDrawn()
+    {
+        QFETCH(int, side);
+        const QString reference = QStringLiteral(TESTS_FOLDER) + u"/widgets/artwork-%1.png"_s.arg(side);
+        const QImage drawn = artwork::boxPicture(side).toImage().convertToFormat(QImage::Format_ARGB32);
+        if (qEnvironmentVariableIsSet("TANKEDOSAN_DRAW_REFERENCES"))
+            QVERIFY(drawn.save(reference));
+        const QImage expected = QImage(reference).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(drawn.size(), expected.size());
+        int differing = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QRgb a = drawn.pixel(x, y), b = expected.pixel(x, y);
+                differing += std::max({qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b)),
+                                       qAbs(qAlpha(a) - qAlpha(b))})
+                             > 24;
+            }
+        QVERIFY2(differing == 0, qPrintable(u"%1 pixels differ"_s.arg(differing)));
+        QCOMPARE(artwork::windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
+    }
+};
+
+QTEST_MAIN(tst_artwork)
+#include "tst_artwork.moc"
