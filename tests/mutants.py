@@ -10,11 +10,11 @@
 #   ... --resume: go on where a stopped run with the same arguments stopped; --list: print the chosen mutants only
 # The last line printed is: killed K of N (P %), survived S, equivalent E, not built B. N counts the mutants that
 # built and are not equivalent, K those the tests failed on or that ran past three times the clean run's time.
-# Design: only C++ code is mutated, never where the program would stay the same or the fault is none a user could
-# see (template brackets, an rvalue reference's &&, an array's size, a twips:: length on the same pixel, a QColor
-# channel within 0 to 255), nor code the compiler does not see here (files with #if go through the preprocessor).
-# Mutants listed in tests/mutants-equivalent.txt are drawn, so that a draw stays the same when the list grows, but
-# not built. The state is kept in DIR/mutants-<hash of the arguments>.json, for --resume.
+# Design: only C++ code is mutated (not comments, preprocessor lines, asserts, characters; a string only emptied),
+# and nowhere that leaves the same program or a change no one sees: template brackets, an rvalue reference's &&, an
+# array's size, a twips:: length on the same pixel, a QColor channel within 0 to 255, code the compiler does not
+# see here (files with #if go through the preprocessor). Mutants in tests/mutants-equivalent.txt are drawn, so that
+# a draw stays the same when the list grows, but never built. The state is kept in DIR/mutants-<hash>.json.
 import argparse, collections, contextlib, difflib, hashlib, json, os, random, re, shlex, signal, subprocess, sys, time
 from pathlib import Path
 
@@ -67,21 +67,17 @@ class Source:
         self.texts, self.kinds = T, [t.kind for t in self.toks] + [""] * 3
         self.partner, self.scope, self.opens, brackets, braces = {}, [], {}, [], [None]  # scope: the innermost {
         for i, x in enumerate(T[:self.n]):
+            if x == "}" and len(braces) > 1: braces.pop()
             self.scope.append(braces[-1])
-            if x in ("(", "[", "{"):
-                brackets.append(i)
-            elif x in (")", "]", "}") and brackets:
-                self.partner[i] = brackets.pop()
-                self.partner[self.partner[i]] = i
+            if x in ("(", "[", "{"): brackets.append(i)
+            if x in (")", "]", "}") and brackets: self.partner.update({(o := brackets.pop()): i, i: o})
             if x == "{":
                 self.opens[i] = "init" if self.opens.get(braces[-1]) == "init" else self.brace_kind(i)
                 braces.append(i)
-            elif x == "}" and len(braces) > 1:
-                braces.pop()
-                self.scope[i] = braces[-1]
         self.excluded, self.twips, self.channels = set(), set(), set()
         for i, x in enumerate(T[:self.n]):
-            if x in ASSERTS and T[i + 1] == "(": self.excluded.update(range(i, self.partner.get(i + 1, i - 1) + 1))
+            if x in ASSERTS and T[i + 1] == "(" and i + 1 in self.partner:
+                self.excluded.update(range(i, self.partner[i + 1] + 1))
             if x == "operator" or (x == "extern" and self.kinds[i + 1] == "str"): self.excluded.add(i + 1)
             if x == "twips" and T[i + 1] == "::": self.twips |= self.numbers_in(i + 3)
             if x == "QColor": self.channels |= self.numbers_in(i + 1 + (self.kinds[i + 1] == "id"))  # QColor c(...)
@@ -138,8 +134,7 @@ class Source:
         return j if j < self.n else None
 
     def call_statement(self, s):  # the ; if the statement at s is a call whose value goes unused
-        T, K = self.texts, self.kinds
-        j = s + (T[s] in ("emit", "Q_EMIT"))
+        T, K, j = self.texts, self.kinds, s + (self.texts[s] in ("emit", "Q_EMIT"))
         j += T[j] == "::"
         if K[j] != "id" or (T[j] in KEYWORDS and T[j] != "this") or MACRO.match(T[j]) or T[j] in ASSERTS: return None
         j, called = j + 1, False
@@ -188,8 +183,7 @@ def mutants_of(src):  # (start, end, replacement, op, first line)
                 out.append((src.toks[i - 2].end, end, "", f"offbyone:{T[i - 1]}1:", line))
         elif kind == "str":
             q, body_end = x.index('"'), x.rindex('"')
-            body = x[q + 1:body_end]
-            if x[:q].endswith("R"): body = body[body.index("(") + 1:body.rindex(")")]
+            body = x[x.index("(", q) + 1:x.rindex(")", q, body_end)] if x[:q].endswith("R") else x[q + 1:body_end]
             if body: out.append((start, end, x[:q].rstrip("R") + '""' + x[body_end + 1:], "string:emptied", line))
         if kind == "id" and i + 1 not in src.excluded and src.statement_start(i):
             last, op = (src.end_of(i), "early:" + x) if x in LAST_IN else (src.call_statement(i), "call:removed")
@@ -202,18 +196,15 @@ def removal(src, s, e):
     # On lines of its own a statement takes them away; elsewhere (an if's body) a ";" keeps the next one in place.
     text, start, end = src.text, src.toks[s].start, src.toks[e].end
     line_begin, line_end = text.rfind("\n", 0, start) + 1, re.compile(".*").match(text, end).end()
-    if not text[line_begin:start].strip() and text[end:line_end].strip()[:2] in ("", "//") and src.texts[s - 1] in (
-            ";", "{", "}"):
-        return line_begin, min(line_end + 1, len(text)), ""
+    alone = not text[line_begin:start].strip() and text[end:line_end].strip()[:2] in ("", "//")
+    if alone and src.texts[s - 1] in (";", "{", "}"): return line_begin, min(line_end + 1, len(text)), ""
     return start, end, ";"
 
 
-def read_source(rel):
-    return (ROOT / rel).read_bytes().decode("utf-8", "surrogateescape")
+def read_source(rel): return (ROOT / rel).read_bytes().decode("utf-8", "surrogateescape")
 
 
-def mutated(text, m):
-    return text[:m["start"]] + m["repl"] + text[m["end"]:]
+def mutated(text, m): return text[:m["start"]] + m["repl"] + text[m["end"]:]
 
 
 def candidates(paths, dead):  # every mutant of the files, in a fixed order, each with its key
@@ -226,9 +217,8 @@ def candidates(paths, dead):  # every mutant of the files, in a fixed order, eac
             s = stripped[line - 1]
             where = f"@{stripped[:line].count(s)}" if stripped.count(s) > 1 else ""  # which of the lines with s
             key = f"{rel} {op}#{occurrences[line, op]}{where} {json.dumps(s, ensure_ascii=False)}"
-            result.append({"file": rel, "line": line, "start": start, "end": end, "repl": repl, "op": op,
-                           "orig": text[start:end], "key": key,
-                           "last_line": line + text[start:end].rstrip("\n").count("\n")})
+            result.append(dict(file=rel, line=line, start=start, end=end, repl=repl, op=op, orig=text[start:end],
+                               key=key, last_line=line + text[start:end].rstrip("\n").count("\n")))
     return result
 
 
@@ -236,8 +226,7 @@ def source_files():
     return sorted(str(p.relative_to(ROOT)) for p in (ROOT / "src").rglob("*") if p.suffix in (".cpp", ".h"))
 
 
-def folder_of(rel):
-    return "/".join(rel.split("/")[:2 if rel.count("/") > 1 else 1])
+def folder_of(rel): return "/".join(rel.split("/")[:2 if rel.count("/") > 1 else 1])
 
 
 def dead_lines(build):  # lines of src/ inside #if blocks that the compiler does not see here
@@ -271,9 +260,8 @@ def dead_lines(build):  # lines of src/ inside #if blocks that the compiler does
 
 
 def draw_sample(cands, count, seed):  # by folder, at least a few from each
-    rng, by_folder = random.Random(seed), collections.defaultdict(list)
+    rng, by_folder, count = random.Random(seed), collections.defaultdict(list), min(count, len(cands))
     for c in cands: by_folder[folder_of(c["file"])].append(c)
-    count = min(count, len(cands))
     share = {f: count * len(cs) / len(cands) for f, cs in by_folder.items()}
     least = {f: min(MIN_PER_FOLDER, len(cs), count // len(by_folder)) for f, cs in by_folder.items()}
     quota = {f: max(least[f], int(share[f])) for f in by_folder}
@@ -307,8 +295,7 @@ def load_equivalents():
 class Stopped(Exception): pass
 
 
-def on_signal(signum, frame):
-    raise Stopped(signal.Signals(signum).name)
+def on_signal(signum, frame): raise Stopped(signal.Signals(signum).name)
 
 
 def masked(fn, *args):  # with the stop signals held back, so that no file is left half written
@@ -395,8 +382,7 @@ def test(build, backup, m, timeout):  # the outcome and the failed tests
         masked(put_back, backup)
 
 
-def percent(k, n):
-    return f"{100 * k / n:.1f}" if n else "-"
+def percent(k, n): return f"{100 * k / n:.1f}" if n else "-"
 
 
 def summary(state, equivalents, report):
@@ -523,5 +509,4 @@ def main():
     summary(state, equivalents, args.report)
 
 
-if __name__ == "__main__":
-    main()
+if __name__ == "__main__": main()
