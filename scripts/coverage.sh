@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
-need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool fortune-mod "${DESKTOP_TEST_PACKAGES[@]}" gcovr
+need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool fortune-mod locales "${DESKTOP_TEST_PACKAGES[@]}" gcovr
 build=${COVERAGE_BUILD_DIR:-$here/build-coverage}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTANKEDOSAN_COVERAGE=ON >/dev/null
 cmake --build "$build" -j2

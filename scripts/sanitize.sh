@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
-need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool fortune-mod "${DESKTOP_TEST_PACKAGES[@]}"
+need_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool fortune-mod locales "${DESKTOP_TEST_PACKAGES[@]}"
 build=${ASAN_BUILD_DIR:-$here/build-asan}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTANKEDOSAN_SANITIZE=ON >/dev/null
 cmake --build "$build" -j2

@@ -104,7 +104,7 @@ private slots:
     {
         std::vector<std::tuple<Command, Fault, QString>> rows = {
             {Command::EditorSave, Fault::Full, u"\r\n61 - "_s},
-            {Command::EditorSave, Fault::NoRead, u"\r\n57 - "_s},
+            {Command::EditorSave, Fault::NoRead, u"\r\n57 - In-/utdatafel i filen"_s},
             {Command::EditorSave, Fault::NoSync, u"\r\n57 - "_s},
             {Command::EditorSave, Fault::Changed, u"har ändrats av ett annat program sedan den lästes"_s},
             {Command::Duplicates, Fault::Full, u"\r\n61 - "_s},
@@ -118,6 +118,7 @@ private slots:
             {Command::DeleteLine, Fault::Rewritten, u"den har skrivits om (ändringstiden är en annan)"_s},
             {Command::New, Fault::ReadOnly, u"\r\n70 - "_s}, // an empty file needs no room
             {Command::Within, Fault::Full, u"Error 61"_s},
+            {Command::Within, Fault::NoRead, u"Error 57"_s}, // the scratch file read back
             {Command::Hits, Fault::Full, u"\r\n61 - "_s},
             {Command::Quick, Fault::Full, u"\r\n61 - "_s},
             {Command::EditorSave, Fault::Big, u"kunde inte läsas och skrivs därför inte över"_s},
@@ -156,7 +157,7 @@ private slots:
             w.show();
             QMap<QString, QByteArray> before;
             if (fault == Fault::NoRead)
-                faultshim::failNext(faultshim::Call::Read, EIO, "Citat.dat");
+                faultshim::failNext(faultshim::Call::Read, EIO, command == Command::Within ? "temp_" : "Citat.dat");
             run(command, fault != Fault::None, w, platform, [&] {
                 if (fault == Fault::Full)
                     QVERIFY(disk.fill(u"fyllnad"_s));

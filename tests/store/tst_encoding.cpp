@@ -56,13 +56,16 @@ QByteArray written(const QStringList &lines)
 }
 
 // Line ends, Windows-1252, UTF-8 valid or not, marks, text like another encoding; behind a UTF-16 mark, half pairs.
+// UTF-8's bounds from both sides: the shortest form of each length, surrogates, U+10FFFF.
 QByteArray randomFile(QRandomGenerator &random)
 {
     static const QList<QByteArray> starts = "||\xEF\xBB\xBF|\xFF\xFE|\xFE\xFF"_ba.split('|');
     static const QList<QByteArray> pieces =
         "a|B| |\r|\n|\r\n|\r|\n|\xC3\xA5|\xE5|\xC5|\x80|\x81|\x9F|\xEF\xBB\xBF|\xF0\x9F\x98\x80|"
         "\xC0\x80|\xED\xA0\x80|\xF4\x90\x80\x80|\xE2\x86\x92|\xC3|\xC2\x80|\xC3\x83\xC2\xA5|"
-        "\xFF\xFE|\xC3\xBF\xC3\xBE|\xC4\xB0|\r\0|\n\0|\0\r|\0\n|\0|\x3D\xD8\0\xDE"_ba.split('|');
+        "\xFF\xFE|\xC3\xBF\xC3\xBE|\xC4\xB0|\r\0|\n\0|\0\r|\0\n|\0|\x3D\xD8\0\xDE|\xC1\xBF|\xDF\xBF|"
+        "\xE0\x9F\xBF|\xE0\xA0\x80|\xED\x9F\xBF|\xED\xBF\xBF|\xEE\x80\x80|\xF0\x8F\xBF\xBF|\xF0\x90\x80\x80|"
+        "\xF4\x8F\xBF\xBF"_ba.split('|');
     QByteArray bytes = starts[random.bounded(int(starts.size()))];
     for (int i = random.bounded(14); i > 0; --i)
         bytes += pieces[random.bounded(int(pieces.size()))];

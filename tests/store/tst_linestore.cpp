@@ -4,6 +4,8 @@
 #include "store/shown.h"
 #include "widgets/listboxmodel.h"
 
+#include "../support/systemfixtures.h"
+
 #include <QAbstractItemModelTester>
 
 #include <QRandomGenerator>
@@ -12,7 +14,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList kOthers = u"→|漢|\uFEFF|\0|\n|İ|\u0080|Σ|Å|₿|😀"_s.split(u'|');
+const QStringList kOthers = u"→|漢|\uFEFF|\0|\n|İ|\u0080|Σ|Å|₿|😀|Ā|Ⴀ"_s.split(u'|');
 
 // Mostly Windows-1252, at times another character, U+FEFF, NUL, LF or a surrogate pair; never a CR.
 QString randomLine(QRandomGenerator &random, bool windows1252Only, int maxLength = 12)
@@ -77,6 +79,7 @@ private slots:
                     QCOMPARE(store.findAll(needle, match), expected);
                     const auto first = std::lower_bound(expected.begin(), expected.end(), at);
                     QCOMPARE(store.findFirst(needle, match, at), first == expected.end() ? -1 : *first);
+                    QCOMPARE(store.findFirst(needle, match), expected.empty() ? -1 : expected.front());
                 }
                 QCOMPARE(QStringList{u"round %1, step %2"_s.arg(round).arg(step)} + store.toStringList(),
                          QStringList{u"round %1, step %2"_s.arg(round).arg(step)} + plain);
@@ -86,6 +89,15 @@ private slots:
             QVERIFY2(store.bufferBytes() <= 2 * live + 64,
                      qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
         }
+        QCOMPARE(store::LineStore::fromFileBytes("\r\n\r\r\n"_ba).bufferBytes(), 0); // no text: nothing kept
+        // Compacted, a store holds its lines and no more: here 529,984 bytes, just past 2^19, where a text that grew
+        // as it was copied would hold twice that.
+        const QByteArray file = QByteArray(98, 'x').append("\r\n").repeated(10600);
+        store::LineStore most = store::LineStore::fromFileBytes(file);
+        const qint64 before = bytesInUse();
+        while (most.size() > 5408)
+            most.removeAt(most.size() - 1);
+        QCOMPARE_LT(bytesInUse() - before, 540000);
     }
 
     // A text view's lines keep every line end between them, and only a line past the bound is cut.

@@ -19,6 +19,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <fcntl.h>
 
 using namespace Qt::StringLiterals;
 
@@ -164,6 +165,19 @@ private slots:
                 f.write(u"nr.ini"_s, files[i]);
             QCOMPARE(files[i] + " -> " + store::readNumberFile().toUtf8(), files[i] + " -> " + values[i].toUtf8());
         }
+        // The names of regular .dat files that are not UTF-8 (no list can show them), in any case, hidden ones aside.
+        const QByteArray folder = QFile::encodeName(f.folder()) + '/';
+        const QList<QByteArray> raw{"a\xFF.dat"_ba, "B\xFE.DAT"_ba, ".\xFD.dat"_ba, "c\xFC.txt"_ba};
+        const auto gone = qScopeGuard([&] { // QTemporaryDir cannot name them
+            for (const QByteArray &name : raw)
+                ::unlink(folder + name);
+            ::rmdir(folder + "d\xFB.dat");
+        });
+        for (const QByteArray &name : raw)
+            QVERIFY(::close(::open(folder + name, O_CREAT | O_WRONLY, 0644)) == 0);
+        QVERIFY(::mkdir(folder + "d\xFB.dat", 0755) == 0);
+        QCOMPARE(store::listUndecodableFiles(u".dat"_s),
+                 (QStringList{QFile::decodeName(raw[0]), QFile::decodeName(raw[1])}));
     }
 
     // Against a pattern, QString::toDouble and half to even: strict fails with 13 on more than blanks, 6 out of range.
@@ -266,13 +280,13 @@ private slots:
         const FolderFixture t;
         QDir().mkpath(t.path(u"share"_s));
         t.write(u"share/B.dat"_s, "B\r\n");
-        t.write(u"share/help.txt"_s, "Hjälp\r\n");
-        t.write(u"share/A.dat"_s, QByteArray(64 * 1024, 'x'));
+        t.write(u"share/help.txt"_s, QByteArray(64 * 1024, 'x'));
+        t.write(u"share/A.dat"_s, "A\r\n");
         const QString user = disk.path() + u"/Tankedosan"_s;
         const store::MaybeFailure full = store::seedFolder(user, t.path(u"share"_s));
-        QVERIFY2(full && full->description.contains(u"A.dat"_s), full ? qPrintable(full->description) : "no failure");
+        QVERIFY2(full && full->description.contains(u"help.txt"_s), full ? qPrintable(full->description) : "none");
         QCOMPARE(QDir(disk.path()).entryList(kAllEntries), QStringList());
-        t.write(u"share/A.dat"_s, "A\r\n");
+        t.write(u"share/help.txt"_s, "Hjälp\r\n");
         QCOMPARE(store::seedFolder(user, t.path(u"share"_s)), store::MaybeFailure());
         QCOMPARE(QDir(user).entryList(kAllEntries, QDir::Name), (QStringList{u"A.dat"_s, u"B.dat"_s, u"help.txt"_s}));
     }
@@ -308,8 +322,32 @@ private slots:
         struct stat info = {};
         QVERIFY(!::stat(name, &info) && info.st_uid == owner && (info.st_mode & 07777) == 0640);
         QVERIFY(QFileInfo(path).symLinkTarget() == target && f.read(target) == "ny\r\n");
+        const qint64 before = bytesInUse();
+        for (int i = 0; i < 64; ++i)
+            QCOMPARE(store::writeCollection(path, {u"ny"_s}), store::MaybeFailure());
+        QCOMPARE_LT(bytesInUse() - before, 1024); // a write through a link keeps nothing of the link's resolving
+        // Bits that cannot be kept fail the save, the file left as it was. A time that moves after the rename (as
+        // closing does on NFS) is the time the stamp takes: the next save goes through.
+        faultshim::failNext(faultshim::Call::Chmod, EPERM, "Citat.dat");
+        QCOMPARE(store::writeCollection(path, {u"annan"_s}), failure(70, u"Åtkomst nekad: ''%1''"_s, path));
+        faultshim::failNext(faultshim::Call::Open, EEXIST, "Citat.dat.", 100); // every temporary name tried is taken
+        QCOMPARE(store::writeCollection(path, {u"annan"_s}), pathError(path));
+        store::LineStore kept;
+        store::FileStamp stamp;
+        QVERIFY(!store::readCollection(path, kept, &stamp) && f.read(target) == "ny\r\n");
+        faultshim::afterRename("Citat.dat", [&] {
+            QFile moved(target);
+            QVERIFY(moved.open(QIODevice::ReadWrite)
+                    && moved.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        });
+        QCOMPARE(store::writeCollection(path, kept, &stamp), store::MaybeFailure());
+        QCOMPARE(store::writeCollection(path, kept, &stamp), store::MaybeFailure());
         if (::mknod(QFile::encodeName(device), S_IFCHR | 0666, makedev(1, 5)) != 0)
             QSKIP("no device node can be made here (needs root)");
+        const auto inRoot = [&] { // a file right in the root folder: this folder, as a child process's root
+            return ::chroot(QFile::encodeName(f.folder())) || store::writeCollection(u"/Rot.dat"_s, {u"rot"_s});
+        };
+        QVERIFY(runInChild(inRoot, 5) == 0 && f.read(u"Rot.dat"_s) == "rot\r\n");
         QVERIFY(QFile::remove(path));
         f.write(path, "gammal\r\n"_ba);
         faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });

@@ -3,10 +3,12 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
@@ -19,9 +21,10 @@ struct Fault
     int times = 0;
     char name[PATH_MAX] = {};
 };
-std::array<Fault, 3> faults;
+std::array<Fault, 5> faults;
 QByteArray lookName;
 std::function<void()> afterLook;
+bool onRename = false; // afterLook waits for a rename, not an lstat
 QByteArray seen;
 
 // Whether an armed fault hits this path, or without one the file of `fd`; counts the hit.
@@ -55,6 +58,13 @@ void afterFirstLook(const QByteArray &name, std::function<void()> then)
 {
     lookName = name;
     afterLook = std::move(then);
+    onRename = false;
+}
+
+void afterRename(const QByteArray &name, std::function<void()> then)
+{
+    afterFirstLook(name, std::move(then));
+    onRename = true;
 }
 
 QByteArray renamesAndFolderSyncs()
@@ -95,6 +105,8 @@ int renameat2(int fromFolder, const char *from, int toFolder, const char *to, un
         return -1;
     const int result = real(fromFolder, from, toFolder, to, flags);
     seen += result == 0 ? "R" : "";
+    if (result == 0 && afterLook && onRename && std::strstr(to, lookName.constData()))
+        std::exchange(afterLook, nullptr)();
     return result;
 }
 
@@ -104,11 +116,27 @@ int renameat(int fromFolder, const char *from, int toFolder, const char *to)
     return renameat2(fromFolder, from, toFolder, to, 0);
 }
 
+int openat(int folder, const char *path, int flags, ...)
+{
+    static const auto real = reinterpret_cast<int (*)(int, const char *, int, ...)>(::dlsym(RTLD_NEXT, "openat"));
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = flags & O_CREAT ? va_arg(rest, mode_t) : 0;
+    va_end(rest);
+    return hits(faultshim::Call::Open, path) ? -1 : real(folder, path, flags, mode);
+}
+
+int fchmod(int fd, mode_t mode)
+{
+    static const auto real = reinterpret_cast<decltype(&::fchmod)>(::dlsym(RTLD_NEXT, "fchmod"));
+    return hits(faultshim::Call::Chmod, nullptr, fd) ? -1 : real(fd, mode);
+}
+
 int lstat(const char *path, struct stat *info)
 {
     static const auto real = reinterpret_cast<decltype(&::lstat)>(::dlsym(RTLD_NEXT, "lstat"));
     const int result = real(path, info), error = errno;
-    if (afterLook && std::strstr(path, lookName.constData()))
+    if (afterLook && !onRename && std::strstr(path, lookName.constData()))
         std::exchange(afterLook, nullptr)();
     errno = error;
     return result;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
-// Fault injection (Linux): the test's own read, fsync, renameat and lstat come before the C library's and pass
-// every call through unless armed.
+// Fault injection (Linux): the test's own read, fsync, renameat, fchmod, openat and lstat come before the C library's
+// and pass every call through unless armed.
 
 #include <QByteArray>
 
@@ -10,12 +10,14 @@
 
 namespace faultshim {
 
-enum class Call { Read, Fsync, Rename };
+enum class Call { Read, Fsync, Rename, Chmod, Open };
 
 // The next `times` calls on a path containing `name` (a rename's new name) fail with `error`.
 void failNext(Call call, int error, const QByteArray &name, int times = 1);
 // Runs `then` once, right after the first lstat of a path containing `name`: the file changes under its caller.
 void afterFirstLook(const QByteArray &name, std::function<void()> then);
+// Runs `then` once, right after the first rename onto a name containing `name`.
+void afterRename(const QByteArray &name, std::function<void()> then);
 // What the shim saw since the last reset: "R" for a rename that went through, "S" for a sync of a folder.
 QByteArray renamesAndFolderSyncs();
 // Disarms every fault and forgets what it saw.

@@ -10,6 +10,7 @@
 #include <functional>
 
 #ifdef Q_OS_LINUX
+#include <malloc.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -56,6 +57,13 @@ private:
     bool m_mounted = false;
     QString m_whyNot;
 };
+
+// The bytes this thread's allocations hold (glibc counts the main arena).
+inline qint64 bytesInUse()
+{
+    const struct mallinfo2 held = ::mallinfo2();
+    return qint64(held.uordblks + held.hblkhd);
+}
 
 // The type of what a path names with links followed, -2 for nothing.
 inline int typeOf(const QString &path)
