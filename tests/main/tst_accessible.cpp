@@ -234,8 +234,20 @@ private slots:
 
     // Every window as the user first meets it: each control found by its name, with its caption, tip and state
     // ("!" hidden, "-" disabled, "*" bold) and, where the window is laid out in twips, its place in its parent.
+    void everyControlByItsName_data()
+    {
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("as laid out") << 12;
+        QTest::newRow("a twip a pixel") << 210; // fourteen pixels were fifteen twips: each twip tells
+    }
     void everyControlByItsName()
     {
+        QFETCH(int, pixels);
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        twips::followFont(font);
+        QApplication::setFont(font);
+        QVERIFY(twips::size(100, 100).width() >= 100 * pixels / 15 / 14);
         AllWindows all;
         const std::pair<QString, QString> windows[] = {
             {u"frmmain:Tankedosan"_s,
@@ -263,8 +275,10 @@ private slots:
             {u"frmredigera:Redigera ordspråk"_s,
              u"Label3=Välj ordspråkfil:|comboordspråk|-cmd1=Spara|-cmd2=Ångra|Label1=Lägg till ordspråk:|"
              u"!chkändrad=ändrad|Label2=Listan sorteras automatiskt i bokstavsordning.|txtordspråk=|"
-             u"cmdläggtill=Lägg till|Label4=|Frame1=Hitta i listan (Enter = hitta nästa)|*cmdavbryt=Stäng|"
-             u"cmdimport=Importera från fil...|List1|Text1=|lblantal=3 st ordspråk.|!progress=|"
+             u"cmdläggtill=Lägg till|Label4=@120,1380,7935,45|Frame1=Hitta i listan (Enter = hitta "
+             u"nästa)|*cmdavbryt=Stäng|"
+             u"cmdimport=Importera från fil...|List1@120,2385,7935,3660|Text1=@120,6105,7935,555|"
+             u"lblantal=3 st ordspråk.@120,6705,7215,255|!progress=@120,6705,7215,255|"
              u"cmdtabort=Radera markerad|cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|"
              u"cmddublett=Sök dubletter|txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|combosök"_s},
             {u"frmimport:Importera från textfil"_s,

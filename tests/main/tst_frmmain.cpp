@@ -427,6 +427,10 @@ private slots:
     // outside than 5000 × 5000 twips, and minimized it leaves the box as it was.
     void helpFollowsTheOuterSize()
     {
+        QFont big;
+        big.setPixelSize(210); // fifteen twips were fourteen pixels: here a twip is more than a pixel
+        twips::followFont(big);
+        const auto laidOut = qScopeGuard([] { twips::followFont(QApplication::font()); });
         Started s;
         s.folder.write(u"help.txt"_s, "Rad 1\r\n\r\nRad 3"_ba);
         s.start().mnuhjälp_hjälp->trigger();
@@ -435,13 +439,14 @@ private slots:
         QCOMPARE(help->Text1->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
         const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
         QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
-        for (const QSize asked : {QSize(900, 700), QSize(10, 800), QSize(10, 10)}) {
+        QVERIFY(least.width() > 5000); // a twip tells
+        for (const QSize asked : {QSize(6200, 5900), QSize(10, 6000), QSize(10, 10)}) {
             help->resize(asked);
             QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
             QCOMPARE(help->Text1->size() + twips::size(300, 950), help->frameGeometry().size());
         }
         help->showMinimized();
-        help->resize(900, 700);
+        help->resize(6200, 5900);
         QCOMPARE(help->Text1->size() + twips::size(300, 950), least);
     }
 };
