@@ -36,16 +36,16 @@ void sortByName(QStringList &names)
 // "]" among them, stands for itself, as file names hold them ("a[1].txt").
 QRegularExpression expressionOf(QStringView pattern)
 {
-    QString expression;
-    qsizetype literal = 0; // where the text that stands for itself began
-    for (qsizetype i = 0; i <= pattern.size(); ++i) {
-        if (i < pattern.size() && pattern[i] != u'*' && pattern[i] != u'?')
+    QString expression, literal; // literal: the text since the last wildcard, escaped as a whole
+    for (const QChar c : pattern) {
+        if (c != u'*' && c != u'?') {
+            literal += c;
             continue;
-        expression += QRegularExpression::escape(pattern.sliced(literal, i - literal));
-        if (i < pattern.size())
-            expression += pattern[i] == u'*' ? u".*"_s : u"."_s;
-        literal = i + 1;
+        }
+        expression += QRegularExpression::escape(literal) + (c == u'*' ? u".*"_s : u"."_s);
+        literal.clear();
     }
+    expression += QRegularExpression::escape(literal);
     return QRegularExpression(QRegularExpression::anchoredPattern(expression),
                               QRegularExpression::CaseInsensitiveOption
                                   | QRegularExpression::DotMatchesEverythingOption);
