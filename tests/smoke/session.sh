@@ -7,14 +7,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 waits() { for _ in $(seq 1 $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done; return 1; }
 # settles WHAT WANT COMMAND...: COMMAND must print WANT within 15 s, else WHAT is told wrong.
 settles() {
-  local what=$1 want=$2 got=
-  shift 2
-  for _ in $(seq 1 150); do
-    got=$("$@" 2>/dev/null || true)
-    [ "$got" = "$want" ] && return 0
-    sleep 0.1
-  done
-  fail "$what is '${got:-none}', not '$want'"
+  local got=
+  for _ in $(seq 1 150); do got=$("${@:3}" 2>/dev/null || true) && [ "$got" = "$2" ] && return 0 || sleep 0.1; done
+  fail "$1 is '${got:-none}', not '$2'"
 }
 
 # Runs the calling script again inside a private Xvfb server unless it already runs in one, and there waits
