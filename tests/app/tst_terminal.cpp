@@ -286,10 +286,8 @@ private slots:
             const std::uint64_t seed = 20261207u + std::uint64_t(i) * 7919u;
             store::ProverbDraw draw(seed), alsoEmpty(seed);
             alsoEmpty.offer(store::LineStore::FileLines({})); // an empty collection takes no part in the draw
-            for (const QByteArray &bytes : files) {
-                draw.offer(store::LineStore::FileLines(bytes));
-                alsoEmpty.offer(store::LineStore::FileLines(bytes));
-            }
+            for (const QByteArray &bytes : files)
+                draw.offer(store::LineStore::FileLines(bytes)), alsoEmpty.offer(store::LineStore::FileLines(bytes));
             QCOMPARE(alsoEmpty.proverb(), draw.proverb());
             ++seen[draw.proverb().left(1)];
         }

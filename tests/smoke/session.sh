@@ -12,10 +12,9 @@ settles() {
   fail "$1 is '${got:-none}', not '$2'"
 }
 
-# Runs the calling script again inside a private Xvfb server unless it already runs in one, and there waits
-# for the server, which may still be coming up when xvfb-run hands over. A random display, as -a alone races for
-# :99 when servers start at once; -noreset, as a reset when the readiness probe disconnects turns away a client
-# that connects meanwhile.
+# Runs the calling script again inside a private Xvfb server unless it already runs in one, and there waits for the
+# server, which may still be coming up when xvfb-run hands over. A random display, as -a alone races for :99 when
+# servers start at once; -noreset, as a reset when the readiness probe disconnects turns away a client meanwhile.
 #   in_xvfb "$0" "$@"
 in_xvfb() {
   [ -n "${TANKEDOSAN_INSIDE_X:-}" ] ||
