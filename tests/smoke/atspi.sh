@@ -8,8 +8,7 @@ in_xvfb "$0" "$@"
 on_own_bus "$0" "$@"
 accessibility_on
 program_folder "$1" "$2" 3
-"$folder/tankedosan" &
-pid=$!
+opens "$folder/tankedosan" "Tankedosan -  $(tr -cd '\r' <"$folder/Citat.dat" | wc -c) st"
 /usr/bin/python3 "$here/atspi.py" "$folder" || fail "the screen reader's view, above"
 ends "from Arkiv > Avsluta"
 echo "accessibility test passed"

@@ -61,10 +61,7 @@ readarray -t lines < <(tr -d '\r' < Citat.dat)
 count=${#lines[@]}
 main="Tankedosan -  $count st"
 
-"$folder/tankedosan" &
-pid=$!
-settles "the program's window" "$main" xdotool search --name "^$main\$" getwindowname
-xdotool search --name "^$main\$" windowfocus --sync # the first focus, as a desktop gives one; keys alone from here
+opens "$folder/tankedosan" "$main" # keys alone from here
 keys "$main"
 
 # Stepping: "Förra" from the first wraps to the last, "Nästa" back; a full round of Tab lands on "Nästa" again.

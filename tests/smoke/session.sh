@@ -56,15 +56,20 @@ ends() {
   wait "$pid" || fail "the program ended with status $?"
 }
 
+# opens EXECUTABLE CAPTION: starts the program ($pid), waits for its window so captioned and gives it the focus, as
+# a desktop gives a new window its first.
+opens() {
+  "$1" &
+  pid=$!
+  settles "the program's window" "$2" xdotool search --name "^$2\$" getwindowname
+  xdotool search --name "^$2\$" windowfocus --sync
+}
 # Starts the program, waits for its window captioned with the collection's count, closes it from the menu
 # (Arkiv > Avsluta) as a user does and sees the program end without an error.
 #   start_and_close EXECUTABLE COUNT
 start_and_close() {
-  local caption="Tankedosan -  $2 st"
-  "$1" &
-  pid=$!
-  settles "the program's window" "$caption" xdotool search --name "^$caption\$" getwindowname
-  xdotool search --name "^$caption\$" windowfocus --sync key --delay 100 alt+a
+  opens "$1" "Tankedosan -  $2 st"
+  xdotool key --delay 100 alt+a
   sleep 0.3
   xdotool key --delay 100 Up Return
   ends "after its main window was closed"
