@@ -24,6 +24,8 @@
 
 using namespace Qt::StringLiterals;
 
+static const QString kExecutable = QStringLiteral(TANKEDOSAN_EXECUTABLE);
+
 // Started with TANKEDOSAN_WINDOW_PROBE=LIBRARY, this test is the executable's window side instead, opened as main.cpp
 // opens it and watched from inside: it prints each box shown before the window, then the desktop name, the locale,
 // the window shown, and the window active once a dialog of it has closed.
@@ -66,12 +68,13 @@ static const int windowProbe = [] {
     std::exit(window ? window(argc, argv, {}) : 3);
 }();
 
+// A command and what it gives; as run, status -1 if it did not end by itself within a minute.
 struct Case
 {
     QString arguments; // separated by "|"
     int status;
     QByteArray out; // exactly
-    QString err; // a part of standard error, its end if it ends a line; empty: nothing on it
+    QString err; // expected: a part of standard error, its end if it ends a line; empty: nothing on it
 };
 
 // The real executable without a display, on collections in Windows-1252, in UTF-8, empty and very long.
@@ -83,8 +86,7 @@ class tst_terminal : public QObject
 
     // The command with "|" between its arguments, on the folder (none: no --mapp), without a display; leading
     // NAME=VALUE words go into its environment. "<dir>" stands for the folder.
-    static void run(QProcess &process, const QString &arguments, const QString &folder,
-                    const QString &program = QStringLiteral(TANKEDOSAN_EXECUTABLE))
+    static Case run(const QString &arguments, const QString &folder, const QString &program = kExecutable)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -95,24 +97,25 @@ class tst_terminal : public QObject
             word = words.takeFirst();
             environment.insert(word.section(u'=', 0, 0), word.section(u'=', 1));
         }
+        QProcess process;
         process.setProcessEnvironment(environment);
         process.start(program, folder.isEmpty() ? words : words + QStringList{u"--mapp"_s, folder});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return {arguments, -1, {}, process.errorString()};
+        return {arguments, process.exitCode(), process.readAllStandardOutput(),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     // Standard output exactly ("<dir>" for the folder), standard error in part, the status.
     static void expect(const Case &c, const QString &folder)
     {
-        QProcess process;
-        run(process, c.arguments, folder);
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        QCOMPARE(process.readAllStandardOutput(), QByteArray(c.out).replace("<dir>", folder.toUtf8()));
-        QVERIFY2(c.err.isEmpty()         ? err.isEmpty()
-                 : c.err.endsWith(u'\n') ? err.endsWith(c.err)
-                                         : err.contains(c.err),
-                 qPrintable(err));
-        QCOMPARE(process.exitCode(), c.status);
+        const Case ran = run(c.arguments, folder);
+        QCOMPARE(ran.out, QByteArray(c.out).replace("<dir>", folder.toUtf8()));
+        QVERIFY2(c.err.isEmpty()         ? ran.err.isEmpty()
+                 : c.err.endsWith(u'\n') ? ran.err.endsWith(c.err)
+                                         : ran.err.contains(c.err),
+                 qPrintable(ran.err));
+        QCOMPARE(ran.status, c.status);
     }
 
 private slots:
@@ -170,9 +173,8 @@ private slots:
     // --help names every option the program takes, each where its line begins; its parts follow a blank line.
     void helpNamesEveryOption()
     {
-        QProcess process;
-        run(process, u"--help"_s, m_dir.folder());
-        const QString help = QString::fromUtf8(process.readAllStandardOutput());
+        const Case ran = run(u"--help"_s, m_dir.folder());
+        const QString help = QString::fromUtf8(ran.out);
         static const QRegularExpression option(u"(?:^  |, )(--?[\\wåö]+)"_s, QRegularExpression::MultilineOption);
         QStringList named;
         for (const QRegularExpressionMatch &found : option.globalMatch(help))
@@ -181,20 +183,13 @@ private slots:
             named.join(u' '),
             u"--slump --sök --sok --nummer --samlingar --importera --samling --början --borjan --mapp -h --help -v "
             u"--version"_s);
-        const QStringList lines = help.split(u'\n');
-        for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) {
-            const auto at =
-                std::find_if(lines.begin(), lines.end(), [&](const QString &l) { return l.startsWith(part); });
-            QVERIFY2(at > lines.begin() && at < lines.end() && at[-1].isEmpty(), qPrintable(part));
-        }
+        for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) // the first line of each
+            QVERIFY2(help.indexOf(u'\n' + part) == help.indexOf(u"\n\n"_s + part) + 1, qPrintable(part));
         QCOMPARE(help.count(u'('), help.count(u')'));
-        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(ran.status, 0);
         // The program's own name is no option, whatever it is.
-        run(process,
-            u"-c|exec -a -platform \"$0\" \"$@\"|"_s + QStringLiteral(TANKEDOSAN_EXECUTABLE)
-                + u"|--slump|--samling|En"_s,
-            m_dir.folder(), u"/bin/bash"_s);
-        QCOMPARE(process.readAllStandardOutput(), "Ensam rad\n");
+        const QString renamed = u"-c|exec -a -platform \"$0\" \"$@\"|"_s + kExecutable + u"|--slump|--samling|En"_s;
+        QCOMPARE(run(renamed, m_dir.folder(), u"/bin/bash"_s).out, "Ensam rad\n");
     }
 
     // A collection that cannot be read is an error, told after what the others gave: one too large (7), one read
@@ -224,12 +219,9 @@ private slots:
         const QString module = u"/libtankedosan-window.so"_s, installed = tree.path(u"lib/tankedosan/window"_s);
         QVERIFY(QDir().mkpath(tree.path(u"bin"_s)) && QDir().mkpath(installed)
                 && QDir().mkpath(tree.path(u"share/tankedosan"_s)));
-        QVERIFY(QFile::copy(QStringLiteral(TANKEDOSAN_EXECUTABLE), tree.path(u"bin/tankedosan"_s)));
-        QVERIFY(
-            QFile::copy(QFileInfo(QStringLiteral(TANKEDOSAN_EXECUTABLE)).absolutePath() + module, installed + module));
-        QProcess version;
-        run(version, u"XDG_DATA_HOME="_s + data.folder() + u"|--version"_s, {}, tree.path(u"bin/tankedosan"_s));
-        QCOMPARE(version.readAllStandardOutput(),
+        QVERIFY(QFile::copy(kExecutable, tree.path(u"bin/tankedosan"_s))
+                && QFile::copy(QFileInfo(kExecutable).absolutePath() + module, installed + module));
+        QCOMPARE(run(u"XDG_DATA_HOME="_s + data.folder() + u"|--version"_s, {}, tree.path(u"bin/tankedosan"_s)).out,
                  "Tankedosan 2.2\nMapp: "_ba + data.folder().toUtf8() + "/Tankedosan\n");
         QProcess process; // on the offscreen screen the tests run on
         process.start(tree.path(u"bin/tankedosan"_s), {u"--mapp"_s, data.folder()});
@@ -243,13 +235,12 @@ private slots:
         QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
         process.kill();
         process.waitForFinished();
-        QProcess probe; // this test as the executable (windowProbe), the user's folder to be made under a file
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), tree.path(u"bin/probe"_s)));
-        run(probe,
-            u"QT_QPA_PLATFORM=offscreen|TANKEDOSAN_WINDOW_PROBE=%1|XDG_DATA_HOME=%2"_s.arg(installed + module,
-                                                                                           tree.path(u"bin/probe"_s)),
-            {}, tree.path(u"bin/probe"_s));
-        const QStringList shown = QString::fromUtf8(probe.readAllStandardOutput()).split(u'\n');
+        // This test as the executable (windowProbe), the user's folder to be made under a file.
+        const QString probe = tree.path(u"bin/probe"_s);
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), probe));
+        const QString environment = u"QT_QPA_PLATFORM=offscreen|TANKEDOSAN_WINDOW_PROBE=%1|XDG_DATA_HOME=%2"_s;
+        const QStringList shown =
+            QString::fromUtf8(run(environment.arg(installed + module, probe), {}, probe).out).split(u'\n');
         QVERIFY2(shown.size() == 4 && shown[0].startsWith(u"Ett fel uppstod. 57 - "_s), qPrintable(shown.join(u'|')));
         QCOMPARE(shown[2], u"org.example.tankedosan sv_SE frmmain frmmain"_s);
     }
@@ -283,9 +274,7 @@ private slots:
         const FolderFixture folder;
         if (!file.isEmpty())
             folder.write(file.section(u':', 0, 0), file.section(u':', 1).toUtf8());
-        QProcess process;
-        run(process, arguments, folder.folder());
-        QTEST(process.exitCode(), "status");
+        QTEST(run(arguments, folder.folder()).status, "status");
     }
 
     // Every proverb equally likely over several collections, not by byte position nor one per collection.
@@ -297,10 +286,8 @@ private slots:
             const std::uint64_t seed = 20261207u + std::uint64_t(i) * 7919u;
             store::ProverbDraw draw(seed), alsoEmpty(seed);
             alsoEmpty.offer(store::LineStore::FileLines({})); // an empty collection takes no part in the draw
-            for (const QByteArray &bytes : files) {
-                draw.offer(store::LineStore::FileLines(bytes));
-                alsoEmpty.offer(store::LineStore::FileLines(bytes));
-            }
+            for (const QByteArray &bytes : files)
+                draw.offer(store::LineStore::FileLines(bytes)), alsoEmpty.offer(store::LineStore::FileLines(bytes));
             QCOMPARE(alsoEmpty.proverb(), draw.proverb());
             ++seen[draw.proverb().left(1)];
         }
@@ -365,10 +352,9 @@ private slots:
                 folder.write(u"zitate"_s, "Ny f\xC3\xB6rst\n%\nAlfa\n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
                 entries = QStringList{u"Ny först"_s, u"Alfa"_s, u"Öga för öga"_s};
             }
-            QProcess process;
-            run(process, u"--slump|--samling|zitate"_s, folder.folder());
-            const QString drawn = QString::fromUtf8(process.readAllStandardOutput()).chopped(1);
-            QVERIFY2(entries.contains(drawn) && process.exitCode() == 0, qPrintable(drawn));
+            const Case ran = run(u"--slump|--samling|zitate"_s, folder.folder());
+            const QString drawn = QString::fromUtf8(ran.out).chopped(1);
+            QVERIFY2(entries.contains(drawn) && ran.status == 0, qPrintable(drawn));
             seen.insert(drawn);
         }
         QVERIFY(seen.size() >= 4);

@@ -6,45 +6,26 @@
 # closes every window by its keys and quits from the menu; then the collection file must hold exactly those lines.
 # A small window manager runs beside it, as focus on a desktop comes from one; KEYBOARD_NO_WM=1 leaves it out.
 #   keyboard.sh <tankedosan executable> <folder with the sample data>
-set -euo pipefail
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/session.sh"
 in_xvfb "$0" "$@"
-exe=$1 data=$2
 # The Swedish layout, as our users type: å, ä and ö are keys of their own. On another layout xdotool lends a key
 # to each for the moment it is typed, and a loaded program may read the key before it learns the loan (ä lost).
 setxkbmap se || fail "setxkbmap se"
 for tool in openbox xclip iconv; do command -v $tool >/dev/null || fail "$tool is missing (scripts/test.sh installs it)"; done
-
-folder=$(mktemp -d)
-trap 'kill "${pid:-}" "${wm:-}" 2>/dev/null || true; rm -rf "$folder"' EXIT
-cp "$exe" "$folder/tankedosan"
-cp "$(dirname "$exe")/libtankedosan-window.so" "$data"/*.dat "$data/help.txt" "$folder/"
-printf '1\r\n' > "$folder/nr.ini"
+program_folder "$1" "$2" 1
 cd "$folder" # the import window starts in the folder the program was started from
-unset QT_QPA_PLATFORM
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
 
-active() { xdotool getactivewindow getwindowname 2>/dev/null; }
-active_geometry() { xdotool getactivewindow getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p'; }
+# The window with the focus, and its place and size.
+focused() { xdotool getactivewindow "$@" 2>/dev/null; }
 if [ -z "${KEYBOARD_NO_WM:-}" ]; then
-  openbox --sm-disable >/dev/null 2>&1 & wm=$!
-  for _ in $(seq 1 50); do xdotool search --name '^Openbox$' >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox --sm-disable >/dev/null 2>&1 &
+  waits 5 xdotool get_desktop >/dev/null 2>&1 || fail "openbox did not come up" # ready once it names a desktop
 else
-  active() { xdotool getwindowfocus getwindowname 2>/dev/null; }
-  active_geometry() { xdotool getwindowfocus getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p'; }
+  focused() { xdotool getwindowfocus "$@" 2>/dev/null; }
 fi
+active() { focused getwindowname; }
+active_geometry() { focused getwindowgeometry --shell | sed -n 's/^[XYWIDTHEG]*=//p'; }
 
-# settles WHAT WANT COMMAND...: COMMAND must print WANT within 10 s, else WHAT is told wrong
-settles() {
-  local what=$1 want=$2 got=
-  shift 2
-  for _ in $(seq 1 100); do
-    got=$("$@" 2>/dev/null || true)
-    [ "$got" = "$want" ] && return 0
-    sleep 0.1
-  done
-  fail "$what is '${got:-none}', not '$want'"
-}
 # keys WINDOW KEY...: the keys to the focused window, then WINDOW (a caption) must be the active one.
 keys() {
   local want=$1
@@ -80,11 +61,7 @@ readarray -t lines < <(tr -d '\r' < Citat.dat)
 count=${#lines[@]}
 main="Tankedosan -  $count st"
 
-"$folder/tankedosan" &
-pid=$!
-settles "the program's window" "$main" xdotool search --name "^$main\$" getwindowname
-window=$(xdotool search --name "^$main\$" | head -n 1)
-xdotool windowfocus --sync "$window" # the first focus, as a desktop gives a new window; keys alone from here
+opens "$folder/tankedosan" "$main" # keys alone from here
 keys "$main"
 
 # Stepping: "Förra" from the first wraps to the last, "Nästa" back; a full round of Tab lands on "Nästa" again.
@@ -141,10 +118,7 @@ holds "${kept[@]}"
 keys "Redigera ordspråk" Escape
 keys "Tankedosan -  $((count + 1)) st" alt+n
 xdotool key --delay 200 alt+a a
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after Arkiv > Avsluta"
-wait "$pid" || fail "the program ended with status $?"
-pid=
+ends "after Arkiv > Avsluta"
 holds "${kept[@]}"
 [ "$(cat nr.ini)" = $'1\r' ] || fail "nr.ini holds '$(od -c nr.ini)'"
 echo "keyboard test passed"

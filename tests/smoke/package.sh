@@ -3,13 +3,10 @@
 # Makes the Debian package, unpacks it into a scratch root and starts it under Xvfb for a user with an empty
 # home: the first start seeds the user's folder from the samples, the second keeps the user's own Citat.dat.
 #   package.sh <cpack> <build folder> <folder with the sample data> <version>
-set -euo pipefail
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/session.sh"
 in_xvfb "$0" "$@"
 cpack=$1 build=$2 data=$3 version=$4
-
-scratch=$(mktemp -d)
-trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+scratch_folder
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg" >"$scratch/cpack.log" 2>&1 ||
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/pkg/*.deb)

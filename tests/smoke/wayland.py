@@ -22,8 +22,7 @@ def fail(message):
 
 def wait(what, find, seconds=10):
     for _ in range(int(seconds * 10)):
-        found = find()
-        if found:
+        if found := find():
             return found
         time.sleep(0.1)
     fail(what)

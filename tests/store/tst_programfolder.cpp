@@ -276,7 +276,7 @@ private slots:
     {
         SmallFileSystem disk(16 * 1024);
         if (!disk.mounted())
-            QSKIP(qPrintable(disk.whyNot()));
+            QSKIP(disk.whyNot());
         const FolderFixture t;
         QDir().mkpath(t.path(u"share"_s));
         t.write(u"share/B.dat"_s, "B\r\n");
@@ -335,7 +335,7 @@ private slots:
         store::LineStore kept;
         store::FileStamp stamp;
         QVERIFY(!store::readCollection(path, kept, &stamp) && f.read(target) == "ny\r\n");
-        faultshim::afterRename("Citat.dat", [&] {
+        faultshim::afterFirst("Citat.dat", faultshim::After::Rename, [&] {
             QFile moved(target);
             QVERIFY(moved.open(QIODevice::ReadWrite)
                     && moved.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
@@ -350,7 +350,8 @@ private slots:
         QVERIFY(runInChild(inRoot, 5) == 0 && f.read(u"Rot.dat"_s) == "rot\r\n");
         QVERIFY(QFile::remove(path));
         f.write(path, "gammal\r\n"_ba);
-        faultshim::afterFirstLook("Citat.dat", [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
+        faultshim::afterFirst("Citat.dat", faultshim::After::Look,
+                              [&] { QVERIFY(QFile::remove(path) && QFile::link(device, path)); });
         const auto result = store::writeCollection(path, {u"ny"_s});
         faultshim::reset();
         QCOMPARE(typeOf(device), int(S_IFCHR));

@@ -54,17 +54,11 @@ void failNext(Call call, int error, const QByteArray &name, int times)
     fault.times = times;
 }
 
-void afterFirstLook(const QByteArray &name, std::function<void()> then)
+void afterFirst(const QByteArray &name, After event, std::function<void()> then)
 {
     lookName = name;
     afterLook = std::move(then);
-    onRename = false;
-}
-
-void afterRename(const QByteArray &name, std::function<void()> then)
-{
-    afterFirstLook(name, std::move(then));
-    onRename = true;
+    onRename = event == After::Rename;
 }
 
 QByteArray renamesAndFolderSyncs()

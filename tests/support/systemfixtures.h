@@ -29,8 +29,6 @@ public:
         const QByteArray options = "size=" + QByteArray::number(bytes);
         m_mounted = privateNamespace
                     && ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
-        if (!m_mounted)
-            m_whyNot = QStringLiteral("no tmpfs in a mount namespace of its own (needs root or CAP_SYS_ADMIN)");
     }
     ~SmallFileSystem()
     {
@@ -38,7 +36,7 @@ public:
             ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
     }
     bool mounted() const { return m_mounted; }
-    QString whyNot() const { return m_whyNot; }
+    static const char *whyNot() { return "no tmpfs in a mount namespace of its own (needs root or CAP_SYS_ADMIN)"; }
     QString path() const { return m_dir.path(); }
 
     bool fill(const QString &fileName) const
@@ -55,7 +53,6 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
-    QString m_whyNot;
 };
 
 // The bytes this thread's allocations hold (glibc counts the main arena).
