@@ -16,8 +16,6 @@
 #include <map>
 #include <span>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 struct AllWindows
