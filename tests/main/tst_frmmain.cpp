@@ -70,7 +70,6 @@ struct Run
         s.folder.write(u"notes.txt"_s, "Citat\r\n");
         if (!numberFile.isNull())
             s.folder.write(u"nr.ini"_s, numberFile);
-        Module1::reset(); // as a new run of the program
         s.start();
         if (!box.isEmpty())
             load(std::max(0, int(box.indexOf(u"Citat.dat"_s))));
