@@ -185,9 +185,9 @@ private slots:
                  u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
         const QByteArray utf16 = "\xFF\xFE\x62\0\r\0\n\0a\0\0\xD8x\0\r\0\n\0"_ba; // half a surrogate pair
         s.folder.write(u"Djur.dat"_s, utf16);
-        auto loads = [&, before = s.platform.pointers().count(platform::Pointer::Busy)]() mutable {
-            return s.platform.pointers().count(platform::Pointer::Busy)
-                   - std::exchange(before, s.platform.pointers().count(platform::Pointer::Busy));
+        auto loads = [&, before = s.platform.pointers().count(Pointer::Busy)]() mutable {
+            return s.platform.pointers().count(Pointer::Busy)
+                   - std::exchange(before, s.platform.pointers().count(Pointer::Busy));
         };
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
@@ -197,8 +197,7 @@ private slots:
         s.editor->cmd2->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
-            s.editor->comboordspråk->showPopup();
-            clickRow(s.editor->comboordspråk->view(), row);
+            pick(s.editor->comboordspråk, row);
             QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
         }
         s.type(u"Ny rad"_s);
@@ -212,8 +211,7 @@ private slots:
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
         s.editor->cmd1->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
-        s.editor->comboordspråk->showPopup();
-        clickRow(s.editor->comboordspråk->view(), 2);
+        pick(s.editor->comboordspråk, 2);
         s.type(u"Björn"_s);
         s.editor->cmd1->click();
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
@@ -224,10 +222,9 @@ private slots:
         // ends the load before the count is told: it keeps the count it showed.
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
-        QVERIFY(s.platform.boxes().size() == 1 && s.platform.boxes()[0].pointer == platform::Pointer::Busy);
+        QVERIFY(s.platform.boxes().size() == 1 && s.platform.boxes()[0].pointer == Pointer::Busy);
         s.folder.write(u"Djur.dat"_s, "Katt\r\n\0"_ba);
-        s.editor->comboordspråk->showPopup();
-        clickRow(s.editor->comboordspråk->view(), 2);
+        pick(s.editor->comboordspråk, 2);
         const QStringList boxes = takeBoxes(s.platform);
         QCOMPARE(boxes.value(0) + u" | "_s + boxes.value(1).section(u"'' "_s, 1) + u" | "_s + s.side()
                      + QString::number(int(s.platform.pointer())),

@@ -14,8 +14,6 @@
 
 #include <optional>
 
-using platform::Pointer;
-
 namespace {
 
 QByteArray fileBytes(const QStringList &lines)
@@ -27,13 +25,6 @@ std::optional<int> strict(const QString &text)
 {
     const auto n = numbers::strictNumber(text);
     return std::holds_alternative<int>(n) ? std::optional(std::get<int>(n)) : std::nullopt;
-}
-
-// A pick as the user makes it; Alt+Down opens the list, as a click would make the box ignore a second so soon.
-void pick(QComboBox *box, int index)
-{
-    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
-    clickRow(box->view(), index);
 }
 
 const QMap<QString, QStringList> kCollections{

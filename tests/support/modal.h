@@ -14,6 +14,7 @@
 
 using namespace Qt::StringLiterals;
 using platform::Answer;
+using platform::Pointer;
 
 // Runs `inside`, which must close it, with the modal Window that `trigger` opens; another or none fails.
 template<class Window>
@@ -47,6 +48,13 @@ inline void clickRow(QAbstractItemView *view, int row)
     const QModelIndex index = view->model()->index(row, 0);
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+// A pick as the user makes it; Alt+Down opens the list, as a click would make the box ignore a second so soon.
+inline void pick(QComboBox *box, int index)
+{
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    clickRow(box->view(), index);
 }
 
 // The boxes shown since the last call as lines "kind|title|buttons|icon|text"; the standard error box, whose

@@ -33,7 +33,7 @@ private slots:
                 .arg(windowsetup::markedRow(w.List1));
         };
         QCOMPARE(act(w.Label1), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
-        QCOMPARE(platform.pointers(), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
+        QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));
         QCOMPARE(act(w.cmdradera, 2, Answer::No), u"a/B | a//b/c | a\n\nb\nc | 2"_s);
         QCOMPARE(act(w.cmdradera, 2, Answer::Yes), u"a/B | a//c | a\n\nc\n | -1"_s);
         w.optvisa[1]->setChecked(true);
