@@ -16,8 +16,6 @@
 #include <map>
 #include <span>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 struct AllWindows
@@ -101,13 +99,10 @@ QString described(QObject *object, const QString &wanted)
     if (w && !qobject_cast<QMenu *>(w))
         text.prepend(w->isHidden() ? u"!"_s : !w->isEnabled() ? u"-"_s : w->font().bold() ? u"*"_s : u""_s);
     if (wanted.contains(u'=')) {
-        QString caption = action                              ? action->text()
-                          : qobject_cast<QMenu *>(w)          ? qobject_cast<QMenu *>(w)->title()
-                          : qobject_cast<QGroupBox *>(w)      ? qobject_cast<QGroupBox *>(w)->title()
-                          : qobject_cast<QPlainTextEdit *>(w) ? qobject_cast<QPlainTextEdit *>(w)->toPlainText()
-                          : w                                 ? w->property("text").toString()
-                                                              : QString();
-        text += u'=' + caption.remove(u'&');
+        const char *caption = qobject_cast<QMenu *>(w) || qobject_cast<QGroupBox *>(w) ? "title"
+                              : qobject_cast<QPlainTextEdit *>(w)                      ? "plainText"
+                                                                                       : "text";
+        text += u'=' + object->property(caption).toString().remove(u'&');
     }
     if (w && !w->toolTip().isEmpty())
         text += u'?' + w->toolTip();
@@ -115,11 +110,9 @@ QString described(QObject *object, const QString &wanted)
         text += u'^' + action->shortcut().toString();
     if (w && wanted.contains(u'@')) {
         const QStringList at = wanted.section(u'@', 1).split(u',');
-        const QRect place = twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt());
-        text +=
-            u'@'
-            + (w->geometry() == place ? wanted.section(u'@', 1)
-                                      : u"%1,%2,%3,%4 px"_s.arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height()));
+        const QRect place = twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt()), g = w->geometry();
+        text += g == place ? wanted.mid(wanted.indexOf(u'@'))
+                           : u"@%1,%2,%3,%4 px"_s.arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
     }
     return text;
 }
@@ -294,11 +287,9 @@ private slots:
             {u"frmOm:Om ..."_s, u"Image1|Label1=Tankedosan|Text1|cmdok=OK"_s},
             {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|Text1=Hjälp\n"_s}};
         QStringList faults;
-        for (const auto &[head, controls] : windows) {
-            const std::vector<QWidget *> all_ = all.windows();
-            QWidget *window = *std::find_if(all_.begin(), all_.end(),
-                                            [&](QWidget *w) { return w->objectName() == head.section(u':', 0, 0); });
-            if (!window->windowTitle().startsWith(head.section(u':', 1)))
+        for (qsizetype i = 0; const auto &[head, controls] : windows) { // in the order of windows()
+            QWidget *window = all.windows()[i++];
+            if (!(window->objectName() + u':' + window->windowTitle()).startsWith(head))
                 faults << head;
             window->show();
             QHash<QString, int> members; // a control array's members share a name, in index order

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "support/boxes.h"
 #include "support/modal.h"
 
 #include "main/frmhjalp.h"
@@ -15,32 +14,17 @@
 
 #include <optional>
 
-using namespace Qt::StringLiterals;
-using platform::Answer;
-using platform::Pointer;
-
 namespace {
 
 QByteArray fileBytes(const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
+    return lines.isEmpty() ? QByteArray() : (lines.join(u"\r\n"_s) + u"\r\n"_s).toLatin1();
 }
 
 std::optional<int> strict(const QString &text)
 {
     const auto n = numbers::strictNumber(text);
     return std::holds_alternative<int>(n) ? std::optional(std::get<int>(n)) : std::nullopt;
-}
-
-// A pick as the user makes it; Alt+Down opens the list, as a click would make the box ignore a second so soon.
-void pick(QComboBox *box, int index)
-{
-    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
-    QAbstractItemView *list = box->view();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(index, 0)).center());
 }
 
 const QMap<QString, QStringList> kCollections{
@@ -77,7 +61,6 @@ struct Run
         s.folder.write(u"notes.txt"_s, "Citat\r\n");
         if (!numberFile.isNull())
             s.folder.write(u"nr.ini"_s, numberFile);
-        Module1::reset(); // as a new run of the program
         s.start();
         if (!box.isEmpty())
             load(std::max(0, int(box.indexOf(u"Citat.dat"_s))));
@@ -119,8 +102,7 @@ struct Run
     void setCaption()
     {
         count = int(list().size());
-        caption =
-            (inSearch ? u"Tankedosan - sökresultat - "_s : u"Tankedosan -  "_s) + QString::number(count) + u" st"_s;
+        caption = (inSearch ? u"Tankedosan - sökresultat - %1 st"_s : u"Tankedosan -  %1 st"_s).arg(count);
     }
     // The number box changed: a number of the list (0 for none) is shown, anything else changes nothing.
     void setNumber(const QString &text)
@@ -136,8 +118,7 @@ struct Run
     void reshow(std::optional<int> n)
     {
         if (!n) // not a number (13), or out of range (6)
-            return void(boxes << u"error:"_s
-                                     + QString::number(number.contains(QRegularExpression(u"[0-9] *$"_s)) ? 6 : 13));
+            return void(boxes << (number.contains(QRegularExpression(u"[0-9] *$"_s)) ? u"error:6"_s : u"error:13"_s));
         number.clear();
         setNumber(QString::number(*n));
     }

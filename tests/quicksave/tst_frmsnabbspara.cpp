@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "support/boxes.h"
 #include "support/modal.h"
 
 #include "quicksave/frmsnabbspara.h"
 #include "store/shown.h"
-
-using namespace Qt::StringLiterals;
 
 class tst_frmsnabbspara : public QObject
 {
@@ -29,10 +26,10 @@ private slots:
         w.Text1->setPlainText(u"A\nmitt eget\n"_s);
         QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
         QCOMPARE(putAside(2), u"A\nmitt eget\n\nB"_s);
-        for (const auto answer : {platform::Answer::No, platform::Answer::Yes}) {
+        for (const auto answer : {Answer::No, Answer::Yes}) {
             s.platform.setNextAnswer(answer);
             QTest::mouseClick(w.cmdtöm, Qt::LeftButton);
-            QCOMPARE(w.lista().isEmpty(), answer == platform::Answer::Yes);
+            QCOMPARE(w.lista().isEmpty(), answer == Answer::Yes);
         }
         QCOMPARE(putAside(2), u"B"_s);
         QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);

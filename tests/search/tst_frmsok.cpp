@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "support/boxes.h"
 #include "support/modal.h"
 
 #include "search/frmsok.h"
 #include "store/shown.h"
 
 #include <QRandomGenerator>
-
-using namespace Qt::StringLiterals;
-using platform::Answer;
 
 namespace {
 

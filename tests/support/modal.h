@@ -12,6 +12,10 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+using platform::Answer;
+using platform::Pointer;
+
 // Runs `inside`, which must close it, with the modal Window that `trigger` opens; another or none fails.
 template<class Window>
 void whileOpen(const std::function<void()> &trigger, const std::function<void(Window &)> &inside)
@@ -29,13 +33,49 @@ void whileOpen(const std::function<void()> &trigger, const std::function<void(Wi
         check();
 }
 
-// The texts of a list's items, in order.
-inline QStringList itemTexts(const QListWidget *list)
+// A list's items as the user reads them, "/" between.
+inline QString itemTexts(const QListWidget *list)
 {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
-    return texts;
+    return texts.join(u'/');
+}
+
+// A click on a row where the user sees it, scrolled to first.
+inline void clickRow(QAbstractItemView *view, int row)
+{
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+// A pick as the user makes it; Alt+Down opens the list, as a click would make the box ignore a second so soon.
+inline void pick(QComboBox *box, int index)
+{
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    clickRow(box->view(), index);
+}
+
+// The boxes shown since the last call as lines "kind|title|buttons|icon|text"; the standard error box, whose
+// text after the number is the system's, reads "error:<number>".
+inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
+{
+    using platform::ScriptedPlatform;
+    static const char *const buttons[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel"};
+    static const char *const icons[] = {"None", "Critical", "Question", "Exclamation", "Information"};
+    const QString error = u"message|Tankedosan|Ok|Exclamation|Ett fel uppstod.\r\n"_s;
+    QStringList lines;
+    for (const ScriptedPlatform::Box &box : platform.takeBoxes()) {
+        QString line = box.kind == ScriptedPlatform::Box::Kind::Input
+                           ? u"input|"_s + box.title + u'|' + box.defaultText + u'|' + box.text
+                           : u"message|"_s + box.title + u'|' + QLatin1StringView(buttons[int(box.buttons)]) + u'|'
+                                 + QLatin1StringView(icons[int(box.icon)]) + u'|' + box.text;
+        if (line.startsWith(error) && line.indexOf(u" - "_s, error.size()) > error.size())
+            line = u"error:"_s + line.mid(error.size()).section(u" - "_s, 0, 0);
+        lines.append(line);
+    }
+    return lines;
 }
 
 // The main window started on a program folder of the test's own: write the files, then start().

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "support/boxes.h"
 #include "support/modal.h"
 
 #include "store/shown.h"
@@ -7,9 +6,6 @@
 #include "textfiles/textview.h"
 #include "widgets/listboxmodel.h"
 #include "widgets/windowsetup.h"
-
-using namespace Qt::StringLiterals;
-using platform::Answer;
 
 class tst_frmtextedit : public QObject
 {
@@ -31,15 +27,13 @@ private slots:
             if (row >= 0)
                 w.List1->setCurrentIndex(w.lines().index(row));
             w.optvisa[text]->setChecked(true);
-            const QRect file = w.list_filer->visualItemRect(w.list_filer->item(0));
-            QTest::mouseClick(target, Qt::LeftButton, {},
-                              target == w.list_filer->viewport() ? file.center() : QPoint());
+            target == w.list_filer ? clickRow(w.list_filer, 0) : QTest::mouseClick(target, Qt::LeftButton);
             return u"%1 | %2 | %3 | %4"_s
-                .arg(itemTexts(w.list_filer).join(u'/'), w.lines().items().join(u'/'), w.Text1->toPlainText().left(20))
+                .arg(itemTexts(w.list_filer), w.lines().items().join(u'/'), w.Text1->toPlainText().left(20))
                 .arg(windowsetup::markedRow(w.List1));
         };
         QCOMPARE(act(w.Label1), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
-        QCOMPARE(platform.pointers(), (QList{platform::Pointer::Busy, platform::Pointer::Default}));
+        QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));
         QCOMPARE(act(w.cmdradera, 2, Answer::No), u"a/B | a//b/c | a\n\nb\nc | 2"_s);
         QCOMPARE(act(w.cmdradera, 2, Answer::Yes), u"a/B | a//c | a\n\nc\n | -1"_s);
         w.optvisa[1]->setChecked(true);
@@ -50,7 +44,7 @@ private slots:
         QCOMPARE(folder.read(u"a.txt"_s), "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba);
         folder.write(u"a.txt"_s, "ny\r\n"_ba);
         QCOMPARE(act(w.Label1, 0), u"a/B | a//c | € och ☺\n | 0"_s);
-        QCOMPARE(act(w.list_filer->viewport()), u"a/B | ny | ny\n | 0"_s);
+        QCOMPARE(act(w.list_filer), u"a/B | ny | ny\n | 0"_s);
         QCOMPARE(act(w.cmdraderafil, -1, Answer::No), u"a/B | ny | ny\n | 0"_s);
         QCOMPARE(act(w.cmdraderafil, -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
         act(w.cmdkopiera, 1);
@@ -61,12 +55,11 @@ private slots:
         folder.write(u".txt"_s, "namnlös\r\n"_ba);
         folder.write(u".dold.txt"_s, "dold\r\n"_ba);
         frmtextedit again(platform, nullptr);
-        QCOMPARE(itemTexts(again.list_filer).join(u'/') + u" | "_s + again.lines().items().join(u'/'),
-                 u"/B | namnlös"_s);
+        QCOMPARE(itemTexts(again.list_filer) + u" | "_s + again.lines().items().join(u'/'), u"/B | namnlös"_s);
         platform.setNextAnswer(Answer::Yes);
         QTest::mouseClick(again.cmdraderafil, Qt::LeftButton);
         QCOMPARE(takeBoxes(platform).join(u';') + u'|' + QString::number(folder.exists(u".txt"_s))
-                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer).join(u'/'),
+                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer),
                  u"message|Radera|YesNo|Question|Vill du radera filen ''''?|01|B"_s);
     }
 
@@ -90,8 +83,7 @@ private slots:
         QFile::remove(folder.path(u"c.txt"_s));
         QStringList boxes;
         for (int i = 0; i < files.size(); ++i) {
-            QTest::mouseClick(w.list_filer->viewport(), Qt::LeftButton, {},
-                              w.list_filer->visualItemRect(w.list_filer->item(i)).center());
+            clickRow(w.list_filer, i);
             if (i > 4) { // the text view reads a file as the list does, and saved unchanged it is that file again
                 QCOMPARE(w.Text1->toPlainText(), w.lines().items().join(u'\n') + u'\n');
                 platform.setNextAnswer(Answer::Yes); // still in the text view
