@@ -421,6 +421,7 @@ private slots:
         const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
         QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
         QVERIFY(least.width() > 5000); // a twip tells
+        QCOMPARE(help->frameGeometry().size(), twips::size(5370, 4545).expandedTo(least - frame) + frame);
         for (const QSize asked : {QSize(6200, 5900), QSize(10, 6000), QSize(10, 10)}) {
             help->resize(asked);
             QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
