@@ -118,8 +118,7 @@ void frmtextedit::Form_Load()
         }
         list_filer->setCurrentRow(-1);
     }
-    if (list_filer->count() > 0)
-        list_filer->setCurrentRow(0);
+    list_filer->setCurrentRow(0); // an empty list keeps none
 }
 
 void frmtextedit::list_filer_Click()
@@ -239,8 +238,7 @@ void frmtextedit::cmdraderafil_Click()
         delete list_filer->takeItem(row);
         list_filer->setCurrentRow(-1);
     }
-    if (list_filer->count() > 0)
-        list_filer->setCurrentRow(0);
+    list_filer->setCurrentRow(0); // an empty list keeps none
 }
 
 void frmtextedit::cmdspara_Click()
@@ -264,10 +262,10 @@ void frmtextedit::cmdspara_Click()
     // The text and a closing CR LF unless it ends with a line break already, every line break written as
     // CR LF, in the file's own encoding: an unchanged text of a file that ends with a line break is saved as
     // that file again, byte for byte, not one line longer.
-    QStringList lines = windowsetup::boxText(Text1).split(u'\n');
-    if (lines.size() > 1 && lines.back().isEmpty())
-        lines.removeLast();
-    const std::optional<QByteArray> bytes = store::encodeText(lines.join(u"\r\n"_s) + u"\r\n"_s, m_encoding);
+    QString text = windowsetup::boxText(Text1);
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    const std::optional<QByteArray> bytes = store::encodeText(text.replace(u'\n', u"\r\n"_s) + u"\r\n"_s, m_encoding);
     if (!bytes)
         return m_platform.showStandardError(store::failures::wouldChange(chosenPath()));
     if (auto failure = store::writeFileAtomically(chosenPath(), *bytes, &m_stamp))

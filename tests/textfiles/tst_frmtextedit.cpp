@@ -36,6 +36,7 @@ private slots:
         QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));
         QCOMPARE(act(w.cmdradera, 2, Answer::No), u"a/B | a//b/c | a\n\nb\nc | 2"_s);
         QCOMPARE(act(w.cmdradera, 2, Answer::Yes), u"a/B | a//c | a\n\nc\n | -1"_s);
+        QCOMPARE(act(w.cmdradera), u"a/B | a//c | a\n\nc\n | -1"_s); // nothing marked: nothing asked
         w.optvisa[1]->setChecked(true);
         w.Text1->setPlainText(u"€ och ☺\n"_s);
         act(w.cmdspara, -1, Answer::No, true);
@@ -49,7 +50,9 @@ private slots:
         QCOMPARE(act(w.cmdraderafil, -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
         act(w.cmdkopiera, 1);
         QCOMPARE(platform.clipboard(), QString(store::kShownCharacters + 1, u'x'));
-        for (const QString &box : takeBoxes(platform)) // each step asked first (its "No" kept all), naming its file
+        const QStringList boxes = takeBoxes(platform);
+        QCOMPARE(boxes.size(), 6);
+        for (const QString &box : boxes) // each step asked first (its "No" kept all), naming its file
             QCOMPARE(box.section(u"''"_s, 1, 1), u"a"_s);
         // A file named ".txt" is one with an empty name, listed, read and deleted as any other; a hidden one is not.
         folder.write(u".txt"_s, "namnlös\r\n"_ba);
