@@ -97,7 +97,11 @@ QString described(QObject *object, const QString &wanted)
     auto *action = qobject_cast<QAction *>(object);
     QString text = object->objectName();
     if (w && !qobject_cast<QMenu *>(w))
-        text.prepend(w->isHidden() ? u"!"_s : !w->isEnabled() ? u"-"_s : w->font().bold() ? u"*"_s : u""_s);
+        text.prepend(w->isHidden()                      ? u"!"_s
+                     : !w->isEnabled()                  ? u"-"_s
+                     : w->font().bold()                 ? u"*"_s
+                     : w->property("readOnly").toBool() ? u"#"_s
+                                                        : u""_s);
     if (wanted.contains(u'=')) {
         const char *caption = qobject_cast<QMenu *>(w) || qobject_cast<QGroupBox *>(w) ? "title"
                               : qobject_cast<QPlainTextEdit *>(w)                      ? "plainText"
@@ -226,7 +230,7 @@ private slots:
     }
 
     // Every window as the user first meets it: each control found by its name, with its caption, tip and state
-    // ("!" hidden, "-" disabled, "*" bold) and, where the window is laid out in twips, its place in its parent.
+    // ("!" hidden, "-" disabled, "*" bold, "#" read-only) and, where the window is laid out in twips, its place in its parent.
     void everyControlByItsName_data()
     {
         QTest::addColumn<int>("pixels");
@@ -246,7 +250,7 @@ private slots:
             {u"frmmain:Tankedosan"_s,
              u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
              u"cmdnästa=Nästa|cmdförra=Förra|cmdkopiera=Kopiera?Kopiera ordspråk till klippboken|Frame1=Visa|"
-             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|pp|Image1|*Label2=Så här "
+             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|#pp|Image1|*Label2=Så här "
              u"är det ...|"
              u"Label3=Välj ordspråkfil:|Label1=|mnuarkiv=Arkiv|mnuakriv_öppnatext=Öppna text...|mnuarkiv_linje1|"
              u"mnuarkiv_snabbspara=Snabbspara ordspråk^F2|mnuarkiv_öppnasnabbspara=Öppna snabbspara-listan...|"
@@ -270,7 +274,7 @@ private slots:
              u"!chkändrad=ändrad|Label2=Listan sorteras automatiskt i bokstavsordning.|txtordspråk=|"
              u"cmdläggtill=Lägg till|Label4=@120,1380,7935,45|Frame1=Hitta i listan (Enter = hitta "
              u"nästa)|*cmdavbryt=Stäng|"
-             u"cmdimport=Importera från fil...|List1@120,2385,7935,3660|Text1=@120,6105,7935,555|"
+             u"cmdimport=Importera från fil...|List1@120,2385,7935,3660|#Text1=@120,6105,7935,555|"
              u"lblantal=3 st ordspråk.@120,6705,7215,255|!progress=@120,6705,7215,255|"
              u"cmdtabort=Radera markerad|cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|"
              u"cmddublett=Sök dubletter|txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|combosök"_s},
@@ -284,8 +288,8 @@ private slots:
             {u"frmtextedit:Texteditor"_s,
              u"cmdstäng=Stäng|cmdraderafil=Radera fil|!cmdspara=Spara|cmdradera=Radera rad|cmdkopiera=Kopiera markerad|"
              u"Label1=Visa:|optvisa=Lista|optvisa=Text|list_filer|List1|!Text1=Hjälp\n|File1"_s},
-            {u"frmOm:Om ..."_s, u"Image1|Label1=Tankedosan|Text1|cmdok=OK"_s},
-            {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|Text1=Hjälp\n"_s}};
+            {u"frmOm:Om ..."_s, u"Image1|Label1=Tankedosan|#Text1|cmdok=OK"_s},
+            {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|#Text1=Hjälp\n"_s}};
         QStringList faults;
         for (qsizetype i = 0; const auto &[head, controls] : windows) { // in the order of windows()
             QWidget *window = all.windows()[i++];
@@ -295,7 +299,7 @@ private slots:
             QHash<QString, int> members; // a control array's members share a name, in index order
             for (const QString &entry : controls.split(u'|')) {
                 const QString name =
-                    entry.section(QRegularExpression(u"[=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*-]"_s));
+                    entry.section(QRegularExpression(u"[=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*#-]"_s));
                 QObject *object = window->findChildren<QObject *>(name).value(members[name]++);
                 const QString got = object ? described(object, entry) : u"none"_s;
                 if (got != entry)
