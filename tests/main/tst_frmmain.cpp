@@ -402,6 +402,13 @@ private slots:
                                       Module1::sökväg),
                  u"Hund/Katt/hund och katt|Hund/hund och katt|hund och katt|"_s + s.folder.path(u"Djur.dat"_s));
         QCOMPARE(s.platform.pointer(), Pointer::Default);
+        // A collection that cannot be read is told alone: nothing is looked up in it after the failure.
+        s.folder.write(u"Djur.dat"_s, "Ko\0"_ba);
+        pick(w.comboordspråk, 0);
+        w.txtnr->setText(u"x"_s);
+        takeBoxes(s.platform);
+        pick(w.comboordspråk, 1);
+        QCOMPARE(takeBoxes(s.platform).size(), 1);
     }
 
     // Help's text box is the window's outer size, frame included, less 300 × 950 twips; the window is no smaller
