@@ -110,11 +110,12 @@ private slots:
     // "Spara resultat..." saves the box as edited and, whole, the hits it does not show.
     void savedResultsAreWhole()
     {
+        const QString kBreaks = u"ö\uFDD0\uFDD1ö"_s;
         const int total = frmsök::kShownHits + 5;
         const QStringList proverbs =
             QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
             + FolderFixture::numbered(total);
-        Opened s(proverbs);
+        Opened s(proverbs + QStringList{kBreaks});
         s.search(u"ordspråk"_s);
         QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 2);
         s.w->Text2->moveCursor(QTextCursor::Start);
@@ -138,6 +139,13 @@ private slots:
         s.platform.setNextInput(u"ny"_s);
         QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
         QCOMPARE(s.folder.read(u"ny.txt"_s), "Helt ny\r\n"_ba);
+        // What the box would break a line at stays in the proverb it belongs to, also in an edited box.
+        s.search(kBreaks.left(1), true);
+        QTest::keyClicks(s.w->Text2, u"X"_s);
+        s.platform.setNextInput(u"tecken"_s);
+        QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
+        const QString saved = QStringDecoder(QStringDecoder::Utf8)(s.folder.read(u"tecken.txt"_s));
+        QCOMPARE(saved, u"X"_s + kBreaks + u"\r\n\r\n"_s);
     }
 };
 
