@@ -139,7 +139,8 @@ QString driveOf(const QString &path, const QStringList &drives)
 
 QString fileInFolder(const QString &folder, const QString &fileName)
 {
-    return folder.endsWith(u'/') || folder.endsWith(u'\\') ? folder + fileName : folder + u'/' + fileName;
+    // A backslash is a letter of a name here, not a separator: a folder's name may end in one.
+    return QDir(folder).filePath(fileName);
 }
 
 } // namespace importlogic

@@ -283,14 +283,14 @@ private slots:
         QVERIFY(w.importList().items().isEmpty() && s.side() == editorSide);
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
-        QVERIFY(QDir(s.folder.folder()).mkdir(u"f"_s));
-        s.folder.write(u"f/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
-        w.setDirPath(s.folder.path(u"f"_s));
+        QVERIFY(QDir(s.folder.folder()).mkdir(u"f\\"_s)); // a backslash, a letter of the name
+        s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
+        w.setDirPath(s.folder.path(u"f\\"_s));
         clickRow(w.File1, 0);
         QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
         // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.
-        s.folder.write(u"f/a[1].txt"_s, "a"_ba);
-        s.folder.write(u"f/a1.txt"_s, "a"_ba);
+        s.folder.write(u"f\\/a[1].txt"_s, "a"_ba);
+        s.folder.write(u"f\\/a1.txt"_s, "a"_ba);
         QStringList listed;
         for (const QString &pattern : {u"a[1].txt"_s, u" ?1.TXT; F.*"_s}) {
             w.txtpattern->setText(pattern);
