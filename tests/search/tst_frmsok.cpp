@@ -128,6 +128,10 @@ private slots:
             QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
         }
         const QStringList boxes = takeBoxes(s.platform); // each a name asked for, then what came of it
+        QCOMPARE(boxes.value(0),
+                 u"input|Spara sökresultat||Skriv in ett namn för den nya textfilen.\r\nFilen kommer att "
+                 u"sparas i Tankedosan-mappen, och du kan hitta den senare genom att välja ''Öppna "
+                 u"text'' i huvudfönstrets Arkiv-meny."_s);
         QVERIFY2(boxes.size() == 7 && boxes[1].endsWith(s.folder.path(u"lista.txt"_s)) && boxes[3].contains(u"över"_s)
                      && boxes[5] == boxes[3] && boxes[6] == u"error:75"_s,
                  qPrintable(boxes.join(u'\n')));

@@ -52,6 +52,7 @@ private slots:
         QCOMPARE(platform.clipboard(), QString(store::kShownCharacters + 1, u'x'));
         const QStringList boxes = takeBoxes(platform);
         QCOMPARE(boxes.size(), 6);
+        QCOMPARE(boxes[2], u"message|Spara|YesNo|Question|Vill du spara texten i filen ''a''?"_s);
         for (const QString &box : boxes) // each step asked first (its "No" kept all), naming its file
             QCOMPARE(box.section(u"''"_s, 1, 1), u"a"_s);
         // A file named ".txt" is one with an empty name, listed, read and deleted as any other; a hidden one is not.
