@@ -379,7 +379,7 @@ QStringList listFiles(const QString &pattern, Nameless nameless)
         return names;
     dir.setFilter(QDir::Files | QDir::Hidden);
     for (const QString &name : dir.entryList()) {
-        if (name.size() != pattern.size() - 1 || name.compare(pattern.sliced(1), Qt::CaseInsensitive) != 0)
+        if (name.size() != pattern.size() - 1) // the filter leaves names ending in the pattern's extension
             continue;
         // Where the listing's own order (the names in lower case) puts it.
         const QString key = name.toLower();

@@ -377,7 +377,9 @@ private slots:
         Started s;
         s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
         s.folder.writeCollection(u"Djur"_s, {u"Ko"_s});
+        s.folder.write(u".dat"_s, "Dold\r\n"_ba); // hidden, and no name to choose it by
         frmmain &w = s.start();
+        QCOMPARE(w.comboordspråk->count(), 2);
         w.txtnr->setText(u"x"_s);
         s.platform.setNextAnswer(Answer::Yes);
         whileOpen<frmsök>([&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); },

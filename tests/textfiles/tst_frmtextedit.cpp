@@ -63,8 +63,9 @@ private slots:
         platform.setNextAnswer(Answer::Yes);
         QTest::mouseClick(again.cmdraderafil, Qt::LeftButton);
         QCOMPARE(takeBoxes(platform).join(u';') + u'|' + QString::number(folder.exists(u".txt"_s))
-                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer),
-                 u"message|Radera|YesNo|Question|Vill du radera filen ''''?|01|B"_s);
+                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer) + u'|'
+                     + again.File1->items().join(u'/'),
+                 u"message|Radera|YesNo|Question|Vill du radera filen ''''?|01|B|B.TXT"_s);
     }
 
     // Nothing is written over a file too large for the text view, not decoded exactly, or gone before or after reading.
