@@ -21,7 +21,7 @@ namespace {
 
 const QString kCrLf = u"\r\n"_s;
 
-// Passes progress on no more often than every interval, and remembers a stop.
+// Passes progress on no more often than every interval. Its callers ask no more once it said stop.
 class Throttle
 {
 public:
@@ -34,21 +34,17 @@ public:
 
     bool operator()(qsizetype done)
     {
-        if (m_stopped)
-            return false;
         if (!m_progress || (m_polled && m_timer.elapsed() < m_intervalMs))
             return true;
         m_polled = true;
         m_timer.restart();
-        m_stopped = !m_progress(done);
-        return !m_stopped;
+        return m_progress(done);
     }
 
 private:
     const Progress &m_progress;
     int m_intervalMs;
     QElapsedTimer m_timer;
-    bool m_stopped = false;
     bool m_polled = false; // the first poll passes at once: a cancel may be waiting already
 };
 
@@ -168,7 +164,7 @@ struct Entry
 {
     size_t hash;
     qsizetype line;
-    bool operator<(const Entry &other) const { return hash != other.hash ? hash < other.hash : line < other.line; }
+    bool operator<(const Entry &other) const { return std::pair(hash, line) < std::pair(other.hash, other.line); }
 };
 
 // Step 1: the hash of every key, in one pass, sorted. Nothing when the one-pass grouping cannot give the
@@ -202,7 +198,7 @@ std::vector<std::vector<qsizetype>> groupEqualKeys(const std::vector<Entry> &ent
 {
     std::vector<std::vector<qsizetype>> groups;
     for (size_t begin = 0; begin < entries.size();) {
-        size_t end = begin + 1;
+        size_t end = begin; // the first entry matches itself
         while (end < entries.size() && entries[end].hash == entries[begin].hash)
             ++end;
         if (end - begin >= 2) {
@@ -214,7 +210,7 @@ std::vector<std::vector<qsizetype>> groupEqualKeys(const std::vector<Entry> &ent
             std::stable_sort(members.begin(), members.end(),
                              [](const auto &a, const auto &b) { return a.first < b.first; });
             for (size_t a = 0; a < members.size();) {
-                size_t b = a + 1;
+                size_t b = a;
                 while (b < members.size() && members[b].first == members[a].first)
                     ++b;
                 if (b - a >= 2) {

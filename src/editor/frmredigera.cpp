@@ -417,11 +417,10 @@ void frmredigera::List1_Click()
 void frmredigera::setMarkedIndex(int index)
 {
     const QModelIndex target = m_lista->index(index);
-    const bool same = windowsetup::markedRow(List1) == index;
     List1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     List1->scrollTo(target);
-    if (same)
-        List1_Click(); // the text box may hold a find error meanwhile
+    // A row marked already sends no signal; the text box shows it all the same.
+    List1_Click();
 }
 
 void frmredigera::cmd1_Click()
@@ -511,7 +510,7 @@ void frmredigera::cmdsnabbspara_Click()
 
 void frmredigera::cmdkopieraklippbok_Click()
 {
-    m_platform.clearClipboard();
+    // Setting the text replaces all the clipboard held, in every format.
     m_platform.setClipboardText(markedLine());
 }
 
@@ -586,10 +585,10 @@ void frmredigera::cmddublett_Click()
     const auto result = duplicates::find(m_lista->lines(), length, [&](qsizetype done) {
         progress->resize(int(float(done) * step), progress->height());
         m_platform.processEvents();
-        return m_avbryt == 0;
+        return !m_avbryt;
     });
     progress->resize(int(float(n - 1) * step), progress->height());
-    m_avbryt = 0;
+    m_avbryt = false;
 
     setCheckRunning(false);
     progress->hide();
@@ -610,7 +609,7 @@ void frmredigera::cmddublett_Click()
 
 void frmredigera::cmdavbryt2_Click()
 {
-    m_avbryt = 1;
+    m_avbryt = true;
 }
 
 void frmredigera::öppna_dublettfil()

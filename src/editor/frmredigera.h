@@ -135,7 +135,7 @@ private:
     LineListModel *m_lista;
     SwedishOrder m_order;
     // Set by "Avbryt", polled by the duplicate check.
-    qint32 m_avbryt = 0;
+    bool m_avbryt = false;
     bool m_checkRunning = false;
     // What the collection file was when the editor list was read from it: "Spara" writes only over that. A
     // list read from no file may go only to a free name.

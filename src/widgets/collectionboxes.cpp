@@ -35,7 +35,8 @@ store::ReadProgress LoadProgress::callback()
             m_box->setAutoReset(false);
             m_platform.setPointer(platform::Pointer::ArrowBusy);
         }
-        m_box->setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 1000)) : 0);
+        // Of a file that grows meanwhile, more than its size is read.
+        m_box->setValue(size > 0 ? int(std::min(done, size) * 1000 / size) : 0);
         m_platform.processEvents();
         return !m_box->wasCanceled();
     };

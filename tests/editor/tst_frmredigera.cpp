@@ -175,14 +175,20 @@ private slots:
         Opened s(u"Citat.DAT"_s);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
         collectionboxes::progressAfterMs = 0;
+        QStringList filled; // the bar at each step, per thousand; the third is cancelled
         s.platform.setOnProcessEvents([&] {
-            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
+            auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s);
+            if (box && (filled << QString::number(box->value())).size() == 3)
                 box->cancel();
         });
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        s.platform.setOnProcessEvents({});
         QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
                  u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
+        s.folder.write(u"Djur.dat"_s, "a"_ba); // a file of one byte, as Citat, is full at once
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        s.platform.setOnProcessEvents({});
+        QCOMPARE(filled.join(u' '), u"444 888 1000 1000 1000"_s);
         const QByteArray utf16 = "\xFF\xFE\x62\0\r\0\n\0a\0\0\xD8x\0\r\0\n\0"_ba; // half a surrogate pair
         s.folder.write(u"Djur.dat"_s, utf16);
         auto loads = [&, before = s.platform.pointers().count(Pointer::Busy)]() mutable {
@@ -192,8 +198,11 @@ private slots:
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
         s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
+        s.editor->takeLines(store::LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
         s.editor->cmd1->click();
-        QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8(), utf16 + "error:");
+        QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8()
+                     + s.lines().join(u'/').toUtf8(),
+                 utf16 + "error:" + u"a\uFFFDx/b/d"_s.toUtf8());
         s.editor->cmd2->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
@@ -201,13 +210,24 @@ private slots:
             QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
         }
         s.type(u"Ny rad"_s);
-        clickRow(s.editor->List1, 1); // Bil
-        s.platform.setNextAnswer(Answer::Yes);
-        s.editor->cmdtabort->click();
-        s.folder.write(u"Citat.DAT"_s, store::encodeLines(kCitat + QStringList{u"Ko"_s}));
-        s.editor->cmd1->click();
-        const QStringList merged{u"apa"_s, u"Ko"_s, u"Ny rad"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s};
-        QCOMPARE(s.lines().join(u'/') + QString::number(s.state()), merged.join(u'/') + u"3"_s);
+        const QString ödlor = u"Ödlor "_s.repeated(60); // wider than the list, which never scrolls sideways
+        s.editor->takeLines(store::LineStore::fromStrings({ödlor}));
+        for (int i = 0; i < 2; ++i) { // Bil, then the typed line, which was never saved
+            clickRow(s.editor->List1, 1);
+            s.platform.setNextAnswer(Answer::Yes);
+            s.editor->cmdtabort->click();
+        }
+        // Another program adds Ko and removes Bil as well, then puts Bil back: a removal it made too is not redone.
+        for (const QStringList &other :
+             {QStringList{u"Ko"_s, u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}, kCitat + QStringList{u"Ko"_s}}) {
+            s.folder.write(u"Citat.DAT"_s, store::encodeLines(other));
+            s.editor->cmd1->click();
+        }
+        const QStringList merged{u"apa"_s, u"Bil"_s, u"Ko"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s, ödlor};
+        QCoreApplication::processEvents();
+        QCOMPARE(s.lines().join(u'/')
+                     + QString::number(s.state() + 10 * s.editor->List1->horizontalScrollBar()->isVisible()),
+                 merged.join(u'/') + u"3"_s);
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
         s.editor->cmd1->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
@@ -229,7 +249,7 @@ private slots:
         QCOMPARE(boxes.value(0) + u" | "_s + boxes.value(1).section(u"'' "_s, 1) + u" | "_s + s.side()
                      + QString::number(int(s.platform.pointer())),
                  u"message|Tankedosan|Ok|Exclamation|Filen ''Aforismer'' saknas i programkatalogen! | "
-                 u"är ingen samling: den innehåller inte text. | 6 st ordspråk.140"_s);
+                 u"är ingen samling: den innehåller inte text. | 7 st ordspråk.140"_s);
     }
 
     // During a long check the list cannot change, nor the window close; "Avbryt" stops it; pending events run seldom.
@@ -261,6 +281,8 @@ private slots:
         s.folder.write(u"a.txt"_s, "Borta bra\r\n\r\n   \r\nHemma b\xE4st\r\nsist"_ba);
         s.folder.write(u".dold.txt"_s, "x"_ba);
         QDir(s.folder.folder()).mkdir(u"mapp.TXT"_s);
+        whileOpen<frmimport>([&] { QTest::mouseClick(s.editor->cmdimport, Qt::LeftButton); },
+                             [](frmimport &w) { w.close(); });
         frmimport w(s.platform, *s.editor, s.editor.get());
         w.show();
         w.setDirPath(s.folder.folder());

@@ -6,7 +6,8 @@
 using namespace Qt::StringLiterals;
 
 // The program's own pictures as they were drawn and looked at (the PNGs beside this file): a shape moved, left out
-// or drawn at another size shows in many pixels, where the rasterizer's own rounding never does.
+// or drawn at another size shows in many pixels, where the rasterizer's own rounding never does; a colour a shade
+// off shows a little in many channels, where that rounding touches few.
 class tst_artwork : public QObject
 {
     Q_OBJECT
@@ -28,13 +29,17 @@ private slots:
             QVERIFY(drawn.save(reference));
         const QImage expected = QImage(reference).convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(drawn.size(), expected.size());
-        int differing = 0;
+        int differing = 0, touched = 0;
         for (int i = 0; i < side * side; ++i) {
             const QRgb a = drawn.pixel(i % side, i / side), b = expected.pixel(i % side, i / side);
-            for (const int shift : {0, 8, 16, 24}) // blue, green, red, alpha
-                differing += qAbs(int(a >> shift & 0xff) - int(b >> shift & 0xff)) > 24;
+            for (const int shift : {0, 8, 16, 24}) { // blue, green, red, alpha
+                const int by = qAbs(int(a >> shift & 0xff) - int(b >> shift & 0xff));
+                differing += by > 24;
+                touched += by > 0;
+            }
         }
-        QVERIFY2(differing == 0, qPrintable(u"%1 pixel channels differ"_s.arg(differing)));
+        QVERIFY2(differing == 0 && touched <= side / 2,
+                 qPrintable(u"%1 pixel channels differ, %2 at all"_s.arg(differing).arg(touched)));
         QCOMPARE(artwork::windowIcon().availableSizes(),
                  (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     }
