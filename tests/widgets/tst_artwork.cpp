@@ -7,7 +7,8 @@ using namespace Qt::StringLiterals;
 
 // The program's own pictures as they were drawn and looked at (the PNGs beside this file): a shape moved, left out
 // or drawn at another size shows in many pixels, where the rasterizer's own rounding never does; a colour a shade
-// off shows a little in many channels, where that rounding touches few.
+// off shows a little in many channels, where that rounding (a step or two of 255, which differs between the
+// processor's vector paths) touches few.
 class tst_artwork : public QObject
 {
     Q_OBJECT
@@ -35,11 +36,11 @@ private slots:
             for (const int shift : {0, 8, 16, 24}) { // blue, green, red, alpha
                 const int by = qAbs(int(a >> shift & 0xff) - int(b >> shift & 0xff));
                 differing += by > 24;
-                touched += by > 0;
+                touched += by > 2;
             }
         }
         QVERIFY2(differing == 0 && touched <= side / 2,
-                 qPrintable(u"%1 pixel channels differ, %2 at all"_s.arg(differing).arg(touched)));
+                 qPrintable(u"%1 pixel channels differ, %2 by more than 2"_s.arg(differing).arg(touched)));
         QCOMPARE(artwork::windowIcon().availableSizes(),
                  (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     }
