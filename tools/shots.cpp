@@ -89,7 +89,8 @@ bool saveBox(const QString &folder, const QString &name, const std::function<voi
             return;
         poll->stop();
         box->activateWindow();
-        QTest::qWaitForWindowActive(box);
+        if (!QTest::qWaitForWindowActive(box)) // still taken: a box shown without the focus's colours
+            qWarning("%s: the box did not get the focus", qPrintable(name));
         QTest::qWait(200);
         const QString path = folder + u'/' + name + u".png"_s;
         ok = box->grab().save(path, "PNG");
