@@ -377,9 +377,10 @@ private slots:
         Started s;
         s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
         s.folder.writeCollection(u"Djur"_s, {u"Ko"_s});
+        s.folder.writeCollection(u"Örn"_s, {u"Örn"_s});
         s.folder.write(u".dat"_s, "Dold\r\n"_ba); // hidden, and no name to choose it by
         frmmain &w = s.start();
-        QCOMPARE(w.comboordspråk->count(), 2);
+        QCOMPARE(w.comboordspråk->count(), 3);
         w.txtnr->setText(u"x"_s);
         s.platform.setNextAnswer(Answer::Yes);
         whileOpen<frmsök>([&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); },
@@ -410,7 +411,13 @@ private slots:
         w.txtnr->setText(u"x"_s);
         takeBoxes(s.platform);
         pick(w.comboordspråk, 1);
-        QCOMPARE(takeBoxes(s.platform).size(), 1);
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''"_s + s.folder.path(u"Djur.dat"_s)
+                             + u"'' är ingen samling: den innehåller inte text."_s});
+        s.platform.setNextAnswer(Answer::Yes); // deleted: the first collection is chosen, not the next one
+        QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton);
+        QCOMPARE(w.comboordspråk->currentText() + u'|' + w.List1->items().join(u'/'),
+                 u"Citat|Hund/Katt/hund och katt"_s);
     }
 
     // Help's text box is the window's outer size, frame included, less 300 × 950 twips; the window is no smaller
