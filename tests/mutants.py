@@ -170,14 +170,14 @@ def mutants_of(src):  # (start, end, replacement, op, first line)
         elif kind == "num" and (m := INTEGER.match(x)) and not (
                 T[i - 1] == "[" and T[i + 1] == "]" and T[i + 2] in (";", "=", "{", "[") and K[i - 2] == "id"):
             prefix, digits = re.match(r"(0[xXbB]|0(?=.)|)(.*)", m.group(1).replace("'", "")).groups()
-            (base, spec), case = BASES[prefix.lower()], str.upper if digits == digits.upper() else str.lower
+            (base, letter), case = BASES[prefix.lower()], str.upper if digits == digits.upper() else str.lower
             value = int(digits, base)
             left = T[i - 2] in (")", "]") or (K[i - 2] in ("id", "num", "str", "chr") and T[i - 2] not in NOT_VALUES)
             binary_one = value == 1 and T[i - 1] in ("+", "-") and left  # then the 1 is not also made 0: the same
             for v in (value + 1,) if binary_one else (value + 1, value - 1):
                 if not (i in src.twips and round(v / TWIPS_PER_PIXEL) == round(value / TWIPS_PER_PIXEL)
                         or i in src.channels and 0 <= v <= 255):
-                    new = ("-" if v < 0 else "") + prefix + case(format(abs(v), spec)) + m.group(2)
+                    new = ("-" if v < 0 else "") + prefix + case(format(abs(v), letter)) + m.group(2)
                     out.append((start, end, new, f"offbyone:{x}:{new}", line))
             if binary_one and T[i + 1] not in ("*", "/", "%", "(", "[", ".", "->"):
                 out.append((src.toks[i - 2].end, end, "", f"offbyone:{T[i - 1]}1:", line))
