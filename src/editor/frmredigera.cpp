@@ -417,10 +417,13 @@ void frmredigera::List1_Click()
 void frmredigera::setMarkedIndex(int index)
 {
     const QModelIndex target = m_lista->index(index);
+    const bool same = windowsetup::markedRow(List1) == index;
     List1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     List1->scrollTo(target);
-    // A row marked already sends no signal; the text box shows it all the same.
-    List1_Click();
+    // A row marked already sends no signal, though the line in it may be another one now; a new row shows
+    // itself through the selection's signals.
+    if (same)
+        List1_Click();
 }
 
 void frmredigera::cmd1_Click()
@@ -510,7 +513,6 @@ void frmredigera::cmdsnabbspara_Click()
 
 void frmredigera::cmdkopieraklippbok_Click()
 {
-    // Setting the text replaces all the clipboard held, in every format.
     m_platform.setClipboardText(markedLine());
 }
 

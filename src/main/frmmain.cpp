@@ -724,7 +724,6 @@ void frmmain::cmdordspråk_radera_Click()
 
 void frmmain::cmdkopiera_Click()
 {
-    m_platform.clearClipboard();
     m_platform.setClipboardText(shownProverb());
 }
 

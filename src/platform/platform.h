@@ -25,7 +25,7 @@ public:
     // A modal one-line input box; the text typed, or an empty text on Cancel.
     virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) = 0;
 
-    virtual void clearClipboard() = 0;
+    // Replaces all the clipboard holds, in every format.
     virtual void setClipboardText(const QString &text) = 0;
 
     // The screen-wide mouse pointer.

@@ -103,11 +103,6 @@ QString QtPlatform::inputBox(const QString &prompt, const QString &title, const 
     return dialog.textValue();
 }
 
-void QtPlatform::clearClipboard()
-{
-    QGuiApplication::clipboard()->clear();
-}
-
 void QtPlatform::setClipboardText(const QString &text)
 {
     QGuiApplication::clipboard()->setText(text);

@@ -12,7 +12,6 @@ class QtPlatform final : public Platform
 public:
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;
-    void clearClipboard() override;
     void setClipboardText(const QString &text) override;
     void setPointer(Pointer pointer) override;
     void processEvents() override;

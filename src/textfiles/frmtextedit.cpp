@@ -176,7 +176,6 @@ void frmtextedit::cmdkopiera_Click()
     const int line = windowsetup::markedRow(List1);
     if (line < 0)
         return;
-    m_platform.clearClipboard();
     m_platform.setClipboardText(m_lines->item(line));
 }
 

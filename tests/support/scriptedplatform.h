@@ -45,7 +45,6 @@ public:
 
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;
-    void clearClipboard() override { m_clipboard.clear(); }
     void setClipboardText(const QString &text) override { m_clipboard = text; }
     void setPointer(Pointer pointer) override { m_pointers.append(pointer); }
     void processEvents() override;
