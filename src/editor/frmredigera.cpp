@@ -416,14 +416,11 @@ void frmredigera::List1_Click()
 
 void frmredigera::setMarkedIndex(int index)
 {
+    // The text box follows through the selection's signals. A row marked already sends none, and needs none:
+    // the box shows its line since it was marked (the find's error text comes only of an empty list).
     const QModelIndex target = m_lista->index(index);
-    const bool same = windowsetup::markedRow(List1) == index;
     List1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     List1->scrollTo(target);
-    // A row marked already sends no signal, though the line in it may be another one now; a new row shows
-    // itself through the selection's signals.
-    if (same)
-        List1_Click();
 }
 
 void frmredigera::cmd1_Click()
