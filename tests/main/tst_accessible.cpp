@@ -231,7 +231,8 @@ private slots:
     }
 
     // Every window as the user first meets it: each control found by its name, with its caption, tip and state
-    // ("!" hidden, "-" disabled, "*" bold, "#" read-only) and, where the window is laid out in twips, its place in its parent.
+    // ("!" hidden, "-" disabled, "*" bold, "#" read-only) and, where the window is laid out in twips, its place in
+    // its parent.
     void everyControlByItsName_data()
     {
         QTest::addColumn<int>("pixels");
