@@ -360,23 +360,34 @@ def build_tree(build, tests_only=False):  # for a mutant only what the offscreen
     return run(cmd, Path(build) / "mutants-build.log", BUILD_TIMEOUT) == 0
 
 
-def run_suite(build, timeout):  # passed, failed or timeout, and the failed tests
-    failed_log = Path(build) / "Testing" / "Temporary" / "LastTestsFailed.log"
-    failed_log.unlink(missing_ok=True)
-    code = run(["ctest", "--test-dir", build, "-L", "offscreen", "-j2", "--no-tests=error"],
-               Path(build) / "mutants-ctest.log", timeout)
-    if code in (None, 0): return ("timeout" if code is None else "passed"), []
-    failed = failed_log.read_text().split("\n") if failed_log.exists() else []
-    return "failed", [line.split(":", 1)[1] for line in failed if ":" in line] or ["ctest exit %d" % code]
+def run_suite(build, timeout, near=None):  # passed, failed or timeout, and the failed tests
+    # A mutant is most often caught by the tests beside its code, so those run first; a suite stops at its first
+    # failure. Only a survivor runs every test.
+    for select in ([["-R", near, "--no-tests=ignore"], ["-E", near, "--no-tests=error"]] if near else
+                   [["--no-tests=error"]]):
+        failed_log = Path(build) / "Testing" / "Temporary" / "LastTestsFailed.log"
+        failed_log.unlink(missing_ok=True)
+        code = run(["ctest", "--test-dir", build, "-L", "offscreen", "-j2", "--stop-on-failure", *select],
+                   Path(build) / "mutants-ctest.log", timeout)
+        if code is None: return "timeout", []
+        if code != 0:
+            failed = failed_log.read_text().split("\n") if failed_log.exists() else []
+            return "failed", [line.split(":", 1)[1] for line in failed if ":" in line] or ["ctest exit %d" % code]
+    return "passed", []
+
+
+def near_tests(rel):  # the tests of the mutated file's folder, as a ctest pattern; None where it has none
+    names = sorted(p.stem for p in (ROOT / "tests" / Path(rel).parent.relative_to("src")).glob("tst_*.cpp"))
+    return f"^({'|'.join(names)})(_|$)" if names else None
 
 
 def test(build, backup, m, timeout):  # the outcome and the failed tests
     masked(apply, backup, m)
     try:
         if not build_tree(build, tests_only=True): return "not built", []
-        outcome, failed = run_suite(build, timeout)
+        outcome, failed = run_suite(build, timeout, near_tests(m["file"]))
         if outcome == "timeout":  # once more, so that a busy machine is not taken for a hang
-            outcome, failed = run_suite(build, timeout)
+            outcome, failed = run_suite(build, timeout, near_tests(m["file"]))
         return {"passed": "survived", "failed": "killed"}.get(outcome, outcome), failed
     finally:
         masked(put_back, backup)
