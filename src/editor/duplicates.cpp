@@ -52,33 +52,26 @@ private:
 
 double leadingNumber(QStringView text)
 {
-    double value = 0;
-    double scale = 0;
-    bool negative = false;
-    bool started = false; // a sign, digit or point has been read
+    // Gathered first and converted whole: adding the digits one by one drifts, and "3.4999999999999999999",
+    // which is 3.5 to a double, came out as 3 instead of 4.
+    QByteArray number;
+    bool point = false;
     for (QChar c : text) {
         if (c == u' ' || c == u'\t')
             continue;
-        if (!started && (c == u'+' || c == u'-')) {
-            negative = c == u'-';
-            started = true;
+        if (number.isEmpty() && (c == u'+' || c == u'-')) {
+            number += char(c.unicode());
         } else if (c.unicode() >= u'0' && c.unicode() <= u'9') {
-            const int digit = c.unicode() - u'0';
-            if (scale == 0) {
-                value = value * 10 + digit;
-            } else {
-                value += digit * scale;
-                scale /= 10;
-            }
-            started = true;
-        } else if (c == u'.' && scale == 0) {
-            scale = 0.1;
-            started = true;
+            number += char(c.unicode());
+        } else if (c == u'.' && !point) {
+            number += '.';
+            point = true;
         } else {
             break;
         }
     }
-    return negative ? -value : value;
+    // A sign or a point alone is no number (0); digits past any double give infinity, as their sum did.
+    return number.toDouble();
 }
 
 std::optional<qsizetype> keyLength(double count)
