@@ -311,6 +311,18 @@ private slots:
                     faults << u"%1: %2, not %3"_s.arg(window->objectName(), got, entry);
             }
         }
+        // The painted parts keep their own colours under any style: the panel's shadow (at its lower right, where
+        // the panel leaves it) and the editor's strips.
+        for (const auto &[painted, colour] : {std::pair<QWidget *, QColor>{all.s.window->Label1, QColor(64, 64, 64)},
+                                              {all.editor->Label4, QColor(0, 0, 128)},
+                                              {all.editor->progress, QColor(0, 0, 128)}}) {
+            painted->show(); // the progress strip shows during a check, over the count
+            // As the window draws it: a widget's own grab fills its background whether it paints it or not.
+            const QImage image = painted->window()->grab().toImage();
+            const QColor seen = image.pixelColor(painted->mapTo(painted->window(), painted->rect().bottomRight() - QPoint(1, 1)));
+            if (seen != colour)
+                faults << painted->objectName() + u' ' + seen.name();
+        }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
