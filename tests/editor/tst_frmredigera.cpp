@@ -10,6 +10,7 @@
 #include "widgets/windowsetup.h"
 
 #include <QRandomGenerator>
+#include <QScrollBar>
 
 namespace {
 
@@ -173,6 +174,10 @@ private slots:
     void loadingAndSavingAgainstTheFileAsItIs()
     {
         Opened s(u"Citat.DAT"_s);
+        // The collection it opened on, picked again first thing, is read again as any pick of the chosen one.
+        const qsizetype busy = s.platform.pointers().count(Pointer::Busy);
+        pick(s.editor->comboordspråk, s.editor->comboordspråk->currentIndex());
+        QCOMPARE(s.platform.pointers().count(Pointer::Busy) - busy, 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
         collectionboxes::progressAfterMs = 0;
         QStringList filled; // the bar at each step, per thousand; the third is cancelled
@@ -270,21 +275,30 @@ private slots:
     {
         Opened s;
         s.editor->lista()->setLines(
-            store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s));
+            store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
         clickRow(s.editor->List1, 0);
+        QList<int> widths; // of the progress strip, which starts empty
         s.platform.setOnProcessEvents([&] {
+            widths << s.editor->progress->width();
             s.editor->close();
             s.type(u"ny"_s);
             QTest::keyClick(s.editor->List1, Qt::Key_Delete);
             s.editor->cmdavbryt2->click();
         });
         s.editor->cmddublett->click();
-        QVERIFY(s.editor->isVisible() && s.lines().size() == 300001 && takeBoxes(s.platform).size() == 1);
+        QVERIFY(s.editor->isVisible() && s.lines().size() == 300002 && takeBoxes(s.platform).size() == 1);
+        QCOMPARE(widths.value(0, -1), 0);
         s.platform.setOnProcessEvents({});
         const int calls = s.platform.processEventsCalls();
         s.editor->cmddublett->click();
         QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == 4 && s.editor->progress->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
+        // A find that lands on the marked line again brings it back into sight, wherever the list was scrolled.
+        QTest::keyClicks(s.editor->txtsök, u"zzq"_s);
+        s.editor->List1->verticalScrollBar()->setValue(0);
+        QTest::keyClicks(s.editor->txtsök, u"q"_s);
+        QVERIFY(s.editor->List1->viewport()->rect().intersects(
+            s.editor->List1->visualRect(s.editor->List1->currentIndex())));
     }
 
     // Import lists text files only and hands over the marked line, or all, to their sorted places in the editor.

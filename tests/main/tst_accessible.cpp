@@ -319,7 +319,8 @@ private slots:
             painted->show(); // the progress strip shows during a check, over the count
             // As the window draws it: a widget's own grab fills its background whether it paints it or not.
             const QImage image = painted->window()->grab().toImage();
-            const QColor seen = image.pixelColor(painted->mapTo(painted->window(), painted->rect().bottomRight() - QPoint(1, 1)));
+            const QColor seen =
+                image.pixelColor(painted->mapTo(painted->window(), painted->rect().bottomRight() - QPoint(1, 1)));
             if (seen != colour)
                 faults << painted->objectName() + u' ' + seen.name();
         }
