@@ -243,6 +243,12 @@ private slots:
             QString::fromUtf8(run(environment.arg(installed + module, probe), {}, probe).out).split(u'\n');
         QVERIFY2(shown.size() == 4 && shown[0].startsWith(u"Ett fel uppstod. 57 - "_s), qPrintable(shown.join(u'|')));
         QCOMPARE(shown[2], u"org.example.tankedosan sv_SE frmmain frmmain"_s);
+        // Without its window it says so, as an error.
+        QVERIFY(QFile::remove(installed + module));
+        const Case missing =
+            run(u"QT_QPA_PLATFORM=offscreen|--mapp|"_s + data.folder(), {}, tree.path(u"bin/tankedosan"_s));
+        QVERIFY2(missing.status == 2 && missing.err.startsWith(u"tankedosan: fönstret kan inte öppnas: "_s),
+                 qPrintable(QString::number(missing.status) + missing.err));
     }
 
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
