@@ -308,10 +308,17 @@ private slots:
         s.folder.write(u"a.txt"_s, "Borta bra\r\n\r\n   \r\nHemma b\xE4st\r\nsist"_ba);
         s.folder.write(u".dold.txt"_s, "x"_ba);
         QDir(s.folder.folder()).mkdir(u"mapp.TXT"_s);
+        QVERIFY(QDir(s.folder.folder()).mkdir(u"f\\"_s)); // a backslash, a letter of the name
+        s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
         whileOpen<frmimport>([&] { QTest::mouseClick(s.editor->cmdimport, Qt::LeftButton); },
                              [](frmimport &w) { w.close(); });
         frmimport w(s.platform, *s.editor, s.editor.get());
         w.show();
+        // It opens on the folder it was started from, two blanks deeper for each folder on the way down.
+        const QString started = QDir::currentPath();
+        const qsizetype depth = started.count(u'/') - started.endsWith(u'/');
+        QCOMPARE(w.Dir1->currentItem()->text() + w.Dir1->currentItem()->data(Qt::UserRole).toString(),
+                 QString(2 * depth, u' ') + (depth ? QFileInfo(started).fileName() : started) + started);
         w.setDirPath(s.folder.folder());
         QCOMPARE(itemTexts(w.File1), u"a.txt"_s);
         clickRow(w.File1, 0);
@@ -332,9 +339,13 @@ private slots:
         QVERIFY(w.importList().items().isEmpty() && s.side() == editorSide);
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
-        QVERIFY(QDir(s.folder.folder()).mkdir(u"f\\"_s)); // a backslash, a letter of the name
-        s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
-        w.setDirPath(s.folder.path(u"f\\"_s));
+        // Into a folder by Enter on it (or a double click).
+        for (int row = 0; row < w.Dir1->count(); ++row) {
+            if (w.Dir1->item(row)->text().endsWith(u"f\\"_s)) {
+                clickRow(w.Dir1, row);
+                QTest::keyClick(w.Dir1, Qt::Key_Return);
+            }
+        }
         clickRow(w.File1, 0);
         QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
         // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.
@@ -346,7 +357,15 @@ private slots:
             QTest::keyClick(w.txtpattern, Qt::Key_Return);
             listed << itemTexts(w.File1);
         }
-        QCOMPARE(listed, (QStringList{u"a[1].txt"_s, u"a1.txt/f.txt"_s}));
+        // A click on the folder list reads its files again.
+        s.folder.write(u"f\\/b1.txt"_s, "b"_ba);
+        clickRow(w.Dir1, w.Dir1->currentRow());
+        listed << itemTexts(w.File1);
+        QCOMPARE(listed, (QStringList{u"a[1].txt"_s, u"a1.txt/f.txt"_s, u"a1.txt/b1.txt/f.txt"_s}));
+        // A folder gone since it was listed: its error, and the list as it was.
+        QVERIFY(QDir(s.folder.path(u"f\\"_s)).removeRecursively());
+        QTest::keyClick(w.txtpattern, Qt::Key_Return);
+        QCOMPARE(itemTexts(w.File1) + u' ' + takeBoxes(s.platform).join(u';'), u"a1.txt/b1.txt/f.txt error:76"_s);
     }
 };
 
