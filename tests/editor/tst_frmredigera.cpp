@@ -307,8 +307,12 @@ private slots:
         Opened s;
         s.folder.write(u"a.txt"_s, "Borta bra\r\n\r\n   \r\nHemma b\xE4st\r\nsist"_ba);
         s.folder.write(u".dold.txt"_s, "x"_ba);
-        QDir(s.folder.folder()).mkdir(u"mapp.TXT"_s);
-        QVERIFY(QDir(s.folder.folder()).mkdir(u"f\\"_s)); // a backslash, a letter of the name
+        QStringList folders{u"mapp.TXT"_s, u"f\\"_s, u"b"_s, u"B"_s,
+                            u"a"_s,        u"c"_s,   u"E"_s}; // "f\\": a backslash is a letter
+        for (int i = 10; i < 26; ++i) // more than a sort does one by one
+            folders << u"d%1"_s.arg(i);
+        for (const QString &name : folders)
+            QVERIFY(QDir(s.folder.folder()).mkdir(name));
         s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
         whileOpen<frmimport>([&] { QTest::mouseClick(s.editor->cmdimport, Qt::LeftButton); },
                              [](frmimport &w) { w.close(); });
@@ -321,6 +325,14 @@ private slots:
                  QString(2 * depth, u' ') + (depth ? QFileInfo(started).fileName() : started) + started);
         w.setDirPath(s.folder.folder());
         QCOMPARE(itemTexts(w.File1), u"a.txt"_s);
+        // Its folders by name in any letter case, the upper case first where only that differs.
+        std::sort(folders.begin(), folders.end(), [](const QString &a, const QString &b) {
+            return std::pair(a.toLower(), a) < std::pair(b.toLower(), b);
+        });
+        QStringList below;
+        for (int row = w.Dir1->currentRow() + 1; row < w.Dir1->count(); ++row)
+            below << w.Dir1->item(row)->text().trimmed();
+        QCOMPARE(below, folders);
         clickRow(w.File1, 0);
         clickRow(w.List1, 1);
         QStringList seen{w.importList().items().join(u'/') + u" | "_s + w.lblantal->text()};
