@@ -113,7 +113,9 @@ private slots:
             {Command::Delete, Fault::Full, u"\r\n61 - "_s},
             {Command::Delete, Fault::NoRename, u"\r\n57 - "_s},
             // The same proverb is shown again, at its new number, for a deletion made anew.
-            {Command::Delete, Fault::Changed, u"ersatts av en annan fil (nu 21 byte)"_s},
+            {Command::Delete, Fault::Changed,
+             u"ersatts av en annan fil (nu 21 byte). Ingenting har skrivits.\r\n\r\nSamlingen har lästs in igen. "
+             u"Ta bort ordspråket på nytt om du fortfarande vill det. | "_s},
             {Command::EditorSave, Fault::Gone, u"sedan den lästes: filen finns inte längre. Ingenting"_s},
             {Command::DeleteLine, Fault::Rewritten, u"den har skrivits om (ändringstiden är en annan)"_s},
             {Command::New, Fault::ReadOnly, u"\r\n70 - "_s}, // an empty file needs no room

@@ -274,6 +274,9 @@ private slots:
     void longCheckCanBeCancelledAndLocksTheList()
     {
         Opened s;
+        s.editor->cmddublett->click(); // five different lines
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s});
         s.editor->lista()->setLines(
             store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
         clickRow(s.editor->List1, 0);

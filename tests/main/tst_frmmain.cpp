@@ -11,6 +11,10 @@
 #include "widgets/twips.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -379,7 +383,20 @@ private slots:
         s.folder.writeCollection(u"Djur"_s, {u"Ko"_s});
         s.folder.writeCollection(u"Örn"_s, {u"Örn"_s});
         s.folder.write(u".dat"_s, "Dold\r\n"_ba); // hidden, and no name to choose it by
+        const QByteArray folder = QFile::encodeName(s.folder.folder()) + '/';
+        const QList<QByteArray> raw{"a\xFF.dat"_ba, "B\xFE.DAT"_ba}; // names no list can show
+        const auto gone = qScopeGuard([&] {
+            for (const QByteArray &name : raw)
+                ::unlink(folder + name);
+        });
+        for (const QByteArray &name : raw)
+            QVERIFY(::close(::open(folder + name, O_CREAT | O_WRONLY, 0644)) == 0);
         frmmain &w = s.start();
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList{u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''"_s + QFile::decodeName(raw[0])
+                             + u"'', ''"_s + QFile::decodeName(raw[1])
+                             + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för "
+                               u"att använda dem."_s});
         QCOMPARE(w.comboordspråk->count(), 3);
         w.txtnr->setText(u"x"_s);
         s.platform.setNextAnswer(Answer::Yes);
