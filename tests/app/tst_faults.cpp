@@ -66,7 +66,9 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
         case Command::Within: search.cmdsök_Click(); break;
         case Command::Hits: search.cmdsparatextfil_Click(); break;
         case Command::Quick: w.snabbsparaFönster().cmdspara_Click(); break;
-        case Command::Remove: w.cmdordspråk_radera->click(); break;
+        case Command::Remove: // a collection that could not be removed stays to choose
+            QVERIFY((w.cmdordspråk_radera->click(), w.comboordspråk->findText(u"Citat"_s) >= 0) == fails);
+            break;
         default: textFiles.cmdradera_Click();
         }
         return;
@@ -119,6 +121,7 @@ private slots:
             {Command::EditorSave, Fault::Gone, u"sedan den lästes: filen finns inte längre. Ingenting"_s},
             {Command::DeleteLine, Fault::Rewritten, u"den har skrivits om (ändringstiden är en annan)"_s},
             {Command::New, Fault::ReadOnly, u"\r\n70 - "_s}, // an empty file needs no room
+            {Command::Remove, Fault::ReadOnly, u"\r\n70 - "_s},
             {Command::Within, Fault::Full, u"Error 61"_s},
             {Command::Within, Fault::NoRead, u"Error 57"_s}, // the scratch file read back
             {Command::Hits, Fault::Full, u"\r\n61 - "_s},

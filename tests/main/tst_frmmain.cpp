@@ -99,6 +99,10 @@ struct Run
                          QString::number(box.size()), // the order shows in what each choice loads
                          QString::number(kSizes[size]) + u"-----"_s.replace(size, 1, u'x')}));
         QCOMPARE(QDir(s.folder.folder()).entryList({u"*.dat"_s}, QDir::Files).size(), files.size());
+        QStringList listed = w().fillista->items(), collections = box; // the hidden list of the collection files
+        listed.sort();
+        collections.sort();
+        QCOMPARE(listed, collections);
         for (const auto &[file, lines] : files.asKeyValueRange())
             QCOMPARE(s.folder.read(file), fileBytes(lines));
     }
