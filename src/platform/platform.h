@@ -23,7 +23,7 @@ public:
     virtual Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) = 0;
 
     // A modal one-line input box; the text typed, or an empty text on Cancel.
-    virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) = 0;
+    virtual QString inputBox(const QString &prompt, const QString &title) = 0;
 
     // Replaces all the clipboard holds, in every format.
     virtual void setClipboardText(const QString &text) = 0;

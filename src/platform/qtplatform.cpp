@@ -90,12 +90,11 @@ Answer QtPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon,
     return choices.back().answer;
 }
 
-QString QtPlatform::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+QString QtPlatform::inputBox(const QString &prompt, const QString &title)
 {
     QInputDialog dialog(boxParent());
     dialog.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     dialog.setLabelText(prompt);
-    dialog.setTextValue(defaultText);
     dialog.setOkButtonText(u"OK"_s);
     dialog.setCancelButtonText(u"Avbryt"_s);
     if (dialog.exec() != QDialog::Accepted)
@@ -132,7 +131,7 @@ bool QtPlatform::openWithAssociatedProgram(const QString &path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-bool installSwedishQtTexts()
+void installSwedishQtTexts()
 {
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -140,11 +139,10 @@ bool installSwedishQtTexts()
         auto *texts = new QTranslator(QCoreApplication::instance());
         if (texts->load(QLocale(), catalogue, u"_"_s, folder)) {
             QCoreApplication::installTranslator(texts);
-            return true;
+            return;
         }
         delete texts;
     }
-    return false;
 }
 
 } // namespace platform

@@ -11,7 +11,7 @@ class QtPlatform final : public Platform
 {
 public:
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;
+    QString inputBox(const QString &prompt, const QString &title) override;
     void setClipboardText(const QString &text) override;
     void setPointer(Pointer pointer) override;
     void processEvents() override;
@@ -20,7 +20,8 @@ public:
 
 // The program speaks Swedish whatever the desktop's language: makes Swedish the default locale and installs
 // Qt's own Swedish texts (context menus of text boxes and the like) from the system's catalogue, qt_sv (the
-// one Debian ships) or else qtbase_sv. False when neither is installed: Qt's texts then stay English.
-bool installSwedishQtTexts();
+// one Debian ships) or else qtbase_sv. Where neither is installed Qt's texts stay English; the program's own
+// boxes name their buttons themselves.
+void installSwedishQtTexts();
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include "textfiles/frmtextedit.h"
 
 #include <QAccessible>
+#include <QTimer>
 
 #include <map>
 #include <span>
@@ -355,7 +356,31 @@ private slots:
 
     void qtTextsAreSwedish()
     {
-        QVERIFY(platform::installSwedishQtTexts());
+        // The program's own boxes name their buttons in Swedish even before Qt's texts are installed.
+        platform::QtPlatform desktop;
+        QStringList buttons;
+        const auto readAndClose = [&] {
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QStringList texts;
+                for (const QAbstractButton *button :
+                     box ? box->findChildren<QAbstractButton *>() : QList<QAbstractButton *>{})
+                    texts << button->text().remove(u'&');
+                texts.sort();
+                buttons << texts.join(u'/');
+                if (box)
+                    box->reject();
+            });
+        };
+        readAndClose();
+        (void)desktop.inputBox(u"Namn"_s, u"Ny"_s);
+        for (auto kind : {platform::Buttons::Ok, platform::Buttons::OkCancel, platform::Buttons::YesNo,
+                          platform::Buttons::YesNoCancel}) {
+            readAndClose();
+            (void)desktop.messageBox(u"Fråga"_s, kind, platform::Icon::Question);
+        }
+        QCOMPARE(buttons.join(u' '), u"Avbryt/OK OK Avbryt/OK Ja/Nej Avbryt/Ja/Nej"_s);
+        platform::installSwedishQtTexts();
         QLineEdit box(u"text"_s);
         const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
         QStringList captions;

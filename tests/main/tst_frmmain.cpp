@@ -39,6 +39,8 @@ const QMap<QString, QStringList> kCollections{
     {u"Aforismer.dat"_s, {u"Citat"_s, u"ingen hund"_s}},
     {u"citat.dat"_s, {u"liten"_s}}};
 const double kSizes[] = {8.25, 9.75, 12, 13.5, 18};
+const QString kAbout = u"Tankedosan v2.2\nDatum: 2005-03-20\n\nFritt att använda och dela med andra.\n"
+                       u"Hemsida: https://tankedosan.example.org\nEpost: tankedosan@example.org"_s;
 
 // One start: the window and a model of it by its plain rules; busy counts loads, searches and rewrites.
 struct Run
@@ -71,8 +73,11 @@ struct Run
         setNumber(numberFile.isNull() ? u"1"_s : QString::fromLatin1(numberFile).trimmed());
         log = {u"start "_s + names};
         closer.callOnTimeout([this] {
-            if (auto *about = qobject_cast<frmOm *>(QApplication::activeModalWidget()))
-                abouts += about->close();
+            if (auto *about = qobject_cast<frmOm *>(QApplication::activeModalWidget())) {
+                const bool read = about->Text1->toPlainText() == kAbout;
+                QTest::mouseClick(about->cmdok, Qt::LeftButton);
+                abouts += read && (about->isHidden() || !about->close());
+            }
         });
         closer.start(0);
     }
@@ -248,7 +253,7 @@ struct Run
     {
         s.platform.setNextInput(name);
         QTest::mouseClick(w().cmdordspråk_ny, Qt::LeftButton);
-        boxes << u"input|Ny ordspråkfil||Skriv in ett namn för den nya ordspråkfilen"_s;
+        boxes << u"input|Ny ordspråkfil|Skriv in ett namn för den nya ordspråkfilen"_s;
         const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
                                        [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
         if (name.startsWith(u'.') || clash)

@@ -129,7 +129,7 @@ private slots:
         }
         const QStringList boxes = takeBoxes(s.platform); // each a name asked for, then what came of it
         QCOMPARE(boxes.value(0),
-                 u"input|Spara sökresultat||Skriv in ett namn för den nya textfilen.\r\nFilen kommer att "
+                 u"input|Spara sökresultat|Skriv in ett namn för den nya textfilen.\r\nFilen kommer att "
                  u"sparas i Tankedosan-mappen, och du kan hitta den senare genom att välja ''Öppna "
                  u"text'' i huvudfönstrets Arkiv-meny."_s);
         QVERIFY2(boxes.size() == 7 && boxes[1].endsWith(s.folder.path(u"lista.txt"_s)) && boxes[3].contains(u"över"_s)

@@ -68,7 +68,7 @@ inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
     QStringList lines;
     for (const ScriptedPlatform::Box &box : platform.takeBoxes()) {
         QString line = box.kind == ScriptedPlatform::Box::Kind::Input
-                           ? u"input|"_s + box.title + u'|' + box.defaultText + u'|' + box.text
+                           ? u"input|"_s + box.title + u'|' + box.text
                            : u"message|"_s + box.title + u'|' + QLatin1StringView(buttons[int(box.buttons)]) + u'|'
                                  + QLatin1StringView(icons[int(box.icon)]) + u'|' + box.text;
         if (line.startsWith(error) && line.indexOf(u" - "_s, error.size()) > error.size())

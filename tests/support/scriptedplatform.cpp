@@ -19,15 +19,15 @@ T next(std::deque<T> &script, T fallback)
 Answer ScriptedPlatform::messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title)
 {
     m_boxes.append(
-        {Box::Kind::Message, prompt, title.isEmpty() ? applicationTitle() : title, buttons, icon, {}, pointer()});
+        {Box::Kind::Message, prompt, title.isEmpty() ? applicationTitle() : title, buttons, icon, pointer()});
     const Answer close = buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     return next(m_answers, close);
 }
 
-QString ScriptedPlatform::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+QString ScriptedPlatform::inputBox(const QString &prompt, const QString &title)
 {
     m_boxes.append({Box::Kind::Input, prompt, title.isEmpty() ? applicationTitle() : title, Buttons::OkCancel,
-                    Icon::None, defaultText, pointer()});
+                    Icon::None, pointer()});
     return next(m_inputs, QString());
 }
 

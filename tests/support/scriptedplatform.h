@@ -23,7 +23,6 @@ public:
         QString title; // as shown: the program's title when none was given
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
-        QString defaultText;
         Pointer pointer = Pointer::Default; // while it was shown
     };
 
@@ -44,7 +43,7 @@ public:
     bool scriptUsedUp() const { return m_answers.empty() && m_inputs.empty(); }
 
     Answer messageBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title = {}) override;
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText = {}) override;
+    QString inputBox(const QString &prompt, const QString &title) override;
     void setClipboardText(const QString &text) override { m_clipboard = text; }
     void setPointer(Pointer pointer) override { m_pointers.append(pointer); }
     void processEvents() override;
