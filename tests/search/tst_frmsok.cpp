@@ -54,6 +54,10 @@ private slots:
             proverbs << randomText(6);
         proverbs.removeAll(QString());
         Opened s(proverbs); // read from the file, lone line feeds inside lines
+        // It opens centred on the screen, with the main window's icon.
+        const QPoint off = s.w->geometry().center() - s.w->screen()->availableGeometry().center();
+        QVERIFY(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 2 // the middle of an even width is a half pixel
+                && s.w->windowIcon().cacheKey() == s.window->windowIcon().cacheKey());
         s.folder.write(u"temp_.tmp"_s, "en annan kopias\r\n"_ba);
         QStringList söklista;
         bool view = false;
@@ -105,12 +109,15 @@ private slots:
             s.open();
         }
         QCOMPARE(seen.size(), 6);
+        // Within results only the hits written are searched, whatever more is read back.
+        const auto entries = store::LineStore::fromStrings({u"hund"_s, u"katt"_s, u"hund"_s});
+        QCOMPARE(sök(entries, u"Hund"_s, store::Match::Anywhere, 2).toStringList(), QStringList{u"hund"_s});
     }
 
     // "Spara resultat..." saves the box as edited and, whole, the hits it does not show.
     void savedResultsAreWhole()
     {
-        const QString kBreaks = u"ö\uFDD0\uFDD1ö"_s;
+        const QString kBreaks = u"ö\u2028\u2029\uFDD0\uFDD1ö"_s;
         const int total = frmsök::kShownHits + 5;
         const QStringList proverbs =
             QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
