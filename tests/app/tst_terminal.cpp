@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/bounds.h"
+#include "store/commandline.h"
 #include "store/linestore.h"
 #include "store/terminal.h"
 #include "support/folderfixture.h"
@@ -188,8 +189,11 @@ private slots:
         QCOMPARE(help.count(u'('), help.count(u')'));
         QCOMPARE(ran.status, 0);
         // The program's own name is no option, whatever it is.
-        const QString renamed = u"-c|exec -a -platform \"$0\" \"$@\"|"_s + kExecutable + u"|--slump|--samling|En"_s;
-        QCOMPARE(run(renamed, m_dir.folder(), u"/bin/bash"_s).out, "Ensam rad\n");
+        for (const QString &name : {u"-platform"_s, u"-reverse"_s}) {
+            const QString renamed =
+                u"-c|exec -a %1 \"$0\" \"$@\"|"_s.arg(name) + kExecutable + u"|--slump|--samling|En"_s;
+            QCOMPARE(run(renamed, m_dir.folder(), u"/bin/bash"_s).out, "Ensam rad\n");
+        }
     }
 
     // A collection that cannot be read is an error, told after what the others gave: one too large (7), one read
@@ -249,6 +253,19 @@ private slots:
             run(u"QT_QPA_PLATFORM=offscreen|--mapp|"_s + data.folder(), {}, tree.path(u"bin/tankedosan"_s));
         QVERIFY2(missing.status == 2 && missing.err.startsWith(u"tankedosan: fönstret kan inte öppnas: "_s),
                  qPrintable(QString::number(missing.status) + missing.err));
+    }
+
+    // Qt's own options are left to Qt wherever they stand, and a platform that is not there is refused first,
+    // also as the last word or with the plugin's options after ":".
+    void qtOptionsOnTheCommandLine()
+    {
+        using Action = store::CommandLine::Action;
+        const QString exe = u"tankedosan"_s;
+        QCOMPARE(store::readCommandLine({exe, u"-reverse"_s, u"--version"_s}).action, Action::Version);
+        QCOMPARE(store::readCommandLine({exe, u"-platform"_s, u"offscreen:fontengine=freetype"_s}).action, Action::Run);
+        const store::CommandLine refused = store::readCommandLine({exe, u"-platform"_s, u"x"_s});
+        QVERIFY2(refused.action == Action::Error && refused.text.contains(u"plattformen ''x'' finns inte"_s),
+                 qPrintable(refused.text));
     }
 
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
