@@ -196,8 +196,11 @@ private slots:
             const bool alone = found.hasMatch() && text.sliced(found.capturedEnd()).trimmed().isEmpty();
             const auto strict = numbers::strictNumber(text);
             const auto *failure = std::get_if<store::Failure>(&strict);
-            const QString got = failure ? u"fel %1"_s.arg(failure->number) : QString::number(std::get<int>(strict));
-            const QString expected = !alone ? u"fel 13"_s : value != lenient ? u"fel 6"_s : QString::number(lenient);
+            const QString got = failure ? u"fel %1 %2"_s.arg(failure->number).arg(failure->description)
+                                        : QString::number(std::get<int>(strict));
+            const QString expected = !alone             ? u"fel 13 Typerna matchar inte"_s
+                                     : value != lenient ? u"fel 6 Spill"_s
+                                                        : QString::number(lenient);
             QCOMPARE(u"'%1': %2, %3"_s.arg(text, got).arg(numbers::lenientNumber(text)),
                      u"'%1': %2, %3"_s.arg(text, expected).arg(lenient));
         }
