@@ -31,6 +31,9 @@ private slots:
             QTest::mouseClick(w.cmdtöm, Qt::LeftButton);
             QCOMPARE(w.lista().isEmpty(), answer == Answer::Yes);
         }
+        QCOMPARE(takeBoxes(s.platform),
+                 QStringList(
+                     2, u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!\r\nVill du göra detta?"_s));
         QCOMPARE(putAside(2), u"B"_s);
         QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
         s.platform.setNextInput(u"lista"_s); // "Spara..." saves the long line whole, not as the box shows it
