@@ -155,8 +155,10 @@ private slots:
         QTest::newRow("huge line") << Case{
             u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n", {}};
         QTest::newRow("names") << Case{u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n", {}};
-        QTest::newRow("a backslash") << Case{
-            u"--slump|--samling|Djur\\Katt"_s, 2, {}, u"52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s};
+        QTest::newRow("a backslash") << Case{u"--slump|--samling|Djur\\Katt"_s,
+                                             2,
+                                             {},
+                                             u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s};
         QTest::newRow("no collection named") << Case{
             u"--slump|--samling="_s, 2, {}, u"tankedosan: --samling ska följas av en samlings namn, eller alla"_s};
         QTest::newRow("no such platform") << Case{u"--platform|x"_s, 2, {}, u"plattformen ''x'' finns inte"_s};
