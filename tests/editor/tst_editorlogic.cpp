@@ -56,7 +56,7 @@ private slots:
         const QStringList
             pieces = u"a|A|å|Å|ab|aB|b|ba| |ä|Ö|\n|\r|Ω|ω"_s.split(u'|'),
             fields = (u"0=|1=1|3=3|4=4|12=12|0.4=0|2.5=2|3.5=4|-2=| 2x=2|x=|.5=0|+3=3|+-3=|3.4999999999999999999=4|"
-                      "1.75.2=2|1 2=12|3-1=3|"_s
+                      "1.75.2=2|1 2=12|3-1=3|.5.5=0|"_s
                       + QString(400, u'9') + u"=2147483647"_s)
                          .split(u'|');
         const auto comparingAll = [](const QStringList &lines, const QString &length) {
