@@ -29,8 +29,11 @@ struct AllWindows
     std::unique_ptr<frmOm> about;
     QPointer<frmhjälp> help; // deletes itself on closing
 
-    AllWindows()
+    // The windows laid out in `font`, as at the program's start.
+    explicit AllWindows(const QFont &font = QApplication::font())
     {
+        QApplication::setFont(font);
+        twips::followFont(font);
         s.folder.writeCollection(u"Citat"_s,
                                  {u"Borta bra men hemma bäst"_s, u"Gud ser dig"_s, u"Morgonstund har guld i mund"_s});
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
@@ -157,10 +160,8 @@ private slots:
         QFETCH(double, points);
         QFont font = QApplication::font();
         font.setPointSizeF(points);
-        QApplication::setFont(font);
         QApplication::setPalette(palette);
-        twips::followFont(font);
-        AllWindows all;
+        AllWindows all(font);
         all.s.window->snabbsparaFönster().setLista(u"A"_s);
         for (QWidget *window : all.windows())
             window->show();
@@ -245,12 +246,10 @@ private slots:
         QFETCH(int, pixels);
         QFont font = QApplication::font();
         font.setPixelSize(pixels);
-        twips::followFont(font);
-        QApplication::setFont(font);
+        AllWindows all(font);
         // The windows grow in step with the font they were laid out in (12 px), to a pixel or two in a thousand.
         QVERIFY2(qAbs(twips::toPixels(15000) * 12.0 / pixels - 1000) < 1.5,
                  qPrintable(QString::number(twips::toPixels(15000))));
-        AllWindows all;
         const std::pair<QString, QString> windows[] = {
             {u"frmmain:Tankedosan"_s,
              u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
@@ -332,25 +331,21 @@ private slots:
     {
         AllWindows all;
         frmmain &w = *all.s.window;
-        const auto focus = [](QWidget *window, QWidget *control) {
-            QApplication::setActiveWindow(window);
-            QVERIFY(QTest::qWaitForWindowActive(window));
+        w.snabbsparaFönster().show();
+        const auto press = [](QWidget *control, const QKeySequence &keys) {
+            QApplication::setActiveWindow(control->window());
+            QVERIFY(QTest::qWaitForWindowActive(control->window()));
             control->setFocus();
-            QCOMPARE(QApplication::focusWidget(), control);
+            QTest::keySequence(QApplication::focusWidget(), keys);
         };
-        focus(&w, w.txtnr);
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.cmdnästa->text()));
+        press(w.txtnr, QKeySequence::mnemonic(w.cmdnästa->text()));
         QTRY_COMPARE(w.txtnr->text(), u"2"_s); // the button shows itself pressed for a moment first
         QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.Label3->text()));
         QCOMPARE(QApplication::focusWidget(), w.comboordspråk);
-        focus(&w, w.cmdnästa);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        press(w.cmdnästa, Qt::Key_Return);
         QCOMPARE(w.txtnr->text(), u"3"_s);
-        frmsnabbspara &quick = w.snabbsparaFönster();
-        quick.show();
-        focus(&quick, quick.cmdtöm);
         const auto boxes = all.s.platform.boxes().size();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        press(w.snabbsparaFönster().cmdtöm, Qt::Key_Enter);
         QCOMPARE(all.s.platform.boxes().size(), boxes + 1);
     }
 
@@ -359,26 +354,23 @@ private slots:
         // The program's own boxes name their buttons in Swedish even before Qt's texts are installed.
         platform::QtPlatform desktop;
         QStringList buttons;
-        const auto readAndClose = [&] {
-            QTimer::singleShot(0, [&] {
-                auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QTimer closer; // reads each box's buttons, then closes it
+        closer.callOnTimeout([&] {
+            if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 QStringList texts;
-                for (const QAbstractButton *button :
-                     box ? box->findChildren<QAbstractButton *>() : QList<QAbstractButton *>{})
+                for (const QAbstractButton *button : box->findChildren<QAbstractButton *>())
                     texts << button->text().remove(u'&');
                 texts.sort();
                 buttons << texts.join(u'/');
-                if (box)
-                    box->reject();
-            });
-        };
-        readAndClose();
+                box->reject();
+            }
+        });
+        closer.start(0);
         (void)desktop.inputBox(u"Namn"_s, u"Ny"_s);
         for (auto kind : {platform::Buttons::Ok, platform::Buttons::OkCancel, platform::Buttons::YesNo,
-                          platform::Buttons::YesNoCancel}) {
-            readAndClose();
+                          platform::Buttons::YesNoCancel})
             (void)desktop.messageBox(u"Fråga"_s, kind, platform::Icon::Question);
-        }
+        closer.stop();
         QCOMPARE(buttons.join(u' '), u"Avbryt/OK OK Avbryt/OK Ja/Nej Avbryt/Ja/Nej"_s);
         platform::installSwedishQtTexts();
         QLineEdit box(u"text"_s);
