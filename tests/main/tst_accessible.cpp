@@ -265,7 +265,7 @@ private slots:
              u"mnuredigera_textstorlek=Textstorlek - 12|mnuredigera_textstorlek=Textstorlek - 14|"
              u"mnuredigera_textstorlek=Textstorlek - 18|mnuhjälp=Hjälp|mnuhjälp_hjälp=Hjälp^F1|mnuhjälp_linje1|"
              u"mnuhjälp_om=Om ..."_s},
-            {u"frmsök:Sökning"_s,
+            {u"frmsök:Sökning@6510,4290"_s,
              u"Label2=Söktext@3000,120,855,255|Text1=@3000,360,3375,330|Frame1=Söksätt@120,120,2775,855|"
              u"optsöksätt1=Textens början@240,240,2175,255|optsöksätt2=Alla förekomster@240,480,2295,255|"
              u"chksökresultat=Sök i sökresultat@3000,720,2535,255|cmdsök=Sök@5640,720,735,335|"
@@ -273,7 +273,7 @@ private slots:
              u"Text2=@120,1440,6255,2295|!lblsöker=Söker...@1920,2280,2535,735|"
              u"cmdsparatextfil=Spara resultat...@120,3840,1335,375|lista|cmdok=OK@3600,3840,1335,375|"
              u"cmdavbryt=Avbryt@5040,3840,1335,375"_s},
-            {u"frmredigera:Redigera ordspråk"_s,
+            {u"frmredigera:Redigera ordspråk@8175,7530"_s,
              u"Label3=Välj ordspråkfil:|comboordspråk|-cmd1=Spara|-cmd2=Ångra|Label1=Lägg till ordspråk:|"
              u"!chkändrad=ändrad|Label2=Listan sorteras automatiskt i bokstavsordning.|txtordspråk=|"
              u"cmdläggtill=Lägg till|Label4=@120,1380,7935,45|Frame1=Hitta i listan (Enter = hitta "
@@ -283,22 +283,25 @@ private slots:
              u"cmdtabort=Radera markerad|cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|"
              u"cmddublett=Sök dubletter|txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|"
              u"combosök=Alla förekomster"_s},
-            {u"frmimport:Importera från textfil"_s,
+            {u"frmimport:Importera från textfil@9600,8400"_s,
              u"Label3=Här kan du importera ordspråk ur textfiler på din hårddisk.|Drive1|Label2=Filtyper|"
              u"txtpattern=*.txt|cmdpattern=ok|Dir1|File1|Label1=|cmdläggtill=Lägg till markerad|"
              u"cmdtabort=Ta bort markerad|cmdläggtillalla=Lägg till alla|*cmdstäng=Stäng|List1|lblantal="_s},
-            {u"frmsnabbspara:Snabbspara"_s, // its heading is wider than the classic 1455 twips, which cut it
+            {u"frmsnabbspara:Snabbspara@6735,3375"_s, // its heading is wider than the classic 1455 twips, which cut it
              u"Label1=Sparade ordspråk:@120,120,2400,255|Text1=@120,360,5295,2895|cmdstäng=Stäng@5520,360,1095,375|"
              u"cmdtöm=Töm lista...@5520,840,1095,375|cmdspara=Spara...@5520,1320,1095,375"_s},
-            {u"frmtextedit:Texteditor"_s,
+            {u"frmtextedit:Texteditor@8160,5520"_s,
              u"cmdstäng=Stäng|cmdraderafil=Radera fil|!cmdspara=Spara|cmdradera=Radera rad|cmdkopiera=Kopiera markerad|"
              u"Label1=Visa:|optvisa=Lista|optvisa=Text|list_filer|List1|!Text1=Hjälp\n|File1"_s},
-            {u"frmOm:Om ..."_s, u"Image1|Label1=Tankedosan|#Text1|cmdok=OK"_s},
+            {u"frmOm:Om ...@4545,2850"_s, u"Image1|Label1=Tankedosan|#Text1|cmdok=OK"_s},
             {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|#Text1=Hjälp\n"_s}};
         QStringList faults;
         for (qsizetype i = 0; const auto &[head, controls] : windows) { // in the order of windows()
             QWidget *window = all.windows()[i++];
-            if (!(window->objectName() + u':' + window->windowTitle()).startsWith(head))
+            // A fixed window's size in twips follows its caption.
+            const QStringList size = head.section(u'@', 1).split(u',');
+            if (!(window->objectName() + u':' + window->windowTitle()).startsWith(head.section(u'@', 0, 0))
+                || (size.size() == 2 && window->size() != twips::size(size[0].toInt(), size[1].toInt())))
                 faults << head;
             window->show();
             QHash<QString, int> members; // a control array's members share a name, in index order

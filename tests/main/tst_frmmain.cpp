@@ -369,12 +369,16 @@ private slots:
         QCOMPARE(w.txtnr->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
         const QString path = Module1::sökväg;
         collectionboxes::progressAfterMs = 0;
+        QString told; // the box over the window, naming what it reads
         s.platform.setOnProcessEvents([&] {
-            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s))
+            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s)) {
+                told = box->labelText() + u'|' + box->windowTitle() + u'|' + QString::number(box->windowModality());
                 box->cancel();
+            }
         });
         pick(w.comboordspråk, 1);
         collectionboxes::progressAfterMs = 2000;
+        QCOMPARE(told, u"Läser ''Djur''...|Tankedosan|"_s + QString::number(Qt::WindowModal));
         QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
         QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
