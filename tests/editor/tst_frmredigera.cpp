@@ -174,10 +174,13 @@ private slots:
     void loadingAndSavingAgainstTheFileAsItIs()
     {
         Opened s(u"Citat.DAT"_s);
+        auto loads = [&, before = s.platform.pointers().count(Pointer::Busy)]() mutable {
+            return s.platform.pointers().count(Pointer::Busy)
+                   - std::exchange(before, s.platform.pointers().count(Pointer::Busy));
+        };
         // The collection it opened on, picked again first thing, is read again as any pick of the chosen one.
-        const qsizetype busy = s.platform.pointers().count(Pointer::Busy);
         pick(s.editor->comboordspråk, s.editor->comboordspråk->currentIndex());
-        QCOMPARE(s.platform.pointers().count(Pointer::Busy) - busy, 1);
+        QCOMPARE(loads(), 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
         collectionboxes::progressAfterMs = 0;
         QStringList filled; // the bar at each step, per thousand; the third is cancelled
@@ -193,26 +196,18 @@ private slots:
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
         QCOMPARE(filled.join(u' '), u"444 888 1000 1000 1000"_s);
-        // A file that told no size when opened (as one written while it is read) and holds more than one read.
+        // A file that told no size when opened (as one written while it is read) and holds more than one read; how
+        // often the bar moves depends on how many mappings this process has.
         QFile::remove(s.folder.path(u"Djur.dat"_s));
         QVERIFY(QFile::link(u"/proc/self/smaps"_s, s.folder.path(u"Djur.dat"_s)));
-        filled.clear();
-        // Only recorded: how often the bar moves depends on how many mappings this process has.
-        s.platform.setOnProcessEvents([&] {
-            if (auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s))
-                filled << QString::number(box->value());
-        });
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         s.platform.setOnProcessEvents({});
-        QVERIFY2(!filled.isEmpty() && filled.count(u"0"_s) == filled.size(), qPrintable(filled.join(u' ')));
+        QVERIFY2(filled.size() > 5 && filled.count(u"0"_s) == filled.size() - 5, qPrintable(filled.join(u' ')));
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
         QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
         const QByteArray utf16 = "\xFF\xFE\x62\0\r\0\n\0a\0\0\xD8x\0\r\0\n\0"_ba; // half a surrogate pair
         s.folder.write(u"Djur.dat"_s, utf16);
-        auto loads = [&, before = s.platform.pointers().count(Pointer::Busy)]() mutable {
-            return s.platform.pointers().count(Pointer::Busy)
-                   - std::exchange(before, s.platform.pointers().count(Pointer::Busy));
-        };
+        loads();
         QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
         s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
@@ -310,8 +305,7 @@ private slots:
         Opened s;
         s.folder.write(u"a.txt"_s, "Borta bra\r\n\r\n   \r\nHemma b\xE4st\r\nsist"_ba);
         s.folder.write(u".dold.txt"_s, "x"_ba);
-        QStringList folders{u"mapp.TXT"_s, u"f\\"_s, u"b"_s, u"B"_s,
-                            u"a"_s,        u"c"_s,   u"E"_s}; // "f\\": a backslash is a letter
+        QStringList folders = u"mapp.TXT|f\\|b|B|a|c|E"_s.split(u'|'); // "f\\": a backslash is a letter
         for (int i = 10; i < 26; ++i) // more than a sort does one by one
             folders << u"d%1"_s.arg(i);
         for (const QString &name : folders)
@@ -355,12 +349,8 @@ private slots:
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
         // Into a folder by Enter on it (or a double click).
-        for (int row = 0; row < w.Dir1->count(); ++row) {
-            if (w.Dir1->item(row)->text().endsWith(u"f\\"_s)) {
-                clickRow(w.Dir1, row);
-                QTest::keyClick(w.Dir1, Qt::Key_Return);
-            }
-        }
+        clickRow(w.Dir1, w.Dir1->row(w.Dir1->findItems(u"f\\"_s, Qt::MatchEndsWith).value(0)));
+        QTest::keyClick(w.Dir1, Qt::Key_Return);
         clickRow(w.File1, 0);
         QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
         // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.

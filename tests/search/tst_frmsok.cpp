@@ -118,10 +118,9 @@ private slots:
     void savedResultsAreWhole()
     {
         const QString kBreaks = u"ö\u2028\u2029\uFDD0\uFDD1ö"_s;
-        const int total = frmsök::kShownHits + 5;
         const QStringList proverbs =
             QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
-            + FolderFixture::numbered(total);
+            + FolderFixture::numbered(frmsök::kShownHits + 5);
         Opened s(proverbs + QStringList{kBreaks});
         s.search(u"ordspråk"_s);
         QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 2);
@@ -155,8 +154,8 @@ private slots:
         QTest::keyClicks(s.w->Text2, u"X"_s);
         s.platform.setNextInput(u"tecken"_s);
         QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
-        const QString saved = QStringDecoder(QStringDecoder::Utf8)(s.folder.read(u"tecken.txt"_s));
-        QCOMPARE(saved, u"X"_s + kBreaks + u"\r\n\r\n"_s);
+        QCOMPARE(QStringDecoder(QStringDecoder::Utf8)(s.folder.read(u"tecken.txt"_s)),
+                 u"X"_s + kBreaks + u"\r\n\r\n"_s);
     }
 };
 
