@@ -19,8 +19,11 @@ private slots:
         folder.write(u"a.txt"_s, "a\r\n\r\nb\r\nc"_ba);
         folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(store::kShownCharacters + 1, 'x'));
         platform::ScriptedPlatform platform;
-        frmtextedit w(platform, nullptr);
+        QWidget owner; // in a corner: a dialog of Qt's own is centred over its owner, ours on the screen
+        owner.setGeometry(0, 0, 100, 100);
+        frmtextedit w(platform, &owner);
         w.show();
+        QVERIFY((w.frameGeometry().center() - w.screen()->availableGeometry().center()).manhattanLength() <= 4);
         const auto act = [&](QWidget *target, int row = -1, std::optional<Answer> answer = {}, bool text = false) {
             if (answer)
                 platform.setNextAnswer(*answer);
@@ -42,9 +45,11 @@ private slots:
         act(w.cmdspara, -1, Answer::No, true);
         QCOMPARE(folder.read(u"a.txt"_s), "a\r\n\r\nc\r\n"_ba);
         QCOMPARE(act(w.cmdspara, -1, Answer::Yes, true), u"a/B | a//c | € och ☺\n | -1"_s);
+        QVERIFY(w.Text1->isVisible() && !w.List1->isVisible());
         QCOMPARE(folder.read(u"a.txt"_s), "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba);
         folder.write(u"a.txt"_s, "ny\r\n"_ba);
         QCOMPARE(act(w.Label1, 0), u"a/B | a//c | € och ☺\n | 0"_s);
+        QVERIFY(w.List1->isVisible() && !w.Text1->isVisible());
         QCOMPARE(act(w.list_filer), u"a/B | ny | ny\n | 0"_s);
         QCOMPARE(act(w.cmdraderafil, -1, Answer::No), u"a/B | ny | ny\n | 0"_s);
         QCOMPARE(act(w.cmdraderafil, -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
@@ -110,6 +115,10 @@ private slots:
         }
         QCOMPARE(boxes.join(u','), u"Filen ''a,error:54,Vill du t,error:54,Filen ''/,Filen ''/,"
                                    u"Vill du s,Filen ''/,Filen ''/,Vill du t,Filen ''/,Filen ''/"_s);
+        // Windows-1252 is cut at the bound itself: a high byte there is a letter of its own, not part of one.
+        files[0][textfiles::kTextViewBytes - 1] = 'y';
+        files[0][textfiles::kTextViewBytes] = '\x85';
+        QVERIFY(textfiles::textViewOf(files[0]).text.contains(u"y\r\n\r\n[Filen"_s));
     }
 };
 
