@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/bounds.h"
-#include "store/commandline.h"
 #include "store/linestore.h"
 #include "store/terminal.h"
 #include "support/folderfixture.h"
@@ -136,38 +135,41 @@ private slots:
         QCOMPARE(QProcess::execute(u"localedef"_s, locale), 0);
     }
 
+    static void row(const char *name, const QString &arguments, int status, const QByteArray &out,
+                    const QString &err = {})
+    {
+        QTest::newRow(name) << Case{arguments, status, out, err};
+    }
     void commands_data()
     {
         QTest::addColumn<Case>("c");
-        QTest::newRow("--slump, one line") << Case{u"--slump|--samling|En"_s, 0, "Ensam rad\n", {}};
-        QTest::newRow("climbs out") << Case{u"--slump|--samling|../Citat"_s, 2, {}, u"52 - Namnet ''../Citat''"_s};
-        QTest::newRow("--sök, Citat by default") << Case{u"--sök|GUD"_s, 0, "Gud ser dig\nMin gud\n", {}};
-        QTest::newRow("--sok --borjan") << Case{u"--sok|gud|--borjan"_s, 0, "Gud ser dig\n", {}};
-        QTest::newRow("--sök å in Windows-1252") << Case{u"--sök=ÅSNA ÅL"_s, 0, "\xC3\x85sna \xC3\xA5lar\n", {}};
-        QTest::newRow("UTF-8") << Case{u"--sök|öGA|--samling|utf"_s, 0, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n", {}};
+        row("--slump, one line", u"--slump|--samling|En"_s, 0, "Ensam rad\n");
+        row("climbs out", u"--slump|--samling|../Citat"_s, 2, {}, u"52 - Namnet ''../Citat''"_s);
+        row("--sök, Citat by default", u"--sök|GUD"_s, 0, "Gud ser dig\nMin gud\n");
+        row("--sok --borjan", u"--sok|gud|--borjan"_s, 0, "Gud ser dig\n");
+        row("--sök å in Windows-1252", u"--sök=ÅSNA ÅL"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
+        row("UTF-8", u"--sök|öGA|--samling|utf"_s, 0, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
         const QByteArray both = "Citat:\xC3\x85sna \xC3\xA5lar\nUtf:\xE6\xBC\xA2 \xC3\x85SNA\n";
-        QTest::newRow("alla") << Case{u"--sök|åsna|--samling|alla"_s, 0, both, {}};
-        QTest::newRow("C locale: UTF-8") << Case{u"LC_ALL=C|--sök|åsna|--samling|alla"_s, 0, both, {}};
-        QTest::newRow("ISO-8859-1") << Case{
-            u"LOCPATH=<dir>/loc|LC_ALL=sv_SE.ISO-8859-1|--sok|sna|--samling|Citat"_s, 0, "\xC5sna \xE5lar\n", {}};
-        QTest::newRow("--nummer") << Case{u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n", {}};
-        QTest::newRow("past the end") << Case{u"--nummer|4"_s, 1, {}, u"har 3 ordspråk; nummer 4 finns inte"_s};
-        QTest::newRow("huge line") << Case{
-            u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n", {}};
-        QTest::newRow("names") << Case{u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n", {}};
-        QTest::newRow("a backslash") << Case{u"--slump|--samling|Djur\\Katt"_s,
-                                             2,
-                                             {},
-                                             u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s};
-        QTest::newRow("no collection named") << Case{
-            u"--slump|--samling="_s, 2, {}, u"tankedosan: --samling ska följas av en samlings namn, eller alla"_s};
-        QTest::newRow("no such platform") << Case{u"--platform|x"_s, 2, {}, u"plattformen ''x'' finns inte"_s};
-        QTest::newRow("-platform=") << Case{u"-platform=xy"_s, 2, {}, u"plattformen ''xy'' finns inte"_s};
-        const QString refused =
-            u"tankedosan: okänt alternativ: -x\nSkriv \"tankedosan --help\" för att se alternativen.\n"_s;
-        QTest::newRow("Qt's option, then unknown") << Case{u"-style|fusion|-x"_s, 2, {}, refused};
-        QTest::newRow("Qt's --option=value") << Case{u"--style=fusion|--slump|--samling|En"_s, 0, "Ensam rad\n", {}};
-        QTest::newRow("--version") << Case{u"--version"_s, 0, "Tankedosan 2.2\nMapp: <dir>\n", {}};
+        row("alla", u"--sök|åsna|--samling|alla"_s, 0, both);
+        row("C locale: UTF-8", u"LC_ALL=C|--sök|åsna|--samling|alla"_s, 0, both);
+        row("ISO-8859-1", u"LOCPATH=<dir>/loc|LC_ALL=sv_SE.ISO-8859-1|--sok|sna|--samling|Citat"_s, 0,
+            "\xC5sna \xE5lar\n");
+        row("--nummer", u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
+        row("past the end", u"--nummer|4"_s, 1, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
+        row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
+        row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n");
+        row("backslash", u"--slump|--samling|Djur\\Katt"_s, 2, {},
+            u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s);
+        row("no collection named", u"--slump|--samling="_s, 2, {},
+            u"tankedosan: --samling ska följas av en samlings namn, eller alla"_s);
+        row("no such platform", u"--platform|x"_s, 2, {}, u"plattformen ''x'' finns inte"_s);
+        row("-platform=", u"-platform=xy"_s, 2, {}, u"plattformen ''xy'' finns inte"_s);
+        row("Qt's option, then unknown", u"-style|fusion|-x"_s, 2, {},
+            u"tankedosan: okänt alternativ: -x\nSkriv \"tankedosan --help\" för att se alternativen.\n"_s);
+        // Qt's own options are left to Qt wherever they stand; a platform may carry its plugin's options after ":".
+        row("Qt's options with values",
+            u"--style=fusion|-platform|offscreen:fontengine=freetype|--slump|--samling|En"_s, 0, "Ensam rad\n");
+        row("Qt's flag, then --version", u"-reverse|--version"_s, 0, "Tankedosan 2.2\nMapp: <dir>\n");
     }
     void commands()
     {
@@ -257,19 +259,6 @@ private slots:
             run(u"QT_QPA_PLATFORM=offscreen|--mapp|"_s + data.folder(), {}, tree.path(u"bin/tankedosan"_s));
         QVERIFY2(missing.status == 2 && missing.err.startsWith(u"tankedosan: fönstret kan inte öppnas: "_s),
                  qPrintable(QString::number(missing.status) + missing.err));
-    }
-
-    // Qt's own options are left to Qt wherever they stand, and a platform that is not there is refused first,
-    // also as the last word or with the plugin's options after ":".
-    void qtOptionsOnTheCommandLine()
-    {
-        using Action = store::CommandLine::Action;
-        const QString exe = u"tankedosan"_s;
-        QCOMPARE(store::readCommandLine({exe, u"-reverse"_s, u"--version"_s}).action, Action::Version);
-        QCOMPARE(store::readCommandLine({exe, u"-platform"_s, u"offscreen:fontengine=freetype"_s}).action, Action::Run);
-        const store::CommandLine refused = store::readCommandLine({exe, u"-platform"_s, u"x"_s});
-        QVERIFY2(refused.action == Action::Error && refused.text.contains(u"plattformen ''x'' finns inte"_s),
-                 qPrintable(refused.text));
     }
 
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.
