@@ -19,10 +19,9 @@ using namespace Qt::StringLiterals;
 namespace {
 // Changed: another process adds a line (or deletes one); Rewritten: in place, a time a nanosecond off. Big, Long:
 // a collection too large or too long to read whole; Pair: one that would not write back as read; Fortune:
-// fortune's index and its text.
+// fortune's index and its text. ReadOnly: a folder made so after the start, or for a search within results before it.
 enum class Fault { None, Full, ReadOnly, NoRead, NoSync, Changed, NoRename, Rewritten, Gone, Big, Long, Pair, Fortune };
 enum class Command { EditorSave, Duplicates, SaveText, NrIni, Delete, New, Within, Hits, Quick, DeleteLine, Remove };
-constexpr auto Yes = platform::Answer::Yes;
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -52,18 +51,20 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
         search.Text1->setText(u"a"_s);
         search.cmdsök_Click();
         search.chksökresultat->setChecked(true);
-        search.Text1->setText(u"b"_s);
+        search.Text1->setText(u"igen"_s);
         w.txtnr->setText(u"4"_s);
         w.snabbsparaFönster().setLista(u"Spara mig"_s);
         meanwhile();
         p.setNextInput(command == Command::New ? u"Ny"_s : u"lista"_s);
-        p.setNextAnswer(Yes);
+        p.setNextAnswer(platform::Answer::Yes);
         switch (command) {
         case Command::Delete:
             QVERIFY((w.mnuarkiv_raderaordspråk->trigger(), w.pp->toPlainText() == u"c"_s) == fails);
             break;
         case Command::New: w.cmdordspråk_ny_Click(); break;
-        case Command::Within: search.cmdsök_Click(); break;
+        case Command::Within: // where nothing can be written it still works, and closing then writes nothing
+            QVERIFY((search.cmdsök_Click(), fails || (w.close(), search.lista->count() == 2)));
+            break;
         case Command::Hits: search.cmdsparatextfil_Click(); break;
         case Command::Quick: w.snabbsparaFönster().cmdspara_Click(); break;
         case Command::Remove: // a collection that could not be removed stays to choose
@@ -89,7 +90,7 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
         return;
     }
     textFiles.optvisa[1]->setChecked(true);
-    p.setNextAnswer(Yes);
+    p.setNextAnswer(platform::Answer::Yes);
     textFiles.cmdspara_Click();
 }
 } // namespace
@@ -124,6 +125,7 @@ private slots:
             {Command::Remove, Fault::ReadOnly, u"\r\n70 - "_s},
             {Command::Within, Fault::Full, u"Error 61"_s},
             {Command::Within, Fault::NoRead, u"Error 57"_s}, // the scratch file read back
+            {Command::Within, Fault::ReadOnly, u"går inte att skriva i"_s}, // told once, at the start
             {Command::Hits, Fault::Full, u"\r\n61 - "_s},
             {Command::Quick, Fault::Full, u"\r\n61 - "_s},
             {Command::EditorSave, Fault::Big, u"kunde inte läsas och skrivs därför inte över"_s},
@@ -158,6 +160,12 @@ private slots:
                 QFile out(disk.path() + u'/' + QString::fromLatin1(file.split(':').first()));
                 QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.sliced(file.indexOf(':') + 1)) > 0);
             }
+            const auto lock = [&] {
+                return !::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                                nullptr);
+            };
+            const bool locked = fault == Fault::ReadOnly && command == Command::Within;
+            QVERIFY(!locked || lock());
             store::setProgramFolder(disk.path());
             platform::ScriptedPlatform platform;
             frmmain w(platform);
@@ -165,12 +173,11 @@ private slots:
             QMap<QString, QByteArray> before;
             if (fault == Fault::NoRead)
                 faultshim::failNext(faultshim::Call::Read, EIO, command == Command::Within ? "temp_" : "Citat.dat");
-            run(command, fault != Fault::None, w, platform, [&] {
+            run(command, fault != Fault::None && !locked, w, platform, [&] {
                 if (fault == Fault::Full)
                     QVERIFY(disk.fill(u"fyllnad"_s));
-                if (fault == Fault::ReadOnly)
-                    QVERIFY(!::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr,
-                                     MS_REMOUNT | MS_RDONLY, nullptr));
+                if (fault == Fault::ReadOnly && !locked)
+                    QVERIFY(lock());
                 if (fault == Fault::NoSync || fault == Fault::NoRename)
                     faultshim::failNext(fault == Fault::NoSync ? faultshim::Call::Fsync : faultshim::Call::Rename, EIO,
                                         "Citat.dat");
@@ -201,7 +208,7 @@ private slots:
             faultshim::reset();
             QVERIFY2(fault == Fault::None
                          ? !shown.contains(u"Ett fel"_s)
-                         : snapshot(disk.path()) == before
+                         : snapshot(disk.path()) == before && (!locked || platform.boxes().size() == 1)
                                && (expected.isEmpty()            ? shown.isEmpty()
                                    : expected.endsWith(u" | "_s) ? shown.endsWith(expected) // the last box
                                                                  : shown.contains(expected)),
@@ -210,33 +217,6 @@ private slots:
         if (skipped)
             QSKIP(qPrintable(u"a full disk and a folder made read-only: "_s
                              + QLatin1StringView(SmallFileSystem::whyNot())));
-    }
-
-    // A folder that cannot be written is told once, at the start; a search within results still works there.
-    void readOnlyFolderIsToldOnce()
-    {
-        SmallFileSystem disk(1 << 20);
-        if (!disk.mounted())
-            QSKIP(disk.whyNot());
-        QFile citat(disk.path() + u"/Citat.dat"_s);
-        QVERIFY(citat.open(QIODevice::WriteOnly) && citat.write("Gud\r\nGud ser dig\r\nHund\r\n") > 0);
-        citat.close();
-        QVERIFY(
-            !::mount(nullptr, QFile::encodeName(disk.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr));
-        store::setProgramFolder(disk.path());
-        platform::ScriptedPlatform platform;
-        frmmain w(platform);
-        w.show();
-        frmsök search(platform, w.link(), &w);
-        search.Text1->setText(u"gud"_s);
-        search.cmdsök_Click();
-        search.chksökresultat->setChecked(true);
-        search.Text1->setText(u"ser"_s);
-        search.cmdsök_Click();
-        w.close();
-        QCOMPARE(search.lista->count(), 1);
-        QCOMPARE(platform.boxes().size(), size_t(1));
-        QVERIFY(platform.boxes().front().text.contains(u"går inte att skriva i"_s));
     }
 };
 
