@@ -7,6 +7,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/bounds.h"
+#include "store/files.h"
 #include "store/programfolder.h"
 #include "textfiles/frmtextedit.h"
 
@@ -101,6 +102,19 @@ class tst_faults : public QObject
 
 private slots:
     void cleanup() { faultshim::reset(); }
+
+    // Started without standard input, the program's own files take descriptor 0, to be closed as any other.
+    void descriptorZeroIsClosedToo()
+    {
+        FolderFixture folder;
+        const int input = ::dup(0);
+        ::close(0);
+        const bool written = !store::writeFileAtomically(folder.path(u"a.txt"_s), "a\r\n"_ba);
+        const bool left = ::fcntl(0, F_GETFD) != -1;
+        ::dup2(input, 0);
+        ::close(input);
+        QVERIFY(written && !left);
+    }
 
     // A message and no file changed (closing writes nr.ini silently); each rename is followed by a folder sync.
     void everyWriteFailsSafely()
