@@ -317,6 +317,9 @@ private slots:
                              [](frmimport &w) { w.close(); });
         frmimport w(s.platform, *s.editor, s.editor.get());
         w.show();
+        // The folders and files side by side in equal shares; the pattern between its label and its button.
+        QVERIFY(w.Dir1->width() == w.File1->width() && w.Label2->geometry().right() < w.txtpattern->x()
+                && w.txtpattern->geometry().right() < w.cmdpattern->x() && w.txtpattern->y() == w.cmdpattern->y());
         // It opens on the folder it was started from, two blanks deeper for each folder on the way down.
         const QString started = QDir::currentPath();
         const qsizetype depth = started.count(u'/') - started.endsWith(u'/');
