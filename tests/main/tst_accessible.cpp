@@ -113,6 +113,8 @@ QString described(QObject *object, const QString &wanted)
                                                                                        : "text";
         text += u'=' + object->property(caption).toString().remove(u'&');
     }
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(w); area && area->frameShape() == QFrame::NoFrame)
+        text += u'~';
     if (w && !w->toolTip().isEmpty())
         text += u'?' + w->toolTip();
     if (action && !action->shortcut().isEmpty())
@@ -233,7 +235,7 @@ private slots:
     }
 
     // Every window as the user first meets it: each control found by its name, with its caption, tip and state
-    // ("!" hidden, "-" disabled, "*" bold, "#" read-only) and, where the window is laid out in twips, its place in
+    // ("!" hidden, "-" disabled, "*" bold, "#" read-only, a "~" after it a box drawn without a frame) and, where the window is laid out in twips, its place in
     // its parent.
     void everyControlByItsName_data()
     {
@@ -254,7 +256,7 @@ private slots:
             {u"frmmain:Tankedosan"_s,
              u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
              u"cmdnästa=Nästa|cmdförra=Förra|cmdkopiera=Kopiera?Kopiera ordspråk till klippboken|Frame1=Visa|"
-             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|#pp|Image1|*Label2=Så här "
+             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|#pp~|Image1|*Label2=Så här "
              u"är det ...|"
              u"Label3=Välj ordspråkfil:|Label1=|mnuarkiv=Arkiv|mnuakriv_öppnatext=Öppna text...|mnuarkiv_linje1|"
              u"mnuarkiv_snabbspara=Snabbspara ordspråk^F2|mnuarkiv_öppnasnabbspara=Öppna snabbspara-listan...|"
@@ -307,8 +309,18 @@ private slots:
             QHash<QString, int> members; // a control array's members share a name, in index order
             for (const QString &entry : controls.split(u'|')) {
                 const QString name =
-                    entry.section(QRegularExpression(u"[=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*#-]"_s));
-                QObject *object = window->findChildren<QObject *>(name).value(members[name]++);
+                    entry.section(QRegularExpression(u"[~=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*#-]"_s));
+                QList<QObject *> own; // leaving out those of the windows it owns, which may use the same names
+                for (QObject *o : window->findChildren<QObject *>(name)) {
+                    QObject *p = o->parent();
+                    while (
+                        p != window
+                        && !(p->isWidgetType() && static_cast<QWidget *>(p)->isWindow() && !qobject_cast<QMenu *>(p)))
+                        p = p->parent();
+                    if (p == window)
+                        own << o;
+                }
+                QObject *object = own.value(members[name]++);
                 const QString got = object ? described(object, entry) : u"none"_s;
                 if (got != entry)
                     faults << u"%1: %2, not %3"_s.arg(window->objectName(), got, entry);
