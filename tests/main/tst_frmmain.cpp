@@ -384,7 +384,7 @@ private slots:
     }
 
     // A collection gone from the folder is told while the load is under way; the lists stay.
-    void unreadableAndMissingCollections()
+    void offeredSearchAndMissingCollection()
     {
         Started s;
         s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
@@ -406,7 +406,22 @@ private slots:
                              + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för "
                                u"att använda dem."_s});
         QCOMPARE(w.comboordspråk->count(), 3);
-        w.link().showSearchHits(store::LineStore::fromStrings({u"Hund"_s, u"hund och katt"_s}));
+        // "Söklistan" on an empty list offers a search: its hits are shown once, a number box without a number told
+        // once.
+        w.txtnr->setText(u"x"_s);
+        s.platform.setNextAnswer(Answer::Yes);
+        whileOpen<frmsök>([&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); },
+                          [](frmsök &search) {
+                              QTest::keyClicks(search.Text1, u"hund"_s);
+                              QTest::keyClick(search.Text1, Qt::Key_Return);
+                              QTest::mouseClick(search.cmdok, Qt::LeftButton);
+                          });
+        QCOMPARE(takeBoxes(s.platform),
+                 (QStringList{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. "
+                              u"Vill du söka nu?"_s,
+                              u"error:13"_s}));
+        QCOMPARE(w.windowTitle() + u'|' + w.söklista->items().join(u'/'),
+                 u"Tankedosan - sökresultat - 2 st|Hund/hund och katt"_s);
         QFile::remove(s.folder.path(u"Djur.dat"_s));
         w.txtnr->setText(u"2"_s);
         pick(w.comboordspråk, 1);
