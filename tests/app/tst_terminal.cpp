@@ -193,6 +193,7 @@ private slots:
         for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) // the first line of each
             QVERIFY2(help.indexOf(u'\n' + part) == help.indexOf(u"\n\n"_s + part) + 1, qPrintable(part));
         QCOMPARE(help.count(u'('), help.count(u')'));
+        QVERIFY(help.startsWith(u"Användning: tankedosan [alternativ]\n\nTankedosan läser"_s));
         QCOMPARE(ran.status, 0);
         // The program's own name is no option, whatever it is.
         for (const QString &name : {u"-platform"_s, u"-reverse"_s}) {

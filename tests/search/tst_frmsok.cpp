@@ -124,6 +124,7 @@ private slots:
         Opened s(proverbs + QStringList{kBreaks});
         s.search(u"ordspråk"_s);
         QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 2);
+        QVERIFY(s.w->Text2->horizontalScrollBar()->maximum() > 0); // a hit stays one line, not wrapped
         s.w->Text2->moveCursor(QTextCursor::Start);
         QTest::keyClicks(s.w->Text2, u"Mitt: "_s);
         // Saving asks before writing over a file ("No" keeps it) or anything else there; ".txt" is always appended.
