@@ -368,6 +368,12 @@ private slots:
     {
         // The program's own boxes name their buttons in Swedish even before Qt's texts are installed.
         platform::QtPlatform desktop;
+        // The pointer follows each change, also from one busy pointer to the other.
+        desktop.setPointer(platform::Pointer::Busy);
+        desktop.setPointer(platform::Pointer::ArrowBusy);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        desktop.setPointer(platform::Pointer::Default);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QStringList buttons;
         QTimer closer; // reads each box's buttons, then closes it
         closer.callOnTimeout([&] {
