@@ -27,7 +27,7 @@ unset QT_QPA_PLATFORM
 pid=$!
 window=
 for _ in $(seq 1 100); do
-  window=$(xdotool search --name '^Tankedosan' 2>/dev/null | head -n 1 || true)
+  window=$(xdotool search --onlyvisible --name '^Tankedosan' 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done

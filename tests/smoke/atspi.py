@@ -56,7 +56,7 @@ def press(w, name):  # the button's first action, Press, as Orca presses it
 
 
 def keys(sequence):  # typed into the main window, brought to the front as a window manager would
-    search = ["xdotool", "search", "--name", f"^{MAIN}$"]
+    search = ["xdotool", "search", "--onlyvisible", "--name", f"^{MAIN}$"]  # X focuses mapped windows only
     main = wait(f"no window '{MAIN}'", lambda: subprocess.run(search, capture_output=True, text=True).stdout.split())
     subprocess.run(["xdotool", "windowfocus", "--sync", main[0]], check=True)
     if sequence:

@@ -57,12 +57,13 @@ ends() {
 }
 
 # opens EXECUTABLE CAPTION: starts the program ($pid), waits for its window so captioned and gives it the focus, as
-# a desktop gives a new window its first.
+# a desktop gives a new window its first. A window has its caption before it is mapped, and X refuses the focus to
+# an unmapped one (BadMatch, which ends xdotool): only a visible window counts, and the focus is asked again.
 opens() {
   "$1" &
   pid=$!
-  settles "the program's window" "$2" xdotool search --name "^$2\$" getwindowname
-  xdotool search --name "^$2\$" windowfocus --sync
+  settles "the program's window" "$2" xdotool search --onlyvisible --name "^$2\$" getwindowname
+  waits 5 xdotool search --onlyvisible --name "^$2\$" windowfocus --sync 2>/dev/null || fail "no focus for '$2'"
 }
 # Starts the program, waits for its window captioned with the collection's count, closes it from the menu
 # (Arkiv > Avsluta) as a user does and sees the program end without an error.
