@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "store/commandline.h"
+#include "cli/commandline.h"
+#include "cli/output.h"
+#include "cli/terminal.h"
 #include "store/files.h"
-#include "store/terminal.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,8 +27,8 @@ int openWindow(int &argc, char **argv, const QString &folder)
     auto *window = library ? reinterpret_cast<Window *>(dlsym(library, "tankedosanWindow")) : nullptr;
     if (!window) {
         const char *why = dlerror();
-        const QByteArray text = store::toTerminal(QStringLiteral("tankedosan: fönstret kan inte öppnas: ")
-                                                  + (why ? QString::fromLocal8Bit(why) : path) + u'\n');
+        const QByteArray text = cli::toTerminal(QStringLiteral("tankedosan: fönstret kan inte öppnas: ")
+                                                + (why ? QString::fromLocal8Bit(why) : path) + u'\n');
         std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
         return 2;
     }
@@ -43,10 +44,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TANKEDOSAN_VERSION));
     // Everything but the window itself (--help, --version, the terminal's commands, a command line that is
     // refused) answers in the terminal, without a display.
-    const store::CommandLine commandLine = store::readCommandLine(store::argumentList(argc, argv));
-    if (commandLine.action != store::CommandLine::Action::Run) {
+    const cli::CommandLine commandLine = cli::readCommandLine(cli::argumentList(argc, argv));
+    if (commandLine.action != cli::CommandLine::Action::Run) {
         QCoreApplication app(argc, argv);
-        return store::runInTerminal(commandLine);
+        return cli::runInTerminal(commandLine);
     }
     return openWindow(argc, argv, commandLine.folder);
 }

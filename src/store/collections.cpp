@@ -32,14 +32,6 @@ QString collectionFile(const QString &name)
     return exact;
 }
 
-QStringList listCollections()
-{
-    QStringList names = listFiles(u"*.dat"_s);
-    for (QString &name : names)
-        name = withoutExtension(name);
-    return names;
-}
-
 MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
 {
     auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, maxReadLines);

@@ -19,10 +19,6 @@ QString collectionPath(const QString &name);
 // letters first ("Djur.DAT"), then its name too ("DJUR.dat"); else name + ".dat", a file yet to be made.
 QString collectionFile(const QString &name);
 
-// The names of the "*.dat" files of the program folder (any letter case), sorted by name without regard to
-// case, each without its last four characters. Folders and hidden files are not collections.
-QStringList listCollections();
-
 // What the file of a collection holds: lines, or an index of fortune's that stands for the entries of its
 // text file.
 enum class CollectionForm { Lines, FortuneIndex };

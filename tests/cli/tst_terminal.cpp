@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/slump.h"
 #include "store/bounds.h"
 #include "store/linestore.h"
-#include "store/terminal.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
 
@@ -301,7 +301,7 @@ private slots:
         std::map<QString, int> seen;
         for (int i = 0; i < 12000; ++i) {
             const std::uint64_t seed = 20261207u + std::uint64_t(i) * 7919u;
-            store::ProverbDraw draw(seed), alsoEmpty(seed);
+            cli::ProverbDraw draw(seed), alsoEmpty(seed);
             alsoEmpty.offer(store::LineStore::FileLines({})); // an empty collection takes no part in the draw
             for (const QByteArray &bytes : files)
                 draw.offer(store::LineStore::FileLines(bytes)), alsoEmpty.offer(store::LineStore::FileLines(bytes));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "store/commandline.h"
+#include "cli/commandline.h"
 
-#include "store/terminal.h"
+#include "cli/output.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -15,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace cli {
 
 namespace {
 // An option as it is typed: one dash before a letter, two before a word.
@@ -307,4 +307,4 @@ QStringList argumentList(int argc, char *argv[])
     return arguments;
 }
 
-} // namespace store
+} // namespace cli

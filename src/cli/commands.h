@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#pragma once
+
+#include "cli/commandline.h"
+
+// The terminal's commands on the collections, one file each, named as the option is. Each returns the exit
+// status (output.h).
+namespace cli {
+
+int randomProverb(const CommandLine &line); // --slump
+int searchProverbs(const CommandLine &line); // --sök
+int proverbByNumber(const CommandLine &line); // --nummer
+int listCollections(); // --samlingar
+int importLines(const CommandLine &line); // --importera
+
+} // namespace cli

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/commands.h"
+
+#include "cli/output.h"
+#include "cli/reading.h"
+#include "store/collections.h"
+
+using namespace Qt::StringLiterals;
+using namespace store;
+
+namespace cli {
+
+int proverbByNumber(const CommandLine &line)
+{
+    const auto collections = chosenCollections(line.collection);
+    if (!collections)
+        return kError;
+    const Collection &collection = collections->front();
+    LineStore lines;
+    if (auto failure = readCollection(collection.path, lines)) {
+        printFailure(*failure);
+        return kError;
+    }
+    if (line.number > lines.size()) {
+        printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size()) + u" ordspråk; nummer "_s
+                   + QString::number(line.number) + u" finns inte."_s);
+        return kNotFound;
+    }
+    Printer out(stdout);
+    out.line(lines.at(line.number - 1));
+    return out.finish() ? kFound : kError;
+}
+
+} // namespace cli

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/commands.h"
+
+#include "cli/output.h"
+#include "cli/reading.h"
+
+using namespace Qt::StringLiterals;
+using namespace store;
+
+namespace cli {
+
+int listCollections()
+{
+    const std::vector<Collection> all = allCollections();
+    Printer out(stdout);
+    const bool read = readEach(all, &out, [&](const Collection &collection, const LineStore::FileLines &lines) {
+        out.line(collection.name + u'\t' + QString::number(lines.size()));
+    });
+    if (!out.finish() || !read)
+        return kError;
+    return all.empty() ? kNotFound : kFound;
+}
+
+} // namespace cli

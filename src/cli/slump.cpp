@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/slump.h"
+
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/reading.h"
+#include "store/collections.h"
+#include "store/fortune.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+using namespace store;
+
+namespace cli {
+
+namespace {
+
+// An entry of fortune's drawn by its index: read once the draw is over, by its offset alone.
+struct IndexedDraw
+{
+    QString path; // the index
+    QByteArray index;
+    qsizetype at = 0;
+};
+
+enum class Drawn { Proverb, Nothing, BlankEntry, Failed };
+
+// The entry an index's draw fell on. An entry of blanks (which strfile counts) makes the draw start again,
+// so every proverb stays equally likely; an index that no longer fits its text (edited since strfile ran)
+// gives way to the text read whole.
+Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
+{
+    const FortuneIndex index = *fortuneIndexOf(drawn.index);
+    const QString text = fortuneTextPath(drawn.path);
+    const std::optional<qint64> at = fortuneOffset(drawn.index, quint32(drawn.at));
+    const qint64 before = std::min<qint64>(at.value_or(0), 2);
+    const qint64 size = qint64(index.longest) + 3 + before; // the entry, and the delimiter line after it
+    QByteArray bytes;
+    if (at && !readFilePart(text, *at - before, size, bytes) && bytes.size() >= before) {
+        const auto entry = fortuneEntryAt(QByteArrayView(bytes).first(before), QByteArrayView(bytes).sliced(before),
+                                          bytes.size() < size, index);
+        if (entry) {
+            draw.setProverb(*entry);
+            return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
+        }
+    }
+    QByteArray whole;
+    if (auto failure = readCollectionBytes(drawn.path, whole)) {
+        printFailure(*failure);
+        return Drawn::Failed;
+    }
+    const LineStore::FileLines lines(whole);
+    ProverbDraw within(draw.next());
+    within.offer(lines);
+    draw.setProverb(within.proverb());
+    return within.isEmpty() ? Drawn::Nothing : Drawn::Proverb;
+}
+
+// One draw over the collections: a collection of lines is read whole and let go, an index of fortune's is
+// weighed by the count in its header and its text read only where the draw falls.
+Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead)
+{
+    std::optional<IndexedDraw> indexed;
+    for (const Collection &collection : collections) {
+        QByteArray bytes;
+        CollectionForm form;
+        FileStamp stamp;
+        MaybeFailure failure = readCollectionFile(collection.path, bytes, form, &stamp);
+        if (!failure && form == CollectionForm::FortuneIndex) {
+            if (draw.offer(fortuneIndexOf(bytes)->count))
+                indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
+        } else if (!failure) {
+            failure = checkWhole(collection.path, bytes, stamp);
+            if (!failure) {
+                const LineStore::FileLines lines(bytes);
+                failure = checkLines(collection.path, lines);
+                if (!failure && draw.offer(lines))
+                    indexed.reset();
+            }
+        }
+        if (failure) {
+            printFailure(*failure);
+            allRead = false;
+        }
+    }
+    if (!indexed)
+        return draw.isEmpty() ? Drawn::Nothing : Drawn::Proverb;
+    return readIndexedDraw(*indexed, draw);
+}
+} // namespace
+
+int randomProverb(const CommandLine &line)
+{
+    const auto collections = chosenCollections(line.collection);
+    if (!collections)
+        return kError;
+    ProverbDraw draw(QRandomGenerator::system()->generate64());
+    bool allRead = true;
+    Drawn drawn = Drawn::BlankEntry;
+    // Entries of blanks are few: a handful of draws finds a proverb unless there is none.
+    for (int round = 0; round < 64 && drawn == Drawn::BlankEntry; ++round) {
+        draw.restart();
+        drawn = drawOnce(*collections, draw, allRead);
+        if (!allRead)
+            break;
+    }
+    if (drawn != Drawn::Proverb || draw.proverb().isEmpty())
+        return allRead && drawn != Drawn::Failed ? kNotFound : kError;
+    Printer out(stdout);
+    out.line(draw.proverb());
+    if (!out.finish())
+        return kError;
+    return allRead ? kFound : kError;
+}
+
+ProverbDraw::ProverbDraw(std::uint64_t seed)
+    : m_random(seed)
+{ }
+
+bool ProverbDraw::offer(qsizetype size)
+{
+    if (size == 0)
+        return false;
+    m_seen += size;
+    // One number below all the proverbs seen so far: it falls on this collection's with the chance of its
+    // share, and is then a uniform position inside it.
+    const qsizetype drawn = std::uniform_int_distribution<qsizetype>(0, m_seen - 1)(m_random);
+    if (drawn >= size)
+        return false;
+    m_drawn = drawn;
+    return true;
+}
+
+bool ProverbDraw::offer(const LineStore::FileLines &lines)
+{
+    if (!offer(lines.size()))
+        return false;
+    m_proverb = lines.at(m_drawn); // only that proverb is decoded
+    return true;
+}
+
+void ProverbDraw::restart()
+{
+    m_seen = 0;
+    m_proverb.clear();
+}
+
+} // namespace cli

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/terminal.h"
+
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "store/programfolder.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+using namespace store;
+
+namespace cli {
+
+int runInTerminal(const CommandLine &commandLine)
+{
+    using Action = CommandLine::Action;
+    switch (commandLine.action) {
+    case Action::Run: return kError;
+    case Action::Help: {
+        Printer out(stdout);
+        out.line(QStringView(commandLine.text).chopped(1));
+        return out.finish() ? kFound : kError;
+    }
+    case Action::Error: {
+        const QByteArray bytes = toTerminal(commandLine.text);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+        return kError;
+    }
+    case Action::Version: {
+        // The folder in use, as the window would choose it; nothing is created for asking.
+        const FolderChoice choice =
+            chooseProgramFolder(QCoreApplication::applicationDirPath(), commandLine.folder,
+                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        Printer out(stdout);
+        out.line(QStringView(commandLine.text).chopped(1));
+        out.line(u"Mapp: "_s + choice.folder);
+        return out.finish() ? kFound : kError;
+    }
+    case Action::Random:
+    case Action::Search:
+    case Action::Number:
+    case Action::Collections:
+    case Action::Import: break;
+    }
+    // The folder the window would use, seeded as a first start of the window seeds it, so that a proverb at
+    // login comes before the window was ever opened.
+    if (auto failure = settleProgramFolder(commandLine.folder))
+        printFailure(*failure);
+    switch (commandLine.action) {
+    case Action::Random: return randomProverb(commandLine);
+    case Action::Search: return searchProverbs(commandLine);
+    case Action::Number: return proverbByNumber(commandLine);
+    case Action::Import: return importLines(commandLine);
+    default: return listCollections();
+    }
+}
+
+} // namespace cli
