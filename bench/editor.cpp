@@ -168,7 +168,7 @@ int runOne(int lines, const QString &folder)
     if (!platform.boxes().isEmpty())
         return failed(u"a box was shown: "_s + platform.boxes().front().text);
 
-    const SwedishOrder order;
+    const store::SwedishOrder order;
     const store::LineStore &list = editor->lista()->lines();
     for (qsizetype i = 1; i < list.size(); i += std::max<qsizetype>(1, list.size() / 5000)) {
         if (order.less(list.at(i), list.at(i - 1)))
@@ -178,7 +178,7 @@ int runOne(int lines, const QString &folder)
         store::LineStore unsorted;
         if (store::readCollection(path, unsorted))
             return failed(u"cannot read "_s + path);
-        f.sortOnly = measure([&] { (void)sortedLines(unsorted, order); });
+        f.sortOnly = measure([&] { (void)store::sortedLines(unsorted, order); });
     }
 
     // Find: entering the find box, one keystroke that matches nothing,
@@ -354,7 +354,7 @@ int editorArea(const QString &temp)
             return failed(u"cannot read "_s + transcriptionSource);
         for (qsizetype i = 0; i < kTranscriptionLines; ++i)
             first.append(all.at(i));
-        first = sortedLines(first, SwedishOrder());
+        first = store::sortedLines(first, store::SwedishOrder());
     }
     out() << "Comparing every line with every later one on " << kTranscriptionLines << " lines..." << Qt::endl;
     duplicates::Result slow, fast;

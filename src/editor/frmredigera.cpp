@@ -267,7 +267,7 @@ void frmredigera::comboordspråk_Click()
         // The count stays as it was shown: the trap ends the load before the count is told.
         if (chosen.failure)
             return busy.showError(*chosen.failure);
-        m_lista->setLines(sortedLines(chosen.lines, m_order));
+        m_lista->setLines(store::sortedLines(chosen.lines, m_order));
         break;
     }
     showCount();
@@ -288,7 +288,7 @@ qsizetype frmredigera::addLine(const QString &text)
 {
     qsizetype position = -1;
     for (const QString &line : linesOfTypedText(text)) {
-        position = sortedPosition(m_lista->lines(), line, m_order);
+        position = store::sortedPosition(m_lista->lines(), line, m_order);
         m_lista->insertLine(position, line);
         m_added.append(line);
     }
@@ -307,7 +307,7 @@ void frmredigera::addLines(const store::LineStore &lines)
             addLine(lines.at(i));
         return;
     }
-    m_lista->setLines(mergedLines(m_lista->lines(), lines, m_order));
+    m_lista->setLines(store::mergedLines(m_lista->lines(), lines, m_order));
     if (m_added.isEmpty()) {
         m_added = lines;
     } else {

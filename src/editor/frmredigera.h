@@ -133,7 +133,7 @@ private:
     MainWindowLink m_main;
     platform::Platform &m_platform;
     LineListModel *m_lista;
-    SwedishOrder m_order;
+    store::SwedishOrder m_order;
     // Set by "Avbryt", polled by the duplicate check.
     bool m_avbryt = false;
     bool m_checkRunning = false;

@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace store {
+
 namespace {
 
 // Where a character stands in the built-in order, letter case and accents set aside: blanks, then other
@@ -253,7 +255,7 @@ int comparePrefixes(const Prefix &a, const Prefix &b)
 
 } // namespace
 
-store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &order)
+LineStore sortedLines(const LineStore &lines, const SwedishOrder &order)
 {
     const qsizetype n = lines.size();
     // Positions are sorted, each beside its prefix, not the lines: a million lines as strings would double the
@@ -279,10 +281,10 @@ store::LineStore sortedLines(const store::LineStore &lines, const SwedishOrder &
     return lines.reordered(positions);
 }
 
-store::LineStore mergedLines(const store::LineStore &sorted, const store::LineStore &more, const SwedishOrder &order)
+LineStore mergedLines(const LineStore &sorted, const LineStore &more, const SwedishOrder &order)
 {
-    const store::LineStore added = sortedLines(more, order);
-    store::LineStore merged;
+    const LineStore added = sortedLines(more, order);
+    LineStore merged;
     merged.setDecodedExactly(sorted.decodedExactly());
     qsizetype i = 0;
     qsizetype j = 0;
@@ -300,7 +302,7 @@ store::LineStore mergedLines(const store::LineStore &sorted, const store::LineSt
     return merged;
 }
 
-qsizetype sortedPosition(const store::LineStore &lines, QStringView line, const SwedishOrder &order)
+qsizetype sortedPosition(const LineStore &lines, QStringView line, const SwedishOrder &order)
 {
     qsizetype low = 0;
     qsizetype high = lines.size();
@@ -313,3 +315,5 @@ qsizetype sortedPosition(const store::LineStore &lines, QStringView line, const 
     }
     return low;
 }
+
+} // namespace store

@@ -30,10 +30,11 @@ private slots:
     // Sorting and merging give ICU's Swedish order on any text; the built-in fallback keeps its main rules.
     void sortingInsertingAndMergingFollowSwedishCollation()
     {
-        const SwedishOrder order;
+        const store::SwedishOrder order;
         const QStringList chain = u"9 liv|abc|apa|Apa|apan|Bad|éa|eb|zebra|zon|Åka|åt|Ära|äta|öl"_s.split(u'|');
         QStringList reversed(chain.rbegin(), chain.rend());
-        std::sort(reversed.begin(), reversed.end(), [](auto &a, auto &b) { return fallbackSwedishCompare(a, b) < 0; });
+        std::sort(reversed.begin(), reversed.end(),
+                  [](auto &a, auto &b) { return store::fallbackSwedishCompare(a, b) < 0; });
         QCOMPARE(reversed, chain);
         const QStringList pieces =
             u"a|A|å|a\u030A|e\u0301|é|ß|ss|Ü|y|v|w| |\t|-|9|Ö|ø|æ|ä|Den som |\u00AD|z|Z|ł|„|€|–|Š|œ|…|þ|½|Æ|t|h|\"|'|.|¨|ª|²"_s
@@ -44,10 +45,11 @@ private slots:
             lines.append(i % 8 == 7 ? lines.at(random.bounded(i)) : randomLine(random, pieces, 11));
         QStringList expected = lines;
         std::stable_sort(expected.begin(), expected.end(), referenceLess);
-        QCOMPARE(sortedLines(storeOf(lines), order).toStringList(), expected);
-        QCOMPARE(mergedLines(sortedLines(storeOf(lines.mid(0, 1500)), order), storeOf(lines.mid(1500)), order)
-                     .toStringList(),
-                 expected);
+        QCOMPARE(store::sortedLines(storeOf(lines), order).toStringList(), expected);
+        QCOMPARE(
+            store::mergedLines(store::sortedLines(storeOf(lines.mid(0, 1500)), order), storeOf(lines.mid(1500)), order)
+                .toStringList(),
+            expected);
     }
 
     // The check writes what comparing every line with every later one writes (key: lower case, count half to even).
