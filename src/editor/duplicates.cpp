@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "editor/duplicates.h"
 
-#include "store/encoding.h"
+#include "store/writtenform.h"
 
 #include <QElapsedTimer>
 #include <QHashFunctions>

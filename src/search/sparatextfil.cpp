@@ -2,7 +2,7 @@
 #include "search/sparatextfil.h"
 
 #include "store/files.h"
-#include "store/encoding.h"
+#include "store/writtenform.h"
 #include "store/programfolder.h"
 
 #include <QDir>

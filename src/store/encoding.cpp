@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/encoding.h"
 
-#include "store/linestore.h"
-
 #include <QStringDecoder>
 
 #include <array>
@@ -260,9 +258,16 @@ void appendWindows1252(QByteArray &out, QStringView text)
     }
 }
 
-QByteArray encodeLines(const QStringList &lines)
+QByteArray encodeUtf8(QStringView text)
 {
-    return LineStore::fromStrings(lines).toFileBytes();
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    return encoder.encode(text);
+}
+
+// Rare enough to take the long way.
+QByteArray utf8WithMark(QByteArrayView utf16File)
+{
+    return QByteArray(kUtf8ByteOrderMark) + encodeUtf8(decodeText(utf16File));
 }
 
 std::optional<QByteArray> encodeText(QStringView text, FileEncoding readAs)

@@ -65,9 +65,11 @@ bool fitsWindows1252(QStringView text);
 // Appends the Windows-1252 bytes of text, which must fit.
 void appendWindows1252(QByteArray &out, QStringView text);
 
-// The bytes of a file holding lines, each followed by CR LF: Windows-1252 when every character fits and the
-// bytes read back as the same text, else UTF-8 behind a byte-order mark (never a "?" in place of a character).
-QByteArray encodeLines(const QStringList &lines);
+// The UTF-8 bytes of a text. UTF-8 has no form for half a surrogate pair: the replacement character keeps
+// its place visible.
+QByteArray encodeUtf8(QStringView text);
+// The text of a UTF-16 file as UTF-8 behind a byte-order mark, as the line store holds such a file.
+QByteArray utf8WithMark(QByteArrayView utf16File);
 
 // The bytes of a text written back over a file read as `readAs`: in that encoding, its mark kept or left off
 // as it was, when the encoding holds every character and the bytes read back as the text exactly, so an

@@ -22,16 +22,17 @@ quint32 word(QByteArrayView bytes, qsizetype at)
     return qFromBigEndian<quint32>(bytes.data() + at);
 }
 
-bool isBlank(char c)
+// The blanks trimmed from both ends of an entry's lines.
+bool isEntryBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
 
 QByteArrayView trimmed(QByteArrayView line)
 {
-    while (!line.isEmpty() && isBlank(line.front()))
+    while (!line.isEmpty() && isEntryBlank(line.front()))
         line = line.sliced(1);
-    while (!line.isEmpty() && isBlank(line.back()))
+    while (!line.isEmpty() && isEntryBlank(line.back()))
         line.chop(1);
     return line;
 }
@@ -53,9 +54,9 @@ char rot13(char c)
     return c;
 }
 
-// Calls take(line) for every line of the text (split at LF), without its LF.
+// Calls take(line) for every line of the text split at LF alone, as fortune splits it, without its LF.
 template<typename Take>
-void forEachLine(QByteArrayView text, Take take)
+void forEachLfLine(QByteArrayView text, Take take)
 {
     const char *p = text.data();
     const char *const end = p + text.size();
@@ -87,7 +88,7 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
         *out++ = '\n';
         entry = out;
     };
-    forEachLine(QByteArrayView(data + from, text.size() - from), [&](QByteArrayView line) {
+    forEachLfLine(QByteArrayView(data + from, text.size() - from), [&](QByteArrayView line) {
         if (isDelimiterLine(line, index.delimiter))
             return endEntry();
         if (index.comments() && line.size() >= 2 && line[0] == index.delimiter && line[1] == index.delimiter)
@@ -150,7 +151,7 @@ std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from
     // The entry ends at the first delimiter line, which must lie in the bytes unless they reach the end.
     qsizetype end = -1;
     qsizetype lineStart = 0;
-    forEachLine(from, [&](QByteArrayView line) {
+    forEachLfLine(from, [&](QByteArrayView line) {
         if (end < 0 && isDelimiterLine(line, index.delimiter) && lineStart + line.size() < from.size())
             end = lineStart;
         lineStart += line.size() + 1;
@@ -177,7 +178,7 @@ bool isBinary(QByteArrayView bytes)
 bool isFortuneText(QByteArrayView bytes)
 {
     int delimiters = 0;
-    forEachLine(bytes, [&](QByteArrayView line) { delimiters += isDelimiterLine(line, '%'); });
+    forEachLfLine(bytes, [&](QByteArrayView line) { delimiters += isDelimiterLine(line, '%'); });
     return delimiters >= 2;
 }
 

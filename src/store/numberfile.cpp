@@ -4,6 +4,7 @@
 #include "store/files.h"
 #include "store/numbers.h"
 #include "store/encoding.h"
+#include "store/writtenform.h"
 #include "store/programfolder.h"
 
 using namespace Qt::StringLiterals;
@@ -29,7 +30,7 @@ QString firstValue(const QString &text)
     }
     const QStringView line = QStringView(text).first(end);
     qsizetype b = 0;
-    while (b < line.size() && numbers::isBlank(line[b]))
+    while (b < line.size() && numbers::isNumberBlank(line[b]))
         ++b;
     QStringView value;
     if (b < line.size() && line[b] == u'"') {
@@ -42,7 +43,7 @@ QString firstValue(const QString &text)
         const qsizetype comma = rest.indexOf(u',');
         if (comma >= 0)
             rest = rest.first(comma);
-        while (!rest.isEmpty() && numbers::isBlank(rest.back()))
+        while (!rest.isEmpty() && numbers::isNumberBlank(rest.back()))
             rest.chop(1);
         value = rest;
     }

@@ -6,7 +6,7 @@
 
 namespace numbers {
 
-bool isBlank(QChar c)
+bool isNumberBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
 }
@@ -21,7 +21,7 @@ bool isDigit(QChar c)
 qsizetype skipBlanksAndSign(const QString &text, bool &negative)
 {
     qsizetype i = 0;
-    while (i < text.size() && isBlank(text[i]))
+    while (i < text.size() && isNumberBlank(text[i]))
         ++i;
     negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
@@ -60,7 +60,7 @@ std::variant<int, store::Failure> strictNumber(const QString &text)
                 restNonZero = true;
         }
     }
-    while (i < n && isBlank(text[i]))
+    while (i < n && isNumberBlank(text[i]))
         ++i;
     if (digits == 0 || i != n)
         return store::failures::typeMismatch();

@@ -10,7 +10,7 @@
 namespace numbers {
 
 // The blanks a number may stand between, in the number box as in nr.ini: space and tab, nothing else.
-bool isBlank(QChar c);
+bool isNumberBlank(QChar c);
 
 // The strict number of a text: optional blanks, an optional sign and a decimal number, nothing else. A
 // fraction rounds half to even, like the lenient number; the result must lie within the 32-bit range.

@@ -5,7 +5,7 @@
 #include "import/frmimport.h"
 #include "swedishreference.h"
 #include "quicksave/frmsnabbspara.h"
-#include "store/encoding.h"
+#include "store/writtenform.h"
 #include "widgets/collectionboxes.h"
 #include "widgets/windowsetup.h"
 

@@ -2,6 +2,7 @@
 #include "store/encoding.h"
 #include "store/linestore.h"
 #include "store/shown.h"
+#include "store/writtenform.h"
 #include "widgets/listboxmodel.h"
 
 #include "../support/systemfixtures.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
-#include "store/encoding.h"
+#include "store/writtenform.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // Another copy of the program: rewrites a collection over what it read, "drop N" (from 0) or "add TEXT"; 0 if written.
 
 #include "store/collections.h"
-#include "store/encoding.h"
+#include "store/writtenform.h"
 
 #include <QCoreApplication>
 
