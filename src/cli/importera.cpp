@@ -91,7 +91,7 @@ int importLines(const CommandLine &line)
         }
         Printer out(stdout);
         out.line(QString::number(addition.added.size()) + u" ordspråk lades till i ''"_s
-                 + withoutExtension(QFileInfo(path).fileName()) + u"''; "_s + QString::number(addition.alreadyThere)
+                 + collectionName(QFileInfo(path).fileName()) + u"''; "_s + QString::number(addition.alreadyThere)
                  + u" fanns redan där."_s);
         if (!out.finish())
             return kError;

@@ -5,34 +5,17 @@
 #include "store/collections.h"
 #include "store/programfolder.h"
 
-#include <algorithm>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
 namespace cli {
 
-namespace {
-
-// The file of a collection named by the user: the name exactly as given, else in another letter case (the
-// file list compares names that way), as the main window finds it.
-std::optional<Collection> findCollection(const std::vector<Collection> &all, const QString &name)
-{
-    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-        for (const Collection &collection : all) {
-            if (collection.name.compare(name, cs) == 0)
-                return collection;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 std::vector<Collection> allCollections()
 {
     std::vector<Collection> all;
-    for (const QString &file : store::listFiles(u"*.dat"_s))
-        all.push_back({store::withoutExtension(file), store::pathInProgramFolder(file)});
+    for (const QString &file : store::collectionFiles())
+        all.push_back({store::collectionName(file), store::pathInProgramFolder(file)});
     return all;
 }
 
@@ -46,20 +29,22 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named)
     if (named == u"alla"_s)
         return all;
     if (named.isEmpty()) {
-        const auto citat =
-            std::find_if(all.begin(), all.end(), [](const Collection &c) { return c.name == u"Citat"_s; });
-        return std::vector<Collection>{citat != all.end() ? *citat : all.front()};
+        QStringList names;
+        for (const Collection &collection : all)
+            names.append(collection.name);
+        return std::vector<Collection>{all[size_t(store::startCollection(names))]};
     }
     if (auto failure = store::checkName(named)) {
         printFailure(*failure);
         return std::nullopt;
     }
-    const auto found = findCollection(all, named);
-    if (!found) {
-        printError(u"Filen ''"_s + named + u"'' saknas i programkatalogen!"_s);
+    // The file of the name as the windows find it, and the name as the folder spells it.
+    const QString path = store::collectionFile(named);
+    if (!store::fileExists(path)) {
+        printError(store::missingCollectionText(named));
         return std::nullopt;
     }
-    return std::vector<Collection>{*found};
+    return std::vector<Collection>{{store::collectionName(QFileInfo(path).fileName()), path}};
 }
 
 store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, const store::FileStamp &stamp)

@@ -41,7 +41,6 @@
 
 #include <functional>
 
-#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -279,19 +278,19 @@ ListBoxModel *frmmain::currentList() const
 
 void frmmain::Form_Load()
 {
-    fillista->setItems(store::listFiles(u"*.dat"_s));
+    fillista->setItems(store::collectionFiles());
+    QStringList names;
     for (const QString &file : fillista->items())
-        comboordspråk->addItem(store::withoutExtension(file));
+        names.append(store::collectionName(file));
+    comboordspråk->addItems(names);
     comboordspråk->setCurrentIndex(-1);
-    int chosen = comboordspråk->findText(u"Citat"_s, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (chosen < 0 && comboordspråk->count() > 0)
-        chosen = 0;
+    const int chosen = int(store::startCollection(names));
     if (chosen >= 0) {
         comboordspråk->setCurrentIndex(chosen);
         comboordspråk_Click();
     }
     txtnr->setText(store::readNumberFile());
-    const QStringList undecodable = store::listUndecodableFiles(u".dat"_s);
+    const QStringList undecodable = store::undecodableCollectionFiles();
     if (!undecodable.isEmpty())
         m_platform.messageBox(u"Samlingsfilerna ''"_s + undecodable.join(u"'', ''"_s)
                                   + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. "
@@ -678,18 +677,14 @@ void frmmain::cmdordspråk_ny_Click()
     const QString path = store::collectionPath(name);
     // Any entry of that name counts (a hidden file, a folder), and so does a collection whose name differs
     // only in letter case: two collections the user cannot tell apart in the box.
-    const QStringList files = store::listFiles(u"*.dat"_s);
-    const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
-        return store::withoutExtension(file).compare(name, Qt::CaseInsensitive) == 0;
-    });
-    if (listed || QFileInfo::exists(path)) {
+    if (store::collectionListed(name) || QFileInfo::exists(path)) {
         m_platform.messageBox(u"En fil finns redan med det namnet! Välj ett annat namn."_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation);
         return;
     }
     if (auto failure = store::createEmptyCollection(path))
         return m_platform.showStandardError(*failure);
-    fillista->setItems(store::listFiles(u"*.dat"_s));
+    fillista->setItems(store::collectionFiles());
     comboordspråk->insertItem(0, name);
     comboordspråk->setCurrentIndex(0);
     comboordspråk_Click();
@@ -715,7 +710,7 @@ void frmmain::cmdordspråk_radera_Click()
     if (auto failure = store::deleteFile(Module1::sökväg))
         return m_platform.showStandardError(*failure);
     comboordspråk->removeItem(comboordspråk->currentIndex());
-    fillista->setItems(store::listFiles(u"*.dat"_s));
+    fillista->setItems(store::collectionFiles());
     if (comboordspråk->count() > 0) {
         comboordspråk->setCurrentIndex(0);
         comboordspråk_Click();

@@ -6,15 +6,39 @@
 #include "store/fortune.h"
 #include "store/programfolder.h"
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace store {
 
+QString collectionPattern()
+{
+    return u'*' + kCollectionExtension.toString();
+}
+
 QString collectionPath(const QString &name)
 {
-    return pathInProgramFolder(name + u".dat"_s);
+    return pathInProgramFolder(name + kCollectionExtension.toString());
+}
+
+QStringList collectionFiles()
+{
+    return listFiles(collectionPattern());
+}
+
+QString collectionName(const QString &file)
+{
+    return withoutExtension(file);
+}
+
+bool collectionListed(const QString &name)
+{
+    const QStringList files = collectionFiles();
+    return std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
+        return collectionName(file).compare(name, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QString collectionFile(const QString &name)
@@ -22,14 +46,30 @@ QString collectionFile(const QString &name)
     const QString exact = collectionPath(name);
     if (fileExists(exact))
         return exact;
-    const QStringList files = listFiles(u"*.dat"_s);
+    const QStringList files = collectionFiles();
     for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         for (const QString &file : files) {
-            if (withoutExtension(file).compare(name, cs) == 0)
+            if (collectionName(file).compare(name, cs) == 0)
                 return pathInProgramFolder(file);
         }
     }
     return exact;
+}
+
+qsizetype startCollection(const QStringList &names)
+{
+    const qsizetype citat = names.indexOf(u"Citat"_s);
+    return citat >= 0 || names.isEmpty() ? citat : 0;
+}
+
+QString missingCollectionText(const QString &name)
+{
+    return u"Filen ''"_s + name + u"'' saknas i programkatalogen!"_s;
+}
+
+QStringList undecodableCollectionFiles()
+{
+    return listUndecodableFiles(kCollectionExtension.toString());
 }
 
 MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)

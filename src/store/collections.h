@@ -11,13 +11,34 @@
 
 namespace store {
 
+// A collection is the file of its name and ".dat" in the program folder: every window and the terminal find
+// collections by what follows, so that they see the same ones under the same names.
+inline constexpr QStringView kCollectionExtension = u".dat";
+// "*.dat", as a folder's collections are listed (any letter case of the extension).
+QString collectionPattern();
+
 // Program folder, separator, name and ".dat". The name is not checked here: see checkName.
 QString collectionPath(const QString &name);
+
+// The files of the program folder's collections, as the file list shows them: any letter case of the
+// extension, sorted by name without regard to case; folders and hidden files are not collections.
+QStringList collectionFiles();
+// The name a listed collection file stands for: the file name without its extension.
+QString collectionName(const QString &file);
+// Whether a listed collection has this name in any letter case: two collections the user could not tell apart.
+bool collectionListed(const QString &name);
 
 // The file that holds the collection of that name, for every window alike: name + ".dat" when that file is
 // there; else the "*.dat" file that the list of collections shows under the name, its extension in other
 // letters first ("Djur.DAT"), then its name too ("DJUR.dat"); else name + ".dat", a file yet to be made.
 QString collectionFile(const QString &name);
+// Of the names of the listed collections, the one a reader starts with when none is named: "Citat", else
+// the first; -1 when there is none.
+qsizetype startCollection(const QStringList &names);
+// What the user is told when no file holds the collection of that name.
+QString missingCollectionText(const QString &name);
+// The collection files of the program folder whose names are not valid UTF-8 (listUndecodableFiles).
+QStringList undecodableCollectionFiles();
 
 // What the file of a collection holds: lines, or an index of fortune's that stands for the entries of its
 // text file.

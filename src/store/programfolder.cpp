@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/programfolder.h"
 
+#include "store/collections.h"
 #include "store/files.h"
 
 #include <QCoreApplication>
@@ -86,7 +87,7 @@ bool nameTaken(const QString &path)
 bool holdsCollection(const QString &folder)
 {
     QDir dir(folder);
-    dir.setNameFilters({u"*.dat"_s});
+    dir.setNameFilters({collectionPattern()});
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
     return !dir.entryList().isEmpty();
 }
@@ -152,7 +153,7 @@ MaybeFailure copySamples(const QString &folder, const QString &samplesFolder)
     QStringList names;
     if (!holdsCollection(folder)) {
         QDir samples(samplesFolder);
-        samples.setNameFilters({u"*.dat"_s});
+        samples.setNameFilters({collectionPattern()});
         samples.setFilter(QDir::Files);
         names = samples.entryList();
     }

@@ -55,8 +55,7 @@ ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platf
         chosen.outcome = Outcome::Missing;
         // Told while the load is still under way: the normal pointer comes back when the window has shown
         // what it has, as after any load.
-        platform.messageBox(QStringLiteral("Filen ''") + name + QStringLiteral("'' saknas i programkatalogen!"),
-                            platform::Buttons::Ok, platform::Icon::Exclamation);
+        platform.messageBox(store::missingCollectionText(name), platform::Buttons::Ok, platform::Icon::Exclamation);
         return chosen;
     }
     LoadProgress progress(window, platform, name);
