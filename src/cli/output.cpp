@@ -107,9 +107,7 @@ void printError(const QString &text)
 
 void printFailure(const store::Failure &failure)
 {
-    if (failure.notice)
-        return printError(failure.description);
-    printError(u"Ett fel uppstod. "_s + QString::number(failure.number) + u" - "_s + failure.description);
+    printError(store::errorMessage(failure, store::ErrorForm::OneLine));
 }
 
 } // namespace cli

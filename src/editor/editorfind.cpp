@@ -3,11 +3,6 @@
 
 using namespace Qt::StringLiterals;
 
-store::Failure invalidPropertyValue()
-{
-    return {380, u"Ogiltigt egenskapsvärde"_s};
-}
-
 std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines, QStringView needle,
                                                    store::Match match, qsizetype from)
 {
@@ -15,11 +10,6 @@ std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines
     if (found >= 0)
         return found;
     if (lines.isEmpty())
-        return invalidPropertyValue();
+        return store::failures::invalidPropertyValue();
     return qsizetype(0);
-}
-
-QString findErrorText(const store::Failure &failure)
-{
-    return u"Ett fel uppstod under sökning: "_s + QString::number(failure.number) + u" - "_s + failure.description;
 }

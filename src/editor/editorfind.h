@@ -13,9 +13,3 @@
 // scan never wraps around. An empty list has no line 0 to mark: that is the invalid-position failure.
 std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines, QStringView needle,
                                                    store::Match match, qsizetype from);
-
-// What the find writes into the editor's text box when it fails.
-QString findErrorText(const store::Failure &failure);
-
-// Marking a list position that does not exist.
-store::Failure invalidPropertyValue();

@@ -437,14 +437,10 @@ void frmredigera::cmd1_Click()
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
     // save leaves both as they were and the editor still holding its changes.
     if (auto failure = store::writeCollection(path, m_lista->lines(), &m_stamp)) {
-        if (!store::failures::isChangedSinceRead(*failure))
-            return busy.showError(*failure);
-        busy.restore();
-        m_platform.messageBox(failure->description
-                                  + u"\r\n\r\nSamlingen läses in igen som den är nu, och dina "
-                                    u"ändringar görs om i den. Se över listan och spara igen."_s,
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
-        return redoChangesOnNewerFile();
+        if (busy.tellWriteFailure(*failure, u"Samlingen läses in igen som den är nu, och dina ändringar görs om "
+                                            u"i den. Se över listan och spara igen."_s))
+            redoChangesOnNewerFile();
+        return;
     }
     m_added.clear();
     m_removed.clear();
@@ -518,7 +514,7 @@ void frmredigera::findFrom(qsizetype start)
     const store::Match match = combosök->currentIndex() == 0 ? store::Match::Beginning : store::Match::Anywhere;
     const auto marked = lineToMark(m_lista->lines(), txtsök->text(), match, start);
     if (const auto *failure = std::get_if<store::Failure>(&marked)) {
-        Text1->setPlainText(findErrorText(*failure));
+        Text1->setPlainText(store::errorMessage(*failure, store::ErrorForm::Find));
         return;
     }
     setMarkedIndex(int(std::get<qsizetype>(marked)));

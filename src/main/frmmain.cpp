@@ -638,15 +638,11 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
-        if (!store::failures::isChangedSinceRead(*failure))
-            return busy.showError(*failure);
+        if (!busy.tellWriteFailure(*failure, u"Samlingen har lästs in igen. Ta bort ordspråket på nytt om du "
+                                             u"fortfarande vill det."_s))
+            return;
         // Another program changed the file: the collection as it is now, showing the same proverb where it
         // still is, so that deleting it again is one step.
-        busy.restore();
-        m_platform.messageBox(failure->description
-                                  + u"\r\n\r\nSamlingen har lästs in igen. Ta bort ordspråket "
-                                    u"på nytt om du fortfarande vill det."_s,
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
         comboordspråk_Click();
         for (int i = 0; i < List1->count(); ++i) {
             if (List1->item(i) == removed) {

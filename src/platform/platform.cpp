@@ -15,6 +15,16 @@ void Platform::showStandardError(const store::Failure &failure)
     messageBox(store::standardErrorMessage(failure), Buttons::Ok, Icon::Exclamation, applicationTitle());
 }
 
+bool Platform::tellWriteFailure(const store::Failure &failure, const QString &then)
+{
+    if (!store::failures::isChangedSinceRead(failure)) {
+        showStandardError(failure);
+        return false;
+    }
+    messageBox(failure.description + u"\r\n\r\n"_s + then, Buttons::Ok, Icon::Exclamation);
+    return true;
+}
+
 BusyPointer::BusyPointer(Platform &platform)
     : m_platform(platform)
 {
@@ -38,6 +48,12 @@ void BusyPointer::showError(const store::Failure &failure)
 {
     restore();
     m_platform.showStandardError(failure);
+}
+
+bool BusyPointer::tellWriteFailure(const store::Failure &failure, const QString &then)
+{
+    restore();
+    return m_platform.tellWriteFailure(failure, then);
 }
 
 } // namespace platform

@@ -39,6 +39,11 @@ public:
 
     // The standard error message: OK button, exclamation icon, the program's title.
     void showStandardError(const store::Failure &failure);
+
+    // A write back that failed. When another program changed the file since it was read, the user is told so
+    // and `then`, what the window does now: read the file again and, where it can, redo the user's change on
+    // it, which the caller does when this returns true. Any other failure is the standard error message.
+    bool tellWriteFailure(const store::Failure &failure, const QString &then);
 };
 
 // The title of every box that is given none.
@@ -57,6 +62,8 @@ public:
     void restore();
     // The error trap: the normal pointer, then the standard error message.
     void showError(const store::Failure &failure);
+    // The normal pointer, then Platform::tellWriteFailure.
+    bool tellWriteFailure(const store::Failure &failure, const QString &then);
 
 private:
     Platform &m_platform;

@@ -73,12 +73,6 @@ void fitCaption(QWidget *control)
     }
 }
 
-// Reading the scratch file found fewer lines than it wrote.
-store::Failure inputPastEndOfFile()
-{
-    return {62, u"Inmatning efter filslut"_s};
-}
-
 } // namespace
 
 frmsok::frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget *parent)
@@ -250,7 +244,7 @@ void frmsök::sök_sökresultat()
     }
     const auto trap = [this](const store::Failure &failure) {
         endSearch();
-        m_platform.messageBox(u"Error "_s + QString::number(failure.number), platform::Buttons::Ok,
+        m_platform.messageBox(store::errorMessage(failure, store::ErrorForm::NumberOnly), platform::Buttons::Ok,
                               platform::Icon::None);
     };
 
@@ -271,7 +265,7 @@ void frmsök::sök_sökresultat()
     const store::LineStore lines = store::LineStore::fromOwnFileBytes(std::move(bytes));
     showHits(sök(lines, Text1->text(), söksätt(), written));
     if (lines.size() < written)
-        return trap(inputPastEndOfFile());
+        return trap(store::failures::inputPastEndOfFile()); // fewer lines read back than written
     endSearch();
 }
 

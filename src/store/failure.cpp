@@ -73,6 +73,10 @@ Failure diskFull(const QString &path)
 {
     return {61, u"Disken är full: "_s + quoted(path)};
 }
+Failure inputPastEndOfFile()
+{
+    return {62, u"Inmatning efter filslut"_s};
+}
 Failure accessDenied(const QString &path)
 {
     return {70, u"Åtkomst nekad: "_s + quoted(path)};
@@ -84,6 +88,10 @@ Failure pathAccessError(const QString &path)
 Failure pathNotFound(const QString &path)
 {
     return {76, u"Sökvägen hittades inte: "_s + quoted(path)};
+}
+Failure invalidPropertyValue()
+{
+    return {380, u"Ogiltigt egenskapsvärde"_s};
 }
 
 namespace {
@@ -157,11 +165,23 @@ Failure fromSystemError(int errorNumber, const QString &path)
 }
 } // namespace failures
 
+QString errorMessage(const Failure &failure, ErrorForm form)
+{
+    const QString numbered = QString::number(failure.number) + u" - "_s + failure.description;
+    switch (form) {
+    case ErrorForm::Standard: return failure.notice ? failure.description : u"Ett fel uppstod.\r\n"_s + numbered;
+    case ErrorForm::OneLine: return failure.notice ? failure.description : u"Ett fel uppstod. "_s + numbered;
+    case ErrorForm::Find: return u"Ett fel uppstod under sökning: "_s + numbered;
+    case ErrorForm::NumberOnly: return u"Error "_s + QString::number(failure.number);
+    case ErrorForm::Deleting: return u"Ett fel uppstod då filen skulle raderas!\r\n"_s + numbered;
+    case ErrorForm::Numbered: return numbered;
+    }
+    return numbered;
+}
+
 QString standardErrorMessage(const Failure &failure)
 {
-    if (failure.notice)
-        return failure.description;
-    return u"Ett fel uppstod.\r\n"_s + QString::number(failure.number) + u" - "_s + failure.description;
+    return errorMessage(failure, ErrorForm::Standard);
 }
 
 } // namespace store

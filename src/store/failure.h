@@ -39,9 +39,11 @@ Failure fileNotFound(const QString &path); // 53
 Failure wouldChange(const QString &path); // 54: written back, the file would change where nobody edited it
 Failure ioError(const QString &path); // 57
 Failure diskFull(const QString &path); // 61
+Failure inputPastEndOfFile(); // 62: a file read back held fewer lines than were written to it
 Failure accessDenied(const QString &path); // 70
 Failure pathAccessError(const QString &path); // 75: also anything that is not a regular file
 Failure pathNotFound(const QString &path); // 76
+Failure invalidPropertyValue(); // 380: a list position marked that does not exist
 
 // Refusals to write back a file the program read earlier (notices, see Failure::notice): its read failed, so
 // what the program holds is not the file; or another program has changed it since, as `what` says.
@@ -58,8 +60,16 @@ bool isChangedSinceRead(const Failure &failure);
 Failure fromSystemError(int errorNumber, const QString &path);
 } // namespace failures
 
-// "Ett fel uppstod." CR LF number " - " description: the one text every error trap shows (a notice: its
-// description alone).
+// The forms in which the program shows a failure, all made here.
+enum class ErrorForm {
+    Standard, // "Ett fel uppstod." CR LF number " - " description: every error trap's box (a notice: its description)
+    OneLine, // the same on one line, for the terminal (a notice: its description)
+    Find, // "Ett fel uppstod under sökning: " number " - " description: the editor's find, in its text box
+    NumberOnly, // "Error " number: the search within the search results
+    Deleting, // "Ett fel uppstod då filen skulle raderas!" CR LF number " - " description: the text-file window
+    Numbered, // number " - " description: the text-file window's list, under the line "Ett fel uppstod."
+};
+QString errorMessage(const Failure &failure, ErrorForm form);
 QString standardErrorMessage(const Failure &failure);
 
 } // namespace store

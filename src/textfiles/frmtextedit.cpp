@@ -146,7 +146,7 @@ void frmtextedit::list_filer_Click()
         Text1->setPlainText(store::standardErrorMessage(*failure));
         Text1->setReadOnly(true);
         m_lines->addItem(u"Ett fel uppstod."_s);
-        m_lines->addItem(QString::number(failure->number) + u" - "_s + failure->description);
+        m_lines->addItem(store::errorMessage(*failure, store::ErrorForm::Numbered));
         return;
     }
     Text1->setPlainText(view.text);
@@ -223,9 +223,8 @@ void frmtextedit::cmdraderafil_Click()
         != platform::Answer::Yes)
         return;
     if (auto failure = store::deleteFile(chosenPath())) {
-        m_platform.messageBox(u"Ett fel uppstod då filen skulle raderas!\r\n"_s + QString::number(failure->number)
-                                  + u" - "_s + failure->description,
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        m_platform.messageBox(store::errorMessage(*failure, store::ErrorForm::Deleting), platform::Buttons::Ok,
+                              platform::Icon::Exclamation);
         return;
     }
     File1->setItems(store::listFiles(u"*.txt"_s, store::Nameless::Shown));
@@ -273,11 +272,8 @@ void frmtextedit::cmdspara_Click()
 
 void frmtextedit::writeFailed(const store::Failure &failure)
 {
-    if (!store::failures::isChangedSinceRead(failure))
-        return m_platform.showStandardError(failure);
-    m_platform.messageBox(failure.description + u"\r\n\r\nFilen har lästs in igen. Gör ändringen på nytt."_s,
-                          platform::Buttons::Ok, platform::Icon::Exclamation);
-    list_filer_Click();
+    if (m_platform.tellWriteFailure(failure, u"Filen har lästs in igen. Gör ändringen på nytt."_s))
+        list_filer_Click();
 }
 
 void frmtextedit::cmdstäng_Click()
