@@ -27,7 +27,7 @@ FAULTS = [
     ("M1", "src/main/frmmain.cpp", "if (n >= Module1::antal)", "if (n > Module1::antal)"),
     ("M2", "src/store/collections.cpp", "{Qt::CaseSensitive, Qt::CaseInsensitive}", "{Qt::CaseInsensitive, Qt::CaseSensitive}"),
     ("M3", "src/main/frmmain.cpp", "        List1->insertItem(index, removed);\n", ""),
-    ("M4", "src/main/frmmain.cpp", "    Module1::antal = List1->count();\n    setWindowTitle(wholeListCaption(Module1::antal));\n    // Back to the proverb", "    setWindowTitle(wholeListCaption(List1->count()));\n    // Back to the proverb"),
+    ("M4", "src/main/frmmain.cpp", "    countShownList();\n    // Back to the proverb", "    setWindowTitle(wholeListCaption(List1->count()));\n    // Back to the proverb"),
     ("E1", "src/editor/duplicates.cpp", "std::pair(hash, line) < std::pair(other.hash, other.line)", "std::pair(hash, other.line) < std::pair(other.hash, line)"),
     ("E2", "src/store/editorsort.cpp", "p.decisive = int(std::max<qsizetype>(ranked - 1, 0));", "p.decisive = int(std::max<qsizetype>(ranked, 0));"),
     ("E3", "src/editor/frmredigera.cpp", "findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);", "findFrom(qsizetype(windowsetup::markedRow(List1)));"),

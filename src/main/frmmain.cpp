@@ -220,6 +220,12 @@ void frmmain::connectControls()
             optlista_sök_Click();
     });
     connect(scroll, &QScrollBar::valueChanged, this, &frmmain::scroll_Change);
+    // Whichever window changes a list, the count and the caption follow the one shown.
+    for (ListBoxModel *list : {List1, söklista}) {
+        connect(list, &QAbstractItemModel::modelReset, this, &frmmain::countShownList);
+        connect(list, &QAbstractItemModel::rowsInserted, this, &frmmain::countShownList);
+        connect(list, &QAbstractItemModel::rowsRemoved, this, &frmmain::countShownList);
+    }
 }
 
 void frmmain::createMenus()
@@ -338,8 +344,7 @@ void frmmain::comboordspråk_Click()
             optlista_hela->setChecked(true);
     }
     // The count and the caption follow the list of the view, also when what comes next fails.
-    Module1::antal = currentList()->count();
-    setWindowTitle(searchListView() ? searchListCaption(Module1::antal) : wholeListCaption(Module1::antal));
+    countShownList();
     if (readFailure)
         return busy.showError(*readFailure);
 
@@ -366,6 +371,14 @@ void frmmain::txtnr_Change()
         return;
     (void)list->setSelectedIndex(int(index));
     pp->setPlainText(index < 0 ? QString() : list->lines().shownAt(index));
+}
+
+// The one place that sets Module1::antal: the count of the list the window shows, with the caption that
+// tells it.
+void frmmain::countShownList()
+{
+    Module1::antal = currentList()->count();
+    setWindowTitle(searchListView() ? searchListCaption(Module1::antal) : wholeListCaption(Module1::antal));
 }
 
 void frmmain::showNumber(int n)
@@ -498,8 +511,6 @@ MainWindowLink frmmain::link()
     link.refillProverbs = [this](const store::LineStore &lines, const store::FileStamp &stamp) {
         collectionStamp = stamp;
         List1->setLines(lines);
-        Module1::antal = int(List1->count());
-        setWindowTitle(wholeListCaption(Module1::antal));
         if (optlista_sök->isChecked())
             optlista_hela->setChecked(true);
     };
@@ -567,8 +578,7 @@ void frmmain::mnuredigera_sök_Click()
 
 void frmmain::optlista_hela_Click()
 {
-    Module1::antal = List1->count();
-    setWindowTitle(wholeListCaption(Module1::antal));
+    countShownList();
     // Back to the proverb last shown in this view. Without a selection, a number box that holds no number
     // is left as it is: there is nothing to show again.
     int n = 0;
@@ -599,8 +609,7 @@ void frmmain::optlista_sök_Click()
         optlista_hela->setChecked(true);
         return;
     }
-    Module1::antal = söklista->count();
-    setWindowTitle(searchListCaption(Module1::antal));
+    countShownList();
     const auto number = numbers::strictNumber(txtnr->text());
     if (const auto *failure = std::get_if<store::Failure>(&number))
         return m_platform.showStandardError(*failure);
@@ -652,7 +661,6 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         }
         return;
     }
-    Module1::antal = List1->count();
     pp->clear();
     if (Module1::antal >= 1) {
         const auto number = numbers::strictNumber(txtnr->text());
@@ -660,7 +668,6 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
             return busy.showError(*failure);
         showNumber(std::get<int>(number));
     }
-    setWindowTitle(wholeListCaption(Module1::antal));
 }
 
 void frmmain::cmdordspråk_ny_Click()

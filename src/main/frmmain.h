@@ -119,6 +119,7 @@ private:
     // Shows proverb n of the current list: the number box is set to n and its handler runs once, also when the
     // box held n already.
     void showNumber(int n);
+    void countShownList();
 
     void createControls();
     void placeCollectionChoice(QWidget *client);
