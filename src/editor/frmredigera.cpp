@@ -12,8 +12,8 @@
 #include "store/module1.h"
 #include "store/programfolder.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -356,8 +359,6 @@ void frmredigera::enterCleanState()
 
 void frmredigera::cmdläggtill_Click()
 {
-    if (m_checkRunning)
-        return;
     if (txtordspråk->text().isEmpty()) {
         m_platform.messageBox(u"Ingen text inskriven. Skriv in en text och försök igen."_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation, u"Inget att lägga till"_s);
@@ -378,8 +379,6 @@ void frmredigera::txtordspråk_KeyPress(int key)
 
 void frmredigera::cmdtabort_Click()
 {
-    if (m_checkRunning)
-        return;
     if (m_platform.messageBox(u"Vill du radera markerat ordspråk ur datafilen?"_s, platform::Buttons::YesNo,
                               platform::Icon::Question, u"Radera?"_s)
         != platform::Answer::Yes)
@@ -425,8 +424,6 @@ void frmredigera::setMarkedIndex(int index)
 
 void frmredigera::cmd1_Click()
 {
-    if (m_checkRunning)
-        return;
     const QString name = comboordspråk->currentText();
     if (auto failure = store::checkNameForWriting(name))
         return m_platform.showStandardError(*failure);
@@ -531,28 +528,58 @@ void frmredigera::txtsök_KeyPress(int key)
         findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);
 }
 
-void frmredigera::setCheckRunning(bool running)
+// While the duplicate check runs, events still run, so that "Avbryt" reaches it; but nothing may change the
+// list, replace it, write it or close the window while the check reads the list. One guard does it, for as long
+// as the check runs: every named control that acts is disabled and comes back as it was, but for those that
+// only read the list (the list, the find and its kind, quick-save, copying) and "Avbryt"; the window refuses to close,
+// and the list's Delete key waits like the button it stands for.
+class frmredigera::CheckGuard : public QObject
 {
-    m_checkRunning = running;
-    if (running) {
-        // Everything that would change the list, replace it, write it or close the window waits.
-        m_lockedWhileChecking.clear();
-        for (QWidget *w : std::initializer_list<QWidget *>{comboordspråk, cmd1, cmd2, txtordspråk, cmdläggtill,
-                                                           cmdavbryt, cmdimport, cmdtabort, txtdublett}) {
-            m_lockedWhileChecking.emplace_back(w, w->isEnabled());
-            w->setEnabled(false);
+public:
+    explicit CheckGuard(frmredigera &window)
+        : m_window(window)
+    {
+        const std::initializer_list<QWidget *> onlyRead{
+            window.List1,     window.txtsök, window.combosök, window.cmdsnabbspara, window.cmdkopieraklippbok,
+            window.cmdavbryt2};
+        for (QWidget *w : window.findChildren<QWidget *>()) {
+            const bool acts =
+                qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
+            if (acts && !w->objectName().isEmpty()
+                && std::find(onlyRead.begin(), onlyRead.end(), w) == onlyRead.end()) {
+                m_disabled.emplace_back(w, w->isEnabled());
+                w->setEnabled(false);
+            }
         }
-    } else {
-        for (const auto &[w, enabled] : m_lockedWhileChecking)
-            w->setEnabled(enabled);
-        m_lockedWhileChecking.clear();
+        window.installEventFilter(this);
+        window.List1->installEventFilter(this);
     }
-}
+    ~CheckGuard() override
+    {
+        for (const auto &[w, enabled] : m_disabled)
+            w->setEnabled(enabled);
+    }
+    CheckGuard(const CheckGuard &) = delete;
+    CheckGuard &operator=(const CheckGuard &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_window) {
+            if (event->type() == QEvent::Close)
+                event->ignore();
+            return event->type() == QEvent::Close;
+        }
+        return event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete;
+    }
+
+private:
+    frmredigera &m_window;
+    std::vector<std::pair<QWidget *, bool>> m_disabled;
+};
 
 void frmredigera::cmddublett_Click()
 {
-    if (m_checkRunning)
-        return;
     const double count = duplicates::leadingNumber(txtdublett->text());
     if (count == 0)
         txtdublett->clear();
@@ -574,7 +601,7 @@ void frmredigera::cmddublett_Click()
     cmdavbryt2->move(cmddublett->pos());
     cmddublett->hide();
     cmdavbryt2->show();
-    setCheckRunning(true);
+    std::optional<CheckGuard> guard(std::in_place, *this);
     m_platform.processEvents();
 
     const auto result = duplicates::find(m_lista->lines(), length, [&](qsizetype done) {
@@ -585,7 +612,7 @@ void frmredigera::cmddublett_Click()
     progress->resize(int(float(n - 1) * step), progress->height());
     m_avbryt = false;
 
-    setCheckRunning(false);
+    guard.reset();
     progress->hide();
     m_platform.setPointer(platform::Pointer::Default);
     cmddublett->show();
@@ -629,19 +656,4 @@ bool frmredigera::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void frmredigera::closeEvent(QCloseEvent *event)
-{
-    if (m_checkRunning) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void frmredigera::reject()
-{
-    if (!m_checkRunning)
-        QDialog::reject();
 }

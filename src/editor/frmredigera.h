@@ -107,13 +107,8 @@ public:
     void enterChangedState();
     void enterCleanState();
 
-    // While the duplicate check runs, the list cannot change and the window cannot close.
-    bool checkRunning() const { return m_checkRunning; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
 private:
     // The collection whose lines the list holds: a cancelled load leaves the box on it.
@@ -127,7 +122,7 @@ private:
     void connectHandlers();
     void handedOver();
     void findFrom(qsizetype start);
-    void setCheckRunning(bool running);
+    class CheckGuard;
     void redoChangesOnNewerFile();
 
     MainWindowLink m_main;
@@ -136,7 +131,6 @@ private:
     store::SwedishOrder m_order;
     // Set by "Avbryt", polled by the duplicate check.
     bool m_avbryt = false;
-    bool m_checkRunning = false;
     // What the collection file was when the editor list was read from it: "Spara" writes only over that. A
     // list read from no file may go only to a free name.
     store::FileStamp m_stamp{store::FileStamp::State::Absent};
@@ -146,5 +140,4 @@ private:
     store::LineStore m_removed;
     // A pick in the collection box that changed the index has loaded already.
     bool m_loadedByIndexChange = false;
-    std::vector<std::pair<QWidget *, bool>> m_lockedWhileChecking;
 };
