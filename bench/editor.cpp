@@ -8,7 +8,7 @@
 // Beside every time stand the page faults it cost (minor/major): a time that includes faulting in fresh
 // memory says so.
 
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
 #include "areas.h"
 #include "common.h"
 

@@ -2,7 +2,7 @@
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
 #include "store/programfolder.h"
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
 
 #include <QApplication>
 

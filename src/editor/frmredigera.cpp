@@ -6,7 +6,9 @@
 #include "import/frmimport.h"
 #include "widgets/twips.h"
 #include "widgets/collectionboxes.h"
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "store/collections.h"
 #include "store/files.h"
 #include "store/module1.h"
@@ -31,6 +33,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// "N st ordspråk.", the count under the list.
+QString proverbCountLabel(int count)
+{
+    return QString::number(count) + u" st ordspråk."_s;
+}
 
 constexpr int kFullWidth = 7935; // the separator, the list and the text box
 // The count label and the progress strip over it, which covers it exactly when it has grown all the way.
@@ -321,7 +329,7 @@ void frmredigera::addLines(const store::LineStore &lines)
 
 void frmredigera::showCount()
 {
-    lblantal->setText(windowsetup::proverbCountLabel(m_lista->count()));
+    lblantal->setText(proverbCountLabel(m_lista->count()));
 }
 
 void frmredigera::takeLine(const QString &line)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "import/frmimport.h"
 
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "store/collections.h"
 
 #include <QApplication>

@@ -2,7 +2,8 @@
 #include "main/frmhjalp.h"
 
 #include "widgets/twips.h"
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "store/files.h"
 #include "store/failure.h"
 #include "store/lines.h"

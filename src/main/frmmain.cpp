@@ -8,7 +8,7 @@
 #include "store/numbers.h"
 #include "widgets/twips.h"
 #include "widgets/collectionboxes.h"
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
 #include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"

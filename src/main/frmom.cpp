@@ -2,7 +2,8 @@
 #include "main/frmom.h"
 
 #include "widgets/twips.h"
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -2,7 +2,9 @@
 #include "quicksave/frmsnabbspara.h"
 
 #include "widgets/twips.h"
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "quicksave/quicksavelist.h"
 #include "search/sparatextfil.h"
 #include "store/shown.h"

@@ -2,7 +2,8 @@
 #include "search/frmsok.h"
 
 #include "widgets/twips.h"
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "search/sparatextfil.h"
 #include "store/files.h"
 #include "store/programfolder.h"

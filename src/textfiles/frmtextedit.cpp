@@ -3,7 +3,9 @@
 
 #include "widgets/listboxmodel.h"
 #include "widgets/twips.h"
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
+#include "widgets/keys.h"
+#include "widgets/placement.h"
 #include "store/collections.h"
 #include "store/files.h"
 #include "store/encoding.h"

@@ -7,7 +7,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/writtenform.h"
 #include "widgets/collectionboxes.h"
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
 
 #include <QRandomGenerator>
 #include <QScrollBar>

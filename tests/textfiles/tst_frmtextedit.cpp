@@ -5,7 +5,7 @@
 #include "textfiles/frmtextedit.h"
 #include "textfiles/textview.h"
 #include "widgets/listboxmodel.h"
-#include "widgets/windowsetup.h"
+#include "widgets/controls.h"
 
 class tst_frmtextedit : public QObject
 {

@@ -1,39 +1,24 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-#include "widgets/windowsetup.h"
+#include "widgets/keys.h"
 
-#include "widgets/twips.h"
-
+#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QStyledItemDelegate>
-#include <QTextDocument>
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
 
 namespace windowsetup {
-
-void fixedDialog(QDialog *dialog, QSize clientTwips)
-{
-    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint);
-    dialog->setFixedSize(twips::size(clientTwips.width(), clientTwips.height()));
-    dialog->setSizeGripEnabled(false);
-}
 
 bool isEnter(const QKeyEvent *key)
 {
@@ -211,96 +196,6 @@ public:
 void focusReturnsToOwner()
 {
     qApp->installEventFilter(new FocusReturnsToOwner(qApp));
-}
-
-void centreOnScreen(QWidget *window)
-{
-    const QWidget *anchor = window->parentWidget() ? window->parentWidget() : window;
-    QScreen *screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
-}
-
-namespace {
-// The current row is read as the button goes down, before the press moves it.
-class ClickAgain : public QObject
-{
-public:
-    ClickAgain(QListWidget *list, std::function<void()> again)
-        : QObject(list)
-        , m_list(list)
-    {
-        list->viewport()->installEventFilter(this);
-        connect(list, &QListWidget::itemClicked, this, [this, again = std::move(again)](QListWidgetItem *item) {
-            if (m_list->row(item) == m_rowBeforePress)
-                again();
-        });
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseButtonPress)
-            m_rowBeforePress = m_list->currentRow();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QListWidget *m_list;
-    int m_rowBeforePress = -1;
-};
-} // namespace
-
-void onClickAgain(QListWidget *list, std::function<void()> again)
-{
-    new ClickAgain(list, std::move(again));
-}
-
-int markedRow(const QAbstractItemView *list)
-{
-    const QModelIndex current = list->currentIndex();
-    return current.isValid() && list->selectionModel()->isSelected(current) ? current.row() : -1;
-}
-
-QString proverbCountLabel(int count)
-{
-    return QString::number(count) + QStringLiteral(" st ordspråk.");
-}
-
-QString boxText(const QPlainTextEdit *box)
-{
-    QString text = box->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
-}
-
-namespace {
-
-class FrontWindowDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (option->widget && option->widget->isActiveWindow())
-            option->state |= QStyle::State_Active;
-    }
-};
-
-} // namespace
-
-void readableLists(QWidget *window)
-{
-    // A combo box's drop-down list is a window of its own, drawn by the combo box's own delegate: left alone.
-    for (QAbstractItemView *list : window->findChildren<QAbstractItemView *>()) {
-        if (list->window() == window)
-            list->setItemDelegate(new FrontWindowDelegate(list));
-    }
 }
 
 } // namespace windowsetup
