@@ -148,5 +148,7 @@ public:
     MainWindowLink link();
 
 private:
+    // The display's point sizes for the text-size values 1 to 5; the menu captions round them (8, 10, 12, 14, 18).
+    static constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
     void connectOtherWindows();
 };
