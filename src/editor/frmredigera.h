@@ -111,6 +111,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The count label and the progress strip over it, which covers it exactly when it has grown all the way.
+    static constexpr int kProgressWidth = 7215;
     // The collection whose lines the list holds: a cancelled load leaves the box on it.
     QString m_loadedName;
 
