@@ -40,6 +40,8 @@ frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *
     , m_lines(u"List1"_s)
 {
     createControls();
+    layOutControls();
+    connectHandlers();
     Form_Load();
     windowsetup::centreOnScreen(this);
 }
@@ -81,7 +83,11 @@ void frmimport::createControls()
     List1->setUniformItemSizes(true);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblantal = named(new QLabel(this), u"lblantal"_s);
+}
 
+// The controls in a column, the lists sharing the width and the height as the window is resized.
+void frmimport::layOutControls()
+{
     auto *top = new QHBoxLayout;
     top->addWidget(Drive1, 1);
     top->addSpacing(12);
@@ -102,7 +108,10 @@ void frmimport::createControls()
     layout->addLayout(buttons);
     layout->addWidget(List1, 3);
     layout->addWidget(lblantal);
+}
 
+void frmimport::connectHandlers()
+{
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { setDirPath(item->data(Qt::UserRole).toString()); });

@@ -59,6 +59,8 @@ public:
 
 private:
     void createControls();
+    void layOutControls();
+    void connectHandlers();
     void showFiles();
     void setCountLabel();
     void notice(const QString &text);

@@ -85,6 +85,7 @@ frmsok::frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget
     setWindowTitle(u"Sökning"_s);
     windowsetup::fixedDialog(this, QSize(6510, 4290));
     createControls();
+    connectHandlers();
     Form_Load();
 }
 
@@ -133,7 +134,11 @@ void frmsök::createControls()
          std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat, cmdsök, Label1,
                                           lblresultat, cmdsparatextfil, cmdok, cmdavbryt})
         fitCaption(control);
+}
 
+// The keys of the window, and what each control runs.
+void frmsök::connectHandlers()
+{
     // The window's tab order: search text, "Sök", the options, the results, then the buttons.
     QWidget *const order[] = {Text1,     cmdsök, optsöksätt1,    optsöksätt2,    Text2,
                               cmdavbryt, cmdok,  chksökresultat, cmdsparatextfil};

@@ -78,6 +78,7 @@ public:
 
 private:
     void createControls();
+    void connectHandlers();
     store::Match söksätt() const;
     void beginSearch();
     void showHits(store::LineStore hits);

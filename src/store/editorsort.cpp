@@ -105,9 +105,10 @@ struct SwedishOrder::Private
     FirstLevelRanks readRanks() const;
 };
 
-FirstLevelRanks SwedishOrder::Private::readRanks() const
+namespace {
+// The characters that may have a rank: those of Windows-1252 that weigh as one letter or sign, in byte order.
+std::vector<QChar> rankCandidates()
 {
-    FirstLevelRanks result;
     std::vector<QChar> candidates;
     const auto consider = [&](char16_t u) {
         const QChar c(u);
@@ -135,7 +136,14 @@ FirstLevelRanks SwedishOrder::Private::readRanks() const
         for (int byte = from; byte <= to; ++byte)
             consider(store::windows1252ToUnicode(static_cast<unsigned char>(byte)));
     }
+    return candidates;
+}
+} // namespace
 
+FirstLevelRanks SwedishOrder::Private::readRanks() const
+{
+    FirstLevelRanks result;
+    std::vector<QChar> candidates = rankCandidates();
     // x sorts before y on the first level exactly when x followed by a late letter still sorts before y
     // followed by an early one: a first-level tie would let the second character decide the other way.
     const auto firstLevelLess = [&](QChar x, QChar y, QChar early, QChar late) {

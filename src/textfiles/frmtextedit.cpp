@@ -35,6 +35,14 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     , m_platform(platform)
     , m_mainWindow(mainWindow)
 {
+    createControls();
+    connectHandlers();
+    Form_Load();
+    windowsetup::centreOnScreen(this);
+}
+
+void frmtextedit::createControls()
+{
     setObjectName(u"frmtextedit"_s);
     setWindowTitle(u"Texteditor"_s);
     windowsetup::fixedDialog(this, QSize(8160, 5520));
@@ -69,7 +77,11 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->hide();
     File1 = new ListBoxModel(u"File1"_s, this);
+}
 
+// The keys of the window, and what each control runs.
+void frmtextedit::connectHandlers()
+{
     windowsetup::keyboard(this);
     windowsetup::readableLists(this);
     // Escape must not throw away what the window holds and the user has not kept.
@@ -88,9 +100,6 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     connect(list_filer, &QListWidget::currentRowChanged, this, [this] { list_filer_Click(); });
     // A click on the entry already chosen reads the file again.
     windowsetup::onClickAgain(list_filer, [this] { list_filer_Click(); });
-
-    Form_Load();
-    windowsetup::centreOnScreen(this);
 }
 
 QString frmtextedit::chosenName() const

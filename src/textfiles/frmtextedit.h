@@ -54,6 +54,8 @@ public:
     const ListBoxModel &lines() const { return *m_lines; }
 
 private:
+    void createControls();
+    void connectHandlers();
     QString chosenName() const;
     QString chosenPath() const;
     // Whether the views hold the chosen file as read, not an error report or nothing at all.

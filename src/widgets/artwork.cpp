@@ -24,20 +24,9 @@ QPainterPath cloud()
     return path.simplified();
 }
 
-} // namespace
-
-QPixmap boxPicture(int side)
+// The tin: a round box with a gold band, seen a little from above, and its dark opening.
+void drawTin(QPainter &p, qreal line)
 {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = side / 32.0;
-    p.scale(s, s);
-    // Thin lines vanish in a small icon; thicken them as the picture shrinks.
-    const qreal line = side <= 16 ? 1.6 : side <= 24 ? 1.3 : 1.0;
-
-    // The tin: a round box with a gold band, seen a little from above.
     QLinearGradient body(3, 0, 23, 0);
     body.setColorAt(0, QColor(0x8e, 0x24, 0x18));
     body.setColorAt(0.35, QColor(0xd8, 0x4a, 0x32));
@@ -64,8 +53,11 @@ QPixmap boxPicture(int side)
     p.setPen(QPen(kOutline, line));
     p.setBrush(QColor(0x40, 0x14, 0x0c));
     p.drawEllipse(QRectF(3, 16.5, 20, 5));
+}
 
-    // The lid, lifted and tipped back by the thought that escapes.
+// The lid, lifted and tipped back by the thought that escapes.
+void drawLid(QPainter &p)
+{
     p.save();
     p.translate(3, 19);
     p.rotate(-40);
@@ -77,8 +69,11 @@ QPixmap boxPicture(int side)
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRectF(3.5, -4.7, 13, 3.4));
     p.restore();
+}
 
-    // The thought, rising from the tin.
+// The thought, rising from the tin: in a small icon without the bubbles and the lines of text.
+void drawThought(QPainter &p, int side, qreal line)
+{
     p.setPen(QPen(kInk, line));
     p.setBrush(Qt::white);
     if (side > 16) {
@@ -91,6 +86,24 @@ QPixmap boxPicture(int side)
         p.drawLine(QPointF(19, 6), QPointF(27, 6));
         p.drawLine(QPointF(19.5, 8.8), QPointF(25, 8.8));
     }
+}
+
+} // namespace
+
+QPixmap boxPicture(int side)
+{
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = side / 32.0;
+    p.scale(s, s);
+    // Thin lines vanish in a small icon; thicken them as the picture shrinks.
+    const qreal line = side <= 16 ? 1.6 : side <= 24 ? 1.3 : 1.0;
+
+    drawTin(p, line);
+    drawLid(p);
+    drawThought(p, side, line);
     return pixmap;
 }
 
