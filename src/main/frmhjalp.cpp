@@ -78,7 +78,7 @@ QSize helpTextBoxSize(QSize outer)
     return (outer - twips::size(kOuterLessTextWidth, kOuterLessTextHeight)).expandedTo(QSize(0, 0));
 }
 
-frmhjälp::frmhjälp(QWidget *mainWindow)
+frmhjalp::frmhjalp(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Window)
     , m_mainWindow(mainWindow)
 {

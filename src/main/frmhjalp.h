@@ -17,16 +17,13 @@ QSize helpTextBoxSize(QSize outer);
 
 // "Hjälp": shows help.txt beside the main window, modeless and resizable. Built anew at every opening and
 // destroyed when closed, so changes to help.txt show the next time.
-// moc reads names as ASCII only: it knows this class as frmhjalp_moc, the compiler as frmhjälp.
-#ifndef Q_MOC_RUN
-#define frmhjalp_moc frmhjälp
-#endif
-class frmhjalp_moc : public QWidget
+// The class is named in ASCII, as moc reads names, and known by the window's own name through the alias below.
+class frmhjalp : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmhjälp(QWidget *mainWindow);
+    explicit frmhjalp(QWidget *mainWindow);
 
     QPushButton *Command1;
     QPlainTextEdit *Text1;
@@ -42,3 +39,4 @@ protected:
 private:
     QWidget *m_mainWindow;
 };
+using frmhjälp = frmhjalp;

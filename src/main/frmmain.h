@@ -62,6 +62,7 @@ public:
 
     // Menus.
     QMenu *mnuarkiv;
+    // "akriv", not "arkiv": the name this entry has always had, which automation and tests find it by.
     QAction *mnuakriv_öppnatext;
     QAction *mnuarkiv_linje1;
     QAction *mnuarkiv_snabbspara;
