@@ -21,8 +21,17 @@ struct Failure
     friend bool operator==(const Failure &, const Failure &) = default;
 };
 
-// Failures of an operation that has no value of its own.
-using MaybeFailure = std::optional<Failure>;
+// Failures of an operation that has no value of its own: none, or the failure. The compiler insists that
+// every caller looks at it; one that means to drop it says so with (void).
+class [[nodiscard]] MaybeFailure : public std::optional<Failure>
+{
+public:
+    using std::optional<Failure>::optional;
+    friend bool operator==(const MaybeFailure &a, const MaybeFailure &b)
+    {
+        return static_cast<const std::optional<Failure> &>(a) == static_cast<const std::optional<Failure> &>(b);
+    }
+};
 
 // The numbers follow the classic BASIC run-time errors that users of such programs know from their messages.
 // The descriptions are the program's own Swedish words: the operating system's text (English on most
