@@ -156,6 +156,7 @@ private slots:
             "\xC5sna \xE5lar\n");
         row("--nummer", u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
         row("past the end", u"--nummer|4"_s, 1, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
+        row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {}, u"--nummer läser en samling, inte alla"_s);
         row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
         row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n");
         row("backslash", u"--slump|--samling|Djur\\Katt"_s, 2, {},
@@ -291,7 +292,11 @@ private slots:
         const FolderFixture folder;
         if (!file.isEmpty())
             folder.write(file.section(u':', 0, 0), file.section(u':', 1).toUtf8());
-        QTEST(run(arguments, folder.folder()).status, "status");
+        const Case ran = run(arguments, folder.folder());
+        QTEST(ran.status, "status");
+        // A folder without a collection is told as such by every command that reads one.
+        QCOMPARE(ran.err.contains(u"tankedosan: Mappen ''"_s + folder.folder() + u"'' har ingen samling.\n"_s),
+                 file.isEmpty() && ran.status == 2);
     }
 
     // Every proverb equally likely over several collections, not by byte position nor one per collection.
