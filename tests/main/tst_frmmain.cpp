@@ -238,11 +238,10 @@ struct Run
         files[path] = whole;
         count = int(whole.size());
         display.clear();
-        const auto n = strict(number);
-        if (count > 0) // no number in the box: a box, and the caption is left as it was
-            reshow(n);
-        if (count == 0 || n)
-            setCaption();
+        // The caption follows the list at once, also when the number box holds no number (a box tells so).
+        setCaption();
+        if (count > 0)
+            reshow(strict(number));
     }
     // "Ny": a hidden name or that of a collection in other letters is refused, a new one made and chosen.
     void create(const QString &name)
@@ -445,6 +444,21 @@ private slots:
         QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton);
         QCOMPARE(w.comboordspråk->currentText() + u'|' + w.List1->items().join(u'/'),
                  u"Citat|Hund/Katt/hund och katt"_s);
+        // A deleted proverb: the caption counts the rest at once, though the number box holds no number to show
+        // (told); down to the last proverb, which is shown.
+        w.txtnr->setText(u"1"_s);
+        w.txtnr->setText(u"x"_s);
+        takeBoxes(s.platform);
+        QStringList seen;
+        for (const QString &number : {u"x"_s, u"1"_s}) {
+            w.txtnr->setText(number);
+            s.platform.setNextAnswer(Answer::Yes);
+            w.mnuarkiv_raderaordspråk->trigger();
+            seen << takeBoxes(s.platform).last() << w.windowTitle() << w.pp->toPlainText();
+        }
+        QCOMPARE(seen.join(u'|'), u"error:13|Tankedosan -  2 st||message|Ta bort|YesNo|Question|Vill du ta bort detta "
+                                  u"ordspråk?|Tankedosan -  1 st|hund och katt"_s);
+        QCOMPARE(s.folder.read(u"Citat.dat"_s), "hund och katt\r\n"_ba);
     }
 
     // Help's text box is the window's outer size, frame included, less 300 × 950 twips; the window is no smaller
