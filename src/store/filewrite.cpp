@@ -194,8 +194,10 @@ int fillTemporary(Descriptor &file, const Target &target, const QByteArray &byte
         // Only root can give a file away, and an owner only to a group of its own: a group that cannot be
         // kept is not worth a failed save. The permission bits always can be kept (chown clears set-user-ID,
         // so they come after it).
-        if (::geteuid() == 0 || ::geteuid() == target.info.st_uid)
-            (void)::fchown(file.get(), target.info.st_uid, target.info.st_gid);
+        if (::geteuid() == 0 || ::geteuid() == target.info.st_uid) {
+            // Held in a name, for glibc marks fchown's result as one to use and a (void) does not quiet that.
+            [[maybe_unused]] const int kept = ::fchown(file.get(), target.info.st_uid, target.info.st_gid);
+        }
         if (::fchmod(file.get(), target.info.st_mode & 07777) != 0 && errno != ENOTSUP && errno != EOPNOTSUPP)
             return errno;
     }
