@@ -8,6 +8,7 @@
 // Beside every time stand the page faults it cost (minor/major): a time that includes faulting in fresh
 // memory says so.
 
+#include "support/child.h"
 #include "widgets/controls.h"
 #include "areas.h"
 #include "common.h"
@@ -157,19 +158,23 @@ int runOne(int lines, const QString &folder)
     Figures f;
     f.open = measure([&] {
         editor.emplace(main.link(), platform);
-        editor->comboordspråk->addItem(u"Citat"_s);
+        child<QComboBox>(editor, "comboordspråk")->addItem(u"Citat"_s);
         editor->show();
         QApplication::processEvents();
-        editor->List1->viewport()->repaint();
+        child<QListView>(editor, "List1")->viewport()->repaint();
     });
+    auto *const txtsök = child<QLineEdit>(editor, "txtsök");
+    auto *const List1 = child<QListView>(editor, "List1");
+    auto *const cmd1 = child<QPushButton>(editor, "cmd1");
+    auto *const cmddublett = child<QPushButton>(editor, "cmddublett");
     f.peakOpenKiB = peakRssKiB();
-    if (editor->lista()->count() != lines)
-        return failed(u"the editor holds %1 lines, not %2"_s.arg(editor->lista()->count()).arg(lines));
+    if (List1->model()->rowCount() != lines)
+        return failed(u"the editor holds %1 lines, not %2"_s.arg(List1->model()->rowCount()).arg(lines));
     if (!platform.boxes().isEmpty())
         return failed(u"a box was shown: "_s + platform.boxes().front().text);
 
     const store::SwedishOrder order;
-    const store::LineStore &list = editor->lista()->lines();
+    const store::LineStore &list = qobject_cast<const LineListModel *>(List1->model())->lines();
     for (qsizetype i = 1; i < list.size(); i += std::max<qsizetype>(1, list.size() / 5000)) {
         if (order.less(list.at(i), list.at(i - 1)))
             return failed(u"the list is not sorted at line %1"_s.arg(i));
@@ -185,35 +190,36 @@ int runOne(int lines, const QString &folder)
     // then steady ones, then one that matches a line near the end.
     editor->activateWindow();
     f.enterFind = measure([&] {
-        editor->txtsök->setFocus();
+        txtsök->setFocus();
         QApplication::processEvents();
     });
-    if (!editor->txtsök->hasFocus())
+    if (!txtsök->hasFocus())
         return failed(u"the find box did not take the focus"_s);
-    f.findFirstMiss = measure([&] { editor->txtsök->setText(u"qxz"_s); });
+    f.findFirstMiss = measure([&] { txtsök->setText(u"qxz"_s); });
     std::vector<Cost> misses, nearEnd;
     for (int i = 0; i < kKeystrokes; ++i)
-        misses.push_back(measure([&] { editor->txtsök->setText(i % 2 ? u"qxz"_s : u"qxzw"_s); }));
+        misses.push_back(measure([&] { txtsök->setText(i % 2 ? u"qxz"_s : u"qxzw"_s); }));
     f.findMiss = medianCost(misses);
     const QString target = list.at(list.size() - 3);
     for (int i = 0; i < kKeystrokes; ++i) {
-        editor->txtsök->setText(u"qxz"_s);
-        nearEnd.push_back(measure([&] { editor->txtsök->setText(target); }));
+        txtsök->setText(u"qxz"_s);
+        nearEnd.push_back(measure([&] { txtsök->setText(target); }));
     }
     f.findNearEnd = medianCost(nearEnd);
-    if (windowsetup::markedRow(editor->List1) < list.size() - 1000 || editor->Text1->toPlainText() != target)
-        return failed(u"the find marked line %1"_s.arg(windowsetup::markedRow(editor->List1)));
+    if (windowsetup::markedRow(List1) < list.size() - 1000
+        || child<QPlainTextEdit>(editor, "Text1")->toPlainText() != target)
+        return failed(u"the find marked line %1"_s.arg(windowsetup::markedRow(List1)));
 
     // "Spara" after one added line.
-    editor->txtordspråk->setText(u"Ny rad för att spara"_s);
-    editor->cmdläggtill_Click();
-    f.save = measure([&] { editor->cmd1_Click(); });
-    if (!platform.boxes().isEmpty() || editor->cmd1->isEnabled() || main.List1->count() != lines + 1)
+    child<QLineEdit>(editor, "txtordspråk")->setText(u"Ny rad för att spara"_s);
+    child<QPushButton>(editor, "cmdläggtill")->click();
+    f.save = measure([&] { cmd1->click(); });
+    if (!platform.boxes().isEmpty() || cmd1->isEnabled() || child<ListBoxModel>(main, "List1")->count() != lines + 1)
         return failed(u"saving failed"_s);
 
     // The duplicate check on whole lines.
-    editor->txtdublett->setText(u"0"_s);
-    f.check = measure([&] { editor->cmddublett_Click(); });
+    child<QLineEdit>(editor, "txtdublett")->setText(u"0"_s);
+    f.check = measure([&] { cmddublett->click(); });
     if (!platform.boxes().isEmpty() || platform.openedFiles().size() != 1)
         return failed(u"the duplicate check wrote no report"_s);
 

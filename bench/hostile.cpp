@@ -8,6 +8,7 @@
 //
 // The files go in the run's temporary folder and are removed after their case; the 2 GB file is sparse.
 
+#include "support/child.h"
 #include "areas.h"
 #include "common.h"
 
@@ -23,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QListView>
 
 #include <functional>
 #include <memory>
@@ -101,13 +103,14 @@ int hostileCaseChild(int index, const QString &folder)
     if (c.window == u"main") {
         auto *main = new frmmain(platform);
         window.reset(main);
-        lines = main->List1->count();
+        lines = child<ListBoxModel>(main, "List1")->count();
         refused = !platform.boxes().isEmpty();
     } else if (c.window == u"textfiles") {
         auto *text = new frmtextedit(platform, nullptr);
         window.reset(text);
-        lines = text->lines().count();
-        refused = text->lines().count() == 2 && text->lines().item(0) == u"Ett fel uppstod."_s;
+        const QAbstractItemModel *shown = child<QListView>(text, "List1")->model();
+        lines = shown->rowCount();
+        refused = lines == 2 && shown->index(0, 0).data(Qt::EditRole) == u"Ett fel uppstod."_s;
     } else {
         store::LineStore read;
         const auto failure = store::readCollection(u"/proc/self/pagemap"_s, read);

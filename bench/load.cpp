@@ -7,6 +7,7 @@
 // Each load runs in a fresh child process, so every start is a real, cold start of the window and the
 // peak memory of a child is that of one collection of its size and nothing else.
 
+#include "support/child.h"
 #include "areas.h"
 #include "common.h"
 
@@ -16,6 +17,7 @@
 #include "store/programfolder.h"
 
 #include <QDir>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -93,31 +95,34 @@ int stepChild(int lines, const QString &folder)
     const double loadMs = cold.ms;
     const long loadFaults = cold.faults;
 
-    const QString shownFirst = w.pp->toPlainText();
-    const int count = w.List1->count();
+    auto *const pp = child<QPlainTextEdit>(w, "pp");
+    auto *const txtnr = child<QLineEdit>(w, "txtnr");
+    const QString shownFirst = pp->toPlainText();
+    const int count = child<ListBoxModel>(w, "List1")->count();
 
     // One step at a time from near the end, so both buttons wrap around at least once.
     int displayChanges = 0;
-    QObject::connect(w.pp, &QPlainTextEdit::textChanged, [&] { ++displayChanges; });
+    QObject::connect(pp, &QPlainTextEdit::textChanged, [&] { ++displayChanges; });
     const int start = lines - 999;
-    w.txtnr->setText(QString::number(start));
+    txtnr->setText(QString::number(start));
     struct Steps
     {
         double us;
         int changes;
         QString number, shown;
     };
-    const auto step = [&](void (frmmain::*click)()) {
+    const auto step = [&](const char *button) {
+        QPushButton *const stepper = child<QPushButton>(w, button);
         displayChanges = 0;
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < kSteps; ++i)
-            (w.*click)();
+            stepper->click();
         const double us = timer.nsecsElapsed() / 1e3 / kSteps;
-        return Steps{us, displayChanges, w.txtnr->text(), w.pp->toPlainText()};
+        return Steps{us, displayChanges, txtnr->text(), pp->toPlainText()};
     };
-    const Steps next = step(&frmmain::cmdnästa_Click);
-    const Steps prev = step(&frmmain::cmdförra_Click);
+    const Steps next = step("cmdnästa");
+    const Steps prev = step("cmdförra");
 
     // The peak is read before the checks below, which read the file once more.
     const long peakKiB = peakRssKiB();
@@ -170,9 +175,10 @@ int hostileChild(const QString &folder, qint64 expectedFirstSize)
     const long loadFaults = cold.faults;
     if (!platform.boxes().isEmpty())
         return failed(u"a box was shown: "_s + platform.boxes().front().text);
-    if (w.List1->count() < 1 || w.List1->lines().at(0).size() != expectedFirstSize)
+    const ListBoxModel *const proverbs = child<ListBoxModel>(w, "List1");
+    if (proverbs->count() < 1 || proverbs->lines().at(0).size() != expectedFirstSize)
         return failed(u"the first proverb was not loaded whole"_s);
-    if (w.pp->toPlainText().isEmpty())
+    if (child<QPlainTextEdit>(w, "pp")->toPlainText().isEmpty())
         return failed(u"nothing is shown"_s);
     printResult(
         {{u"load_ms"_s, loadMs}, {u"load_faults"_s, double(loadFaults)}, {u"peak_kib"_s, double(peakRssKiB())}});

@@ -10,6 +10,7 @@
 // Each size runs in a fresh child process; the yardstick loop runs after the peak memory is read, since its
 // million strings are not the program's.
 
+#include "support/child.h"
 #include "areas.h"
 #include "common.h"
 
@@ -26,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -115,9 +117,9 @@ int searchChild(const QStringList &args)
     frmmain w(platform);
     w.show();
     QCoreApplication::processEvents();
-    if (w.List1->count() != lines)
-        return failed(u"List1 holds %1 entries, not %2"_s.arg(w.List1->count()).arg(lines));
-    const store::LineStore &proverbs = w.List1->lines();
+    if (child<ListBoxModel>(w, "List1")->count() != lines)
+        return failed(u"List1 holds %1 entries, not %2"_s.arg(child<ListBoxModel>(w, "List1")->count()).arg(lines));
+    const store::LineStore &proverbs = child<ListBoxModel>(w, "List1")->lines();
     const int repeats = lines >= 1000000 ? 5 : 9;
 
     // The first "Sök" of a run: nothing is prepared before it.
@@ -126,14 +128,15 @@ int searchChild(const QStringList &args)
         frmsök search(platform, w.link(), &w);
         search.show();
         QCoreApplication::processEvents();
-        search.Text1->setText(u"zebrafink"_s);
+        child<QLineEdit>(search, "Text1")->setText(u"zebrafink"_s);
         fold = measure(1, [&] {
-            search.cmdsök_Click();
+            child<QPushButton>(search, "cmdsök")->click();
             QCoreApplication::processEvents();
         });
-        if (search.lista->count() != rareCount(lines))
+        if (child<ListBoxModel>(search, "lista")->count() != rareCount(lines))
             return failed(
-                u"the first search found %1 lines, not %2"_s.arg(search.lista->count()).arg(rareCount(lines)));
+                u"the first search found %1 lines, not %2"_s.arg(child<ListBoxModel>(search, "lista")->count())
+                    .arg(rareCount(lines)));
     }
 
     std::map<QString, double> results;
@@ -149,14 +152,16 @@ int searchChild(const QStringList &args)
         frmsök search(platform, w.link(), &w);
         search.show();
         QCoreApplication::processEvents();
-        search.Text1->setText(word);
-        (c.match == store::Match::Beginning ? search.optsöksätt1 : search.optsöksätt2)->setChecked(true);
+        child<QLineEdit>(search, "Text1")->setText(word);
+        (c.match == store::Match::Beginning ? child<QRadioButton>(search, "optsöksätt1")
+                                            : child<QRadioButton>(search, "optsöksätt2"))
+            ->setChecked(true);
         const Timed shown = measure(3, [&] {
-            search.cmdsök_Click();
+            child<QPushButton>(search, "cmdsök")->click();
             QCoreApplication::processEvents();
         });
-        if (search.lblresultat->text() != QString::number(expected) + u" träffar"_s)
-            return failed(caseKey(c) + u" shows "_s + search.lblresultat->text());
+        if (child<QLabel>(search, "lblresultat")->text() != QString::number(expected) + u" träffar"_s)
+            return failed(caseKey(c) + u" shows "_s + child<QLabel>(search, "lblresultat")->text());
         const QString key = caseKey(c);
         results[key + u"_hits"_s] = expected;
         results[key + u"_scan_ms"_s] = scan.ms;
@@ -174,11 +179,11 @@ int searchChild(const QStringList &args)
         search.show();
         QCoreApplication::processEvents();
         everyLine = measure(1, [&] {
-            search.cmdsök_Click();
+            child<QPushButton>(search, "cmdsök")->click();
             QCoreApplication::processEvents();
         });
-        if (search.lista->count() != lines)
-            return failed(u"an empty search text found %1 lines"_s.arg(search.lista->count()));
+        if (child<ListBoxModel>(search, "lista")->count() != lines)
+            return failed(u"an empty search text found %1 lines"_s.arg(child<ListBoxModel>(search, "lista")->count()));
     }
 
     // "OK" hands the rare word's hits to the main window, which shows its search list.
@@ -186,15 +191,15 @@ int searchChild(const QStringList &args)
     {
         frmsök search(platform, w.link(), &w);
         search.show();
-        search.Text1->setText(u"zebrafink"_s);
-        search.cmdsök_Click();
+        child<QLineEdit>(search, "Text1")->setText(u"zebrafink"_s);
+        child<QPushButton>(search, "cmdsök")->click();
         QCoreApplication::processEvents();
         ok = measure(1, [&] {
-            search.cmdok_Click();
+            child<QPushButton>(search, "cmdok")->click();
             QCoreApplication::processEvents();
         });
         const QString caption = u"Tankedosan - sökresultat - %1 st"_s.arg(rareCount(lines));
-        if (w.söklista->count() != rareCount(lines) || w.windowTitle() != caption)
+        if (child<ListBoxModel>(w, "söklista")->count() != rareCount(lines) || w.windowTitle() != caption)
             return failed(u"OK left the main window at "_s + w.windowTitle());
     }
     if (!platform.boxes().isEmpty())

@@ -3,6 +3,7 @@
 // can look at them all after a change: tankedosan_shots DATA_FOLDER OUT_FOLDER [POINTS [light|dark|contrast]]
 // POINTS is the desktop font's size, the last word its colour scheme. Run it under Xvfb (scripts/shots.sh) to
 // see the real platform's fonts and style.
+#include "support/child.h"
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
 #include "main/frmhjalp.h"
@@ -156,8 +157,8 @@ int main(int argc, char *argv[])
     ok &= save(main, out, u"frmmain"_s);
 
     frmsök search(platform, main.link(), &main);
-    search.Text1->setText(u"gud"_s);
-    search.cmdsök_Click();
+    child<QLineEdit>(search, "Text1")->setText(u"gud"_s);
+    child<QPushButton>(search, "cmdsök")->click();
     ok &= save(search, out, u"frmsök"_s);
     search.close();
     {
@@ -168,11 +169,13 @@ int main(int argc, char *argv[])
         bool once = false;
         platform.setOnProcessEvents([&] {
             if (!std::exchange(once, true)) {
-                editor.progress->resize(editor.progress->width() / 3 + 40, editor.progress->height());
+                child<QWidget>(editor, "progress")
+                    ->resize(child<QWidget>(editor, "progress")->width() / 3 + 40,
+                             child<QWidget>(editor, "progress")->height());
                 ok &= save(editor, out, u"frmredigera-dubletter"_s);
             }
         });
-        editor.cmddublett->click();
+        child<QPushButton>(editor, "cmddublett")->click();
         platform.setOnProcessEvents({});
     }
 
@@ -183,7 +186,7 @@ int main(int argc, char *argv[])
     } takesNothing;
     QDir::setCurrent(data);
     frmimport import(platform, takesNothing, &main);
-    import.File1->setCurrentRow(0);
+    child<QListWidget>(import, "File1")->setCurrentRow(0);
     ok &= save(import, out, u"frmimport"_s);
     import.hide();
 
@@ -195,15 +198,15 @@ int main(int argc, char *argv[])
     help->close();
 
     frmsnabbspara &quick = main.snabbsparaFönster();
-    main.mnuarkiv_snabbspara->trigger();
-    main.cmdnästa->click();
-    main.mnuarkiv_snabbspara->trigger();
+    child<QAction>(main, "mnuarkiv_snabbspara")->trigger();
+    child<QPushButton>(main, "cmdnästa")->click();
+    child<QAction>(main, "mnuarkiv_snabbspara")->trigger();
     ok &= save(quick, out, u"frmsnabbspara"_s);
     quick.hide();
 
     frmtextedit textFiles(platform, &main);
     ok &= save(textFiles, out, u"frmtextedit-lista"_s);
-    textFiles.optvisa[1]->setChecked(true);
+    child<QRadioButton>(textFiles, "optvisa", 1)->setChecked(true);
     ok &= save(textFiles, out, u"frmtextedit-text"_s);
 
     // Each kind of box the windows show, each with the longest text of its kind, over the main window.

@@ -20,8 +20,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
-// and the whole list written back with "Spara". Its controls are public for the tests; the import window that it
-// opens hands lines over through EditorLink alone.
+// and the whole list written back with "Spara". The import window that it opens hands lines over through
+// EditorLink alone.
 class frmredigera
     : public QDialog
     , public EditorLink
@@ -39,6 +39,7 @@ public:
     // and its chosen one selected, which loads it.
     void takeCollectionsFromMain();
 
+private:
     // Controls, named as the window's objects are.
     QLabel *Label3;
     QComboBox *comboordspråk;
@@ -107,10 +108,8 @@ public:
     void enterChangedState();
     void enterCleanState();
 
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
     // The count label and the progress strip over it, which covers it exactly when it has grown all the way.
     static constexpr int kProgressWidth = 7215;
     // The collection whose lines the list holds: a cancelled load leaves the box on it.

@@ -23,6 +23,11 @@ class frmimport : public QDialog
 public:
     frmimport(platform::Platform &platform, EditorLink &editor, QWidget *parent = nullptr);
 
+    // Moves the folder list to a folder, as a double click on it does; a folder that cannot be read gives a
+    // message and the list stays where it was.
+    void setDirPath(const QString &path);
+
+private:
     QLabel *Label3;
     QComboBox *Drive1;
     QLabel *Label2;
@@ -49,15 +54,11 @@ public:
     void cmdläggtillalla_Click();
     void cmdstäng_Click();
 
-    // Moves the folder list to a folder, as a double click on it does; a folder that cannot be read gives a
-    // message and the list stays where it was.
-    void setDirPath(const QString &path);
     // The import list, the lines of the clicked file.
     ListBoxModel &importList() { return m_lines; }
     // The marked line of the import list, -1 when none.
     void markLine(int row);
 
-private:
     void createControls();
     void layOutControls();
     void connectHandlers();

@@ -25,6 +25,7 @@ class frmhjalp : public QWidget
 public:
     explicit frmhjalp(QWidget *mainWindow);
 
+private:
     QPushButton *Command1;
     QPlainTextEdit *Text1;
 
@@ -32,11 +33,9 @@ public:
     void Form_Resize();
     void Command1_Click();
 
-protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
 
-private:
     QWidget *m_mainWindow;
 };
 using frmhjälp = frmhjalp;

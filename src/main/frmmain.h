@@ -29,7 +29,7 @@ QString wholeListCaption(int count);
 QString searchListCaption(int count);
 
 // The start-up window: lists the collections, shows one proverb at a time by its number and steps through
-// them. The windows it opens reach it only through MainWindowLink; its controls are public for the tests.
+// them. The windows it opens reach it only through MainWindowLink.
 class frmmain : public QMainWindow
 {
     Q_OBJECT
@@ -37,6 +37,12 @@ class frmmain : public QMainWindow
 public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 
+    // What the windows opened from here may ask of it.
+    MainWindowLink link();
+    // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
+    frmsnabbspara &snabbsparaFönster();
+
+private:
     // Controls, named as the window's objects are.
     ListBoxModel *fillista;
     QPushButton *cmdordspråk_radera;
@@ -113,10 +119,8 @@ public:
     // The proverb the display shows, whole even where the display shows only its beginning.
     QString shownProverb() const;
 
-protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
     // Shows proverb n of the current list: the number box is set to n and its handler runs once, also when the
     // box held n already.
     void showNumber(int n);
@@ -134,7 +138,6 @@ private:
     bool m_searchOffered = false;
 
     // The windows opened from the menus: About, Help, the quick-save list and the text files.
-public:
     void mnuhjälp_om_Click();
     void Image1_Click();
     void mnuhjälp_hjälp_Click();
@@ -142,13 +145,6 @@ public:
     void mnuarkiv_snabbspara_Click();
     void mnuakriv_öppnatext_Click();
 
-    // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
-    frmsnabbspara &snabbsparaFönster();
-
-    // What the windows opened from here may ask of it.
-    MainWindowLink link();
-
-private:
     // The display's point sizes for the text-size values 1 to 5; the menu captions round them (8, 10, 12, 14, 18).
     static constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
     void connectOtherWindows();

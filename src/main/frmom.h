@@ -19,6 +19,7 @@ public:
     // mainWindow gives the icon and is the window the dialog stands over.
     explicit frmOm(QWidget *mainWindow);
 
+private:
     QLabel *Image1;
     QLabel *Label1;
     QPlainTextEdit *Text1;
@@ -27,6 +28,5 @@ public:
     void Form_Load();
     void cmdok_Click();
 
-private:
     QWidget *m_mainWindow;
 };

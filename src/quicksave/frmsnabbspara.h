@@ -18,12 +18,6 @@ class frmsnabbspara : public QDialog
 public:
     frmsnabbspara(platform::Platform &platform, QWidget *mainWindow);
 
-    QLabel *Label1;
-    QPlainTextEdit *Text1;
-    QPushButton *cmdstäng;
-    QPushButton *cmdtöm;
-    QPushButton *cmdspara;
-
     // The list as the appenders and the save see it: lines separated by CR LF, edits by the user included.
     // A list with a line longer than a view shows (store/shown.h) is kept whole beside the box, which then
     // shows each line's shown part and cannot be edited: laid out whole, such a line freezes the window.
@@ -32,15 +26,20 @@ public:
     // Puts a proverb aside by the append rule; the window is not shown.
     void snabbspara(const QString &proverb);
 
+private:
+    QLabel *Label1;
+    QPlainTextEdit *Text1;
+    QPushButton *cmdstäng;
+    QPushButton *cmdtöm;
+    QPushButton *cmdspara;
+
     void Form_Load();
     void cmdspara_Click();
     void cmdtöm_Click();
     void cmdstäng_Click();
 
-protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
     platform::Platform &m_platform;
     QWidget *m_mainWindow;
     // The whole list while the box shows it cut; null while the box holds the list itself.

@@ -45,6 +45,11 @@ public:
     static constexpr int kShownHits = 10000;
     static constexpr qsizetype kShownResultCharacters = 2'000'000;
 
+    // The result text as "Spara resultat..." saves it: the hits whole, or the box as the user edited it
+    // followed by the hits that the box does not show.
+    QString resultText() const;
+
+private:
     // Controls, named as the window's objects are.
     QLabel *Label2;
     QLineEdit *Text1;
@@ -72,11 +77,6 @@ public:
     void cmdavbryt_Click();
     void cmdsparatextfil_Click();
 
-    // The result text as "Spara resultat..." saves it: the hits whole, or the box as the user edited it
-    // followed by the hits that the box does not show.
-    QString resultText() const;
-
-private:
     void createControls();
     void connectHandlers();
     store::Match söksätt() const;

@@ -27,6 +27,7 @@ class frmtextedit : public QDialog
 public:
     frmtextedit(platform::Platform &platform, QWidget *mainWindow);
 
+private:
     QPushButton *cmdstäng;
     QPushButton *cmdraderafil;
     QPushButton *cmdspara;
@@ -50,10 +51,6 @@ public:
     void cmdspara_Click();
     void cmdstäng_Click();
 
-    // The lines of the list view, whole.
-    const ListBoxModel &lines() const { return *m_lines; }
-
-private:
     void createControls();
     void connectHandlers();
     QString chosenName() const;

@@ -10,6 +10,8 @@
 // (a view lays out no more); the edit role gives it whole.
 class LineListModel : public QAbstractListModel
 {
+    Q_OBJECT
+
 public:
     explicit LineListModel(QObject *parent = nullptr);
 

@@ -10,6 +10,8 @@
 // hits (never shown), and the lines of the import and text-files windows.
 class ListBoxModel : public LineListModel
 {
+    Q_OBJECT
+
 public:
     explicit ListBoxModel(const QString &name, QObject *parent = nullptr);
 

@@ -51,63 +51,70 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
 {
     if (command == Command::NrIni) {
         meanwhile();
-        w.txtnr->setText(u"2"_s);
+        child<QLineEdit>(w, "txtnr")->setText(u"2"_s);
         return void(w.close());
     }
     frmtextedit textFiles(p, &w);
-    textFiles.list_filer->setCurrentRow(0);
-    textFiles.list_filer_Click();
+    clickRow(child<QListWidget>(textFiles, "list_filer"), 0);
     if (command >= Command::Delete) { // straight after the start, each window with what it read
         frmsök search(p, w.link(), &w);
-        textFiles.List1->setCurrentIndex(textFiles.List1->model()->index(1, 0));
-        search.Text1->setText(u"a"_s);
-        search.cmdsök_Click();
-        search.chksökresultat->setChecked(true);
-        search.Text1->setText(u"igen"_s);
-        w.txtnr->setText(u"4"_s);
+        child<QListView>(textFiles, "List1")
+            ->setCurrentIndex(child<QListView>(textFiles, "List1")->model()->index(1, 0));
+        child<QLineEdit>(search, "Text1")->setText(u"a"_s);
+        child<QPushButton>(search, "cmdsök")->click();
+        child<QCheckBox>(search, "chksökresultat")->setChecked(true);
+        child<QLineEdit>(search, "Text1")->setText(u"igen"_s);
+        child<QLineEdit>(w, "txtnr")->setText(u"4"_s);
         w.snabbsparaFönster().setLista(u"Spara mig"_s);
         meanwhile();
         p.setNextInput(command == Command::New ? u"Ny"_s : u"lista"_s);
         p.setNextAnswer(platform::Answer::Yes);
         switch (command) {
         case Command::Delete:
-            QVERIFY((w.mnuarkiv_raderaordspråk->trigger(), w.pp->toPlainText() == u"c"_s) == fails);
+            QVERIFY((child<QAction>(w, "mnuarkiv_raderaordspråk")->trigger(),
+                     child<QPlainTextEdit>(w, "pp")->toPlainText() == u"c"_s)
+                    == fails);
             // However it ended, the list is the file as it is now: put back, or read again after another
             // program's change. (Fortune's index beside its text is refused before anything changes.)
             if (!QFile::exists(Module1::sökväg.chopped(4)))
-                QCOMPARE(w.List1->items().join(u'\n'), readLines(Module1::sökväg));
+                QCOMPARE(child<ListBoxModel>(w, "List1")->items().join(u'\n'), readLines(Module1::sökväg));
             break;
-        case Command::New: w.cmdordspråk_ny_Click(); break;
+        case Command::New: child<QPushButton>(w, "cmdordspråk_ny")->click(); break;
         case Command::Within: // where nothing can be written it still works, and closing then writes nothing
-            QVERIFY((search.cmdsök_Click(), fails || (w.close(), search.lista->count() == 2)));
+            QVERIFY((child<QPushButton>(search, "cmdsök")->click(),
+                     fails || (w.close(), child<ListBoxModel>(search, "lista")->count() == 2)));
             break;
-        case Command::Hits: search.cmdsparatextfil_Click(); break;
-        case Command::Quick: w.snabbsparaFönster().cmdspara_Click(); break;
+        case Command::Hits: child<QPushButton>(search, "cmdsparatextfil")->click(); break;
+        case Command::Quick: child<QPushButton>(w.snabbsparaFönster(), "cmdspara")->click(); break;
         case Command::Remove: // a collection that could not be removed stays to choose
-            QVERIFY((w.cmdordspråk_radera->click(), w.comboordspråk->findText(u"Citat"_s) >= 0) == fails);
+            QVERIFY((child<QPushButton>(w, "cmdordspråk_radera")->click(),
+                     child<QComboBox>(w, "comboordspråk")->findText(u"Citat"_s) >= 0)
+                    == fails);
             break;
-        default: textFiles.cmdradera_Click();
+        default: child<QPushButton>(textFiles, "cmdradera")->click();
         }
         return;
     }
     frmredigera editor(w.link(), p);
     editor.takeCollectionsFromMain();
-    editor.addLine(u"Först"_s);
-    editor.enterChangedState();
-    editor.cmd1_Click();
+    const auto add = [&](const QString &line) {
+        child<QLineEdit>(editor, "txtordspråk")->setText(line);
+        child<QPushButton>(editor, "cmdläggtill")->click();
+        child<QPushButton>(editor, "cmd1")->click();
+    };
+    add(u"Först"_s);
     meanwhile();
     if (command == Command::Duplicates)
-        return editor.cmddublett_Click();
+        return child<QPushButton>(editor, "cmddublett")->click();
     if (command == Command::EditorSave) {
-        editor.addLine(u"Sedan"_s);
-        editor.enterChangedState();
-        editor.cmd1_Click();
-        QVERIFY2(editor.cmd1->isEnabled() == fails, "a failed save leaves the editor in its changed state");
+        add(u"Sedan"_s);
+        QVERIFY2(child<QPushButton>(editor, "cmd1")->isEnabled() == fails,
+                 "a failed save leaves the editor in its changed state");
         return;
     }
-    textFiles.optvisa[1]->setChecked(true);
+    child<QRadioButton>(textFiles, "optvisa", 1)->setChecked(true);
     p.setNextAnswer(platform::Answer::Yes);
-    textFiles.cmdspara_Click();
+    child<QPushButton>(textFiles, "cmdspara")->click();
 }
 } // namespace
 

@@ -31,22 +31,29 @@ struct Opened : Started
         editor = std::make_unique<frmredigera>(window->link(), platform);
         editor->takeCollectionsFromMain();
         editor->show();
+        box = child<QComboBox>(editor, "comboordspråk");
+        list = child<QListView>(editor, "List1");
+        find = child<QLineEdit>(editor, "txtsök");
     }
-    QStringList lines() const { return editor->lista()->lines().toStringList(); }
+    QComboBox *box;
+    QListView *list;
+    QLineEdit *find;
+    QStringList lines() const { return wholeRows(list); }
     // Whether "Spara", "Ångra" and the collection box can be used.
     int state() const
     {
-        return editor->cmd1->isEnabled() + 2 * editor->cmd2->isEnabled() + 4 * editor->comboordspråk->isEnabled();
+        return child<QPushButton>(editor, "cmd1")->isEnabled() + 2 * child<QPushButton>(editor, "cmd2")->isEnabled()
+               + 4 * box->isEnabled();
     }
     QString side() const
     {
-        return lines().join(u'/') + editor->lblantal->text()
-               + QString::number(editor->chkändrad->isChecked() * 10 + state());
+        return lines().join(u'/') + child<QLabel>(editor, "lblantal")->text()
+               + QString::number(child<QCheckBox>(editor, "chkändrad")->isChecked() * 10 + state());
     }
     void type(const QString &text)
     {
-        editor->txtordspråk->setText(text);
-        QTest::keyClick(editor->txtordspråk, Qt::Key_Return);
+        child<QLineEdit>(editor, "txtordspråk")->setText(text);
+        QTest::keyClick(child<QLineEdit>(editor, "txtordspråk"), Qt::Key_Return);
     }
 };
 
@@ -61,27 +68,28 @@ private slots:
     void modelOfTheEditor()
     {
         Opened s;
-        s.window->söklista->setItems({u"träff"_s});
-        s.window->optlista_sök->setChecked(true);
+        child<ListBoxModel>(s.window, "söklista")->setItems({u"träff"_s});
+        child<QRadioButton>(s.window, "optlista_sök")->setChecked(true);
         const QStringList pieces = u"a|A|b|å|Ä|ö| |ab|\r\n|\r|\n"_s.split(u'|'),
                           needles = u"|a|A|b|Å|ab|Ä|x"_s.split(u'|');
         QStringList model = kCitat, saved = kCitat, boxes, log;
         std::stable_sort(model.begin(), model.end(), referenceLess);
-        QString main = s.window->List1->items().join(u'/') + s.window->windowTitle() + u'0', text, clip, quick;
+        QString main = child<ListBoxModel>(s.window, "List1")->items().join(u'/') + s.window->windowTitle() + u'0',
+                text, clip, quick;
         int marked = -1, count = 5, changed = 0;
         QSet<int> seen;
         // Marks the first match from `from` on, else line 0 (an empty list has none); `from` -1: clicks `row`.
         const auto mark = [&](int from, int row = 0) {
-            const QString needle = s.editor->txtsök->text().toLower();
+            const QString needle = s.find->text().toLower();
             for (marked = from; from >= 0 && marked < model.size(); ++marked) {
-                if (s.editor->combosök->currentIndex() ? model[marked].toLower().contains(needle)
-                                                       : model[marked].toLower().startsWith(needle))
+                if (child<QComboBox>(s.editor, "combosök")->currentIndex() ? model[marked].toLower().contains(needle)
+                                                                           : model[marked].toLower().startsWith(needle))
                     break;
             }
             marked = model.isEmpty() ? -1 : from < 0 ? row : marked < model.size() ? marked : 0;
             text = marked >= 0 ? model[marked] : u"Ett fel uppstod under sökning: 380 - Ogiltigt egenskapsvärde"_s;
             if (from < 0)
-                clickRow(s.editor->List1, marked);
+                clickRow(s.list, marked);
             seen << (marked < 0 ? 0 : from > 0 && marked == 0 ? 1 : 2);
         };
         QRandomGenerator random(1206);
@@ -96,27 +104,28 @@ private slots:
                 if (action == 1 && yes == 0)
                     break;
                 s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-                pick % 5 < 2 ? QTest::keyClick(s.editor->List1, Qt::Key_Delete) : s.editor->cmdtabort->click();
+                pick % 5 < 2 ? QTest::keyClick(s.list, Qt::Key_Delete)
+                             : child<QPushButton>(s.editor, "cmdtabort")->click();
                 boxes << u"message|Radera?|YesNo|Question|Vill du radera markerat ordspråk ur datafilen?"_s;
                 if (yes && marked >= 0) // the text box keeps the removed line: no other line is marked by it
                     model.removeAt((seen << 3 + (marked == 0), std::exchange(marked, -1)));
                 changed = changed || yes;
                 break;
             case 2: // type a find text into the emptied box, in either mode; Enter finds the next
-                s.editor->combosök->setCurrentIndex(pick % 2);
-                if (pick % needles.size() || !s.editor->txtsök->text().isEmpty()) {
-                    s.editor->txtsök->clear();
-                    QTest::keyClicks(s.editor->txtsök, needles[pick % needles.size()]);
+                child<QComboBox>(s.editor, "combosök")->setCurrentIndex(pick % 2);
+                if (pick % needles.size() || !s.find->text().isEmpty()) {
+                    s.find->clear();
+                    QTest::keyClicks(s.find, needles[pick % needles.size()]);
                     mark(0);
                 }
                 break;
             case 3:
-                QTest::keyClick(s.editor->txtsök, Qt::Key_Return);
+                QTest::keyClick(s.find, Qt::Key_Return);
                 mark(marked + 1);
                 break;
             case 4: // "Ångra" keeps the list; "Spara"
             case 5:
-                (action == 4 ? s.editor->cmd2 : s.editor->cmd1)->click();
+                (action == 4 ? child<QPushButton>(s.editor, "cmd2") : child<QPushButton>(s.editor, "cmd1"))->click();
                 if (action == 5 && changed) {
                     saved = model;
                     count = int(model.size());
@@ -127,11 +136,11 @@ private slots:
             case 6: { // copy, or quick-save (button or F2) the marked line; the list's box keeps line feeds as breaks
                 const QString line = marked < 0 ? QString() : model[marked];
                 if (yes == 0) {
-                    s.editor->cmdkopieraklippbok->click();
+                    child<QPushButton>(s.editor, "cmdkopieraklippbok")->click();
                     clip = line;
                     break;
                 }
-                yes == 1 ? s.editor->cmdsnabbspara->click() : QTest::keyClick(s.editor->List1, Qt::Key_F2);
+                yes == 1 ? child<QPushButton>(s.editor, "cmdsnabbspara")->click() : QTest::keyClick(s.list, Qt::Key_F2);
                 quick += (quick.isEmpty() ? u""_s : u"\r\n"_s) + QString(line).replace(u"\n"_s, u"\r\n"_s);
                 break;
             }
@@ -152,13 +161,13 @@ private slots:
             }
             }
             const QString actual = u"%1 | %2 | %3 %4 | %5 | %6 | %7 %8"_s.arg(
-                s.lines().join(u'/') + u" | "_s + QString::number(windowsetup::markedRow(s.editor->List1)),
-                s.editor->Text1->toPlainText(), s.editor->lblantal->text(),
+                s.lines().join(u'/') + u" | "_s + QString::number(windowsetup::markedRow(s.list)),
+                child<QPlainTextEdit>(s.editor, "Text1")->toPlainText(), child<QLabel>(s.editor, "lblantal")->text(),
                 QString::number(s.state() * 10 + s.editor->isVisible()),
                 takeBoxes(s.platform).join(u';') + QString::number(int(s.platform.pointer())),
                 QString::fromLatin1(s.folder.read(u"Citat.dat"_s)),
-                s.window->List1->items().join(u'/') + s.window->windowTitle()
-                    + QString::number(s.window->optlista_hela->isChecked()),
+                child<ListBoxModel>(s.window, "List1")->items().join(u'/') + s.window->windowTitle()
+                    + QString::number(child<QRadioButton>(s.window, "optlista_hela")->isChecked()),
                 s.platform.clipboard() + u'|' + s.window->snabbsparaFönster().lista());
             const QString expected = u"%1 | %2 | %3 | %4 | %5 | %6 %7"_s.arg(
                 model.join(u'/') + u" | "_s + QString::number(marked), text,
@@ -179,7 +188,7 @@ private slots:
                    - std::exchange(before, s.platform.pointers().count(Pointer::Busy));
         };
         // The collection it opened on, picked again first thing, is read again as any pick of the chosen one.
-        pick(s.editor->comboordspråk, s.editor->comboordspråk->currentIndex());
+        pick(s.box, s.box->currentIndex());
         QCOMPARE(loads(), 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
         collectionboxes::progressAfterMs = 0;
@@ -189,75 +198,74 @@ private slots:
             if (box && (filled << QString::number(box->value())).size() == 3)
                 box->cancel();
         });
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        QCOMPARE(s.editor->comboordspråk->currentText() + u'/' + s.lines().join(u'/'),
-                 u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
+        QTest::keyClick(s.box, Qt::Key_Down);
+        QCOMPARE(s.box->currentText() + u'/' + s.lines().join(u'/'), u"Citat/apa/Bil/Zebra/Åka/åsna"_s);
         s.folder.write(u"Djur.dat"_s, "a"_ba); // a file of one byte, as Citat, is full at once
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        QTest::keyClick(s.box, Qt::Key_Down);
+        QTest::keyClick(s.box, Qt::Key_Up);
         QCOMPARE(filled.join(u' '), u"444 888 1000 1000 1000"_s);
         // A file that told no size when opened (as one written while it is read) and holds more than one read; how
         // often the bar moves depends on how many mappings this process has.
         QFile::remove(s.folder.path(u"Djur.dat"_s));
         QVERIFY(QFile::link(u"/proc/self/smaps"_s, s.folder.path(u"Djur.dat"_s)));
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        QTest::keyClick(s.box, Qt::Key_Down);
         s.platform.setOnProcessEvents({});
         QVERIFY2(filled.size() > 5 && filled.count(u"0"_s) == filled.size() - 5, qPrintable(filled.join(u' ')));
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        QTest::keyClick(s.box, Qt::Key_Up);
         QVERIFY(QFile::remove(s.folder.path(u"Djur.dat"_s)));
         const QByteArray utf16 = "\xFF\xFE\x62\0\r\0\n\0a\0\0\xD8x\0\r\0\n\0"_ba; // half a surrogate pair
         s.folder.write(u"Djur.dat"_s, utf16);
         loads();
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Down);
+        QTest::keyClick(s.box, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
-        s.editor->takeLines(store::LineStore::fromStrings({u"d"_s}));
-        s.editor->takeLines(store::LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
-        s.editor->cmd1->click();
+        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({u"d"_s}));
+        static_cast<EditorLink &>(*s.editor).takeLines(
+            store::LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
+        child<QPushButton>(s.editor, "cmd1")->click();
         QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8()
                      + s.lines().join(u'/').toUtf8(),
                  utf16 + "error:" + u"a\uFFFDx/b/d"_s.toUtf8());
-        s.editor->cmd2->click();
+        child<QPushButton>(s.editor, "cmd2")->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
-            pick(s.editor->comboordspråk, row);
-            QCOMPARE(s.editor->comboordspråk->currentIndex() * 10 + loads(), row * 10 + 1);
+            pick(s.box, row);
+            QCOMPARE(s.box->currentIndex() * 10 + loads(), row * 10 + 1);
         }
         s.type(u"Ny rad"_s);
         const QString ödlor = u"Ödlor "_s.repeated(60); // wider than the list, which never scrolls sideways
-        s.editor->takeLines(store::LineStore::fromStrings({ödlor}));
+        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({ödlor}));
         for (int i = 0; i < 2; ++i) { // Bil, then the typed line, which was never saved
-            clickRow(s.editor->List1, 1);
+            clickRow(s.list, 1);
             s.platform.setNextAnswer(Answer::Yes);
-            s.editor->cmdtabort->click();
+            child<QPushButton>(s.editor, "cmdtabort")->click();
         }
         // Another program adds Ko and removes Bil as well, then puts Bil back: a removal it made too is not redone.
         for (const QStringList &other :
              {QStringList{u"Ko"_s, u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s}, kCitat + QStringList{u"Ko"_s}}) {
             s.folder.write(u"Citat.DAT"_s, store::encodeLines(other));
-            s.editor->cmd1->click();
+            child<QPushButton>(s.editor, "cmd1")->click();
         }
         const QStringList merged{u"apa"_s, u"Bil"_s, u"Ko"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s, ödlor};
         QCoreApplication::processEvents();
-        QCOMPARE(s.lines().join(u'/')
-                     + QString::number(s.state() + 10 * s.editor->List1->horizontalScrollBar()->isVisible()),
+        QCOMPARE(s.lines().join(u'/') + QString::number(s.state() + 10 * s.list->horizontalScrollBar()->isVisible()),
                  merged.join(u'/') + u"3"_s);
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
-        s.editor->cmd1->click();
+        child<QPushButton>(s.editor, "cmd1")->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
-        pick(s.editor->comboordspråk, 2);
+        pick(s.box, 2);
         s.type(u"Björn"_s);
-        s.editor->cmd1->click();
+        child<QPushButton>(s.editor, "cmd1")->click();
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
         QCOMPARE(s.folder.read(u"Citat.DAT"_s) + s.folder.read(u"Djur.dat"_s)
-                     + s.window->List1->items().join(u'/').toUtf8(),
+                     + child<ListBoxModel>(s.window, "List1")->items().join(u'/').toUtf8(),
                  store::encodeLines(merged) + store::encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
         // A missing file is told while the load is under way, and the list stays; a file that is no collection
         // ends the load before the count is told: it keeps the count it showed.
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
-        QTest::keyClick(s.editor->comboordspråk, Qt::Key_Up);
+        QTest::keyClick(s.box, Qt::Key_Up);
+        QTest::keyClick(s.box, Qt::Key_Up);
         QVERIFY(s.platform.boxes().size() == 1 && s.platform.boxes()[0].pointer == Pointer::Busy);
         s.folder.write(u"Djur.dat"_s, "Katt\r\n\0"_ba);
-        pick(s.editor->comboordspråk, 2);
+        pick(s.box, 2);
         const QStringList boxes = takeBoxes(s.platform);
         QCOMPARE(boxes.value(0) + u" | "_s + boxes.value(1).section(u"'' "_s, 1) + u" | "_s + s.side()
                      + QString::number(int(s.platform.pointer())),
@@ -269,36 +277,40 @@ private slots:
     void longCheckCanBeCancelledAndLocksTheList()
     {
         Opened s;
-        s.editor->txtdublett->setText(u"0"_s); // no count is the whole line, and the box shows it by being empty
-        s.editor->cmddublett->click(); // five different lines
-        QCOMPARE(takeBoxes(s.platform) << s.editor->txtdublett->text(),
+        child<QLineEdit>(s.editor, "txtdublett")
+            ->setText(u"0"_s); // no count is the whole line, and the box shows it by being empty
+        child<QPushButton>(s.editor, "cmddublett")->click(); // five different lines
+        QCOMPARE(takeBoxes(s.platform) << child<QLineEdit>(s.editor, "txtdublett")->text(),
                  (QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s, {}}));
-        s.editor->lista()->setLines(
-            store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
-        clickRow(s.editor->List1, 0);
+        qobject_cast<LineListModel *>(s.list->model())
+            ->setLines(
+                store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
+        clickRow(s.list, 0);
         QList<int> widths; // of the progress strip, which starts empty
         s.platform.setOnProcessEvents([&] {
-            widths << s.editor->progress->width();
+            widths << child<QWidget>(s.editor, "progress")->width();
             s.editor->close();
             s.type(u"ny"_s);
-            QTest::keyClick(s.editor->List1, Qt::Key_Delete);
-            s.editor->cmdavbryt2->click();
+            QTest::keyClick(s.list, Qt::Key_Delete);
+            child<QPushButton>(s.editor, "cmdavbryt2")->click();
         });
-        s.editor->cmddublett->click();
+        child<QPushButton>(s.editor, "cmddublett")->click();
         QVERIFY(s.editor->isVisible() && s.lines().size() == 300002 && takeBoxes(s.platform).size() == 1
-                && s.editor->Text1->verticalScrollBar()->isVisible()); // a short line too, as the classic box
+                && child<QPlainTextEdit>(s.editor, "Text1")
+                       ->verticalScrollBar()
+                       ->isVisible()); // a short line too, as the classic box
         QCOMPARE(widths.value(0, -1), 0);
         s.platform.setOnProcessEvents({});
         const int calls = s.platform.processEventsCalls();
-        s.editor->cmddublett->click();
-        QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == 4 && s.editor->progress->isHidden());
+        child<QPushButton>(s.editor, "cmddublett")->click();
+        QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == 4
+                && child<QWidget>(s.editor, "progress")->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
         // A find that lands on the marked line again brings it back into sight, wherever the list was scrolled.
-        QTest::keyClicks(s.editor->txtsök, u"zzq"_s);
-        s.editor->List1->verticalScrollBar()->setValue(0);
-        QTest::keyClicks(s.editor->txtsök, u"q"_s);
-        QVERIFY(s.editor->List1->viewport()->rect().intersects(
-            s.editor->List1->visualRect(s.editor->List1->currentIndex())));
+        QTest::keyClicks(s.find, u"zzq"_s);
+        s.list->verticalScrollBar()->setValue(0);
+        QTest::keyClicks(s.find, u"q"_s);
+        QVERIFY(s.list->viewport()->rect().intersects(s.list->visualRect(s.list->currentIndex())));
     }
 
     // Import lists text files only and hands over the marked line, or all, to their sorted places in the editor.
@@ -313,69 +325,76 @@ private slots:
         for (const QString &name : folders)
             QVERIFY(QDir(s.folder.folder()).mkdir(name));
         s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
-        whileOpen<frmimport>([&] { QTest::mouseClick(s.editor->cmdimport, Qt::LeftButton); },
+        whileOpen<frmimport>([&] { QTest::mouseClick(child<QPushButton>(s.editor, "cmdimport"), Qt::LeftButton); },
                              [](frmimport &w) { w.close(); });
         frmimport w(s.platform, *s.editor, s.editor.get());
+        auto *const Dir1 = child<QListWidget>(w, "Dir1");
+        auto *const File1 = child<QListWidget>(w, "File1");
+        auto *const lines = child<QListView>(w, "List1");
+        auto *const pattern = child<QLineEdit>(w, "txtpattern");
         w.show();
         // The folders and files side by side in equal shares; the pattern between its label and its button.
-        QVERIFY(w.Dir1->width() == w.File1->width() && w.Label2->geometry().right() < w.txtpattern->x()
-                && w.txtpattern->geometry().right() < w.cmdpattern->x() && w.txtpattern->y() == w.cmdpattern->y());
+        QVERIFY(Dir1->width() == File1->width() && child<QLabel>(w, "Label2")->geometry().right() < pattern->x()
+                && pattern->geometry().right() < child<QPushButton>(w, "cmdpattern")->x()
+                && pattern->y() == child<QPushButton>(w, "cmdpattern")->y());
         // It opens on the folder it was started from, two blanks deeper for each folder on the way down.
         const QString started = QDir::currentPath();
         const qsizetype depth = started.count(u'/') - started.endsWith(u'/');
-        QCOMPARE(w.Dir1->currentItem()->text() + w.Dir1->currentItem()->data(Qt::UserRole).toString(),
+        QCOMPARE(Dir1->currentItem()->text() + Dir1->currentItem()->data(Qt::UserRole).toString(),
                  QString(2 * depth, u' ') + (depth ? QFileInfo(started).fileName() : started) + started);
         w.setDirPath(s.folder.folder());
-        QCOMPARE(itemTexts(w.File1), u"a.txt"_s);
+        QCOMPARE(itemTexts(File1), u"a.txt"_s);
         // Its folders by name in any letter case, the upper case first where only that differs.
         std::sort(folders.begin(), folders.end(), [](const QString &a, const QString &b) {
             return std::pair(a.toLower(), a) < std::pair(b.toLower(), b);
         });
         QStringList below;
-        for (int row = w.Dir1->currentRow() + 1; row < w.Dir1->count(); ++row)
-            below << w.Dir1->item(row)->text().trimmed();
+        for (int row = Dir1->currentRow() + 1; row < Dir1->count(); ++row)
+            below << Dir1->item(row)->text().trimmed();
         QCOMPARE(below, folders);
-        clickRow(w.File1, 0);
-        clickRow(w.List1, 1);
-        QStringList seen{w.importList().items().join(u'/') + u" | "_s + w.lblantal->text()};
-        for (QPushButton *b :
-             {w.cmdläggtill, w.cmdtabort, w.cmdtabort, w.cmdläggtill, w.cmdtabort, w.cmdläggtillalla}) {
+        clickRow(File1, 0);
+        clickRow(lines, 1);
+        QStringList seen{wholeRows(lines).join(u'/') + u" | "_s + child<QLabel>(w, "lblantal")->text()};
+        for (QPushButton *b : {child<QPushButton>(w, "cmdläggtill"), child<QPushButton>(w, "cmdtabort"),
+                               child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtill"),
+                               child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtillalla")}) {
             b->click();
-            seen << w.importList().items().join(u'/') + u' ' + QString::number(windowsetup::markedRow(w.List1));
+            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(windowsetup::markedRow(lines));
         }
         QCOMPARE(seen.join(u", "_s), u"Borta bra/   /Hemma bäst/sist | 4 st rader, Borta bra/Hemma bäst/sist 1, "
                                      u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);
         const QString editorSide = u"   /apa/Bil/sist/Zebra/Åka/åsna7 st ordspråk.13"_s;
         QCOMPARE(s.side(), editorSide);
-        clickRow(w.File1, 0); // a file gone since it was listed: its error, and none of the lines read before
+        clickRow(File1,
+                 0); // a file gone since it was listed: its error, and none of the lines read before
         QFile::remove(s.folder.path(u"a.txt"_s));
-        clickRow(w.File1, 0);
-        QVERIFY(w.importList().items().isEmpty() && s.side() == editorSide);
+        clickRow(File1, 0);
+        QVERIFY(wholeRows(lines).isEmpty() && s.side() == editorSide);
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
         // Into a folder by Enter on it (or a double click).
-        clickRow(w.Dir1, w.Dir1->row(w.Dir1->findItems(u"f\\"_s, Qt::MatchEndsWith).value(0)));
-        QTest::keyClick(w.Dir1, Qt::Key_Return);
-        clickRow(w.File1, 0);
-        QCOMPARE(w.importList().items(), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
+        clickRow(Dir1, Dir1->row(Dir1->findItems(u"f\\"_s, Qt::MatchEndsWith).value(0)));
+        QTest::keyClick(Dir1, Qt::Key_Return);
+        clickRow(File1, 0);
+        QCOMPARE(wholeRows(lines), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
         // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.
         s.folder.write(u"f\\/a[1].txt"_s, "a"_ba);
         s.folder.write(u"f\\/a1.txt"_s, "a"_ba);
         QStringList listed;
-        for (const QString &pattern : {u"a[1].txt"_s, u" ?1.TXT; F.*"_s}) {
-            w.txtpattern->setText(pattern);
-            QTest::keyClick(w.txtpattern, Qt::Key_Return);
-            listed << itemTexts(w.File1);
+        for (const QString &patterns : {u"a[1].txt"_s, u" ?1.TXT; F.*"_s}) {
+            pattern->setText(patterns);
+            QTest::keyClick(pattern, Qt::Key_Return);
+            listed << itemTexts(File1);
         }
         // A click on the folder list reads its files again.
         s.folder.write(u"f\\/b1.txt"_s, "b"_ba);
-        clickRow(w.Dir1, w.Dir1->currentRow());
-        listed << itemTexts(w.File1);
+        clickRow(Dir1, Dir1->currentRow());
+        listed << itemTexts(File1);
         QCOMPARE(listed, (QStringList{u"a[1].txt"_s, u"a1.txt/f.txt"_s, u"a1.txt/b1.txt/f.txt"_s}));
         // A folder gone since it was listed: its error, and the list as it was.
         QVERIFY(QDir(s.folder.path(u"f\\"_s)).removeRecursively());
-        QTest::keyClick(w.txtpattern, Qt::Key_Return);
-        QCOMPARE(itemTexts(w.File1) + u' ' + takeBoxes(s.platform).join(u';'), u"a1.txt/b1.txt/f.txt error:76"_s);
+        QTest::keyClick(pattern, Qt::Key_Return);
+        QCOMPARE(itemTexts(File1) + u' ' + takeBoxes(s.platform).join(u';'), u"a1.txt/b1.txt/f.txt error:76"_s);
     }
 };
 

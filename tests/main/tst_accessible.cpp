@@ -167,10 +167,11 @@ private slots:
         all.s.window->snabbsparaFönster().setLista(u"A"_s);
         for (QWidget *window : all.windows())
             window->show();
-        all.editor->List1->clearSelection();
+        child<QListView>(all.editor, "List1")->clearSelection();
         // Each as the user reads it, its window in front.
         for (QAbstractScrollArea *text : std::initializer_list<QAbstractScrollArea *>{
-                 all.s.window->pp, all.editor->List1, all.textFiles->list_filer, all.import->File1}) {
+                 child<QPlainTextEdit>(all.s.window, "pp"), child<QListView>(all.editor, "List1"),
+                 child<QListWidget>(all.textFiles, "list_filer"), child<QListWidget>(all.import, "File1")}) {
             QApplication::setActiveWindow(text->window());
             QVERIFY(QTest::qWaitForWindowActive(text->window()));
             const double measured = measuredContrast(text->viewport());
@@ -328,9 +329,10 @@ private slots:
         }
         // The painted parts keep their own colours under any style: the panel's shadow (at its lower right, where
         // the panel leaves it) and the editor's strips.
-        for (const auto &[painted, colour] : {std::pair<QWidget *, QColor>{all.s.window->Label1, QColor(64, 64, 64)},
-                                              {all.editor->Label4, QColor(0, 0, 128)},
-                                              {all.editor->progress, QColor(0, 0, 128)}}) {
+        for (const auto &[painted, colour] :
+             {std::pair<QWidget *, QColor>{child<QLabel>(all.s.window, "Label1"), QColor(64, 64, 64)},
+              {child<QLabel>(all.editor, "Label4"), QColor(0, 0, 128)},
+              {child<QWidget>(all.editor, "progress"), QColor(0, 0, 128)}}) {
             painted->show(); // the progress strip shows during a check, over the count
             // As the window draws it: a widget's own grab fills its background whether it paints it or not.
             const QImage image = painted->window()->grab().toImage();
@@ -353,14 +355,15 @@ private slots:
             control->setFocus();
             QTest::keySequence(QApplication::focusWidget(), keys);
         };
-        press(w.txtnr, QKeySequence::mnemonic(w.cmdnästa->text()));
-        QTRY_COMPARE(w.txtnr->text(), u"2"_s); // the button shows itself pressed for a moment first
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(w.Label3->text()));
-        QCOMPARE(QApplication::focusWidget(), w.comboordspråk);
-        press(w.cmdnästa, Qt::Key_Return);
-        QCOMPARE(w.txtnr->text(), u"3"_s);
+        press(child<QLineEdit>(w, "txtnr"), QKeySequence::mnemonic(child<QPushButton>(w, "cmdnästa")->text()));
+        QTRY_COMPARE(child<QLineEdit>(w, "txtnr")->text(),
+                     u"2"_s); // the button shows itself pressed for a moment first
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(child<QLabel>(w, "Label3")->text()));
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(w, "comboordspråk"));
+        press(child<QPushButton>(w, "cmdnästa"), Qt::Key_Return);
+        QCOMPARE(child<QLineEdit>(w, "txtnr")->text(), u"3"_s);
         const auto boxes = all.s.platform.boxes().size();
-        press(w.snabbsparaFönster().cmdtöm, Qt::Key_Enter);
+        press(child<QPushButton>(w.snabbsparaFönster(), "cmdtöm"), Qt::Key_Enter);
         QCOMPARE(all.s.platform.boxes().size(), boxes + 1);
     }
 

@@ -69,8 +69,8 @@ struct Run
         log = {u"start "_s + names};
         closer.callOnTimeout([this] {
             if (auto *about = qobject_cast<frmOm *>(QApplication::activeModalWidget())) {
-                const bool read = about->Text1->toPlainText() == kAbout;
-                QTest::mouseClick(about->cmdok, Qt::LeftButton);
+                const bool read = child<QPlainTextEdit>(about, "Text1")->toPlainText() == kAbout;
+                QTest::mouseClick(child<QPushButton>(about, "cmdok"), Qt::LeftButton);
                 abouts += read && (about->isHidden() || !about->close());
             }
         });
@@ -88,19 +88,22 @@ struct Run
         QString pointers, marks;
         for (Pointer pointer : s.platform.pointers()) // each busy pointer restored once
             pointers += pointer == Pointer::Busy ? u'B' : u'D';
-        for (const QAction *entry : w().mnuredigera_textstorlek)
+        for (const QAction *entry : w().findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
             marks += entry->isChecked() ? u'x' : u'-';
-        QCOMPARE(
-            (QStringList{w().windowTitle(), w().txtnr->text(), w().pp->toPlainText(), QString::number(Module1::antal),
-                         w().List1->items().join(u'/'), w().söklista->items().join(u'/'), QString::number(abouts),
-                         pointers, QString::number(w().searchListView()), QString::number(w().comboordspråk->count()),
-                         QString::number(w().pp->font().pointSizeF()) + marks}),
-            (QStringList{caption, number, display, QString::number(count), whole.join(u'/'), hits.join(u'/'),
-                         QString::number(clicks), u"BD"_s.repeated(busy), QString::number(inSearch),
-                         QString::number(box.size()), // the order shows in what each choice loads
-                         QString::number(kSizes[size]) + u"-----"_s.replace(size, 1, u'x')}));
+        QCOMPARE((QStringList{w().windowTitle(), child<QLineEdit>(w(), "txtnr")->text(),
+                              child<QPlainTextEdit>(w(), "pp")->toPlainText(), QString::number(Module1::antal),
+                              child<ListBoxModel>(w(), "List1")->items().join(u'/'),
+                              child<ListBoxModel>(w(), "söklista")->items().join(u'/'), QString::number(abouts),
+                              pointers, QString::number(child<QRadioButton>(w(), "optlista_sök")->isChecked()),
+                              QString::number(child<QComboBox>(w(), "comboordspråk")->count()),
+                              QString::number(child<QPlainTextEdit>(w(), "pp")->font().pointSizeF()) + marks}),
+                 (QStringList{caption, number, display, QString::number(count), whole.join(u'/'), hits.join(u'/'),
+                              QString::number(clicks), u"BD"_s.repeated(busy), QString::number(inSearch),
+                              QString::number(box.size()), // the order shows in what each choice loads
+                              QString::number(kSizes[size]) + u"-----"_s.replace(size, 1, u'x')}));
         QCOMPARE(QDir(s.folder.folder()).entryList({u"*.dat"_s}, QDir::Files).size(), files.size());
-        QStringList listed = w().fillista->items(), collections = box; // the hidden list of the collection files
+        QStringList listed = child<ListBoxModel>(w(), "fillista")->items(),
+                    collections = box; // the hidden list of the collection files
         listed.sort();
         collections.sort();
         QCOMPARE(listed, collections);
@@ -168,14 +171,14 @@ struct Run
         if (box.isEmpty())
             return;
         const int k = random.bounded(box.size());
-        pick(w().comboordspråk, k);
+        pick(child<QComboBox>(w(), "comboordspråk"), k);
         load(k);
     }
     void type()
     {
         const QString typed = draw(u"|0|00|1|2|3|5|9|2x|abc|-2"_s);
-        w().txtnr->selectAll();
-        QTest::keyClicks(w().txtnr, typed.isEmpty() ? u"\b"_s : typed);
+        child<QLineEdit>(w(), "txtnr")->selectAll();
+        QTest::keyClicks(child<QLineEdit>(w(), "txtnr"), typed.isEmpty() ? u"\b"_s : typed);
         for (qsizetype i = typed.isEmpty() ? 0 : 1; i <= typed.size(); ++i)
             setNumber(typed.left(i));
     }
@@ -189,13 +192,13 @@ struct Run
     void searchList(bool yes)
     {
         if (inSearch || !hits.isEmpty())
-            return click(w().optlista_sök, true);
+            return click(child<QRadioButton>(w(), "optlista_sök"), true);
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         boxes << u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s;
         inSearch = true;
         if (!yes)
-            return click(w().optlista_sök, false);
-        search(w().optlista_sök, true);
+            return click(child<QRadioButton>(w(), "optlista_sök"), false);
+        search(child<QRadioButton>(w(), "optlista_sök"), true);
         afterSearch(hits); // the choice of the view goes on when the search window has closed, and shows them
     }
     void search(QAbstractButton *button, bool offered = false)
@@ -204,11 +207,15 @@ struct Run
                           [this, offered](frmsök &window) {
                               const QString term = draw(u"hund|HUND|katt|KATT|och|mund|h|x"_s);
                               const bool beginning = random.bounded(3) == 0, ok = random.bounded(4) > 0;
-                              QTest::mouseClick(beginning ? window.optsöksätt1 : window.optsöksätt2, Qt::LeftButton);
-                              QTest::keyClicks(window.Text1, term);
-                              QTest::keyClick(window.Text1, Qt::Key_Return);
+                              QTest::mouseClick(beginning ? child<QRadioButton>(window, "optsöksätt1")
+                                                          : child<QRadioButton>(window, "optsöksätt2"),
+                                                Qt::LeftButton);
+                              QTest::keyClicks(child<QLineEdit>(window, "Text1"), term);
+                              QTest::keyClick(child<QLineEdit>(window, "Text1"), Qt::Key_Return);
                               ++busy;
-                              QTest::mouseClick(ok ? window.cmdok : window.cmdavbryt, Qt::LeftButton);
+                              QTest::mouseClick(ok ? child<QPushButton>(window, "cmdok")
+                                                   : child<QPushButton>(window, "cmdavbryt"),
+                                                Qt::LeftButton);
                               QStringList found = whole;
                               found.removeIf([&](const QString &proverb) {
                                   const qsizetype at = proverb.indexOf(term, 0, Qt::CaseInsensitive);
@@ -224,7 +231,7 @@ struct Run
     {
         if (!inSearch)
             s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        w().mnuarkiv_raderaordspråk->trigger();
+        child<QAction>(w(), "mnuarkiv_raderaordspråk")->trigger();
         boxes << (inSearch ? u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s
                            : u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s);
         if (inSearch || !yes)
@@ -247,7 +254,7 @@ struct Run
     void create(const QString &name)
     {
         s.platform.setNextInput(name);
-        QTest::mouseClick(w().cmdordspråk_ny, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w(), "cmdordspråk_ny"), Qt::LeftButton);
         boxes << u"input|Ny ordspråkfil|Skriv in ett namn för den nya ordspråkfilen"_s;
         const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
                                        [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
@@ -262,7 +269,7 @@ struct Run
     void removeCollection(bool yes)
     {
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        QTest::mouseClick(w().cmdordspråk_radera, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w(), "cmdordspråk_radera"), Qt::LeftButton);
         boxes << u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''%1''?"_s.arg(
             box.isEmpty() ? QString() : path.chopped(4));
         if (yes && !files.remove(path))
@@ -274,9 +281,10 @@ struct Run
     {
         const int k = random.bounded(5);
         if (menu)
-            w().mnuredigera_textstorlek[k]->trigger();
+            child<QAction>(w(), "mnuredigera_textstorlek", k)->trigger();
         else
-            QTest::mouseClick(w().scroll, Qt::LeftButton, {}, QPoint(k < 2 ? 3 : w().scroll->width() - 3, 4));
+            QTest::mouseClick(child<QScrollBar>(w(), "scroll"), Qt::LeftButton, {},
+                              QPoint(k < 2 ? 3 : child<QScrollBar>(w(), "scroll")->width() - 3, 4));
         size = menu ? k : std::clamp(size + (k < 2 ? -1 : 1), 0, 4);
     }
 
@@ -289,22 +297,27 @@ struct Run
         switch (action) {
         case 0: return choose();
         case 1: return type();
-        case 2: QTest::mouseClick(yes ? w().cmdnästa : w().cmdförra, Qt::LeftButton); return step(yes);
-        case 3: return click(w().optlista_hela, false);
+        case 2:
+            QTest::mouseClick(yes ? child<QPushButton>(w(), "cmdnästa") : child<QPushButton>(w(), "cmdförra"),
+                              Qt::LeftButton);
+            return step(yes);
+        case 3: return click(child<QRadioButton>(w(), "optlista_hela"), false);
         case 4: return searchList(yes);
-        case 5: return search(w().cmdsök);
+        case 5: return search(child<QPushButton>(w(), "cmdsök"));
         case 6: return removeProverb(yes);
         case 7: // a press on the picture let go outside it is no click
-            QTest::mousePress(w().Image1, Qt::LeftButton, {}, QPoint(2, 2));
-            QTest::mouseRelease(w().Image1, Qt::LeftButton, {}, QPoint(-9, 2));
-            QTest::mouseClick(w().Image1, Qt::LeftButton);
+            QTest::mousePress(child<QLabel>(w(), "Image1"), Qt::LeftButton, {}, QPoint(2, 2));
+            QTest::mouseRelease(child<QLabel>(w(), "Image1"), Qt::LeftButton, {}, QPoint(-9, 2));
+            QTest::mouseClick(child<QLabel>(w(), "Image1"), Qt::LeftButton);
             ++clicks;
             return;
         case 8: return resize(yes);
         case 10:
         case 11: return create(u".dold CITAT djur Ny"_s.split(u' ')[at % 4]);
         case 12: return removeCollection(yes);
-        default: QTest::mouseClick(w().cmdkopiera, Qt::LeftButton); QCOMPARE(s.platform.clipboard(), display);
+        default:
+            QTest::mouseClick(child<QPushButton>(w(), "cmdkopiera"), Qt::LeftButton);
+            QCOMPARE(s.platform.clipboard(), display);
         }
     }
     void step(bool next)
@@ -343,7 +356,8 @@ private slots:
             if (QTest::currentTestFailed())
                 return void(qWarning().noquote() << "actions:" << run.log.join(u"; "_s));
             random = saved;
-            random.bounded(2) ? run.w().mnuarkiv_avsluta->trigger() : void(run.w().close()); // either keeps the number
+            random.bounded(2) ? child<QAction>(run.w(), "mnuarkiv_avsluta")->trigger()
+                              : void(run.w().close()); // either keeps the number
             QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n");
         }
     }
@@ -357,15 +371,15 @@ private slots:
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
         s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
         frmmain &w = s.start();
-        QCOMPARE(w.pp->toPlainText().size(), store::kShownCharacters + 1);
-        QTest::mouseClick(w.cmdkopiera, Qt::LeftButton);
+        QCOMPARE(child<QPlainTextEdit>(w, "pp")->toPlainText().size(), store::kShownCharacters + 1);
+        QTest::mouseClick(child<QPushButton>(w, "cmdkopiera"), Qt::LeftButton);
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
         w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
-        w.txtnr->selectAll();
-        QTest::keyClicks(w.txtnr, u"1"_s);
-        QSignalSpy shown(w.pp, &QPlainTextEdit::textChanged);
-        QTest::mouseClick(w.optlista_hela, Qt::LeftButton); // back to the second
-        QCOMPARE(w.txtnr->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
+        child<QLineEdit>(w, "txtnr")->selectAll();
+        QTest::keyClicks(child<QLineEdit>(w, "txtnr"), u"1"_s);
+        QSignalSpy shown(child<QPlainTextEdit>(w, "pp"), &QPlainTextEdit::textChanged);
+        QTest::mouseClick(child<QRadioButton>(w, "optlista_hela"), Qt::LeftButton); // back to the second
+        QCOMPARE(child<QLineEdit>(w, "txtnr")->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
         const QString path = Module1::sökväg;
         collectionboxes::progressAfterMs = 0;
         QString told; // the box over the window, naming what it reads
@@ -375,11 +389,12 @@ private slots:
                 box->cancel();
             }
         });
-        pick(w.comboordspråk, 1);
+        pick(child<QComboBox>(w, "comboordspråk"), 1);
         collectionboxes::progressAfterMs = 2000;
         QCOMPARE(told, u"Läser ''Djur''...|Tankedosan|"_s + QString::number(Qt::WindowModal));
-        QCOMPARE(w.comboordspråk->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
-        QVERIFY(w.List1->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
+        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u" | "_s + Module1::sökväg,
+                 u"Citat | "_s + path);
+        QVERIFY(child<ListBoxModel>(w, "List1")->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
 
     // A collection gone from the folder is told while the load is under way; the lists stay.
@@ -404,57 +419,59 @@ private slots:
                              + u"'', ''"_s + QFile::decodeName(raw[1])
                              + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för "
                                u"att använda dem."_s});
-        QCOMPARE(w.comboordspråk->count(), 3);
+        QCOMPARE(child<QComboBox>(w, "comboordspråk")->count(), 3);
         // "Söklistan" on an empty list offers a search: its hits are shown once, a number box without a number told
         // once.
-        w.txtnr->setText(u"x"_s);
+        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
         s.platform.setNextAnswer(Answer::Yes);
-        whileOpen<frmsök>([&] { QTest::mouseClick(w.optlista_sök, Qt::LeftButton); },
+        whileOpen<frmsök>([&] { QTest::mouseClick(child<QRadioButton>(w, "optlista_sök"), Qt::LeftButton); },
                           [](frmsök &search) {
-                              QTest::keyClicks(search.Text1, u"hund"_s);
-                              QTest::keyClick(search.Text1, Qt::Key_Return);
-                              QTest::mouseClick(search.cmdok, Qt::LeftButton);
+                              QTest::keyClicks(child<QLineEdit>(search, "Text1"), u"hund"_s);
+                              QTest::keyClick(child<QLineEdit>(search, "Text1"), Qt::Key_Return);
+                              QTest::mouseClick(child<QPushButton>(search, "cmdok"), Qt::LeftButton);
                           });
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. "
                               u"Vill du söka nu?"_s,
                               u"error:13"_s}));
-        QCOMPARE(w.windowTitle() + u'|' + w.söklista->items().join(u'/'),
+        QCOMPARE(w.windowTitle() + u'|' + child<ListBoxModel>(w, "söklista")->items().join(u'/'),
                  u"Tankedosan - sökresultat - 2 st|Hund/hund och katt"_s);
         QFile::remove(s.folder.path(u"Djur.dat"_s));
-        w.txtnr->setText(u"2"_s);
-        pick(w.comboordspråk, 1);
+        child<QLineEdit>(w, "txtnr")->setText(u"2"_s);
+        pick(child<QComboBox>(w, "comboordspråk"), 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         QCOMPARE(s.platform.boxes()[0].text + QString::number(int(s.platform.boxes()[0].pointer)),
                  u"Filen ''Djur'' saknas i programkatalogen!"_s + QString::number(int(Pointer::Busy)));
-        QCOMPARE(u"%1|%2|%3|%4"_s.arg(w.List1->items().join(u'/'), w.söklista->items().join(u'/'), w.pp->toPlainText(),
-                                      Module1::sökväg),
+        QCOMPARE(u"%1|%2|%3|%4"_s.arg(child<ListBoxModel>(w, "List1")->items().join(u'/'),
+                                      child<ListBoxModel>(w, "söklista")->items().join(u'/'),
+                                      child<QPlainTextEdit>(w, "pp")->toPlainText(), Module1::sökväg),
                  u"Hund/Katt/hund och katt|Hund/hund och katt|hund och katt|"_s + s.folder.path(u"Djur.dat"_s));
         QCOMPARE(s.platform.pointer(), Pointer::Default);
         // A collection that cannot be read is told alone: nothing is looked up in it after the failure.
         s.folder.write(u"Djur.dat"_s, "Ko\0"_ba);
-        pick(w.comboordspråk, 0);
-        w.txtnr->setText(u"x"_s);
+        pick(child<QComboBox>(w, "comboordspråk"), 0);
+        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
         takeBoxes(s.platform);
-        pick(w.comboordspråk, 1);
+        pick(child<QComboBox>(w, "comboordspråk"), 1);
         QCOMPARE(takeBoxes(s.platform),
                  QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''"_s + s.folder.path(u"Djur.dat"_s)
                              + u"'' är ingen samling: den innehåller inte text."_s});
         s.platform.setNextAnswer(Answer::Yes); // deleted: the first collection is chosen, not the next one
-        QTest::mouseClick(w.cmdordspråk_radera, Qt::LeftButton);
-        QCOMPARE(w.comboordspråk->currentText() + u'|' + w.List1->items().join(u'/'),
+        QTest::mouseClick(child<QPushButton>(w, "cmdordspråk_radera"), Qt::LeftButton);
+        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u'|'
+                     + child<ListBoxModel>(w, "List1")->items().join(u'/'),
                  u"Citat|Hund/Katt/hund och katt"_s);
         // A deleted proverb: the caption counts the rest at once, though the number box holds no number to show
         // (told); down to the last proverb, which is shown.
-        w.txtnr->setText(u"1"_s);
-        w.txtnr->setText(u"x"_s);
+        child<QLineEdit>(w, "txtnr")->setText(u"1"_s);
+        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
         takeBoxes(s.platform);
         QStringList seen;
         for (const QString &number : {u"x"_s, u"1"_s}) {
-            w.txtnr->setText(number);
+            child<QLineEdit>(w, "txtnr")->setText(number);
             s.platform.setNextAnswer(Answer::Yes);
-            w.mnuarkiv_raderaordspråk->trigger();
-            seen << takeBoxes(s.platform).last() << w.windowTitle() << w.pp->toPlainText();
+            child<QAction>(w, "mnuarkiv_raderaordspråk")->trigger();
+            seen << takeBoxes(s.platform).last() << w.windowTitle() << child<QPlainTextEdit>(w, "pp")->toPlainText();
         }
         QCOMPARE(seen.join(u'|'), u"error:13|Tankedosan -  2 st||message|Ta bort|YesNo|Question|Vill du ta bort detta "
                                   u"ordspråk?|Tankedosan -  1 st|hund och katt"_s);
@@ -471,10 +488,10 @@ private slots:
         const auto laidOut = qScopeGuard([] { twips::followFont(QApplication::font()); });
         Started s;
         s.folder.write(u"help.txt"_s, "Rad 1\r\n\r\nRad 3"_ba);
-        s.start().mnuhjälp_hjälp->trigger();
+        child<QAction>(s.start(), "mnuhjälp_hjälp")->trigger();
         auto *help = s.window->findChild<frmhjälp *>(u"frmhjälp"_s);
         QVERIFY(help && QTest::qWaitForWindowExposed(help));
-        QCOMPARE(help->Text1->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
+        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
         const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
         QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
         QVERIFY(least.width() > 5000); // a twip tells
@@ -482,11 +499,12 @@ private slots:
         for (const QSize asked : {QSize(6200, 5900), QSize(10, 6000), QSize(10, 10)}) {
             help->resize(asked);
             QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
-            QCOMPARE(help->Text1->size() + twips::size(300, 950), help->frameGeometry().size());
+            QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + twips::size(300, 950),
+                     help->frameGeometry().size());
         }
         help->showMinimized();
         help->resize(6200, 5900);
-        QCOMPARE(help->Text1->size() + twips::size(300, 950), least);
+        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + twips::size(300, 950), least);
     }
 };
 

@@ -17,18 +17,18 @@ private slots:
         s.folder.writeCollection(u"Citat"_s, {u"A"_s, u"B"_s, longProverb});
         frmsnabbspara &w = s.start().snabbsparaFönster();
         const auto putAside = [&](int number) {
-            s.window->txtnr->setText(QString::number(number));
-            s.window->mnuarkiv_snabbspara->trigger();
-            return w.isVisible() ? QString() : w.Text1->toPlainText();
+            child<QLineEdit>(s.window, "txtnr")->setText(QString::number(number));
+            child<QAction>(s.window, "mnuarkiv_snabbspara")->trigger();
+            return w.isVisible() ? QString() : child<QPlainTextEdit>(w, "Text1")->toPlainText();
         };
         QCOMPARE(putAside(1), u"A"_s);
         w.show();
-        w.Text1->setPlainText(u"A\nmitt eget\n"_s);
-        QTest::mouseClick(w.cmdstäng, Qt::LeftButton);
+        child<QPlainTextEdit>(w, "Text1")->setPlainText(u"A\nmitt eget\n"_s);
+        QTest::mouseClick(child<QPushButton>(w, "cmdstäng"), Qt::LeftButton);
         QCOMPARE(putAside(2), u"A\nmitt eget\n\nB"_s);
         for (const auto answer : {Answer::No, Answer::Yes}) {
             s.platform.setNextAnswer(answer);
-            QTest::mouseClick(w.cmdtöm, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(w, "cmdtöm"), Qt::LeftButton);
             QCOMPARE(w.lista().isEmpty(), answer == Answer::Yes);
         }
         QCOMPARE(takeBoxes(s.platform),
@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(putAside(2), u"B"_s);
         QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
         s.platform.setNextInput(u"lista"_s); // "Spara..." saves the long line whole, not as the box shows it
-        QTest::mouseClick(w.cmdspara, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "cmdspara"), Qt::LeftButton);
         QCOMPARE(s.folder.read(u"lista.txt"_s), "B\r\n"_ba + longProverb.toLatin1() + "\r\n"_ba);
     }
 };

@@ -20,14 +20,16 @@ struct Opened : Started
     void open() { (w = std::make_unique<frmsök>(platform, (window ? *window : start()).link(), window.get()))->show(); }
     void search(const QString &text, bool beginning = false, bool withinResults = false, bool byEnter = false)
     {
-        w->Text1->setText(text);
-        (beginning ? w->optsöksätt1 : w->optsöksätt2)->setChecked(true);
-        w->chksökresultat->setChecked(withinResults);
-        byEnter ? QTest::keyClick(w->Text1, Qt::Key_Return) : QTest::mouseClick(w->cmdsök, Qt::LeftButton);
+        child<QLineEdit>(w, "Text1")->setText(text);
+        (beginning ? child<QRadioButton>(w, "optsöksätt1") : child<QRadioButton>(w, "optsöksätt2"))->setChecked(true);
+        child<QCheckBox>(w, "chksökresultat")->setChecked(withinResults);
+        byEnter ? QTest::keyClick(child<QLineEdit>(w, "Text1"), Qt::Key_Return)
+                : QTest::mouseClick(child<QPushButton>(w, "cmdsök"), Qt::LeftButton);
     }
     QString shown() const
     {
-        return w->lista->items().join(u'/') + u" | "_s + w->lblresultat->text() + u" | "_s + w->resultText();
+        return child<ListBoxModel>(w, "lista")->items().join(u'/') + u" | "_s + child<QLabel>(w, "lblresultat")->text()
+               + u" | "_s + w->resultText();
     }
 };
 
@@ -64,8 +66,8 @@ private slots:
         QSet<int> seen;
         for (int step = 0; step < 250; ++step) {
             if (step == 50) // then an empty entry, and within Windows-1252, which the store scans sixteen at a time
-                s.window->List1->setItems(proverbs.replaceInStrings(QRegularExpression(u"[Ωω]"_s), u"o"_s)
-                                          << QString());
+                child<ListBoxModel>(s.window, "List1")
+                    ->setItems(proverbs.replaceInStrings(QRegularExpression(u"[Ωω]"_s), u"o"_s) << QString());
             const QString text = randomText(2);
             const int beginning = random.bounded(2), within = random.bounded(3) == 0, close = random.bounded(5);
             log << u"'%1' %2%3%4"_s.arg(text).arg(beginning).arg(within).arg(close);
@@ -86,17 +88,20 @@ private slots:
             const QStringList boxes = takeBoxes(s.platform);
             const QString actual =
                 s.shown() + u" | "_s
-                + (!boxes.isEmpty() ? boxes.join(u';').section(u'|', 4)
-                                    : u"%1 | %2 | %3 | %4"_s.arg(
-                                        s.w->Text2->toPlainText(), QString::number(int(s.platform.pointer())),
-                                        QDir(s.folder.folder()).entryList(QDir::Files).join(u'/'),
-                                        QString::fromLatin1(s.folder.read(u"temp_.tmp"_s))));
+                + (!boxes.isEmpty()
+                       ? boxes.join(u';').section(u'|', 4)
+                       : u"%1 | %2 | %3 | %4"_s.arg(child<QPlainTextEdit>(s.w, "Text2")->toPlainText(),
+                                                    QString::number(int(s.platform.pointer())),
+                                                    QDir(s.folder.folder()).entryList(QDir::Files).join(u'/'),
+                                                    QString::fromLatin1(s.folder.read(u"temp_.tmp"_s))));
             QVERIFY2(actual == expected, qPrintable(log.mid(log.size() - 8).join(u", "_s) + u"\n   got "_s + actual
                                                     + u"\nwanted "_s + expected));
             if (close >= 2)
                 continue;
-            s.w->Text2->appendPlainText(u"eget tillägg"_s); // the hits go to the main window, not the box as edited
-            QTest::mouseClick(close ? s.w->cmdok : s.w->cmdavbryt, Qt::LeftButton);
+            child<QPlainTextEdit>(s.w, "Text2")
+                ->appendPlainText(u"eget tillägg"_s); // the hits go to the main window, not the box as edited
+            QTest::mouseClick(close ? child<QPushButton>(s.w, "cmdok") : child<QPushButton>(s.w, "cmdavbryt"),
+                              Qt::LeftButton);
             if (close && (!hits.isEmpty() || view)) { // "OK" selects the search list with hits, leaves it without
                 view = !hits.isEmpty();
                 seen << 4 + (hits.size() == 1);
@@ -104,7 +109,8 @@ private slots:
             söklista = close ? std::exchange(hits, {}) : söklista;
             hits.clear();
             const frmmain &w = *s.window;
-            QVERIFY2(!s.w->isVisible() && w.söklista->items() == söklista && w.optlista_sök->isChecked() == view,
+            QVERIFY2(!s.w->isVisible() && child<ListBoxModel>(w, "söklista")->items() == söklista
+                         && child<QRadioButton>(w, "optlista_sök")->isChecked() == view,
                      qPrintable(log.mid(log.size() - 8).join(u", "_s)));
             s.open();
         }
@@ -123,16 +129,17 @@ private slots:
             + FolderFixture::numbered(frmsök::kShownHits + 5);
         Opened s(proverbs + QStringList{kBreaks});
         s.search(u"ordspråk"_s);
-        QCOMPARE(s.w->Text2->document()->blockCount(), frmsök::kShownHits + 2);
-        QVERIFY(s.w->Text2->horizontalScrollBar()->maximum() > 0); // a hit stays one line, not wrapped
-        s.w->Text2->moveCursor(QTextCursor::Start);
-        QTest::keyClicks(s.w->Text2, u"Mitt: "_s);
+        QCOMPARE(child<QPlainTextEdit>(s.w, "Text2")->document()->blockCount(), frmsök::kShownHits + 2);
+        QVERIFY(child<QPlainTextEdit>(s.w, "Text2")->horizontalScrollBar()->maximum()
+                > 0); // a hit stays one line, not wrapped
+        child<QPlainTextEdit>(s.w, "Text2")->moveCursor(QTextCursor::Start);
+        QTest::keyClicks(child<QPlainTextEdit>(s.w, "Text2"), u"Mitt: "_s);
         // Saving asks before writing over a file ("No" keeps it) or anything else there; ".txt" is always appended.
         QDir(s.folder.folder()).mkdir(u"mapp.txt.txt"_s);
         for (const QString &name : {u"lista"_s, u"lista"_s, u"mapp.txt"_s}) {
             s.platform.setNextInput(name);
             s.platform.setNextAnswer(name == u"mapp.txt"_s ? Answer::Yes : Answer::No);
-            QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(s.w, "cmdsparatextfil"), Qt::LeftButton);
         }
         const QStringList boxes = takeBoxes(s.platform); // each a name asked for, then what came of it
         QCOMPARE(boxes.value(0),
@@ -146,15 +153,16 @@ private slots:
                  u"Mitt: "_s + proverbs.join(u"\r\n"_s) + u"\r\n\r\n"_s);
         // A text set whole, as a screen reader's tool sets it, is saved as it stands too.
         s.search(u"c"_s);
-        QAccessible::queryAccessibleInterface(s.w->Text2)->setText(QAccessible::Value, u"Helt ny"_s);
+        QAccessible::queryAccessibleInterface(child<QPlainTextEdit>(s.w, "Text2"))
+            ->setText(QAccessible::Value, u"Helt ny"_s);
         s.platform.setNextInput(u"ny"_s);
-        QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(s.w, "cmdsparatextfil"), Qt::LeftButton);
         QCOMPARE(s.folder.read(u"ny.txt"_s), "Helt ny\r\n"_ba);
         // What the box would break a line at stays in the proverb it belongs to, also in an edited box.
         s.search(kBreaks.left(1), true);
-        QTest::keyClicks(s.w->Text2, u"X"_s);
+        QTest::keyClicks(child<QPlainTextEdit>(s.w, "Text2"), u"X"_s);
         s.platform.setNextInput(u"tecken"_s);
-        QTest::mouseClick(s.w->cmdsparatextfil, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(s.w, "cmdsparatextfil"), Qt::LeftButton);
         QCOMPARE(QStringDecoder(QStringDecoder::Utf8)(s.folder.read(u"tecken.txt"_s)),
                  u"X"_s + kBreaks + u"\r\n\r\n"_s);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
+#include "support/child.h"
 #include "support/folderfixture.h"
 
 #include "main/frmmain.h"
@@ -40,6 +41,15 @@ inline QString itemTexts(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
     return texts.join(u'/');
+}
+
+// Every row of a list view whole, also where the view lays out only a long row's beginning.
+inline QStringList wholeRows(const QAbstractItemView *view)
+{
+    QStringList rows;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        rows << view->model()->index(row, 0).data(Qt::EditRole).toString();
+    return rows;
 }
 
 // A click on a row where the user sees it, scrolled to first.

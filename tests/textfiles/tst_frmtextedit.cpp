@@ -28,32 +28,35 @@ private slots:
             if (answer)
                 platform.setNextAnswer(*answer);
             if (row >= 0)
-                w.List1->setCurrentIndex(w.lines().index(row));
-            w.optvisa[text]->setChecked(true);
-            target == w.list_filer ? clickRow(w.list_filer, 0) : QTest::mouseClick(target, Qt::LeftButton);
+                child<QListView>(w, "List1")->setCurrentIndex(child<QListView>(w, "List1")->model()->index(row, 0));
+            child<QRadioButton>(w, "optvisa", text)->setChecked(true);
+            target == child<QListWidget>(w, "list_filer") ? clickRow(child<QListWidget>(w, "list_filer"), 0)
+                                                          : QTest::mouseClick(target, Qt::LeftButton);
             return u"%1 | %2 | %3 | %4"_s
-                .arg(itemTexts(w.list_filer), w.lines().items().join(u'/'), w.Text1->toPlainText().left(20))
-                .arg(windowsetup::markedRow(w.List1));
+                .arg(itemTexts(child<QListWidget>(w, "list_filer")), wholeRows(child<QListView>(w, "List1")).join(u'/'),
+                     child<QPlainTextEdit>(w, "Text1")->toPlainText().left(20))
+                .arg(windowsetup::markedRow(child<QListView>(w, "List1")));
         };
-        QCOMPARE(act(w.Label1), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
+        QCOMPARE(act(child<QLabel>(w, "Label1")), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
         QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));
-        QCOMPARE(act(w.cmdradera, 2, Answer::No), u"a/B | a//b/c | a\n\nb\nc | 2"_s);
-        QCOMPARE(act(w.cmdradera, 2, Answer::Yes), u"a/B | a//c | a\n\nc\n | -1"_s);
-        QCOMPARE(act(w.cmdradera), u"a/B | a//c | a\n\nc\n | -1"_s); // nothing marked: nothing asked
-        w.optvisa[1]->setChecked(true);
-        w.Text1->setPlainText(u"€ och ☺\n"_s);
-        act(w.cmdspara, -1, Answer::No, true);
+        QCOMPARE(act(child<QPushButton>(w, "cmdradera"), 2, Answer::No), u"a/B | a//b/c | a\n\nb\nc | 2"_s);
+        QCOMPARE(act(child<QPushButton>(w, "cmdradera"), 2, Answer::Yes), u"a/B | a//c | a\n\nc\n | -1"_s);
+        QCOMPARE(act(child<QPushButton>(w, "cmdradera")),
+                 u"a/B | a//c | a\n\nc\n | -1"_s); // nothing marked: nothing asked
+        child<QRadioButton>(w, "optvisa", 1)->setChecked(true);
+        child<QPlainTextEdit>(w, "Text1")->setPlainText(u"€ och ☺\n"_s);
+        act(child<QPushButton>(w, "cmdspara"), -1, Answer::No, true);
         QCOMPARE(folder.read(u"a.txt"_s), "a\r\n\r\nc\r\n"_ba);
-        QCOMPARE(act(w.cmdspara, -1, Answer::Yes, true), u"a/B | a//c | € och ☺\n | -1"_s);
-        QVERIFY(w.Text1->isVisible() && !w.List1->isVisible());
+        QCOMPARE(act(child<QPushButton>(w, "cmdspara"), -1, Answer::Yes, true), u"a/B | a//c | € och ☺\n | -1"_s);
+        QVERIFY(child<QPlainTextEdit>(w, "Text1")->isVisible() && !child<QListView>(w, "List1")->isVisible());
         QCOMPARE(folder.read(u"a.txt"_s), "\xef\xbb\xbf\xe2\x82\xac och \xe2\x98\xba\r\n"_ba);
         folder.write(u"a.txt"_s, "ny\r\n"_ba);
-        QCOMPARE(act(w.Label1, 0), u"a/B | a//c | € och ☺\n | 0"_s);
-        QVERIFY(w.List1->isVisible() && !w.Text1->isVisible());
-        QCOMPARE(act(w.list_filer), u"a/B | ny | ny\n | 0"_s);
-        QCOMPARE(act(w.cmdraderafil, -1, Answer::No), u"a/B | ny | ny\n | 0"_s);
-        QCOMPARE(act(w.cmdraderafil, -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
-        act(w.cmdkopiera, 1);
+        QCOMPARE(act(child<QLabel>(w, "Label1"), 0), u"a/B | a//c | € och ☺\n | 0"_s);
+        QVERIFY(child<QListView>(w, "List1")->isVisible() && !child<QPlainTextEdit>(w, "Text1")->isVisible());
+        QCOMPARE(act(child<QListWidget>(w, "list_filer")), u"a/B | ny | ny\n | 0"_s);
+        QCOMPARE(act(child<QPushButton>(w, "cmdraderafil"), -1, Answer::No), u"a/B | ny | ny\n | 0"_s);
+        QCOMPARE(act(child<QPushButton>(w, "cmdraderafil"), -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
+        act(child<QPushButton>(w, "cmdkopiera"), 1);
         QCOMPARE(platform.clipboard(), QString(store::kShownCharacters + 1, u'x'));
         const QStringList boxes = takeBoxes(platform);
         QCOMPARE(boxes.size(), 6);
@@ -64,12 +67,15 @@ private slots:
         folder.write(u".txt"_s, "namnlös\r\n"_ba);
         folder.write(u".dold.txt"_s, "dold\r\n"_ba);
         frmtextedit again(platform, nullptr);
-        QCOMPARE(itemTexts(again.list_filer) + u" | "_s + again.lines().items().join(u'/'), u"/B | namnlös"_s);
+        QCOMPARE(itemTexts(child<QListWidget>(again, "list_filer")) + u" | "_s
+                     + wholeRows(child<QListView>(again, "List1")).join(u'/'),
+                 u"/B | namnlös"_s);
         platform.setNextAnswer(Answer::Yes);
-        QTest::mouseClick(again.cmdraderafil, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(again, "cmdraderafil"), Qt::LeftButton);
         QCOMPARE(takeBoxes(platform).join(u';') + u'|' + QString::number(folder.exists(u".txt"_s))
-                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|' + itemTexts(again.list_filer) + u'|'
-                     + again.File1->items().join(u'/'),
+                     + QString::number(folder.exists(u".dold.txt"_s)) + u'|'
+                     + itemTexts(child<QListWidget>(again, "list_filer")) + u'|'
+                     + child<ListBoxModel>(again, "File1")->items().join(u'/'),
                  u"message|Radera|YesNo|Question|Vill du radera filen ''''?|01|B|B.TXT"_s);
     }
 
@@ -93,21 +99,24 @@ private slots:
         QFile::remove(folder.path(u"c.txt"_s));
         QStringList boxes;
         for (int i = 0; i < files.size(); ++i) {
-            clickRow(w.list_filer, i);
+            clickRow(child<QListWidget>(w, "list_filer"), i);
             if (i > 4) { // the text view reads a file as the list does, and saved unchanged it is that file again
-                QCOMPARE(w.Text1->toPlainText(), w.lines().items().join(u'\n') + u'\n');
+                QCOMPARE(child<QPlainTextEdit>(w, "Text1")->toPlainText(),
+                         wholeRows(child<QListView>(w, "List1")).join(u'\n') + u'\n');
                 platform.setNextAnswer(Answer::Yes); // still in the text view
-                QTest::mouseClick(w.cmdspara, Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(w, "cmdspara"), Qt::LeftButton);
                 QCOMPARE(folder.read(name(i)), files[i]);
                 continue;
             }
             if (i > 2)
                 QFile::remove(folder.path(name(i)));
             for (int text : {i < 4, i == 4}) {
-                w.optvisa[text]->setChecked(true);
-                w.List1->setCurrentIndex(w.lines().index(0));
+                child<QRadioButton>(w, "optvisa", text)->setChecked(true);
+                child<QListView>(w, "List1")->setCurrentIndex(child<QListView>(w, "List1")->model()->index(0, 0));
                 platform.setNextAnswer(Answer::Yes);
-                QTest::mouseClick(text ? w.cmdspara : (i ? w.cmdradera : w.cmdkopiera), Qt::LeftButton);
+                QTest::mouseClick(text ? child<QPushButton>(w, "cmdspara")
+                                       : (i ? child<QPushButton>(w, "cmdradera") : child<QPushButton>(w, "cmdkopiera")),
+                                  Qt::LeftButton);
             }
             for (const QString &box : takeBoxes(platform))
                 boxes << box.section(u'|', -1).left(9); // the message's beginning
