@@ -363,7 +363,7 @@ int editorArea(const QString &temp)
         first = store::sortedLines(first, store::SwedishOrder());
     }
     out() << "Comparing every line with every later one on " << kTranscriptionLines << " lines..." << Qt::endl;
-    duplicates::Result slow, fast;
+    duplicates::Report slow, fast;
     const Cost slowCost = measure([&] { slow = duplicates::findByComparingAll(first, std::nullopt); });
     std::vector<Cost> fastCosts;
     for (int i = 0; i < 5; ++i)

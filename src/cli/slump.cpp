@@ -37,10 +37,10 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
     const std::optional<qint64> at = fortuneOffset(drawn.index, quint32(drawn.at));
     const qint64 before = std::min<qint64>(at.value_or(0), 2);
     const qint64 size = qint64(index.longest) + 3 + before; // the entry, and the delimiter line after it
-    QByteArray bytes;
-    if (at && !readFilePart(text, *at - before, size, bytes) && bytes.size() >= before) {
-        const auto entry = fortuneEntryAt(QByteArrayView(bytes).first(before), QByteArrayView(bytes).sliced(before),
-                                          bytes.size() < size, index);
+    const store::Result<QByteArray> part = at ? readFilePart(text, *at - before, size) : QByteArray();
+    if (at && part.ok() && part->size() >= before) {
+        const QByteArrayView bytes = *part;
+        const auto entry = fortuneEntryAt(bytes.first(before), bytes.sliced(before), bytes.size() < size, index);
         if (entry) {
             draw.setProverb(*entry);
             return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;

@@ -108,9 +108,9 @@ QString key(QString line, std::optional<qsizetype> length)
     return line;
 }
 
-Result findByComparingAll(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress)
+Report findByComparingAll(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress)
 {
-    Result result;
+    Report result;
     const qsizetype n = lines.size();
     // A key depends on its line alone, so each is made once rather than at every comparison.
     std::vector<QString> keys;
@@ -239,7 +239,7 @@ QString reportOf(const std::vector<std::vector<qsizetype>> &groups, const store:
 
 } // namespace
 
-Result find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress, int intervalMs)
+Report find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress, int intervalMs)
 {
     Throttle throttle(progress, intervalMs);
     qsizetype cancelledAt = 0;
@@ -249,7 +249,7 @@ Result find(const store::LineStore &lines, std::optional<qsizetype> length, cons
         return findByComparingAll(lines, length,
                                   [&](qsizetype done) { return cancelled ? done < cancelledAt : throttle(done); });
     }
-    Result result;
+    Report result;
     result.cancelled = cancelledAt < lines.size();
     result.report = reportOf(groupEqualKeys(*entries, lines, length), lines, cancelledAt);
     return result;

@@ -26,7 +26,7 @@ QString key(QString line, std::optional<qsizetype> length);
 // Called now and then while a check runs, with how many lines are done; false stops the check.
 using Progress = std::function<bool(qsizetype done)>;
 
-struct Result
+struct Report
 {
     QString report; // the groups found, each line followed by CR LF, each group by two more
     bool cancelled = false;
@@ -37,14 +37,14 @@ struct Result
 // and gives the report that comparing every line with every later one gives. `progress` is called about
 // every `interval` milliseconds. A cancelled check reports, as the comparing check does, every group whose first
 // line it had reached, whole.
-Result find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress = {},
+Report find(const store::LineStore &lines, std::optional<qsizetype> length, const Progress &progress = {},
             int intervalMs = 30);
 
 // The check as first written: every line against every later one, a group left out when its text already
 // stands in the report. Quadratic; kept as the yardstick that the fast check must match byte for byte, and
 // used for the lists it cannot take (a line that is empty or holds a CR). `progress` runs before every
 // comparison.
-Result findByComparingAll(const store::LineStore &lines, std::optional<qsizetype> length,
+Report findByComparingAll(const store::LineStore &lines, std::optional<qsizetype> length,
                           const Progress &progress = {});
 
 // The report file's bytes: the report and one more CR LF, in the collection files' encoding.

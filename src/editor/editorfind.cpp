@@ -3,8 +3,8 @@
 
 using namespace Qt::StringLiterals;
 
-std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines, QStringView needle,
-                                                   store::Match match, qsizetype from)
+store::Result<qsizetype> lineToMark(const store::LineStore &lines, QStringView needle, store::Match match,
+                                    qsizetype from)
 {
     const qsizetype found = lines.findFirst(needle, match, std::max<qsizetype>(from, 0));
     if (found >= 0)

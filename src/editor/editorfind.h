@@ -7,9 +7,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <variant>
-
 // The line to mark for a find from `from` on: the first line that matches, or line 0 when none does. The
 // scan never wraps around. An empty list has no line 0 to mark: that is the invalid-position failure.
-std::variant<qsizetype, store::Failure> lineToMark(const store::LineStore &lines, QStringView needle,
-                                                   store::Match match, qsizetype from);
+store::Result<qsizetype> lineToMark(const store::LineStore &lines, QStringView needle, store::Match match,
+                                    qsizetype from);

@@ -367,11 +367,11 @@ void frmredigera::findFrom(qsizetype start)
 {
     const store::Match match = combosök->currentIndex() == 0 ? store::Match::Beginning : store::Match::Anywhere;
     const auto marked = lineToMark(m_lista->lines(), txtsök->text(), match, start);
-    if (const auto *failure = std::get_if<store::Failure>(&marked)) {
+    if (const auto failure = marked.failure()) {
         Text1->setPlainText(store::errorMessage(*failure, store::ErrorForm::Find));
         return;
     }
-    setMarkedIndex(int(std::get<qsizetype>(marked)));
+    setMarkedIndex(int(*marked));
 }
 
 void frmredigera::txtsök_Change()

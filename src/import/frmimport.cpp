@@ -170,14 +170,14 @@ void frmimport::Drive1_Change()
 
 void frmimport::setDirPath(const QString &path)
 {
-    QList<importlogic::FolderEntry> entries;
-    if (auto failure = importlogic::folderEntries(path, entries)) {
+    const store::Result<QList<importlogic::FolderEntry>> entries = importlogic::folderEntries(path);
+    if (auto failure = entries.failure()) {
         m_platform.showStandardError(*failure);
         return;
     }
     const bool changed = path != m_dirPath || Dir1->count() == 0;
     int currentDepth = 0;
-    for (const auto &entry : entries) {
+    for (const auto &entry : *entries) {
         if (entry.isCurrent) {
             m_dirPath = entry.path;
             currentDepth = entry.depth;
@@ -187,7 +187,7 @@ void frmimport::setDirPath(const QString &path)
     // Open folders lead down to the current one; closed ones lie below it, as the desktop draws them.
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
-    for (const auto &entry : entries) {
+    for (const auto &entry : *entries) {
         auto *item = new QListWidgetItem(entry.depth <= currentDepth ? open : closed,
                                          QString(entry.depth * 2, u' ') + entry.caption, Dir1);
         item->setData(Qt::UserRole, entry.path);
@@ -217,14 +217,14 @@ void frmimport::cmdpattern_Click()
 
 void frmimport::showFiles()
 {
-    QStringList names;
-    if (auto failure = importlogic::listMatchingFiles(m_filePath, m_pattern, names)) {
+    const store::Result<QStringList> names = importlogic::listMatchingFiles(m_filePath, m_pattern);
+    if (auto failure = names.failure()) {
         m_platform.showStandardError(*failure);
         return;
     }
     const QSignalBlocker quiet(File1);
     File1->clear();
-    File1->addItems(names);
+    File1->addItems(*names);
 }
 
 void frmimport::File1_Click()

@@ -71,10 +71,10 @@ bool matchesAny(const QString &fileName, const QList<QRegularExpression> &expres
 
 } // namespace
 
-store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names)
+store::Result<QStringList> listMatchingFiles(const QString &folder, const QString &patterns)
 {
     if (auto failure = unreadableFolder(folder))
-        return failure;
+        return *failure;
     const QList<QRegularExpression> expressions = expressionsOf(patterns);
     QStringList found;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot)) {
@@ -82,14 +82,13 @@ store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patt
             found << name;
     }
     sortByName(found);
-    names = found;
-    return std::nullopt;
+    return found;
 }
 
-store::MaybeFailure folderEntries(const QString &path, QList<FolderEntry> &entries)
+store::Result<QList<FolderEntry>> folderEntries(const QString &path)
 {
     if (auto failure = unreadableFolder(path))
-        return failure;
+        return *failure;
     const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     QList<FolderEntry> result;
     // The ancestors, from the root down.
@@ -107,8 +106,7 @@ store::MaybeFailure folderEntries(const QString &path, QList<FolderEntry> &entri
     sortByName(subfolders);
     for (const QString &name : subfolders)
         result.append({QDir(clean).filePath(name), name, int(chain.size()), false});
-    entries = result;
-    return std::nullopt;
+    return result;
 }
 
 QStringList drives()

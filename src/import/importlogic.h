@@ -14,7 +14,7 @@ namespace importlogic {
 // of characters, "?" one character; blanks around a pattern are not part of it), letters compared without regard
 // to case, sorted by name without regard to case; hidden files and folders are left out. Fails when the folder
 // cannot be read.
-store::MaybeFailure listMatchingFiles(const QString &folder, const QString &patterns, QStringList &names);
+store::Result<QStringList> listMatchingFiles(const QString &folder, const QString &patterns);
 
 // The folder list: the path's ancestors from the drive's root down to the path itself, then the path's
 // subfolders sorted by name, hidden ones left out. Fails when the folder cannot be read.
@@ -25,7 +25,7 @@ struct FolderEntry
     int depth = 0;
     bool isCurrent = false;
 };
-store::MaybeFailure folderEntries(const QString &path, QList<FolderEntry> &entries);
+store::Result<QList<FolderEntry>> folderEntries(const QString &path);
 
 // The mounted volumes, as the drive list shows them: their root paths, sorted, each once.
 QStringList drives();

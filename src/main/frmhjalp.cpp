@@ -62,11 +62,11 @@ QString helpText()
     const QString path = store::pathInProgramFolder(u"help.txt"_s);
     if (!store::fileExists(path))
         return u"Hjälpfil kunde inte hittas!"_s;
-    QByteArray bytes;
-    if (auto failure = store::readWholeFile(path, bytes))
+    const store::Result<QByteArray> bytes = store::readWholeFile(path);
+    if (auto failure = bytes.failure())
         return u"Hjälpfil kunde inte läsas!\n"_s + store::standardErrorMessage(*failure);
     QString text;
-    for (const QString &line : store::allLines(bytes)) {
+    for (const QString &line : store::allLines(*bytes)) {
         text += store::shownPart(line);
         text += u'\n';
     }

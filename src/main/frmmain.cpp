@@ -135,9 +135,9 @@ void frmmain::comboordspråk_Click()
         return busy.showError(*readFailure);
 
     const auto number = numbers::strictNumber(txtnr->text());
-    if (const auto *failure = std::get_if<store::Failure>(&number))
+    if (const auto failure = number.failure())
         return busy.showError(*failure);
-    const int n = std::get<int>(number);
+    const int n = *number;
     if (Module1::antal >= n) {
         showNumber(n);
     }
@@ -149,9 +149,9 @@ void frmmain::txtnr_Change()
     if (text.isEmpty() || text == u"0"_s)
         return;
     const auto number = numbers::strictNumber(text);
-    if (!std::holds_alternative<int>(number))
+    if (!number.ok())
         return;
-    const qint64 index = qint64(std::get<int>(number)) - 1;
+    const qint64 index = qint64(*number) - 1;
     ListBoxModel *list = currentList();
     if (index < -1 || index >= list->count())
         return;
@@ -330,9 +330,9 @@ void frmmain::optlista_hela_Click()
         n = List1->selectedIndex() + 1;
     } else {
         const auto number = numbers::strictNumber(txtnr->text());
-        if (!std::holds_alternative<int>(number))
+        if (!number.ok())
             return;
-        n = std::get<int>(number);
+        n = *number;
     }
     showNumber(n);
 }
@@ -355,9 +355,9 @@ void frmmain::optlista_sök_Click()
     }
     countShownList();
     const auto number = numbers::strictNumber(txtnr->text());
-    if (const auto *failure = std::get_if<store::Failure>(&number))
+    if (const auto failure = number.failure())
         return m_platform.showStandardError(*failure);
-    int n = std::get<int>(number);
+    int n = *number;
     if (söklista->selectedIndex() >= 0)
         n = söklista->selectedIndex() + 1;
     showNumber(n);
@@ -408,9 +408,9 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
     pp->clear();
     if (Module1::antal >= 1) {
         const auto number = numbers::strictNumber(txtnr->text());
-        if (const auto *failure = std::get_if<store::Failure>(&number))
+        if (const auto failure = number.failure())
             return busy.showError(*failure);
-        showNumber(std::get<int>(number));
+        showNumber(*number);
     }
 }
 

@@ -265,10 +265,10 @@ void frmsök::sök_sökresultat()
         return trap(*failure);
 
     beginSearch();
-    QByteArray bytes;
-    if (auto failure = scratch.readBack(bytes))
+    store::Result<QByteArray> bytes = scratch.readBack();
+    if (auto failure = bytes.failure())
         return trap(*failure);
-    const store::LineStore lines = store::LineStore::fromOwnFileBytes(std::move(bytes));
+    const store::LineStore lines = store::LineStore::fromOwnFileBytes(*std::move(bytes));
     showHits(sök(lines, Text1->text(), söksätt(), written));
     if (lines.size() < written)
         return trap(store::failures::inputPastEndOfFile()); // fewer lines read back than written

@@ -84,9 +84,10 @@ MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lin
 MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, CollectionForm &form, FileStamp *stamp,
                                 const ReadProgress &progress)
 {
-    QByteArray own;
     FileStamp ownStamp;
-    MaybeFailure failure = readWholeFile(path, own, &ownStamp, progress);
+    Result<QByteArray> read = readWholeFile(path, &ownStamp, progress);
+    MaybeFailure failure = read.failure();
+    QByteArray own = read.ok() ? *std::move(read) : QByteArray();
     form = fortuneIndexOf(own) ? CollectionForm::FortuneIndex : CollectionForm::Lines;
     if (!failure && form == CollectionForm::Lines && isBinary(own))
         failure = failures::notACollection(path);
@@ -100,10 +101,10 @@ MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, Collecti
 MaybeFailure readIndexedEntries(const QString &indexPath, QByteArrayView index, QByteArray &bytes,
                                 const ReadProgress &progress)
 {
-    QByteArray text;
-    if (auto failure = readWholeFile(fortuneTextPath(indexPath), text, nullptr, progress))
+    Result<QByteArray> text = readWholeFile(fortuneTextPath(indexPath), nullptr, progress);
+    if (auto failure = text.failure())
         return failure;
-    bytes = fortuneEntries(std::move(text), *fortuneIndexOf(index));
+    bytes = fortuneEntries(*std::move(text), *fortuneIndexOf(index));
     return std::nullopt;
 }
 
@@ -138,9 +139,10 @@ MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *st
 
 MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress)
 {
-    QByteArray bytes;
-    if (auto failure = readWholeFile(path, bytes, nullptr, progress))
+    Result<QByteArray> read = readWholeFile(path, nullptr, progress);
+    if (auto failure = read.failure())
         return failure;
+    QByteArray bytes = *std::move(read);
     const bool index = fortuneIndexOf(bytes).has_value();
     if (index && !fortuneTextPath(path).isEmpty()) {
         if (auto failure = readIndexedEntries(path, QByteArray(bytes), bytes, progress))

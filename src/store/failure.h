@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <utility>
+#include <variant>
 
 namespace store {
 
@@ -31,6 +32,31 @@ public:
     {
         return static_cast<const std::optional<Failure> &>(a) == static_cast<const std::optional<Failure> &>(b);
     }
+};
+
+// What can fail and has a value to give: the value, or the failure that kept it from one. As with MaybeFailure,
+// the compiler insists that every caller looks at it.
+template<class T>
+class [[nodiscard]] Result
+{
+public:
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    { }
+    Result(Failure failure)
+        : m_state(std::in_place_index<1>, std::move(failure))
+    { }
+
+    bool ok() const { return m_state.index() == 0; }
+    // The value; only where ok().
+    const T &operator*() const & { return std::get<0>(m_state); }
+    T &&operator*() && { return std::get<0>(std::move(m_state)); }
+    const T *operator->() const { return &std::get<0>(m_state); }
+    // The failure, or none where there is a value.
+    MaybeFailure failure() const { return ok() ? MaybeFailure() : MaybeFailure(std::get<1>(m_state)); }
+
+private:
+    std::variant<T, Failure> m_state;
 };
 
 // The numbers follow the classic BASIC run-time errors that users of such programs know from their messages.

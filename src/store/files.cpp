@@ -240,19 +240,28 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
 }
 } // namespace
 
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
+Result<QByteArray> readWholeFile(const QString &path, FileStamp *stamp, const ReadProgress &progress)
 {
-    return readFile(path, bytes, stamp, true, progress);
+    QByteArray bytes;
+    if (auto failure = readFile(path, bytes, stamp, true, progress))
+        return *failure;
+    return bytes;
 }
 
-MaybeFailure readFilePart(const QString &path, qint64 from, qint64 size, QByteArray &bytes)
+Result<QByteArray> readFilePart(const QString &path, qint64 from, qint64 size)
 {
-    return readFile(path, bytes, nullptr, true, {}, {from, size});
+    QByteArray bytes;
+    if (auto failure = readFile(path, bytes, nullptr, true, {}, {from, size}))
+        return *failure;
+    return bytes;
 }
 
-MaybeFailure readOwnFile(const QString &path, QByteArray &bytes)
+Result<QByteArray> readOwnFile(const QString &path)
 {
-    return readFile(path, bytes, nullptr, false, {});
+    QByteArray bytes;
+    if (auto failure = readFile(path, bytes, nullptr, false, {}))
+        return *failure;
+    return bytes;
 }
 
 } // namespace store

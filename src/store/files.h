@@ -75,7 +75,7 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, F
 inline constexpr qsizetype kTemporaryNameBytes = 7;
 
 MaybeFailure writeOwnFile(const QString &path, const QByteArray &bytes);
-MaybeFailure readOwnFile(const QString &path, QByteArray &bytes);
+Result<QByteArray> readOwnFile(const QString &path);
 
 // The scratch file of the search within results: a name of this process's own in the program folder,
 // created exclusively (never a link or a file of another copy), read back through the same descriptor and
@@ -90,7 +90,7 @@ public:
     ScratchFile &operator=(const ScratchFile &) = delete;
 
     MaybeFailure write(const QByteArray &bytes);
-    MaybeFailure readBack(QByteArray &bytes);
+    Result<QByteArray> readBack();
 
 private:
     QFile m_file;
@@ -104,14 +104,13 @@ MaybeFailure deleteFile(const QString &path);
 
 // Reads a whole file as bytes (the help text, the number file and the collections all come through here).
 // Only a regular file is read, so a FIFO or a device never holds the program up (failure 75), and never more
-// than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends); on a failure
-// `bytes` is left as it was. With `stamp`, what the file was when read (Unread after a failure).
-MaybeFailure readWholeFile(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
-                           const ReadProgress &progress = {});
+// than kMaxReadBytes of it (failure 7, also for a file that has no size and never ends). With `stamp`, what
+// the file was when read (Unread after a failure).
+Result<QByteArray> readWholeFile(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {});
 
 // `size` bytes of a file from `from` on (fewer where it ends), by the rules of readWholeFile: a draw from
 // fortune's collections reads one entry of a text, not the text.
-MaybeFailure readFilePart(const QString &path, qint64 from, qint64 size, QByteArray &bytes);
+Result<QByteArray> readFilePart(const QString &path, qint64 from, qint64 size);
 
 // A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
 // program with SIGXFSZ: the program calls this once at start.

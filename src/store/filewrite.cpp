@@ -367,20 +367,17 @@ MaybeFailure ScratchFile::write(const QByteArray &bytes)
     return std::nullopt;
 }
 
-MaybeFailure ScratchFile::readBack(QByteArray &bytes)
+Result<QByteArray> ScratchFile::readBack()
 {
-    if (m_holds) {
-        bytes = m_held;
-        return std::nullopt;
-    }
+    if (m_holds)
+        return m_held;
     if (!m_file.isOpen() || !m_file.seek(0))
         return failures::ioError(m_file.fileName());
     errno = 0;
     QByteArray all = m_file.readAll();
     if (m_file.error() != QFileDevice::NoError)
         return failures::fromSystemError(errno, m_file.fileName());
-    bytes = std::move(all);
-    return std::nullopt;
+    return all;
 }
 
 } // namespace store

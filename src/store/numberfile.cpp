@@ -54,10 +54,10 @@ QString firstValue(const QString &text)
 QString readNumberFile()
 {
     const QString path = pathInProgramFolder(kNumberFile);
-    QByteArray bytes;
-    if (!fileExists(path) || readOwnFile(path, bytes))
+    if (!fileExists(path))
         return kDefault;
-    return firstValue(decodeText(bytes));
+    const Result<QByteArray> bytes = readOwnFile(path);
+    return bytes.ok() ? firstValue(decodeText(*bytes)) : kDefault;
 }
 
 void writeNumberFile(const QString &text)

@@ -33,7 +33,7 @@ constexpr qint64 kMin = std::numeric_limits<int>::min();
 constexpr qint64 kMax = std::numeric_limits<int>::max();
 } // namespace
 
-std::variant<int, store::Failure> strictNumber(const QString &text)
+store::Result<int> strictNumber(const QString &text)
 {
     const qsizetype n = text.size();
     bool negative = false;

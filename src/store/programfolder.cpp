@@ -96,21 +96,21 @@ MaybeFailure copyIfAbsent(const QString &from, const QString &to)
 {
     if (nameTaken(to))
         return std::nullopt;
-    QByteArray bytes;
-    if (auto failure = readWholeFile(from, bytes))
+    const Result<QByteArray> bytes = readWholeFile(from);
+    if (auto failure = bytes.failure())
         return failure;
-    return writeFileAtomically(to, bytes);
+    return writeFileAtomically(to, *bytes);
 }
 
 // The SHA-256 sums (lower-case hex, first word of each line, as sha256sum writes them) of every help text
 // that a version of the program shipped.
 QList<QByteArray> shippedHelpSums(const QString &samplesFolder)
 {
-    QByteArray text;
-    if (readWholeFile(samplesFolder + u'/' + kShippedHelpSums, text))
+    const Result<QByteArray> text = readWholeFile(samplesFolder + u'/' + kShippedHelpSums);
+    if (!text.ok())
         return {};
     QList<QByteArray> sums;
-    for (const QByteArray &line : text.split('\n')) {
+    for (const QByteArray &line : text->split('\n')) {
         const QByteArray word = line.simplified().split(' ').value(0).toLower();
         if (word.size() == 64)
             sums.append(word);
@@ -125,13 +125,16 @@ MaybeFailure renewHelp(const QString &from, const QString &to, const QString &sa
     const QFileInfo info(to);
     if (info.isSymLink() || !info.isFile())
         return std::nullopt;
-    QByteArray mine, shipped;
-    if (readWholeFile(to, mine) || readWholeFile(from, shipped) || mine == shipped)
+    const Result<QByteArray> mine = readWholeFile(to);
+    if (!mine.ok())
         return std::nullopt;
-    const QByteArray sum = QCryptographicHash::hash(mine, QCryptographicHash::Sha256).toHex();
+    const Result<QByteArray> shipped = readWholeFile(from);
+    if (!shipped.ok() || *mine == *shipped)
+        return std::nullopt;
+    const QByteArray sum = QCryptographicHash::hash(*mine, QCryptographicHash::Sha256).toHex();
     if (!shippedHelpSums(samplesFolder).contains(sum))
         return std::nullopt;
-    return writeFileAtomically(to, shipped);
+    return writeFileAtomically(to, *shipped);
 }
 } // namespace
 

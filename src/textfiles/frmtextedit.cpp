@@ -143,13 +143,13 @@ void frmtextedit::list_filer_Click()
     if (!list_filer->currentItem())
         return;
 
-    QByteArray bytes;
     store::LineStore lines;
-    auto failure = store::readWholeFile(chosenPath(), bytes, &m_stamp);
+    store::Result<QByteArray> bytes = store::readWholeFile(chosenPath(), &m_stamp);
+    store::MaybeFailure failure = bytes.failure();
     textfiles::TextView view;
     if (!failure) {
-        view = textfiles::textViewOf(bytes);
-        failure = store::linesFromFile(chosenPath(), std::move(bytes), lines, /*keepEmpty*/ true);
+        view = textfiles::textViewOf(*bytes);
+        failure = store::linesFromFile(chosenPath(), *std::move(bytes), lines, /*keepEmpty*/ true);
     }
     if (failure) {
         // No box: the views themselves report it, and nothing of it may be written over the file.

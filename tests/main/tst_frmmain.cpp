@@ -23,7 +23,7 @@ namespace {
 std::optional<int> strict(const QString &text)
 {
     const auto n = numbers::strictNumber(text);
-    return std::holds_alternative<int>(n) ? std::optional(std::get<int>(n)) : std::nullopt;
+    return n.ok() ? std::optional(*n) : std::nullopt;
 }
 
 const QMap<QString, QStringList> kCollections{

@@ -193,9 +193,9 @@ private slots:
             const int lenient = int(std::clamp(value, -2147483648.0, 2147483647.0));
             const bool alone = found.hasMatch() && text.sliced(found.capturedEnd()).trimmed().isEmpty();
             const auto strict = numbers::strictNumber(text);
-            const auto *failure = std::get_if<store::Failure>(&strict);
-            const QString got = failure ? u"fel %1 %2"_s.arg(failure->number).arg(failure->description)
-                                        : QString::number(std::get<int>(strict));
+            const auto failure = strict.failure();
+            const QString got =
+                failure ? u"fel %1 %2"_s.arg(failure->number).arg(failure->description) : QString::number(*strict);
             const QString expected = !alone             ? u"fel 13 Typerna matchar inte"_s
                                      : value != lenient ? u"fel 6 Spill"_s
                                                         : QString::number(lenient);
