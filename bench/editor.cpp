@@ -180,10 +180,10 @@ int runOne(int lines, const QString &folder)
             return failed(u"the list is not sorted at line %1"_s.arg(i));
     }
     {
-        store::LineStore unsorted;
-        if (store::readCollection(path, unsorted))
+        const auto unsorted = store::readCollection(path);
+        if (!unsorted.ok())
             return failed(u"cannot read "_s + path);
-        f.sortOnly = measure([&] { (void)store::sortedLines(unsorted, order); });
+        f.sortOnly = measure([&] { (void)store::sortedLines(*unsorted, order); });
     }
 
     // Find: entering the find box, one keystroke that matches nothing,
@@ -355,9 +355,10 @@ int editorArea(const QString &temp)
     // check beside it must give the same report.
     store::LineStore first;
     {
-        store::LineStore all;
-        if (store::readCollection(transcriptionSource, all))
+        const auto read = store::readCollection(transcriptionSource);
+        if (!read.ok())
             return failed(u"cannot read "_s + transcriptionSource);
+        const store::LineStore &all = *read;
         for (qsizetype i = 0; i < kTranscriptionLines; ++i)
             first.append(all.at(i));
         first = store::sortedLines(first, store::SwedishOrder());

@@ -112,10 +112,9 @@ int hostileCaseChild(int index, const QString &folder)
         lines = shown->rowCount();
         refused = lines == 2 && shown->index(0, 0).data(Qt::EditRole) == u"Ett fel uppstod."_s;
     } else {
-        store::LineStore read;
-        const auto failure = store::readCollection(u"/proc/self/pagemap"_s, read);
-        refused = failure.has_value() && failure->number == 7;
-        lines = read.size();
+        const auto read = store::readCollection(u"/proc/self/pagemap"_s);
+        refused = !read.ok() && read.failure()->number == 7;
+        lines = read.ok() ? read->size() : 0;
     }
     const double ms = timer.nsecsElapsed() / 1e6;
     const long faults = minorFaults() - faultsBefore;

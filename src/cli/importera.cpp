@@ -43,12 +43,12 @@ Addition newLines(const LineStore &held, const LineStore &incoming)
 }
 
 // The collection as it is now, or none yet: an import creates it.
-MaybeFailure readHeld(const QString &path, LineStore &held, FileStamp &stamp)
+Result<LineStore> readHeld(const QString &path, FileStamp &stamp)
 {
     stamp = stampOf(path);
     if (stamp.state == FileStamp::State::Absent)
-        return std::nullopt;
-    return readCollection(path, held, &stamp);
+        return LineStore();
+    return readCollection(path, &stamp);
 }
 
 // The editor's "Spara" of what the editor would hold after "Lägg till alla": the collection in the editor's
@@ -62,24 +62,25 @@ int importLines(const CommandLine &line)
         printFailure(*failure);
         return kError;
     }
-    LineStore incoming;
-    if (auto failure = readImportFile(line.importFile, incoming)) {
+    const Result<LineStore> incoming = readImportFile(line.importFile);
+    if (auto failure = incoming.failure()) {
         printFailure(*failure);
         return kError;
     }
     const QString path = collectionFile(line.collection);
     const SwedishOrder order;
     for (int attempt = 1;; ++attempt) {
-        LineStore held;
         FileStamp stamp;
-        MaybeFailure failure = readHeld(path, held, stamp);
+        const Result<LineStore> read = readHeld(path, stamp);
+        MaybeFailure failure = read.failure();
         if (!failure && stamp.state == FileStamp::State::Foreign)
             failure = failures::belongsToOtherProgram(path);
         if (failure) {
             printFailure(*failure);
             return kError;
         }
-        const Addition addition = newLines(held, incoming);
+        const LineStore &held = *read;
+        const Addition addition = newLines(held, *incoming);
         if (!addition.added.isEmpty()) {
             failure = writeCollection(path, mergedLines(sortedLines(held, order), addition.added, order), &stamp);
             if (failure && failures::isChangedSinceRead(*failure) && attempt < 3)

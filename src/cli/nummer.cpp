@@ -16,11 +16,12 @@ int proverbByNumber(const CommandLine &line)
     if (!collections)
         return kError;
     const Collection &collection = collections->front();
-    LineStore lines;
-    if (auto failure = readCollection(collection.path, lines)) {
+    const Result<LineStore> read = readCollection(collection.path);
+    if (auto failure = read.failure()) {
         printFailure(*failure);
         return kError;
     }
+    const LineStore &lines = *read;
     if (line.number > lines.size()) {
         printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size()) + u" ordspråk; nummer "_s
                    + QString::number(line.number) + u" finns inte."_s);

@@ -59,12 +59,15 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
     return lines.size() > store::kMaxReadLines ? store::MaybeFailure(store::failures::tooLarge(path)) : std::nullopt;
 }
 
-store::MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes)
+store::Result<QByteArray> readWholeCollection(const QString &path)
 {
     store::FileStamp stamp;
-    if (auto failure = store::readCollectionBytes(path, bytes, &stamp))
-        return failure;
-    return checkWhole(path, bytes, stamp);
+    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp);
+    if (bytes.ok()) {
+        if (auto failure = checkWhole(path, *bytes, stamp))
+            return *failure;
+    }
+    return bytes;
 }
 
 } // namespace cli

@@ -34,7 +34,7 @@ store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, con
 // As the windows refuse a collection of too many lines.
 store::MaybeFailure checkLines(const QString &path, const store::LineStore::FileLines &lines);
 // The bytes of a collection, read as the windows read them and with their failures.
-store::MaybeFailure readWholeCollection(const QString &path, QByteArray &bytes);
+store::Result<QByteArray> readWholeCollection(const QString &path);
 
 // Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
 // error, after what was printed so far, and the others still go; false when any could not be read.
@@ -43,10 +43,10 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
 {
     bool all = true;
     for (const Collection &collection : collections) {
-        QByteArray bytes;
-        store::MaybeFailure failure = readWholeCollection(collection.path, bytes);
+        const store::Result<QByteArray> bytes = readWholeCollection(collection.path);
+        store::MaybeFailure failure = bytes.failure();
         if (!failure) {
-            const store::LineStore::FileLines lines(bytes);
+            const store::LineStore::FileLines lines(*bytes);
             failure = checkLines(collection.path, lines);
             if (!failure)
                 use(collection, lines);

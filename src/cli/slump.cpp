@@ -46,12 +46,12 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
             return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
         }
     }
-    QByteArray whole;
-    if (auto failure = readCollectionBytes(drawn.path, whole)) {
+    const Result<QByteArray> whole = readCollectionBytes(drawn.path);
+    if (auto failure = whole.failure()) {
         printFailure(*failure);
         return Drawn::Failed;
     }
-    const LineStore::FileLines lines(whole);
+    const LineStore::FileLines lines(*whole);
     ProverbDraw within(draw.next());
     within.offer(lines);
     draw.setProverb(within.proverb());
@@ -64,11 +64,11 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
 {
     std::optional<IndexedDraw> indexed;
     for (const Collection &collection : collections) {
-        QByteArray bytes;
-        CollectionForm form;
         FileStamp stamp;
-        MaybeFailure failure = readCollectionFile(collection.path, bytes, form, &stamp);
-        if (!failure && form == CollectionForm::FortuneIndex) {
+        const Result<CollectionFile> file = readCollectionFile(collection.path, &stamp);
+        MaybeFailure failure = file.failure();
+        const QByteArray bytes = file.ok() ? file->bytes : QByteArray();
+        if (!failure && file->form == CollectionForm::FortuneIndex) {
             if (draw.offer(fortuneIndexOf(bytes)->count))
                 indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
         } else if (!failure) {

@@ -234,14 +234,14 @@ void frmimport::File1_Click()
         return;
     platform::BusyPointer busy(m_platform);
     m_lines.clear();
-    store::LineStore lines;
     // The whole file is read and released before anything is shown; a failure leaves no file open. A file of
     // fortune's shows its entries, one a row, as they would stand in a collection.
-    if (auto failure = store::readImportFile(importlogic::fileInFolder(m_filePath, item->text()), lines)) {
+    store::Result<store::LineStore> lines = store::readImportFile(importlogic::fileInFolder(m_filePath, item->text()));
+    if (auto failure = lines.failure()) {
         busy.showError(*failure);
         return;
     }
-    m_lines.setLines(std::move(lines));
+    m_lines.setLines(*std::move(lines));
     setCountLabel();
 }
 

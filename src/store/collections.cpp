@@ -72,94 +72,81 @@ QStringList undecodableCollectionFiles()
     return listUndecodableFiles(kCollectionExtension.toString());
 }
 
-MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty)
+Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty)
 {
     auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, maxReadLines);
     if (!read)
         return failures::tooLarge(path);
-    lines = std::move(*read);
-    return std::nullopt;
+    return std::move(*read);
 }
 
-MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, CollectionForm &form, FileStamp *stamp,
-                                const ReadProgress &progress)
+Result<CollectionFile> readCollectionFile(const QString &path, FileStamp *stamp, const ReadProgress &progress)
 {
     FileStamp ownStamp;
     Result<QByteArray> read = readWholeFile(path, &ownStamp, progress);
     MaybeFailure failure = read.failure();
-    QByteArray own = read.ok() ? *std::move(read) : QByteArray();
-    form = fortuneIndexOf(own) ? CollectionForm::FortuneIndex : CollectionForm::Lines;
-    if (!failure && form == CollectionForm::Lines && isBinary(own))
-        failure = failures::notACollection(path);
-    if (!failure)
-        bytes = std::move(own);
+    CollectionFile file;
+    if (!failure) {
+        file.bytes = *std::move(read);
+        file.form = fortuneIndexOf(file.bytes) ? CollectionForm::FortuneIndex : CollectionForm::Lines;
+        if (file.form == CollectionForm::Lines && isBinary(file.bytes))
+            failure = failures::notACollection(path);
+    }
     if (stamp)
         *stamp = failure ? FileStamp() : ownStamp;
-    return failure;
+    if (failure)
+        return *failure;
+    return file;
 }
 
-MaybeFailure readIndexedEntries(const QString &indexPath, QByteArrayView index, QByteArray &bytes,
-                                const ReadProgress &progress)
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress)
 {
     Result<QByteArray> text = readWholeFile(fortuneTextPath(indexPath), nullptr, progress);
     if (auto failure = text.failure())
-        return failure;
-    bytes = fortuneEntries(*std::move(text), *fortuneIndexOf(index));
-    return std::nullopt;
+        return *failure;
+    return fortuneEntries(*std::move(text), *fortuneIndexOf(index));
 }
 
-MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp, const ReadProgress &progress)
+Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp, const ReadProgress &progress)
 {
-    QByteArray own;
-    CollectionForm form;
     FileStamp ownStamp;
-    MaybeFailure failure = readCollectionFile(path, own, form, &ownStamp, progress);
-    if (!failure && form == CollectionForm::FortuneIndex) {
-        failure = readIndexedEntries(path, own, bytes, progress);
+    Result<CollectionFile> own = readCollectionFile(path, &ownStamp, progress);
+    Result<QByteArray> bytes = own.ok() ? Result<QByteArray>(own->bytes) : *own.failure();
+    if (own.ok() && own->form == CollectionForm::FortuneIndex) {
+        bytes = readIndexedEntries(path, own->bytes, progress);
         ownStamp.state = FileStamp::State::Foreign; // never written back, whatever the index's own stamp says
-    } else if (!failure) {
-        bytes = std::move(own);
     }
     if (stamp)
-        *stamp = failure ? FileStamp() : ownStamp;
-    return failure;
+        *stamp = bytes.ok() ? ownStamp : FileStamp();
+    return bytes;
 }
 
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp, const ReadProgress &progress)
+Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress)
 {
-    QByteArray bytes;
     FileStamp read;
-    MaybeFailure failure = readCollectionBytes(path, bytes, &read, progress);
-    if (!failure)
-        failure = linesFromFile(path, std::move(bytes), lines);
+    Result<QByteArray> bytes = readCollectionBytes(path, &read, progress);
+    Result<LineStore> lines = bytes.ok() ? linesFromFile(path, *std::move(bytes)) : *bytes.failure();
     if (stamp)
-        *stamp = failure ? FileStamp() : read; // what could not be read whole is never written back
-    return failure;
+        *stamp = lines.ok() ? read : FileStamp(); // what could not be read whole is never written back
+    return lines;
 }
 
-MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress)
+Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress)
 {
     Result<QByteArray> read = readWholeFile(path, nullptr, progress);
     if (auto failure = read.failure())
-        return failure;
+        return *failure;
     QByteArray bytes = *std::move(read);
     const bool index = fortuneIndexOf(bytes).has_value();
     if (index && !fortuneTextPath(path).isEmpty()) {
-        if (auto failure = readIndexedEntries(path, QByteArray(bytes), bytes, progress))
-            return failure;
+        Result<QByteArray> entries = readIndexedEntries(path, bytes, progress);
+        if (auto failure = entries.failure())
+            return *failure;
+        bytes = *std::move(entries);
     } else if (!index && isFortuneText(bytes)) {
         bytes = fortuneEntries(std::move(bytes), FortuneIndex());
     }
-    return linesFromFile(path, std::move(bytes), lines);
-}
-
-MaybeFailure readCollection(const QString &path, QStringList &lines)
-{
-    LineStore store;
-    if (auto failure = readCollection(path, store))
-        return failure;
-    lines = store.toStringList();
-    return std::nullopt;
+    return linesFromFile(path, std::move(bytes));
 }
 
 namespace {

@@ -43,33 +43,36 @@ QStringList undecodableCollectionFiles();
 // What the file of a collection holds: lines, or an index of fortune's that stands for the entries of its
 // text file.
 enum class CollectionForm { Lines, FortuneIndex };
+struct CollectionFile
+{
+    QByteArray bytes;
+    CollectionForm form = CollectionForm::Lines;
+};
 // The bytes of a collection's own file and what they hold. A file that is no index and holds no text (a NUL in
 // its first kilobyte) is no collection (notACollection). With `stamp`, what the file was when read (Unread
 // after a failure).
-MaybeFailure readCollectionFile(const QString &path, QByteArray &bytes, CollectionForm &form,
-                                FileStamp *stamp = nullptr, const ReadProgress &progress = {});
+Result<CollectionFile> readCollectionFile(const QString &path, FileStamp *stamp = nullptr,
+                                          const ReadProgress &progress = {});
 // The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for.
-MaybeFailure readIndexedEntries(const QString &indexPath, QByteArrayView index, QByteArray &bytes,
-                                const ReadProgress &progress = {});
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index,
+                                      const ReadProgress &progress = {});
 
 // The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
 // terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
 // `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused
 // (notACollection). With `stamp`, what the file was when read (Unread after a failure).
-MaybeFailure readCollectionBytes(const QString &path, QByteArray &bytes, FileStamp *stamp = nullptr,
-                                 const ReadProgress &progress = {});
+Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
+                                       const ReadProgress &progress = {});
 // The lines of those bytes, as linesFromFile takes them.
-MaybeFailure readCollection(const QString &path, LineStore &lines, FileStamp *stamp = nullptr,
-                            const ReadProgress &progress = {});
-MaybeFailure readCollection(const QString &path, QStringList &lines);
+Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {});
 
 // A file to import lines from: the entries of a fortune text (or of the text an index of fortune's stands
 // for), else the non-empty lines of any text file.
-MaybeFailure readImportFile(const QString &path, LineStore &lines, const ReadProgress &progress = {});
+Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress = {});
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
-// refused past kMaxReadLines lines (failure 7); on a failure `lines` is left as it was.
-MaybeFailure linesFromFile(const QString &path, QByteArray bytes, LineStore &lines, bool keepEmpty = false);
+// refused past kMaxReadLines lines (failure 7).
+Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty = false);
 
 // The written form: every entry followed by CR LF, in list order; an empty list gives a file of zero bytes.
 // The file is replaced atomically, so a failed write leaves the previous file whole. With `stamp` it is a

@@ -143,15 +143,13 @@ void frmtextedit::list_filer_Click()
     if (!list_filer->currentItem())
         return;
 
-    store::LineStore lines;
     store::Result<QByteArray> bytes = store::readWholeFile(chosenPath(), &m_stamp);
-    store::MaybeFailure failure = bytes.failure();
     textfiles::TextView view;
-    if (!failure) {
+    if (bytes.ok())
         view = textfiles::textViewOf(*bytes);
-        failure = store::linesFromFile(chosenPath(), *std::move(bytes), lines, /*keepEmpty*/ true);
-    }
-    if (failure) {
+    store::Result<store::LineStore> lines =
+        bytes.ok() ? store::linesFromFile(chosenPath(), *std::move(bytes), /*keepEmpty*/ true) : *bytes.failure();
+    if (auto failure = lines.failure()) {
         // No box: the views themselves report it, and nothing of it may be written over the file.
         busy.restore();
         Text1->setPlainText(store::standardErrorMessage(*failure));
@@ -164,7 +162,7 @@ void frmtextedit::list_filer_Click()
     m_textWhole = view.whole;
     Text1->setReadOnly(!view.whole);
     m_encoding = view.encoding;
-    m_lines->setLines(std::move(lines));
+    m_lines->setLines(*std::move(lines));
     m_loaded = true;
     busy.restore();
     if (optvisa[0]->isChecked() && m_lines->count() > 0)

@@ -59,7 +59,10 @@ ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platf
         return chosen;
     }
     LoadProgress progress(window, platform, name);
-    chosen.failure = store::readCollection(chosen.path, chosen.lines, &chosen.stamp, progress.callback());
+    store::Result<store::LineStore> read = store::readCollection(chosen.path, &chosen.stamp, progress.callback());
+    chosen.failure = read.failure();
+    if (read.ok())
+        chosen.lines = *std::move(read);
     if (chosen.failure)
         chosen.outcome = *chosen.failure == store::failures::cancelled() ? Outcome::Cancelled : Outcome::Failed;
     return chosen;

@@ -128,20 +128,18 @@ private slots:
         const auto bound = qScopeGuard([] { store::maxReadBytes = store::kMaxReadBytes; });
         store::maxReadBytes = 1 << 20;
         f.write(u"Stor.dat"_s, QByteArray(store::maxReadBytes, ' '));
-        QStringList whole, lines{u"kvar"_s};
-        QCOMPARE(store::readCollection(huge, whole), store::MaybeFailure());
+        QCOMPARE(store::readCollection(huge).failure(), store::MaybeFailure());
         QVERIFY(QFile::resize(huge, store::maxReadBytes + 1));
-        QCOMPARE(store::readCollection(huge, lines), failure(7, tooLarge, huge));
+        QCOMPARE(store::readCollection(huge).failure(), failure(7, tooLarge, huge));
         // The bytes this process has read so far, as the system counts them.
         const auto bytesRead = [&] {
             return f.read(u"/proc/self/io"_s).split('\n').first().sliced(7).toLongLong();
         };
         const qint64 readBefore = bytesRead();
-        QCOMPARE(store::readCollection(pagemap, lines), failure(7, tooLarge, pagemap));
+        QCOMPARE(store::readCollection(pagemap).failure(), failure(7, tooLarge, pagemap));
         QCOMPARE_LT(bytesRead() - readBefore, 2 * store::maxReadBytes);
         QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
                  failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
-        QCOMPARE(lines, QStringList{u"kvar"_s});
         QCOMPARE(QDir(f.folder()).entryList(kAllEntries), QStringList{u"Stor.dat"_s});
         // The longest name whose file and the temporary name of its atomic write both fit (255 bytes here).
         const QString longest = QString(255 - 4 - store::kTemporaryNameBytes - 2, u'x') + u"å"_s;
@@ -222,13 +220,13 @@ private slots:
             f.write(u"ord.dat"_s, handMadeIndex(bytes, delimiter, (rotated ? 4 : 0) | (comments ? 8 : 0)));
             const QStringList expected = referenceEntries(text, QChar(QLatin1Char(delimiter)), comments);
             const QString row = u"round %1: %2"_s.arg(round).arg(text);
-            store::LineStore lines;
             store::FileStamp stamp;
-            QVERIFY2(!store::readCollection(f.path(u"ord.dat"_s), lines, &stamp), qPrintable(row));
-            QVERIFY2(lines.toStringList() == expected, qPrintable(row + u" -> "_s + lines.toStringList().join(u'|')));
+            const auto lines = store::readCollection(f.path(u"ord.dat"_s), &stamp);
+            QVERIFY2(lines.ok() && lines->toStringList() == expected,
+                     qPrintable(row + u" -> "_s + (lines.ok() ? lines->toStringList().join(u'|') : QString())));
             QCOMPARE(stamp.state, store::FileStamp::State::Foreign);
-            QVERIFY(!store::readImportFile(f.path(u"ord.dat"_s), lines)); // the import offers the same
-            QVERIFY2(lines.toStringList() == expected, qPrintable(row));
+            const auto imported = store::readImportFile(f.path(u"ord.dat"_s)); // the import offers the same
+            QVERIFY2(imported.ok() && imported->toStringList() == expected, qPrintable(row));
         }
     }
 
@@ -251,11 +249,11 @@ private slots:
         QFETCH(QString, result);
         const FolderFixture f;
         f.write(u"los.dat"_s, dat);
-        store::LineStore lines;
         store::FileStamp stamp;
-        const store::MaybeFailure failure = store::readCollection(f.path(u"los.dat"_s), lines, &stamp);
+        const auto lines = store::readCollection(f.path(u"los.dat"_s), &stamp);
+        const store::MaybeFailure failure = lines.failure();
         const QString got =
-            failure ? QString::number(failure->number) + u' ' + failure->description : lines.toStringList().join(u'|');
+            failure ? QString::number(failure->number) + u' ' + failure->description : lines->toStringList().join(u'|');
         QVERIFY2(failure ? got.contains(QString(result).replace(u"<dir>"_s, f.folder())) : got == result,
                  qPrintable(got));
         QCOMPARE(stamp.state, failure ? store::FileStamp::State::Unread : store::FileStamp::State::Present);
@@ -292,9 +290,8 @@ private slots:
         };
         f.write(seven, "7\r\n"_ba);
         QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 && QFile::link(seven, f.path(u"nr.ini"_s)));
-        QStringList lines;
         const auto read = [&] {
-            return int(store::readCollection(fifo, lines) != pathError(fifo) || store::readNumberFile() != u"1"_s);
+            return int(store::readCollection(fifo).failure() != pathError(fifo) || store::readNumberFile() != u"1"_s);
         };
         QCOMPARE(runInChild(read, 5), 0); // 14 (SIGALRM) when reading hangs
         QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError(fifo));
@@ -323,9 +320,10 @@ private slots:
         QCOMPARE(store::writeCollection(path, {u"annan"_s}), failure(70, u"Åtkomst nekad: ''%1''"_s, path));
         faultshim::failNext(faultshim::Call::Open, EEXIST, "Citat.dat.", 100); // every temporary name tried is taken
         QCOMPARE(store::writeCollection(path, {u"annan"_s}), pathError(path));
-        store::LineStore kept;
         store::FileStamp stamp;
-        QVERIFY(!store::readCollection(path, kept, &stamp) && f.read(target) == "ny\r\n");
+        const auto written = store::readCollection(path, &stamp);
+        QVERIFY(written.ok() && f.read(target) == "ny\r\n");
+        const store::LineStore &kept = *written;
         faultshim::afterFirst("Citat.dat", faultshim::After::Rename, [&] {
             QFile moved(target);
             QVERIFY(moved.open(QIODevice::ReadWrite)

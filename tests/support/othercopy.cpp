@@ -12,11 +12,11 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     if (arguments.size() != 4)
         return 2;
-    store::LineStore read;
     store::FileStamp stamp;
-    if (store::readCollection(arguments[1], read, &stamp))
+    const store::Result<store::LineStore> read = store::readCollection(arguments[1], &stamp);
+    if (!read.ok())
         return 3;
-    QStringList lines = read.toStringList();
+    QStringList lines = read->toStringList();
     if (arguments[2] == u"drop")
         lines.removeAt(arguments[3].toInt());
     else
