@@ -42,6 +42,12 @@
 #include <optional>
 #include <vector>
 
+using namespace tankedosan;
+using namespace tankedosan::editor;
+using namespace tankedosan::main;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace bench {
@@ -151,7 +157,7 @@ int runOne(int lines, const QString &folder)
 
     store::setProgramFolder(folder);
     const QString path = store::collectionPath(u"Citat"_s);
-    Module1::sökväg = path; // saving refreshes the main window too, as it does for the collection it shows
+    store::Module1::sökväg = path; // saving refreshes the main window too, as it does for the collection it shows
 
     // Opening: the window, loading and sorting the collection, and painting the list.
     std::optional<frmredigera> editor;
@@ -206,9 +212,9 @@ int runOne(int lines, const QString &folder)
         nearEnd.push_back(measure([&] { txtsök->setText(target); }));
     }
     f.findNearEnd = medianCost(nearEnd);
-    if (windowsetup::markedRow(List1) < list.size() - 1000
+    if (widgets::markedRow(List1) < list.size() - 1000
         || child<QPlainTextEdit>(editor, "Text1")->toPlainText() != target)
-        return failed(u"the find marked line %1"_s.arg(windowsetup::markedRow(List1)));
+        return failed(u"the find marked line %1"_s.arg(widgets::markedRow(List1)));
 
     // "Spara" after one added line.
     child<QLineEdit>(editor, "txtordspråk")->setText(u"Ny rad för att spara"_s);
@@ -364,13 +370,13 @@ int editorArea(const QString &temp)
         first = store::sortedLines(first, store::SwedishOrder());
     }
     out() << "Comparing every line with every later one on " << kTranscriptionLines << " lines..." << Qt::endl;
-    duplicates::Report slow, fast;
-    const Cost slowCost = measure([&] { slow = duplicates::findByComparingAll(first, std::nullopt); });
+    editor::duplicates::Report slow, fast;
+    const Cost slowCost = measure([&] { slow = editor::duplicates::findByComparingAll(first, std::nullopt); });
     std::vector<Cost> fastCosts;
     for (int i = 0; i < 5; ++i)
-        fastCosts.push_back(measure([&] { fast = duplicates::find(first, std::nullopt); }));
+        fastCosts.push_back(measure([&] { fast = editor::duplicates::find(first, std::nullopt); }));
     const Cost fastCost = medianCost(fastCosts);
-    if (duplicates::reportFileBytes(slow.report) != duplicates::reportFileBytes(fast.report))
+    if (editor::duplicates::reportFileBytes(slow.report) != editor::duplicates::reportFileBytes(fast.report))
         return failed(u"the one-pass check and the comparing one disagree"_s);
 
     out() << Qt::endl << "Editor (medians of 3 runs; each figure: time, then minor/major page faults)" << Qt::endl;

@@ -30,6 +30,12 @@
 #include <memory>
 #include <vector>
 
+using namespace tankedosan;
+using namespace tankedosan::main;
+using namespace tankedosan::store;
+using namespace tankedosan::textfiles;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace bench {

@@ -31,6 +31,11 @@
 #include <memory>
 #include <tuple>
 
+using namespace tankedosan;
+using namespace tankedosan::main;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace bench {

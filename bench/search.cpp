@@ -37,6 +37,12 @@
 #include <optional>
 #include <vector>
 
+using namespace tankedosan;
+using namespace tankedosan::main;
+using namespace tankedosan::search;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace bench {

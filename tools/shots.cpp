@@ -37,6 +37,17 @@
 #include <cstdio>
 #include <utility>
 
+using namespace tankedosan;
+using namespace tankedosan::editor;
+using namespace tankedosan::import;
+using namespace tankedosan::main;
+using namespace tankedosan::platform;
+using namespace tankedosan::quicksave;
+using namespace tankedosan::search;
+using namespace tankedosan::store;
+using namespace tankedosan::textfiles;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -138,7 +149,7 @@ int main(int argc, char *argv[])
         QFont font = QApplication::font();
         font.setPointSizeF(QString::fromLocal8Bit(argv[3]).toDouble());
         QApplication::setFont(font);
-        twips::followFont(font);
+        widgets::twips::followFont(font);
     }
     // "style": the colours the style itself brings, as Adwaita-Dark brings its dark ones.
     if (argc > 4 && qstrcmp(argv[4], "style") != 0)

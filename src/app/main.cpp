@@ -11,6 +11,10 @@
 #include <cstdio>
 #include <dlfcn.h>
 
+using namespace tankedosan;
+using namespace tankedosan::cli;
+using namespace tankedosan::store;
+
 namespace {
 
 // The window lives in a library of its own (see window.cpp): beside the executable in a build or an unpacked

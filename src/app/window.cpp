@@ -6,6 +6,12 @@
 
 #include <QApplication>
 
+using namespace tankedosan;
+using namespace tankedosan::main;
+using namespace tankedosan::platform;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 // The main window's side of the program, loaded by the executable only when the window is to open: the
 // terminal's commands then never map or relocate the libraries of a display.
 extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QString &folder)
@@ -14,7 +20,7 @@ extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QStr
     QApplication app(argc, argv);
 
     platform::installSwedishQtTexts();
-    windowsetup::focusReturnsToOwner();
+    widgets::focusReturnsToOwner();
 
     platform::QtPlatform platform;
     if (auto failure = store::settleProgramFolder(folder))

@@ -15,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace cli {
+namespace tankedosan::cli {
 
 namespace {
 // An option as it is typed: one dash before a letter, two before a word.
@@ -307,4 +307,4 @@ QStringList argumentList(int argc, char *argv[])
     return arguments;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

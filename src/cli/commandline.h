@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace cli {
+namespace tankedosan::cli {
 
 // The command line, in Swedish. Without a command the main window opens; --help, --version and the
 // terminal's commands (--slump, --sök, --nummer, --samlingar, --importera; see terminal.h) print and end, and need no
@@ -27,4 +27,4 @@ struct CommandLine
 CommandLine readCommandLine(const QStringList &arguments);
 QStringList argumentList(int argc, char *argv[]);
 
-} // namespace cli
+} // namespace tankedosan::cli

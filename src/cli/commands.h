@@ -3,9 +3,10 @@
 
 #include "cli/commandline.h"
 
+namespace tankedosan::cli {
+
 // The terminal's commands on the collections, one file each, named as the option is. Each returns the exit
 // status (output.h).
-namespace cli {
 
 int randomProverb(const CommandLine &line); // --slump
 int searchProverbs(const CommandLine &line); // --sök
@@ -13,4 +14,4 @@ int proverbByNumber(const CommandLine &line); // --nummer
 int listCollections(); // --samlingar
 int importLines(const CommandLine &line); // --importera
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -10,9 +10,10 @@
 #include <QSet>
 
 using namespace Qt::StringLiterals;
-using namespace store;
 
-namespace cli {
+namespace tankedosan::cli {
+
+using namespace store;
 
 namespace {
 
@@ -100,4 +101,4 @@ int importLines(const CommandLine &line)
     }
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

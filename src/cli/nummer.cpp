@@ -6,9 +6,10 @@
 #include "store/collections.h"
 
 using namespace Qt::StringLiterals;
-using namespace store;
 
-namespace cli {
+namespace tankedosan::cli {
+
+using namespace store;
 
 int proverbByNumber(const CommandLine &line)
 {
@@ -32,4 +33,4 @@ int proverbByNumber(const CommandLine &line)
     return out.finish() ? kFound : kError;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

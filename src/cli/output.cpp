@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace cli {
+namespace tankedosan::cli {
 
 namespace {
 
@@ -110,4 +110,4 @@ void printFailure(const store::Failure &failure)
     printError(store::errorMessage(failure, store::ErrorForm::OneLine));
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-namespace cli {
+namespace tankedosan::cli {
 
 // The exit status is grep's: 0 when something was printed, 1 when nothing was found, 2 on an error.
 constexpr int kFound = 0, kNotFound = 1, kError = 2;
@@ -44,4 +44,4 @@ void printError(const QString &text);
 // The standard error message on one line: "Ett fel uppstod." number " - " description; a notice as it stands.
 void printFailure(const store::Failure &failure);
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace cli {
+namespace tankedosan::cli {
 
 std::vector<Collection> allCollections()
 {
@@ -70,4 +70,4 @@ store::Result<QByteArray> readWholeCollection(const QString &path)
     return bytes;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -11,9 +11,10 @@
 #include <optional>
 #include <vector>
 
+namespace tankedosan::cli {
+
 // How the terminal's commands find and read the collections: by the same rules and with the same failures
 // as the windows.
-namespace cli {
 
 struct Collection
 {
@@ -61,4 +62,4 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
     return all;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -5,9 +5,10 @@
 #include "cli/reading.h"
 
 using namespace Qt::StringLiterals;
-using namespace store;
 
-namespace cli {
+namespace tankedosan::cli {
+
+using namespace store;
 
 int listCollections()
 {
@@ -21,4 +22,4 @@ int listCollections()
     return all.empty() ? kNotFound : kFound;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-using namespace store;
+namespace tankedosan::cli {
 
-namespace cli {
+using namespace store;
 
 namespace {
 
@@ -147,4 +147,4 @@ void ProverbDraw::restart()
     m_proverb.clear();
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <random>
 
-namespace cli {
+namespace tankedosan::cli {
 
 // One proverb drawn at random from one or more collections, every proverb of them equally likely (so a
 // collection is drawn in proportion to its size): each collection is offered in turn and replaces the draw
@@ -36,4 +36,4 @@ private:
     QString m_proverb;
 };
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -5,9 +5,10 @@
 #include "cli/reading.h"
 
 using namespace Qt::StringLiterals;
-using namespace store;
 
-namespace cli {
+namespace tankedosan::cli {
+
+using namespace store;
 
 int searchProverbs(const CommandLine &line)
 {
@@ -32,4 +33,4 @@ int searchProverbs(const CommandLine &line)
     return found ? kFound : kNotFound;
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -11,9 +11,10 @@
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
-using namespace store;
 
-namespace cli {
+namespace tankedosan::cli {
+
+using namespace store;
 
 int runInTerminal(const CommandLine &commandLine)
 {
@@ -59,4 +60,4 @@ int runInTerminal(const CommandLine &commandLine)
     }
 }
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -3,7 +3,7 @@
 
 #include "cli/commandline.h"
 
-namespace cli {
+namespace tankedosan::cli {
 
 // The commands that answer in the terminal: --help, --version, a refused command line, and the commands on
 // the collections (--slump, --sök, --nummer, --samlingar, --importera). They read the same folder and files
@@ -12,4 +12,4 @@ namespace cli {
 // with the numbers the windows show. The exit status is grep's (output.h).
 int runInTerminal(const CommandLine &commandLine);
 
-} // namespace cli
+} // namespace tankedosan::cli

@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::editor {
+
 namespace duplicates {
 
 namespace {
@@ -261,3 +263,5 @@ QByteArray reportFileBytes(const QString &report)
 }
 
 } // namespace duplicates
+
+} // namespace tankedosan::editor

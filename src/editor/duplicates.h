@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace tankedosan::editor {
+
 namespace duplicates {
 
 // The number a text starts with: blanks and tabs are skipped, "." is the decimal point, and reading stops at
@@ -51,3 +53,5 @@ Report findByComparingAll(const store::LineStore &lines, std::optional<qsizetype
 QByteArray reportFileBytes(const QString &report);
 
 } // namespace duplicates
+
+} // namespace tankedosan::editor

@@ -3,6 +3,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::editor {
+
 store::Result<qsizetype> lineToMark(const store::LineStore &lines, QStringView needle, store::Match match,
                                     qsizetype from)
 {
@@ -13,3 +15,5 @@ store::Result<qsizetype> lineToMark(const store::LineStore &lines, QStringView n
         return store::failures::invalidPropertyValue();
     return qsizetype(0);
 }
+
+} // namespace tankedosan::editor

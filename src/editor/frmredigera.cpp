@@ -32,6 +32,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::editor {
+
 namespace {
 
 // "N st ordspråk.", the count under the list.
@@ -52,11 +54,11 @@ QStringList linesOfTypedText(const QString &text)
 
 } // namespace
 
-frmredigera::frmredigera(const MainWindowLink &main, platform::Platform &platform)
+frmredigera::frmredigera(const widgets::MainWindowLink &main, platform::Platform &platform)
     : QDialog(main.window)
     , m_main(main)
     , m_platform(platform)
-    , m_lista(new LineListModel(this))
+    , m_lista(new widgets::LineListModel(this))
 {
     setObjectName(u"frmredigera"_s);
     setWindowTitle(u"Redigera ordspråk"_s);
@@ -66,11 +68,11 @@ frmredigera::frmredigera(const MainWindowLink &main, platform::Platform &platfor
 
 frmredigera::~frmredigera() = default;
 
-void frmredigera::mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform)
+void frmredigera::mnuredigera_redigera_Click(const widgets::MainWindowLink &main, platform::Platform &platform)
 {
     frmredigera editor(main, platform);
     editor.takeCollectionsFromMain();
-    windowsetup::centreOnScreen(&editor);
+    widgets::centreOnScreen(&editor);
     editor.exec();
 }
 
@@ -100,9 +102,9 @@ void frmredigera::comboordspråk_Click()
 {
     platform::BusyPointer busy(m_platform);
     // The list stays until the new lines are read, so that a cancelled load leaves it as it was.
-    using Outcome = collectionboxes::ChosenCollection::Outcome;
+    using Outcome = widgets::ChosenCollection::Outcome;
     const QString name = comboordspråk->currentText();
-    auto chosen = collectionboxes::readChosenCollection(this, m_platform, name);
+    auto chosen = widgets::readChosenCollection(this, m_platform, name);
     switch (chosen.outcome) {
     case Outcome::Refused: return busy.showError(*chosen.failure);
     case Outcome::Cancelled: {
@@ -230,7 +232,7 @@ void frmredigera::cmdläggtill_Click()
 
 void frmredigera::txtordspråk_KeyPress(int key)
 {
-    if (windowsetup::isEnter(key))
+    if (widgets::isEnter(key))
         cmdläggtill_Click();
 }
 
@@ -240,7 +242,7 @@ void frmredigera::cmdtabort_Click()
                               platform::Icon::Question, u"Radera?"_s)
         != platform::Answer::Yes)
         return;
-    const int marked = windowsetup::markedRow(List1);
+    const int marked = widgets::markedRow(List1);
     if (marked >= 0) {
         const QString line = m_lista->lines().at(marked);
         if (const qsizetype own = indexOfExactly(m_added, line); own >= 0)
@@ -265,7 +267,7 @@ void frmredigera::List1_KeyDown(int key)
 
 void frmredigera::List1_Click()
 {
-    const int marked = windowsetup::markedRow(List1);
+    const int marked = widgets::markedRow(List1);
     if (marked >= 0)
         Text1->setPlainText(m_lista->lines().shownAt(marked));
 }
@@ -285,7 +287,7 @@ void frmredigera::cmd1_Click()
     if (auto failure = store::checkNameForWriting(name))
         return m_platform.showStandardError(*failure);
     const QString path = store::collectionFile(name);
-    const bool showsMain = path == Module1::sökväg;
+    const bool showsMain = path == store::Module1::sökväg;
     // Writing a large collection takes a while: the pointer says so, and is normal again before any message.
     platform::BusyPointer busy(m_platform);
     // The file is replaced whole or not at all, and the main window is refilled only after that, so a failed
@@ -343,13 +345,13 @@ void frmredigera::cmdavbryt_Click()
 
 void frmredigera::cmdimport_Click()
 {
-    frmimport import(m_platform, *this, this);
-    import.exec();
+    import::frmimport window(m_platform, *this, this);
+    window.exec();
 }
 
 QString frmredigera::markedLine() const
 {
-    const int marked = windowsetup::markedRow(List1);
+    const int marked = widgets::markedRow(List1);
     return marked < 0 ? QString() : m_lista->lines().at(marked);
 }
 
@@ -381,8 +383,8 @@ void frmredigera::txtsök_Change()
 
 void frmredigera::txtsök_KeyPress(int key)
 {
-    if (windowsetup::isEnter(key))
-        findFrom(qsizetype(windowsetup::markedRow(List1)) + 1);
+    if (widgets::isEnter(key))
+        findFrom(qsizetype(widgets::markedRow(List1)) + 1);
 }
 
 // While the duplicate check runs, events still run, so that "Avbryt" reaches it; but nothing may change the
@@ -450,7 +452,7 @@ void frmredigera::cmddublett_Click()
         return;
     }
 
-    const float step = float(twips::toPixels(kProgressWidth)) / float(n);
+    const float step = float(widgets::twips::toPixels(kProgressWidth)) / float(n);
     progress->resize(0, progress->height());
     progress->show();
     progress->raise();
@@ -514,3 +516,5 @@ bool frmredigera::eventFilter(QObject *watched, QEvent *event)
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace tankedosan::editor

@@ -19,22 +19,24 @@ class QListView;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace tankedosan::editor {
+
 // The collection editor: one collection as an alphabetically sorted list, where lines are added and removed
 // and the whole list written back with "Spara". The import window that it opens hands lines over through
 // EditorLink alone.
 class frmredigera
     : public QDialog
-    , public EditorLink
+    , public import::EditorLink
 {
     Q_OBJECT
 
 public:
-    frmredigera(const MainWindowLink &main, platform::Platform &platform);
+    frmredigera(const widgets::MainWindowLink &main, platform::Platform &platform);
     ~frmredigera() override;
 
     // The main window's menu entry "Redigera ordspråk-listan...": a fresh editor on the main window's
     // collection, shown modally.
-    static void mnuredigera_redigera_Click(const MainWindowLink &main, platform::Platform &platform);
+    static void mnuredigera_redigera_Click(const widgets::MainWindowLink &main, platform::Platform &platform);
     // What that entry does before showing the window: the main window's collections into the collection box,
     // and its chosen one selected, which loads it.
     void takeCollectionsFromMain();
@@ -68,7 +70,7 @@ private:
     QPushButton *cmdavbryt2;
 
     // The editor list behind List1.
-    LineListModel *lista() const { return m_lista; }
+    widgets::LineListModel *lista() const { return m_lista; }
 
     // Handlers.
     void Form_Load();
@@ -126,9 +128,9 @@ private:
     class CheckGuard;
     void redoChangesOnNewerFile();
 
-    MainWindowLink m_main;
+    widgets::MainWindowLink m_main;
     platform::Platform &m_platform;
-    LineListModel *m_lista;
+    widgets::LineListModel *m_lista;
     store::SwedishOrder m_order;
     // Set by "Avbryt", polled by the duplicate check.
     bool m_avbryt = false;
@@ -142,3 +144,5 @@ private:
     // A pick in the collection box that changed the index has loaded already.
     bool m_loadedByIndexChange = false;
 };
+
+} // namespace tankedosan::editor

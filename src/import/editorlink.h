@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace tankedosan::import {
+
 // What the import window may ask of the editor that opens it. The editor implements it; the import window holds
 // only this, so it never reaches into the editor's controls, and the editor alone decides what a hand-over does
 // to its count, its changed flag and its state.
@@ -20,3 +22,5 @@ public:
 protected:
     ~EditorLink() = default;
 };
+
+} // namespace tankedosan::import

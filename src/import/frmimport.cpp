@@ -22,6 +22,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::import {
+
 namespace {
 
 template<typename W>
@@ -43,7 +45,7 @@ frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *
     layOutControls();
     connectHandlers();
     Form_Load();
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 void frmimport::createControls()
@@ -52,7 +54,7 @@ void frmimport::createControls()
     setWindowTitle(u"Importera från textfil"_s);
     setModal(true);
     // 640 × 560 pixels at 96 to the inch.
-    windowsetup::fixedDialog(this, QSize(9600, 8400));
+    widgets::fixedDialog(this, QSize(9600, 8400));
 
     Label3 = named(new QLabel(u"Här kan du importera ordspråk ur textfiler på din hårddisk."_s, this), u"Label3"_s);
     Drive1 = named(new QComboBox(this), u"Drive1"_s);
@@ -123,10 +125,10 @@ void frmimport::connectHandlers()
             File1_Click();
     });
     // Enter in the pattern box applies the pattern: no button is pressed by it unless it has the focus.
-    windowsetup::keyboard(this);
-    windowsetup::readableLists(this);
+    widgets::keyboard(this);
+    widgets::readableLists(this);
     // A click on the file that is already chosen reads it again, as a refresh.
-    windowsetup::onClickAgain(File1, [this] { File1_Click(); });
+    widgets::onClickAgain(File1, [this] { File1_Click(); });
     connect(cmdläggtill, &QPushButton::clicked, this, &frmimport::cmdläggtill_Click);
     connect(cmdtabort, &QPushButton::clicked, this, &frmimport::cmdtabort_Click);
     connect(cmdläggtillalla, &QPushButton::clicked, this, &frmimport::cmdläggtillalla_Click);
@@ -138,9 +140,9 @@ void frmimport::Form_Load()
     // The editor that opens the window took the main window's icon.
     setWindowIcon(parentWidget() ? parentWidget()->windowIcon() : QApplication::windowIcon());
     // The drive and folder lists start where the program was started from.
-    const QStringList drives = importlogic::drives();
+    const QStringList drives = import::drives();
     m_dirPath = QDir::currentPath();
-    m_drive = importlogic::driveOf(m_dirPath, drives);
+    m_drive = import::driveOf(m_dirPath, drives);
     {
         const QSignalBlocker quiet(Drive1);
         Drive1->addItems(drives);
@@ -170,7 +172,7 @@ void frmimport::Drive1_Change()
 
 void frmimport::setDirPath(const QString &path)
 {
-    const store::Result<QList<importlogic::FolderEntry>> entries = importlogic::folderEntries(path);
+    const store::Result<QList<import::FolderEntry>> entries = import::folderEntries(path);
     if (auto failure = entries.failure()) {
         m_platform.showStandardError(*failure);
         return;
@@ -217,7 +219,7 @@ void frmimport::cmdpattern_Click()
 
 void frmimport::showFiles()
 {
-    const store::Result<QStringList> names = importlogic::listMatchingFiles(m_filePath, m_pattern);
+    const store::Result<QStringList> names = import::listMatchingFiles(m_filePath, m_pattern);
     if (auto failure = names.failure()) {
         m_platform.showStandardError(*failure);
         return;
@@ -236,7 +238,7 @@ void frmimport::File1_Click()
     m_lines.clear();
     // The whole file is read and released before anything is shown; a failure leaves no file open. A file of
     // fortune's shows its entries, one a row, as they would stand in a collection.
-    store::Result<store::LineStore> lines = store::readImportFile(importlogic::fileInFolder(m_filePath, item->text()));
+    store::Result<store::LineStore> lines = store::readImportFile(import::fileInFolder(m_filePath, item->text()));
     if (auto failure = lines.failure()) {
         busy.showError(*failure);
         return;
@@ -261,7 +263,7 @@ void frmimport::setCountLabel()
 
 void frmimport::cmdläggtill_Click()
 {
-    const int p = windowsetup::markedRow(List1);
+    const int p = widgets::markedRow(List1);
     if (p < 0)
         return notice(u"Ingen text markerad i listan!"_s);
     const QString line = m_lines.item(p);
@@ -286,7 +288,7 @@ void frmimport::cmdläggtillalla_Click()
 
 void frmimport::cmdtabort_Click()
 {
-    const int p = windowsetup::markedRow(List1);
+    const int p = widgets::markedRow(List1);
     if (p < 0)
         return;
     (void)m_lines.removeItem(p);
@@ -298,3 +300,5 @@ void frmimport::cmdstäng_Click()
 {
     close();
 }
+
+} // namespace tankedosan::import

@@ -15,6 +15,8 @@ class QListView;
 class QListWidget;
 class QPushButton;
 
+namespace tankedosan::import {
+
 // Takes proverbs from any text file on any drive into the editor's list; it never writes a file itself.
 class frmimport : public QDialog
 {
@@ -55,7 +57,7 @@ private:
     void cmdstäng_Click();
 
     // The import list, the lines of the clicked file.
-    ListBoxModel &importList() { return m_lines; }
+    widgets::ListBoxModel &importList() { return m_lines; }
     // The marked line of the import list, -1 when none.
     void markLine(int row);
 
@@ -68,10 +70,12 @@ private:
 
     platform::Platform &m_platform;
     EditorLink &m_editor;
-    ListBoxModel m_lines;
+    widgets::ListBoxModel m_lines;
     // The folder the folder list stands in, and the one the file list shows.
     QString m_dirPath;
     QString m_filePath;
     QString m_pattern = QStringLiteral("*.txt");
     QString m_drive;
 };
+
+} // namespace tankedosan::import

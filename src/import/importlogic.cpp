@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace importlogic {
+namespace tankedosan::import {
 
 namespace {
 
@@ -141,4 +141,4 @@ QString fileInFolder(const QString &folder, const QString &fileName)
     return QDir(folder).filePath(fileName);
 }
 
-} // namespace importlogic
+} // namespace tankedosan::import

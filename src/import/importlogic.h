@@ -6,9 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace tankedosan::import {
+
 // What the import window decides without a widget: which files a pattern lets through, what the folder list
 // shows, and where a drive begins.
-namespace importlogic {
 
 // The names of the normal files of a folder that match one of the wildcard patterns separated by ";" ("*" any run
 // of characters, "?" one character; blanks around a pattern are not part of it), letters compared without regard
@@ -35,4 +36,4 @@ QString driveOf(const QString &path, const QStringList &drives);
 // The path of a file in a folder: a separator only when the folder does not already end with one.
 QString fileInFolder(const QString &folder, const QString &fileName);
 
-} // namespace importlogic
+} // namespace tankedosan::import

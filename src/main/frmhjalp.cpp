@@ -18,6 +18,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::main {
+
 namespace {
 
 // A window that is neither a dialog nor a main window is told to a screen reader as a pane of the window
@@ -75,7 +77,7 @@ QString helpText()
 
 QSize helpTextBoxSize(QSize outer)
 {
-    return (outer - twips::size(kOuterLessTextWidth, kOuterLessTextHeight)).expandedTo(QSize(0, 0));
+    return (outer - widgets::twips::size(kOuterLessTextWidth, kOuterLessTextHeight)).expandedTo(QSize(0, 0));
 }
 
 frmhjalp::frmhjalp(QWidget *mainWindow)
@@ -87,21 +89,21 @@ frmhjalp::frmhjalp(QWidget *mainWindow)
     (void)toldAsWindow;
     setWindowTitle(u"Hjälp"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(twips::size(kClientWidth, kClientHeight));
+    resize(widgets::twips::size(kClientWidth, kClientHeight));
 
-    Command1 = twips::place(new QPushButton(u"Stäng"_s, this), u"Command1"_s, 120, 60, 735, 375);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, kTextLeft, kTextTop, kTextWidth, kTextHeight);
+    Command1 = widgets::twips::place(new QPushButton(u"Stäng"_s, this), u"Command1"_s, 120, 60, 735, 375);
+    Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, kTextLeft, kTextTop, kTextWidth, kTextHeight);
     Text1->setAccessibleName(u"Hjälp"_s);
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    windowsetup::keyboard(this);
+    widgets::keyboard(this);
     connect(Command1, &QPushButton::clicked, this, &frmhjälp::Command1_Click);
     // Nothing here can be lost: Escape closes the window, as "Stäng" does.
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &frmhjälp::Command1_Click);
     Form_Load();
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 void frmhjälp::Form_Load()
@@ -117,7 +119,7 @@ void frmhjälp::Form_Resize()
     // and a window already smaller grows to it at once.
     const QSize frame = frameOf(this);
     if (outerSizeKnown(this, frame))
-        setMinimumSize(twips::size(kMinOuter, kMinOuter) - frame);
+        setMinimumSize(widgets::twips::size(kMinOuter, kMinOuter) - frame);
     if (isMinimized())
         return;
     Text1->resize(helpTextBoxSize(size() + frame));
@@ -140,3 +142,5 @@ void frmhjälp::Command1_Click()
 {
     close();
 }
+
+} // namespace tankedosan::main

@@ -7,6 +7,8 @@
 class QPlainTextEdit;
 class QPushButton;
 
+namespace tankedosan::main {
+
 // The help text as the Help window shows it: every line of help.txt, blank ones kept, each followed by a line
 // break; a note in place of the text when the file is missing or cannot be read.
 QString helpText();
@@ -39,3 +41,5 @@ private:
     QWidget *m_mainWindow;
 };
 using frmhjälp = frmhjalp;
+
+} // namespace tankedosan::main

@@ -32,6 +32,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::main {
+
 QString wholeListCaption(int count)
 {
     return u"Tankedosan -  "_s + QString::number(count) + u" st"_s;
@@ -50,11 +52,11 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     setWindowTitle(u"Tankedosan"_s);
     // The icon the desktop shows for the installed program (its hicolor theme icon), so that the window and
     // the launcher look alike; the drawn picture where none is installed, as in the build folder.
-    setWindowIcon(QIcon::fromTheme(u"tankedosan"_s, artwork::windowIcon()));
+    setWindowIcon(QIcon::fromTheme(u"tankedosan"_s, widgets::windowIcon()));
     createControls();
     createMenus();
     connectOtherWindows();
-    windowsetup::keyboard(this);
+    widgets::keyboard(this);
     Form_Load();
 }
 
@@ -63,7 +65,7 @@ bool frmmain::searchListView() const
     return optlista_sök->isChecked();
 }
 
-ListBoxModel *frmmain::currentList() const
+widgets::ListBoxModel *frmmain::currentList() const
 {
     return searchListView() ? söklista : List1;
 }
@@ -101,8 +103,8 @@ void frmmain::comboordspråk_Click()
     platform::BusyPointer busy(m_platform);
 
     // The old proverbs stay until the new ones are read, so that a cancelled load leaves them shown.
-    using Outcome = collectionboxes::ChosenCollection::Outcome;
-    auto chosen = collectionboxes::readChosenCollection(this, m_platform, comboordspråk->currentText());
+    using Outcome = widgets::ChosenCollection::Outcome;
+    auto chosen = widgets::readChosenCollection(this, m_platform, comboordspråk->currentText());
     if (chosen.outcome == Outcome::Refused)
         return busy.showError(*chosen.failure);
     if (chosen.outcome == Outcome::Cancelled) {
@@ -110,12 +112,13 @@ void frmmain::comboordspråk_Click()
         const QSignalBlocker quiet(comboordspråk);
         comboordspråk->setCurrentIndex(-1);
         for (int i = 0; i < comboordspråk->count(); ++i) {
-            if (!Module1::sökväg.isEmpty() && store::collectionFile(comboordspråk->itemText(i)) == Module1::sökväg)
+            if (!store::Module1::sökväg.isEmpty()
+                && store::collectionFile(comboordspråk->itemText(i)) == store::Module1::sökväg)
                 comboordspråk->setCurrentIndex(i);
         }
         return;
     }
-    Module1::sökväg = chosen.path;
+    store::Module1::sökväg = chosen.path;
     const store::MaybeFailure readFailure = chosen.failure;
     if (chosen.outcome == Outcome::Missing) {
         collectionStamp = {};
@@ -134,11 +137,11 @@ void frmmain::comboordspråk_Click()
     if (readFailure)
         return busy.showError(*readFailure);
 
-    const auto number = numbers::strictNumber(txtnr->text());
+    const auto number = store::strictNumber(txtnr->text());
     if (const auto failure = number.failure())
         return busy.showError(*failure);
     const int n = *number;
-    if (Module1::antal >= n) {
+    if (store::Module1::antal >= n) {
         showNumber(n);
     }
 }
@@ -148,23 +151,24 @@ void frmmain::txtnr_Change()
     const QString text = txtnr->text();
     if (text.isEmpty() || text == u"0"_s)
         return;
-    const auto number = numbers::strictNumber(text);
+    const auto number = store::strictNumber(text);
     if (!number.ok())
         return;
     const qint64 index = qint64(*number) - 1;
-    ListBoxModel *list = currentList();
+    widgets::ListBoxModel *list = currentList();
     if (index < -1 || index >= list->count())
         return;
     (void)list->setSelectedIndex(int(index));
     pp->setPlainText(index < 0 ? QString() : list->lines().shownAt(index));
 }
 
-// The one place that sets Module1::antal: the count of the list the window shows, with the caption that
+// The one place that sets store::Module1::antal: the count of the list the window shows, with the caption that
 // tells it.
 void frmmain::countShownList()
 {
-    Module1::antal = currentList()->count();
-    setWindowTitle(searchListView() ? searchListCaption(Module1::antal) : wholeListCaption(Module1::antal));
+    store::Module1::antal = currentList()->count();
+    setWindowTitle(searchListView() ? searchListCaption(store::Module1::antal)
+                                    : wholeListCaption(store::Module1::antal));
 }
 
 void frmmain::showNumber(int n)
@@ -178,17 +182,17 @@ void frmmain::showNumber(int n)
 
 void frmmain::cmdnästa_Click()
 {
-    qint64 n = numbers::lenientNumber(txtnr->text());
-    if (n >= Module1::antal)
+    qint64 n = store::lenientNumber(txtnr->text());
+    if (n >= store::Module1::antal)
         n = 0;
     txtnr->setText(QString::number(n + 1));
 }
 
 void frmmain::cmdförra_Click()
 {
-    qint64 n = qint64(numbers::lenientNumber(txtnr->text())) - 1;
+    qint64 n = qint64(store::lenientNumber(txtnr->text())) - 1;
     if (n <= 0)
-        n = Module1::antal;
+        n = store::Module1::antal;
     txtnr->setText(QString::number(n));
 }
 
@@ -236,9 +240,9 @@ frmsnabbspara &frmmain::snabbsparaFönster()
     return *window;
 }
 
-MainWindowLink frmmain::link()
+widgets::MainWindowLink frmmain::link()
 {
-    MainWindowLink link;
+    widgets::MainWindowLink link;
     link.window = this;
     link.wholeCollection = [this]() -> const store::LineStore & {
         return List1->lines();
@@ -295,7 +299,7 @@ QString frmmain::shownProverb() const
 {
     // The display lays out only the shown part of a long proverb (and turns no-break spaces into blanks):
     // when it shows the selected entry, the entry itself is meant, whole.
-    const ListBoxModel *list = currentList();
+    const widgets::ListBoxModel *list = currentList();
     const QString shown = pp->toPlainText();
     const int selected = list->selectedIndex();
     if (selected >= 0 && !shown.isEmpty() && QTextDocument(list->lines().shownAt(selected)).toPlainText() == shown)
@@ -305,14 +309,14 @@ QString frmmain::shownProverb() const
 
 void frmmain::mnuakriv_öppnatext_Click()
 {
-    frmtextedit textFiles(m_platform, this);
+    textfiles::frmtextedit textFiles(m_platform, this);
     textFiles.exec();
 }
 
 void frmmain::cmdsök_Click()
 {
-    frmsök search(m_platform, link(), this);
-    search.exec();
+    search::frmsök window(m_platform, link(), this);
+    window.exec();
 }
 
 void frmmain::mnuredigera_sök_Click()
@@ -329,7 +333,7 @@ void frmmain::optlista_hela_Click()
     if (List1->selectedIndex() >= 0) {
         n = List1->selectedIndex() + 1;
     } else {
-        const auto number = numbers::strictNumber(txtnr->text());
+        const auto number = store::strictNumber(txtnr->text());
         if (!number.ok())
             return;
         n = *number;
@@ -354,7 +358,7 @@ void frmmain::optlista_sök_Click()
         return;
     }
     countShownList();
-    const auto number = numbers::strictNumber(txtnr->text());
+    const auto number = store::strictNumber(txtnr->text());
     if (const auto failure = number.failure())
         return m_platform.showStandardError(*failure);
     int n = *number;
@@ -379,15 +383,15 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
 
     // When the chosen collection's file is missing, the list still holds the previous collection: writing it
     // to the chosen path would make a copy of the wrong proverbs under the chosen name.
-    if (!store::fileExists(Module1::sökväg))
-        return m_platform.showStandardError(store::failures::fileNotFound(Module1::sökväg));
+    if (!store::fileExists(store::Module1::sökväg))
+        return m_platform.showStandardError(store::failures::fileNotFound(store::Module1::sökväg));
     const int index = List1->selectedIndex();
     const QString removed = List1->selectedText();
     if (auto failure = List1->removeItem(index))
         return m_platform.showStandardError(*failure);
 
     platform::BusyPointer busy(m_platform);
-    if (auto failure = store::writeCollection(Module1::sökväg, List1->lines(), &collectionStamp)) {
+    if (auto failure = store::writeCollection(store::Module1::sökväg, List1->lines(), &collectionStamp)) {
         // The write is atomic, so the file still holds the proverb: put it back, and list and file agree.
         List1->insertItem(index, removed);
         (void)List1->setSelectedIndex(index);
@@ -406,8 +410,8 @@ void frmmain::mnuarkiv_raderaordspråk_Click()
         return;
     }
     pp->clear();
-    if (Module1::antal >= 1) {
-        const auto number = numbers::strictNumber(txtnr->text());
+    if (store::Module1::antal >= 1) {
+        const auto number = store::strictNumber(txtnr->text());
         if (const auto failure = number.failure())
             return busy.showError(*failure);
         showNumber(*number);
@@ -442,7 +446,7 @@ bool frmmain::refusedAsForeign()
 {
     if (collectionStamp.state != store::FileStamp::State::Foreign)
         return false;
-    m_platform.showStandardError(store::failures::belongsToOtherProgram(Module1::sökväg));
+    m_platform.showStandardError(store::failures::belongsToOtherProgram(store::Module1::sökväg));
     return true;
 }
 
@@ -454,7 +458,7 @@ void frmmain::cmdordspråk_radera_Click()
                               platform::Buttons::YesNo, platform::Icon::Question, u"Radera"_s)
         != platform::Answer::Yes)
         return;
-    if (auto failure = store::deleteFile(Module1::sökväg))
+    if (auto failure = store::deleteFile(store::Module1::sökväg))
         return m_platform.showStandardError(*failure);
     comboordspråk->removeItem(comboordspråk->currentIndex());
     fillista->setItems(store::collectionFiles());
@@ -481,3 +485,5 @@ void frmmain::scroll_Change()
     pp->setFont(font);
     mnuredigera_textstorlek[scroll->value() - 1]->setChecked(true);
 }
+
+} // namespace tankedosan::main

@@ -21,7 +21,14 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QWidget;
+
+namespace tankedosan::quicksave {
 class frmsnabbspara;
+}
+
+namespace tankedosan::main {
+
+using quicksave::frmsnabbspara;
 
 // The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
@@ -38,18 +45,18 @@ public:
     explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
 
     // What the windows opened from here may ask of it.
-    MainWindowLink link();
+    widgets::MainWindowLink link();
     // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
     frmsnabbspara &snabbsparaFönster();
 
 private:
     // Controls, named as the window's objects are.
-    ListBoxModel *fillista;
+    widgets::ListBoxModel *fillista;
     QPushButton *cmdordspråk_radera;
     QPushButton *cmdordspråk_ny;
     QComboBox *comboordspråk;
-    ListBoxModel *söklista;
-    ListBoxModel *List1;
+    widgets::ListBoxModel *söklista;
+    widgets::ListBoxModel *List1;
     QPushButton *cmdsök;
     QLineEdit *txtnr;
     QPushButton *cmdnästa;
@@ -115,7 +122,7 @@ private:
     // Whether the search list is the list being stepped through.
     bool searchListView() const;
     // The list of the current view.
-    ListBoxModel *currentList() const;
+    widgets::ListBoxModel *currentList() const;
     // The proverb the display shows, whole even where the display shows only its beginning.
     QString shownProverb() const;
 
@@ -149,3 +156,5 @@ private:
     static constexpr double kTextSizes[] = {8.25, 9.75, 12, 13.5, 18};
     void connectOtherWindows();
 };
+
+} // namespace tankedosan::main

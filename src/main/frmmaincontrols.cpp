@@ -27,6 +27,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::main {
+
 namespace {
 
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
@@ -51,14 +53,14 @@ QAction *addEntry(QMenu *menu, const QString &name, const QString &caption, QKey
 void frmmain::createControls()
 {
     auto *client = new QWidget(this);
-    client->setFixedSize(twips::size(6570, 3930));
+    client->setFixedSize(widgets::twips::size(6570, 3930));
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // The lists are never shown; they belong to the window all the same.
-    fillista = new ListBoxModel(u"fillista"_s, this);
-    söklista = new ListBoxModel(u"söklista"_s, this);
-    List1 = new ListBoxModel(u"List1"_s, this);
+    fillista = new widgets::ListBoxModel(u"fillista"_s, this);
+    söklista = new widgets::ListBoxModel(u"söklista"_s, this);
+    List1 = new widgets::ListBoxModel(u"List1"_s, this);
 
     placeCollectionChoice(client);
     placeDisplay(client);
@@ -68,29 +70,29 @@ void frmmain::createControls()
 
 void frmmain::placeCollectionChoice(QWidget *client)
 {
-    Label2 = twips::place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
+    Label2 = widgets::twips::place(new QLabel(u"Så här är det ..."_s, client), u"Label2"_s, 150, 90, 3600, 450);
     QFont heading = Label2->font();
     heading.setPointSizeF(15);
     heading.setBold(true);
     heading.setItalic(true);
     Label2->setFont(heading);
 
-    Label3 = twips::place(new QLabel(u"Välj ordspråkfil:"_s, client), u"Label3"_s, 3930, 60, 2490, 240);
-    comboordspråk = twips::place(new QComboBox(client), u"comboordspråk"_s, 3930, 315, 2490, 330);
+    Label3 = widgets::twips::place(new QLabel(u"Välj ordspråkfil:"_s, client), u"Label3"_s, 3930, 60, 2490, 240);
+    comboordspråk = widgets::twips::place(new QComboBox(client), u"comboordspråk"_s, 3930, 315, 2490, 330);
     Label3->setBuddy(comboordspråk);
-    cmdordspråk_ny = twips::place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
+    cmdordspråk_ny = widgets::twips::place(new QPushButton(u"Ny"_s, client), u"cmdordspråk_ny"_s, 3930, 720, 1200, 360);
     cmdordspråk_radera =
-        twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
+        widgets::twips::place(new QPushButton(u"Ta bort"_s, client), u"cmdordspråk_radera"_s, 5220, 720, 1200, 360);
 }
 
 void frmmain::placeDisplay(QWidget *client)
 {
     // The dark label behind the panel is its shadow.
-    Label1 = twips::place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
+    Label1 = widgets::twips::place(new QLabel(client), u"Label1"_s, 210, 1230, 4500, 2040);
     Label1->setAutoFillBackground(true);
     Label1->setPalette(QPalette(QColor(0x40, 0x40, 0x40)));
 
-    Picture1 = twips::place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
+    Picture1 = widgets::twips::place(new QWidget(client), u"Picture1"_s, 150, 1170, 4500, 2040);
     Picture1->setAutoFillBackground(true);
     // The panel's light yellow comes with its own black text: under a dark desktop scheme the desktop's
     // light text would be unreadable on it.
@@ -103,7 +105,7 @@ void frmmain::placeDisplay(QWidget *client)
     }
     Picture1->setPalette(panel);
 
-    pp = twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
+    pp = widgets::twips::place(new QPlainTextEdit(Picture1), u"pp"_s, 90, 90, 4320, 1380);
     // Controls without a caption or a label of their own are announced by these names.
     pp->setAccessibleName(u"Ordspråk"_s);
     pp->setReadOnly(true);
@@ -113,7 +115,7 @@ void frmmain::placeDisplay(QWidget *client)
     display.setPointSizeF(kTextSizes[0]);
     pp->setFont(display);
 
-    scroll = twips::place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
+    scroll = widgets::twips::place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
     scroll->setRange(1, 5);
     scroll->setValue(1);
     scroll->setPageStep(1);
@@ -121,28 +123,30 @@ void frmmain::placeDisplay(QWidget *client)
     // The tip is its only caption; a screen reader takes a tip for a description and names the bar by nothing.
     scroll->setAccessibleName(scroll->toolTip());
 
-    Image1 = twips::place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
+    Image1 = widgets::twips::place(new QLabel(Picture1), u"Image1"_s, 3960, 1500, 450, 450);
     Image1->setAccessibleName(u"Om Tankedosan"_s);
-    Image1->setPixmap(artwork::boxPicture(twips::toPixels(450)));
+    Image1->setPixmap(widgets::boxPicture(widgets::twips::toPixels(450)));
     Image1->setCursor(Qt::PointingHandCursor);
 }
 
 void frmmain::placeViewAndStepping(QWidget *client)
 {
-    Frame1 = twips::place(new QGroupBox(u"Visa"_s, client), u"Frame1"_s, 4830, 1170, 1590, 1020);
-    optlista_sök = twips::place(new QRadioButton(u"Söklistan"_s, Frame1), u"optlista_sök"_s, 150, 330, 1380, 285);
-    optlista_hela = twips::place(new QRadioButton(u"Hela listan"_s, Frame1), u"optlista_hela"_s, 150, 645, 1380, 285);
+    Frame1 = widgets::twips::place(new QGroupBox(u"Visa"_s, client), u"Frame1"_s, 4830, 1170, 1590, 1020);
+    optlista_sök =
+        widgets::twips::place(new QRadioButton(u"Söklistan"_s, Frame1), u"optlista_sök"_s, 150, 330, 1380, 285);
+    optlista_hela =
+        widgets::twips::place(new QRadioButton(u"Hela listan"_s, Frame1), u"optlista_hela"_s, 150, 645, 1380, 285);
     optlista_hela->setChecked(true);
 
-    cmdsök = twips::place(new QPushButton(u"Sök"_s, client), u"cmdsök"_s, 4830, 2310, 1590, 405);
-    cmdkopiera = twips::place(new QPushButton(u"Kopiera"_s, client), u"cmdkopiera"_s, 4830, 2805, 1590, 405);
+    cmdsök = widgets::twips::place(new QPushButton(u"Sök"_s, client), u"cmdsök"_s, 4830, 2310, 1590, 405);
+    cmdkopiera = widgets::twips::place(new QPushButton(u"Kopiera"_s, client), u"cmdkopiera"_s, 4830, 2805, 1590, 405);
     cmdkopiera->setToolTip(u"Kopiera ordspråk till klippboken"_s);
 
-    txtnr = twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
+    txtnr = widgets::twips::place(new QLineEdit(u"1"_s, client), u"txtnr"_s, 150, 3420, 900, 360);
     txtnr->setAccessibleName(u"Ordspråkets nummer"_s);
     // The stepping buttons have their initials, Alt+F and Alt+N; the other captions get letters around them.
-    cmdförra = twips::place(new QPushButton(u"&Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
-    cmdnästa = twips::place(new QPushButton(u"&Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
+    cmdförra = widgets::twips::place(new QPushButton(u"&Förra"_s, client), u"cmdförra"_s, 1170, 3390, 1200, 420);
+    cmdnästa = widgets::twips::place(new QPushButton(u"&Nästa"_s, client), u"cmdnästa"_s, 2460, 3390, 1200, 420);
 
     // Stepping is what the window is for: Enter or Space on "Nästa" shows the next proverb at once.
     cmdnästa->setFocus();
@@ -174,7 +178,7 @@ void frmmain::connectControls()
     });
     connect(scroll, &QScrollBar::valueChanged, this, &frmmain::scroll_Change);
     // Whichever window changes a list, the count and the caption follow the one shown.
-    for (ListBoxModel *list : {List1, söklista}) {
+    for (widgets::ListBoxModel *list : {List1, söklista}) {
         connect(list, &QAbstractItemModel::modelReset, this, &frmmain::countShownList);
         connect(list, &QAbstractItemModel::rowsInserted, this, &frmmain::countShownList);
         connect(list, &QAbstractItemModel::rowsRemoved, this, &frmmain::countShownList);
@@ -203,7 +207,7 @@ void frmmain::createMenus()
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
     connect(mnuredigera_redigera, &QAction::triggered, this,
-            [this] { frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
+            [this] { editor::frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
     // One size is in force at a time, and its entry is the one marked.
     auto *sizes = new QActionGroup(mnuredigera);
@@ -266,3 +270,5 @@ void frmmain::connectOtherWindows()
     connect(mnuarkiv_snabbspara, &QAction::triggered, this, &frmmain::mnuarkiv_snabbspara_Click);
     connect(mnuakriv_öppnatext, &QAction::triggered, this, &frmmain::mnuakriv_öppnatext_Click);
 }
+
+} // namespace tankedosan::main

@@ -11,6 +11,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::main {
+
 QString aboutText()
 {
     return QStringList{
@@ -30,31 +32,31 @@ frmOm::frmOm(QWidget *mainWindow)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om ..."_s);
-    windowsetup::fixedDialog(this, QSize(4545, 2850));
+    widgets::fixedDialog(this, QSize(4545, 2850));
 
-    Image1 = twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
+    Image1 = widgets::twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAccessibleName(u"Tankedosan"_s);
     Image1->setAlignment(Qt::AlignCenter);
-    Label1 = twips::place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
+    Label1 = widgets::twips::place(new QLabel(u"Tankedosan"_s, this), u"Label1"_s, 735, 90, 3690, 600);
     QFont heading = Label1->font();
     heading.setPointSizeF(24);
     Label1->setFont(heading);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
+    Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 735, 4305, 1560);
     Text1->setAccessibleName(u"Om Tankedosan"_s);
     Text1->setReadOnly(true);
-    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
+    cmdok = widgets::twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
 
-    windowsetup::keyboard(this);
+    widgets::keyboard(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
     Form_Load();
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 void frmOm::Form_Load()
 {
     if (m_mainWindow)
         setWindowIcon(m_mainWindow->windowIcon());
-    const int side = twips::toPixels(495);
+    const int side = widgets::twips::toPixels(495);
     Image1->setPixmap(windowIcon().pixmap(QSize(side, side)));
     Text1->setPlainText(aboutText());
 }
@@ -63,3 +65,5 @@ void frmOm::cmdok_Click()
 {
     accept();
 }
+
+} // namespace tankedosan::main

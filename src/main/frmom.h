@@ -7,6 +7,8 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace tankedosan::main {
+
 // The About text: six lines joined by CR LF, the third one empty, no line end after the last.
 QString aboutText();
 
@@ -30,3 +32,5 @@ private:
 
     QWidget *m_mainWindow;
 };
+
+} // namespace tankedosan::main

@@ -3,7 +3,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace platform {
+namespace tankedosan::platform {
 
 QString applicationTitle()
 {
@@ -56,4 +56,4 @@ bool BusyPointer::tellWriteFailure(const store::Failure &failure, const QString 
     return m_platform.tellWriteFailure(failure, then);
 }
 
-} // namespace platform
+} // namespace tankedosan::platform

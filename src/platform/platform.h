@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace platform {
+namespace tankedosan::platform {
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Icon { None, Critical, Question, Exclamation, Information };
@@ -70,4 +70,4 @@ private:
     bool m_busy = true;
 };
 
-} // namespace platform
+} // namespace tankedosan::platform

@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace platform {
+namespace tankedosan::platform {
 
 namespace {
 
@@ -145,4 +145,4 @@ void installSwedishQtTexts()
     }
 }
 
-} // namespace platform
+} // namespace tankedosan::platform

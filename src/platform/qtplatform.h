@@ -3,7 +3,7 @@
 
 #include "platform/platform.h"
 
-namespace platform {
+namespace tankedosan::platform {
 
 // The desktop as users see it: QMessageBox and QInputDialog with Swedish buttons, the system clipboard,
 // override cursors and the desktop's file associations.
@@ -24,4 +24,4 @@ public:
 // boxes name their buttons themselves.
 void installSwedishQtTexts();
 
-} // namespace platform
+} // namespace tankedosan::platform

@@ -16,6 +16,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::quicksave {
+
 frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     : QDialog(mainWindow)
     , m_platform(platform)
@@ -23,30 +25,30 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
 {
     setObjectName(u"frmsnabbspara"_s);
     setWindowTitle(u"Snabbspara"_s);
-    windowsetup::fixedDialog(this, QSize(6735, 3375));
+    widgets::fixedDialog(this, QSize(6735, 3375));
 
     // Wider than the classic 1455 twips, which the desktops' fonts (11 pt and up, even 8 pt) cut after "ordsprå".
-    Label1 = twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
+    Label1 = widgets::twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
+    Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on to "Spara...", as in every box of the program; the list holds no tabs of its own.
     Text1->setTabChangesFocus(true);
     Label1->setBuddy(Text1);
-    cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
-    cmdtöm = twips::place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);
-    cmdspara = twips::place(new QPushButton(u"Spara..."_s, this), u"cmdspara"_s, 5520, 1320, 1095, 375);
+    cmdstäng = widgets::twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 5520, 360, 1095, 375);
+    cmdtöm = widgets::twips::place(new QPushButton(u"Töm lista..."_s, this), u"cmdtöm"_s, 5520, 840, 1095, 375);
+    cmdspara = widgets::twips::place(new QPushButton(u"Spara..."_s, this), u"cmdspara"_s, 5520, 1320, 1095, 375);
     setTabOrder(Text1, cmdspara);
     setTabOrder(cmdspara, cmdtöm);
     setTabOrder(cmdtöm, cmdstäng);
 
-    windowsetup::keyboard(this);
+    widgets::keyboard(this);
     connect(cmdspara, &QPushButton::clicked, this, &frmsnabbspara::cmdspara_Click);
     connect(cmdtöm, &QPushButton::clicked, this, &frmsnabbspara::cmdtöm_Click);
     connect(cmdstäng, &QPushButton::clicked, this, &frmsnabbspara::cmdstäng_Click);
     Form_Load();
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 QString frmsnabbspara::lista() const
@@ -54,7 +56,7 @@ QString frmsnabbspara::lista() const
     if (!m_whole.isNull())
         return m_whole;
     // The box keeps its lines apart with LF; the list, like the files, separates them with CR LF.
-    QString text = windowsetup::boxText(Text1);
+    QString text = widgets::boxText(Text1);
     text.replace(u'\n', u"\r\n"_s);
     return text;
 }
@@ -85,7 +87,7 @@ void frmsnabbspara::Form_Load()
 void frmsnabbspara::cmdspara_Click()
 {
     // A failed save is reported by the flow and leaves the list and the program as they were.
-    spara_textfil(m_platform, lista());
+    search::spara_textfil(m_platform, lista());
 }
 
 void frmsnabbspara::cmdtöm_Click()
@@ -109,3 +111,5 @@ void frmsnabbspara::closeEvent(QCloseEvent *event)
     event->ignore();
     hide();
 }
+
+} // namespace tankedosan::quicksave

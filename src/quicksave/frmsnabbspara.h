@@ -9,6 +9,8 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace tankedosan::quicksave {
+
 // "Snabbspara": the quick-save list, proverbs put aside during this run of the program. The list lives in
 // memory only, in this window's text box; the window is created once and closing only hides it.
 class frmsnabbspara : public QDialog
@@ -45,3 +47,5 @@ private:
     // The whole list while the box shows it cut; null while the box holds the list itself.
     QString m_whole;
 };
+
+} // namespace tankedosan::quicksave

@@ -3,7 +3,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace quicksave {
+namespace tankedosan::quicksave {
 
 QString appended(const QString &list, const QString &proverb)
 {
@@ -12,4 +12,4 @@ QString appended(const QString &list, const QString &proverb)
     return list + u"\r\n"_s + proverb;
 }
 
-} // namespace quicksave
+} // namespace tankedosan::quicksave

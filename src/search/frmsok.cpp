@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::search {
+
 bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt)
 {
     if (!entries.matches(index, söktext, söksätt))
@@ -76,14 +78,14 @@ void fitCaption(QWidget *control)
 
 } // namespace
 
-frmsok::frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget *parent)
+frmsok::frmsok(platform::Platform &platform, const widgets::MainWindowLink &main, QWidget *parent)
     : QDialog(parent)
     , m_platform(platform)
     , m_main(main)
 {
     setObjectName(u"frmsök"_s);
     setWindowTitle(u"Sökning"_s);
-    windowsetup::fixedDialog(this, QSize(6510, 4290));
+    widgets::fixedDialog(this, QSize(6510, 4290));
     createControls();
     connectHandlers();
     Form_Load();
@@ -92,7 +94,7 @@ frmsok::frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget
 void frmsök::createControls()
 {
     // Created bottom first: the busy notice lies beneath the result box and shows only while it is hidden.
-    lblsöker = twips::place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
+    lblsöker = widgets::twips::place(new QLabel(u"Söker..."_s, this), u"lblsöker"_s, 1920, 2280, 2535, 735);
     QFont busyFont(u"MS Sans Serif"_s, 24);
     busyFont.setBold(true);
     lblsöker->setFont(busyFont);
@@ -100,35 +102,37 @@ void frmsök::createControls()
     // Hidden as well as covered: a screen reader reads a covered label as if it could be seen.
     lblsöker->hide();
 
-    Label2 = twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
+    Label2 = widgets::twips::place(new QLabel(u"Söktext"_s, this), u"Label2"_s, 3000, 120, 855, 255);
     // As high as the program's other text boxes: at 285 twips Adwaita's margins cut the tails of g and j.
-    Text1 = twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 330);
+    Text1 = widgets::twips::place(new QLineEdit(this), u"Text1"_s, 3000, 360, 3375, 330);
     Label2->setBuddy(Text1);
-    Frame1 = twips::place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
-    optsöksätt1 = twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
-    optsöksätt2 = twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
+    Frame1 = widgets::twips::place(new QGroupBox(u"Söksätt"_s, this), u"Frame1"_s, 120, 120, 2775, 855);
+    optsöksätt1 =
+        widgets::twips::place(new QRadioButton(u"Textens början"_s, Frame1), u"optsöksätt1"_s, 240, 240, 2175, 255);
+    optsöksätt2 =
+        widgets::twips::place(new QRadioButton(u"Alla förekomster"_s, Frame1), u"optsöksätt2"_s, 240, 480, 2295, 255);
     optsöksätt2->setChecked(true);
     chksökresultat =
-        twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
-    cmdsök = twips::place(new QPushButton(u"Sök"_s, this), u"cmdsök"_s, 5640, 720, 735, 335);
+        widgets::twips::place(new QCheckBox(u"Sök i sökresultat"_s, this), u"chksökresultat"_s, 3000, 720, 2535, 255);
+    cmdsök = widgets::twips::place(new QPushButton(u"Sök"_s, this), u"cmdsök"_s, 5640, 720, 735, 335);
 
-    Label4 = twips::place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
+    Label4 = widgets::twips::place(new QLabel(this), u"Label4"_s, 120, 1080, 6255, 45);
     Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Label1 = twips::place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
-    lblresultat = twips::place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
+    Label1 = widgets::twips::place(new QLabel(u"Sökresultat:"_s, this), u"Label1"_s, 120, 1200, 975, 255);
+    lblresultat = widgets::twips::place(new QLabel(u"0 träffar"_s, this), u"lblresultat"_s, 1200, 1200, 1335, 255);
 
-    Text2 = twips::place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
+    Text2 = widgets::twips::place(new QPlainTextEdit(this), u"Text2"_s, 120, 1440, 6255, 2295);
     Label1->setBuddy(Text2);
     Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setTabChangesFocus(true);
 
-    cmdsparatextfil =
-        twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120, 3840, 1335, 375);
-    lista = new ListBoxModel(u"lista"_s, this);
-    cmdok = twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3600, 3840, 1335, 375);
-    cmdavbryt = twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt"_s, 5040, 3840, 1335, 375);
+    cmdsparatextfil = widgets::twips::place(new QPushButton(u"Spara resultat..."_s, this), u"cmdsparatextfil"_s, 120,
+                                            3840, 1335, 375);
+    lista = new widgets::ListBoxModel(u"lista"_s, this);
+    cmdok = widgets::twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3600, 3840, 1335, 375);
+    cmdavbryt = widgets::twips::place(new QPushButton(u"Avbryt"_s, this), u"cmdavbryt"_s, 5040, 3840, 1335, 375);
 
     for (QWidget *control :
          std::initializer_list<QWidget *>{lblsöker, Label2, optsöksätt1, optsöksätt2, chksökresultat, cmdsök, Label1,
@@ -146,9 +150,9 @@ void frmsök::connectHandlers()
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();
     // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
-    windowsetup::keyboard(this);
+    widgets::keyboard(this);
     // Escape must not throw away what the window holds and the user has not kept.
-    windowsetup::escapeKeepsOpen(this);
+    widgets::escapeKeepsOpen(this);
 
     connect(Text2->document(), &QTextDocument::contentsChange, this, &frmsök::followEdit);
     connect(Text1, &QLineEdit::returnPressed, this, &frmsök::Text1_KeyPress);
@@ -162,7 +166,7 @@ void frmsök::Form_Load()
 {
     setWindowIcon(m_main.window->windowIcon());
     // Centred on the screen, not on the main window.
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 store::Match frmsök::söksätt() const
@@ -329,3 +333,5 @@ void frmsök::cmdsparatextfil_Click()
 {
     spara_textfil(m_platform, resultText());
 }
+
+} // namespace tankedosan::search

@@ -18,6 +18,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace tankedosan::search {
+
 // Whether entry `index` is a hit for the search text, letter case ignored in both: by the beginning of the
 // text, or anywhere in it (where an empty entry is never a hit).
 bool är_träff(const store::LineStore &entries, qsizetype index, QStringView söktext, store::Match söksätt);
@@ -38,7 +40,7 @@ class frmsok : public QDialog
     Q_OBJECT
 
 public:
-    frmsok(platform::Platform &platform, const MainWindowLink &main, QWidget *parent = nullptr);
+    frmsok(platform::Platform &platform, const widgets::MainWindowLink &main, QWidget *parent = nullptr);
 
     // The result box lays out at most this many hits (and about this many characters); the hit list, the count
     // and a saved text always hold every hit. A result of a million lines would take seconds to lay out.
@@ -64,7 +66,7 @@ private:
     QLabel *lblsöker;
     QPlainTextEdit *Text2;
     QPushButton *cmdsparatextfil;
-    ListBoxModel *lista;
+    widgets::ListBoxModel *lista;
     QPushButton *cmdok;
     QPushButton *cmdavbryt;
 
@@ -87,7 +89,7 @@ private:
     void followEdit(int position, int removed, int added);
 
     platform::Platform &m_platform;
-    MainWindowLink m_main;
+    widgets::MainWindowLink m_main;
     // How many hits the result box shows; the rest are in the hit list only.
     int m_shownHits = 0;
     // Whether the box's text has changed since the hits were shown in it.
@@ -107,3 +109,5 @@ private:
     std::vector<Stand> m_stands;
 };
 using frmsök = frmsok;
+
+} // namespace tankedosan::search

@@ -10,6 +10,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::search {
+
 QString sparaTextfilPrompt()
 {
     return u"Skriv in ett namn för den nya textfilen.\r\n"
@@ -42,3 +44,5 @@ void spara_textfil(platform::Platform &platform, const QString &text)
     platform.messageBox(u"Textfil sparad.\r\n"_s + QDir::toNativeSeparators(path), platform::Buttons::Ok,
                         platform::Icon::None);
 }
+
+} // namespace tankedosan::search

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace tankedosan::search {
+
 // The prompt of the name box, two apostrophes on each side of the menu entry's name.
 QString sparaTextfilPrompt();
 
@@ -14,3 +16,5 @@ QString sparaTextfilPrompt();
 // Failures are shown as the standard error message and the calling window keeps running, so a quick-save
 // list is never lost to a name that cannot be written.
 void spara_textfil(platform::Platform &platform, const QString &text);
+
+} // namespace tankedosan::search

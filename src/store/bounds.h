@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-namespace store {
+namespace tankedosan::store {
 
 // The most the program reads of any one file (a collection, a file to import, a text file, the help text).
 // Past these a read is refused with a message instead of filling the memory: a user can choose a file of
@@ -15,4 +15,4 @@ inline constexpr qsizetype kMaxReadLines = 16'000'000;
 inline qint64 maxReadBytes = kMaxReadBytes;
 inline qsizetype maxReadLines = kMaxReadLines;
 
-} // namespace store
+} // namespace tankedosan::store

@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 QString collectionPattern()
 {
@@ -187,4 +187,5 @@ MaybeFailure createEmptyCollection(const QString &path)
 {
     return writeFileAtomically(path, QByteArray());
 }
-} // namespace store
+
+} // namespace tankedosan::store

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace store {
+namespace tankedosan::store {
 
 // A collection is the file of its name and ".dat" in the program folder: every window and the terminal find
 // collections by what follows, so that they see the same ones under the same names.
@@ -88,4 +88,4 @@ MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEnco
 
 MaybeFailure createEmptyCollection(const QString &path);
 
-} // namespace store
+} // namespace tankedosan::store

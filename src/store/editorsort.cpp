@@ -15,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -324,4 +324,4 @@ qsizetype sortedPosition(const LineStore &lines, QStringView line, const Swedish
     return low;
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace store {
+namespace tankedosan::store {
 
 // The editor list's alphabetical order: Swedish, so Å, Ä and Ö come after Z and letter case matters only
 // between lines whose letters are alike; the exact text breaks the last ties, so the order is total and
@@ -47,4 +47,4 @@ qsizetype sortedPosition(const LineStore &lines, QStringView line, const Swedish
 // against the system's.
 int fallbackSwedishCompare(QStringView a, QStringView b);
 
-} // namespace store
+} // namespace tankedosan::store

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -281,4 +281,4 @@ std::optional<QByteArray> encodeText(QStringView text, FileEncoding readAs)
     return std::nullopt;
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace store {
+namespace tankedosan::store {
 
 // How the bytes of a text file are turned into characters. Files of the classic Windows program are
 // Windows-1252; files saved by other tools may be UTF-8 or UTF-16. Nothing is ever lost on the way in or out.
@@ -77,4 +77,4 @@ QByteArray utf8WithMark(QByteArrayView utf16File);
 // the text (half a surrogate pair outside UTF-16): no U+FFFD is ever written in place of a character.
 std::optional<QByteArray> encodeText(QStringView text, FileEncoding readAs);
 
-} // namespace store
+} // namespace tankedosan::store

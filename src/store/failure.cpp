@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 QString quoted(const QString &path)
@@ -184,4 +184,4 @@ QString standardErrorMessage(const Failure &failure)
     return errorMessage(failure, ErrorForm::Standard);
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-namespace store {
+namespace tankedosan::store {
 
 // A failure as the user sees it: a number and a Swedish description. The core never shows it; the window
 // that ran the command does, through the standard error message.
@@ -107,4 +107,4 @@ enum class ErrorForm {
 QString errorMessage(const Failure &failure, ErrorForm form);
 QString standardErrorMessage(const Failure &failure);
 
-} // namespace store
+} // namespace tankedosan::store

@@ -6,8 +6,9 @@
 
 #include <algorithm>
 
+namespace tankedosan::store {
+
 // The lines of a file's bytes found in place, with no place held per line.
-namespace store {
 
 // How far apart the places are where FileLines::at may start its walk.
 constexpr qsizetype kStretch = qsizetype(1) << 16;
@@ -62,4 +63,4 @@ QString LineStore::FileLines::at(qsizetype index) const
     return QString();
 }
 
-} // namespace store
+} // namespace tankedosan::store

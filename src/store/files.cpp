@@ -30,7 +30,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -264,4 +264,4 @@ Result<QByteArray> readOwnFile(const QString &path)
     return bytes;
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -10,9 +10,10 @@
 
 #include <functional>
 
+namespace tankedosan::store {
+
 // The file layer under every file the program reads or writes: collections, nr.ini, text files, the help text,
 // the scratch file.
-namespace store {
 
 // The names of the files of the program folder that match a wildcard pattern (letters compared without
 // regard to case), sorted by name without regard to case. Folders and hidden files are left out.
@@ -116,4 +117,4 @@ Result<QByteArray> readFilePart(const QString &path, qint64 from, qint64 size);
 // program with SIGXFSZ: the program calls this once at start.
 void ignoreFileSizeSignal();
 
-} // namespace store
+} // namespace tankedosan::store

@@ -10,8 +10,9 @@
 #include <sys/stat.h>
 #endif
 
+namespace tankedosan::store {
+
 // What the reading and the writing halves of the file layer share; used inside it only.
-namespace store {
 
 // True when the path names something other than a regular file: a folder, a device, a FIFO, a socket, a
 // link to one of those, or a link that leads nowhere. A free name is not "other".
@@ -36,4 +37,4 @@ inline FileStamp stampFrom(const struct stat &info)
 }
 #endif
 
-} // namespace store
+} // namespace tankedosan::store

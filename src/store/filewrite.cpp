@@ -20,9 +20,10 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::store {
+
 // The writing half of the file layer: a file replaced whole and atomically, only over what was read, and the
 // search's scratch file.
-namespace store {
 
 namespace {
 
@@ -380,4 +381,4 @@ Result<QByteArray> ScratchFile::readBack()
     return all;
 }
 
-} // namespace store
+} // namespace tankedosan::store

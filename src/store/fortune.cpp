@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -204,4 +204,4 @@ QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)
     return kUtf8ByteOrderMark + decodeWindows1252(text).toUtf8();
 }
 
-} // namespace store
+} // namespace tankedosan::store

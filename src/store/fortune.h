@@ -7,11 +7,12 @@
 
 #include <optional>
 
+namespace tankedosan::store {
+
 // The quotation files of fortune: a text file of entries, each ended by a line that holds only the
 // delimiter ("%"), and beside it NAME.dat, the index that strfile made of it (a header of six big-endian
 // 32-bit words, then where each entry begins). The index is what fortune's folders list as *.dat, so the
 // collection it stands for is its text file, read as entries, and never written: it belongs to fortune.
-namespace store {
 
 struct FortuneIndex
 {
@@ -53,4 +54,4 @@ std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from
 // comment lines dropped when the index says so. Encoded so that encodingOf reads it as the text was read.
 QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index);
 
-} // namespace store
+} // namespace tankedosan::store

@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace store {
+namespace tankedosan::store {
 
 // Asks Linux to back the 2 MiB stretches of a fresh, untouched block with huge pages: a collection of tens of
 // megabytes then costs a few dozen page faults to fill instead of one per 4 KiB. Only advice; elsewhere, or
@@ -26,4 +26,4 @@ inline void preferHugePages(void *data, qsizetype size)
 #endif
 }
 
-} // namespace store
+} // namespace tankedosan::store

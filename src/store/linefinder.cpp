@@ -12,9 +12,10 @@
 #include <emmintrin.h>
 #endif
 
+namespace tankedosan::store {
+
 // The search in lines: case folding as the lines are read, and the finder that the store and the lines of a
 // file read in place share.
-namespace store {
 
 namespace {
 
@@ -340,4 +341,4 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
     }
 }
 
-} // namespace store
+} // namespace tankedosan::store

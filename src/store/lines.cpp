@@ -3,11 +3,11 @@
 
 #include "store/linestore.h"
 
-namespace store {
+namespace tankedosan::store {
 
 QStringList allLines(QByteArrayView bytes)
 {
     return LineStore::fromFileBytes(bytes.toByteArray(), true).toStringList();
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace store {
+namespace tankedosan::store {
 
 // The read form of every text file: a line ends at CR LF or at a CR alone, an LF without a CR before it
 // belongs to the line, and the last line counts without a line end. A file whose lone LFs outnumber its CRs
@@ -16,4 +16,4 @@ namespace store {
 // blank lines).
 QStringList allLines(QByteArrayView bytes);
 
-} // namespace store
+} // namespace tankedosan::store

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -45,4 +45,4 @@ LineEnds lineEndsOf(const char *p, const char *end)
     return loneLfs > crs ? LineEnds::Unix : LineEnds::Classic;
 }
 
-} // namespace store
+} // namespace tankedosan::store

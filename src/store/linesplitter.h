@@ -7,9 +7,10 @@
 
 #include <QStringView>
 
+namespace tankedosan::store {
+
 // The one rule of where a line ends, for the line store, the lines of a file read in place and the views of
 // text. Used inside the store only.
-namespace store {
 
 inline const char *findChar(const char *p, const char *end, char c)
 {
@@ -94,4 +95,4 @@ void forEachLine(const Char *p, const Char *end, LineEnds ends, Take take)
         take(begin, lineEnd);
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace store {
+namespace tankedosan::store {
 
 // A copy shares the text (Qt's implicit sharing).
 LineStore::LineStore() = default;
@@ -237,4 +237,4 @@ void LineStore::compactIfMostlyGarbage()
     m_garbage = 0;
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace store {
+namespace tankedosan::store {
 
 // How a search compares a line with what the user typed; letter case is ignored in both.
 enum class Match { Beginning, Anywhere };
@@ -137,4 +137,4 @@ private:
     bool m_decodedExactly = true;
 };
 
-} // namespace store
+} // namespace tankedosan::store

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/module1.h"
 
+namespace tankedosan::store {
+
 namespace Module1 {
 
 int antal = 0;
@@ -13,3 +15,5 @@ void reset()
 }
 
 } // namespace Module1
+
+} // namespace tankedosan::store

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace tankedosan::store {
+
 // The two program-wide variables. Only the main window sets the collection path; the count follows the list
 // that the main window shows, whichever window changed it.
 namespace Module1 {
@@ -18,3 +20,5 @@ extern QString sökväg;
 void reset();
 
 } // namespace Module1
+
+} // namespace tankedosan::store

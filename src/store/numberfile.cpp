@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 const QString kNumberFile = u"nr.ini"_s;
@@ -30,7 +30,7 @@ QString firstValue(const QString &text)
     }
     const QStringView line = QStringView(text).first(end);
     qsizetype b = 0;
-    while (b < line.size() && numbers::isNumberBlank(line[b]))
+    while (b < line.size() && store::isNumberBlank(line[b]))
         ++b;
     QStringView value;
     if (b < line.size() && line[b] == u'"') {
@@ -43,7 +43,7 @@ QString firstValue(const QString &text)
         const qsizetype comma = rest.indexOf(u',');
         if (comma >= 0)
             rest = rest.first(comma);
-        while (!rest.isEmpty() && numbers::isNumberBlank(rest.back()))
+        while (!rest.isEmpty() && store::isNumberBlank(rest.back()))
             rest.chop(1);
         value = rest;
     }
@@ -67,4 +67,4 @@ void writeNumberFile(const QString &text)
     (void)writeOwnFile(pathInProgramFolder(kNumberFile), encodeLines({text}));
 }
 
-} // namespace store
+} // namespace tankedosan::store

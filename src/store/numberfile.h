@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace store {
+namespace tankedosan::store {
 
 // nr.ini remembers the text of the number box between runs.
 
@@ -14,4 +14,4 @@ QString readNumberFile();
 // Replaces nr.ini with the text and CR LF. Failures are ignored: closing the program must never stop on them.
 void writeNumberFile(const QString &text);
 
-} // namespace store
+} // namespace tankedosan::store

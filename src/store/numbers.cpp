@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace numbers {
+namespace tankedosan::store {
 
 bool isNumberBlank(QChar c)
 {
@@ -96,4 +96,4 @@ int lenientNumber(const QString &text)
     return static_cast<int>(value);
 }
 
-} // namespace numbers
+} // namespace tankedosan::store

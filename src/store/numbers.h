@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace numbers {
+namespace tankedosan::store {
 
 // The blanks a number may stand between, in the number box as in nr.ini: space and tab, nothing else.
 bool isNumberBlank(QChar c);
@@ -20,4 +20,4 @@ store::Result<int> strictNumber(const QString &text);
 // so that stepping from it can never overflow.
 int lenientNumber(const QString &text);
 
-} // namespace numbers
+} // namespace tankedosan::store

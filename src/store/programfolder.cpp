@@ -18,7 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 QString &folderOverride()
@@ -237,4 +237,4 @@ MaybeFailure settleProgramFolder(const QString &namedFolder)
     return seedFolder(choice.folder, choice.samplesFolder);
 }
 
-} // namespace store
+} // namespace tankedosan::store

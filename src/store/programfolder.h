@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace store {
+namespace tankedosan::store {
 
 // The folder in use: every data file of the program lives there. The executable's folder until the start
 // settles it (settleProgramFolder), or a folder that setProgramFolder named.
@@ -60,4 +60,4 @@ MaybeFailure seedFolder(const QString &folder, const QString &samplesFolder);
 // even when seeding failed; the failure is for the main window to show.
 MaybeFailure settleProgramFolder(const QString &namedFolder);
 
-} // namespace store
+} // namespace tankedosan::store

@@ -3,7 +3,7 @@
 
 #include "store/linesplitter.h"
 
-namespace store {
+namespace tankedosan::store {
 
 QString shownPart(QStringView line)
 {
@@ -35,4 +35,4 @@ QString shownLines(QStringView text, bool *cut)
     return shown;
 }
 
-} // namespace store
+} // namespace tankedosan::store

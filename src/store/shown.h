@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace store {
+namespace tankedosan::store {
 
 // The most of one line that any view lays out. Word wrap costs time that grows with the square of a line
 // without blanks, so a proverb of megabytes would freeze the window; views show this much and "…", while
@@ -18,4 +18,4 @@ QString shownPart(QStringView line);
 // whether any was. For a text box that shows many lines.
 QString shownLines(QStringView text, bool *cut = nullptr);
 
-} // namespace store
+} // namespace tankedosan::store

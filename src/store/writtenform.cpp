@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace store {
+namespace tankedosan::store {
 
 namespace {
 
@@ -76,4 +76,4 @@ QByteArray encodeLines(const QStringList &lines)
     return LineStore::fromStrings(lines).toFileBytes();
 }
 
-} // namespace store
+} // namespace tankedosan::store

@@ -23,6 +23,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::textfiles {
+
 namespace {
 
 // Each entry of the file list carries the file's real name, whatever the letter case of its extension.
@@ -38,54 +40,56 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     createControls();
     connectHandlers();
     Form_Load();
-    windowsetup::centreOnScreen(this);
+    widgets::centreOnScreen(this);
 }
 
 void frmtextedit::createControls()
 {
     setObjectName(u"frmtextedit"_s);
     setWindowTitle(u"Texteditor"_s);
-    windowsetup::fixedDialog(this, QSize(8160, 5520));
+    widgets::fixedDialog(this, QSize(8160, 5520));
 
-    cmdstäng = twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
-    cmdraderafil = twips::place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
-    cmdspara = twips::place(new QPushButton(u"Spara"_s, this), u"cmdspara"_s, 2520, 120, 1095, 375);
+    cmdstäng = widgets::twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
+    cmdraderafil =
+        widgets::twips::place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
+    cmdspara = widgets::twips::place(new QPushButton(u"Spara"_s, this), u"cmdspara"_s, 2520, 120, 1095, 375);
     cmdspara->hide();
     // Starts below the row; loading moves it up onto the place of the hidden "Spara".
-    cmdradera = twips::place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
-    cmdkopiera = twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
+    cmdradera = widgets::twips::place(new QPushButton(u"Radera rad"_s, this), u"cmdradera"_s, 2520, 600, 1095, 375);
+    cmdkopiera =
+        widgets::twips::place(new QPushButton(u"Kopiera markerad"_s, this), u"cmdkopiera"_s, 3720, 120, 1800, 375);
 
-    Label1 = twips::place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
-    optvisa[0] = twips::place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
-    optvisa[1] = twips::place(new QRadioButton(u"Text"_s, this), u"optvisa"_s, 1620, 585, 915, 285);
+    Label1 = widgets::twips::place(new QLabel(u"Visa:"_s, this), u"Label1"_s, 120, 615, 495, 255);
+    optvisa[0] = widgets::twips::place(new QRadioButton(u"Lista"_s, this), u"optvisa"_s, 660, 585, 915, 285);
+    optvisa[1] = widgets::twips::place(new QRadioButton(u"Text"_s, this), u"optvisa"_s, 1620, 585, 915, 285);
     optvisa[0]->setChecked(true);
     // "Visa:" labels the option chosen, for a screen reader and for its Alt letter, which lands where Tab does.
     Label1->setBuddy(optvisa[0]);
 
-    list_filer = twips::place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
+    list_filer = widgets::twips::place(new QListWidget(this), u"list_filer"_s, 120, 1005, 2055, 4395);
     list_filer->setAccessibleName(u"Textfiler"_s);
-    m_lines = new ListBoxModel(u"List1"_s, this);
-    List1 = twips::place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
+    m_lines = new widgets::ListBoxModel(u"List1"_s, this);
+    List1 = widgets::twips::place(new QListView(this), u"List1"_s, 2280, 1005, 5760, 4395);
     List1->setAccessibleName(u"Rader"_s);
     List1->setModel(m_lines);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setUniformItemSizes(true);
-    Text1 = twips::place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
+    Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, 2280, 1005, 5760, 4395);
     Text1->setAccessibleName(u"Text"_s);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->hide();
-    File1 = new ListBoxModel(u"File1"_s, this);
+    File1 = new widgets::ListBoxModel(u"File1"_s, this);
 }
 
 // The keys of the window, and what each control runs.
 void frmtextedit::connectHandlers()
 {
-    windowsetup::keyboard(this);
-    windowsetup::readableLists(this);
+    widgets::keyboard(this);
+    widgets::readableLists(this);
     // Escape must not throw away what the window holds and the user has not kept.
-    windowsetup::escapeKeepsOpen(this);
+    widgets::escapeKeepsOpen(this);
     connect(cmdstäng, &QPushButton::clicked, this, &frmtextedit::cmdstäng_Click);
     connect(cmdraderafil, &QPushButton::clicked, this, &frmtextedit::cmdraderafil_Click);
     connect(cmdspara, &QPushButton::clicked, this, &frmtextedit::cmdspara_Click);
@@ -99,7 +103,7 @@ void frmtextedit::connectHandlers()
     }
     connect(list_filer, &QListWidget::currentRowChanged, this, [this] { list_filer_Click(); });
     // A click on the entry already chosen reads the file again.
-    windowsetup::onClickAgain(list_filer, [this] { list_filer_Click(); });
+    widgets::onClickAgain(list_filer, [this] { list_filer_Click(); });
 }
 
 QString frmtextedit::chosenName() const
@@ -118,7 +122,7 @@ void frmtextedit::Form_Load()
 {
     if (m_mainWindow)
         setWindowIcon(m_mainWindow->windowIcon());
-    cmdradera->move(cmdradera->x(), twips::toPixels(120));
+    cmdradera->move(cmdradera->x(), widgets::twips::toPixels(120));
     File1->setItems(store::listFiles(u"*.txt"_s, store::Nameless::Shown));
     {
         const QSignalBlocker quiet(list_filer);
@@ -182,7 +186,7 @@ void frmtextedit::optvisa_Click(int index)
 
 void frmtextedit::cmdkopiera_Click()
 {
-    const int line = windowsetup::markedRow(List1);
+    const int line = widgets::markedRow(List1);
     if (line < 0)
         return;
     m_platform.setClipboardText(m_lines->item(line));
@@ -198,7 +202,7 @@ bool frmtextedit::mayWriteBack()
 
 void frmtextedit::cmdradera_Click()
 {
-    const int line = windowsetup::markedRow(List1);
+    const int line = widgets::markedRow(List1);
     if (line < 0 || !mayWriteBack())
         return;
     if (m_platform.messageBox(u"Vill du ta bort den markerade raden ur filen ''"_s + chosenName() + u"''?"_s,
@@ -269,7 +273,7 @@ void frmtextedit::cmdspara_Click()
     // The text and a closing CR LF unless it ends with a line break already, every line break written as
     // CR LF, in the file's own encoding: an unchanged text of a file that ends with a line break is saved as
     // that file again, byte for byte, not one line longer.
-    QString text = windowsetup::boxText(Text1);
+    QString text = widgets::boxText(Text1);
     if (text.endsWith(u'\n'))
         text.chop(1);
     const std::optional<QByteArray> bytes = store::encodeText(text.replace(u'\n', u"\r\n"_s) + u"\r\n"_s, m_encoding);
@@ -289,3 +293,5 @@ void frmtextedit::cmdstäng_Click()
 {
     reject();
 }
+
+} // namespace tankedosan::textfiles

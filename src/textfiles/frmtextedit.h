@@ -9,13 +9,18 @@
 
 #include <array>
 
-class ListBoxModel;
 class QLabel;
 class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace tankedosan::widgets {
+class ListBoxModel;
+}
+
+namespace tankedosan::textfiles {
 
 // "Texteditor": the ".txt" files of the program folder, one at a time, as a list of lines or as a text.
 // Lines can be copied and deleted from a file, the text saved back, and whole files deleted. Modal, built
@@ -40,7 +45,7 @@ private:
     QListView *List1;
     QPlainTextEdit *Text1;
     // The hidden file list: the ".txt" files of the program folder.
-    ListBoxModel *File1;
+    widgets::ListBoxModel *File1;
 
     void Form_Load();
     void list_filer_Click();
@@ -62,7 +67,7 @@ private:
 
     platform::Platform &m_platform;
     QWidget *m_mainWindow;
-    ListBoxModel *m_lines;
+    widgets::ListBoxModel *m_lines;
     bool m_loaded = false;
     // What the chosen file was when the views were filled from it: a write back goes only over that.
     store::FileStamp m_stamp;
@@ -70,3 +75,5 @@ private:
     // What the chosen file was read as: both views write it back so.
     store::FileEncoding m_encoding;
 };
+
+} // namespace tankedosan::textfiles

@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace textfiles {
+namespace tankedosan::textfiles {
 
 TextView textViewOf(QByteArrayView bytes)
 {
@@ -38,4 +38,4 @@ TextView textViewOf(QByteArrayView bytes)
     return view;
 }
 
-} // namespace textfiles
+} // namespace tankedosan::textfiles

@@ -6,7 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace textfiles {
+namespace tankedosan::textfiles {
 
 // The most of a file that the text view holds. A text box lays out everything it is given, so a file of
 // hundreds of megabytes would freeze the window; past this many bytes the view shows the beginning only.
@@ -27,4 +27,4 @@ struct TextView
 // The file's text by its encoding, bounded as above; a cut view ends with a note saying so.
 TextView textViewOf(QByteArrayView bytes);
 
-} // namespace textfiles
+} // namespace tankedosan::textfiles

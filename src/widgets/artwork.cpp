@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace artwork {
+namespace tankedosan::widgets {
 
 namespace {
 
@@ -115,4 +115,4 @@ QIcon windowIcon()
     return icon;
 }
 
-} // namespace artwork
+} // namespace tankedosan::widgets

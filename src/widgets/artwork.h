@@ -4,8 +4,9 @@
 #include <QIcon>
 #include <QPixmap>
 
+namespace tankedosan::widgets {
+
 // The program's pictures, drawn in code so that the program is a single file beside its data.
-namespace artwork {
 
 // A small box with a speech bubble: the window icon of every window.
 QIcon windowIcon();
@@ -13,4 +14,4 @@ QIcon windowIcon();
 // The picture in the corner of the proverb panel.
 QPixmap boxPicture(int side);
 
-} // namespace artwork
+} // namespace tankedosan::widgets

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace collectionboxes {
+namespace tankedosan::widgets {
 
 LoadProgress::LoadProgress(QWidget *window, platform::Platform &platform, const QString &name)
     : m_window(window)
@@ -68,4 +68,4 @@ ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platf
     return chosen;
 }
 
-} // namespace collectionboxes
+} // namespace tankedosan::widgets

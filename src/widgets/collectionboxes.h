@@ -12,10 +12,11 @@
 class QProgressDialog;
 class QWidget;
 
+namespace tankedosan::widgets {
+
 // What a window shows the user while it reads the collection chosen in its box: the box for a missing file and
 // the progress of a long read. Both the main window and the editor take a collection this way, so that they
 // find the same file for a name and tell the same things on the way.
-namespace collectionboxes {
 
 // A load that has not finished after this long shows how far it has come and can be cancelled; tests make
 // it 0 to see that without a file of hundreds of megabytes.
@@ -53,4 +54,4 @@ struct ChosenCollection
 };
 ChosenCollection readChosenCollection(QWidget *window, platform::Platform &platform, const QString &name);
 
-} // namespace collectionboxes
+} // namespace tankedosan::widgets

@@ -10,7 +10,7 @@
 
 #include <utility>
 
-namespace windowsetup {
+namespace tankedosan::widgets {
 
 namespace {
 // The current row is read as the button goes down, before the press moves it.
@@ -86,4 +86,4 @@ void readableLists(QWidget *window)
     }
 }
 
-} // namespace windowsetup
+} // namespace tankedosan::widgets

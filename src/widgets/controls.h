@@ -10,8 +10,9 @@ class QListWidget;
 class QPlainTextEdit;
 class QWidget;
 
+namespace tankedosan::widgets {
+
 // What the windows' lists and text boxes share.
-namespace windowsetup {
 
 // The lists of the window draw their lines in the colours of a window in front whether or not they have the
 // focus. Qt draws a list without focus in the colours of a window behind, and some styles (Adwaita, light and
@@ -30,4 +31,4 @@ int markedRow(const QAbstractItemView *list);
 // which the box would otherwise hand back as plain blanks.
 QString boxText(const QPlainTextEdit *box);
 
-} // namespace windowsetup
+} // namespace tankedosan::widgets

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace windowsetup {
+namespace tankedosan::widgets {
 
 bool isEnter(const QKeyEvent *key)
 {
@@ -198,4 +198,4 @@ void focusReturnsToOwner()
     qApp->installEventFilter(new FocusReturnsToOwner(qApp));
 }
 
-} // namespace windowsetup
+} // namespace tankedosan::widgets

@@ -6,9 +6,10 @@
 class QKeyEvent;
 class QWidget;
 
+namespace tankedosan::widgets {
+
 // The keys of an ordinary desktop program, the same in every window: Enter, Tab, the Alt letters, Escape, and
 // where the focus goes when a window closes.
-namespace windowsetup {
 
 // The keys of the window, called once its controls and menus exist. No button is a default button, so Enter in
 // a text box keeps the role the box gives it; Enter on a focused button presses that button; Tab leaves a
@@ -30,4 +31,4 @@ inline bool isEnter(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 }
 bool isEnter(const QKeyEvent *key);
 
-} // namespace windowsetup
+} // namespace tankedosan::widgets

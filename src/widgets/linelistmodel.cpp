@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/linelistmodel.h"
 
+namespace tankedosan::widgets {
+
 LineListModel::LineListModel(QObject *parent)
     : QAbstractListModel(parent)
 { }
@@ -49,3 +51,5 @@ void LineListModel::clear()
 {
     setLines({});
 }
+
+} // namespace tankedosan::widgets

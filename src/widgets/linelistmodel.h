@@ -5,6 +5,8 @@
 
 #include <QAbstractListModel>
 
+namespace tankedosan::widgets {
+
 // A list of lines for a view, one row per line: a model over the line store, because a list widget's own
 // storage takes tens of seconds to take a million lines. The display role gives the shown part of a line
 // (a view lays out no more); the edit role gives it whole.
@@ -31,3 +33,5 @@ public:
 private:
     store::LineStore m_lines;
 };
+
+} // namespace tankedosan::widgets

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "widgets/listboxmodel.h"
 
+namespace tankedosan::widgets {
+
 ListBoxModel::ListBoxModel(const QString &name, QObject *parent)
     : LineListModel(parent)
 {
@@ -55,3 +57,5 @@ store::MaybeFailure ListBoxModel::setSelectedIndex(int index)
     m_selected = index;
     return std::nullopt;
 }
+
+} // namespace tankedosan::widgets

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+namespace tankedosan::widgets {
+
 // A list with one selected entry or none, as a list box holds it: the main window's proverbs and search
 // hits (never shown), and the lines of the import and text-files windows.
 class ListBoxModel : public LineListModel
@@ -32,3 +34,5 @@ public:
 private:
     int m_selected = -1;
 };
+
+} // namespace tankedosan::widgets

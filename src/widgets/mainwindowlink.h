@@ -11,6 +11,8 @@
 
 class QWidget;
 
+namespace tankedosan::widgets {
+
 // What the other windows may ask of the main window. The main window fills it in (frmmain::link) and opens
 // them; they hold only this, so no window below the main window includes it or writes its controls.
 struct MainWindowLink
@@ -32,3 +34,5 @@ struct MainWindowLink
     // Appends to the quick-save list by its append rule, without showing that window.
     std::function<void(const QString &proverb)> quickSave;
 };
+
+} // namespace tankedosan::widgets

@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace windowsetup {
+namespace tankedosan::widgets {
 
 void fixedDialog(QDialog *dialog, QSize clientTwips)
 {
@@ -28,4 +28,4 @@ void centreOnScreen(QWidget *window)
     window->move(frame.topLeft());
 }
 
-} // namespace windowsetup
+} // namespace tankedosan::widgets

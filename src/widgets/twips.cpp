@@ -10,6 +10,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace tankedosan::widgets {
+
 namespace twips {
 
 namespace {
@@ -57,3 +59,5 @@ QSize size(int width, int height)
 }
 
 } // namespace twips
+
+} // namespace tankedosan::widgets

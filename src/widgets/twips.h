@@ -7,6 +7,8 @@
 
 class QFont;
 
+namespace tankedosan::widgets {
+
 // Window metrics are given in twips, 1440 to the inch; at 96 logical pixels to the inch and the font the
 // windows were laid out for, a pixel is 15 twips. A larger desktop font makes every window larger in
 // proportion, as the classic platform's "large fonts" setting did, so that captions keep fitting.
@@ -34,3 +36,5 @@ W *place(W *widget, const QString &name, int left, int top, int width, int heigh
 }
 
 } // namespace twips
+
+} // namespace tankedosan::widgets

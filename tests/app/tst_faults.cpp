@@ -16,6 +16,13 @@
 
 #include <fcntl.h>
 
+using namespace tankedosan;
+using namespace tankedosan::editor;
+using namespace tankedosan::quicksave;
+using namespace tankedosan::search;
+using namespace tankedosan::store;
+using namespace tankedosan::textfiles;
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -76,8 +83,8 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
                     == fails);
             // However it ended, the list is the file as it is now: put back, or read again after another
             // program's change. (Fortune's index beside its text is refused before anything changes.)
-            if (!QFile::exists(Module1::sökväg.chopped(4)))
-                QCOMPARE(child<ListBoxModel>(w, "List1")->items().join(u'\n'), readLines(Module1::sökväg));
+            if (!QFile::exists(store::Module1::sökväg.chopped(4)))
+                QCOMPARE(child<ListBoxModel>(w, "List1")->items().join(u'\n'), readLines(store::Module1::sökväg));
             break;
         case Command::New: child<QPushButton>(w, "cmdordspråk_ny")->click(); break;
         case Command::Within: // where nothing can be written it still works, and closing then writes nothing

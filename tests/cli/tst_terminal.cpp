@@ -22,6 +22,10 @@
 #include <dlfcn.h>
 #include <map>
 
+using namespace tankedosan;
+using namespace tankedosan::cli;
+using namespace tankedosan::store;
+
 using namespace Qt::StringLiterals;
 
 static const QString kExecutable = QStringLiteral(TANKEDOSAN_EXECUTABLE);
@@ -254,7 +258,7 @@ private slots:
         const QStringList shown =
             QString::fromUtf8(run(environment.arg(installed + module, probe), {}, probe).out).split(u'\n');
         QVERIFY2(shown.size() == 4 && shown[0].startsWith(u"Ett fel uppstod. 57 - "_s), qPrintable(shown.join(u'|')));
-        QCOMPARE(shown[2], u"org.example.tankedosan sv_SE frmmain frmmain"_s);
+        QCOMPARE(shown[2], u"org.example.tankedosan sv_SE tankedosan::main::frmmain tankedosan::main::frmmain"_s);
         // Without its window it says so, as an error.
         QVERIFY(QFile::remove(installed + module));
         const Case missing =

@@ -6,6 +6,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace tankedosan;
+using namespace tankedosan::editor;
+using namespace tankedosan::store;
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,16 +92,16 @@ private slots:
             if (round % 2)
                 std::stable_sort(lines.begin(), lines.end(), referenceLess);
             const QStringList field = fields.at(round % fields.size()).split(u'=');
-            const auto length = duplicates::keyLength(duplicates::leadingNumber(field[0]));
+            const auto length = editor::duplicates::keyLength(editor::duplicates::leadingNumber(field[0]));
             // The one-pass check, and the comparing one it falls back on where the one pass cannot give its report.
             const QString expected = comparingAll(lines, field[1]);
-            QVERIFY2(duplicates::find(storeOf(lines), length).report == expected
-                         && duplicates::findByComparingAll(storeOf(lines), length, {}).report == expected,
+            QVERIFY2(editor::duplicates::find(storeOf(lines), length).report == expected
+                         && editor::duplicates::findByComparingAll(storeOf(lines), length, {}).report == expected,
                      qPrintable(u"field %1, lines: %2"_s.arg(field[0], lines.join(u" | "_s))));
         }
         // Even with no interval between them, it asks how it goes at most once in 256 lines: a million stay fast.
         int asked = 0;
-        duplicates::find(
+        editor::duplicates::find(
             storeOf(QStringList(1024, u"x"_s)), std::nullopt, [&](qsizetype) { return ++asked; }, 0);
         QVERIFY2(asked > 0 && asked <= 1024 / 256, qPrintable(QString::number(asked)));
     }

@@ -12,6 +12,13 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 
+using namespace tankedosan;
+using namespace tankedosan::editor;
+using namespace tankedosan::import;
+using namespace tankedosan::quicksave;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 namespace {
 
 const QStringList kCitat{u"Zebra"_s, u"åsna"_s, u"apa"_s, u"Bil"_s, u"Åka"_s};
@@ -161,7 +168,7 @@ private slots:
             }
             }
             const QString actual = u"%1 | %2 | %3 %4 | %5 | %6 | %7 %8"_s.arg(
-                s.lines().join(u'/') + u" | "_s + QString::number(windowsetup::markedRow(s.list)),
+                s.lines().join(u'/') + u" | "_s + QString::number(widgets::markedRow(s.list)),
                 child<QPlainTextEdit>(s.editor, "Text1")->toPlainText(), child<QLabel>(s.editor, "lblantal")->text(),
                 QString::number(s.state() * 10 + s.editor->isVisible()),
                 takeBoxes(s.platform).join(u';') + QString::number(int(s.platform.pointer())),
@@ -191,7 +198,7 @@ private slots:
         pick(s.box, s.box->currentIndex());
         QCOMPARE(loads(), 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
-        collectionboxes::progressAfterMs = 0;
+        widgets::progressAfterMs = 0;
         QStringList filled; // the bar at each step, per thousand; the third is cancelled
         s.platform.setOnProcessEvents([&] {
             auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s);
@@ -359,7 +366,7 @@ private slots:
                                child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtill"),
                                child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtillalla")}) {
             b->click();
-            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(windowsetup::markedRow(lines));
+            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(widgets::markedRow(lines));
         }
         QCOMPARE(seen.join(u", "_s), u"Borta bra/   /Hemma bäst/sist | 4 st rader, Borta bra/Hemma bäst/sist 1, "
                                      u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);

@@ -4,6 +4,10 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/shown.h"
 
+using namespace tankedosan;
+using namespace tankedosan::quicksave;
+using namespace tankedosan::store;
+
 class tst_frmsnabbspara : public QObject
 {
     Q_OBJECT

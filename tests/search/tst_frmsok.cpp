@@ -6,6 +6,10 @@
 
 #include <QRandomGenerator>
 
+using namespace tankedosan;
+using namespace tankedosan::search;
+using namespace tankedosan::store;
+
 namespace {
 
 struct Opened : Started

@@ -8,6 +8,9 @@
 #include <QStringDecoder>
 #include <QTest>
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+
 using namespace Qt::StringLiterals;
 
 namespace {

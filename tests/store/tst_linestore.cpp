@@ -12,6 +12,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 namespace {

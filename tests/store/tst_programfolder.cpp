@@ -19,15 +19,18 @@
 #include <cmath>
 #include <fcntl.h>
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+
 using namespace Qt::StringLiterals;
 
-namespace store {
+namespace tankedosan::store {
 // A failed comparison shows the failure's number and words.
 char *toString(const MaybeFailure &failure)
 {
     return QTest::toString(failure ? QString::number(failure->number) + u" - "_s + failure->description : u"none"_s);
 }
-} // namespace store
+} // namespace tankedosan::store
 
 static store::MaybeFailure failure(int number, const QString &words, const QString &path)
 {
@@ -190,14 +193,14 @@ private slots:
             const double value = std::nearbyint(found.captured().toDouble());
             const int lenient = int(std::clamp(value, -2147483648.0, 2147483647.0));
             const bool alone = found.hasMatch() && text.sliced(found.capturedEnd()).trimmed().isEmpty();
-            const auto strict = numbers::strictNumber(text);
+            const auto strict = store::strictNumber(text);
             const auto failure = strict.failure();
             const QString got =
                 failure ? u"fel %1 %2"_s.arg(failure->number).arg(failure->description) : QString::number(*strict);
             const QString expected = !alone             ? u"fel 13 Typerna matchar inte"_s
                                      : value != lenient ? u"fel 6 Spill"_s
                                                         : QString::number(lenient);
-            QCOMPARE(u"'%1': %2, %3"_s.arg(text, got).arg(numbers::lenientNumber(text)),
+            QCOMPARE(u"'%1': %2, %3"_s.arg(text, got).arg(store::lenientNumber(text)),
                      u"'%1': %2, %3"_s.arg(text, expected).arg(lenient));
         }
     }

@@ -4,10 +4,13 @@
 #include "store/module1.h"
 #include "store/programfolder.h"
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+
 FolderFixture::FolderFixture()
 {
     store::setProgramFolder(m_dir.path());
-    Module1::reset();
+    store::Module1::reset();
 }
 
 FolderFixture::~FolderFixture()

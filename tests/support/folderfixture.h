@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+
 inline constexpr auto kAllEntries = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 // A program folder of the test's own, pointed to by the store for as long as the fixture lives.

@@ -13,6 +13,12 @@
 #include <functional>
 #include <memory>
 
+// The tests speak of the windows, their lists and the store as the program's own code does.
+using namespace tankedosan;
+using namespace tankedosan::main;
+using namespace tankedosan::store;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 using platform::Answer;
 using platform::Pointer;

@@ -6,6 +6,9 @@
 
 #include <QCoreApplication>
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/scriptedplatform.h"
 
-namespace platform {
+namespace tankedosan::platform {
 
 namespace {
 // The next scripted reply, or `fallback` when the script has run out.
@@ -38,4 +38,4 @@ void ScriptedPlatform::processEvents()
         m_onProcessEvents();
 }
 
-} // namespace platform
+} // namespace tankedosan::platform

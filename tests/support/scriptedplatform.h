@@ -10,7 +10,7 @@
 #include <functional>
 #include <utility>
 
-namespace platform {
+namespace tankedosan::platform {
 
 // Answers every box from a script and remembers what was shown, so windows run in tests without a screen.
 class ScriptedPlatform final : public Platform
@@ -64,4 +64,4 @@ private:
     QList<QString> m_openedFiles;
 };
 
-} // namespace platform
+} // namespace tankedosan::platform

@@ -7,6 +7,11 @@
 #include "widgets/listboxmodel.h"
 #include "widgets/controls.h"
 
+using namespace tankedosan;
+using namespace tankedosan::store;
+using namespace tankedosan::textfiles;
+using namespace tankedosan::widgets;
+
 class tst_frmtextedit : public QObject
 {
     Q_OBJECT
@@ -35,7 +40,7 @@ private slots:
             return u"%1 | %2 | %3 | %4"_s
                 .arg(itemTexts(child<QListWidget>(w, "list_filer")), wholeRows(child<QListView>(w, "List1")).join(u'/'),
                      child<QPlainTextEdit>(w, "Text1")->toPlainText().left(20))
-                .arg(windowsetup::markedRow(child<QListView>(w, "List1")));
+                .arg(widgets::markedRow(child<QListView>(w, "List1")));
         };
         QCOMPARE(act(child<QLabel>(w, "Label1")), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
         QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));

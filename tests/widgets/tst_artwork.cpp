@@ -3,6 +3,9 @@
 
 #include <QtTest>
 
+using namespace tankedosan;
+using namespace tankedosan::widgets;
+
 using namespace Qt::StringLiterals;
 
 // The program's own pictures as they were drawn and looked at (the PNGs beside this file): a shape moved, left out
@@ -25,7 +28,7 @@ private slots:
     {
         QFETCH(int, side);
         const QString reference = QStringLiteral(TESTS_FOLDER) + u"/widgets/artwork-%1.png"_s.arg(side);
-        const QImage drawn = artwork::boxPicture(side).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage drawn = widgets::boxPicture(side).toImage().convertToFormat(QImage::Format_ARGB32);
         if (qEnvironmentVariableIsSet("TANKEDOSAN_DRAW_REFERENCES"))
             QVERIFY(drawn.save(reference));
         const QImage expected = QImage(reference).convertToFormat(QImage::Format_ARGB32);
@@ -41,7 +44,7 @@ private slots:
         }
         QVERIFY2(differing == 0 && touched <= side / 2,
                  qPrintable(u"%1 pixel channels differ, %2 by more than 2"_s.arg(differing).arg(touched)));
-        QCOMPARE(artwork::windowIcon().availableSizes(),
+        QCOMPARE(widgets::windowIcon().availableSizes(),
                  (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     }
 };
