@@ -62,7 +62,9 @@ frmredigera::frmredigera(const widgets::MainWindowLink &main, platform::Platform
 {
     setObjectName(u"frmredigera"_s);
     setWindowTitle(u"Redigera ordspråk"_s);
+    widgets::fixedDialog(this, QSize(8175, 7530));
     createControls();
+    connectHandlers();
     Form_Load();
 }
 

@@ -47,19 +47,12 @@ QLabel *strip(QWidget *parent, const QString &name, int left, int top, int width
 
 void frmredigera::createControls()
 {
-    widgets::fixedDialog(this, QSize(8175, 7530));
     createTopRows();
     createFindRow();
     createListAndCount();
     createBottomRow();
     // Only user actions move focus here; the window opens with the add box ready.
     txtordspråk->setFocus();
-    connectHandlers();
-    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
-    widgets::keyboard(this);
-    widgets::readableLists(this);
-    // Escape must not throw away what the window holds and the user has not kept.
-    widgets::escapeKeepsOpen(this);
     enterCleanState();
 }
 
@@ -181,6 +174,11 @@ void frmredigera::connectHandlers()
     connect(txtsök, &QLineEdit::returnPressed, this, [this] { txtsök_KeyPress(Qt::Key_Return); });
     connect(cmddublett, &QPushButton::clicked, this, &frmredigera::cmddublett_Click);
     connect(cmdavbryt2, &QPushButton::clicked, this, &frmredigera::cmdavbryt2_Click);
+    // Enter in a text box keeps its role there: no button of the window is pressed by it unless it has the focus.
+    widgets::keyboard(this);
+    widgets::readableLists(this);
+    // Escape must not throw away what the window holds and the user has not kept.
+    widgets::escapeKeepsOpen(this);
 }
 
 } // namespace tankedosan::editor

@@ -41,8 +41,12 @@ frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *
     , m_editor(editor)
     , m_lines(u"List1"_s)
 {
+    setObjectName(u"frmimport"_s);
+    setWindowTitle(u"Importera från textfil"_s);
+    setModal(true);
+    // 640 × 560 pixels at 96 to the inch.
+    widgets::fixedDialog(this, QSize(9600, 8400));
     createControls();
-    layOutControls();
     connectHandlers();
     Form_Load();
     widgets::centreOnScreen(this);
@@ -50,12 +54,6 @@ frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *
 
 void frmimport::createControls()
 {
-    setObjectName(u"frmimport"_s);
-    setWindowTitle(u"Importera från textfil"_s);
-    setModal(true);
-    // 640 × 560 pixels at 96 to the inch.
-    widgets::fixedDialog(this, QSize(9600, 8400));
-
     Label3 = named(new QLabel(u"Här kan du importera ordspråk ur textfiler på din hårddisk."_s, this), u"Label3"_s);
     Drive1 = named(new QComboBox(this), u"Drive1"_s);
     // No label says what the box chooses, and on Linux a screen reader names a box by its value; the help's word.
@@ -85,6 +83,7 @@ void frmimport::createControls()
     List1->setUniformItemSizes(true);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblantal = named(new QLabel(this), u"lblantal"_s);
+    layOutControls();
 }
 
 // The controls in a column, the lists sharing the width and the height as the window is resized.

@@ -90,20 +90,28 @@ frmhjalp::frmhjalp(QWidget *mainWindow)
     setWindowTitle(u"Hjälp"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(widgets::twips::size(kClientWidth, kClientHeight));
+    createControls();
+    connectHandlers();
+    Form_Load();
+    widgets::centreOnScreen(this);
+}
 
+void frmhjalp::createControls()
+{
     Command1 = widgets::twips::place(new QPushButton(u"Stäng"_s, this), u"Command1"_s, 120, 60, 735, 375);
     Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, kTextLeft, kTextTop, kTextWidth, kTextHeight);
     Text1->setAccessibleName(u"Hjälp"_s);
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
 
+void frmhjalp::connectHandlers()
+{
     widgets::keyboard(this);
     connect(Command1, &QPushButton::clicked, this, &frmhjälp::Command1_Click);
     // Nothing here can be lost: Escape closes the window, as "Stäng" does.
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &frmhjälp::Command1_Click);
-    Form_Load();
-    widgets::centreOnScreen(this);
 }
 
 void frmhjälp::Form_Load()

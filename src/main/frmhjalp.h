@@ -31,6 +31,9 @@ private:
     QPushButton *Command1;
     QPlainTextEdit *Text1;
 
+    void createControls();
+    void connectHandlers();
+
     void Form_Load();
     void Form_Resize();
     void Command1_Click();

@@ -54,9 +54,7 @@ frmmain::frmmain(platform::Platform &platform, QWidget *parent)
     // the launcher look alike; the drawn picture where none is installed, as in the build folder.
     setWindowIcon(QIcon::fromTheme(u"tankedosan"_s, widgets::windowIcon()));
     createControls();
-    createMenus();
-    connectOtherWindows();
-    widgets::keyboard(this);
+    connectHandlers();
     Form_Load();
 }
 

@@ -137,8 +137,9 @@ private:
     void placeCollectionChoice(QWidget *client);
     void placeDisplay(QWidget *client);
     void placeViewAndStepping(QWidget *client);
-    void connectControls();
     void createMenus();
+    void connectHandlers();
+    void connectControls();
 
     platform::Platform &m_platform;
     // While the view "Söklistan" offers a search for its empty list.

@@ -6,6 +6,7 @@
 #include "editor/frmredigera.h"
 
 #include "widgets/artwork.h"
+#include "widgets/keys.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -65,7 +66,22 @@ void frmmain::createControls()
     placeCollectionChoice(client);
     placeDisplay(client);
     placeViewAndStepping(client);
+    createMenus();
+}
+
+void frmmain::connectHandlers()
+{
     connectControls();
+    // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
+    connect(mnuarkiv_avsluta, &QAction::triggered, this, &QWidget::close);
+    connect(mnuarkiv_raderaordspråk, &QAction::triggered, this, &frmmain::mnuarkiv_raderaordspråk_Click);
+    connect(mnuredigera_sök, &QAction::triggered, this, &frmmain::mnuredigera_sök_Click);
+    connect(mnuredigera_redigera, &QAction::triggered, this,
+            [this] { editor::frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
+    for (int i = 0; i < int(mnuredigera_textstorlek.size()); ++i)
+        connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
+    connectOtherWindows();
+    widgets::keyboard(this);
 }
 
 void frmmain::placeCollectionChoice(QWidget *client)
@@ -197,17 +213,12 @@ void frmmain::createMenus()
     mnuarkiv_raderaordspråk = addEntry(mnuarkiv, u"mnuarkiv_raderaordspråk"_s, u"Radera aktuellt ordspråk..."_s);
     mnuarkiv_linje3 = addSeparator(mnuarkiv, u"mnuarkiv_linje3"_s);
     mnuarkiv_avsluta = addEntry(mnuarkiv, u"mnuarkiv_avsluta"_s, u"Avsluta"_s, Qt::CTRL | Qt::Key_Q);
-    // Closing the window is how the program ends, so "Avsluta" saves the number on the way out too.
-    connect(mnuarkiv_avsluta, &QAction::triggered, this, &QWidget::close);
-    connect(mnuarkiv_raderaordspråk, &QAction::triggered, this, &frmmain::mnuarkiv_raderaordspråk_Click);
 
     mnuredigera = menuBar()->addMenu(u"&Redigera"_s);
     mnuredigera->setObjectName(u"mnuredigera"_s);
     mnuredigera_sök = addEntry(mnuredigera, u"mnuredigera_sök"_s, u"Sök ordspråk..."_s, Qt::Key_F3);
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
-    connect(mnuredigera_redigera, &QAction::triggered, this,
-            [this] { editor::frmredigera::mnuredigera_redigera_Click(link(), m_platform); });
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
     // One size is in force at a time, and its entry is the one marked.
     auto *sizes = new QActionGroup(mnuredigera);
@@ -217,10 +228,8 @@ void frmmain::createMenus()
                                               u"Textstorlek - "_s + QString::number(qRound(kTextSizes[i])));
         mnuredigera_textstorlek[i]->setCheckable(true);
         sizes->addAction(mnuredigera_textstorlek[i]);
-        connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
     }
     mnuredigera_textstorlek[0]->setChecked(true);
-    connect(mnuredigera_sök, &QAction::triggered, this, &frmmain::mnuredigera_sök_Click);
 
     mnuhjälp = menuBar()->addMenu(u"&Hjälp"_s);
     mnuhjälp->setObjectName(u"mnuhjälp"_s);

@@ -33,7 +33,14 @@ frmOm::frmOm(QWidget *mainWindow)
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om ..."_s);
     widgets::fixedDialog(this, QSize(4545, 2850));
+    createControls();
+    connectHandlers();
+    Form_Load();
+    widgets::centreOnScreen(this);
+}
 
+void frmOm::createControls()
+{
     Image1 = widgets::twips::place(new QLabel(this), u"Image1"_s, 120, 120, 495, 495);
     Image1->setAccessibleName(u"Tankedosan"_s);
     Image1->setAlignment(Qt::AlignCenter);
@@ -45,11 +52,12 @@ frmOm::frmOm(QWidget *mainWindow)
     Text1->setAccessibleName(u"Om Tankedosan"_s);
     Text1->setReadOnly(true);
     cmdok = widgets::twips::place(new QPushButton(u"OK"_s, this), u"cmdok"_s, 3330, 2385, 1095, 375);
+}
 
+void frmOm::connectHandlers()
+{
     widgets::keyboard(this);
     connect(cmdok, &QPushButton::clicked, this, &frmOm::cmdok_Click);
-    Form_Load();
-    widgets::centreOnScreen(this);
 }
 
 void frmOm::Form_Load()

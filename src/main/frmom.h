@@ -27,6 +27,9 @@ private:
     QPlainTextEdit *Text1;
     QPushButton *cmdok;
 
+    void createControls();
+    void connectHandlers();
+
     void Form_Load();
     void cmdok_Click();
 

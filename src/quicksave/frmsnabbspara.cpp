@@ -26,7 +26,14 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setObjectName(u"frmsnabbspara"_s);
     setWindowTitle(u"Snabbspara"_s);
     widgets::fixedDialog(this, QSize(6735, 3375));
+    createControls();
+    connectHandlers();
+    Form_Load();
+    widgets::centreOnScreen(this);
+}
 
+void frmsnabbspara::createControls()
+{
     // Wider than the classic 1455 twips, which the desktops' fonts (11 pt and up, even 8 pt) cut after "ordsprå".
     Label1 = widgets::twips::place(new QLabel(u"Sparade ordspråk:"_s, this), u"Label1"_s, 120, 120, 2400, 255);
     Text1 = widgets::twips::place(new QPlainTextEdit(this), u"Text1"_s, 120, 360, 5295, 2895);
@@ -42,13 +49,14 @@ frmsnabbspara::frmsnabbspara(platform::Platform &platform, QWidget *mainWindow)
     setTabOrder(Text1, cmdspara);
     setTabOrder(cmdspara, cmdtöm);
     setTabOrder(cmdtöm, cmdstäng);
+}
 
+void frmsnabbspara::connectHandlers()
+{
     widgets::keyboard(this);
     connect(cmdspara, &QPushButton::clicked, this, &frmsnabbspara::cmdspara_Click);
     connect(cmdtöm, &QPushButton::clicked, this, &frmsnabbspara::cmdtöm_Click);
     connect(cmdstäng, &QPushButton::clicked, this, &frmsnabbspara::cmdstäng_Click);
-    Form_Load();
-    widgets::centreOnScreen(this);
 }
 
 QString frmsnabbspara::lista() const

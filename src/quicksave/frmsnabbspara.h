@@ -35,6 +35,9 @@ private:
     QPushButton *cmdtöm;
     QPushButton *cmdspara;
 
+    void createControls();
+    void connectHandlers();
+
     void Form_Load();
     void cmdspara_Click();
     void cmdtöm_Click();

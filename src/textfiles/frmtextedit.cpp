@@ -37,6 +37,9 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
     , m_platform(platform)
     , m_mainWindow(mainWindow)
 {
+    setObjectName(u"frmtextedit"_s);
+    setWindowTitle(u"Texteditor"_s);
+    widgets::fixedDialog(this, QSize(8160, 5520));
     createControls();
     connectHandlers();
     Form_Load();
@@ -45,10 +48,6 @@ frmtextedit::frmtextedit(platform::Platform &platform, QWidget *mainWindow)
 
 void frmtextedit::createControls()
 {
-    setObjectName(u"frmtextedit"_s);
-    setWindowTitle(u"Texteditor"_s);
-    widgets::fixedDialog(this, QSize(8160, 5520));
-
     cmdstäng = widgets::twips::place(new QPushButton(u"Stäng"_s, this), u"cmdstäng"_s, 120, 120, 1095, 375);
     cmdraderafil =
         widgets::twips::place(new QPushButton(u"Radera fil"_s, this), u"cmdraderafil"_s, 1320, 120, 1095, 375);
