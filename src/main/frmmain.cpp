@@ -230,11 +230,11 @@ void frmmain::mnuhjälp_hjälp_Click()
     help->activateWindow();
 }
 
-frmsnabbspara &frmmain::snabbsparaFönster()
+quicksave::frmsnabbspara &frmmain::snabbsparaFönster()
 {
-    auto *window = findChild<frmsnabbspara *>(u"frmsnabbspara"_s, Qt::FindDirectChildrenOnly);
+    auto *window = findChild<quicksave::frmsnabbspara *>(u"frmsnabbspara"_s, Qt::FindDirectChildrenOnly);
     if (!window)
-        window = new frmsnabbspara(m_platform, this);
+        window = new quicksave::frmsnabbspara(m_platform, this);
     return *window;
 }
 

@@ -28,8 +28,6 @@ class frmsnabbspara;
 
 namespace tankedosan::main {
 
-using quicksave::frmsnabbspara;
-
 // The main window's caption in the whole-list view: "Tankedosan -  " (two blanks), the count, " st".
 QString wholeListCaption(int count);
 // In the search-list view: "Tankedosan - sökresultat - ", the count, " st".
@@ -47,7 +45,7 @@ public:
     // What the windows opened from here may ask of it.
     widgets::MainWindowLink link();
     // The one quick-save window of the program, created hidden on first use; the editor appends to it too.
-    frmsnabbspara &snabbsparaFönster();
+    quicksave::frmsnabbspara &snabbsparaFönster();
 
 private:
     // Controls, named as the window's objects are.

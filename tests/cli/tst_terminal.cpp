@@ -384,6 +384,16 @@ private slots:
             seen.insert(drawn);
         }
         QVERIFY(seen.size() >= 4);
+        // An entry grown past the index's longest since strfile ran is read whole, not cut at that length; an
+        // index whose text is gone is a failure, told.
+        for (const QString &name : {u"kort"_s, u"borta"_s}) {
+            folder.write(name, "ab\n%\n");
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.path(name)}), 0);
+        }
+        folder.write(u"kort"_s, "abcdefghij\n%\n");
+        QVERIFY(QFile::remove(folder.path(u"borta"_s)));
+        expect({u"--slump|--samling|kort"_s, 0, "abcdefghij\n", {}}, folder.folder());
+        expect({u"--slump|--samling|borta"_s, 2, {}, u"53 - "_s}, folder.folder());
 
         const QByteArray index = folder.read(u"zitate.dat"_s), text = folder.read(u"zitate"_s);
         folder.write(u"mer.txt"_s, "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nBeta\n%\nbeta\n%\nBeta\n");
@@ -396,8 +406,10 @@ private slots:
                  {import("mer.txt", "Egen"), 0, "3 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
                  {import("rader.txt", "Egen"), 0, "1 ordspråk lades till i ''Egen''; 1 fanns redan där.\n", {}},
                  {import("mer.txt", "egen"), 1, "0 ordspråk lades till i ''Egen''; 4 fanns redan där.\n", {}},
+                 {import("rader.txt", "Ny"), 0, "2 ordspråk lades till i ''Ny''; 0 fanns redan där.\n", {}},
                  {import("mer.txt", "zitate"), 2, {}, u"tankedosan: Samlingen i ''"_s},
                  {import("saknas", "Egen"), 2, {}, u"53 - "_s},
+                 {import("borta.dat", "Egen"), 2, {}, u"53 - "_s}, // an index without its text
                  {import("mer.txt", "").section(u'|', 0, 1), 2, {}, u"ange den med --samling"_s}})
             expect(c, folder.folder());
         QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s, u"Zeta"_s, u"Gamma"_s};
@@ -405,6 +417,7 @@ private slots:
         QCOMPARE(QStringDecoder("windows-1252").decode(folder.read(u"Egen.dat"_s)),
                  expected.join(u"\r\n"_s) + u"\r\n"_s);
         QVERIFY(folder.read(u"zitate.dat"_s) == index && folder.read(u"zitate"_s) == text && index.size() > 24);
+        QCOMPARE(folder.read(u"Ny.dat"_s), "Alfa\r\nbeta\r\n"_ba); // made by the import
     }
 };
 

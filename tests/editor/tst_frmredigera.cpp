@@ -384,6 +384,12 @@ private slots:
         QVERIFY(wholeRows(lines).isEmpty() && s.side() == editorSide);
         QCOMPARE(takeBoxes(s.platform),
                  (QStringList{u"message|Felmeddelande|Ok|Exclamation|Ingen text markerad i listan!"_s, u"error:53"_s}));
+        // A folder gone since it was listed: its error, and the folder list stays where it was.
+        const QString folderList = itemTexts(Dir1);
+        QVERIFY(QDir(s.folder.path(u"E"_s)).removeRecursively());
+        clickRow(Dir1, Dir1->row(Dir1->findItems(u"E"_s, Qt::MatchEndsWith | Qt::MatchCaseSensitive).value(0)));
+        QTest::keyClick(Dir1, Qt::Key_Return);
+        QCOMPARE(takeBoxes(s.platform).last() + u' ' + itemTexts(Dir1), u"error:76 "_s + folderList);
         // Into a folder by Enter on it (or a double click).
         clickRow(Dir1, Dir1->row(Dir1->findItems(u"f\\"_s, Qt::MatchEndsWith).value(0)));
         QTest::keyClick(Dir1, Qt::Key_Return);
