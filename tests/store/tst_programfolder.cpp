@@ -118,6 +118,15 @@ private slots:
             QCOMPARE(row.section(u'→', 0, 0) + u'→' + found.join(u' '), row);
             QVERIFY(!QFileInfo::exists(t.path(u"nowhere"_s)));
         }
+        // An old shipped help stays as it is when the help shipped now cannot be read (here a FIFO).
+        const FolderFixture t;
+        QVERIFY(QDir().mkpath(t.path(u"share"_s)) && QDir().mkpath(t.path(u"user"_s)));
+        QVERIFY(::mkfifo(QFile::encodeName(t.path(u"share/help.txt"_s)), 0600) == 0);
+        t.write(u"share/help-shipped.sha256"_s,
+                QCryptographicHash::hash("~", QCryptographicHash::Sha256).toHex() + "  help.txt\n");
+        t.write(u"user/help.txt"_s, "~"_ba);
+        QCOMPARE(store::seedFolder(t.path(u"user"_s), t.path(u"share"_s)), store::MaybeFailure());
+        QCOMPARE(t.read(u"user/help.txt"_s), "~"_ba);
     }
 
     // A failure leaves lines and folder as they were; a read stops at the bound, also for a file of size 0 in /proc.
@@ -297,6 +306,8 @@ private slots:
             return int(store::readCollection(fifo).failure() != pathError(fifo) || store::readNumberFile() != u"1"_s);
         };
         QCOMPARE(runInChild(read, 5), 0); // 14 (SIGALRM) when reading hangs
+        // The program's own file behind a link is refused, not read through it.
+        QCOMPARE(store::readOwnFile(f.path(u"nr.ini"_s)).failure(), pathError(f.path(u"nr.ini"_s)));
         QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError(fifo));
         store::writeNumberFile(u"42"_s);
         QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(seven) == "7\r\n");
