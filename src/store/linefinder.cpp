@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -40,50 +43,135 @@ const std::array<unsigned char, 256> &windows1252Fold()
     return table;
 }
 
-// Lower-cases one line of a UTF-8 store into `out`, exactly as QString::toLower would. ASCII, the two-byte
-// characters of Latin-1 and the punctuation of U+2000-U+20BF go byte by byte, for that is all that
-// lower-casing does to them: A-Z and U+00C0-U+00DE (but for U+00D7, the multiplication sign) move by 0x20,
-// which in UTF-8 changes only the second byte. A line that holds any other character is lower-cased by Qt.
-void foldUtf8Line(QByteArrayView line, QByteArray &out)
+// UTF-8 text is folded one character at a time, as QString::toLower folds it: without regard to the
+// characters around it (Qt lower-cases a final sigma as any other), each to one character but U+0130 (İ),
+// which becomes an i and a combining dot above. A fold may change a character's length: the Kelvin sign
+// becomes k, ẞ becomes ß.
+constexpr char32_t kCapitalIWithDot = 0x130;
+constexpr char32_t kCombiningDotAbove = 0x307;
+// No character past the first supplementary plane has a lower case of its own.
+constexpr char32_t kCasedEnd = 0x20000;
+
+// One character of the text in lower case.
+struct FoldedChar
 {
-    const auto &table = windows1252Fold();
-    const auto *in = reinterpret_cast<const unsigned char *>(line.data());
-    const qsizetype size = line.size();
-    out.resize(size);
-    auto *o = reinterpret_cast<unsigned char *>(out.data());
-    for (qsizetype i = 0; i < size; ++i) {
-        const unsigned char c = in[i];
-        if (c < 0x80) {
-            o[i] = table[c];
-            continue;
-        }
-        if ((c == 0xC2 || c == 0xC3) && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
-            unsigned char second = in[i + 1];
-            if (c == 0xC3 && second <= 0x9E && second != 0x97)
-                second += 0x20;
-            o[i] = c;
-            o[++i] = second;
-            continue;
-        }
-        // U+2000-U+20BF (quotes, dashes, "…", the euro sign) have no letter case.
-        if (c == 0xE2 && i + 2 < size && in[i + 1] >= 0x80 && in[i + 1] <= 0x82 && (in[i + 2] & 0xC0) == 0x80) {
-            o[i] = c;
-            o[i + 1] = in[i + 1];
-            o[i + 2] = in[i + 2];
-            i += 2;
-            continue;
-        }
-        out = encodeUtf8(decodeUtf8(line).toLower());
-        return;
+    std::array<unsigned char, 4> bytes{};
+    unsigned char size = 0;
+    unsigned char firstSize = 0; // the bytes of its first character: less than size only for İ
+    unsigned char rawSize = 1; // the bytes it takes in the text
+};
+
+void appendUtf8(char32_t c, FoldedChar &f)
+{
+    auto *out = f.bytes.data() + f.size;
+    if (c < 0x80) {
+        out[0] = static_cast<unsigned char>(c);
+        f.size += 1;
+    } else if (c < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        f.size += 2;
+    } else if (c < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+        out[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        f.size += 3;
+    } else {
+        out[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+        out[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        out[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        f.size += 4;
     }
+}
+
+unsigned char leadByte(char32_t c)
+{
+    FoldedChar f;
+    appendUtf8(c, f);
+    return f.bytes[0];
+}
+
+// The character at p, which begins one, in lower case. The text is valid UTF-8: the encoding decision checked
+// the file, and the program encodes what it adds itself. Only the end of the buffer is guarded here: a
+// sequence it cuts short stands for its first byte.
+FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
+{
+    FoldedChar f;
+    const unsigned char c = *p;
+    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (end - p < length) {
+        f.bytes[0] = c;
+        f.size = f.firstSize = 1;
+        return f;
+    }
+    char32_t code = c & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (p[i] & 0x3F);
+    f.rawSize = static_cast<unsigned char>(length);
+    if (code == kCapitalIWithDot) {
+        appendUtf8(U'i', f);
+        f.firstSize = f.size;
+        appendUtf8(kCombiningDotAbove, f);
+        return f;
+    }
+    appendUtf8(QChar::toLower(code), f);
+    f.firstSize = f.size;
+    return f;
+}
+
+// Every character whose lower case begins with (or, for İ, holds) another character: the other forms in which
+// a lower-case character may stand in a text. Built once, at the first search of UTF-8 text.
+const std::vector<std::pair<char32_t, char32_t>> &otherForms()
+{
+    static const std::vector<std::pair<char32_t, char32_t>> forms = [] {
+        std::vector<std::pair<char32_t, char32_t>> list; // (lower case, form)
+        for (char32_t c = 0; c < kCasedEnd; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            if (const char32_t lower = QChar::toLower(c); lower != c)
+                list.emplace_back(lower, c);
+        }
+        // QChar::toLower leaves İ as it is; QString::toLower gives both characters.
+        list.emplace_back(U'i', kCapitalIWithDot);
+        list.emplace_back(kCombiningDotAbove, kCapitalIWithDot);
+        return list;
+    }();
+    return forms;
+}
+
+// The first bytes of every form of a lower-case character in a text.
+std::vector<unsigned char> leadBytesOf(char32_t lower)
+{
+    std::vector<unsigned char> leads{leadByte(lower)};
+    for (const auto &[folded, form] : otherForms()) {
+        if (folded == lower && std::find(leads.begin(), leads.end(), leadByte(form)) == leads.end())
+            leads.push_back(leadByte(form));
+    }
+    return leads;
+}
+
+// The character at `at` of a text that is valid UTF-16.
+char32_t characterAt(QStringView text, qsizetype at)
+{
+    const QChar c = text[at];
+    return c.isHighSurrogate() ? QChar::surrogateToUcs4(c, text[at + 1]) : c.unicode();
 }
 
 } // namespace
 
-// One search: the needle lower-cased once, in the store's form, and every line folded as it is read.
+// One search: the needle lower-cased once, in the store's form, and the text folded only where a match may
+// begin.
 class LineStore::Finder
 {
 public:
+    // Where a match lies in the text: its first byte and the byte after its last (null when there is none).
+    struct Found
+    {
+        const unsigned char *at = nullptr;
+        const unsigned char *end = nullptr;
+    };
+
     Finder(const LineStore &store, QStringView needle, Match match)
         : Finder(store.m_form, needle, match)
     {
@@ -94,14 +182,24 @@ public:
         : m_form(form)
         , m_match(match)
     {
-        const QString lower = needle.toString().toLower();
-        if (form == Form::Utf8) {
-            m_needle = encodeUtf8(lower);
-        } else if (fitsWindows1252(lower)) {
-            appendWindows1252(m_needle, lower);
-            makeShifts();
+        // Lower-cased as a kept string is: Qt turns half a pair that follows an İ into U+FFFD when it lower-cases
+        // a temporary in place, and keeps it otherwise.
+        const QString text = needle.toString();
+        const QString lower = text.toLower();
+        if (form == Form::Windows1252) {
+            if (fitsWindows1252(lower)) {
+                appendWindows1252(m_needle, lower);
+                makeShifts();
+            } else {
+                m_impossible = true; // no line of a Windows-1252 store holds a character outside it
+            }
+        } else if (!lower.isValidUtf16()) {
+            // Half a surrogate pair can only match half of a pair in the text, which no byte of UTF-8 stands
+            // for: such a needle compares the lines as text.
+            m_slowNeedle = lower;
         } else {
-            m_impossible = true; // no line of a Windows-1252 store holds a character outside it
+            m_needle = encodeUtf8(lower);
+            makeUtf8Filter(lower);
         }
     }
 
@@ -111,14 +209,16 @@ public:
     {
         if (m_impossible)
             return false;
-        if (m_form == Form::Utf8) {
-            foldUtf8Line(line, m_scratch);
-            return foldedMatches(m_scratch);
+        if (!m_slowNeedle.isNull()) {
+            const QString text = decodeUtf8(line);
+            const QString lower = text.toLower();
+            return m_match == Match::Beginning ? lower.startsWith(m_slowNeedle) : lower.contains(m_slowNeedle);
         }
-        if (m_match == Match::Beginning)
-            return beginsWith(line);
         const auto *begin = reinterpret_cast<const unsigned char *>(line.data());
-        return find(begin, begin + line.size()) != nullptr;
+        const auto *end = begin + line.size();
+        if (m_match == Match::Beginning)
+            return m_form == Form::Windows1252 ? beginsWith(line) : compareUtf8(begin, end, 0) != nullptr;
+        return find(begin, end).at != nullptr;
     }
 
     // Calls hit(index) for every matching line from `from` on, in list order, while it returns true.
@@ -129,8 +229,8 @@ public:
             return;
         const qsizetype size = m_store->size();
         from = std::max<qsizetype>(from, 0);
-        if (m_form == Form::Windows1252 && m_match == Match::Anywhere && !m_needle.isEmpty())
-            return scanWindows1252(from, hit);
+        if (searchesStretches())
+            return scanStretches(from, hit);
         for (qsizetype i = from; i < size; ++i) {
             if (matches(i) && !hit(i))
                 return;
@@ -138,13 +238,34 @@ public:
     }
 
     bool impossible() const { return m_impossible; }
-    qsizetype needleSize() const { return m_needle.size(); }
+    // Whether a search for the needle anywhere may run over many lines at once (see scanStretches).
+    bool searchesStretches() const
+    {
+        return m_match == Match::Anywhere && !m_needle.isEmpty() && m_slowNeedle.isNull();
+    }
 
+    // The leftmost match in [p, end).
+    Found find(const unsigned char *p, const unsigned char *end) const
+    {
+        if (m_form == Form::Windows1252) {
+            const unsigned char *at = findWindows1252(p, end);
+            return {at, at ? at + m_needle.size() : nullptr};
+        }
+        if (m_needle.isEmpty())
+            return {p, p};
+        for (p = nextCandidate(p, end); p; p = nextCandidate(p + 1, end)) {
+            if (const unsigned char *matchEnd = matchUtf8At(p, end))
+                return {p, matchEnd};
+        }
+        return {};
+    }
+
+private:
     // The leftmost place from p on where the folded text equals the needle, or null. Sixteen places at once
     // where the processor has SSE2: those whose first and last byte fold to the needle's are compared whole.
     // Measured against Horspool's search on the folded bytes, a plain loop, on a million proverbs: two to
     // five times as fast, which is why this one search keeps its own vector code.
-    const unsigned char *find(const unsigned char *p, const unsigned char *end) const
+    const unsigned char *findWindows1252(const unsigned char *p, const unsigned char *end) const
     {
         const qsizetype n = m_needle.size();
         if (n == 0)
@@ -175,30 +296,12 @@ public:
         return nullptr;
     }
 
-private:
-    bool foldedMatches(QByteArrayView line) const
-    {
-        if (m_match == Match::Beginning)
-            return line.startsWith(m_needle);
-        if (m_needle.isEmpty())
-            return true;
-        return line.size() >= m_needle.size()
-               && memmem(line.data(), size_t(line.size()), m_needle.data(), size_t(m_needle.size())) != nullptr;
-    }
-
     bool beginsWith(QByteArrayView line) const
     {
         const qsizetype n = m_needle.size();
         if (line.size() < n)
             return false;
-        const auto &fold = windows1252Fold();
-        const auto *p = reinterpret_cast<const unsigned char *>(line.data());
-        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
-        for (qsizetype j = 0; j < n; ++j) {
-            if (fold[p[j]] != q[j])
-                return false;
-        }
-        return true;
+        return foldedEqualAt(reinterpret_cast<const unsigned char *>(line.data()));
     }
 
     // The bytes of the text that fold to the needle's first and last byte (a letter and its capital, or the
@@ -232,17 +335,101 @@ private:
         return true;
     }
 
+    // A match in UTF-8 text can only begin with a byte that begins one of the forms of the needle's first
+    // character (a letter, its capital, the Kelvin sign for k); where all of those are one byte, the byte after
+    // it must begin a form of the needle's second. Most places are ruled out sixteen at a time, unfolded.
+    void makeUtf8Filter(QStringView lower)
+    {
+        if (lower.isEmpty())
+            return;
+        const char32_t first = characterAt(lower, 0);
+        m_leads = leadBytesOf(first);
+        for (const unsigned char b : m_leads)
+            m_isLead[b] = true;
+        const qsizetype second = first >= 0x10000 ? 2 : 1;
+        m_pair = second < lower.size()
+                 && std::all_of(m_leads.begin(), m_leads.end(), [](unsigned char b) { return b < 0x80; });
+        if (m_pair) {
+            m_seconds = leadBytesOf(characterAt(lower, second));
+            for (const unsigned char b : m_seconds)
+                m_isSecond[b] = true;
+        }
+    }
+
+    // The first place from p on where a match may begin, or null.
+    const unsigned char *nextCandidate(const unsigned char *p, const unsigned char *end) const
+    {
+#ifdef __SSE2__
+        const auto anyOf = [](__m128i bytes, const std::vector<unsigned char> &set) {
+            __m128i hit = _mm_setzero_si128();
+            for (const unsigned char b : set)
+                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(char(b))));
+            return hit;
+        };
+        for (; end - p >= 17; p += 16) {
+            __m128i hit = anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), m_leads);
+            if (m_pair)
+                hit = _mm_and_si128(hit, anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), m_seconds));
+            if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask != 0)
+                return p + __builtin_ctz(mask);
+        }
+#endif
+        for (; p < end; ++p) {
+            if (m_isLead[*p] && (!m_pair || (end - p > 1 && m_isSecond[p[1]])))
+                return p;
+        }
+        return nullptr;
+    }
+
+    // The end of a match that begins with the character at p, or null: the folded text from p on begins with
+    // the needle, or, where that character folds into two (İ), the text from its second one on does.
+    const unsigned char *matchUtf8At(const unsigned char *p, const unsigned char *end) const
+    {
+        if (const unsigned char *matchEnd = compareUtf8(p, end, 0))
+            return matchEnd;
+        if (*p < 0x80)
+            return nullptr;
+        const FoldedChar f = foldAt(p, end);
+        return f.firstSize < f.size ? compareUtf8(p, end, f.firstSize) : nullptr;
+    }
+
+    // Whether the folded text from p on, less the first `skip` bytes, begins with the needle: the end of the
+    // text it took, or null.
+    const unsigned char *compareUtf8(const unsigned char *p, const unsigned char *end, unsigned skip) const
+    {
+        const auto &fold = windows1252Fold();
+        const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
+        const auto *needleEnd = q + m_needle.size();
+        while (q < needleEnd) {
+            if (p == end)
+                return nullptr;
+            if (*p < 0x80) {
+                if (fold[*p] != *q)
+                    return nullptr;
+                ++p, ++q;
+                continue;
+            }
+            const FoldedChar f = foldAt(p, end);
+            for (unsigned k = skip; k < f.size && q < needleEnd; ++k, ++q) {
+                if (f.bytes[k] != *q)
+                    return nullptr;
+            }
+            skip = 0;
+            p += f.rawSize;
+        }
+        return p;
+    }
+
     // Lines that lie one after another in the text (as every line of a file read or of a sorted list does)
     // are searched as one stretch, the line ends and whatever lies between included; a hit counts for a line
     // only when it lies wholly inside it. The search gives the leftmost hit, so a line that ends before the
     // hit does has none.
     template<typename Hit>
-    void scanWindows1252(qsizetype k, Hit hit) const
+    void scanStretches(qsizetype k, Hit hit) const
     {
         const auto *base = reinterpret_cast<const unsigned char *>(m_store->m_text.constData());
         const auto &spans = m_store->m_spans;
         const qsizetype size = m_store->size();
-        const qsizetype n = m_needle.size();
         const auto endOf = [&](qsizetype i) {
             return spans[size_t(i)].begin + spans[size_t(i)].size;
         };
@@ -253,13 +440,13 @@ private:
             const unsigned char *stop = base + endOf(runEnd - 1);
             qsizetype pos = spans[size_t(k)].begin;
             while (k < runEnd) {
-                const unsigned char *found = find(base + pos, stop);
-                if (!found) {
+                const Found found = find(base + pos, stop);
+                if (!found.at) {
                     k = runEnd;
                     break;
                 }
-                const qsizetype at = found - base;
-                while (k < runEnd && endOf(k) < at + n)
+                const qsizetype at = found.at - base, matchEnd = found.end - base;
+                while (k < runEnd && endOf(k) < matchEnd)
                     ++k;
                 if (k == runEnd)
                     break;
@@ -277,10 +464,14 @@ private:
     const LineStore *m_store = nullptr;
     Form m_form;
     Match m_match;
-    QByteArray m_needle;
+    QByteArray m_needle; // in lower case, in the store's form
+    QString m_slowNeedle; // in lower case, when it holds half a surrogate pair
     bool m_impossible = false;
     std::array<unsigned char, 2> m_first{}, m_last{};
-    mutable QByteArray m_scratch;
+    // The UTF-8 filter: the bytes a match may begin with, and those that may follow them.
+    std::vector<unsigned char> m_leads, m_seconds;
+    std::array<bool, 256> m_isLead{}, m_isSecond{};
+    bool m_pair = false;
 };
 
 bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
@@ -317,7 +508,7 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
     const char *text = m_text.data(), *textEnd = text + m_text.size();
     LineSplitter<char> lines(text, textEnd, lineEndsIf(m_unix));
     const char *begin = nullptr, *end = nullptr;
-    if (m_form != Form::Windows1252 || match != Match::Anywhere || finder.needleSize() == 0) {
+    if (!finder.searchesStretches()) {
         while (lines.next(begin, end)) {
             if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
                 hit(decoded(begin, end));
@@ -327,16 +518,16 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
     // The whole text searched at once, as the store searches lines that lie one after another: a hit counts
     // for the line it lies wholly inside, and the lines are walked only as far as the hits go.
     const auto find = [&](const char *from) {
-        return reinterpret_cast<const char *>(finder.find(reinterpret_cast<const unsigned char *>(from),
-                                                          reinterpret_cast<const unsigned char *>(textEnd)));
+        const Finder::Found found = finder.find(reinterpret_cast<const unsigned char *>(from),
+                                                reinterpret_cast<const unsigned char *>(textEnd));
+        return std::pair(reinterpret_cast<const char *>(found.at), reinterpret_cast<const char *>(found.end));
     };
-    const qsizetype n = finder.needleSize();
-    for (const char *found = find(text); found && lines.next(begin, end);) {
-        while (found && found < end && (found < begin || found + n > end))
-            found = find(found + 1);
+    for (auto [found, foundEnd] = find(text); found && lines.next(begin, end);) {
+        while (found && found < end && (found < begin || foundEnd > end))
+            std::tie(found, foundEnd) = find(found + 1);
         if (found && found < end) {
             hit(decoded(begin, end));
-            found = find(end);
+            std::tie(found, foundEnd) = find(end);
         }
     }
 }

@@ -104,6 +104,93 @@ private slots:
         QCOMPARE_LT(bytesInUse() - before, 540000);
     }
 
+    // A search of a file's text, in the store and in place, finds exactly the lines that lower-cased whole by
+    // QString::toLower hold the needle lower-cased the same way: on text whose lower case is another length
+    // (İ, the Kelvin and Ångström signs, ẞ, Ⱥ, Ɫ), other sigmas, combining marks, letters past U+FFFF, and
+    // files that are not UTF-8 after all (a lone surrogate or a stray byte makes them Windows-1252).
+    void searchesAgreeWithLowerCasingTheWholeLine_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<int>("rounds");
+        const QStringList hard = u"İ|ı|I|i|ẞ|ß|s|Σ|σ|ς|K|k|\u212A|Å|å|\u212B|Ⱥ|ⱥ|Ɫ|ɫ|\u0307|e\u0301|É|𐐀|𐐨|Ω|\u2126|–|…|ǅ|x| "_s
+                                     .split(u'|');
+        QTest::newRow("hard cases") << hard << 400;
+        // Every character that QString::toLower changes, and what it becomes, each once on a line of its own.
+        QStringList cased;
+        for (char32_t c = 1; c < 0x110000; ++c) {
+            const QString one = QString::fromUcs4(&c, 1);
+            if (!QChar::isSurrogate(c) && one.toLower() != one)
+                cased << one << one.toLower();
+        }
+        QTest::newRow("every character with a lower case") << cased << 0;
+    }
+    void searchesAgreeWithLowerCasingTheWholeLine()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(int, rounds);
+        QRandomGenerator random(20261209);
+        const auto piece = [&] { return pieces[random.bounded(int(pieces.size()))]; };
+        const auto check = [](const QByteArray &file, const QStringList &needles) {
+            const store::LineStore store = store::LineStore::fromFileBytes(file);
+            const store::LineStore::FileLines inPlace(file);
+            const QStringList lines = store.toStringList();
+            for (const QString &needle : needles) {
+                for (const auto match : {store::Match::Anywhere, store::Match::Beginning}) {
+                    std::vector<qsizetype> expected;
+                    QStringList expectedLines, inPlaceHits;
+                    for (qsizetype i = 0; i < lines.size(); ++i) {
+                        const QString line = lines[i].toLower(), lower = needle.toLower();
+                        if (match == store::Match::Anywhere ? line.contains(lower) : line.startsWith(lower)) {
+                            expected.push_back(i);
+                            expectedLines << lines[i];
+                        }
+                    }
+                    const auto where = qPrintable(u"needle %1 in %2"_s.arg(needle, QString::fromLatin1(file.toHex())));
+                    QVERIFY2(store.findAll(needle, match) == expected, where);
+                    inPlace.findAll(needle, match, [&](const QString &hit) { inPlaceHits << hit; });
+                    QVERIFY2(inPlaceHits == expectedLines, where);
+                    if (!lines.isEmpty()) {
+                        const qsizetype one = QRandomGenerator::global()->bounded(int(lines.size()));
+                        QCOMPARE(store.matches(one, needle, match),
+                                 std::find(expected.begin(), expected.end(), one) != expected.end());
+                    }
+                }
+            }
+        };
+        if (rounds == 0) { // one file of every line, searched for every line
+            QStringList needles = pieces;
+            needles.removeDuplicates();
+            return check(pieces.join(u"\r\n"_s).toUtf8(), needles);
+        }
+        for (int round = 0; round < rounds; ++round) {
+            QStringList lines;
+            for (int i = random.bounded(1, 12); i > 0; --i) {
+                QString line;
+                for (int j = random.bounded(12); j > 0; --j)
+                    line += piece();
+                lines << line;
+            }
+            QByteArray file = lines.join(u"\r\n"_s).toUtf8();
+            if (round % 7 == 0) // a lone surrogate or a stray byte: not UTF-8
+                file.insert(random.bounded(int(file.size()) + 1), round % 2 ? "\xED\xA0\x80" : "\xFF");
+            QStringList needles;
+            for (int probe = 0; probe < 12; ++probe) {
+                QString needle;
+                for (int j = random.bounded(1, 4); j > 0; --j)
+                    needle += piece();
+                const QString &line = lines[random.bounded(int(lines.size()))];
+                if (probe % 3 == 0) // a piece of a line, which may cut a pair or a letter from its mark
+                    needle = line.mid(random.bounded(int(line.size()) + 1), random.bounded(1, 5));
+                if (probe == 4) // a match that would run over a line end
+                    needle = line.right(2) + u"\r\n"_s + lines.value(1).left(2);
+                if (probe == 5)
+                    needle = QChar(random.bounded(2) ? 0xD801 : 0xDC28) + piece(); // half of 𐐀's or 𐐨's pair
+                needles << needle;
+            }
+            check(file, needles);
+        }
+    }
+
     // A text view's lines keep every line end between them, and only a line past the bound is cut.
     void shownLinesKeepTheirLineEnds()
     {
