@@ -101,7 +101,10 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
         char *const wordsAt = out;
         std::memmove(out, words.data(), size_t(words.size()));
         out += words.size();
-        std::replace(wordsAt, out, '\r', ' '); // a CR inside a line would end the entry's line when read back
+        // A CR inside a line would end the entry's line when read back. Such CRs are rare, so they are looked
+        // for with memchr: a byte-wise replace was most of the time of joining a folder of fortunes.
+        for (char *cr = wordsAt; (cr = static_cast<char *>(std::memchr(cr, '\r', size_t(out - cr)))) != nullptr;)
+            *cr++ = ' ';
     });
     // The last entry needs no line end (the read form takes a last line without one), and there may be no
     // room for one where no delimiter line follows it.

@@ -49,8 +49,6 @@ const std::array<unsigned char, 256> &windows1252Fold()
 // becomes k, ẞ becomes ß.
 constexpr char32_t kCapitalIWithDot = 0x130;
 constexpr char32_t kCombiningDotAbove = 0x307;
-// No character past the first supplementary plane has a lower case of its own.
-constexpr char32_t kCasedEnd = 0x20000;
 
 // One character of the text in lower case.
 struct FoldedChar
@@ -120,33 +118,27 @@ FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
     return f;
 }
 
-// Every character whose lower case begins with (or, for İ, holds) another character: the other forms in which
-// a lower-case character may stand in a text. Built once, at the first search of UTF-8 text.
-const std::vector<std::pair<char32_t, char32_t>> &otherForms()
-{
-    static const std::vector<std::pair<char32_t, char32_t>> forms = [] {
-        std::vector<std::pair<char32_t, char32_t>> list; // (lower case, form)
-        for (char32_t c = 0; c < kCasedEnd; ++c) {
-            if (QChar::isSurrogate(c))
-                continue;
-            if (const char32_t lower = QChar::toLower(c); lower != c)
-                list.emplace_back(lower, c);
-        }
-        // QChar::toLower leaves İ as it is; QString::toLower gives both characters.
-        list.emplace_back(U'i', kCapitalIWithDot);
-        list.emplace_back(kCombiningDotAbove, kCapitalIWithDot);
-        return list;
-    }();
-    return forms;
-}
+// The capitals that are not the upper case of their lower case: ϴ, ẞ, the Ohm, Kelvin and Ångström signs,
+// and İ. Every other character with a lower case is its upper case or its title case (ǅ, ᾈ), which begins
+// with the same byte as the upper case. The test goes through every character, so a Qt that knew another
+// such capital would fail it.
+constexpr char32_t kOtherCapitals[] = {kCapitalIWithDot, 0x3F4, 0x1E9E, 0x2126, 0x212A, 0x212B};
 
-// The first bytes of every form of a lower-case character in a text.
+// The first bytes of every form in which a lower-case character may stand in a text. A form too many costs
+// only a look; one too few would lose hits.
 std::vector<unsigned char> leadBytesOf(char32_t lower)
 {
-    std::vector<unsigned char> leads{leadByte(lower)};
-    for (const auto &[folded, form] : otherForms()) {
-        if (folded == lower && std::find(leads.begin(), leads.end(), leadByte(form)) == leads.end())
-            leads.push_back(leadByte(form));
+    std::vector<unsigned char> leads;
+    const auto add = [&](char32_t form) {
+        if (const unsigned char b = leadByte(form); std::find(leads.begin(), leads.end(), b) == leads.end())
+            leads.push_back(b);
+    };
+    add(lower);
+    add(QChar::toUpper(lower));
+    for (const char32_t capital : kOtherCapitals) {
+        const bool dotted = capital == kCapitalIWithDot && (lower == U'i' || lower == kCombiningDotAbove);
+        if (dotted || QChar::toLower(capital) == lower)
+            add(capital);
     }
     return leads;
 }
