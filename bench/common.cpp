@@ -34,6 +34,66 @@ int failed(const QString &what)
     return 2;
 }
 
+QString textName(Text text)
+{
+    switch (text) {
+    case Text::Windows1252: return u"Windows-1252"_s;
+    case Text::Utf8Swedish: return u"UTF-8, Swedish"_s;
+    case Text::Utf8CyrillicGreek: return u"UTF-8, Cyrillic and Greek"_s;
+    }
+    return {};
+}
+
+QString textArgument(Text text)
+{
+    switch (text) {
+    case Text::Windows1252: return u"windows-1252"_s;
+    case Text::Utf8Swedish: return u"utf-8-swedish"_s;
+    case Text::Utf8CyrillicGreek: return u"utf-8-cyrillic-greek"_s;
+    }
+    return {};
+}
+
+std::optional<Text> textFromArgument(QStringView argument)
+{
+    for (Text text : kTexts) {
+        if (argument == textArgument(text))
+            return text;
+    }
+    return std::nullopt;
+}
+
+bool isUtf8(Text text)
+{
+    return text != Text::Windows1252;
+}
+
+std::vector<TextAndSize> textsAndSizes()
+{
+    std::vector<TextAndSize> list;
+    for (Text text : kTexts) {
+        for (int lines : kSizes) {
+            if (!isUtf8(text) || lines == kSizes[std::size(kSizes) - 1])
+                list.push_back({text, lines});
+        }
+    }
+    return list;
+}
+
+QStringList grepEnvironment(Text text)
+{
+    if (isUtf8(text))
+        return {u"LC_ALL=C.UTF-8"_s};
+    return {};
+}
+
+QStringList iconvArguments(Text text, const QString &path)
+{
+    if (isUtf8(text))
+        return {u"-f"_s, u"UTF-8"_s, u"-t"_s, u"UTF-16LE"_s, path};
+    return {u"-f"_s, u"WINDOWS-1252"_s, u"-t"_s, u"UTF-8"_s, path};
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Windows-1252, written out here on its own so the check of what the window shows does not lean on the
 // decoder it checks.
@@ -85,9 +145,28 @@ QByteArray toWindows1252(QStringView text)
     return bytes;
 }
 
-ProverbWriter::ProverbWriter()
+ProverbWriter::ProverbWriter(Text text)
+    : m_text(text)
 {
-    const QString words[] = {
+    if (text == Text::Utf8CyrillicGreek) {
+        // Capitals in both alphabets, words in capitals and letters such as Ё, Ά and the final ς give the
+        // folding of letter case work that a table of Latin-1 cannot do.
+        m_words = {
+            u"Пословица"_s, u"ВОЛК"_s,  u"волк"_s,    u"лес"_s,     u"Кто"_s,      u"рано"_s,    u"встаёт"_s,
+            u"тому"_s,      u"Бог"_s,   u"подаёт"_s,  u"Не"_s,      u"всё"_s,      u"золото"_s,  u"что"_s,
+            u"блестит"_s,   u"Тише"_s,  u"едешь"_s,   u"дальше"_s,  u"будешь"_s,   u"ДРУЖБА"_s,  u"Ёжик"_s,
+            u"Яблоко"_s,    u"от"_s,    u"яблони"_s,  u"Щука"_s,    u"ЧЕЛОВЕК"_s,  u"Эхо"_s,     u"Цыплят"_s,
+            u"по"_s,        u"осени"_s, u"считают"_s, u"Σοφία"_s,   u"ΘΆΛΑΣΣΑ"_s,  u"ψυχή"_s,    u"Ο"_s,
+            u"λόγος"_s,     u"και"_s,   u"η"_s,       u"αλήθεια"_s, u"Ένας"_s,     u"κούκος"_s,  u"δεν"_s,
+            u"φέρνει"_s,    u"την"_s,   u"άνοιξη"_s,  u"ΦΩΣ"_s,     u"Ωραίος"_s,   u"ουρανός"_s, u"Ψάρι"_s,
+            u"Ζωή"_s,       u"Ήλιος"_s, u"σιωπή"_s,   u"χρόνος"_s,  u"ΆΝΘΡΩΠΟΣ"_s, u"Ξένος"_s,   u"θάλασσα"_s,
+        };
+        m_marks = {
+            u"€"_s, u"„"_s, u"“"_s, u"”"_s, u"‘"_s, u"’"_s, u"…"_s, u"–"_s, u"—"_s, u"•"_s, u"™"_s, u"«"_s, u"»"_s,
+        };
+        return;
+    }
+    m_words = {
         u"Den"_s,      u"som"_s,      u"väntar"_s, u"på"_s,        u"något"_s, u"gott"_s,     u"väntar"_s, u"aldrig"_s,
         u"förgäves"_s, u"Bättre"_s,   u"sent"_s,   u"än"_s,        u"borta"_s, u"bra"_s,      u"men"_s,    u"hemma"_s,
         u"bäst"_s,     u"Ärlighet"_s, u"varar"_s,  u"längst"_s,    u"Åsna"_s,  u"öga"_s,      u"för"_s,    u"tand"_s,
@@ -97,41 +176,39 @@ ProverbWriter::ProverbWriter()
         u"Läsk"_s,     u"Åke"_s,      u"Östen"_s,  u"Märta"_s,     u"dörr"_s,  u"lördag"_s,   u"höst"_s,   u"vår"_s,
     };
     // Every character of Windows-1252's 0x80-0x9F that it defines: quotes, dashes, the euro and so on.
-    const QString marks[] = {
+    m_marks = {
         u"€"_s,   u"‚"_s, u"ƒ"_s,     u"„citat“"_s, u"…"_s,    u"†"_s,     u"‡"_s, u"ˆ"_s, u"‰"_s,
         u"Šta"_s, u"‹"_s, u"Œuvre"_s, u"Žil"_s,     u"‘ja’"_s, u"”nej”"_s, u"•"_s, u"–"_s, u"—"_s,
         u"˜"_s,   u"™"_s, u"šal"_s,   u"›"_s,       u"œil"_s,  u"žu"_s,    u"Ÿ"_s,
     };
-    for (const QString &w : words)
-        m_words.push_back(toWindows1252(w));
-    for (const QString &m : marks)
-        m_marks.push_back(toWindows1252(m));
 }
 
 void ProverbWriter::appendLine(QByteArray &bytes)
 {
+    // The line is built in characters, not bytes, so the Swedish text is the same whichever encoding it is
+    // written in. Every character here is one UTF-16 unit.
     const int length = 30 + m_random.below(91);
-    QByteArray line;
+    QString line;
     line.reserve(length + 16);
     while (line.size() < length) {
         if (!line.isEmpty())
-            line.append(' ');
+            line.append(u' ');
         const auto &pool = m_random.below(8) == 0 ? m_marks : m_words;
         line.append(pool[size_t(m_random.below(int(pool.size())))]);
     }
     line.truncate(length);
-    if (line.endsWith(' '))
-        line.back() = '.';
-    bytes.append(line);
+    if (line.endsWith(u' '))
+        line.back() = u'.';
+    bytes.append(isUtf8(m_text) ? line.toUtf8() : toWindows1252(line));
     bytes.append("\r\n", 2);
 }
 
-bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix)
+bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix, Text text)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    ProverbWriter writer;
+    ProverbWriter writer(text);
     QByteArray chunk;
     chunk.reserve(1 << 20);
     for (int i = 0; i < lines; ++i) {
@@ -140,7 +217,7 @@ bool writeCollection(const QString &path, int lines, const std::function<QByteAr
         writer.appendLine(chunk);
         if (chunk.size() >= (1 << 20) - 256 || i + 1 == lines) {
             for (char c : chunk) {
-                if (undefinedByte(static_cast<unsigned char>(c)))
+                if (!isUtf8(text) && undefinedByte(static_cast<unsigned char>(c)))
                     return false;
             }
             if (file.write(chunk) != chunk.size())
@@ -163,7 +240,7 @@ bool warmCache(const QString &path)
 }
 
 // Line `number` (from 1) of the file, decoded; streamed so it costs no memory worth speaking of.
-std::optional<QString> lineOfFile(const QString &path, int number)
+std::optional<QString> lineOfFile(const QString &path, int number, Text text)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -176,7 +253,7 @@ std::optional<QString> lineOfFile(const QString &path, int number)
     }
     if (line.endsWith("\r\n"))
         line.chop(2);
-    return fromWindows1252(line);
+    return isUtf8(text) ? QString::fromUtf8(line) : fromWindows1252(line);
 }
 
 double median(std::vector<double> values)
@@ -236,12 +313,13 @@ void printResult(const std::map<QString, double> &values)
     out() << Qt::endl;
 }
 
-std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats)
+std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats,
+                                        const QStringList &environment)
 {
     std::vector<double> times, faults;
     CommandTimes result;
     for (int i = 0; i < repeats; ++i) {
-        const auto run = runCommand(program, args);
+        const auto run = runCommand(program, args, environment);
         if (!run)
             return std::nullopt;
         times.push_back(run->ms);
@@ -253,12 +331,20 @@ std::optional<CommandTimes> timedMedian(const QString &program, const QStringLis
     return result;
 }
 
-std::optional<CommandRun> runCommand(const QString &program, const QStringList &args)
+std::optional<CommandRun> runCommand(const QString &program, const QStringList &args, const QStringList &environment)
 {
     QTemporaryFile output;
     if (!output.open())
         return std::nullopt;
     QProcess process;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment settings = QProcessEnvironment::systemEnvironment();
+        for (const QString &setting : environment) {
+            const qsizetype eq = setting.indexOf(u'=');
+            settings.insert(setting.first(eq), setting.sliced(eq + 1));
+        }
+        process.setProcessEnvironment(settings);
+    }
     process.setStandardOutputFile(output.fileName());
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     rusage before{};

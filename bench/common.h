@@ -19,6 +19,35 @@ namespace bench {
 // The sizes every area measures: the largest a 16-bit count can address, then two far beyond it.
 inline constexpr int kSizes[] = {32767, 100000, 1000000};
 
+// The texts a generated collection is written in. The program reads a file as UTF-8 when it is valid UTF-8
+// holding a multi-byte sequence, else as Windows-1252, so each of its two decoders has collections of its own:
+// the Swedish proverbs in either encoding, and proverbs of Cyrillic and Greek letters, whose folding of
+// letter case is not Latin-1's.
+enum class Text { Windows1252, Utf8Swedish, Utf8CyrillicGreek };
+
+// The texts every area measures, in the order their rows are printed.
+inline constexpr Text kTexts[] = {Text::Windows1252, Text::Utf8Swedish, Text::Utf8CyrillicGreek};
+
+QString textName(Text text);
+// The text's name on a child's command line, and back.
+QString textArgument(Text text);
+std::optional<Text> textFromArgument(QStringView argument);
+bool isUtf8(Text text);
+// What the load and search areas measure, in the order their rows are printed: Windows-1252 at every size, the
+// UTF-8 texts at the largest alone, which keeps the run's length bounded.
+struct TextAndSize
+{
+    Text text;
+    int lines;
+};
+std::vector<TextAndSize> textsAndSizes();
+// What grep runs under for the text: a UTF-8 locale for UTF-8, so it folds letter case as a UTF-8 reader must;
+// Windows-1252 as it always was, in the benchmark's own locale.
+QStringList grepEnvironment(Text text);
+// iconv's arguments for decoding the file the way the program must: Windows-1252 to UTF-8, UTF-8 to UTF-16
+// (the program's own strings).
+QStringList iconvArguments(Text text, const QString &path);
+
 QTextStream &out();
 QTextStream &err();
 int failed(const QString &what);
@@ -32,8 +61,9 @@ QByteArray toWindows1252(QStringView text);
 bool undefinedByte(unsigned char b);
 
 // ---------------------------------------------------------------------------------------------------------
-// The collections: Swedish-looking proverbs of 30 to 120 bytes, every defined byte of 0x80-0x9F now and
-// then, CR LF after each line. A fixed seed and a generator of our own give the same files everywhere.
+// The collections: Swedish-looking proverbs of 30 to 120 characters, every character Windows-1252 defines in
+// 0x80-0x9F now and then, CR LF after each line; or Cyrillic and Greek ones of the same lengths. A fixed seed
+// and a generator of our own give the same files everywhere, and the same Swedish text in both encodings.
 
 class SplitMix64
 {
@@ -57,23 +87,25 @@ private:
 class ProverbWriter
 {
 public:
-    ProverbWriter();
+    explicit ProverbWriter(Text text = Text::Windows1252);
     // Appends one line and its CR LF.
     void appendLine(QByteArray &bytes);
 
 private:
+    Text m_text;
     SplitMix64 m_random{0x7A6E6B65646F7361ULL};
-    std::vector<QByteArray> m_words;
-    std::vector<QByteArray> m_marks;
+    std::vector<QString> m_words;
+    std::vector<QString> m_marks;
 };
 
 // Writes a collection of generated proverbs, CR LF after each; `prefix` (when given) puts text of its own in
 // front of line `i`, counted from 0.
-bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix = {});
+bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix = {},
+                     Text text = Text::Windows1252);
 // Reads the file once through a small buffer, so both the program and a baseline find it in the page cache.
 bool warmCache(const QString &path);
 // Line `number` (from 1) of the file, decoded; streamed so it costs no memory worth speaking of.
-std::optional<QString> lineOfFile(const QString &path, int number);
+std::optional<QString> lineOfFile(const QString &path, int number, Text text = Text::Windows1252);
 
 double median(std::vector<double> values);
 
@@ -95,7 +127,9 @@ struct CommandRun
     long minorFaults = 0;
     QByteArray output;
 };
-std::optional<CommandRun> runCommand(const QString &program, const QStringList &args);
+// `environment` holds NAME=VALUE settings on top of this process's own.
+std::optional<CommandRun> runCommand(const QString &program, const QStringList &args,
+                                     const QStringList &environment = {});
 
 // The median time and page faults of `repeats` runs of a command; the output of the last.
 struct CommandTimes
@@ -104,7 +138,8 @@ struct CommandTimes
     double faults = 0;
     QByteArray output;
 };
-std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats);
+std::optional<CommandTimes> timedMedian(const QString &program, const QStringList &args, int repeats,
+                                        const QStringList &environment = {});
 
 QString fixed(double value, int decimals, int width);
 QString verdict(bool pass);
