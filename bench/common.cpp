@@ -331,7 +331,8 @@ std::optional<CommandTimes> timedMedian(const QString &program, const QStringLis
     return result;
 }
 
-std::optional<CommandRun> runCommand(const QString &program, const QStringList &args, const QStringList &environment)
+std::optional<CommandRun> runCommand(const QString &program, const QStringList &args, const QStringList &environment,
+                                     Output kept)
 {
     QTemporaryFile output;
     if (!output.open())
@@ -363,7 +364,8 @@ std::optional<CommandRun> runCommand(const QString &program, const QStringList &
         return std::nullopt;
     }
     run.minorFaults = after.ru_minflt - before.ru_minflt;
-    run.output = output.readAll();
+    if (kept == Output::Read)
+        run.output = output.readAll();
     return run;
 }
 

@@ -127,9 +127,13 @@ struct CommandRun
     long minorFaults = 0;
     QByteArray output;
 };
+// Whether the output is read back. A large output held here would raise the peak memory that every later
+// child of this process reports: QProcess starts children the vfork way, and Linux hands an exec'd child the
+// peak resident size of the memory it was started from.
+enum class Output { Read, Discard };
 // `environment` holds NAME=VALUE settings on top of this process's own.
 std::optional<CommandRun> runCommand(const QString &program, const QStringList &args,
-                                     const QStringList &environment = {});
+                                     const QStringList &environment = {}, Output output = Output::Read);
 
 // The median time and page faults of `repeats` runs of a command; the output of the last.
 struct CommandTimes

@@ -231,7 +231,7 @@ std::optional<SizeResult> measureSize(Text text, int lines, const QString &folde
         r.peakKiB = std::max(r.peakKiB, run->at(u"peak_kib"_s));
     }
     for (int i = 0; i < repeats; ++i) {
-        const auto run = runCommand(iconv, iconvArguments(text, path));
+        const auto run = runCommand(iconv, iconvArguments(text, path), {}, Output::Discard);
         if (!run)
             return std::nullopt;
         iconvTimes.push_back(run->ms);
