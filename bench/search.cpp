@@ -312,10 +312,10 @@ int searchArea(const QString &temp)
             if (!c.rare)
                 ofText.worstNoHitPerGrep = std::max(ofText.worstNoHitPerGrep, shownMs / grepMs);
         }
-        ofText.firstMs = value(u"first_ms"_s);
+        const double firstMs = value(u"first_ms"_s);
+        ofText.firstMs = firstMs;
         if (largestSize)
             largestOfText.push_back(ofText);
-        const double firstMs = value(u"first_ms"_s);
         const double peakMB = value(u"peak_kib"_s) * 1024 / 1e6;
         if (largest) {
             worstShownMs = std::max(worstShownMs, firstMs);
