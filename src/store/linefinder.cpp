@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -335,16 +334,23 @@ private:
         if (lower.isEmpty())
             return;
         const char32_t first = characterAt(lower, 0);
-        m_leads = leadBytesOf(first);
-        for (const unsigned char b : m_leads)
+        const std::vector<unsigned char> leads = leadBytesOf(first);
+        for (const unsigned char b : leads) {
             m_isLead[b] = true;
+#ifdef __SSE2__
+            m_leadVectors.push_back({_mm_set1_epi8(char(b))});
+#endif
+        }
         const qsizetype second = first >= 0x10000 ? 2 : 1;
         m_pair = second < lower.size()
-                 && std::all_of(m_leads.begin(), m_leads.end(), [](unsigned char b) { return b < 0x80; });
+                 && std::all_of(leads.begin(), leads.end(), [](unsigned char b) { return b < 0x80; });
         if (m_pair) {
-            m_seconds = leadBytesOf(characterAt(lower, second));
-            for (const unsigned char b : m_seconds)
+            for (const unsigned char b : leadBytesOf(characterAt(lower, second))) {
                 m_isSecond[b] = true;
+#ifdef __SSE2__
+                m_secondVectors.push_back({_mm_set1_epi8(char(b))});
+#endif
+            }
         }
     }
 
@@ -352,16 +358,17 @@ private:
     const unsigned char *nextCandidate(const unsigned char *p, const unsigned char *end) const
     {
 #ifdef __SSE2__
-        const auto anyOf = [](__m128i bytes, const std::vector<unsigned char> &set) {
+        const auto anyOf = [](__m128i bytes, const std::vector<Broadcast> &set) {
             __m128i hit = _mm_setzero_si128();
-            for (const unsigned char b : set)
-                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(char(b))));
+            for (const Broadcast &b : set)
+                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, b.bytes));
             return hit;
         };
         for (; end - p >= 17; p += 16) {
-            __m128i hit = anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), m_leads);
+            __m128i hit = anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), m_leadVectors);
             if (m_pair)
-                hit = _mm_and_si128(hit, anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), m_seconds));
+                hit = _mm_and_si128(hit, anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)),
+                                               m_secondVectors));
             if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask != 0)
                 return p + __builtin_ctz(mask);
         }
@@ -461,8 +468,14 @@ private:
     bool m_impossible = false;
     std::array<unsigned char, 2> m_first{}, m_last{};
     // The UTF-8 filter: the bytes a match may begin with, and those that may follow them.
-    std::vector<unsigned char> m_leads, m_seconds;
     std::array<bool, 256> m_isLead{}, m_isSecond{};
+#ifdef __SSE2__
+    struct Broadcast
+    {
+        __m128i bytes; // one byte in all sixteen places
+    };
+    std::vector<Broadcast> m_leadVectors, m_secondVectors;
+#endif
     bool m_pair = false;
 };
 
@@ -498,9 +511,9 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
     if (finder.impossible())
         return;
     const char *text = m_text.data(), *textEnd = text + m_text.size();
-    LineSplitter<char> lines(text, textEnd, lineEndsIf(m_unix));
-    const char *begin = nullptr, *end = nullptr;
     if (!finder.searchesStretches()) {
+        LineSplitter<char> lines(text, textEnd, lineEndsIf(m_unix));
+        const char *begin = nullptr, *end = nullptr;
         while (lines.next(begin, end)) {
             if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
                 hit(decoded(begin, end));
@@ -508,19 +521,26 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
         return;
     }
     // The whole text searched at once, as the store searches lines that lie one after another: a hit counts
-    // for the line it lies wholly inside, and the lines are walked only as far as the hits go.
+    // for the line it lies wholly inside, found around the hit; a hit that runs past the end of its line
+    // leaves none in that line (any later one there would run past it too).
+    const LineEnds ends = lineEndsIf(m_unix);
     const auto find = [&](const char *from) {
-        const Finder::Found found = finder.find(reinterpret_cast<const unsigned char *>(from),
-                                                reinterpret_cast<const unsigned char *>(textEnd));
-        return std::pair(reinterpret_cast<const char *>(found.at), reinterpret_cast<const char *>(found.end));
+        return finder.find(reinterpret_cast<const unsigned char *>(from),
+                           reinterpret_cast<const unsigned char *>(textEnd));
     };
-    for (auto [found, foundEnd] = find(text); found && lines.next(begin, end);) {
-        while (found && found < end && (found < begin || foundEnd > end))
-            std::tie(found, foundEnd) = find(found + 1);
-        if (found && found < end) {
-            hit(decoded(begin, end));
-            std::tie(found, foundEnd) = find(end);
+    for (Finder::Found found = find(text); found.at;) {
+        const char *at = reinterpret_cast<const char *>(found.at);
+        const char *lineBegin = lineBeginBefore(text, at, ends);
+        if (lineBegin > at) { // the LF of a CR LF, which no line holds
+            found = find(lineBegin);
+            continue;
         }
+        const char *lineEnd = lineEndFrom(at, textEnd, ends);
+        if (reinterpret_cast<const char *>(found.end) <= lineEnd)
+            hit(decoded(lineBegin, lineEnd));
+        if (lineEnd == textEnd)
+            break;
+        found = find(nextLineAfter(lineEnd, textEnd));
     }
 }
 

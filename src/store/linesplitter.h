@@ -85,6 +85,35 @@ private:
     const Char *m_lf; // the next LF of a Unix text at or after m_p (or before, once passed); m_end in a classic one
 };
 
+// The line that holds the byte at `at`, by the same rule, found from there rather than walked to: a search
+// that finds a hit near the end of a million lines reads only the line around it. lineEndFrom gives where it
+// ends (its first CR from `at` on, or in a Unix text its first CR or LF; `end` when there is none);
+// lineBeginBefore where it begins (after the line end before `at`, both bytes of a CR LF), which lies past
+// `at` when `at` is the LF of a CR LF; nextLineAfter where the line after a line end begins.
+template<typename Char>
+const Char *lineEndFrom(const Char *at, const Char *end, LineEnds ends)
+{
+    const Char *cr = findChar(at, end, Char('\r'));
+    return ends == LineEnds::Unix ? findChar(at, cr, Char('\n')) : cr;
+}
+
+template<typename Char>
+const Char *lineBeginBefore(const Char *begin, const Char *at, LineEnds ends)
+{
+    const Char *p = at;
+    while (p > begin && p[-1] != Char('\r') && (ends == LineEnds::Classic || p[-1] != Char('\n')))
+        --p;
+    return p > begin && p[-1] == Char('\r') && *p == Char('\n') ? p + 1 : p;
+}
+
+template<typename Char>
+const Char *nextLineAfter(const Char *lineEnd, const Char *end)
+{
+    if (lineEnd == end)
+        return end;
+    return *lineEnd == Char('\r') && end - lineEnd > 1 && lineEnd[1] == Char('\n') ? lineEnd + 2 : lineEnd + 1;
+}
+
 // Every line of [p, end) to take(begin, end).
 template<typename Char, typename Take>
 void forEachLine(const Char *p, const Char *end, LineEnds ends, Take take)
