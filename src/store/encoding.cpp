@@ -74,7 +74,9 @@ const unsigned char *skipAscii(const unsigned char *p, const unsigned char *end)
 // well-formed sequences in the Unicode standard does. p must begin a character.
 bool validUtf8From(const unsigned char *p, const unsigned char *end, bool &sawMultiByte)
 {
-    const auto continuation = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+    const auto continuation = [](unsigned char b) {
+        return (b & 0xC0) == 0x80;
+    };
     while ((p = skipAscii(p, end)) < end) {
         sawMultiByte = true;
         do {
@@ -121,9 +123,8 @@ __attribute__((target("avx2"))) inline __m256i highHalf(__m256i v, __m256i lowNi
 // letter outside ASCII every fifteen bytes or so, is checked about ten times as fast as byte by byte.
 // Returns where the byte-wise check must go on (the start of a character the blocks left unfinished, or of
 // the last bytes, fewer than 32), or null when the blocks are not valid.
-__attribute__((target("avx2"))) const unsigned char *validUtf8Blocks(const unsigned char *p,
-                                                                       const unsigned char *end,
-                                                                       bool &sawMultiByte)
+__attribute__((target("avx2"))) const unsigned char *validUtf8Blocks(const unsigned char *p, const unsigned char *end,
+                                                                     bool &sawMultiByte)
 {
     constexpr char kTooShort = 1 << 0; // a lead not followed by a continuation
     constexpr char kTooLong = 1 << 1; // a continuation after ASCII
@@ -136,28 +137,27 @@ __attribute__((target("avx2"))) const unsigned char *validUtf8Blocks(const unsig
     constexpr char kTwoContinuations = char(1 << 7);
     constexpr char kCarry = kTooShort | kTooLong | kTwoContinuations;
     // By the high half of the byte before.
-    const __m256i firstHigh = TANKEDOSAN_TABLE16(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
-                                    kTwoContinuations, kTwoContinuations, kTwoContinuations, kTwoContinuations,
-                                    char(kTooShort | kOverlong2), kTooShort,
-                                    char(kTooShort | kOverlong3 | kSurrogate),
-                                    char(kTooShort | kTooLarge | kTooLarge1000 | kOverlong4));
+    const __m256i firstHigh = TANKEDOSAN_TABLE16(
+        kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoContinuations,
+        kTwoContinuations, kTwoContinuations, kTwoContinuations, char(kTooShort | kOverlong2), kTooShort,
+        char(kTooShort | kOverlong3 | kSurrogate), char(kTooShort | kTooLarge | kTooLarge1000 | kOverlong4));
     // By the low half of the byte before.
     constexpr char large = kCarry | kTooLarge | kTooLarge1000;
-    const __m256i firstLow = TANKEDOSAN_TABLE16(char(kCarry | kOverlong3 | kOverlong2 | kOverlong4), char(kCarry | kOverlong2),
-                                   kCarry, kCarry, char(kCarry | kTooLarge), large, large, large, large, large,
-                                   large, large, large, char(large | kSurrogate), large, large);
+    const __m256i firstLow =
+        TANKEDOSAN_TABLE16(char(kCarry | kOverlong3 | kOverlong2 | kOverlong4), char(kCarry | kOverlong2), kCarry,
+                           kCarry, char(kCarry | kTooLarge), large, large, large, large, large, large, large, large,
+                           char(large | kSurrogate), large, large);
     // By the high half of the byte itself.
     constexpr char continuation8 = kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge1000 | kOverlong4;
     constexpr char continuation9 = kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge;
     constexpr char continuationAB = kTooLong | kOverlong2 | kTwoContinuations | kSurrogate | kTooLarge;
-    const __m256i secondHigh = TANKEDOSAN_TABLE16(kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
-                                     kTooShort, continuation8, continuation9, continuationAB, continuationAB,
-                                     kTooShort, kTooShort, kTooShort, kTooShort);
+    const __m256i secondHigh = TANKEDOSAN_TABLE16(kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+                                                  kTooShort, kTooShort, continuation8, continuation9, continuationAB,
+                                                  continuationAB, kTooShort, kTooShort, kTooShort, kTooShort);
     const __m256i lowNibble = _mm256_set1_epi8(0x0F);
 
     const unsigned char *const start = p;
     __m256i previous = _mm256_setzero_si256();
-    __m256i error = _mm256_setzero_si256();
     __m256i any = _mm256_setzero_si256();
     for (; end - p >= 32; p += 32) {
         const __m256i input = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
@@ -167,20 +167,21 @@ __attribute__((target("avx2"))) const unsigned char *validUtf8Blocks(const unsig
         const __m256i back1 = _mm256_alignr_epi8(input, joined, 15);
         const __m256i back2 = _mm256_alignr_epi8(input, joined, 14);
         const __m256i back3 = _mm256_alignr_epi8(input, joined, 13);
-        const __m256i special = _mm256_and_si256(
-            _mm256_and_si256(_mm256_shuffle_epi8(firstHigh, highHalf(back1, lowNibble)),
-                             _mm256_shuffle_epi8(firstLow, _mm256_and_si256(back1, lowNibble))),
-            _mm256_shuffle_epi8(secondHigh, highHalf(input, lowNibble)));
+        const __m256i special =
+            _mm256_and_si256(_mm256_and_si256(_mm256_shuffle_epi8(firstHigh, highHalf(back1, lowNibble)),
+                                              _mm256_shuffle_epi8(firstLow, _mm256_and_si256(back1, lowNibble))),
+                             _mm256_shuffle_epi8(secondHigh, highHalf(input, lowNibble)));
         // A byte two after a lead of three or four, or three after one of four, must continue it.
         const __m256i mustContinue =
             _mm256_and_si256(_mm256_or_si256(_mm256_subs_epu8(back2, _mm256_set1_epi8(char(0xE0 - 0x80))),
                                              _mm256_subs_epu8(back3, _mm256_set1_epi8(char(0xF0 - 0x80)))),
                              _mm256_set1_epi8(char(0x80)));
-        error = _mm256_or_si256(error, _mm256_xor_si256(mustContinue, special));
+        const __m256i error = _mm256_xor_si256(mustContinue, special);
+        // A Windows-1252 text fails at its first letter outside ASCII: the rest need not be read.
+        if (!_mm256_testz_si256(error, error))
+            return nullptr;
         previous = input;
     }
-    if (!_mm256_testz_si256(error, error))
-        return nullptr;
     sawMultiByte = _mm256_movemask_epi8(any) != 0;
     // A character the last block began and did not finish is judged again whole.
     for (int back = 1; back <= 3 && back <= p - start; ++back) {

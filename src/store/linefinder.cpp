@@ -342,8 +342,8 @@ private:
 #endif
         }
         const qsizetype second = first >= 0x10000 ? 2 : 1;
-        m_pair = second < lower.size()
-                 && std::all_of(leads.begin(), leads.end(), [](unsigned char b) { return b < 0x80; });
+        m_pair =
+            second < lower.size() && std::all_of(leads.begin(), leads.end(), [](unsigned char b) { return b < 0x80; });
         if (m_pair) {
             for (const unsigned char b : leadBytesOf(characterAt(lower, second))) {
                 m_isSecond[b] = true;
@@ -367,8 +367,8 @@ private:
         for (; end - p >= 17; p += 16) {
             __m128i hit = anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), m_leadVectors);
             if (m_pair)
-                hit = _mm_and_si128(hit, anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)),
-                                               m_secondVectors));
+                hit = _mm_and_si128(hit,
+                                    anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), m_secondVectors));
             if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask != 0)
                 return p + __builtin_ctz(mask);
         }

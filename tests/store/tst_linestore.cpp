@@ -112,8 +112,9 @@ private slots:
     {
         QTest::addColumn<QStringList>("pieces");
         QTest::addColumn<int>("rounds");
-        const QStringList hard = u"İ|ı|I|i|ẞ|ß|s|Σ|σ|ς|K|k|\u212A|Å|å|\u212B|Ⱥ|ⱥ|Ɫ|ɫ|\u0307|e\u0301|É|𐐀|𐐨|Ω|\u2126|–|…|ǅ|x| |\n"_s
-                                     .split(u'|');
+        const QStringList hard =
+            u"İ|ı|I|i|ẞ|ß|s|Σ|σ|ς|K|k|\u212A|Å|å|\u212B|Ⱥ|ⱥ|Ɫ|ɫ|\u0307|e\u0301|É|𐐀|𐐨|Ω|\u2126|–|…|ǅ|x| |\n"_s.split(
+                u'|');
         QTest::newRow("hard cases") << hard << 400;
         // Every character that QString::toLower changes, and what it becomes, each once on a line of its own.
         QStringList cased;
@@ -129,7 +130,9 @@ private slots:
         QFETCH(QStringList, pieces);
         QFETCH(int, rounds);
         QRandomGenerator random(20261209);
-        const auto piece = [&] { return pieces[random.bounded(int(pieces.size()))]; };
+        const auto piece = [&] {
+            return pieces[random.bounded(int(pieces.size()))];
+        };
         const auto check = [](const QByteArray &file, const QStringList &needles) {
             const store::LineStore store = store::LineStore::fromFileBytes(file);
             const store::LineStore::FileLines inPlace(file);
