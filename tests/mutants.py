@@ -3,7 +3,7 @@
 # Mutation testing: plants one small fault at a time into src/, builds, runs the offscreen tests and counts the
 # faults they catch. The mutation score is the measure of the test suite.
 # Usage (from anywhere; DIR is a configured build of the tree this file lives in, default build/):
-#   tests/mutants.py --diff main                 only the lines the change since main touched (before stopping)
+#   tests/mutants.py --diff main [--sample N]    only the lines the change since main touched (before stopping)
 #   tests/mutants.py --files src/store/numbers.cpp [more files] [--sample N --seed S]
 #   tests/mutants.py --sample 300 --seed 1 --report survivors.txt     the whole tree, by folder
 #   tests/mutants.py --rerun survivors.txt       the survivors of an earlier report again, by their keys
@@ -454,7 +454,8 @@ def main():
             rels.append(rel)
         what = " ".join(["files", *sorted(set(rels))] + [f"sample {args.sample} seed {args.seed}"] * bool(args.sample))
     elif args.diff:
-        touched, what = changed_lines(args.diff), f"diff {args.diff}"
+        touched, what = changed_lines(args.diff), f"diff {args.diff}" + f" sample {args.sample} seed {args.seed}" * (
+            args.sample is not None)
         rels = [r for r in touched if Path(r).suffix in (".cpp", ".h") and (ROOT / r).exists()]
     elif args.rerun:
         keys = set(re.findall(r"^key: (.*)$", Path(args.rerun).read_text(encoding="utf-8"), re.M))
@@ -473,6 +474,8 @@ def main():
         chosen = candidates(set(rels), dead_lines(build))
         if args.diff:
             chosen = [c for c in chosen if not touched[c["file"]].isdisjoint(range(c["line"], c["last_line"] + 1))]
+            if args.sample is not None:  # a large change: N of its mutants
+                chosen = draw_sample(chosen, args.sample, args.seed)
         elif args.rerun:
             chosen = [c for c in chosen if c["key"] in keys]
             if len(chosen) < len(keys):
