@@ -76,6 +76,7 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
     char *const data = text.data();
     char *out = data;
     char *entry = out; // where the entry being built begins
+    const bool hasCr = std::memchr(data + from, '\r', size_t(text.size() - from)) != nullptr;
     const auto unrotate = [&] {
         if (index.rotated())
             std::transform(entry, out, entry, rot13);
@@ -101,10 +102,10 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
         char *const wordsAt = out;
         std::memmove(out, words.data(), size_t(words.size()));
         out += words.size();
-        // A CR inside a line would end the entry's line when read back. Such CRs are rare, so they are looked
-        // for with memchr: a byte-wise replace was most of the time of joining a folder of fortunes.
-        for (char *cr = wordsAt; (cr = static_cast<char *>(std::memchr(cr, '\r', size_t(out - cr)))) != nullptr;)
-            *cr++ = ' ';
+        // A CR inside a line would end the entry's line when read back. Most texts hold none, and a byte-wise
+        // replace in every line was most of the time of joining a folder of fortunes.
+        if (hasCr)
+            std::replace(wordsAt, out, '\r', ' ');
     });
     // The last entry needs no line end (the read form takes a last line without one), and there may be no
     // room for one where no delimiter line follows it.
