@@ -540,7 +540,7 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
             hit(decoded(lineBegin, lineEnd));
         if (lineEnd == textEnd)
             break;
-        found = find(nextLineAfter(lineEnd, textEnd));
+        found = find(lineEnd + 1); // from the LF of a CR LF, which the look back passes over
     }
 }
 

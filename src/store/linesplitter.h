@@ -89,7 +89,7 @@ private:
 // that finds a hit near the end of a million lines reads only the line around it. lineEndFrom gives where it
 // ends (its first CR from `at` on, or in a Unix text its first CR or LF; `end` when there is none);
 // lineBeginBefore where it begins (after the line end before `at`, both bytes of a CR LF), which lies past
-// `at` when `at` is the LF of a CR LF; nextLineAfter where the line after a line end begins.
+// `at` when `at` is the LF of a CR LF.
 template<typename Char>
 const Char *lineEndFrom(const Char *at, const Char *end, LineEnds ends)
 {
@@ -104,14 +104,6 @@ const Char *lineBeginBefore(const Char *begin, const Char *at, LineEnds ends)
     while (p > begin && p[-1] != Char('\r') && (ends == LineEnds::Classic || p[-1] != Char('\n')))
         --p;
     return p > begin && p[-1] == Char('\r') && *p == Char('\n') ? p + 1 : p;
-}
-
-template<typename Char>
-const Char *nextLineAfter(const Char *lineEnd, const Char *end)
-{
-    if (lineEnd == end)
-        return end;
-    return *lineEnd == Char('\r') && end - lineEnd > 1 && lineEnd[1] == Char('\n') ? lineEnd + 2 : lineEnd + 1;
 }
 
 // Every line of [p, end) to take(begin, end).
