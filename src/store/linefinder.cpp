@@ -82,30 +82,10 @@ void appendUtf8(char32_t c, FoldedChar &f)
     }
 }
 
-unsigned char leadByte(char32_t c)
+// The lower case of a character, in UTF-8, as QString::toLower gives it.
+FoldedChar fold(char32_t code)
 {
     FoldedChar f;
-    appendUtf8(c, f);
-    return f.bytes[0];
-}
-
-// The character at p, which begins one, in lower case. The text is valid UTF-8: the encoding decision checked
-// the file, and the program encodes what it adds itself. Only the end of the buffer is guarded here: a
-// sequence it cuts short stands for its first byte.
-FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
-{
-    FoldedChar f;
-    const unsigned char c = *p;
-    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (end - p < length) {
-        f.bytes[0] = c;
-        f.size = f.firstSize = 1;
-        return f;
-    }
-    char32_t code = c & (0x7F >> length);
-    for (int i = 1; i < length; ++i)
-        code = (code << 6) | (p[i] & 0x3F);
-    f.rawSize = static_cast<unsigned char>(length);
     if (code == kCapitalIWithDot) {
         appendUtf8(U'i', f);
         f.firstSize = f.size;
@@ -117,29 +97,69 @@ FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
     return f;
 }
 
-// The capitals that are not the upper case of their lower case: ϴ, ẞ, the Ohm, Kelvin and Ångström signs,
-// and İ. Every other character with a lower case is its upper case or its title case (ǅ, ᾈ), which begins
-// with the same byte as the upper case. The test goes through every character, so a Qt that knew another
-// such capital would fail it.
+// Every character of one or two bytes folded once, at the first search: Latin, Greek and Cyrillic letters are
+// most of what a search folds.
+const std::array<FoldedChar, 0x800> &shortFolds()
+{
+    static const std::array<FoldedChar, 0x800> table = [] {
+        std::array<FoldedChar, 0x800> folds{};
+        for (char32_t c = 0; c < folds.size(); ++c) {
+            folds[c] = fold(c);
+            folds[c].rawSize = 2;
+        }
+        return folds;
+    }();
+    return table;
+}
+
+// The character at p, which begins one, in lower case. The text is valid UTF-8: the encoding decision checked
+// the file, and the program encodes what it adds itself. Only the end of the buffer is guarded here: a
+// sequence it cuts short stands for its first byte.
+FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
+{
+    const unsigned char c = *p;
+    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (end - p < length) {
+        FoldedChar f;
+        f.bytes[0] = c;
+        f.size = f.firstSize = 1;
+        return f;
+    }
+    char32_t code = c & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (p[i] & 0x3F);
+    if (code < 0x800)
+        return shortFolds()[code];
+    FoldedChar f = fold(code);
+    f.rawSize = static_cast<unsigned char>(length);
+    return f;
+}
+
+// The capitals that are neither the upper nor the title case of their lower case: ϴ, ẞ, the Ohm, Kelvin and
+// Ångström signs, and İ. The test goes through every character, so a Qt that knew another such capital
+// would fail it.
 constexpr char32_t kOtherCapitals[] = {kCapitalIWithDot, 0x3F4, 0x1E9E, 0x2126, 0x212A, 0x212B};
 
-// The first bytes of every form in which a lower-case character may stand in a text. A form too many costs
-// only a look; one too few would lose hits.
-std::vector<unsigned char> leadBytesOf(char32_t lower)
+// Every form in which a lower-case character may stand in a text, each as its UTF-8 bytes. A form too many
+// costs only a look; one too few would lose hits.
+std::vector<FoldedChar> formsOf(char32_t lower)
 {
-    std::vector<unsigned char> leads;
+    std::vector<FoldedChar> forms;
     const auto add = [&](char32_t form) {
-        if (const unsigned char b = leadByte(form); std::find(leads.begin(), leads.end(), b) == leads.end())
-            leads.push_back(b);
+        FoldedChar f;
+        appendUtf8(form, f);
+        if (std::none_of(forms.begin(), forms.end(), [&](const FoldedChar &g) { return g.bytes == f.bytes; }))
+            forms.push_back(f);
     };
     add(lower);
     add(QChar::toUpper(lower));
+    add(QChar::toTitleCase(lower)); // ǅ beside Ǆ and ǆ
     for (const char32_t capital : kOtherCapitals) {
         const bool dotted = capital == kCapitalIWithDot && (lower == U'i' || lower == kCombiningDotAbove);
         if (dotted || QChar::toLower(capital) == lower)
             add(capital);
     }
-    return leads;
+    return forms;
 }
 
 // The character at `at` of a text that is valid UTF-16.
@@ -326,55 +346,89 @@ private:
         return true;
     }
 
-    // A match in UTF-8 text can only begin with a byte that begins one of the forms of the needle's first
-    // character (a letter, its capital, the Kelvin sign for k); where all of those are one byte, the byte after
-    // it must begin a form of the needle's second. Most places are ruled out sixteen at a time, unfolded.
+#ifdef __SSE2__
+    struct Broadcast
+    {
+        __m128i bytes; // one byte in all sixteen places
+    };
+#endif
+    // One look of the UTF-8 filter: the byte `offset` places after a place must be one of a set.
+    struct Look
+    {
+        int offset;
+        std::array<bool, 256> member;
+#ifdef __SSE2__
+        std::vector<Broadcast> vectors{};
+#endif
+    };
+
+    // A match in UTF-8 text can only begin with a form of the needle's first character (a letter, its capital,
+    // the Kelvin sign for k). Where all its forms have one length, each of their bytes is looked at, and the
+    // byte after them must begin a form of the needle's second character; where they differ, the first byte
+    // and the one after it. Most places are ruled out sixteen at a time, unfolded: "ängel" looks only where
+    // the text holds "än" or "Än", "–" only at an en dash.
     void makeUtf8Filter(QStringView lower)
     {
         if (lower.isEmpty())
             return;
+        m_shortFolds = &shortFolds();
         const char32_t first = characterAt(lower, 0);
-        const std::vector<unsigned char> leads = leadBytesOf(first);
-        for (const unsigned char b : leads) {
-            m_isLead[b] = true;
-#ifdef __SSE2__
-            m_leadVectors.push_back({_mm_set1_epi8(char(b))});
-#endif
-        }
         const qsizetype second = first >= 0x10000 ? 2 : 1;
-        m_pair =
-            second < lower.size() && std::all_of(leads.begin(), leads.end(), [](unsigned char b) { return b < 0x80; });
-        if (m_pair) {
-            for (const unsigned char b : leadBytesOf(characterAt(lower, second))) {
-                m_isSecond[b] = true;
-#ifdef __SSE2__
-                m_secondVectors.push_back({_mm_set1_epi8(char(b))});
-#endif
-            }
+        const std::vector<FoldedChar> forms = formsOf(first);
+        const bool oneLength = std::all_of(forms.begin(), forms.end(),
+                                           [&](const FoldedChar &form) { return form.size == forms.front().size; });
+        const int length = oneLength ? forms.front().size : 1;
+        std::array<Look, 5> looks{};
+        for (int offset = 0; offset < int(looks.size()); ++offset)
+            looks[size_t(offset)].offset = offset;
+        bool oneByte = false;
+        for (const FoldedChar &form : forms) {
+            for (int i = 0; i < std::max(length, std::min<int>(form.size, 2)); ++i)
+                looks[size_t(i)].member[form.bytes[size_t(i)]] = true;
+            oneByte = oneByte || form.size == 1;
         }
+        int used = oneByte ? 1 : std::max(length, 2);
+        if (second < lower.size() && (oneLength || oneByte)) {
+            for (const FoldedChar &form : formsOf(characterAt(lower, second)))
+                looks[size_t(length)].member[form.bytes[0]] = true;
+            used = length + 1;
+        }
+        for (int offset = 0; offset < used; ++offset)
+            addLook(looks[size_t(offset)]);
+    }
+
+    void addLook(Look look)
+    {
+#ifdef __SSE2__
+        for (int b = 0; b < 256; ++b) {
+            if (look.member[size_t(b)])
+                look.vectors.push_back({_mm_set1_epi8(char(b))});
+        }
+#endif
+        m_reach = std::max(m_reach, look.offset);
+        m_looks.push_back(std::move(look));
     }
 
     // The first place from p on where a match may begin, or null.
     const unsigned char *nextCandidate(const unsigned char *p, const unsigned char *end) const
     {
 #ifdef __SSE2__
-        const auto anyOf = [](__m128i bytes, const std::vector<Broadcast> &set) {
-            __m128i hit = _mm_setzero_si128();
-            for (const Broadcast &b : set)
-                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, b.bytes));
-            return hit;
-        };
-        for (; end - p >= 17; p += 16) {
-            __m128i hit = anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), m_leadVectors);
-            if (m_pair)
-                hit = _mm_and_si128(hit,
-                                    anyOf(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), m_secondVectors));
+        for (; end - p >= 16 + m_reach; p += 16) {
+            __m128i hit = _mm_set1_epi8(char(0xFF));
+            for (const Look &look : m_looks) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + look.offset));
+                __m128i any = _mm_setzero_si128();
+                for (const Broadcast &b : look.vectors)
+                    any = _mm_or_si128(any, _mm_cmpeq_epi8(bytes, b.bytes));
+                hit = _mm_and_si128(hit, any);
+            }
             if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask != 0)
                 return p + __builtin_ctz(mask);
         }
 #endif
         for (; p < end; ++p) {
-            if (m_isLead[*p] && (!m_pair || (end - p > 1 && m_isSecond[p[1]])))
+            if (std::all_of(m_looks.begin(), m_looks.end(),
+                            [&](const Look &look) { return end - p > look.offset && look.member[p[look.offset]]; }))
                 return p;
         }
         return nullptr;
@@ -386,35 +440,38 @@ private:
     {
         if (const unsigned char *matchEnd = compareUtf8(p, end, 0))
             return matchEnd;
-        if (*p < 0x80)
-            return nullptr;
-        const FoldedChar f = foldAt(p, end);
-        return f.firstSize < f.size ? compareUtf8(p, end, f.firstSize) : nullptr;
+        // İ (C4 B0) is the one character that folds into two: a match may begin with its dot.
+        return end - p >= 2 && p[0] == 0xC4 && p[1] == 0xB0 ? compareUtf8(p, end, 1) : nullptr;
     }
 
     // Whether the folded text from p on, less the first `skip` bytes, begins with the needle: the end of the
     // text it took, or null.
     const unsigned char *compareUtf8(const unsigned char *p, const unsigned char *end, unsigned skip) const
     {
-        const auto &fold = windows1252Fold();
         const auto *q = reinterpret_cast<const unsigned char *>(m_needle.constData());
         const auto *needleEnd = q + m_needle.size();
         while (q < needleEnd) {
             if (p == end)
                 return nullptr;
-            if (*p < 0x80) {
-                if (fold[*p] != *q)
+            const unsigned char c = *p;
+            if (c < 0x80) {
+                if ((*m_fold)[c] != *q)
                     return nullptr;
                 ++p, ++q;
                 continue;
             }
-            const FoldedChar f = foldAt(p, end);
-            for (unsigned k = skip; k < f.size && q < needleEnd; ++k, ++q) {
-                if (f.bytes[k] != *q)
+            FoldedChar longer;
+            const FoldedChar *f = &longer;
+            if (c < 0xE0 && end - p >= 2)
+                f = &(*m_shortFolds)[size_t((c & 0x1F) << 6 | (p[1] & 0x3F))];
+            else
+                longer = foldAt(p, end);
+            for (unsigned k = skip; k < f->size && q < needleEnd; ++k, ++q) {
+                if (f->bytes[k] != *q)
                     return nullptr;
             }
             skip = 0;
-            p += f.rawSize;
+            p += f->rawSize;
         }
         return p;
     }
@@ -468,15 +525,10 @@ private:
     bool m_impossible = false;
     std::array<unsigned char, 2> m_first{}, m_last{};
     // The UTF-8 filter: the bytes a match may begin with, and those that may follow them.
-    std::array<bool, 256> m_isLead{}, m_isSecond{};
-#ifdef __SSE2__
-    struct Broadcast
-    {
-        __m128i bytes; // one byte in all sixteen places
-    };
-    std::vector<Broadcast> m_leadVectors, m_secondVectors;
-#endif
-    bool m_pair = false;
+    std::vector<Look> m_looks;
+    int m_reach = 0; // the farthest look
+    const std::array<unsigned char, 256> *m_fold = &windows1252Fold(); // ASCII's lower case among it
+    const std::array<FoldedChar, 0x800> *m_shortFolds = nullptr;
 };
 
 bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
