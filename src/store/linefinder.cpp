@@ -103,16 +103,18 @@ const std::array<FoldedChar, 0x800> &shortFolds()
 {
     static const std::array<FoldedChar, 0x800> table = [] {
         std::array<FoldedChar, 0x800> folds{};
-        for (char32_t c = 0; c < folds.size(); ++c) {
-            folds[c] = fold(c);
-            folds[c].rawSize = 2;
+        char32_t c = 0;
+        for (FoldedChar &f : folds) {
+            f = fold(c++);
+            f.rawSize = 2;
         }
         return folds;
     }();
     return table;
 }
 
-// The character at p, which begins one, in lower case. The text is valid UTF-8: the encoding decision checked
+// The character at p, which begins one, in lower case (the search folds those of two bytes from
+// shortFolds). The text is valid UTF-8: the encoding decision checked
 // the file, and the program encodes what it adds itself. Only the end of the buffer is guarded here: a
 // sequence it cuts short stands for its first byte.
 FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
@@ -128,8 +130,6 @@ FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
     char32_t code = c & (0x7F >> length);
     for (int i = 1; i < length; ++i)
         code = (code << 6) | (p[i] & 0x3F);
-    if (code < 0x800)
-        return shortFolds()[code];
     FoldedChar f = fold(code);
     f.rawSize = static_cast<unsigned char>(length);
     return f;

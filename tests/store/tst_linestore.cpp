@@ -194,6 +194,7 @@ private slots:
             }
             check(file, needles);
         }
+        check(u"xİ\r\nİ"_s.toUtf8(), {u"\u0307"_s, u"i"_s}); // İ's dot found where İ ends the text too
     }
 
     // A text view's lines keep every line end between them, and only a line past the bound is cut.
