@@ -34,24 +34,35 @@ int failed(const QString &what)
     return 2;
 }
 
+namespace {
+// Each text's name in the figures and in a child's arguments.
+struct TextNames
+{
+    Text text;
+    const char16_t *shown;
+    const char16_t *argument;
+};
+constexpr TextNames kTextNames[] = {
+    {Text::Windows1252, u"Windows-1252", u"windows-1252"},
+    {Text::Utf8Swedish, u"UTF-8, Swedish", u"utf-8-swedish"},
+    {Text::Utf8CyrillicGreek, u"UTF-8, Cyrillic and Greek", u"utf-8-cyrillic-greek"},
+};
+
+const TextNames &namesOf(Text text)
+{
+    return *std::find_if(std::begin(kTextNames), std::end(kTextNames),
+                         [&](const TextNames &names) { return names.text == text; });
+}
+} // namespace
+
 QString textName(Text text)
 {
-    switch (text) {
-    case Text::Windows1252: return u"Windows-1252"_s;
-    case Text::Utf8Swedish: return u"UTF-8, Swedish"_s;
-    case Text::Utf8CyrillicGreek: return u"UTF-8, Cyrillic and Greek"_s;
-    }
-    return {};
+    return QString::fromUtf16(namesOf(text).shown);
 }
 
 QString textArgument(Text text)
 {
-    switch (text) {
-    case Text::Windows1252: return u"windows-1252"_s;
-    case Text::Utf8Swedish: return u"utf-8-swedish"_s;
-    case Text::Utf8CyrillicGreek: return u"utf-8-cyrillic-greek"_s;
-    }
-    return {};
+    return QString::fromUtf16(namesOf(text).argument);
 }
 
 std::optional<Text> textFromArgument(QStringView argument)

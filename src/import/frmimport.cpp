@@ -43,7 +43,6 @@ frmimport::frmimport(platform::Platform &platform, EditorLink &editor, QWidget *
 {
     setObjectName(u"frmimport"_s);
     setWindowTitle(u"Importera från textfil"_s);
-    setModal(true);
     // 640 × 560 pixels at 96 to the inch.
     widgets::fixedDialog(this, QSize(9600, 8400));
     createControls();

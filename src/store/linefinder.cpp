@@ -54,7 +54,6 @@ struct FoldedChar
 {
     std::array<unsigned char, 4> bytes{};
     unsigned char size = 0;
-    unsigned char firstSize = 0; // the bytes of its first character: less than size only for İ
     unsigned char rawSize = 1; // the bytes it takes in the text
 };
 
@@ -88,12 +87,10 @@ FoldedChar fold(char32_t code)
     FoldedChar f;
     if (code == kCapitalIWithDot) {
         appendUtf8(U'i', f);
-        f.firstSize = f.size;
         appendUtf8(kCombiningDotAbove, f);
         return f;
     }
     appendUtf8(QChar::toLower(code), f);
-    f.firstSize = f.size;
     return f;
 }
 
@@ -114,9 +111,9 @@ const std::array<FoldedChar, 0x800> &shortFolds()
 }
 
 // The character at p, which begins one, in lower case (the search folds those of two bytes from
-// shortFolds). The text is valid UTF-8: the encoding decision checked
-// the file, and the program encodes what it adds itself. Only the end of the buffer is guarded here: a
-// sequence it cuts short stands for its first byte.
+// shortFolds). The text is valid UTF-8: the encoding decision checked the file, and the program encodes what
+// it adds itself. Only the end of the buffer is guarded here: a sequence it cuts short stands for its first
+// byte.
 FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
 {
     const unsigned char c = *p;
@@ -124,7 +121,7 @@ FoldedChar foldAt(const unsigned char *p, const unsigned char *end)
     if (end - p < length) {
         FoldedChar f;
         f.bytes[0] = c;
-        f.size = f.firstSize = 1;
+        f.size = 1;
         return f;
     }
     char32_t code = c & (0x7F >> length);

@@ -22,8 +22,8 @@ enum class Match { Beginning, Anywhere };
 //
 // A search folds letter case as it reads, so no lower-case copy of the text is kept (nothing to fall out of
 // step with an edit, and no second collection in memory): Windows-1252 text through a table of 256 bytes,
-// UTF-8 text through the same table for ASCII and Latin-1 letters and through Qt's lower-casing for any
-// other line. The outcome is exactly that of lower-casing the line and the needle with QString::toLower.
+// UTF-8 text one character at a time, and only where the bytes show a match may begin. The outcome is
+// exactly that of lower-casing the line and the needle with QString::toLower.
 class LineStore
 {
 public:

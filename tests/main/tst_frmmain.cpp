@@ -37,7 +37,9 @@ const QMap<QString, QStringList> kCollections{
                      "guld i mund|Den som väntar på något gott"_s.split(u'|')},
     {u"Djur.DAT"_s, {u"hund 1"_s, u"Katt"_s, u"hund 2"_s, u"katt och HUND"_s, u"Häst"_s, u"hund 3"_s}},
     {u"Tom.dat"_s, {}},
-    {u"Aforismer.dat"_s, {u"Citat"_s, u"ingen hund"_s}},
+    // "½°" are two bytes that a loose judge of UTF-8 would take for one character; the file is short enough to
+    // be judged byte by byte.
+    {u"Aforismer.dat"_s, {u"Citat"_s, u"ingen hund"_s, u"½° kallt"_s}},
     {u"citat.dat"_s, {u"liten"_s}}};
 const double kSizes[] = {8.25, 9.75, 12, 13.5, 18};
 const QString kAbout = u"Tankedosan v2.2\nDatum: 2005-03-20\n\nFritt att använda och dela med andra.\n"
