@@ -56,7 +56,8 @@ store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, con
 
 store::MaybeFailure checkLines(const QString &path, const store::LineStore::FileLines &lines)
 {
-    return lines.size() > store::kMaxReadLines ? store::MaybeFailure(store::failures::tooLarge(path)) : std::nullopt;
+    return lines.holdsMoreThan(store::kMaxReadLines) ? store::MaybeFailure(store::failures::tooLarge(path))
+                                                     : std::nullopt;
 }
 
 store::Result<QByteArray> readWholeCollection(const QString &path)

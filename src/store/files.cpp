@@ -37,11 +37,13 @@ namespace {
 // Reads the open file to its end, but never more than maxReadBytes: a size the file system gives is
 // checked before anything is read, and a file that has no size (/proc/self/pagemap) or grows is refused
 // once it passes the bound. A regular file is read into exactly its size, with no room to spare.
-MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, const ReadProgress &progress)
+// readSome(to, most) reads at most `most` bytes, giving how many (0 at the end, -1 with errno set on failure).
+template<typename ReadSome>
+MaybeFailure readBounded(qint64 size, ReadSome readSome, const QString &path, QByteArray &bytes,
+                         const ReadProgress &progress)
 {
     // With someone to tell, the file is read in steps, each told as it is done.
     constexpr qint64 kStep = qint64(8) << 20;
-    const qint64 size = file.size();
     if (size > maxReadBytes)
         return failures::tooLarge(path);
     // reserve() takes exactly what it is asked; resize() alone would round up to a power of two.
@@ -57,7 +59,7 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, co
             // Full: a small probe tells the end from more to come, without doubling a file of its exact size.
             char probe[65536];
             errno = 0;
-            const qint64 n = file.read(probe, sizeof probe);
+            const qint64 n = readSome(probe, qint64(sizeof probe));
             if (n < 0)
                 return failures::fromSystemError(errno, path);
             if (n == 0)
@@ -73,7 +75,7 @@ MaybeFailure readBounded(QFile &file, const QString &path, QByteArray &bytes, co
             continue;
         }
         errno = 0;
-        const qint64 n = file.read(all.data() + got, progress ? std::min(all.size() - got, kStep) : all.size() - got);
+        const qint64 n = readSome(all.data() + got, progress ? std::min(all.size() - got, kStep) : all.size() - got);
         if (n < 0)
             return failures::fromSystemError(errno, path);
         if (n == 0)
@@ -188,43 +190,58 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
     if (stamp)
         *stamp = FileStamp();
     // Only a regular file is read: a FIFO would wait for a writer for ever, a device could read without end.
-    if (namesSomethingElse(path) || (!followLink && QFileInfo(path).isSymLink()))
+    if (namesSomethingElse(path))
         return failures::pathAccessError(path);
-    QFile file;
 #ifdef Q_OS_UNIX
     // Opened without blocking and checked again once open, for the name may have changed in between; for a
-    // regular file the flag changes nothing.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
-    if (fd < 0)
+    // regular file the flag changes nothing. A link where none may be followed fails to open (ELOOP). Read
+    // from the descriptor itself: the terminal reads dozens of fortune's files in one command, and each
+    // system call saved is seen there.
+    const Descriptor fd(::open(QFile::encodeName(path).constData(),
+                               O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW)));
+    if (fd.get() < 0)
         return errno == ELOOP ? failures::pathAccessError(path) : failures::fromSystemError(errno, path);
     struct stat info
     { };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return failures::pathAccessError(path);
-    }
-    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return failures::ioError(path);
-    }
+    const qint64 size = info.st_size;
+    const auto readSome = [&fd](char *to, qint64 most) -> qint64 {
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), to, size_t(most));
+            if (n >= 0 || errno != EINTR)
+                return qint64(n);
+        }
+    };
+    const auto seek = [&fd](qint64 to) {
+        return ::lseek(fd.get(), off_t(to), SEEK_SET) == off_t(to);
+    };
 #else
-    file.setFileName(path);
+    if (!followLink && QFileInfo(path).isSymLink())
+        return failures::pathAccessError(path);
+    QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failures::fromSystemError(errno, path);
+    const qint64 size = file.size();
+    const auto readSome = [&file](char *to, qint64 most) {
+        return file.read(to, most);
+    };
+    const auto seek = [&file](qint64 to) {
+        return file.seek(to);
+    };
 #endif
     errno = 0;
     if (part.size >= 0) {
         if (part.size > maxReadBytes)
             return failures::tooLarge(path);
         QByteArray some(part.size, Qt::Uninitialized);
-        const qint64 n = file.seek(part.from) ? file.read(some.data(), part.size) : -1;
+        const qint64 n = seek(part.from) ? readSome(some.data(), part.size) : -1;
         if (n < 0)
             return failures::fromSystemError(errno, path);
         some.truncate(n);
         bytes = std::move(some);
-    } else if (auto failure = readBounded(file, path, bytes, progress)) {
+    } else if (auto failure = readBounded(size, readSome, path, bytes, progress)) {
         return failure;
     }
     // Taken before the read: a file that changed while it was read has a stamp older than its bytes, and

@@ -53,34 +53,6 @@ QByteArray randomSuffix()
 }
 
 #ifdef Q_OS_UNIX
-// A descriptor closed on every way out.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1)
-        : m_fd(fd)
-    { }
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    // Closes now and gives the error number of the close, 0 when it went well.
-    int close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
-
 // Writes every byte; gives the error number, 0 when all went.
 int writeAll(int fd, const char *data, qint64 size)
 {

@@ -106,6 +106,12 @@ const Char *lineBeginBefore(const Char *begin, const Char *at, LineEnds ends)
     return p > begin && p[-1] == Char('\r') && *p == Char('\n') ? p + 1 : p;
 }
 
+// How many lines of [p, end) are not empty, and where the one of a given index among them begins (`end` when
+// there are not that many): counted by the bytes, many at a time, for the terminal to weigh or draw from a
+// million lines without walking them one by one.
+qsizetype countNonEmptyLines(const char *p, const char *end, LineEnds ends);
+const char *nonEmptyLineAt(const char *p, const char *end, LineEnds ends, qsizetype index);
+
 // Every line of [p, end) to take(begin, end).
 template<typename Char, typename Take>
 void forEachLine(const Char *p, const Char *end, LineEnds ends, Take take)

@@ -89,25 +89,22 @@ public:
     {
     public:
         explicit FileLines(QByteArrayView bytes);
-        qsizetype size() const { return m_size; }
+        // Counted when first asked, for a search needs no count.
+        qsizetype size() const;
+        // Whether there are more than `most` lines, without counting them where the bytes cannot hold so many.
+        bool holdsMoreThan(qsizetype most) const;
         QString at(qsizetype index) const;
         // Every line that matches, in file order: the lines findAll on the store gives.
         void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
 
     private:
-        struct Mark
-        {
-            qsizetype at; // where a line begins
-            qsizetype linesBefore; // the non-empty lines before it
-        };
         QString decoded(const char *begin, const char *end) const;
 
         QByteArray m_decoded; // a UTF-16 file's text as UTF-8, which the store reads it as
         QByteArrayView m_text; // without its byte-order mark
         Form m_form = Form::Windows1252;
         bool m_unix = false;
-        qsizetype m_size = 0;
-        std::vector<Mark> m_marks; // one every stretch of the text
+        mutable qsizetype m_size = -1; // not yet counted
     };
 
     // The written form: every line followed by CR LF, in list order, by the store's encoding rule.
