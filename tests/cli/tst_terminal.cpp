@@ -480,6 +480,12 @@ private slots:
         expect({u"--sök|þx|--samling|blandat"_s, 0, "\xC3\xBF\xC3\xBEx\n", {}}, folder.folder());
         expect({u"--sök|hej|--samling|feff"_s, 0, "\xEF\xBB\xBFhej\n", {}}, folder.folder());
         expect({u"--sök|c|--samling|alla"_s, 0, "u16:c\xEF\xBF\xBD\nu16kopia:c\xEF\xBF\xBD\n", {}}, folder.folder());
+        expect({u"--importera|<dir>/blandat|--samling|Egen"_s,
+                0,
+                "4 ordspråk lades till i ''Egen''; 0 fanns redan där.\n",
+                {}},
+               folder.folder());
+        QVERIFY(folder.read(u"Egen.dat"_s).contains("\r\n\xFF\xFEx\r\n"));
         draws(u"blandat"_s,
               {"\xC3\xBF\xC3\xBEx\n", "b\xC3\x83\xC2\xA4r\n", "\xC3\xA4\n",
                "\xC3\xBF\xC3\xBE"
