@@ -309,6 +309,12 @@ private slots:
         // The program's own file behind a link is refused, not read through it.
         QCOMPARE(store::readOwnFile(f.path(u"nr.ini"_s)).failure(), pathError(f.path(u"nr.ini"_s)));
         QCOMPARE(store::writeCollection(fifo, {u"ny"_s}), pathError(fifo));
+        // A link that leads nowhere is neither read nor written through: a write would make a file elsewhere.
+        const QString dangling = f.path(u"Borta.dat"_s), nowhere = f.path(u"ingenstans/x"_s);
+        QVERIFY(QFile::link(nowhere, dangling));
+        QCOMPARE(store::readCollection(dangling).failure(), pathError(dangling));
+        QCOMPARE(store::writeCollection(dangling, {u"ny"_s}), pathError(dangling));
+        QVERIFY(QFile::remove(dangling) && !QFileInfo::exists(nowhere));
         store::writeNumberFile(u"42"_s);
         QVERIFY(typeOf(fifo) == S_IFIFO && QFileInfo(f.path(u"nr.ini"_s)).isSymLink() && f.read(seven) == "7\r\n");
         QCOMPARE(QDir(f.folder()).entryList(kAllEntries, QDir::Name),
