@@ -345,6 +345,7 @@ private slots:
             const store::LineStore::FileLines lines(QByteArrayView(followed).chopped(1));
             QCOMPARE(lines.size(), store.size());
             QVERIFY(lines.holdsMoreThan(store.size() - 1) && !lines.holdsMoreThan(store.size()));
+            QVERIFY(lines.at(store.size()).isNull() && lines.at(-1).isNull());
             for (qsizetype i = 0; i < store.size(); i += 1 + random.bounded(round % 25 ? 1 : 500))
                 QCOMPARE(lines.at(i), store.at(i));
             for (const QString &needle : {u"a"_s, u"bA"_s, u"å"_s, u"\n"_s, u"\na"_s, u"b\r"_s, QString()})
