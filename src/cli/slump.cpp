@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/reading.h"
+#include "store/bounds.h"
 #include "store/collections.h"
 #include "store/fortune.h"
 
@@ -27,24 +28,39 @@ struct IndexedDraw
 
 enum class Drawn { Proverb, Nothing, BlankEntry, Failed };
 
-// The entry an index's draw fell on. An entry of blanks (which strfile counts) makes the draw start again,
-// so every proverb stays equally likely; an index that no longer fits its text (edited since strfile ran)
-// gives way to the text read whole.
+// Entry `i` of the text, read whole where it can be. Past what a read takes whole, a part from just before
+// the entry, doubled until the entry ends in it: never more than the file holds.
+std::optional<QString> drawnEntry(const QString &text, const QByteArray &index, quint32 i)
+{
+    const FileStamp stamp = stampOf(text);
+    if (stamp.size <= maxReadBytes) {
+        const Result<QByteArray> whole = readWholeFile(text);
+        return whole.ok() ? fortuneEntryAt(*whole, index, i) : std::nullopt;
+    }
+    const std::optional<qint64> offset = fortuneOffset(index, i);
+    if (!offset || *offset >= stamp.size)
+        return std::nullopt;
+    const qint64 from = std::max<qint64>(*offset - 4, 0);
+    for (qint64 size = qint64(64) << 10; size <= maxReadBytes; size *= 2) {
+        const Result<QByteArray> part = readFilePart(text, from, size);
+        if (!part.ok())
+            return std::nullopt;
+        const bool reachesEnd = part->size() < size;
+        if (auto entry = fortuneEntryAt(*part, index, i, from, reachesEnd); entry || reachesEnd)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+// The entry an index's draw fell on, read from its text by its offset. An entry of blanks (which strfile
+// counts) makes the draw start again, so every proverb stays equally likely; an index that no longer fits its
+// text (edited since strfile ran) gives way to the text read whole.
 Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
 {
-    const FortuneIndex index = *fortuneIndexOf(drawn.index);
-    const QString text = fortuneTextPath(drawn.path);
-    const std::optional<qint64> at = fortuneOffset(drawn.index, quint32(drawn.at));
-    const qint64 before = std::min<qint64>(at.value_or(0), 2);
-    const qint64 size = qint64(index.longest) + 3 + before; // the entry, and the delimiter line after it
-    const store::Result<QByteArray> part = at ? readFilePart(text, *at - before, size) : QByteArray();
-    if (at && part.ok() && part->size() >= before) {
-        const QByteArrayView bytes = *part;
-        const auto entry = fortuneEntryAt(bytes.first(before), bytes.sliced(before), bytes.size() < size, index);
-        if (entry) {
-            draw.setProverb(*entry);
-            return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
-        }
+    const auto entry = drawnEntry(fortuneTextPath(drawn.path), drawn.index, quint32(drawn.at));
+    if (entry) {
+        draw.setProverb(*entry);
+        return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
     }
     const Result<QByteArray> whole = readCollectionBytes(drawn.path);
     if (auto failure = whole.failure()) {
@@ -67,11 +83,18 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         FileStamp stamp;
         const Result<CollectionFile> file = readCollectionFile(collection.path, &stamp);
         MaybeFailure failure = file.failure();
-        const QByteArray bytes = file.ok() ? file->bytes : QByteArray();
-        if (!failure && file->form == CollectionForm::FortuneIndex) {
+        QByteArray bytes = file.ok() ? file->bytes : QByteArray();
+        if (!failure && file->form == CollectionForm::FortuneIndex && fortuneIndexServesText(collection.path)) {
             if (draw.offer(fortuneIndexOf(bytes)->count))
                 indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
-        } else if (!failure) {
+            continue;
+        }
+        if (!failure && file->form == CollectionForm::FortuneIndex) {
+            const Result<QByteArray> whole = readCollectionBytes(collection.path, &stamp);
+            failure = whole.failure();
+            bytes = whole.ok() ? *whole : QByteArray();
+        }
+        if (!failure) {
             failure = checkWhole(collection.path, bytes, stamp);
             if (!failure) {
                 const LineStore::FileLines lines(bytes);

@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +17,23 @@ namespace tankedosan::cli {
 
 using namespace store;
 
+namespace {
+int runCommand(const CommandLine &commandLine);
+}
+
 int runInTerminal(const CommandLine &commandLine)
+{
+    // A file or an index too large for the memory left is told, not a crash.
+    try {
+        return runCommand(commandLine);
+    } catch (const std::bad_alloc &) {
+        printFailure(failures::outOfMemory());
+        return kError;
+    }
+}
+
+namespace {
+int runCommand(const CommandLine &commandLine)
 {
     using Action = CommandLine::Action;
     switch (commandLine.action) {
@@ -59,5 +76,6 @@ int runInTerminal(const CommandLine &commandLine)
     default: return listCollections();
     }
 }
+} // namespace
 
 } // namespace tankedosan::cli

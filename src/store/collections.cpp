@@ -2,6 +2,7 @@
 #include "store/collections.h"
 
 #include "store/bounds.h"
+#include "store/encoding.h"
 #include "store/files.h"
 #include "store/fortune.h"
 #include "store/programfolder.h"
@@ -97,6 +98,12 @@ Result<CollectionFile> readCollectionFile(const QString &path, FileStamp *stamp,
     if (failure)
         return *failure;
     return file;
+}
+
+bool fortuneIndexServesText(const QString &indexPath)
+{
+    const Result<QByteArray> head = readFilePart(fortuneTextPath(indexPath), 0, 2);
+    return !head.ok() || !startsWithUtf16Bom(*head);
 }
 
 Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress)

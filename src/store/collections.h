@@ -53,6 +53,9 @@ struct CollectionFile
 // after a failure).
 Result<CollectionFile> readCollectionFile(const QString &path, FileStamp *stamp = nullptr,
                                           const ReadProgress &progress = {});
+// Whether an index's count and offsets serve its text: strfile cannot tell the lines of a UTF-16 text apart,
+// so such a text is read whole, as any collection.
+bool fortuneIndexServesText(const QString &indexPath);
 // The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for.
 Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index,
                                       const ReadProgress &progress = {});

@@ -34,6 +34,10 @@ Failure tooLarge(const QString &path)
                    + u" är för stor: programmet läser högst %1 MB och %2 miljoner rader"_s.arg(kMaxReadBytes >> 20)
                          .arg(kMaxReadLines / 1'000'000)};
 }
+Failure outOfMemory()
+{
+    return {7, u"Slut på minne"_s};
+}
 
 Failure typeMismatch()
 {

@@ -66,6 +66,7 @@ namespace failures {
 Failure invalidCall(); // 5
 Failure overflow(); // 6
 Failure tooLarge(const QString &path); // 7: past the bounds of bounds.h
+Failure outOfMemory(); // 7: an allocation the system refused, anywhere in the program
 Failure typeMismatch(); // 13
 Failure cancelled(); // 18: the user stopped it; windows show nothing for it
 Failure nameNotAllowed(const QString &name); // 52

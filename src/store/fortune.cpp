@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -113,6 +114,17 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
     text.truncate(out - data);
 }
 
+bool startsWithByteOrderMark(QByteArrayView bytes)
+{
+    return bytes.startsWith(kUtf8ByteOrderMark) || startsWithUtf16Bom(bytes);
+}
+
+// Entries that would be misread in their own bytes, as UTF-8 behind a mark, which every reader takes as such.
+QByteArray asMarkedUtf8(const QString &entries)
+{
+    return kUtf8ByteOrderMark + encodeUtf8(entries);
+}
+
 } // namespace
 
 std::optional<FortuneIndex> fortuneIndexOf(QByteArrayView bytes)
@@ -142,28 +154,49 @@ std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i)
     if (!index || i > index->count)
         return std::nullopt;
     const bool wide = indexBytes.size() - kHeaderBytes == (qint64(index->count) + 1) * 8;
-    if (wide)
-        return qint64(qFromBigEndian<quint64>(indexBytes.data() + kHeaderBytes + qint64(i) * 8));
-    return qint64(word(indexBytes, kHeaderBytes + qint64(i) * 4));
+    if (!wide)
+        return qint64(word(indexBytes, kHeaderBytes + qint64(i) * 4));
+    const quint64 offset = qFromBigEndian<quint64>(indexBytes.data() + kHeaderBytes + qint64(i) * 8);
+    if (offset > quint64(std::numeric_limits<qint64>::max()))
+        return std::nullopt; // no text is that long
+    return qint64(offset);
 }
 
-std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd, const FortuneIndex &index)
+std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i, qint64 textFrom,
+                                      bool textReachesEnd)
 {
-    const char delimiterLine[] = {index.delimiter, '\n'};
-    if (!before.isEmpty() && before != QByteArrayView(delimiterLine, 2))
+    const std::optional<FortuneIndex> index = fortuneIndexOf(indexBytes);
+    const std::optional<qint64> offset = index ? fortuneOffset(indexBytes, i) : std::nullopt;
+    if (!offset || *offset < textFrom || *offset - textFrom > text.size()
+        || (textFrom == 0 && startsWithUtf16Bom(text)))
         return std::nullopt;
-    // The entry ends at the first delimiter line, which must lie in the bytes unless they reach the end.
-    qsizetype end = -1;
-    qsizetype lineStart = 0;
-    forEachLfLine(from, [&](QByteArrayView line) {
-        if (end < 0 && isDelimiterLine(line, index.delimiter) && lineStart + line.size() < from.size())
+    qsizetype at = qsizetype(*offset - textFrom);
+    // An entry begins at the text's start or after a line that holds the delimiter alone; anywhere else the
+    // text was edited after strfile ran. A part of a text holds the line before the entry whole, or that line
+    // is longer than a delimiter line.
+    if (*offset > 0) {
+        if (at == 0 || text[at - 1] != '\n')
+            return std::nullopt;
+        const qsizetype lineStart = text.first(at - 1).lastIndexOf('\n') + 1;
+        if ((lineStart == 0 && textFrom > 0)
+            || !isDelimiterLine(text.sliced(lineStart, at - 1 - lineStart), index->delimiter))
+            return std::nullopt;
+    }
+    // The entry reads as the whole text reads: in its encoding, decided on all of it.
+    const FileEncoding encoding = encodingOf(text);
+    at = std::max(at, encoding.markSize());
+    qsizetype end = text.size();
+    qsizetype lineStart = at;
+    forEachLfLine(text.sliced(at), [&](QByteArrayView line) {
+        if (end == text.size() && isDelimiterLine(line, index->delimiter))
             end = lineStart;
         lineStart += line.size() + 1;
     });
-    if (end < 0 && !atEnd)
-        return std::nullopt;
-    const QByteArray joined = fortuneEntries(from.first(end < 0 ? from.size() : end).toByteArray(), index);
-    return decodeText(joined).chopped(joined.endsWith("\r\n") ? 2 : 0);
+    if (end == text.size() && !textReachesEnd)
+        return std::nullopt; // the part ends before the entry does
+    QByteArray entry = text.sliced(at, end - at).toByteArray();
+    joinEntries(entry, 0, *index);
+    return encoding.encoding == TextEncoding::Utf8 ? decodeUtf8(entry) : decodeWindows1252(entry);
 }
 
 QString fortuneTextPath(const QString &indexPath)
@@ -188,24 +221,33 @@ bool isFortuneText(QByteArrayView bytes)
 
 QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)
 {
-    // Joining keeps every byte above 127 beside the bytes it stood beside and adds only ASCII, so the entries
-    // read in the encoding the text reads in: only a byte-order mark, or comments left out, need that told.
-    if (!index.comments() && !text.startsWith(kUtf8ByteOrderMark) && !startsWithUtf16Bom(text)) {
+    // Joining keeps every byte above 127 beside the bytes it stood beside and adds only ASCII, so valid UTF-8
+    // stays valid and the rest stays not: the entries read in the encoding the text reads in. Only the start
+    // can change: what was a text's first words after a blank line or an empty entry may look like a
+    // byte-order mark once it stands first.
+    if (!index.comments() && !startsWithByteOrderMark(text)) {
         joinEntries(text, 0, index);
-        return text;
+        if (!startsWithByteOrderMark(text))
+            return text;
+        // FF and FE are no UTF-8, so such a text was Windows-1252; EF BB BF is U+FEFF in a UTF-8 one.
+        const bool utf8 = !startsWithUtf16Bom(text) && encodingOf(text).encoding == TextEncoding::Utf8;
+        return asMarkedUtf8(utf8 ? decodeUtf8(text) : decodeWindows1252(text));
     }
     const FileEncoding encoding = encodingOf(text);
     qsizetype from = encoding.markSize();
     if (isUtf16(encoding.encoding)) {
-        text = decodeAs(QByteArrayView(text).sliced(from), encoding.encoding).toUtf8();
-        from = 0;
+        text = utf8WithMark(text); // as a collection in UTF-16 is read
+        from = 3;
     }
     joinEntries(text, from, index);
     // Lines of UTF-8 joined are UTF-8 again, or ASCII, which reads alike either way. Windows-1252 could read as
-    // UTF-8 once a comment is gone: then the entries go as UTF-8 behind a mark.
-    if (encoding.encoding != TextEncoding::Windows1252 || encodingOf(text).encoding == TextEncoding::Windows1252)
-        return text;
-    return kUtf8ByteOrderMark + decodeWindows1252(text).toUtf8();
+    // UTF-8 once a comment is gone, and either could begin with what looks like a mark.
+    const FileEncoding joined = encodingOf(text);
+    if (encoding.encoding == TextEncoding::Windows1252)
+        return joined.encoding == TextEncoding::Windows1252 && !startsWithByteOrderMark(text)
+                   ? text
+                   : asMarkedUtf8(decodeWindows1252(text));
+    return startsWithByteOrderMark(text) ? asMarkedUtf8(decodeUtf8(text)) : text;
 }
 
 } // namespace tankedosan::store

@@ -42,12 +42,15 @@ bool isFortuneText(QByteArrayView bytes);
 
 // Where entry `i` begins in the text, by the index's bytes (the header and the offsets after it).
 std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i);
-// The entry that the bytes of a text from its offset on begin with (`before`: the two bytes ahead of it,
-// empty at the text's start; `atEnd`: the bytes reach the text's end), joined as fortuneEntries joins it:
-// an empty text for an entry of blanks, nothing when the bytes are not where an entry begins and ends, as
-// when the text was edited after strfile made the index.
-std::optional<QString> fortuneEntryAt(QByteArrayView before, QByteArrayView from, bool atEnd,
-                                      const FortuneIndex &index);
+// Entry `i` of a fortune text by its index, read in place: joined as fortuneEntries joins it and decoded as
+// the whole text reads. An empty text for an entry of blanks; nothing where the index does not fit the text:
+// an offset past its end or where no entry begins (as when the text was edited after strfile made the
+// index), or a UTF-16 text, whose lines strfile cannot tell apart. `text` holds the file's bytes from
+// `textFrom` on, to its end when `textReachesEnd`: a text too large to read whole is read in a part from a
+// few bytes before the entry, and read as that part reads, for it has no reading of its own; nothing then
+// also when the part ends before the entry does.
+std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i, qint64 textFrom = 0,
+                                      bool textReachesEnd = true);
 
 // A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
 // without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and

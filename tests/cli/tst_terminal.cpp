@@ -423,6 +423,94 @@ private slots:
         QVERIFY(folder.read(u"zitate.dat"_s) == index && folder.read(u"zitate"_s) == text && index.size() > 24);
         QCOMPARE(folder.read(u"Ny.dat"_s), "Alfa\r\nbeta\r\n"_ba); // made by the import
     }
+
+    // fortune's files as an attacker or a stale index leaves them: an entry reads as its whole text reads,
+    // whichever command reads it, and an index is trusted for nothing its text can contradict.
+    void hostileFortuneFiles()
+    {
+        const QString strfile = QStandardPaths::findExecutable(u"strfile"_s, {u"/usr/bin"_s, u"/usr/sbin"_s});
+        const QString prlimit = QStandardPaths::findExecutable(u"prlimit"_s);
+        QVERIFY(!strfile.isEmpty() && !prlimit.isEmpty());
+        const FolderFixture folder;
+        const auto indexed = [&](const QString &name, const QByteArray &text) {
+            folder.write(name, text);
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.path(name)}), 0);
+        };
+        // A strfile header (version 2, no flags, "%") and its offsets, as a hostile or stale index has them.
+        const auto index = [&](const QString &name, quint32 count, quint32 longest, std::vector<quint64> at) {
+            QByteArray bytes;
+            const bool wide = at.front() > 0xFFFFFFFFu;
+            for (quint64 word : {quint64(2), quint64(count), quint64(longest), quint64(0), quint64(0)})
+                bytes += QByteArray::fromHex(QByteArray::number(word, 16).rightJustified(8, '0'));
+            bytes += QByteArray("%\0\0\0", 4);
+            for (quint64 offset : at)
+                bytes += QByteArray::fromHex(QByteArray::number(offset, 16).rightJustified(wide ? 16 : 8, '0'));
+            folder.write(name + u".dat"_s, bytes);
+        };
+        const auto draws = [&](const QString &name, const QSet<QByteArray> &entries, int times) {
+            QSet<QByteArray> seen;
+            for (int i = 0; i < times; ++i) {
+                const Case ran = run(u"--slump|--samling|"_s + name, folder.folder());
+                QVERIFY2(ran.status == 0 && entries.contains(ran.out), ran.out.toHex().constData());
+                seen.insert(ran.out);
+            }
+            QVERIFY(seen.size() == qsizetype(entries.size()) || times < 4 * entries.size());
+        };
+        // Windows-1252: words that look like a UTF-16 mark once a blank line before them is gone, an entry that
+        // alone would pass for UTF-8, and a last delimiter with no line end.
+        indexed(u"blandat"_s, "\n\xFF\xFEx\n%\nb\xC3\xA4r\n%\n\xE4\n%\n\xFF\xFE"
+                              "a\n%");
+        // UTF-8 whose first words begin with U+FEFF; UTF-16, whose lines strfile cannot tell apart, with half
+        // a surrogate pair.
+        indexed(u"feff"_s, "\n\xEF\xBB\xBFhej\n%\nh\xC3\xA4r\n%\n");
+        const auto utf16 = [](const QString &text) {
+            return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        };
+        indexed(u"u16"_s, utf16(u"a\n%\nb\n%\nc"_s + QChar(0xD800) + u"\n%\n"_s));
+        folder.write(u"u16kopia.dat"_s, utf16(u"a\nb\nc"_s + QChar(0xD800) + u"\n"_s));
+        // An index that asks for half a gigabyte per entry, offsets past 2^63, and offsets edited stale.
+        folder.write(u"lang"_s, "L\xE5ng\n%\n");
+        index(u"lang"_s, 1, (512u << 20) - 8, {0, 7});
+        folder.write(u"brett"_s, "Alfa\n%\n");
+        index(u"brett"_s, 1, 5, {quint64(1) << 63, 7});
+        folder.write(u"gammal"_s, "x%\nb\n%\n");
+        index(u"gammal"_s, 2, 3, {0, 3, 7});
+        expect({u"--samlingar"_s, 0, "blandat\t4\nbrett\t1\nfeff\t2\ngammal\t1\nlang\t1\nu16\t3\nu16kopia\t3\n", {}},
+               folder.folder());
+        expect({u"--sök|þx|--samling|blandat"_s, 0, "\xC3\xBF\xC3\xBEx\n", {}}, folder.folder());
+        expect({u"--sök|hej|--samling|feff"_s, 0, "\xEF\xBB\xBFhej\n", {}}, folder.folder());
+        expect({u"--sök|c|--samling|alla"_s, 0, "u16:c\xEF\xBF\xBD\nu16kopia:c\xEF\xBF\xBD\n", {}}, folder.folder());
+        expect({u"--importera|<dir>/blandat|--samling|Egen"_s,
+                0,
+                "4 ordspråk lades till i ''Egen''; 0 fanns redan där.\n",
+                {}},
+               folder.folder());
+        QVERIFY(folder.read(u"Egen.dat"_s).contains("\r\n\xFF\xFEx\r\n"));
+        draws(u"blandat"_s,
+              {"\xC3\xBF\xC3\xBEx\n", "b\xC3\x83\xC2\xA4r\n", "\xC3\xA4\n",
+               "\xC3\xBF\xC3\xBE"
+               "a\n"},
+              40);
+        draws(u"feff"_s, {"\xEF\xBB\xBFhej\n", "h\xC3\xA4r\n"}, 24);
+        draws(u"u16"_s, {"a\n", "b\n", "c\xEF\xBF\xBD\n"}, 30);
+        draws(u"brett"_s, {"Alfa\n"}, 2);
+        draws(u"gammal"_s, {"x% b\n"}, 16);
+        // Within an address space a quarter of what the index asks for; and where memory runs out after all,
+        // the failure is told.
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer reserves terabytes of address space for itself
+        folder.write(u"Stor.dat"_s, {});
+        QVERIFY(QFile::resize(folder.path(u"Stor.dat"_s), qint64(300) << 20));
+        const auto limited = [&](const QString &arguments) {
+            QProcess process;
+            process.start(prlimit, QStringList{u"--as=157286400"_s, kExecutable, u"--mapp"_s, folder.folder()}
+                                       + arguments.split(u'|'));
+            process.waitForFinished(60000);
+            return std::pair(process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError()));
+        };
+        QCOMPARE(limited(u"--slump|--samling|lang"_s).first, "L\xC3\xA5ng\n"_ba);
+        QVERIFY(limited(u"--samlingar"_s).second.endsWith(u"7 - Slut på minne\n"_s));
+#endif
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_terminal)
