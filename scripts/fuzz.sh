@@ -24,6 +24,8 @@ cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$here/scripts/lsan-qt.supp:print_suppressions=0
+# nr.ini is written and synced for every input: in memory that costs nothing.
+[ -w /dev/shm ] && export TMPDIR=/dev/shm
 limits=(-max_len=4096 -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=20)
 found=0
 for target in "${targets[@]}"; do
