@@ -27,6 +27,11 @@ export LSAN_OPTIONS=suppressions=$here/scripts/lsan-qt.supp:print_suppressions=0
 # nr.ini is written and synced for every input: in memory that costs nothing.
 [ -w /dev/shm ] && export TMPDIR=/dev/shm
 limits=(-max_len=4096 -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=20)
+signature() {
+    "$fuzzer" "${limits[@]}" -runs=1 "$1" 2>&1 \
+        | grep -m1 -E 'FUZZ_CHECK|ASSERT|allocation past|runtime error|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)' \
+        | sed -E 's/0x[0-9a-f]+|[0-9]+//g' || true
+}
 found=0
 for target in "${targets[@]}"; do
     fuzzer=$build/tests/fuzz/fuzz_$target
@@ -41,15 +46,21 @@ for target in "${targets[@]}"; do
         -max_total_time="$seconds" -artifact_prefix="$work/findings/" -print_final_stats=1 corpus) \
         >"$work/log" 2>&1 || true
     grep -E '^#[0-9]+: cov:|^\[libFuzzer: ' "$work/log" | tail -n 1 || true
-    for finding in "$work"/findings/*; do
-        [ -e "$finding" ] || continue
+    # One finding for each way of failing (its first report line, numbers left out), the smallest input first.
+    # Minimising keeps any failure, so an input that fails another way once minimised is kept as it was found.
+    declare -A seen=()
+    for finding in $(ls -Sr "$work"/findings/* 2>/dev/null); do
+        why=$(signature "$finding")
+        [ -z "${seen[x$why]:-}" ] || continue
+        seen[x$why]=1
         mkdir -p "$pending"
         out=$pending/$(basename "$finding")
         "$fuzzer" "${limits[@]}" -minimize_crash=1 -max_total_time=60 -exact_artifact_path="$out" "$finding" \
             >"$finding.minimise.log" 2>&1 || true
-        [ -e "$out" ] || cp "$finding" "$out"
-        echo "finding: $out"
+        [ -e "$out" ] && [ "$(signature "$out")" = "$why" ] || cp "$finding" "$out"
+        echo "finding: $out: $why"
         found=$((found + 1))
     done
+    unset seen
 done
 echo "$found findings; logs in $build/fuzzing/"
