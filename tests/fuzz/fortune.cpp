@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+// fortune's index and text: the header against its layout, the entries against the text split by hand, and
+// every entry drawn in place against the text read whole. The input is the index's length (two bytes, big-endian),
+// the index, then the text.
+#include "fuzz.h"
+
+#include "store/fortune.h"
+#include "store/linestore.h"
+
+#include <QtEndian>
+
+using namespace tankedosan::store;
+
+namespace {
+// The entries of the decoded text as fortune takes them: a line (split at LF) of the delimiter alone, a CR
+// after it or not, ends one; comment lines are dropped when flagged; each line loses its blanks at both ends
+// and its CRs turn into blanks; the lines are joined by one blank; ROT13 is undone; empty entries are left out.
+QStringList entriesOf(const QString &text, const FortuneIndex &index)
+{
+    const QString delimiter(QLatin1Char(index.delimiter));
+    const auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\f' || c == u'\v';
+    };
+    QStringList entries{QString()};
+    for (QString line : text.split(u'\n')) {
+        if (line == delimiter || line == delimiter + u'\r') {
+            entries.append(QString());
+            continue;
+        }
+        if (index.comments() && line.startsWith(delimiter + delimiter))
+            continue;
+        while (!line.isEmpty() && blank(line.back()))
+            line.chop(1);
+        while (!line.isEmpty() && blank(line.front()))
+            line.remove(0, 1);
+        if (line.isEmpty())
+            continue;
+        if (!entries.last().isEmpty())
+            entries.last() += u' ';
+        entries.last() += line.replace(u'\r', u' ');
+    }
+    entries.removeAll(QString());
+    for (QString &entry : entries) {
+        for (QChar &c : entry) {
+            const char16_t base = c >= u'a' && c <= u'z' ? u'a' : c >= u'A' && c <= u'Z' ? u'A' : 0;
+            if (index.rotated() && base)
+                c = QChar(char16_t(base + (c.unicode() - base + 13) % 26));
+        }
+    }
+    return entries;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const fuzz::AllocationBound bound(size);
+    fuzz::Input in(data, size);
+    const QByteArrayView indexBytes = in.take(in.byte() << 8 | in.byte());
+    const QByteArray text = in.rest.toByteArray();
+
+    FUZZ_CHECK(isBinary(text)
+               == (!text.startsWith("\xFF\xFE") && !text.startsWith("\xFE\xFF")
+                   && text.first(std::min<qsizetype>(text.size(), 1024)).contains('\0')));
+    const QList<QByteArray> lfLines = text.split('\n');
+    FUZZ_CHECK(isFortuneText(text) == (lfLines.count("%") + lfLines.count("%\r") >= 2));
+
+    // Six big-endian words (version 1 or 2, the count, the longest, the shortest, the flags, the delimiter in
+    // the first byte of the last), then one offset of 32 or 64 bits for each entry and one for the end.
+    const auto word = [&](qsizetype at) {
+        return qFromBigEndian<quint32>(indexBytes.data() + at);
+    };
+    const qint64 offsets = indexBytes.size() < 24 ? 0 : qint64(word(4)) + 1;
+    const qint64 width = offsets * 4 == indexBytes.size() - 24 ? 4 : offsets * 8 == indexBytes.size() - 24 ? 8 : 0;
+    const bool valid = indexBytes.size() >= 24 && (word(0) == 1 || word(0) == 2) && width && word(16) < 16
+                       && word(20) >> 24 > 0x20 && word(20) >> 24 < 0x7F && (word(20) & 0xFFFFFF) == 0;
+    const std::optional<FortuneIndex> index = fortuneIndexOf(indexBytes);
+    FUZZ_CHECK(bool(index) == valid);
+    if (!index)
+        return 0;
+    FUZZ_CHECK(index->version == word(0) && index->count == word(4) && index->longest == word(8)
+               && index->flags == word(16) && uchar(index->delimiter) == word(20) >> 24);
+    for (qint64 i = 0; i < offsets; ++i) {
+        const std::optional<qint64> at = fortuneOffset(indexBytes, quint32(i));
+        const quint64 stated = width == 4 ? word(24 + 4 * i) : qFromBigEndian<quint64>(indexBytes.data() + 24 + 8 * i);
+        FUZZ_CHECK(stated > quint64(std::numeric_limits<qint64>::max()) || (at && quint64(*at) == stated));
+    }
+    FUZZ_CHECK(!fortuneOffset(indexBytes, index->count + 1) && !fortuneOffset(indexBytes, ~quint32(0)));
+
+    const QByteArray entries = fortuneEntries(text, *index);
+    const QStringList read = LineStore::fromFileBytes(entries).toStringList();
+    if (const QString decoded = fuzz::decoded(text); decoded.isValidUtf16())
+        FUZZ_CHECK(read == entriesOf(decoded, *index));
+    for (qint64 i = 0; i < offsets + 1; ++i) {
+        const std::optional<QString> entry = fortuneEntryAt(text, indexBytes, quint32(i));
+        FUZZ_CHECK(i < offsets || !entry);
+        FUZZ_CHECK(!entry || entry->isEmpty() || read.contains(*entry));
+    }
+    return 0;
+}
