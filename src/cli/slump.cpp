@@ -85,7 +85,9 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         MaybeFailure failure = file.failure();
         QByteArray bytes = file.ok() ? file->bytes : QByteArray();
         if (!failure && file->form == CollectionForm::FortuneIndex && fortuneIndexServesText(collection.path)) {
-            if (draw.offer(fortuneIndexOf(bytes)->count))
+            const FortuneIndex header = *fortuneIndexOf(bytes);
+            // The end's offset, where a shuffled index has it among the entries', reads as an entry of blanks.
+            if (draw.offer(qsizetype(header.count) + (header.shuffled() ? 1 : 0)))
                 indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
             continue;
         }

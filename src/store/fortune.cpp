@@ -167,8 +167,9 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
 {
     const std::optional<FortuneIndex> index = fortuneIndexOf(indexBytes);
     const std::optional<qint64> offset = index ? fortuneOffset(indexBytes, i) : std::nullopt;
-    if (!offset || *offset < textFrom || *offset - textFrom > text.size()
-        || (textFrom == 0 && startsWithUtf16Bom(text)))
+    if (!offset)
+        return std::nullopt;
+    if (*offset < textFrom || *offset - textFrom > text.size() || (textFrom == 0 && startsWithUtf16Bom(text)))
         return std::nullopt;
     qsizetype at = qsizetype(*offset - textFrom);
     // An entry begins at the text's start or after a line that holds the delimiter alone; anywhere else the

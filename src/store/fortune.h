@@ -22,6 +22,8 @@ struct FortuneIndex
     quint32 flags = 0;
     char delimiter = '%';
 
+    // The offsets shuffled (strfile -r), the one of the text's end among them: a draw takes from all count + 1.
+    bool shuffled() const { return flags & 0x1; }
     bool rotated() const { return flags & 0x4; } // the text is ROT13 (fortune's offensive files)
     bool comments() const { return flags & 0x8; } // lines that begin with the delimiter twice are comments
 };

@@ -437,9 +437,9 @@ private slots:
         const QString prlimit = QStandardPaths::findExecutable(u"prlimit"_s);
         QVERIFY(!strfile.isEmpty() && !prlimit.isEmpty());
         const FolderFixture folder;
-        const auto indexed = [&](const QString &name, const QByteArray &text) {
+        const auto indexed = [&](const QString &name, const QByteArray &text, const QString &flag = u"-s"_s) {
             folder.write(name, text);
-            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.path(name)}), 0);
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, flag, folder.path(name)}), 0);
         };
         // A strfile header (version 2, no flags, "%") and its offsets, as a hostile or stale index has them.
         const auto index = [&](const QString &name, quint32 count, quint32 longest, std::vector<quint64> at) {
@@ -467,6 +467,7 @@ private slots:
                               "a\n%");
         // UTF-8 whose first words begin with U+FEFF; UTF-16, whose lines strfile cannot tell apart, with half
         // a surrogate pair.
+        indexed(u"blandad"_s, "ett\n%\ntv\xC3\xA5\n%\ntre\n%\n", u"-r"_s); // offsets shuffled, the end's among them
         indexed(u"feff"_s, "\n\xEF\xBB\xBFhej\n%\nh\xC3\xA4r\n%\n");
         const auto utf16 = [](const QString &text) {
             return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
@@ -480,7 +481,10 @@ private slots:
         index(u"brett"_s, 1, 5, {quint64(1) << 63, 7});
         folder.write(u"gammal"_s, "x%\nb\n%\n");
         index(u"gammal"_s, 2, 3, {0, 3, 7});
-        expect({u"--samlingar"_s, 0, "blandat\t4\nbrett\t1\nfeff\t2\ngammal\t1\nlang\t1\nu16\t3\nu16kopia\t3\n", {}},
+        expect({u"--samlingar"_s,
+                0,
+                "blandad\t3\nblandat\t4\nbrett\t1\nfeff\t2\ngammal\t1\nlang\t1\nu16\t3\nu16kopia\t3\n",
+                {}},
                folder.folder());
         expect({u"--sök|þx|--samling|blandat"_s, 0, "\xC3\xBF\xC3\xBEx\n", {}}, folder.folder());
         expect({u"--sök|hej|--samling|feff"_s, 0, "\xEF\xBB\xBFhej\n", {}}, folder.folder());
@@ -503,6 +507,7 @@ private slots:
                "\xC3\xBF\xC3\xBE"
                "a\n"},
               40);
+        draws(u"blandad"_s, {"ett\n", "tv\xC3\xA5\n", "tre\n"}, 30);
         draws(u"feff"_s, {"\xEF\xBB\xBFhej\n", "h\xC3\xA4r\n"}, 24);
         draws(u"u16"_s, {"a\n", "b\n", "c\xEF\xBF\xBD\n"}, 30);
         draws(u"brett"_s, {"Alfa\n"}, 2);
