@@ -88,8 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QByteArray entries = fortuneEntries(text, *index);
     const QStringList read = LineStore::fromFileBytes(entries).toStringList();
-    if (const QString decoded = fuzz::decoded(text); decoded.isValidUtf16())
-        FUZZ_CHECK(read == entriesOf(decoded, *index));
+    // Half a surrogate pair of a UTF-16 text shows as U+FFFD, as in a collection of UTF-16.
+    QString decoded = fuzz::decoded(text);
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        if (decoded[i].isHighSurrogate() && i + 1 < decoded.size() && decoded[i + 1].isLowSurrogate())
+            ++i;
+        else if (decoded[i].isSurrogate())
+            decoded[i] = QChar::ReplacementCharacter;
+    }
+    FUZZ_CHECK(read == entriesOf(decoded, *index));
     for (qint64 i = 0; i < offsets + 1; ++i) {
         const std::optional<QString> entry = fortuneEntryAt(text, indexBytes, quint32(i));
         FUZZ_CHECK(i < offsets || !entry);
