@@ -14,8 +14,6 @@ using namespace tankedosan::platform;
 using namespace tankedosan::store;
 using namespace tankedosan::widgets;
 
-// The main window's side of the program, loaded by the executable only when the window is to open: the
-// terminal's commands then never map or relocate the libraries of a display.
 namespace {
 
 // An allocation refused inside a handler (a huge file read, a paste of gigabytes) is told as the failure it
@@ -44,6 +42,8 @@ private:
 
 } // namespace
 
+// The main window's side of the program, loaded by the executable only when the window is to open: the
+// terminal's commands then never map or relocate the libraries of a display.
 extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QString &folder)
 {
     QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));

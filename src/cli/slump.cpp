@@ -75,7 +75,8 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
 }
 
 // One draw over the collections: a collection of lines is read whole and let go, an index of fortune's is
-// weighed by the count in its header and its text read only where the draw falls.
+// weighed by the count in its header and its text read only when the draw falls on it (a UTF-16 text, which
+// strfile cannot count, is read whole as a collection of lines).
 Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead)
 {
     std::optional<IndexedDraw> indexed;
