@@ -186,13 +186,15 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
     // The entry reads as the whole text reads: in its encoding, decided on all of it.
     const FileEncoding encoding = encodingOf(text);
     at = std::max(at, encoding.markSize());
-    qsizetype end = text.size();
-    qsizetype lineStart = at;
-    forEachLfLine(text.sliced(at), [&](QByteArrayView line) {
-        if (end == text.size() && isDelimiterLine(line, index->delimiter))
-            end = lineStart;
-        lineStart += line.size() + 1;
-    });
+    // Up to the first delimiter line, and no further: the entry drawn may stand near the start of megabytes.
+    qsizetype end = at;
+    while (end < text.size()) {
+        const qsizetype lf = text.indexOf('\n', end);
+        const qsizetype lineEnd = lf < 0 ? text.size() : lf;
+        if (isDelimiterLine(text.sliced(end, lineEnd - end), index->delimiter))
+            break;
+        end = lf < 0 ? text.size() : lf + 1;
+    }
     if (end == text.size() && !textReachesEnd)
         return std::nullopt; // the part ends before the entry does
     QByteArray entry = text.sliced(at, end - at).toByteArray();
