@@ -235,8 +235,10 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
     if (part.size >= 0) {
         if (part.size > maxReadBytes)
             return failures::tooLarge(path);
-        QByteArray some(part.size, Qt::Uninitialized);
-        const qint64 n = seek(part.from) ? readSome(some.data(), part.size) : -1;
+        // Never more room than the file holds from there, whatever was asked.
+        const qint64 most = std::min(part.size, std::max<qint64>(size - part.from, 0));
+        QByteArray some(most, Qt::Uninitialized);
+        const qint64 n = seek(part.from) ? readSome(some.data(), most) : -1;
         if (n < 0)
             return failures::fromSystemError(errno, path);
         some.truncate(n);
