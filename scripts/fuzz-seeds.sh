@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: LicenseRef-Tankedosan
-# Writes the seed corpus of the fuzz targets (tests/fuzz/corpus/TARGET/): the sample collections and the help
+# Writes the seed corpus of the fuzz targets (data/fuzz/corpus/TARGET/): the sample collections and the help
 # text in each encoding the program reads, small cases made by hand, and fortune texts made from the samples
 # with indexes by strfile. Each seed is laid out as its target takes its input (tests/fuzz/*.cpp).
 # scripts/fuzz.sh runs it; rerun it after changing it and commit the corpus.
@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
 need_packages fortune-mod
-corpus=$here/tests/fuzz/corpus
+corpus=$here/data/fuzz/corpus
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 rm -rf "$corpus"

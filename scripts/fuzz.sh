@@ -4,8 +4,8 @@
 # a time, for SECONDS with libFuzzer, built by clang with AddressSanitizer, UndefinedBehaviorSanitizer and Qt's
 # assertions in a folder of its own (build-fuzz), from a copy of the committed corpus. An allocation past the
 # bound of its input (tests/fuzz/fuzz.h) or a process past the memory limit below is a finding like a crash.
-# Each finding is minimised into tests/fuzz/pending/TARGET/, which the replay tests do not read: once the fault is
-# fixed, give the file a name that says what it holds and move it to tests/fuzz/reproducers/TARGET/.
+# Each finding is minimised into data/fuzz/pending/TARGET/, which the replay tests do not read: once the fault is
+# fixed, give the file a name that says what it holds and move it to data/fuzz/reproducers/TARGET/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/deps.sh"
@@ -15,7 +15,7 @@ seconds=$1
 shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(linestore encoding fortune numberfile numbers commandline)
-[ -d "$here/tests/fuzz/corpus/fortune" ] || bash "$here/scripts/fuzz-seeds.sh"
+[ -d "$here/data/fuzz/corpus/fortune" ] || bash "$here/scripts/fuzz-seeds.sh"
 build=${FUZZ_BUILD_DIR:-$here/build-fuzz}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTANKEDOSAN_FUZZ=ON \
     >/dev/null
@@ -36,10 +36,10 @@ found=0
 for target in "${targets[@]}"; do
     fuzzer=$build/tests/fuzz/fuzz_$target
     work=$build/fuzzing/$target
-    pending=$here/tests/fuzz/pending/$target
+    pending=$here/data/fuzz/pending/$target
     rm -rf "$work"
     mkdir -p "$work/corpus" "$work/findings"
-    cp "$here/tests/fuzz/corpus/$target/"* "$work/corpus/"
+    cp "$here/data/fuzz/corpus/$target/"* "$work/corpus/"
     echo "== $target: $seconds s"
     # One process at a time, which goes on past a finding; every finding is kept.
     (cd "$work" && "$fuzzer" "${limits[@]}" -fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1 \
