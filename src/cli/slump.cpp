@@ -38,7 +38,7 @@ std::optional<QString> drawnEntry(const QString &text, const QByteArray &index, 
         return whole.ok() ? fortuneEntryAt(*whole, index, i) : std::nullopt;
     }
     const std::optional<qint64> offset = fortuneOffset(index, i);
-    if (!offset || *offset >= stamp.size)
+    if (!offset)
         return std::nullopt;
     const qint64 from = std::max<qint64>(*offset - 4, 0);
     for (qint64 size = qint64(64) << 10; size <= maxReadBytes; size *= 2) {
