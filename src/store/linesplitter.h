@@ -93,8 +93,9 @@ private:
 template<typename Char>
 const Char *lineEndFrom(const Char *at, const Char *end, LineEnds ends)
 {
-    const Char *cr = findChar(at, end, Char('\r'));
-    return ends == LineEnds::Unix ? findChar(at, cr, Char('\n')) : cr;
+    // The LF first: a Unix text may hold no CR at all, and a look for one would run to its end at every hit.
+    const Char *lf = ends == LineEnds::Unix ? findChar(at, end, Char('\n')) : end;
+    return findChar(at, lf, Char('\r'));
 }
 
 template<typename Char>
