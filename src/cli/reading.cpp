@@ -60,10 +60,10 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
                                                      : std::nullopt;
 }
 
-store::Result<QByteArray> readWholeCollection(const QString &path)
+store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace)
 {
     store::FileStamp stamp;
-    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp);
+    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp, {}, inPlace);
     if (bytes.ok()) {
         if (auto failure = checkWhole(path, *bytes, stamp))
             return *failure;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/output.h"
+#include "store/collections.h"
 #include "store/failure.h"
 #include "store/files.h"
 #include "store/linestore.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace tankedosan::cli {
@@ -34,18 +36,29 @@ std::optional<std::vector<Collection>> chosenCollections(const QString &named);
 store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, const store::FileStamp &stamp);
 // As the windows refuse a collection of too many lines.
 store::MaybeFailure checkLines(const QString &path, const store::LineStore::FileLines &lines);
-// The bytes of a collection, read as the windows read them and with their failures.
-store::Result<QByteArray> readWholeCollection(const QString &path);
+// The bytes of a collection, read as the windows read them and with their failures; an index's text offered
+// to `inPlace` first (the bytes are then empty where it took it).
+store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace = {});
 
-// Reads each collection in turn and gives its lines to use. One that cannot be read is told on standard
-// error, after what was printed so far, and the others still go; false when any could not be read.
-template<typename Use>
-bool readEach(const std::vector<Collection> &collections, Printer *out, Use use)
+// Reads each collection in turn and gives its lines to use; an index's text goes to inPlace first, as it
+// lies, where one is given. One that cannot be read is told on standard error, after what was printed so
+// far, and the others still go; false when any could not be read.
+template<typename Use, typename InPlace = std::nullptr_t>
+bool readEach(const std::vector<Collection> &collections, Printer *out, Use use, InPlace inPlace = nullptr)
 {
     bool all = true;
     for (const Collection &collection : collections) {
-        const store::Result<QByteArray> bytes = readWholeCollection(collection.path);
+        bool taken = false;
+        store::TextInPlace offer;
+        if constexpr (!std::is_same_v<InPlace, std::nullptr_t>) {
+            offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
+                return taken = inPlace(collection, text, index);
+            };
+        }
+        const store::Result<QByteArray> bytes = readWholeCollection(collection.path, offer);
         store::MaybeFailure failure = bytes.failure();
+        if (taken)
+            continue;
         if (!failure) {
             const store::LineStore::FileLines lines(*bytes);
             failure = checkLines(collection.path, lines);

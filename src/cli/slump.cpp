@@ -28,25 +28,35 @@ struct IndexedDraw
 
 enum class Drawn { Proverb, Nothing, BlankEntry, Failed };
 
-// Entry `i` of the text, read whole where it can be. Past what a read takes whole, a part from just before
-// the entry, doubled until the entry ends in it: never more than the file holds.
+// Entry `i` of the text. A small text is read whole; a larger one in parts from just before the entry, doubled
+// until the entry ends in one, after its encoding is decided on all of it through a small buffer: a text of
+// megabytes is never held whole for one entry.
 std::optional<QString> drawnEntry(const QString &text, const QByteArray &index, quint32 i)
 {
+    constexpr qint64 kFirstPart = qint64(64) << 10;
     const FileStamp stamp = stampOf(text);
-    if (stamp.size <= maxReadBytes) {
+    if (stamp.size <= kFirstPart) {
         const Result<QByteArray> whole = readWholeFile(text);
         return whole.ok() ? fortuneEntryAt(*whole, index, i) : std::nullopt;
+    }
+    TextPart part;
+    // Past what a read takes whole no other command reads the text: its parts read as they read.
+    if (stamp.size <= maxReadBytes) {
+        const Result<FileEncoding> encoding = encodingOfFile(text);
+        if (!encoding.ok())
+            return std::nullopt;
+        part.readAs = *encoding;
     }
     const std::optional<qint64> offset = fortuneOffset(index, i);
     if (!offset)
         return std::nullopt;
-    const qint64 from = std::max<qint64>(*offset - 4, 0);
-    for (qint64 size = qint64(64) << 10; size <= maxReadBytes; size *= 2) {
-        const Result<QByteArray> part = readFilePart(text, from, size);
-        if (!part.ok())
+    part.from = std::max<qint64>(*offset - 4, 0);
+    for (qint64 size = kFirstPart; size <= maxReadBytes; size *= 2) {
+        const Result<QByteArray> bytes = readFilePart(text, part.from, size);
+        if (!bytes.ok())
             return std::nullopt;
-        const bool reachesEnd = part->size() < size;
-        if (auto entry = fortuneEntryAt(*part, index, i, from, reachesEnd); entry || reachesEnd)
+        part.reachesEnd = bytes->size() < size;
+        if (auto entry = fortuneEntryAt(*bytes, index, i, part); entry || part.reachesEnd)
             return entry;
     }
     return std::nullopt;

@@ -106,21 +106,38 @@ bool fortuneIndexServesText(const QString &indexPath)
     return !head.ok() || !startsWithUtf16Bom(*head);
 }
 
-Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress)
+Result<FileEncoding> encodingOfFile(const QString &path)
+{
+    EncodingOfPieces encoding;
+    const MaybeFailure failure = readFileInPieces(path, qint64(64) << 10, [&](QByteArrayView piece) {
+        encoding.feed(piece);
+        return !encoding.settled();
+    });
+    if (failure)
+        return *failure;
+    return encoding.result();
+}
+
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress,
+                                      const TextInPlace &inPlace)
 {
     Result<QByteArray> text = readWholeFile(fortuneTextPath(indexPath), nullptr, progress);
     if (auto failure = text.failure())
         return *failure;
-    return fortuneEntries(*std::move(text), *fortuneIndexOf(index));
+    const FortuneIndex header = *fortuneIndexOf(index);
+    if (inPlace && inPlace(*text, header))
+        return QByteArray();
+    return fortuneEntries(*std::move(text), header);
 }
 
-Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp, const ReadProgress &progress)
+Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp, const ReadProgress &progress,
+                                       const TextInPlace &inPlace)
 {
     FileStamp ownStamp;
     Result<CollectionFile> own = readCollectionFile(path, &ownStamp, progress);
     Result<QByteArray> bytes = own.ok() ? Result<QByteArray>(own->bytes) : *own.failure();
     if (own.ok() && own->form == CollectionForm::FortuneIndex) {
-        bytes = readIndexedEntries(path, own->bytes, progress);
+        bytes = readIndexedEntries(path, own->bytes, progress, inPlace);
         ownStamp.state = FileStamp::State::Foreign; // never written back, whatever the index's own stamp says
     }
     if (stamp)

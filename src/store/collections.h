@@ -4,6 +4,7 @@
 #include "store/encoding.h"
 #include "store/failure.h"
 #include "store/files.h"
+#include "store/fortune.h"
 #include "store/linestore.h"
 
 #include <QString>
@@ -56,16 +57,23 @@ Result<CollectionFile> readCollectionFile(const QString &path, FileStamp *stamp 
 // Whether an index's count and offsets serve its text: strfile cannot tell the lines of a UTF-16 text apart,
 // so such a text is read whole, as any collection.
 bool fortuneIndexServesText(const QString &indexPath);
-// The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for.
-Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index,
-                                      const ReadProgress &progress = {});
+// How a whole file reads (encodingOf), read through a buffer of 64 KiB: a draw from a text of megabytes reads
+// one entry of it, in the encoding every other command reads the text in.
+Result<FileEncoding> encodingOfFile(const QString &path);
+// An index's text, offered as it lies to a reader that may take it there (true) instead of as lines.
+using TextInPlace = std::function<bool(QByteArrayView text, const FortuneIndex &index)>;
+// The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for; none
+// where `inPlace` took the text.
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress = {},
+                                      const TextInPlace &inPlace = {});
 
 // The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
 // terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
 // `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused
-// (notACollection). With `stamp`, what the file was when read (Unread after a failure).
+// (notACollection). With `stamp`, what the file was when read (Unread after a failure). With `inPlace`, an
+// index's text goes there first; the bytes are then empty where it took the text.
 Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
-                                       const ReadProgress &progress = {});
+                                       const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
 // The lines of those bytes, as linesFromFile takes them.
 Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {});
 

@@ -212,6 +212,12 @@ bool isValidUtf8(QByteArrayView bytes, bool &sawMultiByte)
     return validUtf8From(p, end, sawMultiByte);
 }
 
+// The bytes of a sequence by its lead byte (one of 0xC0 and above), as the lead claims them.
+qsizetype sequenceLength(uchar lead)
+{
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+}
+
 } // namespace
 
 FileEncoding encodingOf(QByteArrayView bytes)
@@ -225,6 +231,75 @@ FileEncoding encodingOf(QByteArrayView bytes)
     if (isValidUtf8(marked ? bytes.sliced(3) : bytes, sawMultiByte) && (sawMultiByte || marked))
         return {TextEncoding::Utf8, marked};
     return {};
+}
+
+void EncodingOfPieces::check(QByteArrayView bytes)
+{
+    bool multiByte = false;
+    m_notUtf8 = m_notUtf8 || !isValidUtf8(bytes, multiByte);
+    m_multiByte = m_multiByte || multiByte;
+}
+
+void EncodingOfPieces::feed(QByteArrayView piece)
+{
+    if (settled())
+        return;
+    if (!m_headDone) {
+        // A mark is told by the first three bytes, whatever pieces they come in.
+        const qsizetype more = std::min<qsizetype>(3 - m_pending.size(), piece.size());
+        m_pending += piece.first(more);
+        piece = piece.sliced(more);
+        if (m_pending.size() < 3)
+            return;
+        m_headDone = true;
+        if (startsWithUtf16Bom(m_pending)) {
+            m_utf16 = encodingOf(m_pending);
+            return;
+        }
+        m_marked = m_pending == kUtf8ByteOrderMark;
+        const QByteArray head = std::exchange(m_pending, {});
+        if (!m_marked)
+            take(head);
+    }
+    take(piece);
+}
+
+void EncodingOfPieces::take(QByteArrayView piece)
+{
+    // A sequence that the last piece cut is checked whole, once its last bytes are here.
+    if (!m_pending.isEmpty()) {
+        const qsizetype length = sequenceLength(uchar(m_pending.front()));
+        const qsizetype more = std::min<qsizetype>(length - m_pending.size(), piece.size());
+        m_pending += piece.first(more);
+        piece = piece.sliced(more);
+        if (m_pending.size() < length)
+            return;
+        check(std::exchange(m_pending, {}));
+    }
+    // The piece's end may cut a sequence: its lead byte is among the last three.
+    qsizetype cut = piece.size();
+    for (qsizetype back = 1; back <= std::min<qsizetype>(3, piece.size()); ++back) {
+        const auto byte = uchar(piece[piece.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        if (byte >= 0xC0 && sequenceLength(byte) > back)
+            cut = piece.size() - back;
+        break;
+    }
+    check(piece.first(cut));
+    m_pending = piece.sliced(cut).toByteArray();
+}
+
+FileEncoding EncodingOfPieces::result() const
+{
+    if (m_utf16)
+        return *m_utf16;
+    if (!m_headDone)
+        return encodingOf(m_pending);
+    // A sequence still waiting for its last bytes when the file ends is no UTF-8.
+    if (m_notUtf8 || !m_pending.isEmpty() || !(m_multiByte || m_marked))
+        return {};
+    return {TextEncoding::Utf8, m_marked};
 }
 
 bool isUtf16(TextEncoding encoding)

@@ -34,6 +34,28 @@ inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 // otherwise (plain ASCII reads the same either way). A mark in front of bytes that are not UTF-8 after all is
 // no mark: the file is Windows-1252, so nothing of it turns into replacement characters.
 FileEncoding encodingOf(QByteArrayView bytes);
+
+// encodingOf decided on bytes fed in pieces, in their order, so that a file need not be held whole to know how
+// it reads: fed all of a file's bytes, however cut, it answers as encodingOf on them together.
+class EncodingOfPieces
+{
+public:
+    void feed(QByteArrayView piece);
+    // Nothing fed later can change the answer (the bytes are not UTF-8, or are UTF-16).
+    bool settled() const { return m_notUtf8 || m_utf16; }
+    FileEncoding result() const;
+
+private:
+    void take(QByteArrayView piece);
+    void check(QByteArrayView bytes);
+
+    QByteArray m_pending; // the first bytes, until a mark can be told; then a sequence cut by a piece's end
+    bool m_headDone = false;
+    bool m_marked = false;
+    bool m_notUtf8 = false;
+    bool m_multiByte = false;
+    std::optional<FileEncoding> m_utf16;
+};
 bool isUtf16(TextEncoding encoding);
 
 // All 256 bytes map to a character; the five that Windows-1252 leaves undefined map to the C1 controls of the

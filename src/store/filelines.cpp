@@ -20,13 +20,26 @@ LineStore::FileLines::FileLines(QByteArrayView bytes)
     if (read.encoding == TextEncoding::Utf8)
         m_form = Form::Utf8;
     m_text = bytes.sliced(read.markSize());
-    m_unix = lineEndsOf(m_text.data(), m_text.data() + m_text.size()) == LineEnds::Unix;
+}
+
+LineStore::FileLines::FileLines(QByteArrayView bytes, LineEnds ends)
+    : FileLines(bytes)
+{
+    m_lineEnds = ends;
+}
+
+LineEnds LineStore::FileLines::lineEnds() const
+{
+    // Decided when first needed: a search that finds nothing never needs to know.
+    if (!m_lineEnds)
+        m_lineEnds = lineEndsOf(m_text.data(), m_text.data() + m_text.size());
+    return *m_lineEnds;
 }
 
 qsizetype LineStore::FileLines::size() const
 {
     if (m_size < 0)
-        m_size = countNonEmptyLines(m_text.data(), m_text.data() + m_text.size(), lineEndsIf(m_unix));
+        m_size = countNonEmptyLines(m_text.data(), m_text.data() + m_text.size(), lineEnds());
     return m_size;
 }
 
@@ -36,18 +49,17 @@ bool LineStore::FileLines::holdsMoreThan(qsizetype most) const
     return (m_text.size() + 1) / 2 > most && size() > most;
 }
 
-QString LineStore::FileLines::decoded(const char *begin, const char *end) const
+QString LineStore::FileLines::decoded(QByteArrayView bytes) const
 {
-    const QByteArrayView bytes(begin, end - begin);
     return m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes);
 }
 
 QString LineStore::FileLines::at(qsizetype index) const
 {
     const char *text = m_text.data(), *textEnd = text + m_text.size();
-    const LineEnds ends = lineEndsIf(m_unix);
+    const LineEnds ends = lineEnds();
     const char *begin = nonEmptyLineAt(text, textEnd, ends, index);
-    return begin == textEnd ? QString() : decoded(begin, lineEndFrom(begin, textEnd, ends));
+    return begin == textEnd ? QString() : decoded(QByteArrayView(begin, lineEndFrom(begin, textEnd, ends)));
 }
 
 } // namespace tankedosan::store

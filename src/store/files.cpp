@@ -182,6 +182,7 @@ struct Part
 {
     qint64 from = 0;
     qint64 size = -1;
+    const std::function<bool(QByteArrayView)> *pieces = nullptr; // given: the whole file, `size` at a time
 };
 
 MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, bool followLink,
@@ -232,7 +233,18 @@ MaybeFailure readFile(const QString &path, QByteArray &bytes, FileStamp *stamp, 
     };
 #endif
     errno = 0;
-    if (part.size >= 0) {
+    if (part.pieces) {
+        QByteArray buffer(std::clamp<qint64>(part.size, 1, std::max<qint64>(size, 1)), Qt::Uninitialized);
+        for (qint64 got = 0;;) {
+            const qint64 n = readSome(buffer.data(), buffer.size());
+            if (n < 0)
+                return failures::fromSystemError(errno, path);
+            if ((got += n) > maxReadBytes) // a file that grows while it is read, for ever
+                return failures::tooLarge(path);
+            if (n == 0 || !(*part.pieces)(QByteArrayView(buffer).first(n)))
+                break;
+        }
+    } else if (part.size >= 0) {
         if (part.size > maxReadBytes)
             return failures::tooLarge(path);
         // Never more room than the file holds from there, whatever was asked.
@@ -273,6 +285,12 @@ Result<QByteArray> readFilePart(const QString &path, qint64 from, qint64 size)
     if (auto failure = readFile(path, bytes, nullptr, true, {}, {from, size}))
         return *failure;
     return bytes;
+}
+
+MaybeFailure readFileInPieces(const QString &path, qint64 pieceSize, const std::function<bool(QByteArrayView)> &take)
+{
+    QByteArray unused;
+    return readFile(path, unused, nullptr, true, {}, {0, pieceSize, &take});
 }
 
 Result<QByteArray> readOwnFile(const QString &path)

@@ -112,6 +112,9 @@ Result<QByteArray> readWholeFile(const QString &path, FileStamp *stamp = nullptr
 // `size` bytes of a file from `from` on (fewer where it ends), by the rules of readWholeFile: a draw from
 // fortune's collections reads one entry of a text, not the text.
 Result<QByteArray> readFilePart(const QString &path, qint64 from, qint64 size);
+// Reads a file from its start in pieces of `pieceSize` bytes through one buffer, handing each to `take` in
+// order until the end or until it returns false: a decision on all of a file that need not hold it whole.
+MaybeFailure readFileInPieces(const QString &path, qint64 pieceSize, const std::function<bool(QByteArrayView)> &take);
 
 // A write past the file-size limit (RLIMIT_FSIZE) must fail like any other write instead of ending the
 // program with SIGXFSZ: the program calls this once at start.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "store/fortune.h"
 
+#include "store/bounds.h"
 #include "store/encoding.h"
+#include "store/linesplitter.h"
 
 #include <QtEndian>
 
@@ -162,14 +164,15 @@ std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i)
     return qint64(offset);
 }
 
-std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i, qint64 textFrom,
-                                      bool textReachesEnd)
+std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i, const TextPart &part)
 {
+    const qint64 textFrom = part.from;
     const std::optional<FortuneIndex> index = fortuneIndexOf(indexBytes);
     const std::optional<qint64> offset = index ? fortuneOffset(indexBytes, i) : std::nullopt;
     if (!offset)
         return std::nullopt;
-    if (*offset < textFrom || *offset - textFrom > text.size() || (textFrom == 0 && startsWithUtf16Bom(text)))
+    if (*offset < textFrom || *offset - textFrom > text.size() || (textFrom == 0 && startsWithUtf16Bom(text))
+        || (part.readAs && isUtf16(part.readAs->encoding)))
         return std::nullopt;
     qsizetype at = qsizetype(*offset - textFrom);
     // An entry begins at the text's start or after a line that holds the delimiter alone; anywhere else the
@@ -184,8 +187,9 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
             return std::nullopt;
     }
     // The entry reads as the whole text reads: in its encoding, decided on all of it.
-    const FileEncoding encoding = encodingOf(text);
-    at = std::max(at, encoding.markSize());
+    const FileEncoding encoding = part.readAs ? *part.readAs : encodingOf(text);
+    if (textFrom == 0)
+        at = std::max(at, encoding.markSize());
     // Up to the first delimiter line, and no further: the entry drawn may stand near the start of megabytes.
     qsizetype end = at;
     while (end < text.size()) {
@@ -195,7 +199,7 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
             break;
         end = lf < 0 ? text.size() : lf + 1;
     }
-    if (end == text.size() && !textReachesEnd)
+    if (end == text.size() && !part.reachesEnd)
         return std::nullopt; // the part ends before the entry does
     QByteArray entry = text.sliced(at, end - at).toByteArray();
     joinEntries(entry, 0, *index);
@@ -220,6 +224,52 @@ bool isFortuneText(QByteArrayView bytes)
     int delimiters = 0;
     forEachLfLine(bytes, [&](QByteArrayView line) { delimiters += isDelimiterLine(line, '%'); });
     return delimiters >= 2;
+}
+
+bool fortuneSearchInPlace(QByteArrayView text, const FortuneIndex &index, QStringView needle, Match match)
+{
+    // A match then lies inside one line of the text, in the entry the line belongs to, and the same match lies
+    // in that entry joined. Every entry takes four bytes at least ("x", a line end, "%", a line end).
+    const auto cuttable = [](QChar c) {
+        return c.unicode() <= u' ';
+    }; // blanks, line ends, controls
+    return match == Match::Anywhere && !needle.isEmpty() && std::none_of(needle.begin(), needle.end(), cuttable)
+           && !index.rotated() && !index.comments() && !startsWithUtf16Bom(text)
+           && (text.size() + 3) / 4 <= maxReadLines;
+}
+
+void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringView needle,
+                        const std::function<void(const QString &)> &hit)
+{
+    // Lines parted at every LF and CR, so that each lies within one line of the text's own (parted at LF).
+    const LineStore::FileLines lines(text, LineEnds::Unix);
+    const char *const begin = lines.text().data(), *const end = begin + lines.text().size();
+    const auto lineStart = [&](const char *p) { // of the line that p lies in, or begins just after
+        return begin + QByteArrayView(begin, p - begin).lastIndexOf('\n') + 1;
+    };
+    const auto lineEnd = [&](const char *p) { // its line end, or the end
+        const void *lf = std::memchr(p, '\n', size_t(end - p));
+        return lf ? static_cast<const char *>(lf) : end;
+    };
+    const auto delimiterLine = [&](const char *from) {
+        return isDelimiterLine(QByteArrayView(from, lineEnd(from)), index.delimiter);
+    };
+    const char *found = begin; // the end of the entry found last: a later match in it adds nothing
+    lines.findAllLines(needle, Match::Anywhere, [&](QByteArrayView line) {
+        const char *const at = lineStart(line.data());
+        if (at < found || delimiterLine(at))
+            return;
+        const char *entry = at;
+        while (entry > begin && !delimiterLine(lineStart(entry - 1)))
+            entry = lineStart(entry - 1);
+        const char *entryEnd = lineEnd(at);
+        while (entryEnd < end && !delimiterLine(entryEnd + 1))
+            entryEnd = lineEnd(entryEnd + 1);
+        found = entryEnd;
+        QByteArray joined(entry, entryEnd - entry);
+        joinEntries(joined, 0, index);
+        hit(lines.decoded(joined));
+    });
 }
 
 QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
+#include "store/encoding.h"
+#include "store/linestore.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tankedosan::store {
@@ -44,15 +48,33 @@ bool isFortuneText(QByteArrayView bytes);
 
 // Where entry `i` begins in the text, by the index's bytes (the header and the offsets after it).
 std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i);
+// Where the bytes given for a fortune text lie in its file: all of it, or a part from `from` on (to the file's
+// end when `reachesEnd`); read as `readAs` when that was decided on the whole file.
+struct TextPart
+{
+    qint64 from = 0;
+    bool reachesEnd = true;
+    std::optional<FileEncoding> readAs;
+};
+
 // Entry `i` of a fortune text by its index, read in place: joined as fortuneEntries joins it and decoded as
 // the whole text reads. An empty text for an entry of blanks; nothing where the index does not fit the text:
 // an offset past its end or where no entry begins (as when the text was edited after strfile made the
-// index), or a UTF-16 text, whose lines strfile cannot tell apart. `text` holds the file's bytes from
-// `textFrom` on, to its end when `textReachesEnd`: a text too large to read whole is read in a part from a
-// few bytes before the entry, and read as that part reads, for it has no reading of its own; nothing then
-// also when the part ends before the entry does.
-std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i, qint64 textFrom = 0,
-                                      bool textReachesEnd = true);
+// index), or a UTF-16 text, whose lines strfile cannot tell apart. A text too large to read whole is read in a
+// part from a few bytes before the entry; without `readAs` it reads as that part reads. Nothing then also when
+// the part ends before the entry does.
+std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexBytes, quint32 i,
+                                      const TextPart &part = {});
+
+// Whether a search can run over a fortune text as it lies and find exactly the entries that the lines of
+// fortuneEntries would give: a search anywhere for a needle that no line end, blank, join, ROT13 or dropped
+// comment can cut or make, in a text that is no UTF-16 and too small to hold more entries than a collection
+// may have lines (so it needs no count).
+bool fortuneSearchInPlace(QByteArrayView text, const FortuneIndex &index, QStringView needle, Match match);
+// Such a search: each entry that holds a match, joined and decoded as fortuneEntryAt reads it, in text order.
+// Only the entries found are joined; the rest of the text is searched where it lies.
+void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringView needle,
+                        const std::function<void(const QString &)> &hit);
 
 // A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
 // without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and

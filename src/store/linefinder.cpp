@@ -556,28 +556,34 @@ qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) 
 void LineStore::FileLines::findAll(QStringView needle, Match match,
                                    const std::function<void(const QString &)> &hit) const
 {
+    findAllLines(needle, match, [&](QByteArrayView line) { hit(decoded(line)); });
+}
+
+void LineStore::FileLines::findAllLines(QStringView needle, Match match,
+                                        const std::function<void(QByteArrayView)> &hit) const
+{
     const Finder finder(m_form, needle, match);
     if (finder.impossible())
         return;
     const char *text = m_text.data(), *textEnd = text + m_text.size();
     if (!finder.searchesStretches()) {
-        LineSplitter<char> lines(text, textEnd, lineEndsIf(m_unix));
+        LineSplitter<char> lines(text, textEnd, lineEnds());
         const char *begin = nullptr, *end = nullptr;
         while (lines.next(begin, end)) {
             if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
-                hit(decoded(begin, end));
+                hit(QByteArrayView(begin, end));
         }
         return;
     }
     // The whole text searched at once, as the store searches lines that lie one after another: a hit counts
     // for the line it lies wholly inside, found around the hit; a hit that runs past the end of its line
     // leaves none in that line (any later one there would run past it too).
-    const LineEnds ends = lineEndsIf(m_unix);
     const auto find = [&](const char *from) {
         return finder.find(reinterpret_cast<const unsigned char *>(from),
                            reinterpret_cast<const unsigned char *>(textEnd));
     };
     for (Finder::Found found = find(text); found.at;) {
+        const LineEnds ends = lineEnds();
         const char *at = reinterpret_cast<const char *>(found.at);
         const char *lineBegin = lineBeginBefore(text, at, ends);
         if (lineBegin > at) { // the LF of a CR LF, which no line holds
@@ -586,7 +592,7 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
         }
         const char *lineEnd = lineEndFrom(at, textEnd, ends);
         if (reinterpret_cast<const char *>(found.end) <= lineEnd)
-            hit(decoded(lineBegin, lineEnd));
+            hit(QByteArrayView(lineBegin, lineEnd));
         if (lineEnd == textEnd)
             break;
         found = find(lineEnd + 1); // from the LF of a CR LF, which the look back passes over

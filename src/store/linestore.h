@@ -15,6 +15,7 @@ namespace tankedosan::store {
 
 // How a search compares a line with what the user typed; letter case is ignored in both.
 enum class Match { Beginning, Anywhere };
+enum class LineEnds; // how a file's lines end (linesplitter.h)
 
 // A list of lines held as one block of text and an array of where each line lies in it: a million proverbs
 // are two allocations, not a million. Text that is all Windows-1252 stays one byte per character, as it came
@@ -89,6 +90,8 @@ public:
     {
     public:
         explicit FileLines(QByteArrayView bytes);
+        // Lines that end as `ends` says, whatever the bytes would decide.
+        FileLines(QByteArrayView bytes, LineEnds ends);
         // Counted when first asked, for a search needs no count.
         qsizetype size() const;
         // Whether there are more than `most` lines, without counting them where the bytes cannot hold so many.
@@ -96,14 +99,19 @@ public:
         QString at(qsizetype index) const;
         // Every line that matches, in file order: the lines findAll on the store gives.
         void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
+        // The same lines as they lie in text(), undecoded.
+        void findAllLines(QStringView needle, Match match, const std::function<void(QByteArrayView)> &hit) const;
+        // The bytes, behind any byte-order mark, and bytes of them read as they read.
+        QByteArrayView text() const { return m_text; }
+        QString decoded(QByteArrayView bytes) const;
 
     private:
-        QString decoded(const char *begin, const char *end) const;
+        LineEnds lineEnds() const;
 
         QByteArray m_decoded; // a UTF-16 file's text as UTF-8, which the store reads it as
         QByteArrayView m_text; // without its byte-order mark
         Form m_form = Form::Windows1252;
-        bool m_unix = false;
+        mutable std::optional<LineEnds> m_lineEnds;
         mutable qsizetype m_size = -1; // not yet counted
     };
 

@@ -528,6 +528,30 @@ private slots:
         QVERIFY(limited(u"--samlingar"_s).second.endsWith(u"7 - Slut på minne\n"_s));
 #endif
     }
+
+    // A text larger than one read of its pieces: the entry drawn reads as the whole text reads, by what lies far
+    // from it (an invalid byte at the end) and by a character its pieces cut in two.
+    void largeTextDrawsInItsEncoding()
+    {
+        const QString strfile = QStandardPaths::findExecutable(u"strfile"_s, {u"/usr/bin"_s, u"/usr/sbin"_s});
+        QVERIFY(!strfile.isEmpty());
+        const FolderFixture folder;
+        const QByteArray filler(65528, 'x'); // the euro sign's bytes at 65535 to 65537
+        for (const bool valid : {true, false}) {
+            folder.write(u"stor"_s, "h\xC3\xA4r\n%\n" + filler + "\xE2\x82\xACx" + (valid ? "" : "\xE4") + "\n%\n");
+            QCOMPARE(QProcess::execute(strfile, {u"-s"_s, folder.path(u"stor"_s)}), 0);
+            const QSet<QByteArray> entries =
+                valid ? QSet{"h\xC3\xA4r\n"_ba, filler + "\xE2\x82\xACx\n"}
+                      : QSet{"h\xC3\x83\xC2\xA4r\n"_ba, filler + "\xC3\xA2\xE2\x80\x9A\xC2\xACx\xC3\xA4\n"};
+            QSet<QByteArray> seen;
+            for (int i = 0; i < 16; ++i) {
+                const Case ran = run(u"--slump|--samling|stor"_s, folder.folder());
+                QVERIFY2(ran.status == 0 && entries.contains(ran.out), ran.out.left(12).toHex().constData());
+                seen.insert(ran.out);
+            }
+            QCOMPARE(seen, entries);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_terminal)

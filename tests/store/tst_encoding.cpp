@@ -83,6 +83,22 @@ private slots:
             for (int i = random.bounded(round % 4 ? 14 : 80); i > 0; --i)
                 bytes += pieces[random.bounded(int(pieces.size()))];
             const QString text = decode(bytes), whole = wholeCharacters(text);
+            // Decided in three pieces cut anywhere, as on the bytes together.
+            const bool utf16 = store::startsWithUtf16Bom(bytes);
+            const bool read1252 = !utf16 && text == QStringDecoder("windows-1252").decode(bytes);
+            store::EncodingOfPieces inPieces;
+            const auto [low, high] =
+                std::minmax({random.bounded(int(bytes.size()) + 1), random.bounded(int(bytes.size()) + 1)});
+            for (const QByteArray &piece : {bytes.first(low), bytes.sliced(low, high - low), bytes.sliced(high)})
+                inPieces.feed(piece);
+            const auto encoding = [](store::FileEncoding e) {
+                return std::pair(int(e.encoding), e.byteOrderMark);
+            };
+            const store::TextEncoding expected =
+                utf16      ? (bytes.startsWith('\xFF') ? store::TextEncoding::Utf16LittleEndian
+                                                       : store::TextEncoding::Utf16BigEndian)
+                : read1252 ? store::TextEncoding::Windows1252
+                           : store::TextEncoding::Utf8;
             const QStringList kept = lines(whole, false);
             const store::LineStore store = store::LineStore::fromFileBytes(bytes);
             const bool odd = bytes.size() % 2 && store::startsWithUtf16Bom(bytes); // a last byte that is no text
@@ -97,10 +113,12 @@ private slots:
                           store.reordered(store.findAll({}, store::Match::Beginning)).writesBackUnchanged(),
                           store::encodeText(text, store::encodingOf(bytes)).value_or("-"),
                           store::encodeText(text, {}).has_value(), store.toFileBytes(), added.writesBackUnchanged(),
-                          store::decodeText(QByteArrayView(bytes).chopped(!bytes.isEmpty()))),
+                          store::decodeText(QByteArrayView(bytes).chopped(!bytes.isEmpty())),
+                          encoding(inPieces.result())),
                      show(text, lines(whole, true), kept,
                           whole == text && !odd && kept.join(QString()).count(u'\n') <= kept.size(), bytes.chopped(odd),
-                          whole == text, written(kept), false, store::decodeText(bytes.chopped(!bytes.isEmpty()))));
+                          whole == text, written(kept), false, store::decodeText(bytes.chopped(!bytes.isEmpty())),
+                          std::pair(int(expected), utf16 || (!read1252 && bytes.startsWith("\xEF\xBB\xBF")))));
         }
     }
 };

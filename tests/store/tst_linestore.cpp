@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "store/bounds.h"
 #include "store/encoding.h"
+#include "store/fortune.h"
 #include "store/linestore.h"
 #include "store/shown.h"
 #include "store/writtenform.h"
@@ -10,6 +12,8 @@
 #include <QAbstractItemModelTester>
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QStringDecoder>
 #include <QTest>
 
 using namespace tankedosan;
@@ -195,6 +199,98 @@ private slots:
             check(file, needles);
         }
         check(u"xİ\r\nİ"_s.toUtf8(), {u"\u0307"_s, u"i"_s}); // İ's dot found where İ ends the text too
+    }
+
+    // fortune's texts searched where they lie find exactly the entries, joined, that a plain reading finds:
+    // entries parted by lines of "%", each line's blanks trimmed and the lines joined by one blank, the whole
+    // text read as UTF-8 when it all is UTF-8 (after a mark, or with a character past ASCII), else Windows-1252.
+    void fortuneTextsSearchedWhereTheyLie()
+    {
+        const QList<QByteArray> pieces =
+            "a|B|\xC3\xA4|\xC3\x84|\xE4|\xFF\xFE|\r| |\t|\n|\n%\n|\n%\r\n|%|\xE2\x82\xAC|"
+            "\xE2\x84\xAA|K|\xC4\xB0|\xC3\x9F|\xCE\xA3|\xCF\x82|\xEF\xBB\xBF|%%|xy|\x81"_ba.split('|');
+        QRandomGenerator random(34);
+        const auto reference = [](const QByteArray &text) {
+            const bool marked = text.startsWith("\xEF\xBB\xBF");
+            QStringDecoder utf8("UTF-8", QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            const QString decoded = utf8.decode(text.sliced(marked ? 3 : 0)); // converted: decode() alone is lazy
+            const bool isUtf8 =
+                !utf8.hasError()
+                && (marked || std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) >= 0x80; }));
+            QStringList entries;
+            QByteArray entry;
+            const auto end = [&] {
+                if (!entry.isEmpty())
+                    entries << (isUtf8 ? QStringDecoder("UTF-8", QStringDecoder::Flag::ConvertInitialBom)
+                                       : QStringDecoder("windows-1252"))
+                                   .decode(entry);
+                entry.clear();
+            };
+            for (QByteArray line : text.sliced(isUtf8 && marked ? 3 : 0).split('\n')) {
+                if (line == "%" || line == "%\r") {
+                    end();
+                    continue;
+                }
+                while (!line.isEmpty() && QByteArray(" \t\r\f\v").contains(line.front()))
+                    line.remove(0, 1);
+                while (!line.isEmpty() && QByteArray(" \t\r\f\v").contains(line.back()))
+                    line.chop(1);
+                if (!line.isEmpty())
+                    entry += (entry.isEmpty() ? "" : " ") + line.replace('\r', ' ');
+            }
+            end();
+            return entries;
+        };
+        int inPlace = 0;
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray text;
+            for (int i = random.bounded(24); i > 0; --i)
+                text += pieces[random.bounded(int(pieces.size()))];
+            if (text.startsWith("\xFF\xFE")) // UTF-16, which the search reads whole
+                text.prepend('a');
+            const QStringList entries = reference(text);
+            QString needle = QString::fromUtf8(pieces[random.bounded(int(pieces.size()))]);
+            if (round % 2 && !entries.isEmpty()) { // a piece of an entry, in either case
+                const QString &one = entries[random.bounded(int(entries.size()))];
+                needle = one.mid(random.bounded(int(one.size())), random.bounded(1, 4));
+                needle = round % 4 == 1 ? needle.toUpper() : needle;
+            }
+            QStringList expected, joined, inText;
+            for (const QString &entry : entries) {
+                if (entry.toLower().contains(needle.toLower()))
+                    expected << entry;
+            }
+            const QString where = u" %1 in %2"_s.arg(needle, QString::fromLatin1(text.toHex()));
+            const store::FortuneIndex index;
+            store::LineStore::FileLines(store::fortuneEntries(text, index))
+                .findAll(needle, store::Match::Anywhere, [&](const QString &hit) { joined << hit; });
+            QVERIFY2(joined == expected, qPrintable(joined.join(u"/"_s) + u" | "_s + expected.join(u"/"_s) + where));
+            if (store::fortuneSearchInPlace(text, index, needle, store::Match::Anywhere)) {
+                store::findFortuneEntries(text, index, needle, [&](const QString &hit) { inText << hit; });
+                QVERIFY2(inText == expected, qPrintable(where));
+                ++inPlace;
+            }
+        }
+        QCOMPARE_GT(inPlace, 1000);
+        // What the text as it lies cannot tell: a match from the beginning, across a blank or a line end, in
+        // ROT13 or beside dropped comments, in UTF-16, or in more entries than a collection may have lines.
+        store::FortuneIndex rotated, comments;
+        rotated.flags = 0x4;
+        comments.flags = 0x8;
+        const auto bound = qScopeGuard([] { store::maxReadLines = store::kMaxReadLines; });
+        store::maxReadLines = 2;
+        const auto inPlaceFor = [](QByteArrayView text, const store::FortuneIndex &index, const QString &needle,
+                                   store::Match match = store::Match::Anywhere) {
+            return store::fortuneSearchInPlace(text, index, needle, match);
+        };
+        QVERIFY(inPlaceFor("a\n%\nb", {}, u"a"_s) && !inPlaceFor("a\n%\nb\n%\nc", {}, u"a"_s));
+        for (const QString &cut : {u"a b"_s, u"a\tb"_s, u"a\nb"_s, u"a\rb"_s, QString()})
+            QVERIFY2(!inPlaceFor("a", {}, cut), qPrintable(cut));
+        QVERIFY(!inPlaceFor("a", rotated, u"a"_s) && !inPlaceFor("a", comments, u"a"_s));
+        QVERIFY(!inPlaceFor("a", {}, u"a"_s, store::Match::Beginning)
+                && !inPlaceFor("\xFF\xFE"
+                               "a\0",
+                               {}, u"a"_s));
     }
 
     // A text view's lines keep every line end between them, and only a line past the bound is cut.
