@@ -12,12 +12,9 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 
-using namespace tankedosan;
 using namespace tankedosan::editor;
 using namespace tankedosan::import;
 using namespace tankedosan::quicksave;
-using namespace tankedosan::store;
-using namespace tankedosan::widgets;
 
 namespace {
 
@@ -31,7 +28,7 @@ struct Opened : Started
     explicit Opened(const QString &citat = u"Citat.dat"_s)
     {
         folder.writeCollection(u"Aforismer"_s, {u"a"_s});
-        folder.write(citat, store::encodeLines(kCitat));
+        folder.write(citat, encodeLines(kCitat));
         folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
@@ -168,7 +165,7 @@ private slots:
             }
             }
             const QString actual = u"%1 | %2 | %3 %4 | %5 | %6 | %7 %8"_s.arg(
-                s.lines().join(u'/') + u" | "_s + QString::number(widgets::markedRow(s.list)),
+                s.lines().join(u'/') + u" | "_s + QString::number(markedRow(s.list)),
                 child<QPlainTextEdit>(s.editor, "Text1")->toPlainText(), child<QLabel>(s.editor, "lblantal")->text(),
                 QString::number(s.state() * 10 + s.editor->isVisible()),
                 takeBoxes(s.platform).join(u';') + QString::number(int(s.platform.pointer())),
@@ -198,7 +195,7 @@ private slots:
         pick(s.box, s.box->currentIndex());
         QCOMPARE(loads(), 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
-        widgets::progressAfterMs = 0;
+        progressAfterMs = 0;
         QStringList filled; // the bar at each step, per thousand; the third is cancelled
         s.platform.setOnProcessEvents([&] {
             auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s);
@@ -225,9 +222,9 @@ private slots:
         loads();
         QTest::keyClick(s.box, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
-        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({u"d"_s}));
+        static_cast<EditorLink &>(*s.editor).takeLines(LineStore::fromStrings({u"d"_s}));
         static_cast<EditorLink &>(*s.editor).takeLines(
-            store::LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
+            LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
         child<QPushButton>(s.editor, "cmd1")->click();
         QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8()
                      + s.lines().join(u'/').toUtf8(),
@@ -240,7 +237,7 @@ private slots:
         }
         s.type(u"Ny rad"_s);
         const QString ödlor = u"Ödlor "_s.repeated(60); // wider than the list, which never scrolls sideways
-        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({ödlor}));
+        static_cast<EditorLink &>(*s.editor).takeLines(LineStore::fromStrings({ödlor}));
         for (int i = 0; i < 2; ++i) { // Bil, then the typed line, which was never saved
             clickRow(s.list, 1);
             s.platform.setNextAnswer(Answer::Yes);
@@ -252,7 +249,7 @@ private slots:
         for (const QStringList &other :
              {kCitat + QStringList{u"Ko"_s}, QStringList{u"Ko"_s, u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s},
               kCitat + QStringList{u"Ko"_s}}) {
-            s.folder.write(u"Citat.DAT"_s, store::encodeLines(other));
+            s.folder.write(u"Citat.DAT"_s, encodeLines(other));
             child<QPushButton>(s.editor, "cmd1")->click();
             bil += QString::number(s.lines().contains(u"Bil"_s));
         }
@@ -270,7 +267,7 @@ private slots:
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
         QCOMPARE(s.folder.read(u"Citat.DAT"_s) + s.folder.read(u"Djur.dat"_s)
                      + child<ListBoxModel>(s.window, "List1")->items().join(u'/').toUtf8(),
-                 store::encodeLines(merged) + store::encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
+                 encodeLines(merged) + encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
         // A missing file is told while the load is under way, and the list stays; a file that is no collection
         // ends the load before the count is told: it keeps the count it showed.
         QTest::keyClick(s.box, Qt::Key_Up);
@@ -295,8 +292,7 @@ private slots:
         QCOMPARE(takeBoxes(s.platform) << child<QLineEdit>(s.editor, "txtdublett")->text(),
                  (QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s, {}}));
         qobject_cast<LineListModel *>(s.list->model())
-            ->setLines(
-                store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
+            ->setLines(LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
         clickRow(s.list, 0);
         QList<int> widths; // of the progress strip, which starts empty
         s.platform.setOnProcessEvents([&] {
@@ -371,7 +367,7 @@ private slots:
                                child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtill"),
                                child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtillalla")}) {
             b->click();
-            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(widgets::markedRow(lines));
+            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(markedRow(lines));
         }
         QCOMPARE(seen.join(u", "_s), u"Borta bra/   /Hemma bäst/sist | 4 st rader, Borta bra/Hemma bäst/sist 1, "
                                      u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);

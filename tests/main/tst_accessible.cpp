@@ -17,15 +17,12 @@
 #include <map>
 #include <span>
 
-using namespace tankedosan;
 using namespace tankedosan::editor;
 using namespace tankedosan::import;
-using namespace tankedosan::main;
 using namespace tankedosan::platform;
 using namespace tankedosan::quicksave;
 using namespace tankedosan::search;
 using namespace tankedosan::textfiles;
-using namespace tankedosan::widgets;
 
 namespace {
 
@@ -43,7 +40,7 @@ struct AllWindows
     explicit AllWindows(const QFont &font = QApplication::font())
     {
         QApplication::setFont(font);
-        widgets::twips::followFont(font);
+        twips::followFont(font);
         s.folder.writeCollection(u"Citat"_s,
                                  {u"Borta bra men hemma bäst"_s, u"Gud ser dig"_s, u"Morgonstund har guld i mund"_s});
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
@@ -131,8 +128,7 @@ QString described(QObject *object, const QString &wanted)
         text += u'^' + action->shortcut().toString();
     if (w && wanted.contains(u'@')) {
         const QStringList at = wanted.section(u'@', 1).split(u',');
-        const QRect place = widgets::twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt()),
-                    g = w->geometry();
+        const QRect place = twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt()), g = w->geometry();
         text += g == place ? wanted.mid(wanted.indexOf(u'@'))
                            : u"@%1,%2,%3,%4 px"_s.arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
     }
@@ -262,8 +258,8 @@ private slots:
         font.setPixelSize(pixels);
         AllWindows all(font);
         // The windows grow in step with the font they were laid out in (12 px), to a pixel or two in a thousand.
-        QVERIFY2(qAbs(widgets::twips::toPixels(15000) * 12.0 / pixels - 1000) < 1.5,
-                 qPrintable(QString::number(widgets::twips::toPixels(15000))));
+        QVERIFY2(qAbs(twips::toPixels(15000) * 12.0 / pixels - 1000) < 1.5,
+                 qPrintable(QString::number(twips::toPixels(15000))));
         const std::pair<QString, QString> windows[] = {
             {u"frmmain:Tankedosan"_s,
              u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
@@ -315,7 +311,7 @@ private slots:
             // A fixed window's size in twips follows its caption.
             const QStringList size = head.section(u'@', 1).split(u',');
             if (!(window->objectName() + u':' + window->windowTitle()).startsWith(head.section(u'@', 0, 0))
-                || (size.size() == 2 && window->size() != widgets::twips::size(size[0].toInt(), size[1].toInt())))
+                || (size.size() == 2 && window->size() != twips::size(size[0].toInt(), size[1].toInt())))
                 faults << head;
             window->show();
             QHash<QString, int> members; // a control array's members share a name, in index order

@@ -18,17 +18,13 @@
 
 #include <optional>
 
-using namespace tankedosan;
-using namespace tankedosan::main;
 using namespace tankedosan::search;
-using namespace tankedosan::store;
-using namespace tankedosan::widgets;
 
 namespace {
 
 std::optional<int> strict(const QString &text)
 {
-    const auto n = store::strictNumber(text);
+    const auto n = strictNumber(text);
     return n.ok() ? std::optional(*n) : std::nullopt;
 }
 
@@ -99,7 +95,7 @@ struct Run
         for (const QAction *entry : w().findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
             marks += entry->isChecked() ? u'x' : u'-';
         QCOMPARE((QStringList{w().windowTitle(), child<QLineEdit>(w(), "txtnr")->text(),
-                              child<QPlainTextEdit>(w(), "pp")->toPlainText(), QString::number(store::Module1::antal),
+                              child<QPlainTextEdit>(w(), "pp")->toPlainText(), QString::number(Module1::antal),
                               child<ListBoxModel>(w(), "List1")->items().join(u'/'),
                               child<ListBoxModel>(w(), "söklista")->items().join(u'/'), QString::number(abouts),
                               pointers, QString::number(child<QRadioButton>(w(), "optlista_sök")->isChecked()),
@@ -330,7 +326,7 @@ struct Run
     }
     void step(bool next)
     {
-        const qint64 n = store::lenientNumber(number);
+        const qint64 n = lenientNumber(number);
         setNumber(QString::number(next ? (n >= count ? 0 : n) + 1 : (n - 1 <= 0 ? count : n - 1)));
     }
 };
@@ -379,17 +375,17 @@ private slots:
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
         s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
         frmmain &w = s.start();
-        QCOMPARE(child<QPlainTextEdit>(w, "pp")->toPlainText().size(), store::kShownCharacters + 1);
+        QCOMPARE(child<QPlainTextEdit>(w, "pp")->toPlainText().size(), kShownCharacters + 1);
         QTest::mouseClick(child<QPushButton>(w, "cmdkopiera"), Qt::LeftButton);
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
-        w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
+        w.link().showSearchHits(LineStore::fromStrings(FolderFixture::numbered(3)));
         child<QLineEdit>(w, "txtnr")->selectAll();
         QTest::keyClicks(child<QLineEdit>(w, "txtnr"), u"1"_s);
         QSignalSpy shown(child<QPlainTextEdit>(w, "pp"), &QPlainTextEdit::textChanged);
         QTest::mouseClick(child<QRadioButton>(w, "optlista_hela"), Qt::LeftButton); // back to the second
         QCOMPARE(child<QLineEdit>(w, "txtnr")->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
-        const QString path = store::Module1::sökväg;
-        widgets::progressAfterMs = 0;
+        const QString path = Module1::sökväg;
+        progressAfterMs = 0;
         QString told; // the box over the window, naming what it reads
         s.platform.setOnProcessEvents([&] {
             if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s)) {
@@ -398,9 +394,9 @@ private slots:
             }
         });
         pick(child<QComboBox>(w, "comboordspråk"), 1);
-        widgets::progressAfterMs = 2000;
+        progressAfterMs = 2000;
         QCOMPARE(told, u"Läser ''Djur''...|Tankedosan|"_s + QString::number(Qt::WindowModal));
-        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u" | "_s + store::Module1::sökväg,
+        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u" | "_s + Module1::sökväg,
                  u"Citat | "_s + path);
         QVERIFY(child<ListBoxModel>(w, "List1")->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
@@ -452,7 +448,7 @@ private slots:
                  u"Filen ''Djur'' saknas i programkatalogen!"_s + QString::number(int(Pointer::Busy)));
         QCOMPARE(u"%1|%2|%3|%4"_s.arg(child<ListBoxModel>(w, "List1")->items().join(u'/'),
                                       child<ListBoxModel>(w, "söklista")->items().join(u'/'),
-                                      child<QPlainTextEdit>(w, "pp")->toPlainText(), store::Module1::sökväg),
+                                      child<QPlainTextEdit>(w, "pp")->toPlainText(), Module1::sökväg),
                  u"Hund/Katt/hund och katt|Hund/hund och katt|hund och katt|"_s + s.folder.path(u"Djur.dat"_s));
         QCOMPARE(s.platform.pointer(), Pointer::Default);
         // A collection that cannot be read is told alone: nothing is looked up in it after the failure.
@@ -492,27 +488,27 @@ private slots:
     {
         QFont big;
         big.setPixelSize(210); // fifteen twips were fourteen pixels: here a twip is more than a pixel
-        widgets::twips::followFont(big);
-        const auto laidOut = qScopeGuard([] { widgets::twips::followFont(QApplication::font()); });
+        twips::followFont(big);
+        const auto laidOut = qScopeGuard([] { twips::followFont(QApplication::font()); });
         Started s;
         s.folder.write(u"help.txt"_s, "Rad 1\r\n\r\nRad 3"_ba);
         child<QAction>(s.start(), "mnuhjälp_hjälp")->trigger();
         auto *help = s.window->findChild<frmhjälp *>(u"frmhjälp"_s);
         QVERIFY(help && QTest::qWaitForWindowExposed(help));
         QCOMPARE(child<QPlainTextEdit>(help, "Text1")->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
-        const QSize frame = help->frameGeometry().size() - help->size(), least = widgets::twips::size(5000, 5000);
+        const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
         QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
         QVERIFY(least.width() > 5000); // a twip tells
-        QCOMPARE(help->frameGeometry().size(), widgets::twips::size(5370, 4545).expandedTo(least - frame) + frame);
+        QCOMPARE(help->frameGeometry().size(), twips::size(5370, 4545).expandedTo(least - frame) + frame);
         for (const QSize asked : {QSize(6200, 5900), QSize(10, 6000), QSize(10, 10)}) {
             help->resize(asked);
             QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
-            QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + widgets::twips::size(300, 950),
+            QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + twips::size(300, 950),
                      help->frameGeometry().size());
         }
         help->showMinimized();
         help->resize(6200, 5900);
-        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + widgets::twips::size(300, 950), least);
+        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + twips::size(300, 950), least);
     }
 };
 

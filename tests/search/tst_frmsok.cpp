@@ -6,9 +6,7 @@
 
 #include <QRandomGenerator>
 
-using namespace tankedosan;
 using namespace tankedosan::search;
-using namespace tankedosan::store;
 
 namespace {
 
@@ -120,17 +118,16 @@ private slots:
         }
         QCOMPARE(seen.size(), 6);
         // Within results only the hits written are searched, whatever more is read back.
-        const auto entries = store::LineStore::fromStrings({u"hund"_s, u"katt"_s, u"hund"_s});
-        QCOMPARE(sök(entries, u"Hund"_s, store::Match::Anywhere, 2).toStringList(), QStringList{u"hund"_s});
+        const auto entries = LineStore::fromStrings({u"hund"_s, u"katt"_s, u"hund"_s});
+        QCOMPARE(sök(entries, u"Hund"_s, Match::Anywhere, 2).toStringList(), QStringList{u"hund"_s});
     }
 
     // "Spara resultat..." saves the box as edited and, whole, the hits it does not show.
     void savedResultsAreWhole()
     {
         const QString kBreaks = u"ö\u2028\u2029\uFDD0\uFDD1ö"_s;
-        const QStringList proverbs =
-            QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
-            + FolderFixture::numbered(frmsök::kShownHits + 5);
+        const QStringList proverbs = QStringList{u"ordspråk "_s + QString(kShownCharacters, u'x'), u"c\nordspråk"_s}
+                                     + FolderFixture::numbered(frmsök::kShownHits + 5);
         Opened s(proverbs + QStringList{kBreaks});
         s.search(u"ordspråk"_s);
         QCOMPARE(child<QPlainTextEdit>(s.w, "Text2")->document()->blockCount(), frmsök::kShownHits + 2);
