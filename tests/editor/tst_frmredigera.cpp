@@ -12,12 +12,9 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 
-using namespace tankedosan;
 using namespace tankedosan::editor;
 using namespace tankedosan::import;
 using namespace tankedosan::quicksave;
-using namespace tankedosan::store;
-using namespace tankedosan::widgets;
 
 namespace {
 
@@ -31,7 +28,7 @@ struct Opened : Started
     explicit Opened(const QString &citat = u"Citat.dat"_s)
     {
         folder.writeCollection(u"Aforismer"_s, {u"a"_s});
-        folder.write(citat, store::encodeLines(kCitat));
+        folder.write(citat, encodeLines(kCitat));
         folder.writeCollection(u"Djur"_s, {u"Katt"_s, u"hund"_s});
         start();
         QFile::remove(folder.path(u"Aforismer.dat"_s));
@@ -45,13 +42,10 @@ struct Opened : Started
     QComboBox *box;
     QListView *list;
     QLineEdit *find;
+    QPushButton *button(const char *name) const { return child<QPushButton>(editor, name); }
     QStringList lines() const { return wholeRows(list); }
     // Whether "Spara", "Ångra" and the collection box can be used.
-    int state() const
-    {
-        return child<QPushButton>(editor, "cmd1")->isEnabled() + 2 * child<QPushButton>(editor, "cmd2")->isEnabled()
-               + 4 * box->isEnabled();
-    }
+    int state() const { return button("cmd1")->isEnabled() + 2 * button("cmd2")->isEnabled() + 4 * box->isEnabled(); }
     QString side() const
     {
         return lines().join(u'/') + child<QLabel>(editor, "lblantal")->text()
@@ -111,8 +105,7 @@ private slots:
                 if (action == 1 && yes == 0)
                     break;
                 s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-                pick % 5 < 2 ? QTest::keyClick(s.list, Qt::Key_Delete)
-                             : child<QPushButton>(s.editor, "cmdtabort")->click();
+                pick % 5 < 2 ? QTest::keyClick(s.list, Qt::Key_Delete) : s.button("cmdtabort")->click();
                 boxes << u"message|Radera?|YesNo|Question|Vill du radera markerat ordspråk ur datafilen?"_s;
                 if (yes && marked >= 0) // the text box keeps the removed line: no other line is marked by it
                     model.removeAt((seen << 3 + (marked == 0), std::exchange(marked, -1)));
@@ -132,7 +125,7 @@ private slots:
                 break;
             case 4: // "Ångra" keeps the list; "Spara"
             case 5:
-                (action == 4 ? child<QPushButton>(s.editor, "cmd2") : child<QPushButton>(s.editor, "cmd1"))->click();
+                s.button(action == 4 ? "cmd2" : "cmd1")->click();
                 if (action == 5 && changed) {
                     saved = model;
                     count = int(model.size());
@@ -143,11 +136,11 @@ private slots:
             case 6: { // copy, or quick-save (button or F2) the marked line; the list's box keeps line feeds as breaks
                 const QString line = marked < 0 ? QString() : model[marked];
                 if (yes == 0) {
-                    child<QPushButton>(s.editor, "cmdkopieraklippbok")->click();
+                    s.button("cmdkopieraklippbok")->click();
                     clip = line;
                     break;
                 }
-                yes == 1 ? child<QPushButton>(s.editor, "cmdsnabbspara")->click() : QTest::keyClick(s.list, Qt::Key_F2);
+                yes == 1 ? s.button("cmdsnabbspara")->click() : QTest::keyClick(s.list, Qt::Key_F2);
                 quick += (quick.isEmpty() ? u""_s : u"\r\n"_s) + QString(line).replace(u"\n"_s, u"\r\n"_s);
                 break;
             }
@@ -168,7 +161,7 @@ private slots:
             }
             }
             const QString actual = u"%1 | %2 | %3 %4 | %5 | %6 | %7 %8"_s.arg(
-                s.lines().join(u'/') + u" | "_s + QString::number(widgets::markedRow(s.list)),
+                s.lines().join(u'/') + u" | "_s + QString::number(markedRow(s.list)),
                 child<QPlainTextEdit>(s.editor, "Text1")->toPlainText(), child<QLabel>(s.editor, "lblantal")->text(),
                 QString::number(s.state() * 10 + s.editor->isVisible()),
                 takeBoxes(s.platform).join(u';') + QString::number(int(s.platform.pointer())),
@@ -198,7 +191,7 @@ private slots:
         pick(s.box, s.box->currentIndex());
         QCOMPARE(loads(), 1);
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20));
-        widgets::progressAfterMs = 0;
+        progressAfterMs = 0;
         QStringList filled; // the bar at each step, per thousand; the third is cancelled
         s.platform.setOnProcessEvents([&] {
             auto *box = s.editor->findChild<QProgressDialog *>(u"progress"_s);
@@ -211,8 +204,7 @@ private slots:
         QTest::keyClick(s.box, Qt::Key_Down);
         QTest::keyClick(s.box, Qt::Key_Up);
         QCOMPARE(filled.join(u' '), u"444 888 1000 1000 1000"_s);
-        // A file that told no size when opened (as one written while it is read) and holds more than one read; how
-        // often the bar moves depends on how many mappings this process has.
+        // A file of no size told on opening, longer than one read: how often its bar moves varies from run to run.
         QFile::remove(s.folder.path(u"Djur.dat"_s));
         QVERIFY(QFile::link(u"/proc/self/smaps"_s, s.folder.path(u"Djur.dat"_s)));
         QTest::keyClick(s.box, Qt::Key_Down);
@@ -225,14 +217,14 @@ private slots:
         loads();
         QTest::keyClick(s.box, Qt::Key_Down);
         QCOMPARE(s.lines().join(u'/') + QString::number(loads()), u"a\uFFFDx/b1"_s);
-        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({u"d"_s}));
-        static_cast<EditorLink &>(*s.editor).takeLines(
-            store::LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
-        child<QPushButton>(s.editor, "cmd1")->click();
+        EditorLink &link = *s.editor;
+        link.takeLines(LineStore::fromStrings({u"d"_s}));
+        link.takeLines(LineStore::fromStrings({u""_s})); // as typed: an empty line adds none
+        s.button("cmd1")->click();
         QCOMPARE(s.folder.read(u"Djur.dat"_s) + takeBoxes(s.platform).value(0).left(6).toUtf8()
                      + s.lines().join(u'/').toUtf8(),
                  utf16 + "error:" + u"a\uFFFDx/b/d"_s.toUtf8());
-        child<QPushButton>(s.editor, "cmd2")->click();
+        s.button("cmd2")->click();
         loads(); // the save sets the busy pointer too
         for (int row : {2, 1}) {
             pick(s.box, row);
@@ -240,20 +232,19 @@ private slots:
         }
         s.type(u"Ny rad"_s);
         const QString ödlor = u"Ödlor "_s.repeated(60); // wider than the list, which never scrolls sideways
-        static_cast<EditorLink &>(*s.editor).takeLines(store::LineStore::fromStrings({ödlor}));
+        link.takeLines(LineStore::fromStrings({ödlor}));
         for (int i = 0; i < 2; ++i) { // Bil, then the typed line, which was never saved
             clickRow(s.list, 1);
             s.platform.setNextAnswer(Answer::Yes);
-            child<QPushButton>(s.editor, "cmdtabort")->click();
+            s.button("cmdtabort")->click();
         }
-        // Another program adds Ko: the user's removal of Bil is made again on its file. Then it removes Bil as well,
-        // then puts Bil back: a removal it made too is not redone.
+        // Another program adds Ko: the removal of Bil is redone on its file; once it removed Bil too, no longer.
         QString bil;
         for (const QStringList &other :
              {kCitat + QStringList{u"Ko"_s}, QStringList{u"Ko"_s, u"apa"_s, u"Zebra"_s, u"Åka"_s, u"åsna"_s},
               kCitat + QStringList{u"Ko"_s}}) {
-            s.folder.write(u"Citat.DAT"_s, store::encodeLines(other));
-            child<QPushButton>(s.editor, "cmd1")->click();
+            s.folder.write(u"Citat.DAT"_s, encodeLines(other));
+            s.button("cmd1")->click();
             bil += QString::number(s.lines().contains(u"Bil"_s));
         }
         QCOMPARE(bil, u"001"_s);
@@ -262,17 +253,16 @@ private slots:
         QCOMPARE(s.lines().join(u'/') + QString::number(s.state() + 10 * s.list->horizontalScrollBar()->isVisible()),
                  merged.join(u'/') + u"3"_s);
         QVERIFY(takeBoxes(s.platform).last().contains(u"dina ändringar görs om i den"_s));
-        child<QPushButton>(s.editor, "cmd1")->click();
+        s.button("cmd1")->click();
         s.folder.writeCollection(u"Djur"_s, {u"Katt"_s});
         pick(s.box, 2);
         s.type(u"Björn"_s);
-        child<QPushButton>(s.editor, "cmd1")->click();
+        s.button("cmd1")->click();
         QCOMPARE(QDir(s.folder.folder()).entryList(QDir::Files), (QStringList{u"Citat.DAT"_s, u"Djur.dat"_s}));
         QCOMPARE(s.folder.read(u"Citat.DAT"_s) + s.folder.read(u"Djur.dat"_s)
                      + child<ListBoxModel>(s.window, "List1")->items().join(u'/').toUtf8(),
-                 store::encodeLines(merged) + store::encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
-        // A missing file is told while the load is under way, and the list stays; a file that is no collection
-        // ends the load before the count is told: it keeps the count it showed.
+                 encodeLines(merged) + encodeLines({u"Björn"_s, u"Katt"_s}) + merged.join(u'/').toUtf8());
+        // A missing file is told during the load, the list stays; a file that is no collection keeps the count shown.
         QTest::keyClick(s.box, Qt::Key_Up);
         QTest::keyClick(s.box, Qt::Key_Up);
         QVERIFY(s.platform.boxes().size() == 1 && s.platform.boxes()[0].pointer == Pointer::Busy);
@@ -289,14 +279,12 @@ private slots:
     void longCheckCanBeCancelledAndLocksTheList()
     {
         Opened s;
-        child<QLineEdit>(s.editor, "txtdublett")
-            ->setText(u"0"_s); // no count is the whole line, and the box shows it by being empty
-        child<QPushButton>(s.editor, "cmddublett")->click(); // five different lines
+        child<QLineEdit>(s.editor, "txtdublett")->setText(u"0"_s); // no count: the whole line, shown as empty
+        s.button("cmddublett")->click(); // five different lines
         QCOMPARE(takeBoxes(s.platform) << child<QLineEdit>(s.editor, "txtdublett")->text(),
                  (QStringList{u"message|Dublettkontroll|Ok|Information|Inga dubletter funna bland citaten!"_s, {}}));
         qobject_cast<LineListModel *>(s.list->model())
-            ->setLines(
-                store::LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
+            ->setLines(LineStore::fromStrings(FolderFixture::numbered(300000, u"rad"_s) << u"rad 1"_s << u"zzqq"_s));
         clickRow(s.list, 0);
         QList<int> widths; // of the progress strip, which starts empty
         s.platform.setOnProcessEvents([&] {
@@ -304,17 +292,16 @@ private slots:
             s.editor->close();
             s.type(u"ny"_s);
             QTest::keyClick(s.list, Qt::Key_Delete);
-            child<QPushButton>(s.editor, "cmdavbryt2")->click();
+            s.button("cmdavbryt2")->click();
         });
-        child<QPushButton>(s.editor, "cmddublett")->click();
+        s.button("cmddublett")->click();
+        auto *text = child<QPlainTextEdit>(s.editor, "Text1"); // scrolls for a short line too, as the classic box
         QVERIFY(s.editor->isVisible() && s.lines().size() == 300002 && takeBoxes(s.platform).size() == 1
-                && child<QPlainTextEdit>(s.editor, "Text1")
-                       ->verticalScrollBar()
-                       ->isVisible()); // a short line too, as the classic box
+                && text->verticalScrollBar()->isVisible());
         QCOMPARE(widths.value(0, -1), 0);
         s.platform.setOnProcessEvents({});
         const int calls = s.platform.processEventsCalls();
-        child<QPushButton>(s.editor, "cmddublett")->click();
+        s.button("cmddublett")->click();
         QVERIFY(s.platform.processEventsCalls() - calls < 200 && s.state() == 4
                 && child<QWidget>(s.editor, "progress")->isHidden());
         QCOMPARE(s.folder.read(u"dublett-check.txt"_s), "rad 1\r\nrad 1\r\n\r\n\r\n\r\n"_ba);
@@ -337,7 +324,7 @@ private slots:
         for (const QString &name : folders)
             QVERIFY(QDir(s.folder.folder()).mkdir(name));
         s.folder.write(u"f\\/f.txt"_s, "F\xC3\xB6rst\n  och sist\n%\n\n%\nMitt\n"_ba); // fortune's: an entry a row
-        whileOpen<frmimport>([&] { QTest::mouseClick(child<QPushButton>(s.editor, "cmdimport"), Qt::LeftButton); },
+        whileOpen<frmimport>([&] { QTest::mouseClick(s.button("cmdimport"), Qt::LeftButton); },
                              [](frmimport &w) { w.close(); });
         frmimport w(s.platform, *s.editor, s.editor.get());
         auto *const Dir1 = child<QListWidget>(w, "Dir1");
@@ -367,18 +354,15 @@ private slots:
         clickRow(File1, 0);
         clickRow(lines, 1);
         QStringList seen{wholeRows(lines).join(u'/') + u" | "_s + child<QLabel>(w, "lblantal")->text()};
-        for (QPushButton *b : {child<QPushButton>(w, "cmdläggtill"), child<QPushButton>(w, "cmdtabort"),
-                               child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtill"),
-                               child<QPushButton>(w, "cmdtabort"), child<QPushButton>(w, "cmdläggtillalla")}) {
-            b->click();
-            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(widgets::markedRow(lines));
+        for (const char *b : {"cmdläggtill", "cmdtabort", "cmdtabort", "cmdläggtill", "cmdtabort", "cmdläggtillalla"}) {
+            child<QPushButton>(w, b)->click();
+            seen << wholeRows(lines).join(u'/') + u' ' + QString::number(markedRow(lines));
         }
         QCOMPARE(seen.join(u", "_s), u"Borta bra/   /Hemma bäst/sist | 4 st rader, Borta bra/Hemma bäst/sist 1, "
                                      u"Borta bra/sist 0, sist -1, sist -1, sist -1,  -1"_s);
         const QString editorSide = u"   /apa/Bil/sist/Zebra/Åka/åsna7 st ordspråk.13"_s;
         QCOMPARE(s.side(), editorSide);
-        clickRow(File1,
-                 0); // a file gone since it was listed: its error, and none of the lines read before
+        clickRow(File1, 0); // a file gone since it was listed: its error, and none of the lines read before
         QFile::remove(s.folder.path(u"a.txt"_s));
         clickRow(File1, 0);
         QVERIFY(wholeRows(lines).isEmpty() && s.side() == editorSide);

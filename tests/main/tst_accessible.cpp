@@ -17,15 +17,12 @@
 #include <map>
 #include <span>
 
-using namespace tankedosan;
 using namespace tankedosan::editor;
 using namespace tankedosan::import;
-using namespace tankedosan::main;
 using namespace tankedosan::platform;
 using namespace tankedosan::quicksave;
 using namespace tankedosan::search;
 using namespace tankedosan::textfiles;
-using namespace tankedosan::widgets;
 
 namespace {
 
@@ -43,7 +40,7 @@ struct AllWindows
     explicit AllWindows(const QFont &font = QApplication::font())
     {
         QApplication::setFont(font);
-        widgets::twips::followFont(font);
+        twips::followFont(font);
         s.folder.writeCollection(u"Citat"_s,
                                  {u"Borta bra men hemma bäst"_s, u"Gud ser dig"_s, u"Morgonstund har guld i mund"_s});
         s.folder.write(u"help.txt"_s, "Hj\xE4lp\r\n"_ba);
@@ -131,8 +128,7 @@ QString described(QObject *object, const QString &wanted)
         text += u'^' + action->shortcut().toString();
     if (w && wanted.contains(u'@')) {
         const QStringList at = wanted.section(u'@', 1).split(u',');
-        const QRect place = widgets::twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt()),
-                    g = w->geometry();
+        const QRect place = twips::rect(at[0].toInt(), at[1].toInt(), at[2].toInt(), at[3].toInt()), g = w->geometry();
         text += g == place ? wanted.mid(wanted.indexOf(u'@'))
                            : u"@%1,%2,%3,%4 px"_s.arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
     }
@@ -246,9 +242,7 @@ private slots:
         QCOMPARE(all.s.window->snabbsparaFönster().lista(), u"A"_s);
     }
 
-    // Every window as the user first meets it: each control found by its name, with its caption, tip and state
-    // ("!" hidden, "-" disabled, "*" bold, "#" read-only, a "~" after it a box drawn without a frame) and, where the window is laid out in twips, its place in
-    // its parent.
+    // Each control by name: caption, tip, state (! hidden, - disabled, * bold, # read-only, ~ frameless), twips place.
     void everyControlByItsName_data()
     {
         QTest::addColumn<int>("pixels");
@@ -262,19 +256,19 @@ private slots:
         font.setPixelSize(pixels);
         AllWindows all(font);
         // The windows grow in step with the font they were laid out in (12 px), to a pixel or two in a thousand.
-        QVERIFY2(qAbs(widgets::twips::toPixels(15000) * 12.0 / pixels - 1000) < 1.5,
-                 qPrintable(QString::number(widgets::twips::toPixels(15000))));
+        QVERIFY2(qAbs(twips::toPixels(15000) * 12.0 / pixels - 1000) < 1.5,
+                 qPrintable(QString::number(twips::toPixels(15000))));
         const std::pair<QString, QString> windows[] = {
             {u"frmmain:Tankedosan"_s,
-             u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|txtnr=1|"
-             u"cmdnästa=Nästa|cmdförra=Förra|cmdkopiera=Kopiera?Kopiera ordspråk till klippboken|Frame1=Visa|"
-             u"optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|#pp~|Image1|*Label2=Så här "
-             u"är det ...|"
-             u"Label3=Välj ordspråkfil:|Label1=|mnuarkiv=Arkiv|mnuakriv_öppnatext=Öppna text...|mnuarkiv_linje1|"
-             u"mnuarkiv_snabbspara=Snabbspara ordspråk^F2|mnuarkiv_öppnasnabbspara=Öppna snabbspara-listan...|"
-             u"mnuarkiv_linje2|mnuarkiv_raderaordspråk=Radera aktuellt ordspråk...|mnuarkiv_linje3|"
-             u"mnuarkiv_avsluta=Avsluta^Ctrl+Q|mnuredigera=Redigera|mnuredigera_sök=Sök ordspråk...^F3|"
-             u"mnuredigera_linje1|mnuredigera_redigera=Redigera ordspråk-listan...|mnuredigera_linje2|"
+             u"cmdordspråk_radera=Ta bort|cmdordspråk_ny=Ny|comboordspråk|söklista|List1|fillista|cmdsök=Sök|"
+             u"txtnr=1|cmdnästa=Nästa|cmdförra=Förra|cmdkopiera=Kopiera?Kopiera ordspråk till klippboken|"
+             u"Frame1=Visa|optlista_sök=Söklistan|optlista_hela=Hela listan|Picture1|scroll?Textstorlek|#pp~|"
+             u"Image1|*Label2=Så här är det ...|Label3=Välj ordspråkfil:|Label1=|mnuarkiv=Arkiv|"
+             u"mnuakriv_öppnatext=Öppna text...|mnuarkiv_linje1|mnuarkiv_snabbspara=Snabbspara ordspråk^F2|"
+             u"mnuarkiv_öppnasnabbspara=Öppna snabbspara-listan...|mnuarkiv_linje2|"
+             u"mnuarkiv_raderaordspråk=Radera aktuellt ordspråk...|mnuarkiv_linje3|mnuarkiv_avsluta=Avsluta^Ctrl+Q|"
+             u"mnuredigera=Redigera|mnuredigera_sök=Sök ordspråk...^F3|mnuredigera_linje1|"
+             u"mnuredigera_redigera=Redigera ordspråk-listan...|mnuredigera_linje2|"
              u"mnuredigera_textstorlek=Textstorlek - 8|mnuredigera_textstorlek=Textstorlek - 10|"
              u"mnuredigera_textstorlek=Textstorlek - 12|mnuredigera_textstorlek=Textstorlek - 14|"
              u"mnuredigera_textstorlek=Textstorlek - 18|mnuhjälp=Hjälp|mnuhjälp_hjälp=Hjälp^F1|mnuhjälp_linje1|"
@@ -283,20 +277,18 @@ private slots:
              u"Label2=Söktext@3000,120,855,255|Text1=@3000,360,3375,330|Frame1=Söksätt@120,120,2775,855|"
              u"optsöksätt1=Textens början@240,240,2175,255|optsöksätt2=Alla förekomster@240,480,2295,255|"
              u"chksökresultat=Sök i sökresultat@3000,720,2535,255|cmdsök=Sök@5640,720,735,335|"
-             u"Label4=@120,1080,6255,45|Label1=Sökresultat:@120,1200,975,255|lblresultat=0 träffar@1200,1200,1335,255|"
-             u"Text2=@120,1440,6255,2295|!lblsöker=Söker...@1920,2280,2535,735|"
-             u"cmdsparatextfil=Spara resultat...@120,3840,1335,375|lista|cmdok=OK@3600,3840,1335,375|"
-             u"cmdavbryt=Avbryt@5040,3840,1335,375"_s},
+             u"Label4=@120,1080,6255,45|Label1=Sökresultat:@120,1200,975,255|"
+             u"lblresultat=0 träffar@1200,1200,1335,255|Text2=@120,1440,6255,2295|"
+             u"!lblsöker=Söker...@1920,2280,2535,735|cmdsparatextfil=Spara resultat...@120,3840,1335,375|lista|"
+             u"cmdok=OK@3600,3840,1335,375|cmdavbryt=Avbryt@5040,3840,1335,375"_s},
             {u"frmredigera:Redigera ordspråk@8175,7530"_s,
              u"Label3=Välj ordspråkfil:|comboordspråk|-cmd1=Spara|-cmd2=Ångra|Label1=Lägg till ordspråk:|"
              u"!chkändrad=ändrad|Label2=Listan sorteras automatiskt i bokstavsordning.|txtordspråk=|"
-             u"cmdläggtill=Lägg till|Label4=@120,1380,7935,45|Frame1=Hitta i listan (Enter = hitta "
-             u"nästa)|*cmdavbryt=Stäng|"
-             u"cmdimport=Importera från fil...|List1@120,2385,7935,3660|#Text1=@120,6105,7935,555|"
-             u"lblantal=3 st ordspråk.@120,6705,7215,255|!progress=@120,6705,7215,255|"
-             u"cmdtabort=Radera markerad|cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|"
-             u"cmddublett=Sök dubletter|txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|"
-             u"combosök=Alla förekomster"_s},
+             u"cmdläggtill=Lägg till|Label4=@120,1380,7935,45|Frame1=Hitta i listan (Enter = hitta nästa)|"
+             u"*cmdavbryt=Stäng|cmdimport=Importera från fil...|List1@120,2385,7935,3660|#Text1=@120,6105,7935,555|"
+             u"lblantal=3 st ordspråk.@120,6705,7215,255|!progress=@120,6705,7215,255|cmdtabort=Radera markerad|"
+             u"cmdsnabbspara=Snabbspara markerad|cmdkopieraklippbok=Kopiera markerad|cmddublett=Sök dubletter|"
+             u"txtdublett=0?Antal inledande tecken...|!cmdavbryt2=Avbryt|txtsök=|combosök=Alla förekomster"_s},
             {u"frmimport:Importera från textfil@9600,8400"_s,
              u"Label3=Här kan du importera ordspråk ur textfiler på din hårddisk.|Drive1|Label2=Filtyper|"
              u"txtpattern=*.txt|cmdpattern=ok|Dir1|File1|Label1=|cmdläggtill=Lägg till markerad|"
@@ -305,8 +297,9 @@ private slots:
              u"Label1=Sparade ordspråk:@120,120,2400,255|Text1=@120,360,5295,2895|cmdstäng=Stäng@5520,360,1095,375|"
              u"cmdtöm=Töm lista...@5520,840,1095,375|cmdspara=Spara...@5520,1320,1095,375"_s},
             {u"frmtextedit:Texteditor@8160,5520"_s,
-             u"cmdstäng=Stäng|cmdraderafil=Radera fil|!cmdspara=Spara|cmdradera=Radera rad|cmdkopiera=Kopiera markerad|"
-             u"Label1=Visa:|optvisa=Lista|optvisa=Text|list_filer|List1|!Text1=Hjälp\n|File1"_s},
+             u"cmdstäng=Stäng|cmdraderafil=Radera fil|!cmdspara=Spara|cmdradera=Radera rad|"
+             u"cmdkopiera=Kopiera markerad|Label1=Visa:|optvisa=Lista|optvisa=Text|list_filer|List1|!Text1=Hjälp\n|"
+             u"File1"_s},
             {u"frmOm:Om ...@4545,2850"_s, u"Image1|Label1=Tankedosan|#Text1|cmdok=OK"_s},
             {u"frmhjälp:Hjälp"_s, u"Command1=Stäng@120,60,735,375|#Text1=Hjälp\n"_s}};
         QStringList faults;
@@ -315,31 +308,20 @@ private slots:
             // A fixed window's size in twips follows its caption.
             const QStringList size = head.section(u'@', 1).split(u',');
             if (!(window->objectName() + u':' + window->windowTitle()).startsWith(head.section(u'@', 0, 0))
-                || (size.size() == 2 && window->size() != widgets::twips::size(size[0].toInt(), size[1].toInt())))
+                || (size.size() == 2 && window->size() != twips::size(size[0].toInt(), size[1].toInt())))
                 faults << head;
             window->show();
-            QHash<QString, int> members; // a control array's members share a name, in index order
+            QHash<QString, int> members;
             for (const QString &entry : controls.split(u'|')) {
                 const QString name =
                     entry.section(QRegularExpression(u"[~=@?^]"_s), 0, 0).remove(QRegularExpression(u"^[!*#-]"_s));
-                QList<QObject *> own; // leaving out those of the windows it owns, which may use the same names
-                for (QObject *o : window->findChildren<QObject *>(name)) {
-                    QObject *p = o->parent();
-                    while (
-                        p != window
-                        && !(p->isWidgetType() && static_cast<QWidget *>(p)->isWindow() && !qobject_cast<QMenu *>(p)))
-                        p = p->parent();
-                    if (p == window)
-                        own << o;
-                }
-                QObject *object = own.value(members[name]++);
-                const QString got = object ? described(object, entry) : u"none"_s;
-                if (got != entry)
+                // A control array's members share a name; a window it owns may use the same names.
+                QObject *object = child<QObject>(*window, name.toUtf8().constData(), members[name]++);
+                if (const QString got = described(object, entry); got != entry)
                     faults << u"%1: %2, not %3"_s.arg(window->objectName(), got, entry);
             }
         }
-        // The painted parts keep their own colours under any style: the panel's shadow (at its lower right, where
-        // the panel leaves it) and the editor's strips.
+        // Painted parts keep their colours under any style: the panel's shadow at its lower right, the editor's strips.
         for (const auto &[painted, colour] :
              {std::pair<QWidget *, QColor>{child<QLabel>(all.s.window, "Label1"), QColor(64, 64, 64)},
               {child<QLabel>(all.editor, "Label4"), QColor(0, 0, 128)},
@@ -367,8 +349,7 @@ private slots:
             QTest::keySequence(QApplication::focusWidget(), keys);
         };
         press(child<QLineEdit>(w, "txtnr"), QKeySequence::mnemonic(child<QPushButton>(w, "cmdnästa")->text()));
-        QTRY_COMPARE(child<QLineEdit>(w, "txtnr")->text(),
-                     u"2"_s); // the button shows itself pressed for a moment first
+        QTRY_COMPARE(child<QLineEdit>(w, "txtnr")->text(), u"2"_s); // the button shows itself pressed a moment first
         QTest::keySequence(QApplication::focusWidget(), QKeySequence::mnemonic(child<QLabel>(w, "Label3")->text()));
         QCOMPARE(QApplication::focusWidget(), child<QComboBox>(w, "comboordspråk"));
         press(child<QPushButton>(w, "cmdnästa"), Qt::Key_Return);

@@ -18,27 +18,16 @@
 
 #include <optional>
 
-using namespace tankedosan;
-using namespace tankedosan::main;
 using namespace tankedosan::search;
-using namespace tankedosan::store;
-using namespace tankedosan::widgets;
 
 namespace {
-
-std::optional<int> strict(const QString &text)
-{
-    const auto n = store::strictNumber(text);
-    return n.ok() ? std::optional(*n) : std::nullopt;
-}
 
 const QMap<QString, QStringList> kCollections{
     {u"Citat.dat"_s, u"Borta bra men hemma bäst|Hund som skäller biter inte|Ingen ko på isen|Morgonstund har "
                      "guld i mund|Den som väntar på något gott"_s.split(u'|')},
     {u"Djur.DAT"_s, {u"hund 1"_s, u"Katt"_s, u"hund 2"_s, u"katt och HUND"_s, u"Häst"_s, u"hund 3"_s}},
     {u"Tom.dat"_s, {}},
-    // "½°" are two bytes that a loose judge of UTF-8 would take for one character; the file is short enough to
-    // be judged byte by byte.
+    // "½°": two bytes a loose judge of UTF-8 takes for one character, in a file short enough to be judged bytewise
     {u"Aforismer.dat"_s, {u"Citat"_s, u"ingen hund"_s, u"½° kallt"_s}},
     {u"citat.dat"_s, {u"liten"_s}}};
 const double kSizes[] = {8.25, 9.75, 12, 13.5, 18};
@@ -59,6 +48,7 @@ struct Run
 
     Run(const QString &names, const QByteArray &numberFile, QRandomGenerator &random)
         : random(random)
+        , log{u"start "_s + names}
     {
         for (QString file : names.split(u' ', Qt::SkipEmptyParts)) {
             // "lång" fits, but not the replacement written beside it on a deletion
@@ -74,7 +64,6 @@ struct Run
         if (!box.isEmpty())
             load(std::max(0, int(box.indexOf(u"Citat.dat"_s))));
         setNumber(numberFile.isNull() ? u"1"_s : QString::fromLatin1(numberFile).trimmed());
-        log = {u"start "_s + names};
         closer.callOnTimeout([this] {
             if (auto *about = qobject_cast<frmOm *>(QApplication::activeModalWidget())) {
                 const bool read = child<QPlainTextEdit>(about, "Text1")->toPlainText() == kAbout;
@@ -84,7 +73,17 @@ struct Run
         });
         closer.start(0);
     }
-    frmmain &w() { return *s.window; }
+    template<class T = QWidget>
+    T *c(const char *name, int index = 0)
+    {
+        return child<T>(*s.window, name, index);
+    }
+    void press(const char *name) { QTest::mouseClick(c(name), Qt::LeftButton); }
+    static std::optional<int> strict(const QString &text)
+    {
+        const auto n = strictNumber(text);
+        return n.ok() ? std::optional(*n) : std::nullopt;
+    }
     QByteArray bytes(const QStringList &l) { return l.isEmpty() ? ""_ba : l.join(u"\r\n"_s).toLatin1() + "\r\n"; }
     QStringList &list() { return inSearch ? hits : whole; }
     QString draw(const QString &choices) { return choices.split(u'|')[random.bounded(int(choices.count(u'|')) + 1)]; }
@@ -96,25 +95,24 @@ struct Run
         QString pointers, marks;
         for (Pointer pointer : s.platform.pointers()) // each busy pointer restored once
             pointers += pointer == Pointer::Busy ? u'B' : u'D';
-        for (const QAction *entry : w().findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
+        for (const QAction *entry : s.window->findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
             marks += entry->isChecked() ? u'x' : u'-';
-        QCOMPARE((QStringList{w().windowTitle(), child<QLineEdit>(w(), "txtnr")->text(),
-                              child<QPlainTextEdit>(w(), "pp")->toPlainText(), QString::number(store::Module1::antal),
-                              child<ListBoxModel>(w(), "List1")->items().join(u'/'),
-                              child<ListBoxModel>(w(), "söklista")->items().join(u'/'), QString::number(abouts),
-                              pointers, QString::number(child<QRadioButton>(w(), "optlista_sök")->isChecked()),
-                              QString::number(child<QComboBox>(w(), "comboordspråk")->count()),
-                              QString::number(child<QPlainTextEdit>(w(), "pp")->font().pointSizeF()) + marks}),
-                 (QStringList{caption, number, display, QString::number(count), whole.join(u'/'), hits.join(u'/'),
-                              QString::number(clicks), u"BD"_s.repeated(busy), QString::number(inSearch),
-                              QString::number(box.size()), // the order shows in what each choice loads
-                              QString::number(kSizes[size]) + u"-----"_s.replace(size, 1, u'x')}));
+        const auto n = [](auto v) {
+            return QString::number(v);
+        };
+        QCOMPARE(
+            (QStringList{s.window->windowTitle(), c<QLineEdit>("txtnr")->text(), c<QPlainTextEdit>("pp")->toPlainText(),
+                         n(Module1::antal), c<ListBoxModel>("List1")->items().join(u'/'),
+                         c<ListBoxModel>("söklista")->items().join(u'/'), n(abouts), pointers,
+                         n(c<QRadioButton>("optlista_sök")->isChecked()), n(c<QComboBox>("comboordspråk")->count()),
+                         n(c<QPlainTextEdit>("pp")->font().pointSizeF()) + marks}),
+            (QStringList{caption, number, display, n(count), whole.join(u'/'), hits.join(u'/'), n(clicks),
+                         u"BD"_s.repeated(busy), n(inSearch), n(box.size()), // the order shows in the loads
+                         n(kSizes[size]) + u"-----"_s.replace(size, 1, u'x')}));
         QCOMPARE(QDir(s.folder.folder()).entryList({u"*.dat"_s}, QDir::Files).size(), files.size());
-        QStringList listed = child<ListBoxModel>(w(), "fillista")->items(),
-                    collections = box; // the hidden list of the collection files
-        listed.sort();
-        collections.sort();
-        QCOMPARE(listed, collections);
+        const QStringList listed = c<ListBoxModel>("fillista")->items(); // the hidden list of the collection files
+        QVERIFY2(std::is_permutation(listed.begin(), listed.end(), box.begin(), box.end()),
+                 qPrintable(listed.join(u'/')));
         for (const auto &[file, lines] : files.asKeyValueRange())
             QCOMPARE(s.folder.read(file), bytes(lines));
     }
@@ -174,25 +172,17 @@ struct Run
             reshow(n);
     }
 
-    void choose()
-    {
-        if (box.isEmpty())
-            return;
-        const int k = random.bounded(box.size());
-        pick(child<QComboBox>(w(), "comboordspråk"), k);
-        load(k);
-    }
     void type()
     {
         const QString typed = draw(u"|0|00|1|2|3|5|9|2x|abc|-2"_s);
-        child<QLineEdit>(w(), "txtnr")->selectAll();
-        QTest::keyClicks(child<QLineEdit>(w(), "txtnr"), typed.isEmpty() ? u"\b"_s : typed);
+        c<QLineEdit>("txtnr")->selectAll();
+        QTest::keyClicks(c<QLineEdit>("txtnr"), typed.isEmpty() ? u"\b"_s : typed);
         for (qsizetype i = typed.isEmpty() ? 0 : 1; i <= typed.size(); ++i)
             setNumber(typed.left(i));
     }
-    void click(QRadioButton *button, bool search)
+    void click(const char *button, bool search)
     {
-        QTest::mouseClick(button, Qt::LeftButton);
+        press(button);
         if (inSearch != search)
             view(search);
     }
@@ -200,30 +190,27 @@ struct Run
     void searchList(bool yes)
     {
         if (inSearch || !hits.isEmpty())
-            return click(child<QRadioButton>(w(), "optlista_sök"), true);
+            return click("optlista_sök", true);
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
         boxes << u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. Vill du söka nu?"_s;
         inSearch = true;
         if (!yes)
-            return click(child<QRadioButton>(w(), "optlista_sök"), false);
-        search(child<QRadioButton>(w(), "optlista_sök"), true);
+            return click("optlista_sök", false);
+        search("optlista_sök", true);
         afterSearch(hits); // the choice of the view goes on when the search window has closed, and shows them
     }
-    void search(QAbstractButton *button, bool offered = false)
+    void search(const char *button, bool offered = false)
     {
-        whileOpen<frmsök>([&] { QTest::mouseClick(button, Qt::LeftButton); },
+        whileOpen<frmsök>([&] { press(button); },
                           [this, offered](frmsök &window) {
                               const QString term = draw(u"hund|HUND|katt|KATT|och|mund|h|x"_s);
                               const bool beginning = random.bounded(3) == 0, ok = random.bounded(4) > 0;
-                              QTest::mouseClick(beginning ? child<QRadioButton>(window, "optsöksätt1")
-                                                          : child<QRadioButton>(window, "optsöksätt2"),
+                              QTest::mouseClick(child<QRadioButton>(window, beginning ? "optsöksätt1" : "optsöksätt2"),
                                                 Qt::LeftButton);
                               QTest::keyClicks(child<QLineEdit>(window, "Text1"), term);
                               QTest::keyClick(child<QLineEdit>(window, "Text1"), Qt::Key_Return);
                               ++busy;
-                              QTest::mouseClick(ok ? child<QPushButton>(window, "cmdok")
-                                                   : child<QPushButton>(window, "cmdavbryt"),
-                                                Qt::LeftButton);
+                              QTest::mouseClick(child<QPushButton>(window, ok ? "cmdok" : "cmdavbryt"), Qt::LeftButton);
                               QStringList found = whole;
                               found.removeIf([&](const QString &proverb) {
                                   const qsizetype at = proverb.indexOf(term, 0, Qt::CaseInsensitive);
@@ -239,7 +226,7 @@ struct Run
     {
         if (!inSearch)
             s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        child<QAction>(w(), "mnuarkiv_raderaordspråk")->trigger();
+        c<QAction>("mnuarkiv_raderaordspråk")->trigger();
         boxes << (inSearch ? u"message|Kan inte radera|Ok|Exclamation|Kan inte radera i söklistan!"_s
                            : u"message|Ta bort|YesNo|Question|Vill du ta bort detta ordspråk?"_s);
         if (inSearch || !yes)
@@ -251,7 +238,6 @@ struct Run
             return void(boxes << u"error:75"_s);
         whole.removeAt(std::exchange(wholeMarked, -1));
         files[path] = whole;
-        count = int(whole.size());
         display.clear();
         // The caption follows the list at once, also when the number box holds no number (a box tells so).
         setCaption();
@@ -262,7 +248,7 @@ struct Run
     void create(const QString &name)
     {
         s.platform.setNextInput(name);
-        QTest::mouseClick(child<QPushButton>(w(), "cmdordspråk_ny"), Qt::LeftButton);
+        press("cmdordspråk_ny");
         boxes << u"input|Ny ordspråkfil|Skriv in ett namn för den nya ordspråkfilen"_s;
         const bool clash = std::any_of(files.keyBegin(), files.keyEnd(),
                                        [&](auto &f) { return !f.chopped(4).compare(name, Qt::CaseInsensitive); });
@@ -277,7 +263,7 @@ struct Run
     void removeCollection(bool yes)
     {
         s.platform.setNextAnswer(yes ? Answer::Yes : Answer::No);
-        QTest::mouseClick(child<QPushButton>(w(), "cmdordspråk_radera"), Qt::LeftButton);
+        press("cmdordspråk_radera");
         boxes << u"message|Radera|YesNo|Question|Vill du radera ordspråkfilen ''%1''?"_s.arg(
             box.isEmpty() ? QString() : path.chopped(4));
         if (yes && !files.remove(path))
@@ -285,53 +271,46 @@ struct Run
         else if (yes && box.removeOne(path) && !box.isEmpty())
             load(0);
     }
-    void resize(bool menu)
-    {
-        const int k = random.bounded(5);
-        if (menu)
-            child<QAction>(w(), "mnuredigera_textstorlek", k)->trigger();
-        else
-            QTest::mouseClick(child<QScrollBar>(w(), "scroll"), Qt::LeftButton, {},
-                              QPoint(k < 2 ? 3 : child<QScrollBar>(w(), "scroll")->width() - 3, 4));
-        size = menu ? k : std::clamp(size + (k < 2 ? -1 : 1), 0, 4);
-    }
 
     // One action drawn at random; the last three, which make and delete collections, only from step 80 on.
     void act(int at)
     {
         const bool yes = random.bounded(2); // + and - in the log: also Nästa or Förra
-        const int action = random.bounded(at < 80 ? 10 : 13);
+        const int action = random.bounded(at < 80 ? 10 : 13), k = action == 8 ? random.bounded(5) : 0;
         log << QString::number(action) + (yes ? u"+"_s : u"-"_s);
         switch (action) {
-        case 0: return choose();
+        case 0: {
+            if (box.isEmpty())
+                return;
+            const int index = random.bounded(box.size());
+            pick(c<QComboBox>("comboordspråk"), index);
+            return load(index);
+        }
         case 1: return type();
-        case 2:
-            QTest::mouseClick(yes ? child<QPushButton>(w(), "cmdnästa") : child<QPushButton>(w(), "cmdförra"),
-                              Qt::LeftButton);
-            return step(yes);
-        case 3: return click(child<QRadioButton>(w(), "optlista_hela"), false);
+        case 2: {
+            press(yes ? "cmdnästa" : "cmdförra");
+            const qint64 n = lenientNumber(number);
+            return setNumber(QString::number(yes ? (n >= count ? 0 : n) + 1 : (n - 1 <= 0 ? count : n - 1)));
+        }
+        case 3: return click("optlista_hela", false);
         case 4: return searchList(yes);
-        case 5: return search(child<QPushButton>(w(), "cmdsök"));
+        case 5: return search("cmdsök");
         case 6: return removeProverb(yes);
         case 7: // a press on the picture let go outside it is no click
-            QTest::mousePress(child<QLabel>(w(), "Image1"), Qt::LeftButton, {}, QPoint(2, 2));
-            QTest::mouseRelease(child<QLabel>(w(), "Image1"), Qt::LeftButton, {}, QPoint(-9, 2));
-            QTest::mouseClick(child<QLabel>(w(), "Image1"), Qt::LeftButton);
-            ++clicks;
-            return;
-        case 8: return resize(yes);
+            QTest::mousePress(c("Image1"), Qt::LeftButton, {}, QPoint(2, 2));
+            QTest::mouseRelease(c("Image1"), Qt::LeftButton, {}, QPoint(-9, 2));
+            press("Image1");
+            return void(++clicks);
+        case 8: // a text size from the menu, or a step on the scroll bar
+            yes ? c<QAction>("mnuredigera_textstorlek", k)->trigger()
+                : QTest::mouseClick(c<QScrollBar>("scroll"), Qt::LeftButton, {},
+                                    QPoint(k < 2 ? 3 : c("scroll")->width() - 3, 4));
+            return void(size = yes ? k : std::clamp(size + (k < 2 ? -1 : 1), 0, 4));
         case 10:
         case 11: return create(u".dold CITAT djur Ny"_s.split(u' ')[at % 4]);
         case 12: return removeCollection(yes);
-        default:
-            QTest::mouseClick(child<QPushButton>(w(), "cmdkopiera"), Qt::LeftButton);
-            QCOMPARE(s.platform.clipboard(), display);
+        default: press("cmdkopiera"); QCOMPARE(s.platform.clipboard(), display);
         }
-    }
-    void step(bool next)
-    {
-        const qint64 n = store::lenientNumber(number);
-        setNumber(QString::number(next ? (n >= count ? 0 : n) + 1 : (n - 1 <= 0 ? count : n - 1)));
     }
 };
 
@@ -364,9 +343,8 @@ private slots:
             if (QTest::currentTestFailed())
                 return void(qWarning().noquote() << "actions:" << run.log.join(u"; "_s));
             random = saved;
-            random.bounded(2) ? child<QAction>(run.w(), "mnuarkiv_avsluta")->trigger()
-                              : void(run.w().close()); // either keeps the number
-            QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n");
+            random.bounded(2) ? run.c<QAction>("mnuarkiv_avsluta")->trigger() : void(run.s.window->close());
+            QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n"); // either way kept
         }
     }
 
@@ -379,29 +357,31 @@ private slots:
         s.folder.write(u"Djur.dat"_s, QByteArray("Djur\r\n").repeated(3 << 20)); // 18 MB, read in three steps
         s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
         frmmain &w = s.start();
-        QCOMPARE(child<QPlainTextEdit>(w, "pp")->toPlainText().size(), store::kShownCharacters + 1);
+        auto *number = child<QLineEdit>(w, "txtnr");
+        auto *box = child<QComboBox>(w, "comboordspråk");
+        QCOMPARE(child<QPlainTextEdit>(w, "pp")->toPlainText().size(), kShownCharacters + 1);
         QTest::mouseClick(child<QPushButton>(w, "cmdkopiera"), Qt::LeftButton);
         QCOMPARE(s.platform.clipboard().size(), proverb.size());
-        w.link().showSearchHits(store::LineStore::fromStrings(FolderFixture::numbered(3)));
-        child<QLineEdit>(w, "txtnr")->selectAll();
-        QTest::keyClicks(child<QLineEdit>(w, "txtnr"), u"1"_s);
+        w.link().showSearchHits(LineStore::fromStrings(FolderFixture::numbered(3)));
+        number->selectAll();
+        QTest::keyClicks(number, u"1"_s);
         QSignalSpy shown(child<QPlainTextEdit>(w, "pp"), &QPlainTextEdit::textChanged);
         QTest::mouseClick(child<QRadioButton>(w, "optlista_hela"), Qt::LeftButton); // back to the second
-        QCOMPARE(child<QLineEdit>(w, "txtnr")->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
-        const QString path = store::Module1::sökväg;
-        widgets::progressAfterMs = 0;
+        QCOMPARE(number->text() + u' ' + QString::number(shown.size()), u"2 1"_s);
+        const QString path = Module1::sökväg;
+        progressAfterMs = 0;
         QString told; // the box over the window, naming what it reads
         s.platform.setOnProcessEvents([&] {
-            if (auto *box = w.findChild<QProgressDialog *>(u"progress"_s)) {
-                told = box->labelText() + u'|' + box->windowTitle() + u'|' + QString::number(box->windowModality());
-                box->cancel();
+            if (auto *progress = w.findChild<QProgressDialog *>(u"progress"_s)) {
+                told = progress->labelText() + u'|' + progress->windowTitle() + u'|'
+                       + QString::number(progress->windowModality());
+                progress->cancel();
             }
         });
-        pick(child<QComboBox>(w, "comboordspråk"), 1);
-        widgets::progressAfterMs = 2000;
+        pick(box, 1);
+        progressAfterMs = 2000;
         QCOMPARE(told, u"Läser ''Djur''...|Tankedosan|"_s + QString::number(Qt::WindowModal));
-        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u" | "_s + store::Module1::sökväg,
-                 u"Citat | "_s + path);
+        QCOMPARE(box->currentText() + u" | "_s + Module1::sökväg, u"Citat | "_s + path);
         QVERIFY(child<ListBoxModel>(w, "List1")->item(1).size() == proverb.size() && s.platform.boxes().isEmpty());
     }
 
@@ -422,15 +402,21 @@ private slots:
         for (const QByteArray &name : raw)
             QVERIFY(::close(::open(folder + name, O_CREAT | O_WRONLY, 0644)) == 0);
         frmmain &w = s.start();
+        auto *number = child<QLineEdit>(w, "txtnr");
+        auto *box = child<QComboBox>(w, "comboordspråk");
+        const auto lists = [&] { // the whole list, the search list and the proverb shown
+            return child<ListBoxModel>(w, "List1")->items().join(u'/') + u'|'
+                   + child<ListBoxModel>(w, "söklista")->items().join(u'/') + u'|'
+                   + child<QPlainTextEdit>(w, "pp")->toPlainText();
+        };
         QCOMPARE(takeBoxes(s.platform),
                  QStringList{u"message|Tankedosan|Ok|Exclamation|Samlingsfilerna ''"_s + QFile::decodeName(raw[0])
                              + u"'', ''"_s + QFile::decodeName(raw[1])
                              + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. Byt namn på dem för "
                                u"att använda dem."_s});
-        QCOMPARE(child<QComboBox>(w, "comboordspråk")->count(), 3);
-        // "Söklistan" on an empty list offers a search: its hits are shown once, a number box without a number told
-        // once.
-        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
+        QCOMPARE(box->count(), 3);
+        // "Söklistan" on an empty list offers a search: its hits shown once, a box without a number told once.
+        number->setText(u"x"_s);
         s.platform.setNextAnswer(Answer::Yes);
         whileOpen<frmsök>([&] { QTest::mouseClick(child<QRadioButton>(w, "optlista_sök"), Qt::LeftButton); },
                           [](frmsök &search) {
@@ -438,45 +424,38 @@ private slots:
                               QTest::keyClick(child<QLineEdit>(search, "Text1"), Qt::Key_Return);
                               QTest::mouseClick(child<QPushButton>(search, "cmdok"), Qt::LeftButton);
                           });
-        QCOMPARE(takeBoxes(s.platform),
+        QCOMPARE(takeBoxes(s.platform) << w.windowTitle() << child<ListBoxModel>(w, "söklista")->items().join(u'/'),
                  (QStringList{u"message|Söklistan är tom|YesNo|Question|Det finns inga ordspråk i söklistan. "
                               u"Vill du söka nu?"_s,
-                              u"error:13"_s}));
-        QCOMPARE(w.windowTitle() + u'|' + child<ListBoxModel>(w, "söklista")->items().join(u'/'),
-                 u"Tankedosan - sökresultat - 2 st|Hund/hund och katt"_s);
+                              u"error:13"_s, u"Tankedosan - sökresultat - 2 st"_s, u"Hund/hund och katt"_s}));
         QFile::remove(s.folder.path(u"Djur.dat"_s));
-        child<QLineEdit>(w, "txtnr")->setText(u"2"_s);
-        pick(child<QComboBox>(w, "comboordspråk"), 1);
+        number->setText(u"2"_s);
+        pick(box, 1);
         QCOMPARE(s.platform.boxes().size(), 1);
         QCOMPARE(s.platform.boxes()[0].text + QString::number(int(s.platform.boxes()[0].pointer)),
                  u"Filen ''Djur'' saknas i programkatalogen!"_s + QString::number(int(Pointer::Busy)));
-        QCOMPARE(u"%1|%2|%3|%4"_s.arg(child<ListBoxModel>(w, "List1")->items().join(u'/'),
-                                      child<ListBoxModel>(w, "söklista")->items().join(u'/'),
-                                      child<QPlainTextEdit>(w, "pp")->toPlainText(), store::Module1::sökväg),
+        QCOMPARE(lists() + u'|' + Module1::sökväg,
                  u"Hund/Katt/hund och katt|Hund/hund och katt|hund och katt|"_s + s.folder.path(u"Djur.dat"_s));
         QCOMPARE(s.platform.pointer(), Pointer::Default);
         // A collection that cannot be read is told alone: nothing is looked up in it after the failure.
         s.folder.write(u"Djur.dat"_s, "Ko\0"_ba);
-        pick(child<QComboBox>(w, "comboordspråk"), 0);
-        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
+        pick(box, 0);
+        number->setText(u"x"_s);
         takeBoxes(s.platform);
-        pick(child<QComboBox>(w, "comboordspråk"), 1);
+        pick(box, 1);
         QCOMPARE(takeBoxes(s.platform),
                  QStringList{u"message|Tankedosan|Ok|Exclamation|Filen ''"_s + s.folder.path(u"Djur.dat"_s)
                              + u"'' är ingen samling: den innehåller inte text."_s});
         s.platform.setNextAnswer(Answer::Yes); // deleted: the first collection is chosen, not the next one
         QTest::mouseClick(child<QPushButton>(w, "cmdordspråk_radera"), Qt::LeftButton);
-        QCOMPARE(child<QComboBox>(w, "comboordspråk")->currentText() + u'|'
-                     + child<ListBoxModel>(w, "List1")->items().join(u'/'),
-                 u"Citat|Hund/Katt/hund och katt"_s);
-        // A deleted proverb: the caption counts the rest at once, though the number box holds no number to show
-        // (told); down to the last proverb, which is shown.
-        child<QLineEdit>(w, "txtnr")->setText(u"1"_s);
-        child<QLineEdit>(w, "txtnr")->setText(u"x"_s);
+        QCOMPARE(box->currentText() + u'|' + lists(), u"Citat|Hund/Katt/hund och katt||"_s);
+        // A deleted proverb: the caption counts the rest at once, also with no number to show (told); the last shows.
+        number->setText(u"1"_s);
+        number->setText(u"x"_s);
         takeBoxes(s.platform);
         QStringList seen;
-        for (const QString &number : {u"x"_s, u"1"_s}) {
-            child<QLineEdit>(w, "txtnr")->setText(number);
+        for (const QString &typed : {u"x"_s, u"1"_s}) {
+            number->setText(typed);
             s.platform.setNextAnswer(Answer::Yes);
             child<QAction>(w, "mnuarkiv_raderaordspråk")->trigger();
             seen << takeBoxes(s.platform).last() << w.windowTitle() << child<QPlainTextEdit>(w, "pp")->toPlainText();
@@ -486,33 +465,31 @@ private slots:
         QCOMPARE(s.folder.read(u"Citat.dat"_s), "hund och katt\r\n"_ba);
     }
 
-    // Help's text box is the window's outer size, frame included, less 300 × 950 twips; the window is no smaller
-    // outside than 5000 × 5000 twips, and minimized it leaves the box as it was.
+    // Help's text box: the outer size less 300 × 950 twips, the window at least 5000 × 5000; minimized, no change.
     void helpFollowsTheOuterSize()
     {
         QFont big;
         big.setPixelSize(210); // fifteen twips were fourteen pixels: here a twip is more than a pixel
-        widgets::twips::followFont(big);
-        const auto laidOut = qScopeGuard([] { widgets::twips::followFont(QApplication::font()); });
+        twips::followFont(big);
+        const auto laidOut = qScopeGuard([] { twips::followFont(QApplication::font()); });
         Started s;
         s.folder.write(u"help.txt"_s, "Rad 1\r\n\r\nRad 3"_ba);
         child<QAction>(s.start(), "mnuhjälp_hjälp")->trigger();
         auto *help = s.window->findChild<frmhjälp *>(u"frmhjälp"_s);
         QVERIFY(help && QTest::qWaitForWindowExposed(help));
-        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
-        const QSize frame = help->frameGeometry().size() - help->size(), least = widgets::twips::size(5000, 5000);
-        QVERIFY(!frame.isEmpty()); // the offscreen screen's frame, as a window system's
-        QVERIFY(least.width() > 5000); // a twip tells
-        QCOMPARE(help->frameGeometry().size(), widgets::twips::size(5370, 4545).expandedTo(least - frame) + frame);
+        auto *text = child<QPlainTextEdit>(help, "Text1");
+        QCOMPARE(text->toPlainText(), u"Rad 1\n\nRad 3\n"_s);
+        const QSize frame = help->frameGeometry().size() - help->size(), least = twips::size(5000, 5000);
+        QVERIFY(!frame.isEmpty() && least.width() > 5000); // the offscreen screen has a frame, and a twip tells
+        QCOMPARE(help->frameGeometry().size(), twips::size(5370, 4545).expandedTo(least - frame) + frame);
         for (const QSize asked : {QSize(6200, 5900), QSize(10, 6000), QSize(10, 10)}) {
             help->resize(asked);
             QCOMPARE(help->frameGeometry().size(), (asked + frame).expandedTo(least));
-            QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + widgets::twips::size(300, 950),
-                     help->frameGeometry().size());
+            QCOMPARE(text->size() + twips::size(300, 950), help->frameGeometry().size());
         }
         help->showMinimized();
         help->resize(6200, 5900);
-        QCOMPARE(child<QPlainTextEdit>(help, "Text1")->size() + widgets::twips::size(300, 950), least);
+        QCOMPARE(text->size() + twips::size(300, 950), least);
     }
 };
 

@@ -4,9 +4,7 @@
 #include "quicksave/frmsnabbspara.h"
 #include "store/shown.h"
 
-using namespace tankedosan;
 using namespace tankedosan::quicksave;
-using namespace tankedosan::store;
 
 class tst_frmsnabbspara : public QObject
 {
@@ -39,7 +37,7 @@ private slots:
                  QStringList(
                      2, u"message|Töm lista?|YesNo|Question|Detta kommer att tömma listan!\r\nVill du göra detta?"_s));
         QCOMPARE(putAside(2), u"B"_s);
-        QVERIFY(putAside(3).size() < store::kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
+        QVERIFY(putAside(3).size() < kShownCharacters + 200 && w.lista() == u"B\r\n"_s + longProverb);
         s.platform.setNextInput(u"lista"_s); // "Spara..." saves the long line whole, not as the box shows it
         QTest::mouseClick(child<QPushButton>(w, "cmdspara"), Qt::LeftButton);
         QCOMPARE(s.folder.read(u"lista.txt"_s), "B\r\n"_ba + longProverb.toLatin1() + "\r\n"_ba);

@@ -6,9 +6,7 @@
 
 #include <QRandomGenerator>
 
-using namespace tankedosan;
 using namespace tankedosan::search;
-using namespace tankedosan::store;
 
 namespace {
 
@@ -25,7 +23,7 @@ struct Opened : Started
     void search(const QString &text, bool beginning = false, bool withinResults = false, bool byEnter = false)
     {
         child<QLineEdit>(w, "Text1")->setText(text);
-        (beginning ? child<QRadioButton>(w, "optsöksätt1") : child<QRadioButton>(w, "optsöksätt2"))->setChecked(true);
+        child<QRadioButton>(w, beginning ? "optsöksätt1" : "optsöksätt2")->setChecked(true);
         child<QCheckBox>(w, "chksökresultat")->setChecked(withinResults);
         byEnter ? QTest::keyClick(child<QLineEdit>(w, "Text1"), Qt::Key_Return)
                 : QTest::mouseClick(child<QPushButton>(w, "cmdsök"), Qt::LeftButton);
@@ -102,10 +100,9 @@ private slots:
                                                     + u"\nwanted "_s + expected));
             if (close >= 2)
                 continue;
-            child<QPlainTextEdit>(s.w, "Text2")
-                ->appendPlainText(u"eget tillägg"_s); // the hits go to the main window, not the box as edited
-            QTest::mouseClick(close ? child<QPushButton>(s.w, "cmdok") : child<QPushButton>(s.w, "cmdavbryt"),
-                              Qt::LeftButton);
+            // The hits go to the main window, not the box as edited.
+            child<QPlainTextEdit>(s.w, "Text2")->appendPlainText(u"eget tillägg"_s);
+            QTest::mouseClick(child<QPushButton>(s.w, close ? "cmdok" : "cmdavbryt"), Qt::LeftButton);
             if (close && (!hits.isEmpty() || view)) { // "OK" selects the search list with hits, leaves it without
                 view = !hits.isEmpty();
                 seen << 4 + (hits.size() == 1);
@@ -120,24 +117,23 @@ private slots:
         }
         QCOMPARE(seen.size(), 6);
         // Within results only the hits written are searched, whatever more is read back.
-        const auto entries = store::LineStore::fromStrings({u"hund"_s, u"katt"_s, u"hund"_s});
-        QCOMPARE(sök(entries, u"Hund"_s, store::Match::Anywhere, 2).toStringList(), QStringList{u"hund"_s});
+        const auto entries = LineStore::fromStrings({u"hund"_s, u"katt"_s, u"hund"_s});
+        QCOMPARE(sök(entries, u"Hund"_s, Match::Anywhere, 2).toStringList(), QStringList{u"hund"_s});
     }
 
     // "Spara resultat..." saves the box as edited and, whole, the hits it does not show.
     void savedResultsAreWhole()
     {
         const QString kBreaks = u"ö\u2028\u2029\uFDD0\uFDD1ö"_s;
-        const QStringList proverbs =
-            QStringList{u"ordspråk "_s + QString(store::kShownCharacters, u'x'), u"c\nordspråk"_s}
-            + FolderFixture::numbered(frmsök::kShownHits + 5);
+        const QStringList proverbs = QStringList{u"ordspråk "_s + QString(kShownCharacters, u'x'), u"c\nordspråk"_s}
+                                     + FolderFixture::numbered(frmsök::kShownHits + 5);
         Opened s(proverbs + QStringList{kBreaks});
+        auto *text = child<QPlainTextEdit>(s.w, "Text2");
         s.search(u"ordspråk"_s);
-        QCOMPARE(child<QPlainTextEdit>(s.w, "Text2")->document()->blockCount(), frmsök::kShownHits + 2);
-        QVERIFY(child<QPlainTextEdit>(s.w, "Text2")->horizontalScrollBar()->maximum()
-                > 0); // a hit stays one line, not wrapped
-        child<QPlainTextEdit>(s.w, "Text2")->moveCursor(QTextCursor::Start);
-        QTest::keyClicks(child<QPlainTextEdit>(s.w, "Text2"), u"Mitt: "_s);
+        QCOMPARE(text->document()->blockCount(), frmsök::kShownHits + 2);
+        QVERIFY(text->horizontalScrollBar()->maximum() > 0); // a hit stays one line, not wrapped
+        text->moveCursor(QTextCursor::Start);
+        QTest::keyClicks(text, u"Mitt: "_s);
         // Saving asks before writing over a file ("No" keeps it) or anything else there; ".txt" is always appended.
         QDir(s.folder.folder()).mkdir(u"mapp.txt.txt"_s);
         for (const QString &name : {u"lista"_s, u"lista"_s, u"mapp.txt"_s}) {
@@ -157,14 +153,13 @@ private slots:
                  u"Mitt: "_s + proverbs.join(u"\r\n"_s) + u"\r\n\r\n"_s);
         // A text set whole, as a screen reader's tool sets it, is saved as it stands too.
         s.search(u"c"_s);
-        QAccessible::queryAccessibleInterface(child<QPlainTextEdit>(s.w, "Text2"))
-            ->setText(QAccessible::Value, u"Helt ny"_s);
+        QAccessible::queryAccessibleInterface(text)->setText(QAccessible::Value, u"Helt ny"_s);
         s.platform.setNextInput(u"ny"_s);
         QTest::mouseClick(child<QPushButton>(s.w, "cmdsparatextfil"), Qt::LeftButton);
         QCOMPARE(s.folder.read(u"ny.txt"_s), "Helt ny\r\n"_ba);
         // What the box would break a line at stays in the proverb it belongs to, also in an edited box.
         s.search(kBreaks.left(1), true);
-        QTest::keyClicks(child<QPlainTextEdit>(s.w, "Text2"), u"X"_s);
+        QTest::keyClicks(text, u"X"_s);
         s.platform.setNextInput(u"tecken"_s);
         QTest::mouseClick(child<QPushButton>(s.w, "cmdsparatextfil"), Qt::LeftButton);
         QCOMPARE(QStringDecoder(QStringDecoder::Utf8)(s.folder.read(u"tecken.txt"_s)),

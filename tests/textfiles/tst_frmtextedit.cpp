@@ -7,10 +7,7 @@
 #include "widgets/listboxmodel.h"
 #include "widgets/controls.h"
 
-using namespace tankedosan;
-using namespace tankedosan::store;
 using namespace tankedosan::textfiles;
-using namespace tankedosan::widgets;
 
 class tst_frmtextedit : public QObject
 {
@@ -22,7 +19,7 @@ private slots:
     {
         FolderFixture folder;
         folder.write(u"a.txt"_s, "a\r\n\r\nb\r\nc"_ba);
-        folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(store::kShownCharacters + 1, 'x'));
+        folder.write(u"B.TXT"_s, "other\r\n"_ba + QByteArray(kShownCharacters + 1, 'x'));
         platform::ScriptedPlatform platform;
         QWidget owner; // in a corner: a dialog of Qt's own is centred over its owner, ours on the screen
         owner.setGeometry(0, 0, 100, 100);
@@ -40,7 +37,7 @@ private slots:
             return u"%1 | %2 | %3 | %4"_s
                 .arg(itemTexts(child<QListWidget>(w, "list_filer")), wholeRows(child<QListView>(w, "List1")).join(u'/'),
                      child<QPlainTextEdit>(w, "Text1")->toPlainText().left(20))
-                .arg(widgets::markedRow(child<QListView>(w, "List1")));
+                .arg(markedRow(child<QListView>(w, "List1")));
         };
         QCOMPARE(act(child<QLabel>(w, "Label1")), u"a/B | a//b/c | a\n\nb\nc | 0"_s);
         QCOMPARE(platform.pointers(), (QList{Pointer::Busy, Pointer::Default}));
@@ -62,7 +59,7 @@ private slots:
         QCOMPARE(act(child<QPushButton>(w, "cmdraderafil"), -1, Answer::No), u"a/B | ny | ny\n | 0"_s);
         QCOMPARE(act(child<QPushButton>(w, "cmdraderafil"), -1, Answer::Yes).left(22), u"B | other/xxxxxxxxxxxx"_s);
         act(child<QPushButton>(w, "cmdkopiera"), 1);
-        QCOMPARE(platform.clipboard(), QString(store::kShownCharacters + 1, u'x'));
+        QCOMPARE(platform.clipboard(), QString(kShownCharacters + 1, u'x'));
         const QStringList boxes = takeBoxes(platform);
         QCOMPARE(boxes.size(), 6);
         QCOMPARE(boxes[2], u"message|Spara|YesNo|Question|Vill du spara texten i filen ''a''?"_s);
