@@ -7,6 +7,7 @@
 #include "support/faultshim.h"
 #include "support/folderfixture.h"
 #include "support/systemfixtures.h"
+#include "fuzz/fuzz.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -35,33 +36,6 @@ char *toString(const MaybeFailure &failure)
 static store::MaybeFailure failure(int number, const QString &words, const QString &path)
 {
     return store::Failure{number, words.arg(QDir::toNativeSeparators(path))};
-}
-
-static QString rot13(QString text)
-{
-    for (QChar &c : text)
-        if (c.unicode() < 128 && c.isLetter())
-            c = QChar(char16_t(((c.unicode() & 0x1F) + 12) % 26 + 1 + (c.unicode() & 0xE0)));
-    return text;
-}
-
-// The entries by the plain rule: the text between lines of the delimiter alone, each line without its
-// blanks at either end, the lines that are left joined by one blank; empty entries are none.
-static QStringList referenceEntries(const QString &text, QChar delimiter, bool comments)
-{
-    static const QRegularExpression blanks(u"^[ \t]+|[ \t]+$"_s);
-    QStringList entries, words, lines = text.split(u'\n');
-    for (QString line : lines << QString(delimiter)) { // a delimiter line after all ends the last
-        if (line == delimiter || line == QString(delimiter) + u'\r') {
-            if (!words.isEmpty())
-                entries += words.join(u' ');
-            words.clear();
-        } else if (!(comments && line.startsWith(QString(2, delimiter)))
-                   && !line.replace(u'\r', u' ').remove(blanks).isEmpty()) {
-            words += line;
-        }
-    }
-    return entries;
 }
 
 // An index as strfile(1) lays it out, made here by hand: six big-endian words, then where each entry begins.
@@ -226,11 +200,10 @@ private slots:
             QString text;
             for (int i = random.bounded(1, 60); i > 0; --i)
                 text += pieces[random.bounded(pieces.size())];
-            const QString stored = rotated ? rot13(text) : text;
-            const QByteArray bytes = utf8 ? stored.toUtf8() : QStringEncoder("windows-1252").encode(stored);
+            const QByteArray bytes = utf8 ? text.toUtf8() : QStringEncoder("windows-1252").encode(text);
             f.write(u"ord"_s, bytes);
             f.write(u"ord.dat"_s, handMadeIndex(bytes, delimiter, (rotated ? 4 : 0) | (comments ? 8 : 0)));
-            const QStringList expected = referenceEntries(text, QChar(QLatin1Char(delimiter)), comments);
+            const QStringList expected = fuzz::fortuneEntries(text, QLatin1Char(delimiter), comments, rotated);
             const QString row = u"round %1: %2"_s.arg(round).arg(text);
             store::FileStamp stamp;
             const auto lines = store::readCollection(f.path(u"ord.dat"_s), &stamp);
