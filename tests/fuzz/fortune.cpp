@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-// fortune's index and text: the header against its layout, the entries against the text split by hand, and
-// every entry drawn in place against the text read whole. The input is the index's length (two bytes, big-endian),
-// the index, then the text.
+// fortune's index and text: the header against its layout, the entries against the plain rule, each entry drawn in
+// place against the text read whole. The input: the index's length (two bytes, big-endian), the index, the text.
 #include "fuzz.h"
 
 #include "store/fortune.h"

@@ -122,9 +122,8 @@ inline QByteArray written(const QStringList &lines)
     return decoded(bytes) == text ? bytes : "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-// fortune's entries of a text: a line (split at LF) of the delimiter alone, a CR after it or not, ends one; comment
-// lines are dropped when flagged; each line loses its blanks at both ends and its CRs turn into blanks; the lines
-// are joined by one blank; ROT13 is undone; empty entries are left out.
+// fortune's entries: a line (split at LF) of the delimiter alone, a CR after it or not, ends one; flagged comment
+// lines go; a line's blanks at both ends go, its CRs turn blanks; lines join by a blank; ROT13 is undone; no empties.
 inline QStringList fortuneEntries(const QString &text, QChar delimiter, bool comments, bool rotated)
 {
     static const QRegularExpression blanks(QStringLiteral("^[ \t\r\f\v]+|[ \t\r\f\v]+$"));
