@@ -81,8 +81,7 @@ void run(Command command, bool fails, frmmain &w, platform::ScriptedPlatform &p,
             QVERIFY((child<QAction>(w, "mnuarkiv_raderaordspråk")->trigger(),
                      child<QPlainTextEdit>(w, "pp")->toPlainText() == u"c"_s)
                     == fails);
-            // However it ended, the list is the file as it is now: put back, or read again after another
-            // program's change. (Fortune's index beside its text is refused before anything changes.)
+            // However it ended, the list is the file now (put back, or read anew); fortune's index is refused first.
             if (!QFile::exists(store::Module1::sökväg.chopped(4)))
                 QCOMPARE(child<ListBoxModel>(w, "List1")->items().join(u'\n'), readLines(store::Module1::sökväg));
             break;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
-// fortune's index and text: the header against its layout, the entries against the text split by hand, and
-// every entry drawn in place against the text read whole. The input is the index's length (two bytes, big-endian),
-// the index, then the text.
+// fortune's index and text: the header against its layout, the entries against the plain rule, each entry drawn in
+// place against the text read whole. The input: the index's length (two bytes, big-endian), the index, the text.
 #include "fuzz.h"
 
 #include "store/fortune.h"
@@ -10,46 +9,6 @@
 #include <QtEndian>
 
 using namespace tankedosan::store;
-
-namespace {
-// The entries of the decoded text as fortune takes them: a line (split at LF) of the delimiter alone, a CR
-// after it or not, ends one; comment lines are dropped when flagged; each line loses its blanks at both ends
-// and its CRs turn into blanks; the lines are joined by one blank; ROT13 is undone; empty entries are left out.
-QStringList entriesOf(const QString &text, const FortuneIndex &index)
-{
-    const QString delimiter(QLatin1Char(index.delimiter));
-    const auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\f' || c == u'\v';
-    };
-    QStringList entries{QString()};
-    for (QString line : text.split(u'\n')) {
-        if (line == delimiter || line == delimiter + u'\r') {
-            entries.append(QString());
-            continue;
-        }
-        if (index.comments() && line.startsWith(delimiter + delimiter))
-            continue;
-        while (!line.isEmpty() && blank(line.back()))
-            line.chop(1);
-        while (!line.isEmpty() && blank(line.front()))
-            line.remove(0, 1);
-        if (line.isEmpty())
-            continue;
-        if (!entries.last().isEmpty())
-            entries.last() += u' ';
-        entries.last() += line.replace(u'\r', u' ');
-    }
-    entries.removeAll(QString());
-    for (QString &entry : entries) {
-        for (QChar &c : entry) {
-            const char16_t base = c >= u'a' && c <= u'z' ? u'a' : c >= u'A' && c <= u'Z' ? u'A' : 0;
-            if (index.rotated() && base)
-                c = QChar(char16_t(base + (c.unicode() - base + 13) % 26));
-        }
-    }
-    return entries;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -89,14 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray entries = fortuneEntries(text, *index);
     const QStringList read = LineStore::fromFileBytes(entries).toStringList();
     // Half a surrogate pair of a UTF-16 text shows as U+FFFD, as in a collection of UTF-16.
-    QString decoded = fuzz::decoded(text);
-    for (qsizetype i = 0; i < decoded.size(); ++i) {
-        if (decoded[i].isHighSurrogate() && i + 1 < decoded.size() && decoded[i + 1].isLowSurrogate())
-            ++i;
-        else if (decoded[i].isSurrogate())
-            decoded[i] = QChar::ReplacementCharacter;
-    }
-    FUZZ_CHECK(read == entriesOf(decoded, *index));
+    FUZZ_CHECK(read
+               == fuzz::fortuneEntries(fuzz::whole(fuzz::decoded(text)), QLatin1Char(index->delimiter),
+                                       index->comments(), index->rotated()));
     for (qint64 i = 0; i < offsets + 1; ++i) {
         const std::optional<QString> entry = fortuneEntryAt(text, indexBytes, quint32(i));
         FUZZ_CHECK(i < offsets || !entry);

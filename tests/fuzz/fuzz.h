@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -119,6 +120,26 @@ inline QByteArray written(const QStringList &lines)
     const QString text = lines.isEmpty() ? QString() : lines.join(u"\r\n").append(u"\r\n");
     const QByteArray bytes = QStringEncoder("windows-1252", QStringEncoder::Flag::Stateless).encode(text);
     return decoded(bytes) == text ? bytes : "\xEF\xBB\xBF" + text.toUtf8();
+}
+
+// fortune's entries: a line (split at LF) of the delimiter alone, a CR after it or not, ends one; flagged comment
+// lines go; a line's blanks at both ends go, its CRs turn blanks; lines join by a blank; ROT13 is undone; no empties.
+inline QStringList fortuneEntries(const QString &text, QChar delimiter, bool comments, bool rotated)
+{
+    static const QRegularExpression blanks(QStringLiteral("^[ \t\r\f\v]+|[ \t\r\f\v]+$"));
+    QStringList entries{QString()};
+    for (QString line : text.split(u'\n')) {
+        if (line == delimiter || line == QString(delimiter) + u'\r')
+            entries.append(QString());
+        else if (!(comments && line.startsWith(QString(2, delimiter))) && !line.remove(blanks).isEmpty())
+            entries.last() += (entries.last().isEmpty() ? QString() : QStringLiteral(" ")) + line.replace(u'\r', u' ');
+    }
+    entries.removeAll(QString());
+    for (QString &entry : entries)
+        for (QChar &c : entry)
+            if (rotated && c.unicode() < 128 && c.isLetter())
+                c = QChar(char16_t(((c.unicode() & 0x1F) + 12) % 26 + 1 + (c.unicode() & 0xE0)));
+    return entries;
 }
 
 } // namespace fuzz

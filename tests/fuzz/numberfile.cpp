@@ -6,6 +6,7 @@
 #include "store/programfolder.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace tankedosan::store;
@@ -31,11 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     writeNumberFile(value);
     FUZZ_CHECK(file.open(QIODevice::ReadOnly) && file.readAll() == fuzz::written({value}));
     // What was quoted comes back only when it reads the same unquoted.
-    const auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t';
-    };
-    const bool bare = !value.contains(u',') && !value.startsWith(u'"')
-                      && (value.isEmpty() || (!blank(value.front()) && !blank(value.back())));
+    static const QRegularExpression blankEnd(u"\\A[ \t]|[ \t]\\z"_s);
+    const bool bare = !value.contains(u',') && !value.startsWith(u'"') && !blankEnd.match(value).hasMatch();
     FUZZ_CHECK(!bare || readNumberFile() == value);
     return 0;
 }

@@ -3,8 +3,9 @@
 #include "store/lines.h"
 #include "store/linestore.h"
 
+#include "../fuzz/fuzz.h" // the plain references of the read and write rules, from Qt's own decoders
+
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTest>
 
@@ -12,49 +13,6 @@ using namespace tankedosan;
 using namespace tankedosan::store;
 
 using namespace Qt::StringLiterals;
-
-namespace {
-// The plain reference: UTF-16 by its mark; valid UTF-8 behind a mark or with a multi-byte character; else 1252.
-QString decode(QByteArrayView bytes)
-{
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) // stateful: an odd last byte is no text
-        return QStringDecoder(bytes[0] == '\xFF' ? "UTF-16LE" : "UTF-16BE", QStringDecoder::Flag::ConvertInitialBom)
-            .decode(bytes.sliced(2));
-    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
-    QStringDecoder utf8("UTF-8", QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString text = utf8.decode(bytes.sliced(marked ? 3 : 0));
-    if (!utf8.hasError() && (marked || text.size() < bytes.size()))
-        return text;
-    return QStringDecoder("windows-1252", QStringDecoder::Flag::Stateless).decode(bytes);
-}
-
-// Half a surrogate pair has no UTF-8 form: a line holds U+FFFD in its place, as Qt's UTF-8 encoder writes it.
-QString wholeCharacters(const QString &text)
-{
-    return QStringDecoder("UTF-8", QStringDecoder::Flag::ConvertInitialBom)
-        .decode(QStringEncoder("UTF-8", QStringEncoder::Flag::Stateless).encode(text));
-}
-
-// CR LF and a lone CR end a line; an LF does too once the lone LFs outnumber the CRs (a Unix file).
-QStringList lines(const QString &text, bool keepEmpty)
-{
-    const bool unix = text.count(u'\n') - text.count(u"\r\n"_s) > text.count(u'\r');
-    QStringList lines = text.split(QRegularExpression(unix ? u"\r\n|\r|\n"_s : u"\r\n?"_s));
-    if (lines.last().isEmpty()) // the last line counts without an end, but not when empty
-        lines.removeLast();
-    if (!keepEmpty)
-        lines.removeAll(QString());
-    return lines;
-}
-
-// Windows-1252 when every character fits and its bytes read back as the same text, else UTF-8 behind a mark.
-QByteArray written(const QStringList &lines)
-{
-    const QString text = lines.isEmpty() ? QString() : lines.join(u"\r\n"_s) + u"\r\n"_s;
-    const QByteArray bytes = QStringEncoder("windows-1252", QStringEncoder::Flag::Stateless).encode(text);
-    return decode(bytes) == text ? bytes : "\xEF\xBB\xBF"_ba + text.toUtf8();
-}
-} // namespace
 
 class tst_encoding : public QObject
 {
@@ -65,7 +23,7 @@ private slots:
     {
         // ICU's Windows-1252 byte when it decodes back as the character, else UTF-8 (all of 1252 lies below U+D800).
         for (char16_t c = 0; c < 0xD800; ++c)
-            QCOMPARE(store::encodeText(QString(QChar(c)) + u"\r\n"_s, {}).value(), written({QString(QChar(c))}));
+            QCOMPARE(store::encodeText(QString(QChar(c)) + u"\r\n"_s, {}).value(), fuzz::written({QString(QChar(c))}));
         // Line ends, Windows-1252, UTF-8 valid or not, marks, text like another encoding; behind a UTF-16 mark, half
         // pairs. UTF-8's bounds from both sides: the shortest form of each length, surrogates, U+10FFFF.
         const QList<QByteArray> starts = "||\xEF\xBB\xBF|\xFF\xFE|\xFE\xFF"_ba.split('|');
@@ -82,7 +40,8 @@ private slots:
             // One text in four is long enough to be judged 32 bytes at a time, across the edges of those blocks.
             for (int i = random.bounded(round % 4 ? 14 : 80); i > 0; --i)
                 bytes += pieces[random.bounded(int(pieces.size()))];
-            const QString text = decode(bytes), whole = wholeCharacters(text);
+            const QString text = fuzz::decoded(bytes), whole = fuzz::whole(text);
+            const QStringList kept = fuzz::lines(whole, false);
             // Decided in three pieces cut anywhere, as on the bytes together.
             const bool utf16 = store::startsWithUtf16Bom(bytes);
             const bool read1252 = !utf16 && text == QStringDecoder("windows-1252").decode(bytes);
@@ -99,7 +58,6 @@ private slots:
                                                        : store::TextEncoding::Utf16BigEndian)
                 : read1252 ? store::TextEncoding::Windows1252
                            : store::TextEncoding::Utf8;
-            const QStringList kept = lines(whole, false);
             const store::LineStore store = store::LineStore::fromFileBytes(bytes);
             const bool odd = bytes.size() % 2 && store::startsWithUtf16Bom(bytes); // a last byte that is no text
             store::LineStore added = store; // nor is a line added with half a pair written as given
@@ -115,9 +73,9 @@ private slots:
                           store::encodeText(text, {}).has_value(), store.toFileBytes(), added.writesBackUnchanged(),
                           store::decodeText(QByteArrayView(bytes).chopped(!bytes.isEmpty())),
                           encoding(inPieces.result())),
-                     show(text, lines(whole, true), kept,
+                     show(text, fuzz::lines(whole, true), kept,
                           whole == text && !odd && kept.join(QString()).count(u'\n') <= kept.size(), bytes.chopped(odd),
-                          whole == text, written(kept), false, store::decodeText(bytes.chopped(!bytes.isEmpty())),
+                          whole == text, fuzz::written(kept), false, store::decodeText(bytes.chopped(!bytes.isEmpty())),
                           std::pair(int(expected), utf16 || (!read1252 && bytes.startsWith("\xEF\xBB\xBF")))));
         }
     }

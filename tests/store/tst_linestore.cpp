@@ -4,9 +4,9 @@
 #include "store/fortune.h"
 #include "store/linestore.h"
 #include "store/shown.h"
-#include "store/writtenform.h"
 #include "widgets/listboxmodel.h"
 
+#include "../fuzz/fuzz.h"
 #include "../support/systemfixtures.h"
 
 #include <QAbstractItemModelTester>
@@ -57,7 +57,7 @@ private slots:
                 for (int i = random.bounded(30); i > 0; --i)
                     plain << randomLine(random, windows1252Only || i % 2, 40);
                 plain.removeAll(QString());
-                store = store::LineStore::fromFileBytes(store::encodeLines(plain));
+                store = store::LineStore::fromFileBytes(fuzz::written(plain));
             }
             for (int step = 0; step < 120; ++step) {
                 const int op = random.bounded(10);
@@ -92,14 +92,13 @@ private slots:
                 }
                 QVERIFY2(store.toStringList() == plain, qPrintable(u"round %1, step %2"_s.arg(round).arg(step)));
             }
-            QCOMPARE(store.toFileBytes(), store::encodeLines(plain));
+            QCOMPARE(store.toFileBytes(), fuzz::written(plain)); // the written form, by the plain rule
             const qsizetype live = plain.join(QString()).toUtf8().size();
             QVERIFY2(store.bufferBytes() <= 2 * live + 64,
                      qPrintable(u"%1 bytes held for %2"_s.arg(store.bufferBytes()).arg(live)));
         }
         QCOMPARE(store::LineStore::fromFileBytes("\r\n\r\r\n"_ba).bufferBytes(), 0); // no text: nothing kept
-        // Compacted, a store holds its lines and no more: here 529,984 bytes, just past 2^19, where a text that grew
-        // as it was copied would hold twice that.
+        // Compacted, a store holds its lines (529,984 bytes, past 2^19), not the twice that of a text grown by copying.
         const QByteArray file = QByteArray(98, 'x').append("\r\n").repeated(10600);
         store::LineStore most = store::LineStore::fromFileBytes(file);
         const qint64 before = bytesInUse();
@@ -108,9 +107,8 @@ private slots:
         QCOMPARE_LT(bytesInUse() - before, 540000);
     }
 
-    // A search of a file's text, in the store and in place, finds exactly the lines that lower-cased whole by
-    // QString::toLower hold the needle lower-cased the same way: on text whose lower case is another length
-    // (İ, the Kelvin and Ångström signs, ẞ, Ⱥ, Ɫ), other sigmas, combining marks, letters past U+FFFF, and
+    // A search, in the store and in place, finds the lines that hold the needle, both lower-cased whole by
+    // QString::toLower: on letters whose lower case is another length, sigmas, combining marks, past U+FFFF, and
     // files that are not UTF-8 after all (a lone surrogate or a stray byte makes them Windows-1252).
     void searchesAgreeWithLowerCasingTheWholeLine_data()
     {
