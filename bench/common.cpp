@@ -45,6 +45,7 @@ struct TextNames
 constexpr TextNames kTextNames[] = {
     {Text::Windows1252, u"Windows-1252", u"windows-1252"},
     {Text::Utf8Swedish, u"UTF-8, Swedish", u"utf-8-swedish"},
+    {Text::Utf8SwedishLf, u"UTF-8, Swedish, LF", u"utf-8-swedish-lf"},
     {Text::Utf8CyrillicGreek, u"UTF-8, Cyrillic and Greek", u"utf-8-cyrillic-greek"},
 };
 
@@ -77,6 +78,11 @@ std::optional<Text> textFromArgument(QStringView argument)
 bool isUtf8(Text text)
 {
     return text != Text::Windows1252;
+}
+
+QByteArray lineEnd(Text text)
+{
+    return text == Text::Utf8SwedishLf ? "\n" : "\r\n";
 }
 
 std::vector<TextAndSize> textsAndSizes()
@@ -211,7 +217,7 @@ void ProverbWriter::appendLine(QByteArray &bytes)
     if (line.endsWith(u' '))
         line.back() = u'.';
     bytes.append(isUtf8(m_text) ? line.toUtf8() : toWindows1252(line));
-    bytes.append("\r\n", 2);
+    bytes.append(lineEnd(m_text));
 }
 
 bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix, Text text)
@@ -262,8 +268,8 @@ std::optional<QString> lineOfFile(const QString &path, int number, Text text)
             return std::nullopt;
         line = file.readLine();
     }
-    if (line.endsWith("\r\n"))
-        line.chop(2);
+    if (line.endsWith(lineEnd(text)))
+        line.chop(lineEnd(text).size());
     return isUtf8(text) ? QString::fromUtf8(line) : fromWindows1252(line);
 }
 

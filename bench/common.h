@@ -22,11 +22,14 @@ inline constexpr int kSizes[] = {32767, 100000, 1000000};
 // The texts a generated collection is written in. The program reads a file as UTF-8 when it is valid UTF-8
 // holding a multi-byte sequence, else as Windows-1252, so each of its two decoders has collections of its own:
 // the Swedish proverbs in either encoding, and proverbs of Cyrillic and Greek letters, whose folding of
-// letter case is not Latin-1's.
-enum class Text { Windows1252, Utf8Swedish, Utf8CyrillicGreek };
+// letter case is not Latin-1's. The Swedish UTF-8 comes once more with LF alone after each line, as a Linux
+// editor writes it: the line ends are looked for around every hit.
+enum class Text { Windows1252, Utf8Swedish, Utf8SwedishLf, Utf8CyrillicGreek };
 
 // The texts every area measures, in the order their rows are printed.
-inline constexpr Text kTexts[] = {Text::Windows1252, Text::Utf8Swedish, Text::Utf8CyrillicGreek};
+inline constexpr Text kTexts[] = {Text::Windows1252, Text::Utf8Swedish, Text::Utf8SwedishLf, Text::Utf8CyrillicGreek};
+// What ends each line of the text: CR LF, or LF alone.
+QByteArray lineEnd(Text text);
 
 QString textName(Text text);
 // The text's name on a child's command line, and back.
@@ -98,7 +101,7 @@ private:
     std::vector<QString> m_marks;
 };
 
-// Writes a collection of generated proverbs, CR LF after each; `prefix` (when given) puts text of its own in
+// Writes a collection of generated proverbs, each ended by lineEnd(text); `prefix` (when given) puts text of its own in
 // front of line `i`, counted from 0.
 bool writeCollection(const QString &path, int lines, const std::function<QByteArray(int i)> &prefix = {},
                      Text text = Text::Windows1252);
