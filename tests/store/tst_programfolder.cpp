@@ -120,6 +120,15 @@ private slots:
         const qint64 readBefore = bytesRead();
         QCOMPARE(store::readCollection(pagemap).failure(), failure(7, tooLarge, pagemap));
         QCOMPARE_LT(bytesRead() - readBefore, 2 * store::maxReadBytes);
+        // An encoding decided through a small buffer: on all of a file within the bound, and no further than
+        // the first byte that no UTF-8 holds.
+        QCOMPARE(store::encodingOfFile(huge).failure(), failure(7, tooLarge, huge));
+        f.write(u"Stor.dat"_s, QByteArray(store::maxReadBytes - 2, 'a') + "\xC3\xA4");
+        QCOMPARE(*store::encodingOfFile(huge), (store::FileEncoding{store::TextEncoding::Utf8, false}));
+        f.write(u"Stor.dat"_s, "\xE4" + QByteArray(store::maxReadBytes - 1, 'a'));
+        const qint64 decidedBefore = bytesRead();
+        QCOMPARE(*store::encodingOfFile(huge), store::FileEncoding());
+        QCOMPARE_LT(bytesRead() - decidedBefore, store::maxReadBytes / 4);
         QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
                  failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
         QCOMPARE(QDir(f.folder()).entryList(kAllEntries), QStringList{u"Stor.dat"_s});
