@@ -129,6 +129,8 @@ private slots:
         const qint64 decidedBefore = bytesRead();
         QCOMPARE(*store::encodingOfFile(huge), store::FileEncoding());
         QCOMPARE_LT(bytesRead() - decidedBefore, store::maxReadBytes / 4);
+        faultshim::failNext(faultshim::Call::Read, EIO, "Stor.dat");
+        QVERIFY(!store::encodingOfFile(huge).ok());
         QCOMPARE(store::writeCollection(inMissing, {u"a"_s}),
                  failure(76, u"Sökvägen hittades inte: ''%1''"_s, inMissing));
         QCOMPARE(QDir(f.folder()).entryList(kAllEntries), QStringList{u"Stor.dat"_s});
