@@ -26,7 +26,7 @@ int proverbByNumber(const CommandLine &line)
     if (line.number > lines.size()) {
         printError(u"''"_s + collection.name + u"'' har "_s + QString::number(lines.size()) + u" ordspråk; nummer "_s
                    + QString::number(line.number) + u" finns inte."_s);
-        return kNotFound;
+        return kError; // a number the collection does not reach is a wrong argument, as the manual pages say
     }
     Printer out(stdout);
     out.line(lines.at(line.number - 1));

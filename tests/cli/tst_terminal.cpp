@@ -178,7 +178,7 @@ private slots:
         row("ISO-8859-1", u"LOCPATH=<dir>/loc|LC_ALL=sv_SE.ISO-8859-1|--sok|sna|--samling|Citat"_s, 0,
             "\xC5sna \xE5lar\n");
         row("--nummer", u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
-        row("past the end", u"--nummer|4"_s, 1, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
+        row("past the end", u"--nummer|4"_s, 2, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
         row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {}, u"--nummer läser en samling, inte alla"_s);
         row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
         row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n");
@@ -299,7 +299,7 @@ private slots:
             {"empty folder", {}, {}, "2221"},
             {"missing collection", u"Djur.dat:Gud"_s, u"|--samling|Saknas"_s, "2220"},
             {"no hit", u"Citat.dat:Hund\r\n"_s, {}, "0100"},
-            {"nothing in it", u"Citat.dat:"_s, {}, "1110"},
+            {"nothing in it", u"Citat.dat:"_s, {}, "1120"},
             {"a hit", u"Citat.dat:Gud ser dig\r\n"_s, {}, "0000"},
             {"bad option", u"Citat.dat:Gud ser dig\r\n"_s, {}, "2222"}};
         for (const auto &[situation, file, extra, statuses] : situations)
