@@ -10,7 +10,7 @@
 #include <QString>
 
 #include <optional>
-#include <type_traits>
+#include <functional>
 #include <vector>
 
 namespace tankedosan::cli {
@@ -40,21 +40,21 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
 // to `inPlace` first (the bytes are then empty where it took it).
 store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace = {});
 
+// An index's text as it lies, offered to a command that can take it so (true) before it is joined into lines.
+using TakeInPlace = std::function<bool(const Collection &, QByteArrayView text, const store::FortuneIndex &)>;
+
 // Reads each collection in turn and gives its lines to use; an index's text goes to inPlace first, as it
 // lies, where one is given. One that cannot be read is told on standard error, after what was printed so
 // far, and the others still go; false when any could not be read.
-template<typename Use, typename InPlace = std::nullptr_t>
-bool readEach(const std::vector<Collection> &collections, Printer *out, Use use, InPlace inPlace = nullptr)
+template<typename Use>
+bool readEach(const std::vector<Collection> &collections, Printer *out, Use use, const TakeInPlace &inPlace = {})
 {
     bool all = true;
     for (const Collection &collection : collections) {
         bool taken = false;
-        store::TextInPlace offer;
-        if constexpr (!std::is_same_v<InPlace, std::nullptr_t>) {
-            offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
-                return taken = inPlace(collection, text, index);
-            };
-        }
+        const auto offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
+            return taken = inPlace && inPlace(collection, text, index);
+        };
         const store::Result<QByteArray> bytes = readWholeCollection(collection.path, offer);
         store::MaybeFailure failure = bytes.failure();
         if (taken)

@@ -48,6 +48,20 @@ bool isDelimiterLine(QByteArrayView line, char delimiter)
     return line.size() == 1 && line.front() == delimiter;
 }
 
+// Where the entry that holds the line beginning at `from` ends: at the first delimiter line from there on, or at
+// the text's end. Only that far is walked: an entry may stand near the start of megabytes.
+qsizetype entryEnd(QByteArrayView text, qsizetype from, char delimiter)
+{
+    while (from < text.size()) {
+        const qsizetype lf = text.indexOf('\n', from);
+        const qsizetype lineEnd = lf < 0 ? text.size() : lf;
+        if (isDelimiterLine(text.sliced(from, lineEnd - from), delimiter))
+            break;
+        from = lf < 0 ? text.size() : lf + 1;
+    }
+    return from;
+}
+
 char rot13(char c)
 {
     if (c >= 'a' && c <= 'z')
@@ -190,15 +204,7 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
     const FileEncoding encoding = part.readAs ? *part.readAs : encodingOf(text);
     if (textFrom == 0)
         at = std::max(at, encoding.markSize());
-    // Up to the first delimiter line, and no further: the entry drawn may stand near the start of megabytes.
-    qsizetype end = at;
-    while (end < text.size()) {
-        const qsizetype lf = text.indexOf('\n', end);
-        const qsizetype lineEnd = lf < 0 ? text.size() : lf;
-        if (isDelimiterLine(text.sliced(end, lineEnd - end), index->delimiter))
-            break;
-        end = lf < 0 ? text.size() : lf + 1;
-    }
+    const qsizetype end = entryEnd(text, at, index->delimiter);
     if (end == text.size() && !part.reachesEnd)
         return std::nullopt; // the part ends before the entry does
     QByteArray entry = text.sliced(at, end - at).toByteArray();
@@ -232,7 +238,7 @@ bool fortuneSearchInPlace(QByteArrayView text, const FortuneIndex &index, QStrin
     // in that entry joined. Every entry takes four bytes at least ("x", a line end, "%", a line end).
     const auto cuttable = [](QChar c) {
         return c.unicode() <= u' ';
-    }; // blanks, line ends, controls
+    }; // a blank, a line end, a control
     return match == Match::Anywhere && !needle.isEmpty() && std::none_of(needle.begin(), needle.end(), cuttable)
            && !index.rotated() && !index.comments() && !startsWithUtf16Bom(text)
            && (text.size() + 3) / 4 <= maxReadLines;
@@ -247,12 +253,9 @@ void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringV
     const auto lineStart = [&](const char *p) { // of the line that p lies in, or begins just after
         return begin + QByteArrayView(begin, p - begin).lastIndexOf('\n') + 1;
     };
-    const auto lineEnd = [&](const char *p) { // its line end, or the end
-        const void *lf = std::memchr(p, '\n', size_t(end - p));
-        return lf ? static_cast<const char *>(lf) : end;
-    };
     const auto delimiterLine = [&](const char *from) {
-        return isDelimiterLine(QByteArrayView(from, lineEnd(from)), index.delimiter);
+        const void *lf = std::memchr(from, '\n', size_t(end - from));
+        return isDelimiterLine(QByteArrayView(from, lf ? static_cast<const char *>(lf) : end), index.delimiter);
     };
     const char *found = begin; // the end of the entry found last: a later match in it adds nothing
     lines.findAllLines(needle, Match::Anywhere, [&](QByteArrayView line) {
@@ -262,11 +265,8 @@ void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringV
         const char *entry = at;
         while (entry > begin && !delimiterLine(lineStart(entry - 1)))
             entry = lineStart(entry - 1);
-        const char *entryEnd = lineEnd(at);
-        while (entryEnd < end && !delimiterLine(entryEnd + 1))
-            entryEnd = lineEnd(entryEnd + 1);
-        found = entryEnd;
-        QByteArray joined(entry, entryEnd - entry);
+        found = begin + entryEnd(lines.text(), at - begin, index.delimiter);
+        QByteArray joined(entry, found - entry);
         joinEntries(joined, 0, index);
         hit(lines.decoded(joined));
     });
