@@ -60,15 +60,15 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
                                                      : std::nullopt;
 }
 
-store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace)
+store::Result<store::CollectionText> readWholeCollection(const QString &path, const store::TextInPlace &inPlace)
 {
     store::FileStamp stamp;
-    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp, {}, inPlace);
-    if (bytes.ok()) {
-        if (auto failure = checkWhole(path, *bytes, stamp))
+    store::Result<store::CollectionText> text = store::readCollectionBytes(path, &stamp, {}, inPlace);
+    if (text.ok()) {
+        if (auto failure = checkWhole(path, text->bytes, stamp))
             return *failure;
     }
-    return bytes;
+    return text;
 }
 
 } // namespace tankedosan::cli

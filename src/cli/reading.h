@@ -38,7 +38,8 @@ store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, con
 store::MaybeFailure checkLines(const QString &path, const store::LineStore::FileLines &lines);
 // The bytes of a collection, read as the windows read them and with their failures; an index's text offered
 // to `inPlace` first (the bytes are then empty where it took it).
-store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace = {});
+store::Result<store::CollectionText> readWholeCollection(const QString &path,
+                                                         const store::TextInPlace &inPlace = {});
 
 // An index's text as it lies, offered to a command that can take it so (true) before it is joined into lines.
 using TakeInPlace = std::function<bool(const Collection &, QByteArrayView text, const store::FortuneIndex &)>;
@@ -55,12 +56,12 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use,
         const auto offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
             return taken = inPlace && inPlace(collection, text, index);
         };
-        const store::Result<QByteArray> bytes = readWholeCollection(collection.path, offer);
-        store::MaybeFailure failure = bytes.failure();
+        const store::Result<store::CollectionText> text = readWholeCollection(collection.path, offer);
+        store::MaybeFailure failure = text.failure();
         if (taken)
             continue;
         if (!failure) {
-            const store::LineStore::FileLines lines(*bytes);
+            const store::LineStore::FileLines lines(text->bytes, text->form);
             failure = checkLines(collection.path, lines);
             if (!failure)
                 use(collection, lines);

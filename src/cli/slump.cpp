@@ -72,12 +72,12 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
         draw.setProverb(*entry);
         return entry->isEmpty() ? Drawn::BlankEntry : Drawn::Proverb;
     }
-    const Result<QByteArray> whole = readCollectionBytes(drawn.path);
+    const Result<CollectionText> whole = readCollectionBytes(drawn.path);
     if (auto failure = whole.failure()) {
         printFailure(*failure);
         return Drawn::Failed;
     }
-    const LineStore::FileLines lines(*whole);
+    const LineStore::FileLines lines(whole->bytes, whole->form);
     ProverbDraw within(draw.next());
     within.offer(lines);
     draw.setProverb(within.proverb());
@@ -94,23 +94,23 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         FileStamp stamp;
         const Result<CollectionFile> file = readCollectionFile(collection.path, &stamp);
         MaybeFailure failure = file.failure();
-        QByteArray bytes = file.ok() ? file->bytes : QByteArray();
+        CollectionText text{file.ok() ? file->bytes : QByteArray()};
         if (!failure && file->form == CollectionForm::FortuneIndex && fortuneIndexServesText(collection.path)) {
-            const FortuneIndex header = *fortuneIndexOf(bytes);
+            const FortuneIndex header = *fortuneIndexOf(text.bytes);
             // The end's offset, where a shuffled index has it among the entries', reads as an entry of blanks.
             if (draw.offer(qsizetype(header.count) + (header.shuffled() ? 1 : 0)))
-                indexed = IndexedDraw{collection.path, bytes, draw.drawn()};
+                indexed = IndexedDraw{collection.path, text.bytes, draw.drawn()};
             continue;
         }
         if (!failure && file->form == CollectionForm::FortuneIndex) {
-            const Result<QByteArray> whole = readCollectionBytes(collection.path, &stamp);
+            const Result<CollectionText> whole = readCollectionBytes(collection.path, &stamp);
             failure = whole.failure();
-            bytes = whole.ok() ? *whole : QByteArray();
+            text = whole.ok() ? *whole : CollectionText();
         }
         if (!failure) {
-            failure = checkWhole(collection.path, bytes, stamp);
+            failure = checkWhole(collection.path, text.bytes, stamp);
             if (!failure) {
-                const LineStore::FileLines lines(bytes);
+                const LineStore::FileLines lines(text.bytes, text.form);
                 failure = checkLines(collection.path, lines);
                 if (!failure && draw.offer(lines))
                     indexed.reset();

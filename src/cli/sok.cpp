@@ -3,6 +3,9 @@
 
 #include "cli/output.h"
 #include "cli/reading.h"
+#include "store/shown.h"
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -19,9 +22,21 @@ int searchProverbs(const CommandLine &line)
     const Match match = line.beginning ? Match::Beginning : Match::Anywhere;
     bool found = false;
     Printer out(stdout);
-    const auto print = [&](const Collection &collection) {
-        return [&, prefix = named ? collection.name + u':' : QString()](const QString &proverb) {
-            out.line(prefix + proverb);
+    // A proverb a line, after its collection's name when several are searched; an entry of fortune's whole,
+    // each followed by a line of "%" as fortune -m prints them, after a heading of the collection's name.
+    const auto print = [&](const Collection &collection, bool entries) {
+        return [&, entries, heading = named, prefix = named ? collection.name + u':' : QString(),
+                name = collection.name](const QString &proverb) mutable {
+            if (!entries) {
+                out.line(prefix + joinedLines(proverb));
+            } else {
+                if (std::exchange(heading, false)) {
+                    out.line(u'(' + name + u')');
+                    out.line(u"%");
+                }
+                out.line(proverb);
+                out.line(u"%");
+            }
             found = true;
         };
     };
@@ -30,12 +45,12 @@ int searchProverbs(const CommandLine &line)
     const bool read = readEach(
         *collections, &out,
         [&](const Collection &collection, const LineStore::FileLines &lines) {
-            lines.findAll(line.needle, match, print(collection));
+            lines.findAll(line.needle, match, print(collection, lines.holdsEntries()));
         },
         [&](const Collection &collection, QByteArrayView text, const FortuneIndex &index) {
             if (!fortuneSearchInPlace(text, index, line.needle, match))
                 return false;
-            findFortuneEntries(text, index, line.needle, print(collection));
+            findFortuneEntries(text, index, line.needle, print(collection, true));
             return true;
         });
     if (!out.finish() || !read)

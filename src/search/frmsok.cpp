@@ -51,7 +51,7 @@ QString resultattext(const store::LineStore &hits, qsizetype from)
 {
     QString text;
     for (qsizetype i = from; i < hits.size(); ++i) {
-        text += hits.at(i);
+        text += store::joinedLines(hits.at(i)); // a row for each, as the box shows them
         text += u"\r\n"_s;
     }
     return text;
@@ -191,7 +191,7 @@ void frmsök::showHits(store::LineStore hits)
     std::vector<Stand> stands;
     int count = 0;
     for (; count < hits.size() && count < kShownHits && shown.size() < kShownResultCharacters; ++count) {
-        const QString hit = hits.shownAt(count);
+        const QString hit = hits.rowAt(count);
         for (qsizetype k = 0; k < hit.size(); ++k) {
             // The box breaks the line at these, and would hand each back as a line end.
             const char16_t c = hit[k].unicode();
@@ -200,7 +200,7 @@ void frmsök::showHits(store::LineStore hits)
                 stands.push_back({int(shown.size() + k), QChar(), QString(hit[k])});
         }
         if (hit.size() >= store::kShownCharacters && hit.endsWith(u'…')
-            && hits.at(count).size() > store::kShownCharacters)
+            && store::joinedLines(hits.at(count)).size() > store::kShownCharacters)
             stands.push_back({int(shown.size() + hit.size() - 1), QChar(), QString(), count, hit.size() - 1});
         shown += hit;
         shown += u'\n';
@@ -318,7 +318,7 @@ QString frmsök::resultText() const
     auto stand = m_stands.cbegin();
     for (qsizetype i = 0; i < inBox.size(); ++i) {
         if (stand != m_stands.cend() && stand->position == i) {
-            text += stand->hit < 0 ? stand->text : lista->lines().at(stand->hit).mid(stand->from);
+            text += stand->hit < 0 ? stand->text : store::joinedLines(lista->lines().at(stand->hit)).mid(stand->from);
             ++stand;
         } else if (inBox[i] == QChar::ParagraphSeparator || inBox[i] == QChar::LineSeparator) {
             text += u"\r\n"_s;

@@ -73,9 +73,9 @@ QStringList undecodableCollectionFiles()
     return listUndecodableFiles(kCollectionExtension.toString());
 }
 
-Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty)
+Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty, ReadForm form)
 {
-    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, maxReadLines);
+    auto read = LineStore::fromFileBytesAtMost(std::move(bytes), keepEmpty, maxReadLines, form);
     if (!read)
         return failures::tooLarge(path);
     return std::move(*read);
@@ -118,8 +118,8 @@ Result<FileEncoding> encodingOfFile(const QString &path)
     return encoding.result();
 }
 
-Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress,
-                                      const TextInPlace &inPlace)
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, EntryForm form,
+                                      const ReadProgress &progress, const TextInPlace &inPlace)
 {
     Result<QByteArray> text = readWholeFile(fortuneTextPath(indexPath), nullptr, progress);
     if (auto failure = text.failure())
@@ -127,29 +127,32 @@ Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView i
     const FortuneIndex header = *fortuneIndexOf(index);
     if (inPlace && inPlace(*text, header))
         return QByteArray();
-    return fortuneEntries(*std::move(text), header);
+    return fortuneEntries(*std::move(text), header, form);
 }
 
-Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp, const ReadProgress &progress,
-                                       const TextInPlace &inPlace)
+Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp, const ReadProgress &progress,
+                                           const TextInPlace &inPlace)
 {
     FileStamp ownStamp;
     Result<CollectionFile> own = readCollectionFile(path, &ownStamp, progress);
-    Result<QByteArray> bytes = own.ok() ? Result<QByteArray>(own->bytes) : *own.failure();
+    Result<CollectionText> text = own.ok() ? Result<CollectionText>(CollectionText{own->bytes}) : *own.failure();
     if (own.ok() && own->form == CollectionForm::FortuneIndex) {
-        bytes = readIndexedEntries(path, own->bytes, progress, inPlace);
+        Result<QByteArray> entries = readIndexedEntries(path, own->bytes, EntryForm::Lines, progress, inPlace);
+        text = entries.ok() ? Result<CollectionText>(CollectionText{*std::move(entries), ReadForm::Entries})
+                            : *entries.failure();
         ownStamp.state = FileStamp::State::Foreign; // never written back, whatever the index's own stamp says
     }
     if (stamp)
-        *stamp = bytes.ok() ? ownStamp : FileStamp();
-    return bytes;
+        *stamp = text.ok() ? ownStamp : FileStamp();
+    return text;
 }
 
 Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress)
 {
     FileStamp read;
-    Result<QByteArray> bytes = readCollectionBytes(path, &read, progress);
-    Result<LineStore> lines = bytes.ok() ? linesFromFile(path, *std::move(bytes)) : *bytes.failure();
+    Result<CollectionText> text = readCollectionBytes(path, &read, progress);
+    const ReadForm form = text.ok() ? text->form : ReadForm::File;
+    Result<LineStore> lines = text.ok() ? linesFromFile(path, (*std::move(text)).bytes, false, form) : *text.failure();
     if (stamp)
         *stamp = lines.ok() ? read : FileStamp(); // what could not be read whole is never written back
     return lines;
@@ -163,12 +166,12 @@ Result<LineStore> readImportFile(const QString &path, const ReadProgress &progre
     QByteArray bytes = *std::move(read);
     const bool index = fortuneIndexOf(bytes).has_value();
     if (index && !fortuneTextPath(path).isEmpty()) {
-        Result<QByteArray> entries = readIndexedEntries(path, bytes, progress);
+        Result<QByteArray> entries = readIndexedEntries(path, bytes, EntryForm::Joined, progress);
         if (auto failure = entries.failure())
             return *failure;
         bytes = *std::move(entries);
     } else if (!index && isFortuneText(bytes)) {
-        bytes = fortuneEntries(std::move(bytes), FortuneIndex());
+        bytes = fortuneEntries(std::move(bytes), FortuneIndex(), EntryForm::Joined);
     }
     return linesFromFile(path, std::move(bytes));
 }

@@ -62,28 +62,36 @@ bool fortuneIndexServesText(const QString &indexPath);
 Result<FileEncoding> encodingOfFile(const QString &path);
 // An index's text, offered as it lies to a reader that may take it there (true) instead of as lines.
 using TextInPlace = std::function<bool(QByteArrayView text, const FortuneIndex &index)>;
-// The entries, one a line, of the text file that the index `index`, read from `indexPath`, stands for; none
-// where `inPlace` took the text.
-Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, const ReadProgress &progress = {},
-                                      const TextInPlace &inPlace = {});
+// The entries, one a line in the form given, of the text file that the index `index`, read from `indexPath`,
+// stands for; none where `inPlace` took the text.
+Result<QByteArray> readIndexedEntries(const QString &indexPath, QByteArrayView index, EntryForm form,
+                                      const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
+
+// The bytes of a collection in the read form, and how they part their lines: an index's entries keep theirs.
+struct CollectionText
+{
+    QByteArray bytes;
+    ReadForm form = ReadForm::File;
+};
 
 // The bytes of a collection in the read form, as every reader of collections takes them (the windows and the
-// terminal): the file's own, or, for an index of fortune's, its text file's entries one per line, with
-// `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused
+// terminal): the file's own, or, for an index of fortune's, its text file's entries one per line with their
+// lines kept, with `stamp` Foreign so that nothing writes them. A file that is neither text nor an index is refused
 // (notACollection). With `stamp`, what the file was when read (Unread after a failure). With `inPlace`, an
 // index's text goes there first; the bytes are then empty where it took the text.
-Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
-                                       const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
+Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
+                                           const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
 // The lines of those bytes, as linesFromFile takes them.
 Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {});
 
 // A file to import lines from: the entries of a fortune text (or of the text an index of fortune's stands
-// for), else the non-empty lines of any text file.
+// for), each joined into one line, else the non-empty lines of any text file.
 Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress = {});
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
 // refused past kMaxReadLines lines (failure 7).
-Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty = false);
+Result<LineStore> linesFromFile(const QString &path, QByteArray bytes, bool keepEmpty = false,
+                                ReadForm form = ReadForm::File);
 
 // The written form: every entry followed by CR LF, in list order; an empty list gives a file of zero bytes.
 // The file is replaced atomically, so a failed write leaves the previous file whole. With `stamp` it is a

@@ -28,6 +28,30 @@ LineStore::FileLines::FileLines(QByteArrayView bytes, LineEnds ends)
     m_lineEnds = ends;
 }
 
+LineStore::FileLines::FileLines(QByteArrayView bytes, ReadForm form)
+    : FileLines(bytes)
+{
+    if (form == ReadForm::Entries) {
+        m_lineEnds = LineEnds::Classic;
+        m_entries = true;
+    }
+}
+
+bool LineStore::FileLines::holdsBreaks() const
+{
+    // Only an LF that ends no line is in one: in a Unix text none, elsewhere one not after a CR.
+    if (!m_breaks) {
+        const char *const text = m_text.data(), *const end = text + m_text.size();
+        bool found = false;
+        if (lineEnds() == LineEnds::Classic) {
+            for (const char *lf = findChar(text, end, '\n'); lf != end && !found; lf = findChar(lf + 1, end, '\n'))
+                found = lf == text || lf[-1] != '\r';
+        }
+        m_breaks = found;
+    }
+    return *m_breaks;
+}
+
 LineEnds LineStore::FileLines::lineEnds() const
 {
     // Decided when first needed: a search that finds nothing never needs to know.

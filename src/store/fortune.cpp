@@ -4,6 +4,7 @@
 #include "store/bounds.h"
 #include "store/encoding.h"
 #include "store/linesplitter.h"
+#include "store/shown.h"
 
 #include <QtEndian>
 
@@ -28,12 +29,13 @@ quint32 word(QByteArrayView bytes, qsizetype at)
 // The blanks trimmed from both ends of an entry's lines.
 bool isEntryBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+    return isEdgeBlank(char16_t(uchar(c)));
 }
 
-QByteArrayView trimmed(QByteArrayView line)
+// The line without the blanks at its end, and at its start too unless the line's indentation is kept.
+QByteArrayView trimmed(QByteArrayView line, bool keepIndent = false)
 {
-    while (!line.isEmpty() && isEntryBlank(line.front()))
+    while (!keepIndent && !line.isEmpty() && isEntryBlank(line.front()))
         line = line.sliced(1);
     while (!line.isEmpty() && isEntryBlank(line.back()))
         line.chop(1);
@@ -87,18 +89,30 @@ void forEachLfLine(QByteArrayView text, Take take)
 
 // The entries of the text from `from` on (UTF-8 or 8-bit), each ended by CR LF but the last, written over the
 // text itself from its start: an entry never takes more bytes than its lines and the delimiter line after
-// them did, so the writing never overtakes the reading, and a text of megabytes is joined without a copy.
-void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
+// them did (each LF written stands for one read), so the writing never overtakes the reading, and a text of
+// megabytes is joined without a copy. An entry keeps its lines (parted by LF, empty ones inside it kept, each
+// line's indentation kept) or is joined into one, as `form` says.
+void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index, EntryForm form)
 {
+    const bool keepLines = form == EntryForm::Lines;
     char *const data = text.data();
     char *out = data;
     char *entry = out; // where the entry being built begins
+    qsizetype emptyLines = 0; // inside the entry, written only when a line follows them
     const bool hasCr = std::memchr(data + from, '\r', size_t(text.size() - from)) != nullptr;
     const auto unrotate = [&] {
+        // An entry of one line has nothing to line up with: it keeps no indentation, and reads as it is joined.
+        if (keepLines && !std::memchr(entry, '\n', size_t(out - entry))) {
+            const char *words = entry;
+            while (words < out && isEntryBlank(*words))
+                ++words;
+            out = std::copy(words, static_cast<const char *>(out), entry);
+        }
         if (index.rotated())
             std::transform(entry, out, entry, rot13);
     };
     auto endEntry = [&] {
+        emptyLines = 0;
         if (out == entry)
             return; // an empty entry
         unrotate();
@@ -111,11 +125,18 @@ void joinEntries(QByteArray &text, qsizetype from, const FortuneIndex &index)
             return endEntry();
         if (index.comments() && line.size() >= 2 && line[0] == index.delimiter && line[1] == index.delimiter)
             return;
-        const QByteArrayView words = trimmed(line);
-        if (words.isEmpty())
+        const QByteArrayView words = trimmed(line, keepLines);
+        if (words.isEmpty()) {
+            emptyLines += out > entry;
             return;
-        if (out > entry)
-            *out++ = ' '; // where the line end before it was
+        }
+        if (out > entry) { // where the line end before it was
+            if (keepLines)
+                out = std::fill_n(out, emptyLines + 1, '\n');
+            else
+                *out++ = ' ';
+        }
+        emptyLines = 0;
         char *const wordsAt = out;
         std::memmove(out, words.data(), size_t(words.size()));
         out += words.size();
@@ -208,7 +229,7 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
     if (end == text.size() && !part.reachesEnd)
         return std::nullopt; // the part ends before the entry does
     QByteArray entry = text.sliced(at, end - at).toByteArray();
-    joinEntries(entry, 0, *index);
+    joinEntries(entry, 0, *index, EntryForm::Lines);
     return encoding.encoding == TextEncoding::Utf8 ? decodeUtf8(entry) : decodeWindows1252(entry);
 }
 
@@ -266,20 +287,20 @@ void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringV
         while (entry > begin && !delimiterLine(lineStart(entry - 1)))
             entry = lineStart(entry - 1);
         found = begin + entryEnd(lines.text(), at - begin, index.delimiter);
-        QByteArray joined(entry, found - entry);
-        joinEntries(joined, 0, index);
-        hit(lines.decoded(joined));
+        QByteArray whole(entry, found - entry);
+        joinEntries(whole, 0, index, EntryForm::Lines);
+        hit(lines.decoded(whole));
     });
 }
 
-QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)
+QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index, EntryForm form)
 {
     // Joining keeps every byte above 127 beside the bytes it stood beside and adds only ASCII, so valid UTF-8
     // stays valid and the rest stays not: the entries read in the encoding the text reads in. Only the start
     // can change: what was a text's first words after a blank line or an empty entry may look like a
     // byte-order mark once it stands first.
     if (!index.comments() && !startsWithByteOrderMark(text)) {
-        joinEntries(text, 0, index);
+        joinEntries(text, 0, index, form);
         if (!startsWithByteOrderMark(text))
             return text;
         // FF and FE are no UTF-8, so such a text was Windows-1252; EF BB BF is U+FEFF in a UTF-8 one.
@@ -292,7 +313,7 @@ QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index)
         text = utf8WithMark(text); // as a collection in UTF-16 is read
         from = 3;
     }
-    joinEntries(text, from, index);
+    joinEntries(text, from, index, form);
     // Lines of UTF-8 joined are UTF-8 again, or ASCII, which reads alike either way. Windows-1252 could read as
     // UTF-8 once a comment is gone, and either could begin with what looks like a mark.
     const FileEncoding joined = encodingOf(text);

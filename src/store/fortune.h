@@ -46,6 +46,12 @@ bool isBinary(QByteArrayView bytes);
 // At least two lines that hold only "%": a text in fortune's format (the import offers its entries).
 bool isFortuneText(QByteArrayView bytes);
 
+// How an entry's lines come out of its text: kept, parted by LF, as the entry is shown, copied and printed
+// (a poem or a drawing keeps its form); or joined into one line, as a collection of one proverb a line
+// takes it in. Both leave out the blanks at each line's end, and the lines of blanks at the entry's ends;
+// joined, the blanks at each line's start go too (see joinedLines).
+enum class EntryForm { Lines, Joined };
+
 // Where entry `i` begins in the text, by the index's bytes (the header and the offsets after it).
 std::optional<qint64> fortuneOffset(QByteArrayView indexBytes, quint32 i);
 // Where the bytes given for a fortune text lie in its file: all of it, or a part from `from` on (to the file's
@@ -57,7 +63,7 @@ struct TextPart
     std::optional<FileEncoding> readAs;
 };
 
-// Entry `i` of a fortune text by its index, read in place: joined as fortuneEntries joins it and decoded as
+// Entry `i` of a fortune text by its index, read in place: with its lines, as fortuneEntries gives them, and decoded as
 // the whole text reads. An empty text for an entry of blanks; nothing where the index does not fit the text:
 // an offset past its end or where no entry begins (as when the text was edited after strfile made the
 // index), or a UTF-16 text, whose lines strfile cannot tell apart. A text too large to read whole is read in a
@@ -71,14 +77,15 @@ std::optional<QString> fortuneEntryAt(QByteArrayView text, QByteArrayView indexB
 // comment can cut or make, in a text that is no UTF-16 and too small to hold more entries than a collection
 // may have lines (so it needs no count).
 bool fortuneSearchInPlace(QByteArrayView text, const FortuneIndex &index, QStringView needle, Match match);
-// Such a search: each entry that holds a match, joined and decoded as fortuneEntryAt reads it, in text order.
-// Only the entries found are joined; the rest of the text is searched where it lies.
+// Such a search: each entry that holds a match, with its lines and decoded as fortuneEntryAt reads it, in text
+// order. Only the entries found are taken out; the rest of the text is searched where it lies.
 void findFortuneEntries(QByteArrayView text, const FortuneIndex &index, QStringView needle,
                         const std::function<void(const QString &)> &hit);
 
-// A fortune text in the read form of a collection, one line per entry: the lines of an entry, each
-// without its leading and trailing blanks, joined by one blank; empty entries left out, ROT13 undone, and
-// comment lines dropped when the index says so. Encoded so that encodingOf reads it as the text was read.
-QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index);
+// A fortune text in the read form of a collection, one line per entry, each ended by CR LF: its lines kept
+// (parted by LF inside it, so that only CR LF ends an entry: ReadForm::Entries) or joined, as `form` says;
+// empty entries left out, ROT13 undone, a CR inside a line turned blank, and comment lines dropped when the
+// index says so. Encoded so that encodingOf reads it as the text was read.
+QByteArray fortuneEntries(QByteArray text, const FortuneIndex &index, EntryForm form);
 
 } // namespace tankedosan::store

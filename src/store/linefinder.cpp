@@ -3,6 +3,7 @@
 
 #include "store/encoding.h"
 #include "store/linesplitter.h"
+#include "store/shown.h"
 
 #include <algorithm>
 #include <array>
@@ -194,6 +195,11 @@ public:
         // a temporary in place, and keeps it otherwise.
         const QString text = needle.toString();
         const QString lower = text.toLower();
+        m_lower = lower;
+        // Where a line's breaks and indentation could make or cut a match, a line that holds them is compared
+        // joined; elsewhere it is one with its joined form.
+        m_breaksMatter = match == Match::Beginning
+                         || std::any_of(lower.begin(), lower.end(), [](QChar c) { return c.unicode() <= u' '; });
         if (form == Form::Windows1252) {
             if (fitsWindows1252(lower)) {
                 appendWindows1252(m_needle, lower);
@@ -217,10 +223,11 @@ public:
     {
         if (m_impossible)
             return false;
-        if (!m_slowNeedle.isNull()) {
-            const QString text = decodeUtf8(line);
+        const bool joined = m_breaksMatter && line.contains('\n');
+        if (!m_slowNeedle.isNull() || joined) {
+            const QString text = joinedLines(m_form == Form::Windows1252 ? decodeWindows1252(line) : decodeUtf8(line));
             const QString lower = text.toLower();
-            return m_match == Match::Beginning ? lower.startsWith(m_slowNeedle) : lower.contains(m_slowNeedle);
+            return m_match == Match::Beginning ? lower.startsWith(m_lower) : lower.contains(m_lower);
         }
         const auto *begin = reinterpret_cast<const unsigned char *>(line.data());
         const auto *end = begin + line.size();
@@ -237,7 +244,7 @@ public:
             return;
         const qsizetype size = m_store->size();
         from = std::max<qsizetype>(from, 0);
-        if (searchesStretches())
+        if (searchesStretches() && !(m_breaksMatter && m_store->holdsBreaks()))
             return scanStretches(from, hit);
         for (qsizetype i = from; i < size; ++i) {
             if (matches(i) && !hit(i))
@@ -246,6 +253,7 @@ public:
     }
 
     bool impossible() const { return m_impossible; }
+    bool breaksMatter() const { return m_breaksMatter; }
     // Whether a search for the needle anywhere may run over many lines at once (see scanStretches).
     bool searchesStretches() const
     {
@@ -519,6 +527,8 @@ private:
     Match m_match;
     QByteArray m_needle; // in lower case, in the store's form
     QString m_slowNeedle; // in lower case, when it holds half a surrogate pair
+    QString m_lower; // the needle in lower case
+    bool m_breaksMatter = false;
     bool m_impossible = false;
     std::array<unsigned char, 2> m_first{}, m_last{};
     // The UTF-8 filter: the bytes a match may begin with, and those that may follow them.
@@ -566,7 +576,7 @@ void LineStore::FileLines::findAllLines(QStringView needle, Match match,
     if (finder.impossible())
         return;
     const char *text = m_text.data(), *textEnd = text + m_text.size();
-    if (!finder.searchesStretches()) {
+    if (!finder.searchesStretches() || (finder.breaksMatter() && holdsBreaks())) {
         LineSplitter<char> lines(text, textEnd, lineEnds());
         const char *begin = nullptr, *end = nullptr;
         while (lines.next(begin, end)) {

@@ -7,6 +7,7 @@
 #include "store/shown.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace tankedosan::store {
@@ -24,9 +25,10 @@ LineStore LineStore::fromFileBytes(QByteArray bytes, bool keepEmpty)
     return *fromFileBytesAtMost(std::move(bytes), keepEmpty, std::numeric_limits<qsizetype>::max());
 }
 
-std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines)
+std::optional<LineStore> LineStore::fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines,
+                                                        ReadForm form)
 {
-    return build(std::move(bytes), keepEmpty, maxLines, false);
+    return build(std::move(bytes), keepEmpty, maxLines, form == ReadForm::Entries);
 }
 
 LineStore LineStore::fromOwnFileBytes(QByteArray bytes)
@@ -34,14 +36,14 @@ LineStore LineStore::fromOwnFileBytes(QByteArray bytes)
     return *build(std::move(bytes), true, std::numeric_limits<qsizetype>::max(), true);
 }
 
-std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile)
+std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool crLfOnly)
 {
     const FileEncoding read = encodingOf(bytes);
     if (isUtf16(read.encoding)) {
         const bool exactly = decodesExactly(bytes);
         QByteArray utf8 = utf8WithMark(bytes);
         bytes = QByteArray();
-        auto store = build(std::move(utf8), keepEmpty, maxLines, ownFile);
+        auto store = build(std::move(utf8), keepEmpty, maxLines, crLfOnly);
         if (store)
             store->m_decodedExactly = exactly;
         return store;
@@ -53,8 +55,9 @@ std::optional<LineStore> LineStore::build(QByteArray bytes, bool keepEmpty, qsiz
     const qsizetype start = read.markSize();
     const char *begin = bytes.constData() + start;
     const char *end = bytes.constData() + bytes.size();
-    // This program's own file was written with CR LF after every line, whatever LFs they hold.
-    const LineEnds ends = ownFile ? LineEnds::Classic : lineEndsOf(begin, end);
+    // This program's own file was written with CR LF after every line, whatever LFs they hold; so are
+    // fortune's entries with their line breaks.
+    const LineEnds ends = crLfOnly ? LineEnds::Classic : lineEndsOf(begin, end);
     // The lines are counted before their places are held, and exactly: a file of a million empty lines holds
     // no place for them, and a file past the bound is refused before it costs anything.
     qsizetype lines = 0;
@@ -122,6 +125,22 @@ QString LineStore::shownAt(qsizetype index) const
     return shownPart(m_form == Form::Windows1252 ? decodeWindows1252(bytes) : decodeUtf8(bytes));
 }
 
+QString LineStore::rowAt(qsizetype index) const
+{
+    QString shown = shownAt(index);
+    return shown.contains(u'\n') ? shownPart(joinedLines(at(index))) : shown;
+}
+
+bool LineStore::holdsBreaks() const
+{
+    if (!m_breaks) {
+        m_breaks = std::any_of(m_spans.begin(), m_spans.end(), [&](const Span &span) {
+            return std::memchr(m_text.constData() + span.begin, '\n', size_t(span.size)) != nullptr;
+        });
+    }
+    return *m_breaks;
+}
+
 QStringList LineStore::toStringList() const
 {
     QStringList lines;
@@ -166,6 +185,7 @@ LineStore LineStore::reordered(const std::vector<qsizetype> &positions) const
     LineStore result;
     result.m_form = m_form;
     result.m_decodedExactly = m_decodedExactly;
+    result.m_breaks = m_breaks;
     qsizetype total = 0;
     for (qsizetype i : positions)
         total += m_spans[size_t(i)].size;
@@ -190,6 +210,8 @@ void LineStore::insert(qsizetype index, QStringView line)
     // The store holds UTF-8, which has no form for half a surrogate pair: such a line cannot be written as given.
     if (!line.isValidUtf16())
         m_decodedExactly = false;
+    if (line.contains(u'\n'))
+        m_breaks = true;
     const QByteArray bytes = encodeForStore(line);
     const Span span{m_text.size(), bytes.size()};
     m_text.append(bytes);
@@ -214,6 +236,7 @@ void LineStore::clear()
     m_garbage = 0;
     m_form = Form::Windows1252;
     m_decodedExactly = true;
+    m_breaks = false;
 }
 
 void LineStore::compactIfMostlyGarbage()

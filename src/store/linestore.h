@@ -16,6 +16,9 @@ namespace tankedosan::store {
 // How a search compares a line with what the user typed; letter case is ignored in both.
 enum class Match { Beginning, Anywhere };
 enum class LineEnds; // how a file's lines end (linesplitter.h)
+// Bytes in the read form of a file, whose bytes decide how its lines end; or fortune's entries, each ended by
+// CR LF and holding the line breaks of its poem or drawing as LF (fortuneEntries).
+enum class ReadForm : unsigned char { File, Entries };
 
 // A list of lines held as one block of text and an array of where each line lies in it: a million proverbs
 // are two allocations, not a million. Text that is all Windows-1252 stays one byte per character, as it came
@@ -42,7 +45,8 @@ public:
     static LineStore fromFileBytes(QByteArray bytes, bool keepEmpty = false);
     // The same, or nothing when the file holds more than maxLines lines (counted as kept): the count is taken
     // before anything is held for the lines, so a file of a billion line ends costs nothing to refuse.
-    static std::optional<LineStore> fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines);
+    static std::optional<LineStore> fromFileBytesAtMost(QByteArray bytes, bool keepEmpty, qsizetype maxLines,
+                                                        ReadForm form = ReadForm::File);
     // Every line of a file this program wrote from a store (toFileBytes), as it was: only CR LF ends a line,
     // however many LFs the lines hold (the scratch file of a search).
     static LineStore fromOwnFileBytes(QByteArray bytes);
@@ -65,6 +69,8 @@ public:
     QString at(qsizetype index) const;
     // What a view lays out of the line (see shown.h); a huge line is not decoded whole for it.
     QString shownAt(qsizetype index) const;
+    // The same on one row, as a list shows it: a line that holds breaks joined (joinedLines).
+    QString rowAt(qsizetype index) const;
     QStringList toStringList() const;
 
     // The lines at the given positions, in that order, as a store of their own; no line is decoded.
@@ -76,7 +82,7 @@ public:
     void clear();
 
     // Whether the line, in lower case, begins with or contains the needle in lower case. An empty needle
-    // matches every line.
+    // matches every line. A line that holds breaks is compared joined (joinedLines).
     bool matches(qsizetype index, QStringView needle, Match match) const;
     // The positions of every matching line, in list order, from `from` on.
     std::vector<qsizetype> findAll(QStringView needle, Match match, qsizetype from = 0) const;
@@ -92,6 +98,9 @@ public:
         explicit FileLines(QByteArrayView bytes);
         // Lines that end as `ends` says, whatever the bytes would decide.
         FileLines(QByteArrayView bytes, LineEnds ends);
+        FileLines(QByteArrayView bytes, ReadForm form);
+        // Whether the lines are fortune's entries, each with its own line breaks.
+        bool holdsEntries() const { return m_entries; }
         // Counted when first asked, for a search needs no count.
         qsizetype size() const;
         // Whether there are more than `most` lines, without counting them where the bytes cannot hold so many.
@@ -107,12 +116,15 @@ public:
 
     private:
         LineEnds lineEnds() const;
+        bool holdsBreaks() const;
 
         QByteArray m_decoded; // a UTF-16 file's text as UTF-8, which the store reads it as
         QByteArrayView m_text; // without its byte-order mark
         Form m_form = Form::Windows1252;
         mutable std::optional<LineEnds> m_lineEnds;
         mutable qsizetype m_size = -1; // not yet counted
+        mutable std::optional<bool> m_breaks; // whether a line holds an LF, not yet known
+        bool m_entries = false;
     };
 
     // The written form: every line followed by CR LF, in list order, by the store's encoding rule.
@@ -130,16 +142,20 @@ private:
     class Finder;
 
     QByteArrayView raw(qsizetype index) const;
+    bool holdsBreaks() const;
     QByteArray encodeForStore(QStringView line);
     void convertToUtf8();
     void compactIfMostlyGarbage();
-    static std::optional<LineStore> build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool ownFile);
+    static std::optional<LineStore> build(QByteArray bytes, bool keepEmpty, qsizetype maxLines, bool crLfOnly);
 
     QByteArray m_text;
     std::vector<Span> m_spans;
     qsizetype m_garbage = 0;
     Form m_form = Form::Windows1252;
     bool m_decodedExactly = true;
+    // Whether a line holds an LF (most files' lines cannot): found when a search first needs it, and kept
+    // true by an edit that brings one.
+    mutable std::optional<bool> m_breaks;
 };
 
 } // namespace tankedosan::store

@@ -3,6 +3,8 @@
 
 #include "store/linesplitter.h"
 
+#include <algorithm>
+
 namespace tankedosan::store {
 
 QString shownPart(QStringView line)
@@ -33,6 +35,28 @@ QString shownLines(QStringView text, bool *cut)
     if (cut)
         *cut = anyCut;
     return shown;
+}
+
+QString joinedLines(QStringView line)
+{
+    if (!line.contains(u'\n'))
+        return line.toString();
+    QString joined;
+    joined.reserve(line.size());
+    for (QStringView part : line.tokenize(u'\n')) {
+        while (!part.isEmpty() && isEdgeBlank(part.front().unicode()))
+            part = part.sliced(1);
+        while (!part.isEmpty() && isEdgeBlank(part.back().unicode()))
+            part.chop(1);
+        if (part.isEmpty())
+            continue;
+        if (!joined.isEmpty())
+            joined += u' ';
+        const qsizetype at = joined.size();
+        joined += part;
+        std::replace(joined.begin() + at, joined.end(), u'\r', u' ');
+    }
+    return joined;
 }
 
 } // namespace tankedosan::store

@@ -18,4 +18,17 @@ QString shownPart(QStringView line);
 // whether any was. For a text box that shows many lines.
 QString shownLines(QStringView text, bool *cut = nullptr);
 
+// The blanks that the lines of an entry lose at both ends when they are joined.
+inline bool isEdgeBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\f' || c == u'\v';
+}
+
+// A line that holds line breaks (an entry of fortune's keeps those of its poem or drawing) on one row: its
+// lines, each without the blanks at its ends and its CRs as blanks, the empty ones left out, joined by one
+// blank. A line without a break is as it is. Searches compare this form, so that "to be or not" is found
+// across a break, and every list shows it; the line itself, breaks and indentation kept, is what is shown
+// whole, copied, quick-saved and printed.
+QString joinedLines(QStringView line);
+
 } // namespace tankedosan::store

@@ -17,7 +17,7 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == Qt::DisplayRole)
-        return m_lines.shownAt(index.row());
+        return m_lines.rowAt(index.row());
     if (role == Qt::EditRole)
         return m_lines.at(index.row());
     return {};

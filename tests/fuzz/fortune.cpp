@@ -45,12 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(!fortuneOffset(indexBytes, index->count + 1) && !fortuneOffset(indexBytes, ~quint32(0)));
 
-    const QByteArray entries = fortuneEntries(text, *index);
-    const QStringList read = LineStore::fromFileBytes(entries).toStringList();
     // Half a surrogate pair of a UTF-16 text shows as U+FFFD, as in a collection of UTF-16.
-    FUZZ_CHECK(read
-               == fuzz::fortuneEntries(fuzz::whole(fuzz::decoded(text)), QLatin1Char(index->delimiter),
-                                       index->comments(), index->rotated()));
+    const QString decoded = fuzz::whole(fuzz::decoded(text));
+    const auto reference = [&](bool keepLines) {
+        return fuzz::fortuneEntries(decoded, QLatin1Char(index->delimiter), index->comments(), index->rotated(),
+                                    keepLines);
+    };
+    FUZZ_CHECK(LineStore::fromFileBytes(fortuneEntries(text, *index, EntryForm::Joined)).toStringList()
+               == reference(false));
+    const QStringList read =
+        LineStore::fromFileBytesAtMost(fortuneEntries(text, *index, EntryForm::Lines), false, 1 << 30, ReadForm::Entries)
+            ->toStringList();
+    FUZZ_CHECK(read == reference(true));
     for (qint64 i = 0; i < offsets + 1; ++i) {
         const std::optional<QString> entry = fortuneEntryAt(text, indexBytes, quint32(i));
         FUZZ_CHECK(i < offsets || !entry);

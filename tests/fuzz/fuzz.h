@@ -122,19 +122,49 @@ inline QByteArray written(const QStringList &lines)
     return decoded(bytes) == text ? bytes : "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-// fortune's entries: a line (split at LF) of the delimiter alone, a CR after it or not, ends one; flagged comment
-// lines go; a line's blanks at both ends go, its CRs turn blanks; lines join by a blank; ROT13 is undone; no empties.
-inline QStringList fortuneEntries(const QString &text, QChar delimiter, bool comments, bool rotated)
+// A line with breaks as a search and a list see it: its lines without the blanks at their ends, CRs as blanks,
+// the empty ones left out, joined by a blank.
+inline QString joined(const QString &line)
 {
-    static const QRegularExpression blanks(QStringLiteral("^[ \t\r\f\v]+|[ \t\r\f\v]+$"));
-    QStringList entries{QString()};
+    static const QRegularExpression both(QStringLiteral("^[ \t\r\f\v]+|[ \t\r\f\v]+$"));
+    if (!line.contains(u'\n'))
+        return line;
+    QStringList parts;
+    for (QString part : line.split(u'\n'))
+        if (!part.remove(both).isEmpty())
+            parts << part.replace(u'\r', u' ');
+    return parts.join(u' ');
+}
+
+// fortune's entries: a line (split at LF) of the delimiter alone, a CR after it or not, ends one; flagged comment
+// lines go; a line's blanks at its end go, at its start too when joined, and its CRs turn blanks; lines join by
+// a blank, or kept, by LF, without the empty ones at the entry's ends (and an entry of one line without its
+// indentation); ROT13 is undone; no empties.
+inline QStringList fortuneEntries(const QString &text, QChar delimiter, bool comments, bool rotated,
+                                  bool keepLines = false)
+{
+    static const QRegularExpression both(QStringLiteral("^[ \t\r\f\v]+|[ \t\r\f\v]+$")),
+        end(QStringLiteral("[ \t\r\f\v]+$"));
+    QList<QStringList> lines{QStringList()};
     for (QString line : text.split(u'\n')) {
         if (line == delimiter || line == QString(delimiter) + u'\r')
-            entries.append(QString());
-        else if (!(comments && line.startsWith(QString(2, delimiter))) && !line.remove(blanks).isEmpty())
-            entries.last() += (entries.last().isEmpty() ? QString() : QStringLiteral(" ")) + line.replace(u'\r', u' ');
+            lines.append(QStringList());
+        else if (!(comments && line.startsWith(QString(2, delimiter))))
+            lines.last() += line.remove(keepLines ? end : both).replace(u'\r', u' ');
     }
-    entries.removeAll(QString());
+    QStringList entries;
+    for (QStringList &entry : lines) {
+        if (!keepLines)
+            entry.removeAll(QString());
+        while (!entry.isEmpty() && entry.first().isEmpty())
+            entry.removeFirst();
+        while (!entry.isEmpty() && entry.last().isEmpty())
+            entry.removeLast();
+        if (entry.size() == 1)
+            entry.first().remove(both);
+        if (!entry.isEmpty())
+            entries += entry.join(keepLines ? u'\n' : u' ');
+    }
     for (QString &entry : entries)
         for (QChar &c : entry)
             if (rotated && c.unicode() < 128 && c.isLetter())

@@ -210,7 +210,7 @@ private slots:
             const QByteArray bytes = utf8 ? text.toUtf8() : QStringEncoder("windows-1252").encode(text);
             f.write(u"ord"_s, bytes);
             f.write(u"ord.dat"_s, handMadeIndex(bytes, delimiter, (rotated ? 4 : 0) | (comments ? 8 : 0)));
-            const QStringList expected = fuzz::fortuneEntries(text, QLatin1Char(delimiter), comments, rotated);
+            const QStringList expected = fuzz::fortuneEntries(text, QLatin1Char(delimiter), comments, rotated, true);
             const QString row = u"round %1: %2"_s.arg(round).arg(text);
             store::FileStamp stamp;
             const auto lines = store::readCollection(f.path(u"ord.dat"_s), &stamp);
@@ -218,7 +218,10 @@ private slots:
                      qPrintable(row + u" -> "_s + (lines.ok() ? lines->toStringList().join(u'|') : QString())));
             QCOMPARE(stamp.state, store::FileStamp::State::Foreign);
             const auto imported = store::readImportFile(f.path(u"ord.dat"_s)); // the import offers the same
-            QVERIFY2(imported.ok() && imported->toStringList() == expected, qPrintable(row));
+            QVERIFY2(imported.ok()
+                         && imported->toStringList()
+                                == fuzz::fortuneEntries(text, QLatin1Char(delimiter), comments, rotated),
+                     qPrintable(row)); // joined, one proverb a line
         }
     }
 
