@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -157,7 +158,30 @@ void frmmain::txtnr_Change()
     if (index < -1 || index >= list->count())
         return;
     (void)list->setSelectedIndex(int(index));
-    pp->setPlainText(index < 0 ? QString() : list->lines().shownAt(index));
+    const QString proverb = index < 0 ? QString() : list->lines().shownAt(index);
+    showLinedUp(linedUp(proverb));
+    pp->setPlainText(proverb);
+}
+
+bool frmmain::linedUp(QStringView proverb)
+{
+    // An entry of several lines, one of them indented: a drawing, or verse set out by its author.
+    if (!proverb.contains(u'\n'))
+        return false;
+    for (QStringView line : proverb.tokenize(u'\n')) {
+        if (line.startsWith(u' ') || line.startsWith(u'\t'))
+            return true;
+    }
+    return false;
+}
+
+void frmmain::showLinedUp(bool fixedPitch)
+{
+    // Its blanks line it up only where every letter is as wide as a blank; the text size stays as chosen.
+    QFont font = pp->font();
+    font.setFamily(fixedPitch ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family() : m_proseFamily);
+    if (font != pp->font())
+        pp->setFont(font);
 }
 
 // The one place that sets store::Module1::antal: the count of the list the window shows, with the caption that

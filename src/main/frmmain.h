@@ -130,6 +130,8 @@ private:
     // box held n already.
     void showNumber(int n);
     void countShownList();
+    static bool linedUp(QStringView proverb);
+    void showLinedUp(bool fixedPitch);
 
     void createControls();
     void placeCollectionChoice(QWidget *client);
@@ -142,6 +144,7 @@ private:
     platform::Platform &m_platform;
     // While the view "Söklistan" offers a search for its empty list.
     bool m_searchOffered = false;
+    QString m_proseFamily; // the display's own font, for every proverb but one lined up by blanks
 
     // The windows opened from the menus: About, Help, the quick-save list and the text files.
     void mnuhjälp_om_Click();

@@ -130,6 +130,7 @@ void frmmain::placeDisplay(QWidget *client)
     QFont display = pp->font();
     display.setPointSizeF(kTextSizes[0]);
     pp->setFont(display);
+    m_proseFamily = display.family();
 
     scroll = widgets::twips::place(new QScrollBar(Qt::Horizontal, Picture1), u"scroll"_s, 90, 1620, 960, 240);
     scroll->setRange(1, 5);

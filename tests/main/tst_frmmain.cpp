@@ -3,6 +3,7 @@
 
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
+#include "editor/frmredigera.h"
 #include "search/frmsok.h"
 #include "store/module1.h"
 #include "store/numbers.h"
@@ -10,7 +11,11 @@
 #include "widgets/collectionboxes.h"
 #include "widgets/twips.h"
 
+#include <QFontDatabase>
+#include <QListView>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QScopeGuard>
 
 #include <fcntl.h>
@@ -346,6 +351,60 @@ private slots:
             random.bounded(2) ? run.c<QAction>("mnuarkiv_avsluta")->trigger() : void(run.s.window->close());
             QCOMPARE(run.s.folder.read(u"nr.ini"_s), run.number.toLatin1() + "\r\n"); // either way kept
         }
+    }
+
+    // fortune's entries in the windows: shown, copied and quick-saved with their lines (lined up by blanks, in a
+    // font of one width), found across a line break as across a blank, one row each in the search's result and
+    // the editor's list.
+    void fortuneEntriesKeepTheirLines()
+    {
+        Started s;
+        const QString poem = u"Ros\n  är röd\n\n  Viol"_s, drawing = u"  /\\\n /  \\\n/____\\"_s;
+        s.folder.write(u"dikt"_s, (poem + u"\n%\n"_s + drawing + u"\n%\nEtt\r två\n%\n"_s).toUtf8());
+        const QString strfile = QStandardPaths::findExecutable(u"strfile"_s, {u"/usr/bin"_s, u"/usr/sbin"_s});
+        QCOMPARE(QProcess::execute(strfile, {u"-s"_s, s.folder.path(u"dikt"_s)}), 0);
+        frmmain &w = s.start();
+        auto *pp = child<QPlainTextEdit>(w, "pp");
+        const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        QStringList seen;
+        const auto look = [&] {
+            seen << pp->toPlainText() + (pp->font().family() == fixed ? u" [fixed]"_s : u""_s);
+        };
+        look();
+        QTest::mouseClick(child<QPushButton>(w, "cmdkopiera"), Qt::LeftButton);
+        child<QAction>(w, "mnuarkiv_snabbspara")->trigger();
+        for (int step = 0; step < 3; ++step) {
+            QTest::mouseClick(child<QPushButton>(w, "cmdnästa"), Qt::LeftButton);
+            look();
+        }
+        QCOMPARE(seen, (QStringList{poem + u" [fixed]"_s, drawing + u" [fixed]"_s, u"Ett  två"_s, poem + u" [fixed]"_s}));
+        QCOMPARE(s.platform.clipboard(), poem);
+        const QWidgetList all = QApplication::allWidgets();
+        const auto quickSave = std::find_if(all.begin(), all.end(), [](const QWidget *window) {
+            return window->objectName() == u"frmsnabbspara"_s;
+        });
+        QVERIFY(quickSave != all.end() && child<QPlainTextEdit>(**quickSave, "Text1")->toPlainText().startsWith(poem));
+        QString rows;
+        whileOpen<frmsök>([&] { QTest::mouseClick(child<QPushButton>(w, "cmdsök"), Qt::LeftButton); },
+                          [&](frmsök &search) {
+                              QTest::keyClicks(child<QLineEdit>(search, "Text1"), u"RÖD VIOL"_s);
+                              QTest::keyClick(child<QLineEdit>(search, "Text1"), Qt::Key_Return);
+                              rows = child<QPlainTextEdit>(search, "Text2")->toPlainText();
+                              QTest::mouseClick(child<QPushButton>(search, "cmdok"), Qt::LeftButton);
+                          });
+        QCOMPARE(rows + u'|' + w.windowTitle() + u'|' + pp->toPlainText(),
+                 u"Ros är röd Viol\n|Tankedosan - sökresultat - 1 st|"_s + poem);
+        whileOpen<editor::frmredigera>([&] { child<QAction>(w, "mnuredigera_redigera")->trigger(); },
+                                       [&](editor::frmredigera &editor) {
+                                           const QAbstractItemModel *list = child<QListView>(editor, "List1")->model();
+                                           rows.clear();
+                                           for (int row = 0; row < list->rowCount(); ++row)
+                                               rows += list->index(row, 0).data().toString() + u'|';
+                                           editor.close();
+                                       });
+        const QStringList listed = rows.split(u'|');
+        QCOMPARE(QSet<QString>(listed.begin(), listed.end()),
+                 (QSet<QString>{u"Ros är röd Viol"_s, u"/\\ /  \\ /____\\"_s, u"Ett  två"_s, QString()}));
     }
 
     // A huge proverb shows in part (wrapping it would take long) but is copied whole.
