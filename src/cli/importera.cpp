@@ -43,13 +43,14 @@ Addition newLines(const LineStore &held, const LineStore &incoming)
     return addition;
 }
 
-// The collection as it is now, or none yet: an import creates it.
-Result<LineStore> readHeld(const QString &path, FileStamp &stamp)
+// The collection as it is now, or none yet: an import creates it. It is read in the encoding the user named
+// for the folder's files, as every other command reads it.
+Result<LineStore> readHeld(const QString &path, FileStamp &stamp, const ChosenEncoding &encoding)
 {
     stamp = stampOf(path);
     if (stamp.state == FileStamp::State::Absent)
         return LineStore();
-    return readCollection(path, &stamp);
+    return readCollection(path, &stamp, {}, encoding);
 }
 
 // The editor's "Spara" of what the editor would hold after "Lägg till alla": the collection in the editor's
@@ -63,7 +64,7 @@ int importLines(const CommandLine &line)
         printFailure(*failure);
         return kError;
     }
-    const Result<LineStore> incoming = readImportFile(line.importFile);
+    const Result<LineStore> incoming = readImportFile(line.importFile, {}, line.encoding);
     if (auto failure = incoming.failure()) {
         printFailure(*failure);
         return kError;
@@ -72,7 +73,7 @@ int importLines(const CommandLine &line)
     const SwedishOrder order;
     for (int attempt = 1;; ++attempt) {
         FileStamp stamp;
-        const Result<LineStore> read = readHeld(path, stamp);
+        const Result<LineStore> read = readHeld(path, stamp, line.encoding);
         MaybeFailure failure = read.failure();
         if (!failure && stamp.state == FileStamp::State::Foreign)
             failure = failures::belongsToOtherProgram(path);

@@ -60,15 +60,20 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
                                                      : std::nullopt;
 }
 
-store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace)
+store::Result<QByteArray> readWholeCollection(const QString &path, const store::TextInPlace &inPlace,
+                                              const store::ChosenEncoding &encoding)
 {
     store::FileStamp stamp;
-    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp, {}, inPlace);
-    if (bytes.ok()) {
-        if (auto failure = checkWhole(path, *bytes, stamp))
-            return *failure;
-    }
-    return bytes;
+    const auto offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
+        return inPlace && store::readsInPlace(text, encoding) && inPlace(text, index);
+    };
+    store::Result<QByteArray> bytes = store::readCollectionBytes(path, &stamp, {}, offer);
+    if (!bytes.ok())
+        return bytes;
+    // Checked on the bytes as the file held them: text decoded from another encoding is no longer as long.
+    if (auto failure = checkWhole(path, *bytes, stamp))
+        return *failure;
+    return encoding.asStoreBytes(*std::move(bytes));
 }
 
 } // namespace tankedosan::cli

@@ -37,7 +37,8 @@ int searchProverbs(const CommandLine &line)
                 return false;
             findFortuneEntries(text, index, line.needle, print(collection));
             return true;
-        });
+        },
+        line.encoding);
     if (!out.finish() || !read)
         return kError;
     return found ? kFound : kNotFound;

@@ -145,17 +145,25 @@ Result<QByteArray> readCollectionBytes(const QString &path, FileStamp *stamp, co
     return bytes;
 }
 
-Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress)
+Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress,
+                                 const ChosenEncoding &encoding)
 {
     FileStamp read;
     Result<QByteArray> bytes = readCollectionBytes(path, &read, progress);
-    Result<LineStore> lines = bytes.ok() ? linesFromFile(path, *std::move(bytes)) : *bytes.failure();
+    Result<LineStore> lines =
+        bytes.ok() ? linesFromFile(path, encoding.asStoreBytes(*std::move(bytes))) : *bytes.failure();
     if (stamp)
         *stamp = lines.ok() ? read : FileStamp(); // what could not be read whole is never written back
     return lines;
 }
 
-Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress)
+bool readsInPlace(QByteArrayView text, const ChosenEncoding &encoding)
+{
+    return encoding.isWindows1252() || !ChosenEncoding::appliesTo(text);
+}
+
+Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress, const ChosenEncoding &encoding,
+                                 bool *applies)
 {
     Result<QByteArray> read = readWholeFile(path, nullptr, progress);
     if (auto failure = read.failure())
@@ -170,7 +178,10 @@ Result<LineStore> readImportFile(const QString &path, const ReadProgress &progre
     } else if (!index && isFortuneText(bytes)) {
         bytes = fortuneEntries(std::move(bytes), FortuneIndex());
     }
-    return linesFromFile(path, std::move(bytes));
+    // fortuneEntries keeps the entries in the encoding their text reads in: they tell whether a choice applies.
+    if (applies)
+        *applies = ChosenEncoding::appliesTo(bytes);
+    return linesFromFile(path, encoding.asStoreBytes(std::move(bytes)));
 }
 
 namespace {
