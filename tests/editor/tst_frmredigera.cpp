@@ -354,6 +354,15 @@ private slots:
         clickRow(File1, 0);
         auto *const encoding = child<QComboBox>(w, "combokodning");
         QVERIFY(encoding->isEnabled()); // Windows-1252: the encoding could be another
+        QStringList offered; // each by a name ICU knows, with words of its own
+        for (int i = 0; i < encoding->count(); ++i)
+            offered << (QStringDecoder(encoding->itemData(i).toString().toLatin1().constData()).isValid()
+                                && encoding->itemText(i).endsWith(u')')
+                            ? encoding->itemData(i).toString()
+                            : encoding->itemText(i));
+        QCOMPARE(offered.join(u' '), u"windows-1252 ISO-8859-1 ISO-8859-15 IBM850 IBM437 macintosh ISO-8859-2 "
+                                     u"windows-1250 ISO-8859-3 ISO-8859-4 windows-1257 ISO-8859-5 windows-1251 KOI8-R "
+                                     u"KOI8-U ISO-8859-7 ISO-8859-9"_s);
         clickRow(lines, 1);
         QStringList seen{wholeRows(lines).join(u'/') + u" | "_s + child<QLabel>(w, "lblantal")->text()};
         for (const char *b : {"cmdläggtill", "cmdtabort", "cmdtabort", "cmdläggtill", "cmdtabort", "cmdläggtillalla"}) {
