@@ -234,6 +234,9 @@ private slots:
         for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) // the first line of each
             QVERIFY2(help.indexOf(u'\n' + part) == help.indexOf(u"\n\n"_s + part) + 1, qPrintable(part));
         QCOMPARE(help.count(u'('), help.count(u')'));
+        // --kodning's help gives an example of a name and what is read without it.
+        QVERIFY(help.contains(u"(som ISO-8859-3,"_s)
+                && help.contains(u"i stället för i\n                        Windows-1252:"_s));
         QVERIFY(help.startsWith(u"Användning: tankedosan [alternativ]\n\nTankedosan läser"_s));
         QCOMPARE(ran.status, 0);
         // The program's own name is no option, whatever it is.
