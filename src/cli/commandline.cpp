@@ -49,6 +49,9 @@ QString helpText()
            u"                        läser --slump och --sök alla samlingar (--sök skriver samlingens\n"
            u"                        namn och ett kolon före varje ordspråk).\n"
            u"  --början, --borjan    Med --sök: bara ordspråk som börjar med <text>.\n"
+           u"  --kodning <namn>      Läser filer som varken är UTF-8 eller UTF-16 i teckenkodningen\n"
+           u"                        <namn> (som ISO-8859-3, KOI8-R eller IBM850) i stället för i\n"
+           u"                        Windows-1252: samlingarna, och filen som --importera anger.\n"
            u"  --mapp <mapp>         Använder samlingarna i <mapp>. I fortunes mappar (som\n"
            u"                        /usr/share/games/fortunes) är varje citat ett ordspråk; de\n"
            u"                        samlingarna kan bara läsas.\n"
@@ -175,6 +178,7 @@ struct Options
     QCommandLineOption collections{QStringList{u"samlingar"_s}};
     QCommandLineOption number{u"nummer"_s, QString(), u"n"_s};
     QCommandLineOption import{u"importera"_s, QString(), u"fil"_s};
+    QCommandLineOption encoding{u"kodning"_s, QString(), u"namn"_s};
 };
 
 // What the parser could not take: an unknown option, an option without its value, an argument that is none.
@@ -193,6 +197,7 @@ std::optional<CommandLine> refusedWords(const QCommandLineParser &parser, bool p
             {u"samling"_s, u"--samling ska följas av en samlings namn, eller alla"_s},
             {u"nummer"_s, u"--nummer ska följas av ett heltal från 1 och uppåt"_s},
             {u"importera"_s, u"--importera ska följas av en fil"_s},
+            {u"kodning"_s, u"--kodning ska följas av en teckenkodnings namn"_s},
             {u"sök"_s, u"--sök ska följas av en text"_s},
             {u"sok"_s, u"--sök ska följas av en text"_s}};
         for (const auto &[name, why] : missing) {
@@ -251,6 +256,17 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
             return failed(u"--importera ska följas av en fil"_s);
         line.importFile = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
     }
+    if (parser.isSet(o.encoding)) {
+        if (line.action == Action::Version || line.action == Action::Run)
+            return failed(u"--kodning hör till --slump, --sök, --nummer, --samlingar och --importera"_s);
+        const QString name = parser.value(o.encoding);
+        if (name.isEmpty())
+            return failed(u"--kodning ska följas av en teckenkodnings namn"_s);
+        const std::optional<store::ChosenEncoding> known = store::ChosenEncoding::named(name);
+        if (!known)
+            return failed(u"okänd teckenkodning: "_s + name);
+        line.encoding = *known;
+    }
     line.needle = parser.value(o.search);
     line.beginning = parser.isSet(o.beginning);
     if (line.action == Action::Number) {
@@ -277,7 +293,7 @@ CommandLine readCommandLine(const QStringList &arguments)
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections,
-                       o.number, o.import});
+                       o.number, o.import, o.encoding});
     const bool parsed = parser.parse(withoutQtOptions(arguments));
     if (parser.isSet(o.help)) {
         CommandLine line;

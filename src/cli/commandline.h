@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
+#include "store/encoding.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +10,7 @@ namespace tankedosan::cli {
 
 // The command line, in Swedish. Without a command the main window opens; --help, --version and the
 // terminal's commands (--slump, --sök, --nummer, --samlingar, --importera; see terminal.h) print and end, and need no
-// display. --mapp DIR goes with every one of them.
+// display. --mapp DIR goes with every one of them; --kodning NAME with the commands that read collections.
 struct CommandLine
 {
     enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections, Import };
@@ -20,6 +22,7 @@ struct CommandLine
     bool beginning = false; // --början
     qsizetype number = 0; // --nummer, from 1
     QString importFile; // --importera, absolute
+    store::ChosenEncoding encoding; // --kodning: what files that are no UTF-8 (nor UTF-16) are read in
 };
 
 // Qt's own options (-style fusion, -platform xcb and the like) are left for QApplication to take: they are

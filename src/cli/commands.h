@@ -11,7 +11,7 @@ namespace tankedosan::cli {
 int randomProverb(const CommandLine &line); // --slump
 int searchProverbs(const CommandLine &line); // --sök
 int proverbByNumber(const CommandLine &line); // --nummer
-int listCollections(); // --samlingar
+int listCollections(const CommandLine &line); // --samlingar
 int importLines(const CommandLine &line); // --importera
 
 } // namespace tankedosan::cli

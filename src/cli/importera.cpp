@@ -43,7 +43,9 @@ Addition newLines(const LineStore &held, const LineStore &incoming)
     return addition;
 }
 
-// The collection as it is now, or none yet: an import creates it.
+// The collection as it is now, or none yet: an import creates it. It is read as the windows read it, whatever
+// encoding the file taken in is in: its own lines were written by this program or meant for it, and read in
+// another encoding they would be written back changed for good.
 Result<LineStore> readHeld(const QString &path, FileStamp &stamp)
 {
     stamp = stampOf(path);
@@ -63,7 +65,7 @@ int importLines(const CommandLine &line)
         printFailure(*failure);
         return kError;
     }
-    const Result<LineStore> incoming = readImportFile(line.importFile);
+    const Result<LineStore> incoming = readImportFile(line.importFile, {}, line.encoding);
     if (auto failure = incoming.failure()) {
         printFailure(*failure);
         return kError;

@@ -17,7 +17,7 @@ int proverbByNumber(const CommandLine &line)
     if (!collections)
         return kError;
     const Collection &collection = collections->front();
-    const Result<LineStore> read = readCollection(collection.path);
+    const Result<LineStore> read = readCollection(collection.path, nullptr, {}, line.encoding);
     if (auto failure = read.failure()) {
         printFailure(*failure);
         return kError;

@@ -60,15 +60,22 @@ store::MaybeFailure checkLines(const QString &path, const store::LineStore::File
                                                      : std::nullopt;
 }
 
-store::Result<store::CollectionText> readWholeCollection(const QString &path, const store::TextInPlace &inPlace)
+store::Result<store::CollectionText> readWholeCollection(const QString &path, const store::TextInPlace &inPlace,
+                                                         const store::ChosenEncoding &encoding)
 {
     store::FileStamp stamp;
-    store::Result<store::CollectionText> text = store::readCollectionBytes(path, &stamp, {}, inPlace);
-    if (text.ok()) {
-        if (auto failure = checkWhole(path, text->bytes, stamp))
-            return *failure;
-    }
-    return text;
+    const auto offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
+        return inPlace && store::readsInPlace(text, encoding) && inPlace(text, index);
+    };
+    store::Result<store::CollectionText> text = store::readCollectionBytes(path, &stamp, {}, offer);
+    if (!text.ok())
+        return text;
+    // Checked on the bytes as the file held them: text decoded from another encoding is no longer as long.
+    if (auto failure = checkWhole(path, text->bytes, stamp))
+        return *failure;
+    store::CollectionText read = *std::move(text);
+    read.bytes = encoding.asStoreBytes(std::move(read.bytes));
+    return read;
 }
 
 } // namespace tankedosan::cli

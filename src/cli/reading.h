@@ -37,18 +37,21 @@ store::MaybeFailure checkWhole(const QString &path, const QByteArray &bytes, con
 // As the windows refuse a collection of too many lines.
 store::MaybeFailure checkLines(const QString &path, const store::LineStore::FileLines &lines);
 // The bytes of a collection, read as the windows read them and with their failures; an index's text offered
-// to `inPlace` first (the bytes are then empty where it took it).
-store::Result<store::CollectionText> readWholeCollection(const QString &path,
-                                                         const store::TextInPlace &inPlace = {});
+// to `inPlace` first (the bytes are then empty where it took it), unless `encoding` applies to it. The bytes
+// are then in `encoding` where it applies (ChosenEncoding::asStoreBytes).
+store::Result<store::CollectionText> readWholeCollection(const QString &path, const store::TextInPlace &inPlace = {},
+                                                         const store::ChosenEncoding &encoding = {});
 
 // An index's text as it lies, offered to a command that can take it so (true) before it is joined into lines.
 using TakeInPlace = std::function<bool(const Collection &, QByteArrayView text, const store::FortuneIndex &)>;
 
 // Reads each collection in turn and gives its lines to use; an index's text goes to inPlace first, as it
-// lies, where one is given. One that cannot be read is told on standard error, after what was printed so
-// far, and the others still go; false when any could not be read.
+// lies, where one is given; a text that `encoding` applies to is read in it, never in place. One that cannot
+// be read is told on standard error, after what was printed so far, and the others still go; false when any
+// could not be read.
 template<typename Use>
-bool readEach(const std::vector<Collection> &collections, Printer *out, Use use, const TakeInPlace &inPlace = {})
+bool readEach(const std::vector<Collection> &collections, Printer *out, Use use, const TakeInPlace &inPlace = {},
+              const store::ChosenEncoding &encoding = {})
 {
     bool all = true;
     for (const Collection &collection : collections) {
@@ -56,7 +59,7 @@ bool readEach(const std::vector<Collection> &collections, Printer *out, Use use,
         const auto offer = [&](QByteArrayView text, const store::FortuneIndex &index) {
             return taken = inPlace && inPlace(collection, text, index);
         };
-        const store::Result<store::CollectionText> text = readWholeCollection(collection.path, offer);
+        const store::Result<store::CollectionText> text = readWholeCollection(collection.path, offer, encoding);
         store::MaybeFailure failure = text.failure();
         if (taken)
             continue;

@@ -10,13 +10,16 @@ namespace tankedosan::cli {
 
 using namespace store;
 
-int listCollections()
+int listCollections(const CommandLine &line)
 {
     const std::vector<Collection> all = allCollections();
     Printer out(stdout);
-    const bool read = readEach(all, &out, [&](const Collection &collection, const LineStore::FileLines &lines) {
-        out.line(collection.name + u'\t' + QString::number(lines.size()));
-    });
+    const bool read = readEach(
+        all, &out,
+        [&](const Collection &collection, const LineStore::FileLines &lines) {
+            out.line(collection.name + u'\t' + QString::number(lines.size()));
+        },
+        {}, line.encoding);
     if (!out.finish() || !read)
         return kError;
     return all.empty() ? kNotFound : kFound;

@@ -86,8 +86,10 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
 
 // One draw over the collections: a collection of lines is read whole and let go, an index of fortune's is
 // weighed by the count in its header and its text read only when the draw falls on it (a UTF-16 text, which
-// strfile cannot count, is read whole as a collection of lines).
-Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead)
+// strfile cannot count, is read whole as a collection of lines, and so is any text when the user named an
+// encoding, which only a text read whole is decoded in).
+Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead,
+               const ChosenEncoding &encoding)
 {
     std::optional<IndexedDraw> indexed;
     for (const Collection &collection : collections) {
@@ -95,7 +97,8 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         const Result<CollectionFile> file = readCollectionFile(collection.path, &stamp);
         MaybeFailure failure = file.failure();
         CollectionText text{file.ok() ? file->bytes : QByteArray()};
-        if (!failure && file->form == CollectionForm::FortuneIndex && fortuneIndexServesText(collection.path)) {
+        if (!failure && file->form == CollectionForm::FortuneIndex && encoding.isWindows1252()
+            && fortuneIndexServesText(collection.path)) {
             const FortuneIndex header = *fortuneIndexOf(text.bytes);
             // The end's offset, where a shuffled index has it among the entries', reads as an entry of blanks.
             if (draw.offer(qsizetype(header.count) + (header.shuffled() ? 1 : 0)))
@@ -110,6 +113,7 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         if (!failure) {
             failure = checkWhole(collection.path, text.bytes, stamp);
             if (!failure) {
+                text.bytes = encoding.asStoreBytes(std::move(text.bytes));
                 const LineStore::FileLines lines(text.bytes, text.form);
                 failure = checkLines(collection.path, lines);
                 if (!failure && draw.offer(lines))
@@ -138,7 +142,7 @@ int randomProverb(const CommandLine &line)
     // Entries of blanks are few: a handful of draws finds a proverb unless there is none.
     for (int round = 0; round < 64 && drawn == Drawn::BlankEntry; ++round) {
         draw.restart();
-        drawn = drawOnce(*collections, draw, allRead);
+        drawn = drawOnce(*collections, draw, allRead, line.encoding);
         if (!allRead)
             break;
     }

@@ -52,7 +52,8 @@ int searchProverbs(const CommandLine &line)
                 return false;
             findFortuneEntries(text, index, line.needle, print(collection, true));
             return true;
-        });
+        },
+        line.encoding);
     if (!out.finish() || !read)
         return kError;
     return found ? kFound : kNotFound;

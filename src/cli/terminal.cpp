@@ -73,7 +73,7 @@ int runCommand(const CommandLine &commandLine)
     case Action::Search: return searchProverbs(commandLine);
     case Action::Number: return proverbByNumber(commandLine);
     case Action::Import: return importLines(commandLine);
-    default: return listCollections();
+    default: return listCollections(commandLine);
     }
 }
 } // namespace

@@ -82,7 +82,42 @@ void frmimport::createControls()
     List1->setUniformItemSizes(true);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblantal = named(new QLabel(this), u"lblantal"_s);
+    lblkodning = named(new QLabel(u"Teckenkodning:"_s, this), u"lblkodning"_s);
+    combokodning = named(new QComboBox(this), u"combokodning"_s);
+    lblkodning->setBuddy(combokodning);
+    fillEncodings();
     layOutControls();
+}
+
+// The encodings a text file of the last decades is most likely in, where it is no UTF-8: Western Europe first,
+// then its neighbours. Only those this system can decode are offered.
+void frmimport::fillEncodings()
+{
+    const std::pair<const char *, QString> encodings[] = {
+        {"windows-1252", u"Windows-1252 (västeuropeisk)"_s},
+        {"ISO-8859-1", u"ISO-8859-1 (Latin-1, västeuropeisk)"_s},
+        {"ISO-8859-15", u"ISO-8859-15 (Latin-9, västeuropeisk med euro)"_s},
+        {"IBM850", u"IBM850 (DOS, västeuropeisk)"_s},
+        {"IBM437", u"IBM437 (DOS, amerikansk)"_s},
+        {"macintosh", u"Mac OS Roman (västeuropeisk)"_s},
+        {"ISO-8859-2", u"ISO-8859-2 (Latin-2, centraleuropeisk)"_s},
+        {"windows-1250", u"Windows-1250 (centraleuropeisk)"_s},
+        {"ISO-8859-3", u"ISO-8859-3 (Latin-3, sydeuropeisk och esperanto)"_s},
+        {"ISO-8859-4", u"ISO-8859-4 (Latin-4, baltisk)"_s},
+        {"windows-1257", u"Windows-1257 (baltisk)"_s},
+        {"ISO-8859-5", u"ISO-8859-5 (kyrillisk)"_s},
+        {"windows-1251", u"Windows-1251 (kyrillisk)"_s},
+        {"KOI8-R", u"KOI8-R (rysk)"_s},
+        {"KOI8-U", u"KOI8-U (ukrainsk)"_s},
+        {"ISO-8859-7", u"ISO-8859-7 (grekisk)"_s},
+        {"ISO-8859-9", u"ISO-8859-9 (Latin-5, turkisk)"_s},
+    };
+    for (const auto &[name, caption] : encodings) {
+        if (store::ChosenEncoding::named(QString::fromLatin1(name)))
+            combokodning->addItem(caption, QString::fromLatin1(name));
+    }
+    combokodning->setEnabled(false);
+    combokodning->setToolTip(u"Gäller filer som inte är UTF-8 eller UTF-16"_s);
 }
 
 // The controls in a column, the lists sharing the width and the height as the window is resized.
@@ -107,7 +142,11 @@ void frmimport::layOutControls()
     layout->addWidget(Label1);
     layout->addLayout(buttons);
     layout->addWidget(List1, 3);
-    layout->addWidget(lblantal);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblantal, 1);
+    bottom->addWidget(lblkodning);
+    bottom->addWidget(combokodning);
+    layout->addLayout(bottom);
 }
 
 void frmimport::connectHandlers()
@@ -131,6 +170,7 @@ void frmimport::connectHandlers()
     connect(cmdtabort, &QPushButton::clicked, this, &frmimport::cmdtabort_Click);
     connect(cmdläggtillalla, &QPushButton::clicked, this, &frmimport::cmdläggtillalla_Click);
     connect(cmdstäng, &QPushButton::clicked, this, &frmimport::cmdstäng_Click);
+    connect(combokodning, &QComboBox::currentIndexChanged, this, &frmimport::combokodning_Change);
 }
 
 void frmimport::Form_Load()
@@ -236,7 +276,11 @@ void frmimport::File1_Click()
     m_lines.clear();
     // The whole file is read and released before anything is shown; a failure leaves no file open. A file of
     // fortune's shows its entries, one a row, as they would stand in a collection.
-    store::Result<store::LineStore> lines = store::readImportFile(import::fileInFolder(m_filePath, item->text()));
+    const auto encoding = store::ChosenEncoding::named(combokodning->currentData().toString());
+    bool applies = false;
+    store::Result<store::LineStore> lines = store::readImportFile(import::fileInFolder(m_filePath, item->text()), {},
+                                                                  encoding.value_or(store::ChosenEncoding()), &applies);
+    combokodning->setEnabled(lines.ok() && applies);
     if (auto failure = lines.failure()) {
         busy.showError(*failure);
         return;
@@ -297,6 +341,13 @@ void frmimport::cmdtabort_Click()
 void frmimport::cmdstäng_Click()
 {
     close();
+}
+
+// The file read again in the encoding chosen, so that the list shows the lines as they will be added.
+void frmimport::combokodning_Change()
+{
+    if (combokodning->isEnabled())
+        File1_Click();
 }
 
 } // namespace tankedosan::import

@@ -44,6 +44,9 @@ private:
     QPushButton *cmdstäng;
     QListView *List1;
     QLabel *lblantal;
+    // The encoding of a file that is neither UTF-8 nor UTF-16; it can be chosen only for such a file.
+    QLabel *lblkodning;
+    QComboBox *combokodning;
 
     void Form_Load();
     void Drive1_Change();
@@ -55,6 +58,7 @@ private:
     void cmdtabort_Click();
     void cmdläggtillalla_Click();
     void cmdstäng_Click();
+    void combokodning_Change();
 
     // The import list, the lines of the clicked file.
     widgets::ListBoxModel &importList() { return m_lines; }
@@ -62,6 +66,7 @@ private:
     void markLine(int row);
 
     void createControls();
+    void fillEncodings();
     void layOutControls();
     void connectHandlers();
     void showFiles();

@@ -147,18 +147,26 @@ Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp
     return text;
 }
 
-Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress)
+Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress,
+                                 const ChosenEncoding &encoding)
 {
     FileStamp read;
     Result<CollectionText> text = readCollectionBytes(path, &read, progress);
     const ReadForm form = text.ok() ? text->form : ReadForm::File;
-    Result<LineStore> lines = text.ok() ? linesFromFile(path, (*std::move(text)).bytes, false, form) : *text.failure();
+    Result<LineStore> lines =
+        text.ok() ? linesFromFile(path, encoding.asStoreBytes((*std::move(text)).bytes), false, form) : *text.failure();
     if (stamp)
         *stamp = lines.ok() ? read : FileStamp(); // what could not be read whole is never written back
     return lines;
 }
 
-Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress)
+bool readsInPlace(QByteArrayView text, const ChosenEncoding &encoding)
+{
+    return encoding.isWindows1252() || !ChosenEncoding::appliesTo(text);
+}
+
+Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress, const ChosenEncoding &encoding,
+                                 bool *applies)
 {
     Result<QByteArray> read = readWholeFile(path, nullptr, progress);
     if (auto failure = read.failure())
@@ -173,7 +181,10 @@ Result<LineStore> readImportFile(const QString &path, const ReadProgress &progre
     } else if (!index && isFortuneText(bytes)) {
         bytes = fortuneEntries(std::move(bytes), FortuneIndex(), EntryForm::Joined);
     }
-    return linesFromFile(path, std::move(bytes));
+    // fortuneEntries keeps the entries in the encoding their text reads in: they tell whether a choice applies.
+    if (applies)
+        *applies = ChosenEncoding::appliesTo(bytes);
+    return linesFromFile(path, encoding.asStoreBytes(std::move(bytes)));
 }
 
 namespace {

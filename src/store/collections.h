@@ -81,12 +81,19 @@ struct CollectionText
 // index's text goes there first; the bytes are then empty where it took the text.
 Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
                                            const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
-// The lines of those bytes, as linesFromFile takes them.
-Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {});
+// The lines of those bytes, as linesFromFile takes them; in `encoding` where it applies to them.
+Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {},
+                                 const ChosenEncoding &encoding = {});
+// Whether `inPlace` may take a fortune text where it lies, read in `encoding`: the search and draw in place read
+// Windows-1252 and UTF-8 alone.
+bool readsInPlace(QByteArrayView text, const ChosenEncoding &encoding);
 
 // A file to import lines from: the entries of a fortune text (or of the text an index of fortune's stands
-// for), each joined into one line, else the non-empty lines of any text file.
-Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress = {});
+// for), each joined into one line, else the non-empty lines of any text file; in `encoding` where it applies
+// to them, which `applies` tells (whatever the encoding), so that a window offers the choice only where it
+// matters.
+Result<LineStore> readImportFile(const QString &path, const ReadProgress &progress = {},
+                                 const ChosenEncoding &encoding = {}, bool *applies = nullptr);
 
 // The lines of a file's bytes that readWholeFile gave for path (empty ones too when keepEmpty is set),
 // refused past kMaxReadLines lines (failure 7).

@@ -426,6 +426,35 @@ QString decodeText(QByteArrayView bytes)
     return decodeAs(bytes.sliced(encoding.markSize()), encoding.encoding);
 }
 
+std::optional<ChosenEncoding> ChosenEncoding::named(const QString &name)
+{
+    const QStringDecoder decoder(name.toUtf8().constData());
+    if (!decoder.isValid())
+        return std::nullopt;
+    ChosenEncoding chosen;
+    const QByteArray canonical = decoder.name();
+    if (canonical.compare("windows-1252", Qt::CaseInsensitive) != 0)
+        chosen.m_name = canonical;
+    return chosen;
+}
+
+bool ChosenEncoding::appliesTo(QByteArrayView bytes)
+{
+    if (encodingOf(bytes) != FileEncoding{})
+        return false;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    return skipAscii(p, p + bytes.size()) != p + bytes.size();
+}
+
+QByteArray ChosenEncoding::asStoreBytes(QByteArray bytes) const
+{
+    if (isWindows1252() || !appliesTo(bytes))
+        return bytes;
+    QStringDecoder decoder(m_name.constData(), QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return kUtf8ByteOrderMark + encodeUtf8(text);
+}
+
 bool fitsWindows1252(QStringView text)
 {
     for (QChar c : text) {

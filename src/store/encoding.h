@@ -81,6 +81,29 @@ QString decodeAs(QByteArrayView body, TextEncoding encoding);
 // exactly.
 bool decodesExactly(QByteArrayView bytes);
 
+// The encoding of a file that is neither UTF-16 behind its mark nor UTF-8 (with its mark, or valid without
+// one): Windows-1252, by the table above, unless the user names another that ICU knows, for a file written
+// elsewhere in the world (ISO-8859-3 for Esperanto, KOI8-R for Russian).
+class ChosenEncoding
+{
+public:
+    ChosenEncoding() = default; // Windows-1252
+    // The encoding of that name in any of its spellings ("latin3", "ISO-8859-3"); nothing when ICU knows no
+    // such name. Windows-1252 itself is the default, however it is spelt.
+    static std::optional<ChosenEncoding> named(const QString &name);
+    bool isWindows1252() const { return m_name.isEmpty(); }
+    // Bytes this encoding applies to (appliesTo) as the line store takes them: UTF-8 behind its mark. Any other
+    // bytes, or any bytes when this is Windows-1252, come back as they are, for the store reads those itself.
+    QByteArray asStoreBytes(QByteArray bytes) const;
+
+    // Whether the encoding a user chooses decides how the bytes read: they are no UTF-16 behind its mark, no
+    // UTF-8 with its mark and no valid UTF-8 (plain ASCII is valid UTF-8, and reads the same either way).
+    static bool appliesTo(QByteArrayView bytes);
+
+private:
+    QByteArray m_name; // empty for Windows-1252
+};
+
 // True when every character has a Windows-1252 byte.
 bool fitsWindows1252(QStringView text);
 

@@ -148,6 +148,7 @@ private slots:
         m_dir.write(u"Alfa.dat"_s, "Alfa\r\n"_ba);
         m_dir.write(u"Citat.dat"_s, "Gud ser dig\r\n\r\nMin gud\r\n\xC5sna \xE5lar\r\n"_ba);
         m_dir.write(u"En.dat"_s, "Ensam rad"_ba);
+        m_dir.write(u"Eo.dat"_s, "A\xF8o maljuna\r\n\xA6oj\r\n"_ba); // ISO-8859-3: Aĝo, Ĥoj
         m_dir.write(u"Tom.dat"_s, {});
         m_dir.write(u"Lang.dat"_s, QByteArray(12000, 'x') + "\xE5\r\n"_ba);
         m_dir.write(u"Utf.dat"_s,
@@ -181,7 +182,22 @@ private slots:
         row("past the end", u"--nummer|4"_s, 2, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
         row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {}, u"--nummer läser en samling, inte alla"_s);
         row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
-        row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nLang\t1\nTom\t0\nUtf\t3\n");
+        row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nEo\t2\nLang\t1\nTom\t0\nUtf\t3\n");
+        // --kodning reads what is neither UTF-8 nor UTF-16 in the encoding named, Windows-1252 without it.
+        const QByteArray ago = u"Aĝo maljuna\n"_s.toUtf8();
+        row("Windows-1252 by default", u"--nummer|1|--samling|Eo"_s, 0, u"Aøo maljuna\n"_s.toUtf8());
+        row("--kodning", u"--nummer|1|--samling|Eo|--kodning|ISO-8859-3"_s, 0, ago);
+        row("--kodning=alias", u"--sök|AĜO|--samling|alla|--kodning=latin3"_s, 0, "Eo:" + ago);
+        row("--kodning, Windows-1252 file", u"--nummer|3|--kodning|ISO-8859-3"_s, 0, u"Ċsna ċlar\n"_s.toUtf8());
+        row("--kodning, UTF-8 file", u"--sök|öGA|--samling|utf|--kodning|KOI8-R"_s, 0,
+            "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
+        row("--kodning, ASCII file", u"--slump|--samling|En|--kodning|IBM037"_s, 0, "Ensam rad\n"); // EBCDIC
+        row("--kodning, --samlingar", u"--samlingar|--kodning|UTF-16LE"_s, 0, // CR LF pairs as one character
+            "Alfa\t1\nCitat\t1\nEn\t1\nEo\t1\nLang\t1\nTom\t0\nUtf\t3\n");
+        row("unknown encoding", u"--slump|--kodning|latin99"_s, 2, {},
+            u"tankedosan: okänd teckenkodning: latin99\nSkriv \"tankedosan --help\" för att se alternativen.\n"_s);
+        row("no encoding named", u"--slump|--kodning="_s, 2, {}, u"--kodning ska följas av en teckenkodnings namn"_s);
+        row("--kodning without a command", u"--kodning|latin3"_s, 2, {}, u"--kodning hör till --slump"_s);
         row("backslash", u"--slump|--samling|Djur\\Katt"_s, 2, {},
             u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s);
         row("no collection named", u"--slump|--samling="_s, 2, {},
@@ -212,11 +228,15 @@ private slots:
             named << found.captured(1);
         QCOMPARE(
             named.join(u' '),
-            u"--slump --sök --sok --nummer --samlingar --importera --samling --början --borjan --mapp -h --help -v "
+            u"--slump --sök --sok --nummer --samlingar --importera --samling --början --borjan --kodning --mapp -h "
+            u"--help -v "
             u"--version"_s);
         for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) // the first line of each
             QVERIFY2(help.indexOf(u'\n' + part) == help.indexOf(u"\n\n"_s + part) + 1, qPrintable(part));
         QCOMPARE(help.count(u'('), help.count(u')'));
+        // --kodning's help gives an example of a name and what is read without it.
+        QVERIFY(help.contains(u"(som ISO-8859-3,"_s)
+                && help.contains(u"i stället för i\n                        Windows-1252:"_s));
         QVERIFY(help.startsWith(u"Användning: tankedosan [alternativ]\n\nTankedosan läser"_s));
         QCOMPARE(ran.status, 0);
         // The program's own name is no option, whatever it is.
@@ -386,6 +406,11 @@ private slots:
         indexed(f, u"zitate"_s,
                 "\xC3\x84rlighet\n  varar l\xC3\xA4ngst\n%\n \n%\n\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n%\nAlfa\n");
         expect(dir, u"--samlingar"_s, 0, "en\t1\nzitate\t3\n");
+        // fortune's text in ISO-8859-3, searched and drawn in the encoding named, never in place.
+        indexed(f, u"eo"_s, "Ne \xF8ojo\n%\nA\xF8o\n%\n");
+        expect(dir, u"--sök|aĝo|--samling|eo|--kodning|ISO-8859-3"_s, 0, u"Aĝo\n"_s.toUtf8());
+        draws(dir, u"eo|--kodning|ISO-8859-3"_s, {u"Ne ĝojo\n"_s.toUtf8(), u"Aĝo\n"_s.toUtf8()}, 12);
+        QVERIFY(QFile::remove(f.path(u"eo.dat"_s)) && QFile::remove(f.path(u"eo"_s)));
         // A text behind a link (as in Debian's folders) and past what a read takes whole: only the entry drawn is read.
         indexed(f, u"stor"_s, "Stor\n%\nLiten\n%\n");
         QVERIFY(QFile::resize(f.path(u"stor"_s), store::kMaxReadBytes + 1)
@@ -420,6 +445,16 @@ private slots:
         expect(dir, u"--importera|<dir>/saknas|--samling|Egen"_s, 2, {}, u"53 - "_s);
         expect(dir, u"--importera|<dir>/borta.dat|--samling|Egen"_s, 2, {}, u"53 - "_s); // an index without its text
         expect(dir, u"--importera|<dir>/mer.txt"_s, 2, {}, u"ange den med --samling"_s);
+        // A file in ISO-8859-3 stores its own letters, in UTF-8, which alone holds them.
+        f.write(u"eo.txt"_s, "A\xF8o maljuna\r\n\xA6oj\r\n");
+        expect(dir, u"--importera|<dir>/eo.txt|--samling|Eo|--kodning|ISO-8859-3"_s, 0,
+               "2 ordspråk lades till i ''Eo''; 0 fanns redan där.\n");
+        QCOMPARE(QStringDecoder("UTF-8").decode(f.read(u"Eo.dat"_s)), u"Aĝo maljuna\r\nĤoj\r\n"_s);
+        // The collection taken into keeps its own letters: the encoding named is the file's, not the collection's.
+        f.write(u"Sv.dat"_s, "F\xE5r\r\n");
+        expect(dir, u"--importera|<dir>/eo.txt|--samling|Sv|--kodning|latin3"_s, 0,
+               "2 ordspråk lades till i ''Sv''; 0 fanns redan där.\n");
+        QVERIFY(QString(QStringDecoder("UTF-8").decode(f.read(u"Sv.dat"_s))).contains(u"Får\r\n"_s));
         QStringList expected{u"Öga för öga"_s, u"Beta"_s, u"beta"_s, u"Alfa"_s, u"Zeta"_s, u"Gamma"_s};
         std::stable_sort(expected.begin(), expected.end(), referenceLess);
         QCOMPARE(QStringDecoder("windows-1252").decode(f.read(u"Egen.dat"_s)), expected.join(u"\r\n"_s) + u"\r\n"_s);

@@ -352,6 +352,17 @@ private slots:
             below << Dir1->item(row)->text().trimmed();
         QCOMPARE(below, folders);
         clickRow(File1, 0);
+        auto *const encoding = child<QComboBox>(w, "combokodning");
+        QVERIFY(encoding->isEnabled()); // Windows-1252: the encoding could be another
+        QStringList offered; // each by a name ICU knows, with words of its own
+        for (int i = 0; i < encoding->count(); ++i)
+            offered << (QStringDecoder(encoding->itemData(i).toString().toLatin1().constData()).isValid()
+                                && encoding->itemText(i).endsWith(u')')
+                            ? encoding->itemData(i).toString()
+                            : encoding->itemText(i));
+        QCOMPARE(offered.join(u' '), u"windows-1252 ISO-8859-1 ISO-8859-15 IBM850 IBM437 macintosh ISO-8859-2 "
+                                     u"windows-1250 ISO-8859-3 ISO-8859-4 windows-1257 ISO-8859-5 windows-1251 KOI8-R "
+                                     u"KOI8-U ISO-8859-7 ISO-8859-9"_s);
         clickRow(lines, 1);
         QStringList seen{wholeRows(lines).join(u'/') + u" | "_s + child<QLabel>(w, "lblantal")->text()};
         for (const char *b : {"cmdläggtill", "cmdtabort", "cmdtabort", "cmdläggtill", "cmdtabort", "cmdläggtillalla"}) {
@@ -379,6 +390,18 @@ private slots:
         QTest::keyClick(Dir1, Qt::Key_Return);
         clickRow(File1, 0);
         QCOMPARE(wholeRows(lines), (QStringList{u"Först och sist"_s, u"Mitt"_s}));
+        QVERIFY(!encoding->isEnabled()); // UTF-8
+        // ISO-8859-3 shown as Windows-1252 reads it until chosen, then as it will be added.
+        s.folder.write(u"c/eo.txt"_s, "A\xF8o maljuna\r\n\xA6oj\r\n"_ba);
+        w.setDirPath(s.folder.path(u"c"_s));
+        clickRow(File1, 0);
+        QStringList shown{wholeRows(lines).join(u'/')};
+        pick(encoding, encoding->findData(u"ISO-8859-3"_s));
+        shown << wholeRows(lines).join(u'/');
+        child<QPushButton>(w, "cmdläggtillalla")->click();
+        QCOMPARE(shown, (QStringList{u"Aøo maljuna/¦oj"_s, u"Aĝo maljuna/Ĥoj"_s}));
+        QVERIFY(s.lines().contains(u"Aĝo maljuna"_s) && s.lines().contains(u"Ĥoj"_s));
+        w.setDirPath(s.folder.path(u"f\\"_s));
         // Only "*" and "?" are wildcards; brackets are letters of a name. Patterns separated by ";", any case.
         s.folder.write(u"f\\/a[1].txt"_s, "a"_ba);
         s.folder.write(u"f\\/a1.txt"_s, "a"_ba);

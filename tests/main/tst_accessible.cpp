@@ -292,7 +292,9 @@ private slots:
             {u"frmimport:Importera från textfil@9600,8400"_s,
              u"Label3=Här kan du importera ordspråk ur textfiler på din hårddisk.|Drive1|Label2=Filtyper|"
              u"txtpattern=*.txt|cmdpattern=ok|Dir1|File1|Label1=|cmdläggtill=Lägg till markerad|"
-             u"cmdtabort=Ta bort markerad|cmdläggtillalla=Lägg till alla|*cmdstäng=Stäng|List1|lblantal="_s},
+             u"cmdtabort=Ta bort markerad|cmdläggtillalla=Lägg till alla|*cmdstäng=Stäng|List1|lblantal=|"
+             u"lblkodning=Teckenkodning:|-combokodning=Windows-1252 (västeuropeisk)?Gäller filer som inte är UTF-8 "
+             u"eller UTF-16"_s},
             {u"frmsnabbspara:Snabbspara@6735,3375"_s, // its heading is wider than the classic 1455 twips, which cut it
              u"Label1=Sparade ordspråk:@120,120,2400,255|Text1=@120,360,5295,2895|cmdstäng=Stäng@5520,360,1095,375|"
              u"cmdtöm=Töm lista...@5520,840,1095,375|cmdspara=Spara...@5520,1320,1095,375"_s},
