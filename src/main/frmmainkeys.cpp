@@ -17,11 +17,11 @@ namespace tankedosan::main {
 
 namespace {
 
-bool isStepKey(const QKeyEvent *key)
+// Page Down and Page Up need no answer: no control of the window claims them, so they step wherever the focus is.
+bool isArrowKey(const QKeyEvent *key)
 {
     return (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
-           && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_PageUp
-               || key->key() == Qt::Key_PageDown);
+           && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right);
 }
 
 // Whether the control has a use of its own for a key that the window would take otherwise.
@@ -34,9 +34,6 @@ bool controlUsesKey(const QWidget *control, const QKeyEvent *key)
             return text->textCursor().hasSelection();
         return false;
     }
-    // Page Down and Page Up step wherever the focus is.
-    if (key->key() != Qt::Key_Left && key->key() != Qt::Key_Right)
-        return false;
     // The arrows move a text box's cursor, a choice among values (the collection box, a group of options, the
     // menus' titles after Alt), or a view wider than its box.
     if (const auto *area = qobject_cast<const QAbstractScrollArea *>(control))
@@ -59,7 +56,7 @@ public:
         if (event->type() != QEvent::ShortcutOverride)
             return QObject::eventFilter(watched, event);
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (!isStepKey(key) && !key->matches(QKeySequence::Copy))
+        if (!isArrowKey(key) && !key->matches(QKeySequence::Copy))
             return QObject::eventFilter(watched, event);
         event->setAccepted(controlUsesKey(static_cast<QWidget *>(watched), key));
         return true;
