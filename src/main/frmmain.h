@@ -140,6 +140,12 @@ private:
     void createMenus();
     void connectHandlers();
     void connectControls();
+    // The keys of a desktop reader beyond the menus' own: Page Down / Page Up and the arrows step, Ctrl+C
+    // copies, Ctrl+plus and Ctrl+minus step the text size; each only where the focused control has no use of
+    // its own for it.
+    void connectDesktopKeys();
+    // The next larger (+1) or smaller (-1) text size, through its menu entry; none past either end.
+    void stepTextSize(int step);
 
     platform::Platform &m_platform;
     // While the view "Söklistan" offers a search for its empty list.

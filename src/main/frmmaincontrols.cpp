@@ -81,6 +81,7 @@ void frmmain::connectHandlers()
     for (int i = 0; i < int(mnuredigera_textstorlek.size()); ++i)
         connect(mnuredigera_textstorlek[i], &QAction::triggered, this, [this, i] { mnuredigera_textstorlek_Click(i); });
     connectOtherWindows();
+    connectDesktopKeys();
     widgets::keyboard(this);
 }
 
@@ -218,6 +219,8 @@ void frmmain::createMenus()
     mnuredigera = menuBar()->addMenu(u"&Redigera"_s);
     mnuredigera->setObjectName(u"mnuredigera"_s);
     mnuredigera_sök = addEntry(mnuredigera, u"mnuredigera_sök"_s, u"Sök ordspråk..."_s, Qt::Key_F3);
+    // The desktop's key for finding as well; F3, the first, is the one the menu shows.
+    mnuredigera_sök->setShortcuts({Qt::Key_F3, Qt::CTRL | Qt::Key_F});
     mnuredigera_linje1 = addSeparator(mnuredigera, u"mnuredigera_linje1"_s);
     mnuredigera_redigera = addEntry(mnuredigera, u"mnuredigera_redigera"_s, u"Redigera ordspråk-listan..."_s);
     mnuredigera_linje2 = addSeparator(mnuredigera, u"mnuredigera_linje2"_s);
@@ -231,6 +234,8 @@ void frmmain::createMenus()
         sizes->addAction(mnuredigera_textstorlek[i]);
     }
     mnuredigera_textstorlek[0]->setChecked(true);
+    // Ctrl+0, a desktop's key for the default size, is this entry's: the size the window starts with.
+    mnuredigera_textstorlek[0]->setShortcut(Qt::CTRL | Qt::Key_0);
 
     mnuhjälp = menuBar()->addMenu(u"&Hjälp"_s);
     mnuhjälp->setObjectName(u"mnuhjälp"_s);

@@ -269,7 +269,7 @@ private slots:
              u"mnuarkiv_raderaordspråk=Radera aktuellt ordspråk...|mnuarkiv_linje3|mnuarkiv_avsluta=Avsluta^Ctrl+Q|"
              u"mnuredigera=Redigera|mnuredigera_sök=Sök ordspråk...^F3|mnuredigera_linje1|"
              u"mnuredigera_redigera=Redigera ordspråk-listan...|mnuredigera_linje2|"
-             u"mnuredigera_textstorlek=Textstorlek - 8|mnuredigera_textstorlek=Textstorlek - 10|"
+             u"mnuredigera_textstorlek=Textstorlek - 8^Ctrl+0|mnuredigera_textstorlek=Textstorlek - 10|"
              u"mnuredigera_textstorlek=Textstorlek - 12|mnuredigera_textstorlek=Textstorlek - 14|"
              u"mnuredigera_textstorlek=Textstorlek - 18|mnuhjälp=Hjälp|mnuhjälp_hjälp=Hjälp^F1|mnuhjälp_linje1|"
              u"mnuhjälp_om=Om ..."_s},

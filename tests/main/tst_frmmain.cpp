@@ -407,6 +407,92 @@ private slots:
                  (QSet<QString>{u"Ros är röd Viol"_s, u"/\\ /  \\ /____\\"_s, u"Ett  två"_s, QString()}));
     }
 
+    // The desktop's keys, typed where the focus is: a control that uses a key keeps it. The result: the number,
+    // the collection, the copy (the program's and a text box's own), the text size with its marks, searches opened.
+    void desktopKeys_data()
+    {
+        QTest::addColumn<QString>("control"); // none: the menu bar
+        QTest::addColumn<QString>("keys"); // a selection in the control first where they start with "*"
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("entry"); // the menu entry that shows the key, and where among its keys
+        const auto row = [](const char *name, const char *control, const char *keys, int size, const char *expected,
+                            const char *entry = "") {
+            QTest::newRow(name) << QString::fromUtf8(control) << QString::fromUtf8(keys) << size
+                                << QString::fromUtf8(expected) << QString::fromUtf8(entry);
+        };
+        row("page down", "cmdnästa", "PgDown, PgDown", 0, "4|Citat|||8.25 x----|0");
+        row("page up", "cmdnästa", "PgUp, PgUp", 0, "5|Citat|||8.25 x----|0");
+        row("page down in the number box", "txtnr", "PgDown", 0, "3|Citat|||8.25 x----|0");
+        row("page up in the collection box", "comboordspråk", "PgUp", 0, "1|Citat|||8.25 x----|0");
+        row("arrows on a button", "cmdförra", "Right, Right, Left", 0, "3|Citat|||8.25 x----|0");
+        row("arrows on the display", "pp", "Left", 0, "1|Citat|||8.25 x----|0");
+        row("number box keeps its arrows", "txtnr", "Left, Right, Left", 0, "2|Citat|||8.25 x----|0");
+        row("collection box keeps its arrows", "comboordspråk", "Right, Down, Left", 0, "2|Djur|||8.25 x----|0");
+        row("menu bar keeps its arrows", "", "Right", 0, "2|Citat|||8.25 x----|0");
+        row("options keep their arrows", "optlista_sök", "Right", 0, "2|Citat|||8.25 x----|0");
+        row("copy", "cmdnästa", "Ctrl+C", 0, "2|Citat|Två||8.25 x----|0");
+        row("copy from the number box", "txtnr", "Ctrl+C", 0, "2|Citat|Två||8.25 x----|0");
+        row("copy from the display", "pp", "Ctrl+C", 0, "2|Citat|Två||8.25 x----|0");
+        row("number box copies its selection", "txtnr", "*Ctrl+C", 0, "2|Citat||2|8.25 x----|0");
+        row("display copies its selection", "pp", "*Ctrl+C", 0, "2|Citat||Två|8.25 x----|0");
+        row("find", "txtnr", "Ctrl+F", 0, "2|Citat|||8.25 x----|1", "mnuredigera_sök 1");
+        row("find, the first key of its entry", "cmdnästa", "F3", 0, "2|Citat|||8.25 x----|1", "mnuredigera_sök 0");
+        row("larger", "cmdnästa", "Ctrl++, Ctrl++, Ctrl++, Ctrl+-", 0, "2|Citat|||12 --x--|0");
+        row("larger with =", "txtnr", "Ctrl+=", 3, "2|Citat|||18 ----x|0");
+        row("largest stays", "cmdnästa", "Ctrl++", 4, "2|Citat|||18 ----x|0");
+        row("smaller", "comboordspråk", "Ctrl+-", 1, "2|Citat|||8.25 x----|0");
+        row("smallest stays", "cmdnästa", "Ctrl+-", 0, "2|Citat|||8.25 x----|0");
+        row("default size", "pp", "Ctrl+0", 3, "2|Citat|||8.25 x----|0", "mnuredigera_textstorlek 0");
+    }
+    void desktopKeys()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, keys);
+        QFETCH(int, size);
+        QFETCH(QString, expected);
+        QFETCH(QString, entry);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {u"Ett"_s, u"Två"_s, u"Tre"_s, u"Fyra"_s, u"Fem"_s});
+        s.folder.writeCollection(u"Djur"_s, {u"Ko"_s, u"Katt"_s});
+        s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
+        frmmain &w = s.start();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        child<QAction>(w, "mnuredigera_textstorlek", size)->trigger();
+        QWidget *focused = control.isEmpty() ? w.menuBar() : child<QWidget>(w, qPrintable(control));
+        focused->setFocus();
+        if (control.isEmpty()) // Alt alone puts the menu bar in charge of the arrows
+            QTest::keyClick(focused, Qt::Key_Alt);
+        if (keys.startsWith(u'*')) {
+            QMetaObject::invokeMethod(focused, "selectAll");
+            keys.remove(0, 1);
+        }
+        QGuiApplication::clipboard()->clear();
+        int searches = 0;
+        QTimer closer;
+        closer.callOnTimeout([&] {
+            if (auto *search = qobject_cast<frmsök *>(QApplication::activeModalWidget()))
+                searches += search->close();
+        });
+        closer.start(0);
+        const QKeySequence sequence = QKeySequence::fromString(keys, QKeySequence::PortableText);
+        for (int i = 0; i < sequence.count(); ++i)
+            QTest::keyClick(focused, sequence[i].key(), sequence[i].keyboardModifiers());
+        QString marks;
+        for (const QAction *size : w.findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
+            marks += size->isChecked() ? u'x' : u'-';
+        QCOMPARE(QStringList({child<QLineEdit>(w, "txtnr")->text(), child<QComboBox>(w, "comboordspråk")->currentText(),
+                              s.platform.clipboard(), QGuiApplication::clipboard()->text(),
+                              QString::number(child<QPlainTextEdit>(w, "pp")->font().pointSizeF()) + u' ' + marks,
+                              QString::number(searches)})
+                     .join(u'|'),
+                 expected);
+        if (!entry.isEmpty())
+            QCOMPARE(child<QAction>(w, qPrintable(entry.section(u' ', 0, 0)))->shortcuts().indexOf(sequence),
+                     entry.section(u' ', 1).toInt());
+    }
+
     // A huge proverb shows in part (wrapping it would take long) but is copied whole.
     void hugeProverbsNumbersAndCancelledLoads()
     {

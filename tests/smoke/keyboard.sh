@@ -71,6 +71,9 @@ keys "$main" alt+n alt+n
 copied "$(line 2 Citat.dat)"
 keys "$main" $(tabs 10) Return
 copied "$(line 3 Citat.dat)"
+# The desktop's keys on a button: Page Down and Right step on, Left back; Ctrl+C copies what "Kopiera" does.
+keys "$main" Next Right Left
+xdotool key ctrl+c && settles "the proverb Ctrl+C copies" "$(line 4 Citat.dat)" xclip -o -selection clipboard
 
 # The search window opens on its text box, where a round of Tab comes back to; Enter searches, "OK" takes the
 # hits, which become the list shown. Escape keeps the window (its results may be unsaved), "Avbryt" closes it.
