@@ -20,14 +20,14 @@ namespace {
 // The window lives in a library of its own (see window.cpp): beside the executable in a build or an unpacked
 // copy, in ../lib/tankedosan/window beside the bin folder of an installed one. Only those two places are
 // tried, by their full paths, so no library search path can put another library in its place.
-int openWindow(int &argc, char **argv, const QString &folder)
+int openWindow(int &argc, char **argv, const QString &folder, const store::ChosenEncoding &encoding)
 {
     const QString name = QStringLiteral("libtankedosan-window.so");
     const QString bin = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
     const QString beside = bin + u'/' + name;
     const QString path = QFileInfo::exists(beside) ? beside : bin + QStringLiteral("/../lib/tankedosan/window/") + name;
     void *library = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    using Window = int(int &, char **, const QString &);
+    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &);
     auto *window = library ? reinterpret_cast<Window *>(dlsym(library, "tankedosanWindow")) : nullptr;
     if (!window) {
         const char *why = dlerror();
@@ -36,7 +36,7 @@ int openWindow(int &argc, char **argv, const QString &folder)
         std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
         return 2;
     }
-    return window(argc, argv, folder);
+    return window(argc, argv, folder, encoding);
 }
 
 } // namespace
@@ -53,5 +53,5 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return cli::runInTerminal(commandLine);
     }
-    return openWindow(argc, argv, commandLine.folder);
+    return openWindow(argc, argv, commandLine.folder, commandLine.encoding);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "main/frmmain.h"
 #include "platform/qtplatform.h"
+#include "store/collections.h"
 #include "store/programfolder.h"
 #include "widgets/keys.h"
 
@@ -44,7 +45,8 @@ private:
 
 // The main window's side of the program, loaded by the executable only when the window is to open: the
 // terminal's commands then never map or relocate the libraries of a display.
-extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QString &folder)
+extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QString &folder,
+                                              const store::ChosenEncoding &encoding)
 {
     QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));
     Application app(argc, argv);
@@ -56,6 +58,7 @@ extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QStr
     app.setPlatform(&platform);
     if (auto failure = store::settleProgramFolder(folder))
         platform.showStandardError(*failure);
+    store::setFolderEncoding(encoding);
     frmmain window(platform);
     window.show();
     return QApplication::exec();

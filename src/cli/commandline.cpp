@@ -51,7 +51,8 @@ QString helpText()
            u"  --början, --borjan    Med --sök: bara ordspråk som börjar med <text>.\n"
            u"  --kodning <namn>      Läser filer som varken är UTF-8 eller UTF-16 i teckenkodningen\n"
            u"                        <namn> (som ISO-8859-3, KOI8-R eller IBM850) i stället för i\n"
-           u"                        Windows-1252: samlingarna, och filen som --importera anger.\n"
+           u"                        Windows-1252: samlingarna (också i fönstret), och filen som\n"
+           u"                        --importera anger.\n"
            u"  --mapp <mapp>         Använder samlingarna i <mapp>. I fortunes mappar (som\n"
            u"                        /usr/share/games/fortunes) är varje citat ett ordspråk; de\n"
            u"                        samlingarna kan bara läsas.\n"
@@ -257,8 +258,8 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
         line.importFile = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
     }
     if (parser.isSet(o.encoding)) {
-        if (line.action == Action::Version || line.action == Action::Run)
-            return failed(u"--kodning hör till --slump, --sök, --nummer, --samlingar och --importera"_s);
+        if (line.action == Action::Version)
+            return failed(u"--kodning hör till fönstret och till --slump, --sök, --nummer, --samlingar och --importera"_s);
         const QString name = parser.value(o.encoding);
         if (name.isEmpty())
             return failed(u"--kodning ska följas av en teckenkodnings namn"_s);

@@ -147,6 +147,20 @@ Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp
     return text;
 }
 
+namespace {
+ChosenEncoding g_folderEncoding;
+} // namespace
+
+void setFolderEncoding(const ChosenEncoding &encoding)
+{
+    g_folderEncoding = encoding;
+}
+
+const ChosenEncoding &folderEncoding()
+{
+    return g_folderEncoding;
+}
+
 Result<LineStore> readCollection(const QString &path, FileStamp *stamp, const ReadProgress &progress,
                                  const ChosenEncoding &encoding)
 {

@@ -81,9 +81,14 @@ struct CollectionText
 // index's text goes there first; the bytes are then empty where it took the text.
 Result<CollectionText> readCollectionBytes(const QString &path, FileStamp *stamp = nullptr,
                                            const ReadProgress &progress = {}, const TextInPlace &inPlace = {});
+// The encoding the user named at start for the folder's files that are neither UTF-8 nor UTF-16 (--kodning):
+// the windows read every collection in it. Windows-1252 unless set.
+void setFolderEncoding(const ChosenEncoding &encoding);
+const ChosenEncoding &folderEncoding();
+
 // The lines of those bytes, as linesFromFile takes them; in `encoding` where it applies to them.
 Result<LineStore> readCollection(const QString &path, FileStamp *stamp = nullptr, const ReadProgress &progress = {},
-                                 const ChosenEncoding &encoding = {});
+                                 const ChosenEncoding &encoding = folderEncoding());
 // Whether `inPlace` may take a fortune text where it lies, read in `encoding`: the search and draw in place read
 // Windows-1252 and UTF-8 alone.
 bool readsInPlace(QByteArrayView text, const ChosenEncoding &encoding);

@@ -63,12 +63,12 @@ static const int windowProbe = [] {
         return 0;
     qAddPreRoutine([] { QTimer::singleShot(0, watchWindow); });
     QCoreApplication::setApplicationName(u"Tankedosan"_s);
-    using Window = int(int &, char **, const QString &);
+    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &);
     auto *window = reinterpret_cast<Window *>(dlsym(dlopen(library.constData(), RTLD_NOW), "tankedosanWindow"));
     static char program[] = "tankedosan";
     char *argv[] = {program, nullptr};
     int argc = 1;
-    std::exit(window ? window(argc, argv, {}) : 3);
+    std::exit(window ? window(argc, argv, {}, {}) : 3);
 }();
 
 // A command and what it gives; as run, status -1 if it did not end by itself within a minute.
@@ -197,7 +197,7 @@ private slots:
         row("unknown encoding", u"--slump|--kodning|latin99"_s, 2, {},
             u"tankedosan: okänd teckenkodning: latin99\nSkriv \"tankedosan --help\" för att se alternativen.\n"_s);
         row("no encoding named", u"--slump|--kodning="_s, 2, {}, u"--kodning ska följas av en teckenkodnings namn"_s);
-        row("--kodning without a command", u"--kodning|latin3"_s, 2, {}, u"--kodning hör till --slump"_s);
+        row("--kodning with --version", u"--kodning|latin3|--version"_s, 2, {}, u"--kodning hör till fönstret"_s);
         row("backslash", u"--slump|--samling|Djur\\Katt"_s, 2, {},
             u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s);
         row("no collection named", u"--slump|--samling="_s, 2, {},

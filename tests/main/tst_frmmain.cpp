@@ -5,6 +5,7 @@
 #include "main/frmom.h"
 #include "editor/frmredigera.h"
 #include "search/frmsok.h"
+#include "store/collections.h"
 #include "store/module1.h"
 #include "store/numbers.h"
 #include "store/shown.h"
@@ -491,6 +492,21 @@ private slots:
         if (!entry.isEmpty())
             QCOMPARE(child<QAction>(w, qPrintable(entry.section(u' ', 0, 0)))->shortcuts().indexOf(sequence),
                      entry.section(u' ', 1).toInt());
+    }
+
+    // Started with an encoding named, the window reads a collection that is no UTF-8 in it, and one that is as
+    // it is.
+    void collectionsReadInTheEncodingNamed()
+    {
+        Started s;
+        s.folder.write(u"Citat.dat"_s, "A\xF8o\r\n\xA6oj\r\n"_ba);
+        s.folder.write(u"Djur.dat"_s, "\xC3\x85sna\r\n"_ba);
+        store::setFolderEncoding(*store::ChosenEncoding::named(u"latin3"_s));
+        const auto reset = qScopeGuard([] { store::setFolderEncoding({}); });
+        frmmain &w = s.start();
+        QCOMPARE(child<ListBoxModel>(w, "List1")->items(), (QStringList{u"Aĝo"_s, u"Ĥoj"_s}));
+        pick(child<QComboBox>(w, "comboordspråk"), 1);
+        QCOMPARE(child<ListBoxModel>(w, "List1")->items(), QStringList{u"Åsna"_s});
     }
 
     // A huge proverb shows in part (wrapping it would take long) but is copied whole.
