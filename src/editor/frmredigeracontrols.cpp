@@ -74,6 +74,9 @@ void frmredigera::createTopRows()
     txtordspråk = widgets::twips::place(new QLineEdit(this), u"txtordspråk"_s, 120, 900, 6615, 330);
     Label1->setBuddy(txtordspråk);
     cmdläggtill = widgets::twips::place(new QPushButton(u"Lägg till"_s, this), u"cmdläggtill"_s, 6855, 885, 1200, 360);
+    lblskrivskydd = widgets::twips::place(new QLabel(this), u"lblskrivskydd"_s, 120, 600, 6615, 645);
+    lblskrivskydd->setWordWrap(true);
+    lblskrivskydd->hide();
 
     Label4 = strip(this, u"Label4"_s, 120, 1380, kFullWidth, 45);
 }
