@@ -250,6 +250,9 @@ void frmredigera::showWhetherWritable(const QString &path, const store::FileStam
 
 void frmredigera::cmdläggtill_Click()
 {
+    // Enter in the add box runs this too: it does what the button does, only where the button can be pressed.
+    if (!cmdläggtill->isEnabled())
+        return;
     if (txtordspråk->text().isEmpty()) {
         m_platform.messageBox(u"Ingen text inskriven. Skriv in en text och försök igen."_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation, u"Inget att lägga till"_s);
@@ -264,8 +267,7 @@ void frmredigera::cmdläggtill_Click()
 
 void frmredigera::txtordspråk_KeyPress(int key)
 {
-    // The key does what the button does, only where the button can be pressed.
-    if (widgets::isEnter(key) && cmdläggtill->isEnabled())
+    if (widgets::isEnter(key))
         cmdläggtill_Click();
 }
 

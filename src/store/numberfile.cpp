@@ -60,8 +60,6 @@ QString firstValue(const QString &text)
 // any name and any text fit, and a file that is anything else is told apart and left unused.
 const QByteArray kFolderLine = "mapp="_ba;
 const QByteArray kNumberLine = "nr="_ba;
-// Far past any folder's name and any number box's text: a larger file was never written by the program.
-constexpr qint64 kMostKeptBytes = qint64(1) << 20;
 
 // The program folder as its kept file names it: the same folder reached by a link or "..", or with a "/" at
 // its end, is the same folder.
@@ -83,12 +81,9 @@ QString keptFilePath(const QByteArray &key)
 std::optional<QString> keptNumber()
 {
     const QByteArray key = folderKey();
-    const QString path = keptFilePath(key);
-    // Never a link, a FIFO or a device (readOwnFile), and never a file larger than the program writes.
-    if (stampOf(path).size > kMostKeptBytes)
-        return std::nullopt;
-    const Result<QByteArray> bytes = readOwnFile(path);
-    if (!bytes.ok() || bytes->size() > kMostKeptBytes)
+    // Never a link, a FIFO or a device, nor a file of more than the reads' bound (readOwnFile).
+    const Result<QByteArray> bytes = readOwnFile(keptFilePath(key));
+    if (!bytes.ok())
         return std::nullopt;
     const QList<QByteArray> lines = bytes->split('\n');
     if (lines.size() != 3 || !lines[2].isEmpty() || lines[0] != kFolderLine + key || !lines[1].startsWith(kNumberLine))

@@ -282,20 +282,20 @@ private slots:
     {
         QTest::addColumn<QString>("locked"); // what is made read-only: the folder, Citat.dat or nothing
         QTest::addColumn<bool>("fortune"); // Citat.dat is fortune's index of the text Citat
-        QTest::addColumn<QString>("told"); // the reason shown for Citat, then for Djur
+        QTest::addColumn<QString>("told"); // the reason shown for Citat, Djur, and Aforismer (gone: a new file)
         QTest::addColumn<QString>("saved"); // the box of "Spara" on Citat
         const QString fortune =
             u"Samlingen i ''<dir>/Citat'' hör till ett annat program (fortune) och kan bara läsas här."_s;
         const QString folder = u"Mappen går inte att skriva i, så samlingen i ''<dir>/%1.dat'' kan bara läsas här."_s;
         const QString notice = u"message|Tankedosan|Ok|Exclamation|"_s + fortune + u" Ingenting har skrivits."_s;
-        QTest::newRow("fortune") << QString() << true << fortune + u'|' << notice;
-        QTest::newRow("fortune, read-only folder")
-            << u"folder"_s << true << fortune + u'|' + folder.arg(u"Djur"_s) << notice;
+        const QString lockedDjur = u'|' + folder.arg(u"Djur"_s) + u'|' + folder.arg(u"Aforismer"_s);
+        QTest::newRow("fortune") << QString() << true << fortune + u"||"_s << notice;
+        QTest::newRow("fortune, read-only folder") << u"folder"_s << true << fortune + lockedDjur << notice;
         QTest::newRow("read-only folder")
-            << u"folder"_s << false << folder.arg(u"Citat"_s) + u'|' + folder.arg(u"Djur"_s) << u"error:70"_s;
+            << u"folder"_s << false << folder.arg(u"Citat"_s) + lockedDjur << u"error:70"_s;
         QTest::newRow("read-only file")
             << u"Citat.dat"_s << false
-            << u"Filen ''<dir>/Citat.dat'' är skrivskyddad, så samlingen kan bara läsas här.|"_s << u"error:70"_s;
+            << u"Filen ''<dir>/Citat.dat'' är skrivskyddad, så samlingen kan bara läsas här.||"_s << u"error:70"_s;
     }
     void readOnlyCollectionIsToldOnLoading()
     {
@@ -313,8 +313,9 @@ private slots:
             QSKIP("nothing can be made read-only here: root needs a mount namespace of its own");
         auto *reason = child<QLabel>(s.editor, "lblskrivskydd");
         QString told;
-        for (int row : {1, 2}) {
+        for (int row : {1, 2, 0}) {
             pick(s.box, row);
+            takeBoxes(s.platform); // Aforismer's, that it is missing
             const bool can = !reason->isVisible();
             if (!can) { // nor can the keys do what the buttons may not
                 const QStringList lines = s.lines();
@@ -326,7 +327,12 @@ private slots:
             for (const char *name : {"cmdläggtill", "cmdtabort", "cmdimport"})
                 QCOMPARE(s.button(name)->isEnabled(), can);
             QCOMPARE(child<QLineEdit>(s.editor, "txtordspråk")->isVisible(), can);
-            told += (row == 2 ? u"|"_s : u""_s) + (can ? QString() : reason->text());
+            QCOMPARE(reason->toolTip(), reason->text()); // whole, where a long name does not fit
+            // On as many lines as it takes, all in sight.
+            QVERIFY(can
+                    || (reason->minimumSizeHint().width() <= reason->width()
+                        && reason->heightForWidth(reason->width()) <= reason->height()));
+            told += (row == 1 ? u""_s : u"|"_s) + (can ? QString() : reason->text());
             if (row == 1) {
                 EditorLink &link = *s.editor; // as an import would hand a line over
                 link.takeLines(LineStore::fromStrings({u"d"_s}));

@@ -478,6 +478,7 @@ private slots:
         QTest::newRow("through a link") << u"link to folder"_s << u"kept//3"_s;
         QTest::newRow("another folder") << u"other"_s << u"kept/kept/1"_s;
         QTest::newRow("nowhere to keep") << u"unwritable"_s << u"lost/lost/1"_s;
+        QTest::newRow("XDG_STATE_HOME relative") << u"relative"_s << u"kept//3"_s; // ignored: the home's
         QTest::newRow("garbage") << u"garbage"_s << u"kept/kept/1"_s;
         QTest::newRow("cut short") << u"cut"_s << u"kept/kept/1"_s;
         QTest::newRow("for another folder") << u"renamed"_s << u"kept/kept/1"_s;
@@ -488,11 +489,19 @@ private slots:
     {
         QFETCH(QString, meanwhile);
         const QTemporaryDir state;
-        const QByteArray before = qgetenv("XDG_STATE_HOME");
-        const auto restored = qScopeGuard([&] { qputenv("XDG_STATE_HOME", before); });
+        const QByteArray before = qgetenv("XDG_STATE_HOME"), home = qgetenv("HOME");
+        const auto restored = qScopeGuard([&] {
+            qputenv("XDG_STATE_HOME", before);
+            qputenv("HOME", home);
+        });
         QFile(state.filePath(u"f"_s)).open(QIODevice::WriteOnly); // a file where a folder would have to be
-        qputenv("XDG_STATE_HOME", QFile::encodeName(state.filePath(meanwhile == u"unwritable" ? u"f/s"_s : u""_s)));
-        const QString kept = state.filePath(u"tankedosan"_s);
+        // Not there yet: made when a number is first kept.
+        qputenv("XDG_STATE_HOME", meanwhile == u"relative"     ? "s"_ba
+                                  : meanwhile == u"unwritable" ? QFile::encodeName(state.filePath(u"f/s"_s))
+                                                               : QFile::encodeName(state.filePath(u"s"_s)));
+        qputenv("HOME", QFile::encodeName(state.path()));
+        const QString kept =
+            state.filePath(meanwhile == u"relative" ? u".local/state/tankedosan"_s : u"s/tankedosan"_s);
         Started first, second;
         for (const Started *started : {&first, &second})
             started->folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
