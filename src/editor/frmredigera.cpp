@@ -120,6 +120,7 @@ void frmredigera::comboordspråk_Click()
         // The list stays and may be saved under this name, as a new file: only while the name is free.
         m_stamp = {};
         m_stamp.state = store::FileStamp::State::Absent;
+        showWhetherWritable(chosen.path, m_stamp);
         break;
     case Outcome::Read:
     case Outcome::Failed:
@@ -128,6 +129,7 @@ void frmredigera::comboordspråk_Click()
         m_added.clear();
         m_removed.clear();
         m_loadedName = name;
+        showWhetherWritable(chosen.path, m_stamp);
         // The count stays as it was shown: the trap ends the load before the count is told.
         if (chosen.failure)
             return busy.showError(*chosen.failure);
@@ -218,8 +220,39 @@ void frmredigera::enterCleanState()
     comboordspråk->setEnabled(true);
 }
 
+void frmredigera::showWhetherWritable(const QString &path, const store::FileStamp &stamp)
+{
+    using Reason = store::ReadOnlyReason;
+    QString reason;
+    switch (store::readOnlyReason(path, stamp)) {
+    case Reason::Writable: break;
+    case Reason::OtherProgram: {
+        const QString text = store::fortuneTextPath(path);
+        reason = u"Samlingen i ''"_s + (text.isEmpty() ? path : text)
+                 + u"'' hör till ett annat program (fortune) och kan bara läsas här."_s;
+        break;
+    }
+    case Reason::Folder:
+        reason = u"Mappen går inte att skriva i, så samlingen i ''"_s + path + u"'' kan bara läsas här."_s;
+        break;
+    case Reason::File: reason = u"Filen ''"_s + path + u"'' är skrivskyddad, så samlingen kan bara läsas här."_s; break;
+    }
+    const bool readOnly = !reason.isEmpty();
+    lblskrivskydd->setText(reason);
+    lblskrivskydd->setToolTip(reason); // a long path may not fit
+    lblskrivskydd->setVisible(readOnly);
+    for (QWidget *addRow :
+         {static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2), static_cast<QWidget *>(txtordspråk)})
+        addRow->setVisible(!readOnly);
+    for (QPushButton *changesList : {cmdläggtill, cmdtabort, cmdimport})
+        changesList->setEnabled(!readOnly);
+}
+
 void frmredigera::cmdläggtill_Click()
 {
+    // Enter in the add box runs this too: it does what the button does, only where the button can be pressed.
+    if (!cmdläggtill->isEnabled())
+        return;
     if (txtordspråk->text().isEmpty()) {
         m_platform.messageBox(u"Ingen text inskriven. Skriv in en text och försök igen."_s, platform::Buttons::Ok,
                               platform::Icon::Exclamation, u"Inget att lägga till"_s);
@@ -261,7 +294,8 @@ void frmredigera::cmdtabort_Click()
 
 void frmredigera::List1_KeyDown(int key)
 {
-    if (key == Qt::Key_Delete)
+    // The key does what the button does, only where the button can be pressed.
+    if (key == Qt::Key_Delete && cmdtabort->isEnabled())
         cmdtabort_Click();
     else if (key == Qt::Key_F2)
         cmdsnabbspara_Click();

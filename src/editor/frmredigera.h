@@ -68,6 +68,8 @@ private:
     QPushButton *cmddublett;
     QLineEdit *txtdublett;
     QPushButton *cmdavbryt2;
+    // Why the collection can only be read here, shown in the place of the add box; hidden where it can be written.
+    QLabel *lblskrivskydd;
 
     // The editor list behind List1.
     widgets::LineListModel *lista() const { return m_lista; }
@@ -109,6 +111,9 @@ private:
     void takeLines(const store::LineStore &lines) override;
     void enterChangedState();
     void enterCleanState();
+    // Told as soon as a collection is loaded, before the user adds or removes anything that could never be
+    // saved: the reason in the window, and the buttons that change the list disabled.
+    void showWhetherWritable(const QString &path, const store::FileStamp &stamp);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -65,6 +65,10 @@ void frmredigera::createTopRows()
     cmd1 = widgets::twips::place(new QPushButton(u"Spara"_s, this), u"cmd1"_s, 5655, 105, 1140, 360);
     cmd2 = widgets::twips::place(new QPushButton(u"Ångra"_s, this), u"cmd2"_s, 6915, 105, 1140, 360);
 
+    // Under the add row, which it takes the place of while the collection can only be read.
+    lblskrivskydd = widgets::twips::place(new QLabel(this), u"lblskrivskydd"_s, 120, 600, 6615, 645);
+    lblskrivskydd->setWordWrap(true);
+    lblskrivskydd->hide();
     Label1 = widgets::twips::place(new QLabel(u"Lägg till ordspråk:"_s, this), u"Label1"_s, 120, 615, 2100, 255);
     chkändrad = widgets::twips::place(new QCheckBox(u"ändrad"_s, this), u"chkändrad"_s, 2220, 600, 900, 255);
     chkändrad->hide();

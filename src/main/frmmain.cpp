@@ -89,12 +89,19 @@ void frmmain::Form_Load()
                                   + u"'' har namn som inte är giltig UTF-8 och kan därför inte visas. "
                                     u"Byt namn på dem för att använda dem."_s,
                               platform::Buttons::Ok, platform::Icon::Exclamation);
-    // Once, here: every write in such a folder would fail, and the user should not learn it step by step.
-    if (!store::programFolderIsWritable())
-        m_platform.messageBox(u"Mappen ''"_s + store::programFolder()
-                                  + u"'' går inte att skriva i. Samlingarna där kan bara läsas, och numret "
-                                    u"på ordspråket som visas sparas inte till nästa gång."_s,
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
+    // Here, before the user works: every write in such a folder would fail, and the user should not learn it
+    // step by step. Told at the first start in the folder only: from then on its number is kept in the user's
+    // state folder, which also tells that the user knows. Where that cannot be kept, it is told every time.
+    if (!store::programFolderIsWritable() && !store::numberKeptInStateFolder()) {
+        store::writeNumberFile(txtnr->text());
+        const bool kept = store::numberKeptInStateFolder();
+        m_platform.messageBox(
+            u"Mappen ''"_s + store::programFolder()
+                + u"'' går inte att skriva i. Samlingarna där kan bara läsas, och numret på "
+                  u"ordspråket som visas sparas "_s
+                + (kept ? u"i stället i ''"_s + store::userStateFolder() + u"''."_s : u"inte till nästa gång."_s),
+            platform::Buttons::Ok, platform::Icon::Exclamation);
+    }
 }
 
 void frmmain::comboordspråk_Click()

@@ -7,8 +7,16 @@
 #include "store/fortune.h"
 #include "store/programfolder.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -238,6 +246,29 @@ MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEnco
 MaybeFailure createEmptyCollection(const QString &path)
 {
     return writeFileAtomically(path, QByteArray());
+}
+
+namespace {
+// As the write will find it: for the user the program runs as, root on a read-only disk included. A name that
+// holds nothing yet can be made wherever its folder can be written.
+bool mayWrite(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+#else
+    const QFileInfo info(path);
+    return !info.exists() || info.isWritable();
+#endif
+}
+} // namespace
+
+ReadOnlyReason readOnlyReason(const QString &path, const FileStamp &stamp)
+{
+    if (stamp.state == FileStamp::State::Foreign)
+        return ReadOnlyReason::OtherProgram;
+    if (!mayWrite(QFileInfo(path).absolutePath()))
+        return ReadOnlyReason::Folder;
+    return mayWrite(path) ? ReadOnlyReason::Writable : ReadOnlyReason::File;
 }
 
 } // namespace tankedosan::store

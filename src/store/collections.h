@@ -119,4 +119,10 @@ MaybeFailure writeTextFile(const QString &path, const LineStore &lines, FileEnco
 
 MaybeFailure createEmptyCollection(const QString &path);
 
+// Why a collection read from `path` with `stamp` can only be read here, for the editor to tell before the user
+// works on it: fortune's (a Foreign stamp, whatever the folder), a folder the user cannot write in, a file made
+// read-only; Writable when none of these holds (a save may still fail).
+enum class ReadOnlyReason { Writable, OtherProgram, Folder, File };
+ReadOnlyReason readOnlyReason(const QString &path, const FileStamp &stamp);
+
 } // namespace tankedosan::store

@@ -52,6 +52,18 @@ QByteArray randomSuffix()
     return suffix;
 }
 
+// What no write back may replace, whatever the file and its folder are now: told before anything is tried
+// there, so that a user saving fortune's collection in fortune's read-only folder learns why it is never
+// written, not that a write was refused.
+MaybeFailure refusedByStamp(const QString &path, const FileStamp &stamp)
+{
+    if (stamp.state == FileStamp::State::Unread)
+        return failures::notRead(path);
+    if (stamp.state == FileStamp::State::Foreign)
+        return failures::belongsToOtherProgram(path);
+    return std::nullopt;
+}
+
 #ifdef Q_OS_UNIX
 // Writes every byte; gives the error number, 0 when all went.
 int writeAll(int fd, const char *data, qint64 size)
@@ -128,10 +140,6 @@ MaybeFailure resolveTarget(const QString &path, bool followLink, Target &target)
 // A write back goes ahead only over the file as it was read, or to a name that was free and still is.
 MaybeFailure checkStamp(const QString &path, const Target &target, const FileStamp &stamp)
 {
-    if (stamp.state == FileStamp::State::Unread)
-        return failures::notRead(path);
-    if (stamp.state == FileStamp::State::Foreign)
-        return failures::belongsToOtherProgram(path);
     FileStamp now;
     now.state = FileStamp::State::Absent;
     if (target.exists)
@@ -206,6 +214,8 @@ int renameIntoPlace(const Target &target, const QByteArray &temporary, bool must
 
 MaybeFailure replaceFile(const QString &path, const QByteArray &bytes, bool followLink, FileStamp *stamp)
 {
+    if (auto failure = stamp ? refusedByStamp(path, *stamp) : std::nullopt)
+        return failure;
     Target target;
     if (auto failure = resolveTarget(path, followLink, target))
         return failure;
@@ -257,11 +267,9 @@ MaybeFailure writeFileAtomically(const QString &path, const QByteArray &bytes, F
     // points to.
     if (namesSomethingElse(path))
         return failures::pathAccessError(path);
+    if (auto failure = stamp ? refusedByStamp(path, *stamp) : std::nullopt)
+        return failure;
     if (stamp) {
-        if (stamp->state == FileStamp::State::Unread)
-            return failures::notRead(path);
-        if (stamp->state == FileStamp::State::Foreign)
-            return failures::belongsToOtherProgram(path);
         const FileStamp now = stampOf(path);
         if (now != *stamp)
             return failures::changedSinceRead(path, describeChange(*stamp, now));

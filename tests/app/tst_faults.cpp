@@ -173,7 +173,6 @@ private slots:
             {Command::EditorSave, Fault::Big, u"kunde inte läsas och skrivs därför inte över"_s},
             {Command::EditorSave, Fault::Long, u"kunde inte läsas och skrivs därför inte över"_s},
             {Command::EditorSave, Fault::Pair, u"\r\n54 - "_s},
-            {Command::EditorSave, Fault::Fortune, u"/Citat'' hör till ett annat program"_s},
             {Command::Delete, Fault::Fortune, u"/Citat'' hör till ett annat program"_s},
             {Command::Remove, Fault::Fortune,
              u"/Citat'' hör till ett annat program (fortune) och kan bara läsas här. "

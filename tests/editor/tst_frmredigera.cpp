@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/modal.h"
+#include "support/systemfixtures.h"
 
 #include "editor/frmredigera.h"
 #include "import/frmimport.h"
@@ -273,6 +274,74 @@ private slots:
                      + QString::number(int(s.platform.pointer())),
                  u"message|Tankedosan|Ok|Exclamation|Filen ''Aforismer'' saknas i programkatalogen! | "
                  u"är ingen samling: den innehåller inte text. | 7 st ordspråk.140"_s);
+    }
+
+    // A collection that cannot be written says so on loading, in the window, and nothing can change its list;
+    // "Spara" tells first that fortune's collection is only read here, naming its text, wherever it lies.
+    void readOnlyCollectionIsToldOnLoading_data()
+    {
+        QTest::addColumn<QString>("locked"); // what is made read-only: the folder, Citat.dat or nothing
+        QTest::addColumn<bool>("fortune"); // Citat.dat is fortune's index of the text Citat
+        QTest::addColumn<QString>("told"); // the reason shown for Citat, Djur, and Aforismer (gone: a new file)
+        QTest::addColumn<QString>("saved"); // the box of "Spara" on Citat
+        const QString fortune =
+            u"Samlingen i ''<dir>/Citat'' hör till ett annat program (fortune) och kan bara läsas här."_s;
+        const QString folder = u"Mappen går inte att skriva i, så samlingen i ''<dir>/%1.dat'' kan bara läsas här."_s;
+        const QString notice = u"message|Tankedosan|Ok|Exclamation|"_s + fortune + u" Ingenting har skrivits."_s;
+        const QString lockedDjur = u'|' + folder.arg(u"Djur"_s) + u'|' + folder.arg(u"Aforismer"_s);
+        QTest::newRow("fortune") << QString() << true << fortune + u"||"_s << notice;
+        QTest::newRow("fortune, read-only folder") << u"folder"_s << true << fortune + lockedDjur << notice;
+        QTest::newRow("read-only folder")
+            << u"folder"_s << false << folder.arg(u"Citat"_s) + lockedDjur << u"error:70"_s;
+        QTest::newRow("read-only file")
+            << u"Citat.dat"_s << false
+            << u"Filen ''<dir>/Citat.dat'' är skrivskyddad, så samlingen kan bara läsas här.||"_s << u"error:70"_s;
+    }
+    void readOnlyCollectionIsToldOnLoading()
+    {
+        QFETCH(QString, locked);
+        QFETCH(bool, fortune);
+        Opened s;
+        if (fortune) { // four entries (offsets no reader needs), and its text
+            s.folder.write(u"Citat.dat"_s,
+                           QByteArray(44, '\0').replace(3, 1, "\2").replace(7, 1, "\4").replace(20, 1, "%"));
+            s.folder.write(u"Citat"_s, "a och b\n%\nab\n  igen\n%\nab igen\n%\nc\n"_ba);
+        }
+        std::optional<ReadOnly> lock;
+        if (!locked.isEmpty()
+            && !lock.emplace(locked == u"folder"_s ? s.folder.folder() : s.folder.path(locked)).held())
+            QSKIP("nothing can be made read-only here: root needs a mount namespace of its own");
+        auto *reason = child<QLabel>(s.editor, "lblskrivskydd");
+        QString told;
+        for (int row : {1, 2, 0}) {
+            pick(s.box, row);
+            takeBoxes(s.platform); // Aforismer's, that it is missing
+            const bool can = !reason->isVisible();
+            if (!can) { // nor can the keys do what the buttons may not
+                const QStringList lines = s.lines();
+                clickRow(s.list, 0);
+                QTest::keyClick(s.list, Qt::Key_Delete);
+                s.type(u"ny"_s);
+                QVERIFY(s.lines() == lines && takeBoxes(s.platform).isEmpty());
+            }
+            for (const char *name : {"cmdläggtill", "cmdtabort", "cmdimport"})
+                QCOMPARE(s.button(name)->isEnabled(), can);
+            QCOMPARE(child<QLineEdit>(s.editor, "txtordspråk")->isVisible(), can);
+            QCOMPARE(reason->toolTip(), reason->text()); // whole, where a long name does not fit
+            // On as many lines as it takes, all in sight.
+            QVERIFY(can
+                    || (reason->minimumSizeHint().width() <= reason->width()
+                        && reason->heightForWidth(reason->width()) <= reason->height()));
+            told += (row == 1 ? u""_s : u"|"_s) + (can ? QString() : reason->text());
+            if (row == 1) {
+                EditorLink &link = *s.editor; // as an import would hand a line over
+                link.takeLines(LineStore::fromStrings({u"d"_s}));
+                s.button("cmd1")->click();
+                QTEST(takeBoxes(s.platform).join(u';').replace(s.folder.folder(), u"<dir>"_s), "saved");
+                s.button("cmd2")->click();
+            }
+        }
+        QTEST(told.replace(s.folder.folder(), u"<dir>"_s), "told");
     }
 
     // During a long check the list cannot change, nor the window close; "Avbryt" stops it; pending events run seldom.

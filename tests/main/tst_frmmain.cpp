@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "support/modal.h"
+#include "support/systemfixtures.h"
 
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
@@ -7,6 +8,7 @@
 #include "search/frmsok.h"
 #include "store/collections.h"
 #include "store/module1.h"
+#include "store/programfolder.h"
 #include "store/numbers.h"
 #include "store/shown.h"
 #include "widgets/collectionboxes.h"
@@ -624,6 +626,102 @@ private slots:
         QCOMPARE(seen.join(u'|'), u"error:13|Tankedosan -  2 st||message|Ta bort|YesNo|Question|Vill du ta bort detta "
                                   u"ordspråk?|Tankedosan -  1 st|hund och katt"_s);
         QCOMPARE(s.folder.read(u"Citat.dat"_s), "hund och katt\r\n"_ba);
+    }
+
+    // A folder nobody can write in is told at the first start in it only, and its number comes back: both kept
+    // in the state folder, for each folder apart. A kept file spoilt, or none to be kept, and it is told again.
+    void readOnlyFolderToldOnceItsNumberKept_data()
+    {
+        QTest::addColumn<QString>("meanwhile"); // between the two starts
+        QTest::addColumn<QString>("told"); // the box at each start, then the number shown at the second
+        QTest::newRow("writable: nr.ini") << u"writable"_s << u"//3"_s;
+        QTest::newRow("kept") << QString() << u"kept//3"_s;
+        QTest::newRow("through a link") << u"link to folder"_s << u"kept//3"_s;
+        QTest::newRow("another folder") << u"other"_s << u"kept/kept/1"_s;
+        QTest::newRow("nowhere to keep") << u"unwritable"_s << u"lost/lost/1"_s;
+        QTest::newRow("XDG_STATE_HOME relative") << u"relative"_s << u"kept//3"_s; // ignored: the home's
+        QTest::newRow("garbage") << u"garbage"_s << u"kept/kept/1"_s;
+        QTest::newRow("cut short") << u"cut"_s << u"kept/kept/1"_s;
+        QTest::newRow("for another folder") << u"renamed"_s << u"kept/kept/1"_s;
+        QTest::newRow("a link") << u"link"_s << u"kept/lost/1"_s; // never followed, nor written through
+        QTest::newRow("a FIFO") << u"fifo"_s << u"kept/lost/1"_s;
+    }
+    void readOnlyFolderToldOnceItsNumberKept()
+    {
+        QFETCH(QString, meanwhile);
+        const QTemporaryDir state;
+        const QByteArray before = qgetenv("XDG_STATE_HOME"), home = qgetenv("HOME");
+        const auto restored = qScopeGuard([&] {
+            qputenv("XDG_STATE_HOME", before);
+            qputenv("HOME", home);
+        });
+        QFile(state.filePath(u"f"_s)).open(QIODevice::WriteOnly); // a file where a folder would have to be
+        // Not there yet: made when a number is first kept.
+        qputenv("XDG_STATE_HOME", meanwhile == u"relative"     ? "s"_ba
+                                  : meanwhile == u"unwritable" ? QFile::encodeName(state.filePath(u"f/s"_s))
+                                                               : QFile::encodeName(state.filePath(u"s"_s)));
+        qputenv("HOME", QFile::encodeName(state.path()));
+        const QString kept =
+            state.filePath(meanwhile == u"relative" ? u".local/state/tankedosan"_s : u"s/tankedosan"_s);
+        Started first, second;
+        for (const Started *started : {&first, &second})
+            started->folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
+        std::optional<ReadOnly> locked[2];
+        if (meanwhile != u"writable") {
+            locked[0].emplace(first.folder.folder());
+            locked[1].emplace(second.folder.folder());
+            if (!locked[0]->held() || !locked[1]->held())
+                QSKIP("no folder can be made read-only here: root needs a mount namespace of its own");
+        }
+        // The boxes of one start in the folder, then the number it showed; the user leaves it at `typed`.
+        const auto start = [&](Started &started, const QString &folder, const QString &typed) {
+            store::setProgramFolder(folder);
+            frmmain &w = started.start();
+            const QString told = u"message|Tankedosan|Ok|Exclamation|Mappen ''"_s + folder
+                                 + u"'' går inte att skriva i. Samlingarna där kan bara läsas, och numret på "
+                                   u"ordspråket som visas sparas "_s;
+            QStringList seen;
+            for (const QString &box : takeBoxes(started.platform))
+                seen << (box == told + u"i stället i ''"_s + kept + u"''."_s ? u"kept"_s
+                         : box == told + u"inte till nästa gång."_s          ? u"lost"_s
+                                                                             : box);
+            const QString shown = child<QLineEdit>(w, "txtnr")->text();
+            child<QLineEdit>(w, "txtnr")->setText(typed);
+            w.close();
+            return seen.join(u'+') + u'/' + shown;
+        };
+        QString seen = start(first, first.folder.folder(), u"3"_s).section(u'/', 0, 0);
+        for (const QFileInfo &file : QDir(kept).entryInfoList(QDir::Files)) {
+            QFile spoilt(file.filePath());
+            QVERIFY(spoilt.open(QIODevice::ReadOnly));
+            QByteArray bytes = spoilt.readAll();
+            spoilt.close();
+            if (meanwhile == u"link" || meanwhile == u"fifo") {
+                QVERIFY(spoilt.rename(state.filePath(u"kopia"_s)));
+                QVERIFY(meanwhile == u"link" ? QFile::link(spoilt.fileName(), file.filePath())
+                                             : ::mkfifo(QFile::encodeName(file.filePath()), 0600) == 0);
+            } else if (meanwhile == u"garbage" || meanwhile == u"cut" || meanwhile == u"renamed") {
+                bytes = meanwhile == u"garbage" ? "\xFF\0\n\n"_ba
+                        : meanwhile == u"cut"   ? bytes.first(bytes.size() / 2)
+                                                : bytes.replace(QFile::encodeName(first.folder.folder()),
+                                                                QFile::encodeName(second.folder.folder()));
+                QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write(bytes) == bytes.size());
+            }
+        }
+        const QString link = state.filePath(u"länk"_s);
+        QVERIFY(QFile::link(first.folder.folder(), link));
+        seen += u'/'
+                + start(meanwhile == u"other" ? second : first,
+                        meanwhile == u"other"            ? second.folder.folder()
+                        : meanwhile == u"link to folder" ? link
+                                                         : first.folder.folder(),
+                        u"4"_s);
+        QTEST(seen, "told");
+        // A folder that can be written in keeps its number where it always did, and nothing elsewhere.
+        QCOMPARE(first.folder.read(u"nr.ini"_s) + QByteArray::number(QFileInfo::exists(kept)),
+                 meanwhile == u"writable"     ? "4\r\n0"_ba
+                 : meanwhile == u"unwritable" ? "<unreadable>0"_ba
+                                              : "<unreadable>1"_ba);
     }
 
     // Help's text box: the outer size less 300 × 950 twips, the window at least 5000 × 5000; minimized, no change.

@@ -18,16 +18,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// A mount namespace private to this process, made once; needs root or CAP_SYS_ADMIN.
+inline bool privateMountNamespace()
+{
+    static const bool made =
+        ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return made;
+}
+
 // A tmpfs of a given size in a mount namespace private to this process; needs root or CAP_SYS_ADMIN.
 class SmallFileSystem
 {
 public:
     explicit SmallFileSystem(qint64 bytes)
     {
-        static const bool privateNamespace =
-            ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = privateNamespace
+        m_mounted = privateMountNamespace()
                     && ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~SmallFileSystem()
@@ -53,6 +59,42 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
+};
+
+// A file or folder that nobody can write, root included, while the object lives: bound onto itself read-only in
+// this process's own mount namespace for root, its write permission taken away for any other user. held() tells
+// whether it came about (for root, only where it may mount).
+class ReadOnly
+{
+public:
+    explicit ReadOnly(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        struct stat info = {};
+        if (::geteuid() != 0 && ::stat(m_path.constData(), &info) == 0) {
+            m_mode = info.st_mode & 07777;
+            ::chmod(m_path.constData(), m_mode & ~0222);
+        } else if (::geteuid() == 0 && privateMountNamespace()
+                   && ::mount(m_path.constData(), m_path.constData(), nullptr, MS_BIND, nullptr) == 0) {
+            m_bound = true;
+            ::mount(nullptr, m_path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        }
+    }
+    ~ReadOnly()
+    {
+        if (m_bound)
+            ::umount2(m_path.constData(), MNT_DETACH);
+        else if (m_mode)
+            ::chmod(m_path.constData(), m_mode);
+    }
+    ReadOnly(const ReadOnly &) = delete;
+    ReadOnly &operator=(const ReadOnly &) = delete;
+    bool held() const { return ::access(m_path.constData(), W_OK) != 0; }
+
+private:
+    QByteArray m_path;
+    mode_t m_mode = 0;
+    bool m_bound = false;
 };
 
 // The bytes this thread's allocations hold (glibc counts the main arena).
