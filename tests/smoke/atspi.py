@@ -126,7 +126,7 @@ for caption, opening, focused, more, closing in [
         (MAIN, "", "Nästa", main_window, []),
         ("Sökning", "F3", "Söktext", None, [("Sökning", "Avbryt")]),
         ("Redigera ordspråk", "alt+r Down Return", "Lägg till ordspråk:", editor, []),
-        ("Importera från textfil", ("Redigera ordspråk", "Importera från fil..."), R.ROLE_COMBO_BOX, None,
+        ("Importera från textfil", ("Redigera ordspråk", "Importera från fil..."), "/", None, # the drive's box
          [("Importera från textfil", "Stäng"), ("Redigera ordspråk", "Stäng")]),
         ("Snabbspara", "F2 alt+a Down Down Return", "Sparade ordspråk:", quick_save, [("Snabbspara", "Stäng")]),
         ("Texteditor", "alt+a Return", "Stäng", None, [("Texteditor", "Stäng")]),

@@ -108,7 +108,7 @@ holds "${kept[@]}"
 # list, one of its lines marked in the list of lines and added; Escape closes it, back to the editor; saved again.
 printf 'Hellre en fågel i handen, sa grävlingen.\nBättre sent än aldrig, sa grävlingen.\n' > nya.txt
 keys "Importera från textfil" alt+i
-keys "Importera från textfil" alt+f $(tabs 10)
+keys "Importera från textfil" alt+f $(tabs 11) # the encoding's box too: help.txt, read first, is no UTF-8
 typed nya.txt
 keys "Importera från textfil" Return Tab Tab Tab Down $(tabs 5) Down alt+l
 keys "Redigera ordspråk" Escape
