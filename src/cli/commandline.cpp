@@ -259,7 +259,8 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
     }
     if (parser.isSet(o.encoding)) {
         if (line.action == Action::Version)
-            return failed(u"--kodning hör till fönstret och till --slump, --sök, --nummer, --samlingar och --importera"_s);
+            return failed(
+                u"--kodning hör till fönstret och till --slump, --sök, --nummer, --samlingar och --importera"_s);
         const QString name = parser.value(o.encoding);
         if (name.isEmpty())
             return failed(u"--kodning ska följas av en teckenkodnings namn"_s);

@@ -464,8 +464,10 @@ private slots:
         // A poem keeps its lines and a drawing its indentation, printed as fortune prints them; a search finds
         // across a line break as across a blank, in place or not; an import joins each entry into one line.
         indexed(f, u"dikt"_s,
-                "Ros\n  \xC3\xA4r r\xC3\xB6""d \n\n  Viol\n%\n  /\\\n /  \\\n/____\\\n%\n\n  Ett\r tv\xC3\xA5  \n%\n");
-        const QByteArray poem = "Ros\n  \xC3\xA4r r\xC3\xB6""d\n\n  Viol\n";
+                "Ros\n  \xC3\xA4r r\xC3\xB6"
+                "d \n\n  Viol\n%\n  /\\\n /  \\\n/____\\\n%\n\n  Ett\r tv\xC3\xA5  \n%\n");
+        const QByteArray poem = "Ros\n  \xC3\xA4r r\xC3\xB6"
+                                "d\n\n  Viol\n";
         expect(dir, u"--nummer|1|--samling|dikt"_s, 0, poem);
         expect(dir, u"--nummer|2|--samling|dikt"_s, 0, "  /\\\n /  \\\n/____\\\n");
         expect(dir, u"--nummer|3|--samling|dikt"_s, 0, "Ett  tv\xC3\xA5\n");

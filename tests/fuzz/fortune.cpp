@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     FUZZ_CHECK(LineStore::fromFileBytes(fortuneEntries(text, *index, EntryForm::Joined)).toStringList()
                == reference(false));
-    const QStringList read =
-        LineStore::fromFileBytesAtMost(fortuneEntries(text, *index, EntryForm::Lines), false, 1 << 30, ReadForm::Entries)
-            ->toStringList();
+    const QStringList read = LineStore::fromFileBytesAtMost(fortuneEntries(text, *index, EntryForm::Lines), false,
+                                                            1 << 30, ReadForm::Entries)
+                                 ->toStringList();
     FUZZ_CHECK(read == reference(true));
     for (qint64 i = 0; i < offsets + 1; ++i) {
         const std::optional<QString> entry = fortuneEntryAt(text, indexBytes, quint32(i));

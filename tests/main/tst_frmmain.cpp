@@ -380,12 +380,12 @@ private slots:
             QTest::mouseClick(child<QPushButton>(w, "cmdnästa"), Qt::LeftButton);
             look();
         }
-        QCOMPARE(seen, (QStringList{poem + u" [fixed]"_s, drawing + u" [fixed]"_s, u"Ett  två"_s, poem + u" [fixed]"_s}));
+        QCOMPARE(seen,
+                 (QStringList{poem + u" [fixed]"_s, drawing + u" [fixed]"_s, u"Ett  två"_s, poem + u" [fixed]"_s}));
         QCOMPARE(s.platform.clipboard(), poem);
         const QWidgetList all = QApplication::allWidgets();
-        const auto quickSave = std::find_if(all.begin(), all.end(), [](const QWidget *window) {
-            return window->objectName() == u"frmsnabbspara"_s;
-        });
+        const auto quickSave = std::find_if(
+            all.begin(), all.end(), [](const QWidget *window) { return window->objectName() == u"frmsnabbspara"_s; });
         QVERIFY(quickSave != all.end() && child<QPlainTextEdit>(**quickSave, "Text1")->toPlainText().startsWith(poem));
         QString rows;
         whileOpen<frmsök>([&] { QTest::mouseClick(child<QPushButton>(w, "cmdsök"), Qt::LeftButton); },

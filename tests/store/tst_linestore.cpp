@@ -238,14 +238,16 @@ private slots:
             QStringList expected, joined, stored, inText;
             for (qsizetype i = 0; i < entries.size(); ++i) {
                 const QString lower = entries[i].toLower();
-                if (match == store::Match::Beginning ? lower.startsWith(needle.toLower()) : lower.contains(needle.toLower()))
+                if (match == store::Match::Beginning ? lower.startsWith(needle.toLower())
+                                                     : lower.contains(needle.toLower()))
                     expected << whole[i];
             }
             const QString where = u" %1 in %2"_s.arg(needle, QString::fromLatin1(text.toHex()));
             const store::FortuneIndex index;
             const QByteArray read = store::fortuneEntries(text, index, store::EntryForm::Lines);
-            store::LineStore::FileLines(read, store::ReadForm::Entries)
-                .findAll(needle, match, [&](const QString &hit) { joined << hit; });
+            store::LineStore::FileLines(read, store::ReadForm::Entries).findAll(needle, match, [&](const QString &hit) {
+                joined << hit;
+            });
             QVERIFY2(joined == expected, qPrintable(joined.join(u"/"_s) + u" | "_s + expected.join(u"/"_s) + where));
             const auto store = store::LineStore::fromFileBytesAtMost(read, false, 1 << 30, store::ReadForm::Entries);
             for (qsizetype i : store->findAll(needle, match))
