@@ -40,15 +40,8 @@ LineStore::FileLines::FileLines(QByteArrayView bytes, ReadForm form)
 bool LineStore::FileLines::holdsBreaks() const
 {
     // Only an LF that ends no line is in one: in a Unix text none, elsewhere one not after a CR.
-    if (!m_breaks) {
-        const char *const text = m_text.data(), *const end = text + m_text.size();
-        bool found = false;
-        if (lineEnds() == LineEnds::Classic) {
-            for (const char *lf = findChar(text, end, '\n'); lf != end && !found; lf = findChar(lf + 1, end, '\n'))
-                found = lf == text || lf[-1] != '\r';
-        }
-        m_breaks = found;
-    }
+    if (!m_breaks)
+        m_breaks = lineEnds() == LineEnds::Classic && holdsLoneLf(m_text.data(), m_text.data() + m_text.size());
     return *m_breaks;
 }
 

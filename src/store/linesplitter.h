@@ -35,6 +35,10 @@ enum class LineEnds { Classic, Unix };
 // The line ends of the text [p, end): a Unix text's when its lone LFs outnumber its CRs.
 LineEnds lineEndsOf(const char *p, const char *end);
 
+// Whether [p, end) holds an LF that no CR comes just before: in a text of classic line ends, a line that
+// holds a break.
+bool holdsLoneLf(const char *p, const char *end);
+
 inline LineEnds lineEndsIf(bool unix)
 {
     return unix ? LineEnds::Unix : LineEnds::Classic;
