@@ -76,11 +76,9 @@ private slots:
                 const qsizetype at = random.bounded(int(plain.size()) + (op < 5 || plain.isEmpty() ? 1 : 0));
                 if (op < 5 || plain.isEmpty()) {
                     const QString line = randomLine(random, windows1252Only || step < 60);
-                    store.insert(at, line);
-                    plain.insert(at, line);
+                    store.insert(at, line), plain.insert(at, line);
                 } else if (op < 8) {
-                    store.removeAt(at);
-                    plain.removeAt(at);
+                    store.removeAt(at), plain.removeAt(at);
                 } else {
                     QString needle = plain.at(at).mid(random.bounded(3), 1 + random.bounded(4));
                     if (random.bounded(4) == 0 && at + 1 < plain.size())
