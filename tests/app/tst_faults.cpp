@@ -38,8 +38,7 @@ QString readLines(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return u"(unreadable)"_s;
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
-    return lines.join(u'\n');
+    return QString::fromUtf8(file.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts).join(u'\n');
 }
 
 // Every file of the folder with its bytes: what a failed command must leave exactly as it was.

@@ -91,16 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const unsigned edit = in.byte();
         const qsizetype at = in.byte() % (model.size() + 1);
         const QString line = QString::fromUtf8(in.part()).remove(u'\r');
-        if (edit % 3 == 0) {
-            store.append(line);
-            model.append(line);
-        } else if (edit % 3 == 1) {
-            store.insert(at, line);
-            model.insert(at, line);
-        } else if (at < model.size()) {
-            store.removeAt(at);
-            model.removeAt(at);
-        }
+        if (edit % 3 == 0)
+            store.append(line), model.append(line);
+        else if (edit % 3 == 1)
+            store.insert(at, line), model.insert(at, line);
+        else if (at < model.size())
+            store.removeAt(at), model.removeAt(at);
     }
     FUZZ_CHECK(store.toStringList() == model);
     const QByteArray written = store.toFileBytes();

@@ -385,9 +385,8 @@ private slots:
         });
         closer.start(0);
         (void)desktop.inputBox(u"Namn"_s, u"Ny"_s);
-        for (auto kind : {platform::Buttons::Ok, platform::Buttons::OkCancel, platform::Buttons::YesNo,
-                          platform::Buttons::YesNoCancel})
-            (void)desktop.messageBox(u"Fråga"_s, kind, platform::Icon::Question);
+        for (auto kind : {Buttons::Ok, Buttons::OkCancel, Buttons::YesNo, Buttons::YesNoCancel})
+            (void)desktop.messageBox(u"Fråga"_s, kind, Icon::Question);
         closer.stop();
         QCOMPARE(buttons.join(u' '), u"Avbryt/OK OK Avbryt/OK Ja/Nej Avbryt/Ja/Nej"_s);
         platform::installSwedishQtTexts();

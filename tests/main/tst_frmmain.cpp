@@ -5,6 +5,7 @@
 #include "main/frmhjalp.h"
 #include "main/frmom.h"
 #include "editor/frmredigera.h"
+#include "quicksave/frmsnabbspara.h"
 #include "search/frmsok.h"
 #include "store/collections.h"
 #include "store/module1.h"
@@ -383,10 +384,7 @@ private slots:
         QCOMPARE(seen,
                  (QStringList{poem + u" [fixed]"_s, drawing + u" [fixed]"_s, u"Ett  två"_s, poem + u" [fixed]"_s}));
         QCOMPARE(s.platform.clipboard(), poem);
-        const QWidgetList all = QApplication::allWidgets();
-        const auto quickSave = std::find_if(
-            all.begin(), all.end(), [](const QWidget *window) { return window->objectName() == u"frmsnabbspara"_s; });
-        QVERIFY(quickSave != all.end() && child<QPlainTextEdit>(**quickSave, "Text1")->toPlainText().startsWith(poem));
+        QVERIFY(child<QPlainTextEdit>(w.snabbsparaFönster(), "Text1")->toPlainText().startsWith(poem));
         QString rows;
         whileOpen<frmsök>([&] { QTest::mouseClick(child<QPushButton>(w, "cmdsök"), Qt::LeftButton); },
                           [&](frmsök &search) {
@@ -453,7 +451,6 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, keys);
         QFETCH(int, size);
-        QFETCH(QString, expected);
         QFETCH(QString, entry);
         Started s;
         s.folder.writeCollection(u"Citat"_s, {u"Ett"_s, u"Två"_s, u"Tre"_s, u"Fyra"_s, u"Fem"_s});
@@ -485,12 +482,12 @@ private slots:
         QString marks;
         for (const QAction *size : w.findChildren<QAction *>(u"mnuredigera_textstorlek"_s))
             marks += size->isChecked() ? u'x' : u'-';
-        QCOMPARE(QStringList({child<QLineEdit>(w, "txtnr")->text(), child<QComboBox>(w, "comboordspråk")->currentText(),
-                              s.platform.clipboard(), QGuiApplication::clipboard()->text(),
-                              QString::number(child<QPlainTextEdit>(w, "pp")->font().pointSizeF()) + u' ' + marks,
-                              QString::number(searches)})
-                     .join(u'|'),
-                 expected);
+        QTEST(QStringList({child<QLineEdit>(w, "txtnr")->text(), child<QComboBox>(w, "comboordspråk")->currentText(),
+                           s.platform.clipboard(), QGuiApplication::clipboard()->text(),
+                           QString::number(child<QPlainTextEdit>(w, "pp")->font().pointSizeF()) + u' ' + marks,
+                           QString::number(searches)})
+                  .join(u'|'),
+              "expected");
         if (!entry.isEmpty())
             QCOMPARE(child<QAction>(w, qPrintable(entry.section(u' ', 0, 0)))->shortcuts().indexOf(sequence),
                      entry.section(u' ', 1).toInt());
@@ -667,12 +664,10 @@ private slots:
         for (const Started *started : {&first, &second})
             started->folder.writeCollection(u"Citat"_s, FolderFixture::numbered(5));
         std::optional<ReadOnly> locked[2];
-        if (meanwhile != u"writable") {
-            locked[0].emplace(first.folder.folder());
-            locked[1].emplace(second.folder.folder());
-            if (!locked[0]->held() || !locked[1]->held())
-                QSKIP("no folder can be made read-only here: root needs a mount namespace of its own");
-        }
+        if (meanwhile != u"writable"
+            && (locked[0].emplace(first.folder.folder()), locked[1].emplace(second.folder.folder()),
+                !locked[0]->held() || !locked[1]->held()))
+            QSKIP("no folder can be made read-only here: root needs a mount namespace of its own");
         // The boxes of one start in the folder, then the number it showed; the user leaves it at `typed`.
         const auto start = [&](Started &started, const QString &folder, const QString &typed) {
             store::setProgramFolder(folder);

@@ -38,6 +38,18 @@ QString randomLine(QRandomGenerator &random, bool windows1252Only, int maxLength
     }
     return line;
 }
+
+// The rows whose line, LFs joined and lower-cased by QString::toLower, holds the needle; an empty one is in every line.
+std::vector<qsizetype> plainHits(const QStringList &lines, const QString &needle, store::Match match)
+{
+    std::vector<qsizetype> hits;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = fuzz::joined(lines[i]).toLower(), lower = needle.toLower();
+        if (lower.isEmpty() || (match == store::Match::Beginning ? line.startsWith(lower) : line.contains(lower)))
+            hits.push_back(i);
+    }
+    return hits;
+}
 } // namespace
 
 class tst_linestore : public QObject
@@ -64,11 +76,9 @@ private slots:
                 const qsizetype at = random.bounded(int(plain.size()) + (op < 5 || plain.isEmpty() ? 1 : 0));
                 if (op < 5 || plain.isEmpty()) {
                     const QString line = randomLine(random, windows1252Only || step < 60);
-                    store.insert(at, line);
-                    plain.insert(at, line);
+                    store.insert(at, line), plain.insert(at, line);
                 } else if (op < 8) {
-                    store.removeAt(at);
-                    plain.removeAt(at);
+                    store.removeAt(at), plain.removeAt(at);
                 } else {
                     QString needle = plain.at(at).mid(random.bounded(3), 1 + random.bounded(4));
                     if (random.bounded(4) == 0 && at + 1 < plain.size())
@@ -78,13 +88,7 @@ private slots:
                     if (std::any_of(needle.begin(), needle.end(), [](QChar c) { return c.isSurrogate(); }))
                         needle.clear(); // half a pair is not something a user can type
                     const store::Match match = op == 8 ? store::Match::Beginning : store::Match::Anywhere;
-                    std::vector<qsizetype> expected; // an empty needle matches every line, even a null one
-                    for (qsizetype i = 0; i < plain.size(); ++i) {
-                        const QString line = fuzz::joined(plain.at(i)).toLower(), lower = needle.toLower();
-                        if (lower.isEmpty()
-                            || (match == store::Match::Beginning ? line.startsWith(lower) : line.contains(lower)))
-                            expected.push_back(i);
-                    }
+                    const std::vector<qsizetype> expected = plainHits(plain, needle, match); // null lines too
                     QCOMPARE(store.findAll(needle, match), expected);
                     const auto first = std::lower_bound(expected.begin(), expected.end(), at);
                     QCOMPARE(store.findFirst(needle, match, at), first == expected.end() ? -1 : *first);
@@ -141,16 +145,10 @@ private slots:
             const QStringList lines = store.toStringList();
             for (const QString &needle : needles) {
                 for (const auto match : {store::Match::Anywhere, store::Match::Beginning}) {
-                    std::vector<qsizetype> expected;
+                    const std::vector<qsizetype> expected = plainHits(lines, needle, match);
                     QStringList expectedLines, inPlaceHits;
-                    for (qsizetype i = 0; i < lines.size(); ++i) {
-                        const QString line = fuzz::joined(lines[i]).toLower(), lower = needle.toLower();
-                        if (lower.isEmpty() // matches every line, even one that joins into nothing
-                            || (match == store::Match::Anywhere ? line.contains(lower) : line.startsWith(lower))) {
-                            expected.push_back(i);
-                            expectedLines << lines[i];
-                        }
-                    }
+                    for (qsizetype i : expected)
+                        expectedLines << lines[i];
                     const auto where = qPrintable(u"needle %1 in %2"_s.arg(needle, QString::fromLatin1(file.toHex())));
                     QVERIFY2(store.findAll(needle, match) == expected, where);
                     inPlace.findAll(needle, match, [&](const QString &hit) { inPlaceHits << hit; });
@@ -236,12 +234,8 @@ private slots:
             }
             const auto match = round % 3 ? store::Match::Anywhere : store::Match::Beginning;
             QStringList expected, joined, stored, inText;
-            for (qsizetype i = 0; i < entries.size(); ++i) {
-                const QString lower = entries[i].toLower();
-                if (match == store::Match::Beginning ? lower.startsWith(needle.toLower())
-                                                     : lower.contains(needle.toLower()))
-                    expected << whole[i];
-            }
+            for (qsizetype i : plainHits(entries, needle, match)) // joined, the entries hold no LF
+                expected << whole[i];
             const QString where = u" %1 in %2"_s.arg(needle, QString::fromLatin1(text.toHex()));
             const store::FortuneIndex index;
             const QByteArray read = store::fortuneEntries(text, index, store::EntryForm::Lines);
@@ -300,25 +294,20 @@ private slots:
         ListBoxModel list(u"söklista"_s);
         QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.setItems({u"a"_s, u"b"_s, u"c"_s});
-        QCOMPARE(list.selectedText(), QString());
-        QVERIFY(!list.setSelectedIndex(1));
+        QVERIFY(list.selectedText().isEmpty() && !list.setSelectedIndex(1));
         // An insertion or a removal before the selection keeps its entry; removing it or new contents, none.
         list.insertItem(0, u"x"_s);
         QCOMPARE(list.selectedIndex(), 2);
-        QVERIFY(!list.removeItem(0));
-        QCOMPARE(list.selectedText(), u"b"_s);
-        QVERIFY(!list.removeItem(1));
+        QVERIFY(!list.removeItem(0) && list.selectedText() == u"b"_s && !list.removeItem(1));
         QCOMPARE(list.selectedIndex(), -1);
         QVERIFY(!list.setSelectedIndex(0));
         list.setItems({u"a"_s, u"b"_s, u"c"_s});
         QCOMPARE(list.selectedIndex(), -1);
         // An entry outside the list is a failure that changes nothing; -1 clears the selection.
-        QVERIFY(!list.setSelectedIndex(2));
-        QVERIFY(list.setSelectedIndex(-2) && list.setSelectedIndex(3) && list.removeItem(-1) && list.removeItem(3));
-        QCOMPARE(list.selectedIndex(), 2);
-        QCOMPARE(list.count(), 3);
-        QVERIFY(!list.setSelectedIndex(-1));
-        QCOMPARE(list.selectedText(), QString());
+        QVERIFY(!list.setSelectedIndex(2) && list.setSelectedIndex(-2) && list.setSelectedIndex(3)
+                && list.removeItem(-1) && list.removeItem(3));
+        QCOMPARE(list.selectedIndex() * 10 + list.count(), 23);
+        QVERIFY(!list.setSelectedIndex(-1) && list.selectedText().isEmpty());
     }
 };
 
