@@ -196,6 +196,8 @@ private slots:
             check(file, needles);
         }
         check(u"xİ\r\nİ"_s.toUtf8(), {u"\u0307"_s, u"i"_s}); // İ's dot found where İ ends the text too
+        check("ab \ncd\r\nx\t\n y\r\n",
+              {u"b c"_s, u"x y"_s, u"b \n"_s}); // a break joined as one blank, its blanks gone
     }
 
     // fortune's texts searched where they lie find exactly the entries that a plain reading finds, with their
