@@ -189,6 +189,7 @@ private slots:
         row("--kodning", u"--nummer|1|--samling|Eo|--kodning|ISO-8859-3"_s, 0, ago);
         row("--kodning=alias", u"--sök|AĜO|--samling|alla|--kodning=latin3"_s, 0, "Eo:" + ago);
         row("--kodning, Windows-1252 file", u"--nummer|3|--kodning|ISO-8859-3"_s, 0, u"Ċsna ċlar\n"_s.toUtf8());
+        row("--kodning, Windows-1251", u"--nummer|3|--kodning|windows-1251"_s, 0, u"Еsna еlar\n"_s.toUtf8()); // not 1252
         row("--kodning, UTF-8 file", u"--sök|öGA|--samling|utf|--kodning|KOI8-R"_s, 0,
             "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
         row("--kodning, ASCII file", u"--slump|--samling|En|--kodning|IBM037"_s, 0, "Ensam rad\n"); // EBCDIC
