@@ -7,11 +7,14 @@ install(TARGETS tankedosan RUNTIME DESTINATION bin)
 # that no other program links does not need (lintian: maintscript-calls-ldconfig).
 install(TARGETS tankedosan_window LIBRARY DESTINATION lib/tankedosan/window
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+install(TARGETS tankedosan_dbus LIBRARY DESTINATION lib/tankedosan/dbus
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # A stripped install (the package) also drops the compiler's notes, as Debian's dh_strip does.
 install(CODE "if(CMAKE_INSTALL_DO_STRIP)
   execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                           \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/tankedosan\"
-                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/tankedosan/window/libtankedosan-window.so\")
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/tankedosan/window/libtankedosan-window.so\"
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/tankedosan/dbus/libtankedosan-dbus.so\")
 endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/data/Citat.dat ${PROJECT_SOURCE_DIR}/data/Djur.dat
               ${PROJECT_SOURCE_DIR}/data/help.txt ${PROJECT_SOURCE_DIR}/data/help-shipped.sha256

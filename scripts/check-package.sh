@@ -55,7 +55,8 @@ section "hardening-check"
 # at run time (Qt's containers), which the manual page of hardening-check names as a false alarm. That the
 # code was compiled with _FORTIFY_SOURCE is checked in the build's flags instead.
 # The executable and the window's library it loads.
-binaries=("$root/usr/bin/tankedosan" "$root/usr/lib/tankedosan/window/libtankedosan-window.so")
+binaries=("$root/usr/bin/tankedosan" "$root/usr/lib/tankedosan/window/libtankedosan-window.so"
+          "$root/usr/lib/tankedosan/dbus/libtankedosan-dbus.so")
 hardening-check --verbose "${binaries[@]}" || true
 hardening-check --quiet --nofortify --nocfprotection "${binaries[@]}" || failed+=(hardening-check)
 flags=$(cat "$build"/src/CMakeFiles/tankedosan*.dir/flags.make | grep '^CXX_FLAGS')

@@ -46,7 +46,7 @@ private:
 // The main window's side of the program, loaded by the executable only when the window is to open: the
 // terminal's commands then never map or relocate the libraries of a display.
 extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QString &folder,
-                                              const store::ChosenEncoding &encoding)
+                                              const store::ChosenEncoding &encoding, const store::WindowStart &start)
 {
     QApplication::setDesktopFileName(QStringLiteral("org.example.tankedosan"));
     Application app(argc, argv);
@@ -59,7 +59,7 @@ extern "C" Q_DECL_EXPORT int tankedosanWindow(int &argc, char **argv, const QStr
     if (auto failure = store::settleProgramFolder(folder))
         platform.showStandardError(*failure);
     store::setFolderEncoding(encoding);
-    frmmain window(platform);
+    frmmain window(platform, start);
     window.show();
     return QApplication::exec();
 }

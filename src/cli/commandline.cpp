@@ -43,12 +43,20 @@ QString helpText()
            u"                        fortune-fil) i samlingen som --samling anger, i redigerarens\n"
            u"                        ordning; det som samlingen redan har läggs inte till igen.\n"
            u"                        Samlingen skapas om den inte finns.\n"
+           u"  --dagens              Skriver dagens ordspråk: samma hela dagen, ett annat nästa dag.\n"
+           u"  --fönster, --fonster  Öppnar huvudfönstret: med --samling och --nummer på det\n"
+           u"                        ordspråket, med --sök med sökfönstret öppet på <text>.\n"
+           u"  --sökleverantör, --sokleverantor\n"
+           u"                        Svarar på skrivbordets sökning (GNOME:s översikt och KDE:s\n"
+           u"                        KRunner) över D-Bus. D-Bus startar den vid behov; den slutar\n"
+           u"                        själv efter en minut utan frågor.\n"
            u"\n"
            u"Alternativ:\n"
            u"  --samling <namn>      Samlingen som läses; annars Citat, eller den första. Med \"alla\"\n"
            u"                        läser --slump och --sök alla samlingar (--sök skriver samlingens\n"
            u"                        namn och ett kolon före varje ordspråk).\n"
            u"  --början, --borjan    Med --sök: bara ordspråk som börjar med <text>.\n"
+           u"  --avisera             Med --dagens: visar ordspråket som en avisering på skrivbordet.\n"
            u"  --kodning <namn>      Läser filer som varken är UTF-8 eller UTF-16 i teckenkodningen\n"
            u"                        <namn> (som ISO-8859-3, KOI8-R eller IBM850) i stället för i\n"
            u"                        Windows-1252: samlingarna (också i fönstret), och filen som\n"
@@ -180,6 +188,10 @@ struct Options
     QCommandLineOption number{u"nummer"_s, QString(), u"n"_s};
     QCommandLineOption import{u"importera"_s, QString(), u"fil"_s};
     QCommandLineOption encoding{u"kodning"_s, QString(), u"namn"_s};
+    QCommandLineOption daily{QStringList{u"dagens"_s}};
+    QCommandLineOption notify{QStringList{u"avisera"_s}};
+    QCommandLineOption provider{QStringList{u"sökleverantör"_s, u"sokleverantor"_s}};
+    QCommandLineOption window{QStringList{u"fönster"_s, u"fonster"_s}};
 };
 
 // What the parser could not take: an unknown option, an option without its value, an argument that is none.
@@ -212,20 +224,29 @@ std::optional<CommandLine> refusedWords(const QCommandLineParser &parser, bool p
     return std::nullopt;
 }
 
-// The one command given (Run for none), or the refusal of more than one.
+// The one command given (Run for none), or the refusal of more than one. With --fönster, --sök and --nummer
+// say where the window opens, and no command goes with it.
 CommandLine chosenCommand(const QCommandLineParser &parser, const Options &o)
 {
     CommandLine line;
+    const bool window = parser.isSet(o.window);
     const std::pair<const QCommandLineOption *, CommandLine::Action> commands[] = {
-        {&o.random, CommandLine::Action::Random}, {&o.search, CommandLine::Action::Search},
-        {&o.number, CommandLine::Action::Number}, {&o.collections, CommandLine::Action::Collections},
-        {&o.import, CommandLine::Action::Import}, {&o.version, CommandLine::Action::Version}};
+        {&o.random, CommandLine::Action::Random},
+        {window ? nullptr : &o.search, CommandLine::Action::Search},
+        {window ? nullptr : &o.number, CommandLine::Action::Number},
+        {&o.collections, CommandLine::Action::Collections},
+        {&o.import, CommandLine::Action::Import},
+        {&o.daily, CommandLine::Action::Daily},
+        {&o.provider, CommandLine::Action::SearchProvider},
+        {&o.version, CommandLine::Action::Version}};
     for (const auto &[option, action] : commands) {
-        if (!parser.isSet(*option))
+        if (!option || !parser.isSet(*option))
             continue;
+        if (window)
+            return failed(u"--fönster tar bara --samling, --nummer, --sök, --mapp och --kodning"_s);
         if (line.action != CommandLine::Action::Run)
-            return failed(u"välj ett kommando åt gången: --slump, --sök, --nummer, --samlingar, --importera "
-                          u"eller --version"_s);
+            return failed(u"välj ett kommando åt gången: --slump, --sök, --nummer, --samlingar, --importera, "
+                          u"--dagens, --sökleverantör eller --version"_s);
         line.action = action;
     }
     if (line.action == CommandLine::Action::Version)
@@ -237,17 +258,20 @@ CommandLine chosenCommand(const QCommandLineParser &parser, const Options &o)
 std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Options &o, CommandLine &line)
 {
     using Action = CommandLine::Action;
+    const bool window = parser.isSet(o.window);
     if (parser.isSet(o.beginning) && line.action != Action::Search)
         return failed(u"--början hör till --sök"_s);
+    if (parser.isSet(o.notify) && line.action != Action::Daily)
+        return failed(u"--avisera hör till --dagens"_s);
     if (parser.isSet(o.collection)) {
         if (line.action != Action::Random && line.action != Action::Search && line.action != Action::Number
-            && line.action != Action::Import)
-            return failed(u"--samling hör till --slump, --sök, --nummer och --importera"_s);
+            && line.action != Action::Import && line.action != Action::Daily && !window)
+            return failed(u"--samling hör till --slump, --sök, --nummer, --importera, --dagens och --fönster"_s);
         line.collection = parser.value(o.collection);
         if (line.collection.isEmpty())
             return failed(u"--samling ska följas av en samlings namn, eller alla"_s);
-        if (line.collection == u"alla"_s && line.action == Action::Number)
-            return failed(u"--nummer läser en samling, inte alla"_s);
+        if (line.collection == u"alla"_s && (line.action == Action::Number || window))
+            return failed(u"--nummer och --fönster läser en samling, inte alla"_s);
     }
     if (line.action == Action::Import) {
         if (line.collection.isEmpty() || line.collection == u"alla"_s)
@@ -259,8 +283,8 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
     }
     if (parser.isSet(o.encoding)) {
         if (line.action == Action::Version)
-            return failed(
-                u"--kodning hör till fönstret och till --slump, --sök, --nummer, --samlingar och --importera"_s);
+            return failed(u"--kodning hör till fönstret och till --slump, --sök, --nummer, --samlingar, --importera, "
+                          u"--dagens och --sökleverantör"_s);
         const QString name = parser.value(o.encoding);
         if (name.isEmpty())
             return failed(u"--kodning ska följas av en teckenkodnings namn"_s);
@@ -271,13 +295,16 @@ std::optional<CommandLine> takeValues(const QCommandLineParser &parser, const Op
     }
     line.needle = parser.value(o.search);
     line.beginning = parser.isSet(o.beginning);
-    if (line.action == Action::Number) {
+    line.notify = parser.isSet(o.notify);
+    if (line.action == Action::Number || (window && parser.isSet(o.number))) {
         bool ok = false;
         const QString value = parser.value(o.number);
         line.number = value.toLongLong(&ok);
         if (!ok || line.number < 1 || value.startsWith(u'+'))
             return failed(u"--nummer ska följas av ett heltal från 1 och uppåt: "_s + value);
     }
+    if (window)
+        line.start = {line.collection, std::exchange(line.number, 0), std::exchange(line.needle, QString())};
     if (parser.isSet(o.folder)) {
         const QString named = parser.value(o.folder);
         if (named.isEmpty())
@@ -295,7 +322,7 @@ CommandLine readCommandLine(const QStringList &arguments)
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.help, o.version, o.folder, o.random, o.search, o.beginning, o.collection, o.collections,
-                       o.number, o.import, o.encoding});
+                       o.number, o.import, o.encoding, o.daily, o.notify, o.provider, o.window});
     const bool parsed = parser.parse(withoutQtOptions(arguments));
     if (parser.isSet(o.help)) {
         CommandLine line;

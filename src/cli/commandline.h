@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
+#include "store/collections.h"
 #include "store/encoding.h"
 
 #include <QString>
@@ -8,12 +9,14 @@
 
 namespace tankedosan::cli {
 
-// The command line, in Swedish. Without a command the main window opens; --help, --version and the
-// terminal's commands (--slump, --sök, --nummer, --samlingar, --importera; see terminal.h) print and end, and need no
-// display. --mapp DIR goes with every one of them; --kodning NAME with the commands that read collections.
+// The command line, in Swedish. Without a command the main window opens (with --fönster, on the proverb or the
+// search that --samling, --nummer and --sök give); --help, --version and the terminal's commands (--slump, --sök,
+// --nummer, --samlingar, --importera, --dagens; see terminal.h) print and end, and need no display;
+// --sökleverantör answers the desktop's search over D-Bus. --mapp DIR goes with every one of them; --kodning NAME
+// with those that read collections.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections, Import };
+    enum class Action { Run, Help, Version, Error, Random, Search, Number, Collections, Import, Daily, SearchProvider };
     Action action = Action::Run;
     QString folder; // --mapp, absolute; empty when not given
     QString text; // what Help and Error print; the version line of Version
@@ -23,6 +26,8 @@ struct CommandLine
     qsizetype number = 0; // --nummer, from 1
     QString importFile; // --importera, absolute
     store::ChosenEncoding encoding; // --kodning: what files that are no UTF-8 (nor UTF-16) are read in
+    bool notify = false; // --avisera: --dagens as a desktop notification
+    store::WindowStart start; // --fönster: where the window opens
 };
 
 // Qt's own options (-style fusion, -platform xcb and the like) are left for QApplication to take: they are

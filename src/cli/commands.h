@@ -13,5 +13,6 @@ int searchProverbs(const CommandLine &line); // --sök
 int proverbByNumber(const CommandLine &line); // --nummer
 int listCollections(const CommandLine &line); // --samlingar
 int importLines(const CommandLine &line); // --importera
+int dailyProverb(const CommandLine &line); // --dagens
 
 } // namespace tankedosan::cli

@@ -37,7 +37,8 @@ int runCommand(const CommandLine &commandLine)
 {
     using Action = CommandLine::Action;
     switch (commandLine.action) {
-    case Action::Run: return kError;
+    case Action::Run:
+    case Action::SearchProvider: return kError; // the window's and the bus's, never the terminal's
     case Action::Help: {
         Printer out(stdout);
         out.line(QStringView(commandLine.text).chopped(1));
@@ -62,7 +63,8 @@ int runCommand(const CommandLine &commandLine)
     case Action::Search:
     case Action::Number:
     case Action::Collections:
-    case Action::Import: break;
+    case Action::Import:
+    case Action::Daily: break;
     }
     // The folder the window would use, seeded as a first start of the window seeds it, so that a proverb at
     // login comes before the window was ever opened.
@@ -73,6 +75,7 @@ int runCommand(const CommandLine &commandLine)
     case Action::Search: return searchProverbs(commandLine);
     case Action::Number: return proverbByNumber(commandLine);
     case Action::Import: return importLines(commandLine);
+    case Action::Daily: return dailyProverb(commandLine);
     default: return listCollections(commandLine);
     }
 }

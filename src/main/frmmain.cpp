@@ -45,9 +45,10 @@ QString searchListCaption(int count)
     return u"Tankedosan - sökresultat - "_s + QString::number(count) + u" st"_s;
 }
 
-frmmain::frmmain(platform::Platform &platform, QWidget *parent)
+frmmain::frmmain(platform::Platform &platform, const store::WindowStart &start, QWidget *parent)
     : QMainWindow(parent)
     , m_platform(platform)
+    , m_start(start)
 {
     setObjectName(u"frmmain"_s);
     setWindowTitle(u"Tankedosan"_s);

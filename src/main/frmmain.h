@@ -4,6 +4,7 @@
 #include "widgets/listboxmodel.h"
 #include "widgets/mainwindowlink.h"
 #include "platform/platform.h"
+#include "store/collections.h"
 #include "store/files.h"
 
 #include <QMainWindow>
@@ -40,7 +41,8 @@ class frmmain : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit frmmain(platform::Platform &platform, QWidget *parent = nullptr);
+    // `start` says where it opens when it is told (store::WindowStart); empty, it opens as always.
+    explicit frmmain(platform::Platform &platform, const store::WindowStart &start = {}, QWidget *parent = nullptr);
 
     // What the windows opened from here may ask of it.
     widgets::MainWindowLink link();
@@ -148,6 +150,7 @@ private:
     void stepTextSize(int step);
 
     platform::Platform &m_platform;
+    store::WindowStart m_start;
     // While the view "Söklistan" offers a search for its empty list.
     bool m_searchOffered = false;
     QString m_proseFamily; // the display's own font, for every proverb but one lined up by blanks

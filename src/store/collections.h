@@ -36,6 +36,17 @@ QString collectionFile(const QString &name);
 // Of the names of the listed collections, the one a reader starts with when none is named: "Citat", else
 // the first; -1 when there is none.
 qsizetype startCollection(const QStringList &names);
+
+// Where the main window opens when it is told (by the desktop's search or a notification): on a collection at
+// a number, or with its search window open on a text. Empty, it opens as always.
+struct WindowStart
+{
+    QString collection;
+    qsizetype number = 0; // from 1; 0 for the number the window would show
+    QString search;
+    bool isEmpty() const { return collection.isEmpty() && number == 0 && search.isEmpty(); }
+};
+
 // What the user is told when no file holds the collection of that name.
 QString missingCollectionText(const QString &name);
 // The collection files of the program folder whose names are not valid UTF-8 (listUndecodableFiles).

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/commandline.h"
+#include "cli/output.h"
+
+#include <QCoreApplication>
+
+// The program's side of the session bus, loaded by the executable only for what answers there: the desktop's
+// search (--sökleverantör) and the proverb of the day as a notification (--dagens --avisera).
+extern "C" Q_DECL_EXPORT int tankedosanBus(int &argc, char **argv, const tankedosan::cli::CommandLine &line)
+{
+    QCoreApplication app(argc, argv);
+    Q_UNUSED(line);
+    tankedosan::cli::printError(QStringLiteral("D-Bus finns inte än"));
+    return tankedosan::cli::kError;
+}
