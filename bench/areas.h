@@ -22,5 +22,7 @@ int hostileArea(const QString &temp);
 int hostileChild(const QStringList &args);
 int fortuneArea(const QString &temp);
 int fortuneChild(const QStringList &args);
+int desktopArea(const QString &temp);
+int desktopChild(const QStringList &args);
 
 } // namespace bench

@@ -30,6 +30,7 @@ const std::vector<Area> &areas()
         {u"shell"_s, bench::shellArea, bench::shellChild},
         {u"hostile"_s, bench::hostileArea, bench::hostileChild},
         {u"fortune"_s, bench::fortuneArea, bench::fortuneChild},
+        {u"desktop"_s, bench::desktopArea, bench::desktopChild},
     };
     return list;
 }

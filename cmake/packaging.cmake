@@ -24,6 +24,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/Citat.dat ${PROJECT_SOURCE_DIR}/data/Dj
 set(TANKEDOSAN_APP_ID org.example.tankedosan)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+# The desktop's search: GNOME Shell reads the provider's file, KRunner its plugin's, and D-Bus starts the
+# service named in both on the first search, by the installed program's full path.
+# The prefix is the one installed to, known only when installing (the package's is /usr).
+install(CODE "file(READ \"${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.SearchProvider.service.in\" _service)
+string(REPLACE \"@TANKEDOSAN_BIN@\" \"\${CMAKE_INSTALL_PREFIX}/bin/tankedosan\" _service \"\${_service}\")
+file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/dbus-1/services/${TANKEDOSAN_APP_ID}.SearchProvider.service\"
+     \"\${_service}\")")
+install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.search-provider.ini
+        DESTINATION share/gnome-shell/search-providers)
+install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.krunner.desktop
+        DESTINATION share/krunner/dbusplugins RENAME ${TANKEDOSAN_APP_ID}.desktop)
 
 # Every help text that a version shipped is listed, so that a later version recognises an unedited copy in a
 # user's folder and brings it up to date: the current one must be there before it ships.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "cli/commandline.h"
 #include "cli/output.h"
+#include "dbus/searchprovider.h"
 
 #include <QCoreApplication>
 
@@ -8,8 +9,10 @@
 // search (--sökleverantör) and the proverb of the day as a notification (--dagens --avisera).
 extern "C" Q_DECL_EXPORT int tankedosanBus(int &argc, char **argv, const tankedosan::cli::CommandLine &line)
 {
+    using Action = tankedosan::cli::CommandLine::Action;
     QCoreApplication app(argc, argv);
-    Q_UNUSED(line);
+    if (line.action == Action::SearchProvider)
+        return tankedosan::dbus::serveSearch(line);
     tankedosan::cli::printError(QStringLiteral("D-Bus finns inte än"));
     return tankedosan::cli::kError;
 }

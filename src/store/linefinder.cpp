@@ -167,6 +167,13 @@ char32_t characterAt(QStringView text, qsizetype at)
     return c.isHighSurrogate() ? QChar::surrogateToUcs4(c, text[at + 1]) : c.unicode();
 }
 
+// A decoded line against a needle already in lower case.
+bool lowerMatches(QStringView line, const QString &lowerNeedle, Match match)
+{
+    const QString lower = joinedLines(line).toLower();
+    return match == Match::Beginning ? lower.startsWith(lowerNeedle) : lower.contains(lowerNeedle);
+}
+
 } // namespace
 
 // One search: the needle lower-cased once, in the store's form, and the text folded only where a match may
@@ -224,11 +231,9 @@ public:
         if (m_impossible)
             return false;
         const bool joined = m_breaksMatter && line.contains('\n');
-        if (!m_slowNeedle.isNull() || joined) {
-            const QString text = joinedLines(m_form == Form::Windows1252 ? decodeWindows1252(line) : decodeUtf8(line));
-            const QString lower = text.toLower();
-            return m_match == Match::Beginning ? lower.startsWith(m_lower) : lower.contains(m_lower);
-        }
+        if (!m_slowNeedle.isNull() || joined)
+            return lowerMatches(m_form == Form::Windows1252 ? decodeWindows1252(line) : decodeUtf8(line), m_lower,
+                                m_match);
         const auto *begin = reinterpret_cast<const unsigned char *>(line.data());
         const auto *end = begin + line.size();
         if (m_match == Match::Beginning)
@@ -538,6 +543,13 @@ private:
     const std::array<FoldedChar, 0x800> *m_shortFolds = nullptr;
 };
 
+bool textMatches(QStringView line, QStringView needle, Match match)
+{
+    // Lower-cased as a kept string, as the finder does (see there).
+    const QString text = needle.toString();
+    return lowerMatches(line, text.toLower(), match);
+}
+
 bool LineStore::matches(qsizetype index, QStringView needle, Match match) const
 {
     return Finder(*this, needle, match).matches(index);
@@ -561,6 +573,20 @@ qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) 
         return false;
     });
     return first;
+}
+
+void LineStore::FileLines::findAllNumbered(QStringView needle, Match match,
+                                           const std::function<void(qsizetype, QByteArrayView)> &hit) const
+{
+    const char *text = m_text.data();
+    const LineEnds ends = lineEnds();
+    const char *counted = text;
+    qsizetype index = 0;
+    findAllLines(needle, match, [&](QByteArrayView line) {
+        index += countNonEmptyLines(text, counted, line.data(), ends);
+        counted = line.data();
+        hit(index, line);
+    });
 }
 
 void LineStore::FileLines::findAll(QStringView needle, Match match,

@@ -103,6 +103,13 @@ qsizetype countNonEmptyLines(const char *p, const char *end, LineEnds ends)
                                   : linesBeginningIn<false>(text, 0, end - p);
 }
 
+qsizetype countNonEmptyLines(const char *text, const char *from, const char *to, LineEnds ends)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
+    return ends == LineEnds::Unix ? linesBeginningIn<true>(bytes, from - text, to - text)
+                                  : linesBeginningIn<false>(bytes, from - text, to - text);
+}
+
 const char *nonEmptyLineAt(const char *p, const char *end, LineEnds ends, qsizetype index)
 {
     return ends == LineEnds::Unix ? nonEmptyLineAt<true>(p, end, index) : nonEmptyLineAt<false>(p, end, index);

@@ -115,6 +115,8 @@ const Char *lineBeginBefore(const Char *begin, const Char *at, LineEnds ends)
 // there are not that many): counted by the bytes, many at a time, for the terminal to weigh or draw from a
 // million lines without walking them one by one.
 qsizetype countNonEmptyLines(const char *p, const char *end, LineEnds ends);
+// The non-empty lines of the text at `text` that begin in [from, to), judged by the bytes before `from` too.
+qsizetype countNonEmptyLines(const char *text, const char *from, const char *to, LineEnds ends);
 const char *nonEmptyLineAt(const char *p, const char *end, LineEnds ends, qsizetype index);
 
 // Every line of [p, end) to take(begin, end).

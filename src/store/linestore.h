@@ -15,6 +15,9 @@ namespace tankedosan::store {
 
 // How a search compares a line with what the user typed; letter case is ignored in both.
 enum class Match { Beginning, Anywhere };
+// The comparison every search makes, on a line already decoded: the line, joined (joinedLines) and in lower
+// case, begins with or contains the needle in lower case.
+bool textMatches(QStringView line, QStringView needle, Match match);
 enum class LineEnds; // how a file's lines end (linesplitter.h)
 // Bytes in the read form of a file, whose bytes decide how its lines end; or fortune's entries, each ended by
 // CR LF and holding the line breaks of its poem or drawing as LF (fortuneEntries).
@@ -110,6 +113,9 @@ public:
         void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
         // The same lines as they lie in text(), undecoded.
         void findAllLines(QStringView needle, Match match, const std::function<void(QByteArrayView)> &hit) const;
+        // The same, each with its index among the lines (at() gives it back), counted only up to the last hit.
+        void findAllNumbered(QStringView needle, Match match,
+                             const std::function<void(qsizetype, QByteArrayView)> &hit) const;
         // The bytes, behind any byte-order mark, and bytes of them read as they read.
         QByteArrayView text() const { return m_text; }
         QString decoded(QByteArrayView bytes) const;
