@@ -80,21 +80,17 @@ QString shortProverb(const QString &proverb, qsizetype most)
 }
 
 // The hits of one query as they are found: those that begin with the first term, and the others, each in the
-// folder's order. No more of either is kept than a reply can take.
+// folder's order. No more of either is kept than a reply can take, and once the first are enough no later hit
+// can enter the reply.
 struct DesktopSearch::Hits
 {
     QString first;
     std::vector<Found> beginning, others;
-    void add(Found found)
-    {
-        auto &list = textMatches(found.proverb, first, Match::Beginning) ? beginning : others;
-        if (qsizetype(list.size()) < kMostHits)
-            list.push_back(std::move(found));
-    }
+    bool complete() const { return qsizetype(beginning.size()) >= kMostHits; }
 };
 
-void DesktopSearch::searchCollection(const QString &name, const QString &path, const QStringList &terms, Hits &hits,
-                                     const std::vector<qsizetype> *only)
+void DesktopSearch::searchCollection(const QString &name, const QString &path, const QStringList &terms,
+                                     Hits &hits, const std::vector<qsizetype> *only)
 {
     // Taken before the read: a file changed while it is read is then read again at the next query.
     const Stamps stamps = collectionStamps(path);
@@ -104,17 +100,40 @@ void DesktopSearch::searchCollection(const QString &name, const QString &path, c
     const LineStore::FileLines lines(text->bytes, text->form);
     if (cli::checkLines(path, lines))
         return;
-    const qsizetype scanned = scannedTerm(terms);
-    lines.findAllNumbered(terms[scanned], Match::Anywhere, [&](qsizetype index, QByteArrayView line) {
-        const qsizetype number = index + 1;
-        if (only && !std::binary_search(only->begin(), only->end(), number))
-            return;
-        const QString proverb = lines.decoded(line);
-        if (holdsAll(proverb, terms))
-            hits.add({name, number, proverb});
-    });
     m_stamps[name] = stamps;
     m_searched[name] = stamps;
+    // The hits that can still enter the reply, numbered once the scan is over: a number costs a count of the
+    // lines before the hit, which a hit left out need not pay. Hits kept only among `only` are numbered as they
+    // are found, for which those are is known only then.
+    struct Pending
+    {
+        const char *at;
+        qsizetype number;
+        QString proverb;
+        bool begins;
+    };
+    std::vector<Pending> pending;
+    LineStore::FileLines::Counted counted;
+    qsizetype beginning = qsizetype(hits.beginning.size()), others = qsizetype(hits.others.size());
+    lines.findLinesWhile(terms[scannedTerm(terms)], Match::Anywhere, [&](QByteArrayView line) {
+        const qsizetype number = only ? lines.indexAt(line.data(), counted) + 1 : 0;
+        if (only && !std::binary_search(only->begin(), only->end(), number))
+            return true;
+        QString proverb = lines.decoded(line);
+        if (!holdsAll(proverb, terms))
+            return true;
+        const bool begins = textMatches(proverb, hits.first, Match::Beginning);
+        qsizetype &count = begins ? beginning : others;
+        if (count < kMostHits) {
+            pending.push_back({line.data(), number, std::move(proverb), begins});
+            ++count;
+        }
+        return beginning < kMostHits;
+    });
+    for (Pending &hit : pending) {
+        const qsizetype number = only ? hit.number : lines.indexAt(hit.at, counted) + 1;
+        (hit.begins ? hits.beginning : hits.others).push_back({name, number, std::move(hit.proverb)});
+    }
 }
 
 std::vector<Found> DesktopSearch::answer(Hits &hits)
@@ -140,8 +159,11 @@ std::vector<Found> DesktopSearch::initial(const QStringList &terms)
     if (!searchable(terms))
         return {};
     Hits hits{terms.front(), {}, {}};
-    for (const cli::Collection &collection : cli::allCollections())
+    for (const cli::Collection &collection : cli::allCollections()) {
+        if (hits.complete())
+            break;
         searchCollection(collection.name, collection.path, terms, hits);
+    }
     return answer(hits);
 }
 
@@ -173,8 +195,9 @@ std::vector<Found> DesktopSearch::narrowed(const QStringList &previous, const QS
         } else if (allHeld) {
             for (const qsizetype number : only) {
                 const QString &proverb = held->second.proverbs.at(number);
-                if (holdsAll(proverb, terms))
-                    hits.add({collection.name, number, proverb});
+                auto &list = textMatches(proverb, hits.first, Match::Beginning) ? hits.beginning : hits.others;
+                if (holdsAll(proverb, terms) && qsizetype(list.size()) < kMostHits)
+                    list.push_back({collection.name, number, proverb});
             }
             m_stamps[collection.name] = stamps;
         } else {

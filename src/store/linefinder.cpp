@@ -575,18 +575,13 @@ qsizetype LineStore::findFirst(QStringView needle, Match match, qsizetype from) 
     return first;
 }
 
-void LineStore::FileLines::findAllNumbered(QStringView needle, Match match,
-                                           const std::function<void(qsizetype, QByteArrayView)> &hit) const
+qsizetype LineStore::FileLines::indexAt(const char *lineBegin, Counted &counted) const
 {
     const char *text = m_text.data();
-    const LineEnds ends = lineEnds();
-    const char *counted = text;
-    qsizetype index = 0;
-    findAllLines(needle, match, [&](QByteArrayView line) {
-        index += countNonEmptyLines(text, counted, line.data(), ends);
-        counted = line.data();
-        hit(index, line);
-    });
+    const char *from = counted.at ? counted.at : text;
+    counted.lines += countNonEmptyLines(text, from, lineBegin, lineEnds());
+    counted.at = lineBegin;
+    return counted.lines;
 }
 
 void LineStore::FileLines::findAll(QStringView needle, Match match,
@@ -598,6 +593,15 @@ void LineStore::FileLines::findAll(QStringView needle, Match match,
 void LineStore::FileLines::findAllLines(QStringView needle, Match match,
                                         const std::function<void(QByteArrayView)> &hit) const
 {
+    findLinesWhile(needle, match, [&](QByteArrayView line) {
+        hit(line);
+        return true;
+    });
+}
+
+void LineStore::FileLines::findLinesWhile(QStringView needle, Match match,
+                                          const std::function<bool(QByteArrayView)> &hit) const
+{
     const Finder finder(m_form, needle, match);
     if (finder.impossible())
         return;
@@ -606,8 +610,8 @@ void LineStore::FileLines::findAllLines(QStringView needle, Match match,
         LineSplitter<char> lines(text, textEnd, lineEnds());
         const char *begin = nullptr, *end = nullptr;
         while (lines.next(begin, end)) {
-            if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)))
-                hit(QByteArrayView(begin, end));
+            if (begin != end && finder.matchesLine(QByteArrayView(begin, end - begin)) && !hit(QByteArrayView(begin, end)))
+                return;
         }
         return;
     }
@@ -627,8 +631,8 @@ void LineStore::FileLines::findAllLines(QStringView needle, Match match,
             continue;
         }
         const char *lineEnd = lineEndFrom(at, textEnd, ends);
-        if (reinterpret_cast<const char *>(found.end) <= lineEnd)
-            hit(QByteArrayView(lineBegin, lineEnd));
+        if (reinterpret_cast<const char *>(found.end) <= lineEnd && !hit(QByteArrayView(lineBegin, lineEnd)))
+            return;
         if (lineEnd == textEnd)
             break;
         found = find(lineEnd + 1); // from the LF of a CR LF, which the look back passes over

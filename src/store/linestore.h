@@ -113,9 +113,17 @@ public:
         void findAll(QStringView needle, Match match, const std::function<void(const QString &)> &hit) const;
         // The same lines as they lie in text(), undecoded.
         void findAllLines(QStringView needle, Match match, const std::function<void(QByteArrayView)> &hit) const;
-        // The same, each with its index among the lines (at() gives it back), counted only up to the last hit.
-        void findAllNumbered(QStringView needle, Match match,
-                             const std::function<void(qsizetype, QByteArrayView)> &hit) const;
+        // The same while `hit` returns true.
+        void findLinesWhile(QStringView needle, Match match, const std::function<bool(QByteArrayView)> &hit) const;
+        // Where a count of the lines got to, to go on from there.
+        struct Counted
+        {
+            const char *at = nullptr; // the beginning of text() when nothing is counted yet
+            qsizetype lines = 0;
+        };
+        // The index among the lines (at() gives it back) of the line that begins at `lineBegin` in text(), counted
+        // on from `counted`, which lies before it: lines are counted only as far as they are asked for.
+        qsizetype indexAt(const char *lineBegin, Counted &counted) const;
         // The bytes, behind any byte-order mark, and bytes of them read as they read.
         QByteArrayView text() const { return m_text; }
         QString decoded(QByteArrayView bytes) const;
