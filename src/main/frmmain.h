@@ -127,6 +127,13 @@ private:
     QString shownProverb() const;
 
     void closeEvent(QCloseEvent *event) override;
+    // A search the window was started on opens once the window is seen.
+    void showEvent(QShowEvent *event) override;
+    // The search window, opened modally; with `typed`, that text typed into it and searched.
+    void openSearch(const QString &typed = {});
+    // The index in the collection box of the collection the window was told to start on, -1 when none is
+    // listed under that name.
+    int toldCollection() const;
 
     // Shows proverb n of the current list: the number box is set to n and its handler runs once, also when the
     // box held n already.
