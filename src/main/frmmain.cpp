@@ -81,7 +81,7 @@ void frmmain::Form_Load()
         names.append(store::collectionName(file));
     comboordspråk->addItems(names);
     comboordspråk->setCurrentIndex(-1);
-    // A collection the window was told that is not listed: it starts as it always does, and says so.
+    // A collection the window was told that is not listed: it starts as it always does, and says so when seen.
     const int told = toldCollection();
     const bool missing = !m_start.collection.isEmpty() && told < 0;
     const int chosen = told >= 0 ? told : int(store::startCollection(names));
@@ -92,8 +92,7 @@ void frmmain::Form_Load()
     // A number told goes with the collection told, or with the one started on when none was told.
     txtnr->setText(m_start.number > 0 && !missing ? QString::number(m_start.number) : store::readNumberFile());
     if (missing)
-        m_platform.messageBox(store::missingCollectionText(m_start.collection), platform::Buttons::Ok,
-                              platform::Icon::Exclamation);
+        m_untold = m_start.collection;
     const QStringList undecodable = store::undecodableCollectionFiles();
     if (!undecodable.isEmpty())
         m_platform.messageBox(u"Samlingsfilerna ''"_s + undecodable.join(u"'', ''"_s)
@@ -384,10 +383,18 @@ void frmmain::openSearch(const QString &typed)
 void frmmain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (m_start.search.isEmpty())
+    if (m_untold.isEmpty() && m_start.search.isEmpty())
         return;
-    // After the showing has run to its end: the search window is modal and holds this handler until it closes.
-    QTimer::singleShot(0, this, [this, typed = std::exchange(m_start.search, QString())] { openSearch(typed); });
+    // Once the showing has run to its end, and over the window the user now sees: the box and the search window
+    // are modal and would hold this handler until they close.
+    QTimer::singleShot(0, this,
+                       [this, untold = std::exchange(m_untold, {}), typed = std::exchange(m_start.search, {})] {
+                           if (!untold.isEmpty())
+                               m_platform.messageBox(store::missingCollectionText(untold), platform::Buttons::Ok,
+                                                     platform::Icon::Exclamation);
+                           if (!typed.isEmpty())
+                               openSearch(typed);
+                       });
 }
 
 void frmmain::mnuredigera_sök_Click()
