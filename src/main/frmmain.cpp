@@ -30,6 +30,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTimer>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -78,12 +81,18 @@ void frmmain::Form_Load()
         names.append(store::collectionName(file));
     comboordspråk->addItems(names);
     comboordspråk->setCurrentIndex(-1);
-    const int chosen = int(store::startCollection(names));
+    // A collection the window was told that is not listed: it starts as it always does, and says so when seen.
+    const int told = toldCollection();
+    const bool missing = !m_start.collection.isEmpty() && told < 0;
+    const int chosen = told >= 0 ? told : int(store::startCollection(names));
     if (chosen >= 0) {
         comboordspråk->setCurrentIndex(chosen);
         comboordspråk_Click();
     }
-    txtnr->setText(store::readNumberFile());
+    // A number told goes with the collection told, or with the one started on when none was told.
+    txtnr->setText(m_start.number > 0 && !missing ? QString::number(m_start.number) : store::readNumberFile());
+    if (missing)
+        m_untold = m_start.collection;
     const QStringList undecodable = store::undecodableCollectionFiles();
     if (!undecodable.isEmpty())
         m_platform.messageBox(u"Samlingsfilerna ''"_s + undecodable.join(u"'', ''"_s)
@@ -103,6 +112,20 @@ void frmmain::Form_Load()
                 + (kept ? u"i stället i ''"_s + store::userStateFolder() + u"''."_s : u"inte till nästa gång."_s),
             platform::Buttons::Ok, platform::Icon::Exclamation);
     }
+}
+
+int frmmain::toldCollection() const
+{
+    if (m_start.collection.isEmpty())
+        return -1;
+    // The file the name stands for wherever the program looks a name up (any letter case, as the folder spells
+    // it), so that the name the desktop's search gave and the one typed after --samling choose alike.
+    const QString file = store::collectionFile(m_start.collection);
+    for (int i = 0; i < comboordspråk->count(); ++i) {
+        if (store::collectionFile(comboordspråk->itemText(i)) == file)
+            return i;
+    }
+    return -1;
 }
 
 void frmmain::comboordspråk_Click()
@@ -345,8 +368,33 @@ void frmmain::mnuakriv_öppnatext_Click()
 
 void frmmain::cmdsök_Click()
 {
+    openSearch();
+}
+
+void frmmain::openSearch(const QString &typed)
+{
     search::frmsök window(m_platform, link(), this);
+    // Typed once the window is seen, so that a long search shows "Söker..." as the user's own does.
+    if (!typed.isEmpty())
+        QTimer::singleShot(0, &window, [&window, typed] { window.typeAndSearch(typed); });
     window.exec();
+}
+
+void frmmain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_untold.isEmpty() && m_start.search.isEmpty())
+        return;
+    // Once the showing has run to its end, and over the window the user now sees: the box and the search window
+    // are modal and would hold this handler until they close.
+    QTimer::singleShot(0, this,
+                       [this, untold = std::exchange(m_untold, {}), typed = std::exchange(m_start.search, {})] {
+                           if (!untold.isEmpty())
+                               m_platform.messageBox(store::missingCollectionText(untold), platform::Buttons::Ok,
+                                                     platform::Icon::Exclamation);
+                           if (!typed.isEmpty())
+                               openSearch(typed);
+                       });
 }
 
 void frmmain::mnuredigera_sök_Click()

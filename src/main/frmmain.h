@@ -127,6 +127,13 @@ private:
     QString shownProverb() const;
 
     void closeEvent(QCloseEvent *event) override;
+    // What the window was told at start that needs it seen: a collection that is not listed, a search.
+    void showEvent(QShowEvent *event) override;
+    // The search window, opened modally; with `typed`, that text typed into it and searched.
+    void openSearch(const QString &typed = {});
+    // The index in the collection box of the collection the window was told to start on, -1 when none is
+    // listed under that name.
+    int toldCollection() const;
 
     // Shows proverb n of the current list: the number box is set to n and its handler runs once, also when the
     // box held n already.
@@ -151,6 +158,8 @@ private:
 
     platform::Platform &m_platform;
     store::WindowStart m_start;
+    // The collection the window was told to start on, not listed: told once the window is seen.
+    QString m_untold;
     // While the view "Söklistan" offers a search for its empty list.
     bool m_searchOffered = false;
     QString m_proseFamily; // the display's own font, for every proverb but one lined up by blanks

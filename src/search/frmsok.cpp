@@ -245,6 +245,14 @@ void frmsök::Text1_KeyPress()
     cmdsök_Click();
 }
 
+void frmsök::typeAndSearch(const QString &text)
+{
+    Text1->setText(text);
+    Text1->setFocus();
+    // Enter in the box runs what the button "Sök" runs.
+    cmdsök->click();
+}
+
 void frmsök::sök_sökresultat()
 {
     if (lista->count() == 0) {

@@ -51,6 +51,10 @@ public:
     // followed by the hits that the box does not show.
     QString resultText() const;
 
+    // The search a user makes by typing `text` into the search box and pressing Enter, with the mode and the
+    // box "Sök i sökresultat" as they are: the main window opens the window so when it is started on a search.
+    void typeAndSearch(const QString &text);
+
 private:
     // Controls, named as the window's objects are.
     QLabel *Label2;

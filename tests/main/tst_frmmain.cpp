@@ -625,6 +625,55 @@ private slots:
         QCOMPARE(s.folder.read(u"Citat.dat"_s), "hund och katt\r\n"_ba);
     }
 
+    // Started where it is told: on a collection (in any letter case) at a number, or with the search window open
+    // on a text typed and searched; a collection that is not listed is told, and the start is the usual one.
+    void startsWhereTold_data()
+    {
+        QTest::addColumn<QString>("collection");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("seen"); // collection, number, proverb, boxes; the search's text, count, caption
+        QTest::newRow("collection, number") << u"Djur"_s << 3 << QString() << u"Djur|3|Hundens ben|"_s;
+        QTest::newRow("letter case") << u"dJUR"_s << 3 << QString() << u"Djur|3|Hundens ben|"_s;
+        QTest::newRow("collection") << u"Djur"_s << 0 << QString() << u"Djur|2|Häst|"_s;
+        QTest::newRow("number") << QString() << 3 << QString() << u"Citat|3|hund och katt|"_s;
+        QTest::newRow("not listed") << u"Fisk"_s << 3 << QString()
+                                    << u"Citat|2|Katt|message|Tankedosan|Ok|Exclamation|Filen ''Fisk'' saknas i "
+                                       u"programkatalogen!"_s;
+        QTest::newRow("search") << QString() << 0 << u"katt"_s
+                                << u"Citat|2|Katt||katt|2 träffar|Tankedosan - sökresultat - 2 st"_s;
+        QTest::newRow("search in a collection")
+            << u"Djur"_s << 1 << u"KO"_s << u"Djur|1|Ko||KO|2 träffar|Tankedosan - sökresultat - 2 st"_s;
+    }
+    void startsWhereTold()
+    {
+        QFETCH(QString, collection);
+        QFETCH(int, number);
+        QFETCH(QString, search);
+        Started s;
+        s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
+        s.folder.writeCollection(u"Djur"_s, {u"Ko"_s, u"Häst"_s, u"Hundens ben"_s, u"En ko och en hund"_s});
+        s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
+        frmmain &w = s.start({collection, number, search});
+        QStringList seen{child<QComboBox>(w, "comboordspråk")->currentText(), child<QLineEdit>(w, "txtnr")->text(),
+                         child<QPlainTextEdit>(w, "pp")->toPlainText()};
+        QCOMPARE(s.platform.boxes().size(), 0); // told over the window, once it is seen
+        if (search.isEmpty())
+            QCoreApplication::processEvents();
+        seen << takeBoxes(s.platform).join(u'+');
+        if (!search.isEmpty()) {
+            whileOpen<frmsök>([] { QCoreApplication::processEvents(); },
+                              [&](frmsök &window) {
+                                  auto *text = child<QLineEdit>(window, "Text1");
+                                  QTRY_VERIFY(!text->text().isEmpty());
+                                  seen << text->text() << child<QLabel>(window, "lblresultat")->text();
+                                  QTest::mouseClick(child<QPushButton>(window, "cmdok"), Qt::LeftButton);
+                              });
+            seen << w.windowTitle();
+        }
+        QTEST(seen.join(u'|'), "seen");
+    }
+
     // A folder nobody can write in is told at the first start in it only, and its number comes back: both kept
     // in the state folder, for each folder apart. A kept file spoilt, or none to be kept, and it is told again.
     void readOnlyFolderToldOnceItsNumberKept_data()

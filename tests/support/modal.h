@@ -94,16 +94,17 @@ inline QStringList takeBoxes(platform::ScriptedPlatform &platform)
     return lines;
 }
 
-// The main window started on a program folder of the test's own: write the files, then start().
+// The main window started on a program folder of the test's own: write the files, then start(), told where
+// to open or not.
 struct Started
 {
     FolderFixture folder;
     platform::ScriptedPlatform platform;
     std::unique_ptr<frmmain> window;
 
-    frmmain &start()
+    frmmain &start(const store::WindowStart &at = {})
     {
-        window = std::make_unique<frmmain>(platform);
+        window = std::make_unique<frmmain>(platform, at);
         window->show();
         return *window;
     }
