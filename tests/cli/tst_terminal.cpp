@@ -63,12 +63,12 @@ static const int windowProbe = [] {
         return 0;
     qAddPreRoutine([] { QTimer::singleShot(0, watchWindow); });
     QCoreApplication::setApplicationName(u"Tankedosan"_s);
-    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &);
+    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &, const store::WindowStart &);
     auto *window = reinterpret_cast<Window *>(dlsym(dlopen(library.constData(), RTLD_NOW), "tankedosanWindow"));
     static char program[] = "tankedosan";
     char *argv[] = {program, nullptr};
     int argc = 1;
-    std::exit(window ? window(argc, argv, {}, {}) : 3);
+    std::exit(window ? window(argc, argv, {}, {}, {}) : 3);
 }();
 
 // A command and what it gives; as run, status -1 if it did not end by itself within a minute.
@@ -180,7 +180,8 @@ private slots:
             "\xC5sna \xE5lar\n");
         row("--nummer", u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
         row("past the end", u"--nummer|4"_s, 2, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
-        row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {}, u"--nummer läser en samling, inte alla"_s);
+        row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {},
+            u"--nummer och --fönster läser en samling, inte alla"_s);
         row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
         row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nEo\t2\nLang\t1\nTom\t0\nUtf\t3\n");
         // --kodning reads what is neither UTF-8 nor UTF-16 in the encoding named, Windows-1252 without it.
@@ -189,7 +190,8 @@ private slots:
         row("--kodning", u"--nummer|1|--samling|Eo|--kodning|ISO-8859-3"_s, 0, ago);
         row("--kodning=alias", u"--sök|AĜO|--samling|alla|--kodning=latin3"_s, 0, "Eo:" + ago);
         row("--kodning, Windows-1252 file", u"--nummer|3|--kodning|ISO-8859-3"_s, 0, u"Ċsna ċlar\n"_s.toUtf8());
-        row("--kodning, Windows-1251", u"--nummer|3|--kodning|windows-1251"_s, 0, u"Еsna еlar\n"_s.toUtf8()); // not 1252
+        row("--kodning, Windows-1251", u"--nummer|3|--kodning|windows-1251"_s, 0,
+            u"Еsna еlar\n"_s.toUtf8()); // not 1252
         row("--kodning, UTF-8 file", u"--sök|öGA|--samling|utf|--kodning|KOI8-R"_s, 0,
             "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
         row("--kodning, ASCII file", u"--slump|--samling|En|--kodning|IBM037"_s, 0, "Ensam rad\n"); // EBCDIC
