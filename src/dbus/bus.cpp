@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "cli/commandline.h"
 #include "cli/output.h"
+#include "dbus/notification.h"
 
 #include <QCoreApplication>
 
@@ -9,7 +10,8 @@
 extern "C" Q_DECL_EXPORT int tankedosanBus(int &argc, char **argv, const tankedosan::cli::CommandLine &line)
 {
     QCoreApplication app(argc, argv);
-    Q_UNUSED(line);
+    if (line.action == tankedosan::cli::CommandLine::Action::Daily && line.notify)
+        return tankedosan::dbus::notifyDailyProverb(line);
     tankedosan::cli::printError(QStringLiteral("D-Bus finns inte än"));
     return tankedosan::cli::kError;
 }
