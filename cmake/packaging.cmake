@@ -35,6 +35,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.search-pro
         DESTINATION share/gnome-shell/search-providers)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/${TANKEDOSAN_APP_ID}.krunner.desktop
         DESTINATION share/krunner/dbusplugins RENAME ${TANKEDOSAN_APP_ID}.desktop)
+# The proverb of the day at login is the user's choice: an autostart entry to copy to ~/.config/autostart, never
+# one in the system-wide autostart folder, which would start it for every user of the machine.
+install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/tankedosan-dagens.desktop DESTINATION share/doc/tankedosan/examples)
 
 # Every help text that a version shipped is listed, so that a later version recognises an unedited copy in a
 # user's folder and brings it up to date: the current one must be there before it ships.

@@ -89,7 +89,7 @@ Drawn readIndexedDraw(const IndexedDraw &drawn, ProverbDraw &draw)
 // strfile cannot count, is read whole as a collection of lines, and so is any text when the user named an
 // encoding, which only a text read whole is decoded in).
 Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bool &allRead,
-               const ChosenEncoding &encoding)
+               const ChosenEncoding &encoding, bool inPlace, const Collection *&from)
 {
     std::optional<IndexedDraw> indexed;
     for (const Collection &collection : collections) {
@@ -97,12 +97,14 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
         const Result<CollectionFile> file = readCollectionFile(collection.path, &stamp);
         MaybeFailure failure = file.failure();
         CollectionText text{file.ok() ? file->bytes : QByteArray()};
-        if (!failure && file->form == CollectionForm::FortuneIndex && encoding.isWindows1252()
+        if (!failure && file->form == CollectionForm::FortuneIndex && inPlace && encoding.isWindows1252()
             && fortuneIndexServesText(collection.path)) {
             const FortuneIndex header = *fortuneIndexOf(text.bytes);
             // The end's offset, where a shuffled index has it among the entries', reads as an entry of blanks.
-            if (draw.offer(qsizetype(header.count) + (header.shuffled() ? 1 : 0)))
+            if (draw.offer(qsizetype(header.count) + (header.shuffled() ? 1 : 0))) {
                 indexed = IndexedDraw{collection.path, text.bytes, draw.drawn()};
+                from = &collection;
+            }
             continue;
         }
         if (!failure && file->form == CollectionForm::FortuneIndex) {
@@ -116,8 +118,10 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
                 text.bytes = encoding.asStoreBytes(std::move(text.bytes));
                 const LineStore::FileLines lines(text.bytes, text.form);
                 failure = checkLines(collection.path, lines);
-                if (!failure && draw.offer(lines))
+                if (!failure && draw.offer(lines)) {
                     indexed.reset();
+                    from = &collection;
+                }
             }
         }
         if (failure) {
@@ -131,6 +135,25 @@ Drawn drawOnce(const std::vector<Collection> &collections, ProverbDraw &draw, bo
 }
 } // namespace
 
+std::optional<DrawnProverb> drawProverb(const std::vector<Collection> &collections, ProverbDraw &draw,
+                                        const ChosenEncoding &encoding, bool numbered, bool &allRead)
+{
+    const Collection *from = nullptr;
+    Drawn drawn = Drawn::BlankEntry;
+    // Entries of blanks are few: a handful of draws finds a proverb unless there is none.
+    for (int round = 0; round < 64 && drawn == Drawn::BlankEntry; ++round) {
+        draw.restart();
+        drawn = drawOnce(collections, draw, allRead, encoding, !numbered, from);
+        if (!allRead)
+            break;
+    }
+    if (drawn == Drawn::Failed)
+        allRead = false;
+    if (drawn != Drawn::Proverb || draw.proverb().isEmpty())
+        return std::nullopt;
+    return DrawnProverb{draw.proverb(), from->name, numbered ? draw.drawn() + 1 : 0};
+}
+
 int randomProverb(const CommandLine &line)
 {
     const auto collections = chosenCollections(line.collection);
@@ -138,18 +161,11 @@ int randomProverb(const CommandLine &line)
         return kError;
     ProverbDraw draw(QRandomGenerator::system()->generate64());
     bool allRead = true;
-    Drawn drawn = Drawn::BlankEntry;
-    // Entries of blanks are few: a handful of draws finds a proverb unless there is none.
-    for (int round = 0; round < 64 && drawn == Drawn::BlankEntry; ++round) {
-        draw.restart();
-        drawn = drawOnce(*collections, draw, allRead, line.encoding);
-        if (!allRead)
-            break;
-    }
-    if (drawn != Drawn::Proverb || draw.proverb().isEmpty())
-        return allRead && drawn != Drawn::Failed ? kNotFound : kError;
+    const std::optional<DrawnProverb> drawn = drawProverb(*collections, draw, line.encoding, false, allRead);
+    if (!drawn)
+        return allRead ? kNotFound : kError;
     Printer out(stdout);
-    out.line(draw.proverb());
+    out.line(drawn->proverb);
     if (!out.finish())
         return kError;
     return allRead ? kFound : kError;

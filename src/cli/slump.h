@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #pragma once
 
+#include "cli/reading.h"
+#include "store/encoding.h"
 #include "store/linestore.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <random>
+#include <vector>
 
 namespace tankedosan::cli {
 
@@ -35,5 +39,21 @@ private:
     qsizetype m_drawn = 0;
     QString m_proverb;
 };
+
+// A proverb drawn, and where it lies: its collection, and its number there from 1 as the main window numbers the
+// collection (0 where it was drawn from fortune's index without the text being read).
+struct DrawnProverb
+{
+    QString proverb;
+    QString collection;
+    qsizetype number = 0;
+};
+
+// One proverb drawn over the collections by `draw`'s numbers, every proverb of them equally likely. `numbered`:
+// every collection is read whole, as the window reads it, so that the proverb's number is known; without it an
+// index of fortune's is weighed by its count and only the entry drawn is read. A collection that cannot be read
+// is told on standard error and makes `allRead` false. Nothing when no collection holds a proverb.
+std::optional<DrawnProverb> drawProverb(const std::vector<Collection> &collections, ProverbDraw &draw,
+                                        const store::ChosenEncoding &encoding, bool numbered, bool &allRead);
 
 } // namespace tankedosan::cli

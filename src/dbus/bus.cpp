@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "cli/commandline.h"
 #include "cli/output.h"
+#include "dbus/notification.h"
 #include "dbus/searchprovider.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@ extern "C" Q_DECL_EXPORT int tankedosanBus(int &argc, char **argv, const tankedo
     QCoreApplication app(argc, argv);
     if (line.action == Action::SearchProvider)
         return tankedosan::dbus::serveSearch(line);
-    tankedosan::cli::printError(QStringLiteral("D-Bus finns inte än"));
-    return tankedosan::cli::kError;
+    if (line.action == Action::Daily && line.notify)
+        return tankedosan::dbus::notifyDailyProverb(line);
+    return tankedosan::cli::kError; // the executable sends nothing else here
 }

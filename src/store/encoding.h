@@ -92,8 +92,8 @@ public:
     // such name. Windows-1252 itself is the default, however it is spelt.
     static std::optional<ChosenEncoding> named(const QString &name);
     bool isWindows1252() const { return m_name.isEmpty(); }
-    // A name named() takes back: what a program started from this one is told to read in.
-    QString name() const { return m_name.isEmpty() ? QStringLiteral("windows-1252") : QString::fromLatin1(m_name); }
+    // The encoding's own name, which named() takes back; empty for Windows-1252.
+    QString name() const { return QString::fromLatin1(m_name); }
     // Bytes this encoding applies to (appliesTo) as the line store takes them: UTF-8 behind its mark. Any other
     // bytes, or any bytes when this is Windows-1252, come back as they are, for the store reads those itself.
     QByteArray asStoreBytes(QByteArray bytes) const;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
+#include "cli/dagens.h"
 #include "cli/slump.h"
 #include "store/bounds.h"
 #include "store/fortune.h"
@@ -63,12 +64,12 @@ static const int windowProbe = [] {
         return 0;
     qAddPreRoutine([] { QTimer::singleShot(0, watchWindow); });
     QCoreApplication::setApplicationName(u"Tankedosan"_s);
-    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &);
+    using Window = int(int &, char **, const QString &, const store::ChosenEncoding &, const store::WindowStart &);
     auto *window = reinterpret_cast<Window *>(dlsym(dlopen(library.constData(), RTLD_NOW), "tankedosanWindow"));
     static char program[] = "tankedosan";
     char *argv[] = {program, nullptr};
     int argc = 1;
-    std::exit(window ? window(argc, argv, {}, {}) : 3);
+    std::exit(window ? window(argc, argv, {}, {}, {}) : 3);
 }();
 
 // A command and what it gives; as run, status -1 if it did not end by itself within a minute.
@@ -180,8 +181,11 @@ private slots:
             "\xC5sna \xE5lar\n");
         row("--nummer", u"--nummer|3"_s, 0, "\xC3\x85sna \xC3\xA5lar\n");
         row("past the end", u"--nummer|4"_s, 2, {}, u"har 3 ordspråk; nummer 4 finns inte"_s);
-        row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {}, u"--nummer läser en samling, inte alla"_s);
+        row("--nummer of all", u"--nummer|1|--samling|alla"_s, 2, {},
+            u"--nummer och --fönster läser en samling, inte alla"_s);
         row("huge line", u"--nummer=1|--samling=Lang"_s, 0, QByteArray(12000, 'x') + "\xC3\xA5\n");
+        row("--dagens of one", u"--dagens|--samling|En"_s, 0, "Ensam rad\n");
+        row("--dagens of an empty one", u"--dagens|--samling|Tom"_s, 1, {});
         row("names", u"--samlingar"_s, 0, "Alfa\t1\nCitat\t3\nEn\t1\nEo\t2\nLang\t1\nTom\t0\nUtf\t3\n");
         // --kodning reads what is neither UTF-8 nor UTF-16 in the encoding named, Windows-1252 without it.
         const QByteArray ago = u"Aĝo maljuna\n"_s.toUtf8();
@@ -189,7 +193,8 @@ private slots:
         row("--kodning", u"--nummer|1|--samling|Eo|--kodning|ISO-8859-3"_s, 0, ago);
         row("--kodning=alias", u"--sök|AĜO|--samling|alla|--kodning=latin3"_s, 0, "Eo:" + ago);
         row("--kodning, Windows-1252 file", u"--nummer|3|--kodning|ISO-8859-3"_s, 0, u"Ċsna ċlar\n"_s.toUtf8());
-        row("--kodning, Windows-1251", u"--nummer|3|--kodning|windows-1251"_s, 0, u"Еsna еlar\n"_s.toUtf8()); // not 1252
+        row("--kodning, Windows-1251", u"--nummer|3|--kodning|windows-1251"_s, 0,
+            u"Еsna еlar\n"_s.toUtf8()); // not 1252
         row("--kodning, UTF-8 file", u"--sök|öGA|--samling|utf|--kodning|KOI8-R"_s, 0,
             "\xC3\x96ga f\xC3\xB6r \xC3\xB6ga\n");
         row("--kodning, ASCII file", u"--slump|--samling|En|--kodning|IBM037"_s, 0, "Ensam rad\n"); // EBCDIC
@@ -227,8 +232,19 @@ private slots:
         QStringList named;
         for (const QRegularExpressionMatch &found : option.globalMatch(help))
             named << found.captured(1);
-        QCOMPARE(named.join(u' '), u"--slump --sök --sok --nummer --samlingar --importera --samling --början --borjan "
-                                   u"--kodning --mapp -h --help -v --version"_s);
+        QCOMPARE(named.join(u' '), u"--slump --sök --sok --nummer --samlingar --importera --dagens --fönster --fonster "
+                                   u"--sökleverantör --sokleverantor --samling --början --borjan --avisera --kodning "
+                                   u"--mapp -h --help -v --version"_s);
+        // bash's completion offers each of them by its long name.
+        QFile completion(QStringLiteral(TANKEDOSAN_COMPLETION));
+        QVERIFY(completion.open(QIODevice::ReadOnly));
+        const QStringList offered = QRegularExpression(u"compgen -W '([^']*)'"_s)
+                                        .match(QString::fromUtf8(completion.readAll()))
+                                        .captured(1)
+                                        .simplified()
+                                        .split(u' ');
+        named.removeIf([](const QString &name) { return !name.startsWith(u"--"_s); });
+        QCOMPARE(QSet<QString>(named.begin(), named.end()), QSet<QString>(offered.begin(), offered.end()));
         for (const QString &part : {u"Kommandon:"_s, u"Alternativ:"_s, u"Slutstatus:"_s}) // the first line of each
             QVERIFY2(help.indexOf(u'\n' + part) == help.indexOf(u"\n\n"_s + part) + 1, qPrintable(part));
         QCOMPARE(help.count(u'('), help.count(u')'));
@@ -310,20 +326,20 @@ private slots:
         QTest::addColumn<QString>("file"); // name:bytes, or none
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("status");
-        const QString commands[] = {u"--slump"_s, u"--sök|gud"_s, u"--nummer|1"_s, u"--samlingar"_s};
+        const QString commands[] = {u"--slump"_s, u"--sök|gud"_s, u"--nummer|1"_s, u"--dagens"_s, u"--samlingar"_s};
         const QString wrong[] = {u"--slump|--början"_s, u"--sök|gud|--nummer|1"_s, u"--nummer|0"_s,
-                                 u"--samlingar|--samling|Citat"_s};
+                                 u"--dagens|--början"_s, u"--samlingar|--samling|Citat"_s};
         const std::tuple<const char *, QString, QString, const char *> situations[] = {
-            {"empty folder", {}, {}, "2221"},
-            {"missing collection", u"Djur.dat:Gud"_s, u"|--samling|Saknas"_s, "2220"},
-            {"no hit", u"Citat.dat:Hund\r\n"_s, {}, "0100"},
-            {"nothing in it", u"Citat.dat:"_s, {}, "1120"},
-            {"a hit", u"Citat.dat:Gud ser dig\r\n"_s, {}, "0000"},
-            {"bad option", u"Citat.dat:Gud ser dig\r\n"_s, {}, "2222"}};
+            {"empty folder", {}, {}, "22221"},
+            {"missing collection", u"Djur.dat:Gud"_s, u"|--samling|Saknas"_s, "22220"},
+            {"no hit", u"Citat.dat:Hund\r\n"_s, {}, "01000"},
+            {"nothing in it", u"Citat.dat:"_s, {}, "11210"},
+            {"a hit", u"Citat.dat:Gud ser dig\r\n"_s, {}, "00000"},
+            {"bad option", u"Citat.dat:Gud ser dig\r\n"_s, {}, "22222"}};
         for (const auto &[situation, file, extra, statuses] : situations)
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < 5; ++i)
                 QTest::addRow("%s, %s", qPrintable(commands[i].section(u'|', 0, 0)), situation)
-                    << file << (qstrcmp(situation, "bad option") ? commands[i] + (i < 3 ? extra : QString()) : wrong[i])
+                    << file << (qstrcmp(situation, "bad option") ? commands[i] + (i < 4 ? extra : QString()) : wrong[i])
                     << statuses[i] - '0';
     }
     void exitStatuses()
@@ -357,6 +373,42 @@ private slots:
         QCOMPARE(seen.size(), size_t(6));
         for (const auto &[proverb, count] : seen) // 2000 each, give or take 41
             QVERIFY2(qAbs(count - 2000) < 180, qPrintable(proverb + u' ' + QString::number(count)));
+    }
+
+    // The proverb of the day: the same all day, mostly another the next, each proverb as often over the days, over
+    // every collection (fortune's too, its index shuffled), and numbered as the window numbers its collection.
+    void proverbOfTheDay()
+    {
+        const Case first = run(u"--dagens"_s, m_dir.folder());
+        QVERIFY(first.status == 0 && !first.out.isEmpty() && first.out.count('\n') == 1);
+        QCOMPARE(run(u"--dagens"_s, m_dir.folder()).out, first.out);
+        const FolderFixture f;
+        f.write(u"Alfa.dat"_s, "a1\r\n\r\na2\r\na3\r\n"_ba);
+        indexed(f, u"ff"_s, "f1\n%\nf2\n%\nf3\n%\n", u"-r"_s);
+        const QMap<QString, QString> places{{u"a1"_s, u"Alfa 1"_s}, {u"a2"_s, u"Alfa 2"_s}, {u"a3"_s, u"Alfa 3"_s},
+                                            {u"f1"_s, u"ff 1"_s},   {u"f2"_s, u"ff 2"_s},   {u"f3"_s, u"ff 3"_s}};
+        CommandLine line;
+        std::map<QString, int> seen;
+        int changes = 0;
+        QString yesterday;
+        for (int d = 0; d < 1200; ++d) {
+            const QDate day = QDate(2026, 12, 1).addDays(d);
+            const DailyProverb daily = proverbOfDay(line, day);
+            QVERIFY(daily.drawn && daily.status == 0);
+            const DrawnProverb &drawn = *daily.drawn;
+            QCOMPARE(proverbOfDay(line, day).drawn->proverb, drawn.proverb);
+            QCOMPARE(drawn.collection + u' ' + QString::number(drawn.number), places.value(drawn.proverb));
+            changes += drawn.proverb != yesterday;
+            yesterday = drawn.proverb;
+            ++seen[drawn.proverb];
+        }
+        QVERIFY2(changes > 900, qPrintable(QString::number(changes))); // 1000 when each day draws anew
+        QCOMPARE(seen.size(), size_t(6));
+        for (const auto &[proverb, count] : seen) // 200 each, give or take 13
+            QVERIFY2(qAbs(count - 200) < 60, qPrintable(proverb + u' ' + QString::number(count)));
+        line.collection = u"ff"_s;
+        for (int d = 0; d < 20; ++d)
+            QVERIFY(proverbOfDay(line, QDate(2027, 1, 1).addDays(d)).drawn->proverb.startsWith(u'f'));
     }
 
     // The commands' own scan of a file's bytes (random files, some past its 64 KiB marks) gives the store's lines.

@@ -21,9 +21,11 @@ for f in bin/tankedosan share/tankedosan/Citat.dat share/tankedosan/Djur.dat sha
          share/metainfo/org.example.tankedosan.metainfo.xml share/icons/hicolor/scalable/apps/tankedosan.svg \
          share/man/man1/tankedosan.1.gz share/man/sv/man1/tankedosan.1.gz share/doc/tankedosan/copyright \
          share/doc/tankedosan/changelog.Debian.gz share/lintian/overrides/tankedosan \
-         share/bash-completion/completions/tankedosan; do
+         share/bash-completion/completions/tankedosan share/doc/tankedosan/examples/tankedosan-dagens.desktop; do
   [ -f "$root/$f" ] || fail "the package lacks $f"
 done
+# The proverb of the day at login is each user's choice: nothing in the system-wide autostart.
+[ ! -e "$scratch/root/etc/xdg/autostart" ] || fail "the package starts something at every login"
 for size in 16 32 48 128 256; do
   png=$root/share/icons/hicolor/${size}x${size}/apps/tankedosan.png
   [ -f "$png" ] || fail "the package lacks the ${size} px icon"
