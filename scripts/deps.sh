@@ -24,9 +24,10 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev qt6-qpa-plugins fonts-deja
 
 # The program on Wayland, in GNOME's own styles, through the accessibility bus and under a window manager
 # (openbox; xclip reads the clipboard; setxkbmap sets a Swedish keyboard), as GNOME, a screen reader and a keyboard user meet it.
-# gdbus (libglib2.0-bin) asks the desktop's search as GNOME Shell and KRunner do; python3-gi stands in for Klipper.
+# gdbus (libglib2.0-bin) asks the desktop's search as GNOME Shell and KRunner do, python3-gi stands in for Klipper,
+# and gnome-shell itself searches through it once, headless.
 DESKTOP_TEST_PACKAGES=(weston qt6-wayland adwaita-qt6 at-spi2-core python3-pyatspi dbus openbox xclip x11-xkb-utils
-                       libglib2.0-bin python3-gi)
+                       libglib2.0-bin python3-gi gnome-shell)
 
 # scripts/fuzz.sh: clang 14, and libFuzzer's runtime for it (libclang_rt.fuzzer, with the sanitizers' runtimes).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -89,8 +89,8 @@ struct DesktopSearch::Hits
     bool complete() const { return qsizetype(beginning.size()) >= kMostHits; }
 };
 
-void DesktopSearch::searchCollection(const QString &name, const QString &path, const QStringList &terms,
-                                     Hits &hits, const std::vector<qsizetype> *only)
+void DesktopSearch::searchCollection(const QString &name, const QString &path, const QStringList &terms, Hits &hits,
+                                     const std::vector<qsizetype> *only)
 {
     // Taken before the read: a file changed while it is read is then read again at the next query.
     const Stamps stamps = collectionStamps(path);

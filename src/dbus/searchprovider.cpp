@@ -75,6 +75,12 @@ SearchService::SearchService(const cli::CommandLine &line, QObject *parent)
     m_idle.setInterval(kIdleMilliseconds);
     connect(&m_idle, &QTimer::timeout, QCoreApplication::instance(), &QCoreApplication::quit);
     m_idle.start();
+    // A bus that has gone (the session ended) brings no more calls: the service ends with it, not a minute later.
+    connect(&m_busWatch, &QTimer::timeout, this, [] {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QCoreApplication::quit();
+    });
+    m_busWatch.start(2000);
 }
 
 void SearchService::called()

@@ -62,6 +62,7 @@ private:
     cli::CommandLine m_line;
     DesktopSearch m_search;
     QTimer m_idle;
+    QTimer m_busWatch;
 };
 
 // GNOME Shell's search provider.

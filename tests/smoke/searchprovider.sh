@@ -32,10 +32,8 @@ cat >"$scratch/bus.xml" <<EOF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>session</type>
-  <listen>unix:dir=$scratch</listen>
+  <include>/usr/share/dbus-1/session.conf</include>
   <servicedir>$scratch/services</servicedir>
-  <policy context="default"><allow send_destination="*"/><allow own="*"/></policy>
 </busconfig>
 EOF
 export HOME=$scratch/home
@@ -52,7 +50,7 @@ bus_pid=$(dbus-daemon --config-file="$scratch/bus.xml" --fork --print-address=3 
 trap 'kill $bus_pid $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$scratch/address")
 
-call() { gdbus call --session --dest "$name" --object-path "$path" --method "$@" 2>&1; }
+call() { gdbus call --session --dest "$name" --object-path "$path" --method "$@" 2>&1 || true; }
 # expect WHAT WANT METHOD ARGS...: the reply is WANT.
 expect() { local got; got=$(call "${@:3}"); [ "$got" = "$2" ] || fail "$1: got $got, not $2"; }
 shell=org.gnome.Shell.SearchProvider2 kde=org.kde.krunner1
