@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "dbus/desktopsearch.h"
+#include "dbus/searchprovider.h"
 #include "support/folderfixture.h"
 
 #include <QProcess>
@@ -149,6 +150,38 @@ private Q_SLOTS:
         const std::vector<Found> hits = search.initial({u"röda"_s, u"violer"_s});
         QCOMPARE(idsOf(hits), QStringList{u"dikter/1"_s});
         QCOMPARE(hits.front().proverb, u"Rosor är röda,\n  violer är blå."_s);
+    }
+
+    // What GNOME Shell and KRunner are given for a hit: its id, its text on one row, where it is from, the icon.
+    void bothDesktopsAnswer()
+    {
+        FolderFixture folder;
+        folder.writeCollection(u"Citat"_s, citat);
+        SearchService service(cli::CommandLine{});
+        ShellSearch shell(&service);
+        RunnerSearch runner(&service);
+        QCOMPARE(shell.GetInitialResultSet({u"katt"_s}), (QStringList{u"Citat/3"_s, u"Citat/2"_s, u"Citat/4"_s}));
+        QCOMPARE(shell.GetSubsearchResultSet({u"Citat/2"_s, u"Citat/3"_s}, {u"katten"_s}), QStringList{u"Citat/3"_s});
+        const QList<QVariantMap> metas = shell.GetResultMetas({u"Citat/4"_s, u"Citat/9"_s});
+        QCOMPARE(metas.size(), 1);
+        QCOMPARE(metas[0], (QVariantMap{{u"id"_s, u"Citat/4"_s},
+                                        {u"name"_s, citat[4]},
+                                        {u"description"_s, u"Citat, nr 4"_s},
+                                        {u"gicon"_s, u"tankedosan"_s},
+                                        {u"clipboardText"_s, citat[4]}}));
+        const QList<RunnerMatch> matches = runner.Match(u"  katt   ärlig "_s);
+        QCOMPARE(matches.size(), 1);
+        QCOMPARE(matches[0].id, u"Citat/4"_s);
+        QCOMPARE(matches[0].text, citat[4]);
+        QCOMPARE(matches[0].properties.value(u"subtext"_s), QVariant(u"Citat, nr 4"_s));
+        QCOMPARE(matches[0].properties.value(u"actions"_s), QVariant(QStringList{u"kopiera"_s}));
+        // In the window's order, each below the one before it.
+        const QList<RunnerMatch> all = runner.Match(u"katt"_s);
+        QCOMPARE(all.size(), 3);
+        QVERIFY(all[0].relevance > all[1].relevance && all[1].relevance > all[2].relevance && all[2].relevance > 0);
+        QCOMPARE(runner.Actions().size(), 1);
+        QCOMPARE(runner.Actions()[0].id, u"kopiera"_s);
+        QCOMPARE(runner.Actions()[0].text, u"Kopiera"_s);
     }
 
     void shortensNearAHundred()
