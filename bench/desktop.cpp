@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 // The desktop's search: the real executable's --sökleverantör on a folder of a million lines in all (four
 // collections), started once on a session bus of the benchmark's own and asked as GNOME Shell asks it, through
-// gdbus round trips: the first reply for a word one line in a hundred holds, and the narrowing of its hits as
-// the user types on. Beside them gdbus on a call that does no work (the floor of a round trip) and grep -ci
-// on the same files; the service's page faults per call, and its resident size against the files' size.
+// gdbus round trips: the first reply for a word one line in a hundred begins with, for one no line holds (which
+// reads everything), and the narrowing of the first one's hits as the user types on. Beside them gdbus on a
+// call that does no work (the floor of a round trip) and grep -ci on the same files; the service's page faults
+// per call, and its resident size against the files' size.
 // Windows-1252 and UTF-8, each a folder of its own.
 
 #include "areas.h"
@@ -58,7 +59,8 @@ long minorFaultsOf(qint64 pid)
 
 struct Figures
 {
-    double firstMs = 0, firstFaults = 0, narrowMs = 0, narrowFaults = 0, floorMs = 0, grepMs = 0;
+    double firstMs = 0, firstFaults = 0, scanMs = 0, scanFaults = 0, narrowMs = 0, narrowFaults = 0, floorMs = 0,
+           grepMs = 0;
     double sizeMB = 0, residentMB = 0, peakMB = 0;
     qsizetype hits = 0, narrowed = 0;
 };
@@ -178,6 +180,8 @@ std::optional<Figures> measure(const QString &temp, Text text)
     if (!first)
         return std::nullopt;
     const QStringList hits = repliedIds(first->reply);
+    // A word no proverb holds: every line of every collection is read and searched, the slowest first reply.
+    const auto scan = timedCalls(service, [&] { return service.search(u"GetInitialResultSet"_s, {u"['xyzzyq']"_s}); });
     // The hits of a word most proverbs hold besides, as a second word typed narrows them.
     const auto narrow = timedCalls(service, [&] {
         return service.search(u"GetSubsearchResultSet"_s, {gvariantList(hits), u"['zebrafink', 'en']"_s});
@@ -186,8 +190,10 @@ std::optional<Figures> measure(const QString &temp, Text text)
         service, [&] { return service.call(u"org.freedesktop.DBus"_s, u"/"_s, u"org.freedesktop.DBus.GetId"_s, {}); });
     const auto grep =
         timedMedian(u"grep"_s, QStringList{u"-ci"_s, u"zebrafink"_s} + files, kRepeats, grepEnvironment(text));
-    if (!narrow || !floor || !grep)
+    if (!scan || !narrow || !floor || !grep)
         return std::nullopt;
+    figures.scanMs = scan->ms;
+    figures.scanFaults = scan->faults;
     figures.firstMs = first->ms;
     figures.firstFaults = first->faults;
     figures.narrowMs = narrow->ms;
@@ -207,8 +213,8 @@ int desktopArea(const QString &temp)
 {
     out() << "The desktop's search (--sökleverantör), " << kCollections << " collections of " << kLinesEach
           << " lines, gdbus round trips, medians of " << kRepeats << Qt::endl;
-    out() << "  text                   first ms  faults  narrow ms  faults  floor ms  grep -ci ms   hits  "
-             "size MB  resident MB  peak MB"
+    out() << "  text                   first ms  faults  whole ms  faults  narrow ms  faults  floor ms  grep -ci ms"
+             "   hits  size MB  resident MB  peak MB"
           << Qt::endl;
     bool pass = true;
     for (const Text text : {Text::Windows1252, Text::Utf8Swedish}) {
@@ -216,13 +222,16 @@ int desktopArea(const QString &temp)
         if (!f)
             return failed(u"the desktop's search could not be measured"_s);
         out() << "  " << textName(text).leftJustified(20) << fixed(f->firstMs, 1, 11) << fixed(f->firstFaults, 0, 8)
-              << fixed(f->narrowMs, 1, 11) << fixed(f->narrowFaults, 0, 8) << fixed(f->floorMs, 1, 10)
-              << fixed(f->grepMs, 1, 13) << fixed(double(f->hits), 0, 7) << fixed(f->sizeMB, 1, 9)
-              << fixed(f->residentMB, 1, 13) << fixed(f->peakMB, 1, 9) << Qt::endl;
+              << fixed(f->scanMs, 1, 10) << fixed(f->scanFaults, 0, 8) << fixed(f->narrowMs, 1, 11)
+              << fixed(f->narrowFaults, 0, 8) << fixed(f->floorMs, 1, 10) << fixed(f->grepMs, 1, 13)
+              << fixed(double(f->hits), 0, 7) << fixed(f->sizeMB, 1, 9) << fixed(f->residentMB, 1, 13)
+              << fixed(f->peakMB, 1, 9) << Qt::endl;
         const bool ok = f->hits == 100 && f->narrowed > 0 && f->narrowed <= f->hits && f->firstMs <= kMaxFirstMs
-                        && f->narrowMs <= kMaxNarrowMs && f->residentMB <= kMaxResidentPerSize * f->sizeMB;
-        out() << "  " << verdict(ok) << "  first reply within " << kMaxFirstMs << " ms, narrowing within "
-              << kMaxNarrowMs << " ms, resident within " << kMaxResidentPerSize << "× the files" << Qt::endl;
+                        && f->scanMs <= kMaxFirstMs && f->narrowMs <= kMaxNarrowMs
+                        && f->residentMB <= kMaxResidentPerSize * f->sizeMB;
+        out() << "  " << verdict(ok) << "  first reply (and one that reads everything) within " << kMaxFirstMs
+              << " ms, narrowing within " << kMaxNarrowMs << " ms, resident within " << kMaxResidentPerSize
+              << "× the files" << Qt::endl;
         pass = pass && ok;
     }
     return pass ? 0 : 1;

@@ -136,7 +136,7 @@ void DesktopSearch::searchCollection(const QString &name, const QString &path, c
     }
 }
 
-std::vector<Found> DesktopSearch::answer(Hits &hits)
+std::vector<Found> DesktopSearch::answer(Hits &hits, bool narrowing)
 {
     std::vector<Found> reply = std::move(hits.beginning);
     for (Found &found : hits.others) {
@@ -144,12 +144,24 @@ std::vector<Found> DesktopSearch::answer(Hits &hits)
             break;
         reply.push_back(std::move(found));
     }
-    // Only what this reply named is held: the desktop asks for those texts next, and narrows them.
-    m_held.clear();
-    for (const Found &found : reply)
-        m_held[found.collection].proverbs[found.number] = found.proverb;
-    for (auto &[name, held] : m_held)
-        held.stamps = m_stamps[name];
+    // What the reply named is held: the desktop asks for those texts next, and narrows them as the user types
+    // on. A narrowing keeps what the reply it narrows held besides, for the desktop narrows that one again when
+    // a letter is typed and erased; a new search, or more than a few narrowings, starts anew.
+    qsizetype held = 0;
+    for (const auto &[name, collection] : m_held)
+        held += qsizetype(collection.proverbs.size());
+    if (!narrowing || held > 10 * kMostHits)
+        m_held.clear();
+    for (const auto &[name, stamps] : m_stamps) {
+        const auto collection = m_held.find(name);
+        if (collection != m_held.end() && collection->second.stamps != stamps)
+            m_held.erase(collection);
+    }
+    for (const Found &found : reply) {
+        Held &collection = m_held[found.collection];
+        collection.stamps = m_stamps[found.collection];
+        collection.proverbs[found.number] = found.proverb;
+    }
     m_stamps.clear();
     return reply;
 }
@@ -164,7 +176,7 @@ std::vector<Found> DesktopSearch::initial(const QStringList &terms)
             break;
         searchCollection(collection.name, collection.path, terms, hits);
     }
-    return answer(hits);
+    return answer(hits, false);
 }
 
 std::vector<Found> DesktopSearch::narrowed(const QStringList &previous, const QStringList &terms)
@@ -205,7 +217,7 @@ std::vector<Found> DesktopSearch::narrowed(const QStringList &previous, const QS
             searchCollection(collection.name, collection.path, terms, hits, &only);
         }
     }
-    return answer(hits);
+    return answer(hits, true);
 }
 
 std::vector<Found> DesktopSearch::found(const QStringList &ids)

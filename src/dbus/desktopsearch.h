@@ -37,7 +37,7 @@ QString shortProverb(const QString &proverb, qsizetype most = 100);
 // first term come first, then the folder's order of collections and proverbs; at most kMostHits a reply.
 //
 // A collection is read for a query and let go again: what is held between calls is only the proverbs of the
-// last reply, with the stamp of the file each came from, for the desktop asks for their texts next and then
+// last replies, with the stamp of the file each came from, for the desktop asks for their texts next and then
 // narrows them as the user types on. A file changed since is read again.
 class DesktopSearch
 {
@@ -63,7 +63,7 @@ private:
 
     void searchCollection(const QString &name, const QString &path, const QStringList &terms, Hits &hits,
                           const std::vector<qsizetype> *only = nullptr);
-    std::vector<Found> answer(Hits &hits);
+    std::vector<Found> answer(Hits &hits, bool narrowing);
 
     std::map<QString, Held> m_held; // by collection name
     std::map<QString, Stamps> m_stamps; // of the collections the query under way took its hits from
