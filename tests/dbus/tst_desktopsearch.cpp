@@ -112,6 +112,9 @@ private Q_SLOTS:
         // Only among the hits given: "Katten jamar" holds "katt" but was no hit.
         QCOMPARE(idsOf(search.narrowed(previous, {u"hund"_s, u"katt"_s})), (QStringList{u"Citat/2"_s, u"Citat/4"_s}));
         QCOMPARE(idsOf(search.narrowed(previous.mid(1), {u"hunden"_s})), QStringList{u"Djur/1"_s});
+        // An id the service holds no proverb of, beside one it holds: read for it.
+        QCOMPARE(idsOf(search.narrowed({u"Citat/3"_s, u"Citat/4"_s}, {u"katt"_s})),
+                 (QStringList{u"Citat/3"_s, u"Citat/4"_s}));
         // A service started anew holds nothing: it searches again, and keeps to the hits it was given.
         DesktopSearch restarted;
         QCOMPARE(idsOf(restarted.narrowed({u"Citat/4"_s, u"Djur/9"_s}, {u"hundv"_s})), QStringList{u"Citat/4"_s});
@@ -182,6 +185,7 @@ private Q_SLOTS:
         QCOMPARE(runner.Actions().size(), 1);
         QCOMPARE(runner.Actions()[0].id, u"kopiera"_s);
         QCOMPARE(runner.Actions()[0].text, u"Kopiera"_s);
+        QCOMPARE(runner.Actions()[0].icon, u"edit-copy"_s);
     }
 
     void shortensNearAHundred()

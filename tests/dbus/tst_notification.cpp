@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,8 +13,11 @@ using namespace Qt::StringLiterals;
 
 static const QString kExecutable = QStringLiteral(TANKEDOSAN_EXECUTABLE);
 
-// A notification server as a desktop runs one, with the capabilities a row gives it; it keeps the last Notify.
-class Server : public QObject
+// A notification server as a desktop runs one, with the capabilities a row gives it; it keeps the last Notify,
+// and refuses it when its capabilities say "refuse".
+class Server
+    : public QObject
+    , protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -28,6 +32,8 @@ public Q_SLOTS:
                 const QStringList &actions, const QVariantMap &hints, int timeout)
     {
         notified = {app, replaces, icon, summary, body, actions, hints, timeout};
+        if (capabilities.contains(u"refuse"_s))
+            sendErrorReply(QDBusError::Failed, u"refused"_s);
         return 41;
     }
     void CloseNotification(uint) { }
@@ -94,6 +100,7 @@ private Q_SLOTS:
         QTest::newRow("actions and markup") << u"actions body body-markup"_s;
         QTest::newRow("plain body") << u"body"_s;
         QTest::newRow("no server") << u"none"_s;
+        QTest::newRow("refused") << u"body refuse"_s;
     }
     void notifies()
     {
@@ -117,8 +124,9 @@ private Q_SLOTS:
                 break;
             QProcess notifying;
             notifying.start(kExecutable, arguments(u"--avisera"_s));
-            if (!serving) {
+            if (!serving || m_server.capabilities.contains(u"refuse"_s)) {
                 QVERIFY(notifying.waitForFinished(30000));
+                QVERIFY(!serving || bus.unregisterService(u"org.freedesktop.Notifications"_s));
                 QCOMPARE(notifying.readAllStandardOutput(), (proverb + u'\n').toUtf8());
                 QVERIFY(notifying.readAllStandardError().contains("tankedosan: aviseringen kunde inte visas: "));
                 QCOMPARE(notifying.exitCode(), 2);
