@@ -245,7 +245,8 @@ int serveSearch(const cli::CommandLine &line)
         cli::printError(u"namnet "_s + QString::fromLatin1(kSearchService) + u" är redan taget på D-Bus"_s);
         return cli::kError;
     }
-    return QCoreApplication::exec() == 0 ? cli::kFound : cli::kError;
+    QCoreApplication::exec();
+    return cli::kFound;
 }
 
 } // namespace tankedosan::dbus

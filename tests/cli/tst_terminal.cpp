@@ -208,6 +208,9 @@ private slots:
             u"Ett fel uppstod. 52 - Namnet ''Djur\\Katt'' är inte tillåtet"_s);
         row("no collection named", u"--slump|--samling="_s, 2, {},
             u"tankedosan: --samling ska följas av en samlings namn, eller alla"_s);
+        row("--avisera alone", u"--slump|--avisera"_s, 2, {}, u"tankedosan: --avisera hör till --dagens"_s);
+        // --fönster takes no number it was not given: what is wrong is the platform, refused before a window opens.
+        row("--fönster, no such platform", u"--fönster|-platform|xy"_s, 2, {}, u"plattformen ''xy'' finns inte"_s);
         row("no such platform", u"--platform|x"_s, 2, {}, u"plattformen ''x'' finns inte"_s);
         row("-platform=", u"-platform=xy"_s, 2, {}, u"plattformen ''xy'' finns inte"_s);
         row("Qt's option, then unknown", u"-style|fusion|-x"_s, 2, {},
