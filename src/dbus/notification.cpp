@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LicenseRef-Tankedosan
 #include "dbus/notification.h"
 
+#include "dbus/startwindow.h"
+
 #include "cli/dagens.h"
 #include "cli/output.h"
 #include "store/failure.h"
@@ -10,7 +12,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
-#include <QProcess>
 #include <QTimer>
 
 #include <new>
@@ -35,8 +36,9 @@ class Waiter : public QObject
     Q_OBJECT
 
 public:
-    explicit Waiter(QStringList window)
-        : m_window(std::move(window))
+    Waiter(const cli::CommandLine &line, QStringList window)
+        : m_line(line)
+        , m_window(std::move(window))
     { }
     void setId(uint id) { m_id = id; }
     int status() const { return m_status; }
@@ -46,7 +48,7 @@ public Q_SLOTS:
     {
         if (id != m_id || key != u"default"_s)
             return;
-        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), m_window)) {
+        if (!startWindow(m_line, m_window)) {
             cli::printError(u"fönstret kunde inte öppnas"_s);
             m_status = cli::kError;
         }
@@ -59,6 +61,7 @@ public Q_SLOTS:
     }
 
 private:
+    const cli::CommandLine &m_line;
     QStringList m_window;
     uint m_id = 0;
     int m_status = cli::kFound;
@@ -69,18 +72,6 @@ QDBusMessage call(const QString &method, const QVariantList &arguments = {})
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kService, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message);
-}
-
-// What opens the window at the proverb, in the folder and the encoding this run reads.
-QStringList windowArguments(const cli::CommandLine &line, const cli::DrawnProverb &drawn)
-{
-    QStringList arguments{u"--fönster"_s, u"--samling"_s, drawn.collection, u"--nummer"_s,
-                          QString::number(drawn.number)};
-    if (!line.folder.isEmpty())
-        arguments << u"--mapp"_s << line.folder;
-    if (!line.encoding.isWindows1252())
-        arguments << u"--kodning"_s << line.encoding.name();
-    return arguments;
 }
 
 QString escaped(QString text)
@@ -120,7 +111,8 @@ int notify(const cli::CommandLine &line)
     const bool actions = can.contains(u"actions"_s);
 
     // Connected before the notification is shown, so that no click can come first.
-    Waiter waiter(windowArguments(line, drawn));
+    // The window at the proverb, in the folder and the encoding this run reads.
+    Waiter waiter(line, {u"--samling"_s, drawn.collection, u"--nummer"_s, QString::number(drawn.number)});
     if (actions) {
         bus.connect(QString(), kPath, kService, u"ActionInvoked"_s, &waiter, SLOT(actionInvoked(uint, QString)));
         bus.connect(QString(), kPath, kService, u"NotificationClosed"_s, &waiter, SLOT(notificationClosed(uint, uint)));

@@ -2,6 +2,7 @@
 #include "dbus/searchprovider.h"
 
 #include "cli/output.h"
+#include "dbus/startwindow.h"
 #include "store/collections.h"
 #include "store/programfolder.h"
 
@@ -10,7 +11,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QProcess>
 
 using namespace Qt::StringLiterals;
 
@@ -106,27 +106,17 @@ std::vector<Found> SearchService::found(const QStringList &ids)
     return m_search.found(ids);
 }
 
-void SearchService::startWindow(QStringList arguments)
-{
-    // The window reads the folder and the encoding the hits were found in.
-    if (!m_line.folder.isEmpty())
-        arguments << u"--mapp"_s << m_line.folder;
-    if (!m_line.encoding.isWindows1252())
-        arguments << u"--kodning"_s << m_line.encoding.name();
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), QStringList{u"--fönster"_s} + arguments);
-}
-
 void SearchService::openAt(const QString &id)
 {
     called();
     if (const auto named = readId(id))
-        startWindow({u"--samling"_s, named->collection, u"--nummer"_s, QString::number(named->number)});
+        startWindow(m_line, {u"--samling"_s, named->collection, u"--nummer"_s, QString::number(named->number)});
 }
 
 void SearchService::openSearch(const QStringList &terms)
 {
     called();
-    startWindow({u"--sök"_s, terms.join(u' ')});
+    startWindow(m_line, {u"--sök"_s, terms.join(u' ')});
 }
 
 void SearchService::copy(const QString &id)

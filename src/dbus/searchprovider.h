@@ -57,7 +57,6 @@ public:
 
 private:
     void called();
-    void startWindow(QStringList arguments);
 
     cli::CommandLine m_line;
     DesktopSearch m_search;
