@@ -100,7 +100,6 @@ void DesktopSearch::searchCollection(const QString &name, const QString &path, c
     const LineStore::FileLines lines(text->bytes, text->form);
     if (cli::checkLines(path, lines))
         return;
-    m_stamps[name] = stamps;
     m_searched[name] = stamps;
     // The hits that can still enter the reply, numbered once the scan is over: a number costs a count of the
     // lines before the hit, which a hit left out need not pay. Hits kept only among `only` are numbered as they
@@ -152,17 +151,15 @@ std::vector<Found> DesktopSearch::answer(Hits &hits, bool narrowing)
         held += qsizetype(collection.proverbs.size());
     if (!narrowing || held > 10 * kMostHits)
         m_held.clear();
-    for (const auto &[name, stamps] : m_stamps) {
-        const auto collection = m_held.find(name);
-        if (collection != m_held.end() && collection->second.stamps != stamps)
-            m_held.erase(collection);
-    }
+    // Every hit comes from a collection as it was when last searched (a narrowing uses its held proverbs only
+    // while the file is so), and nothing held from an older state of a file may stay beside them.
+    std::erase_if(m_held,
+                  [&](const auto &collection) { return collection.second.stamps != m_searched.at(collection.first); });
     for (const Found &found : reply) {
         Held &collection = m_held[found.collection];
-        collection.stamps = m_stamps[found.collection];
+        collection.stamps = m_searched.at(found.collection);
         collection.proverbs[found.number] = found.proverb;
     }
-    m_stamps.clear();
     return reply;
 }
 
@@ -211,7 +208,6 @@ std::vector<Found> DesktopSearch::narrowed(const QStringList &previous, const QS
                 if (holdsAll(proverb, terms) && qsizetype(list.size()) < kMostHits)
                     list.push_back({collection.name, number, proverb});
             }
-            m_stamps[collection.name] = stamps;
         } else {
             // Hits this service did not find or no longer holds: found again, and kept only where they were.
             searchCollection(collection.name, collection.path, terms, hits, &only);

@@ -66,7 +66,6 @@ private:
     std::vector<Found> answer(Hits &hits, bool narrowing);
 
     std::map<QString, Held> m_held; // by collection name
-    std::map<QString, Stamps> m_stamps; // of the collections the query under way took its hits from
     std::map<QString, Stamps> m_searched; // of every collection as it was when last searched
 };
 
