@@ -321,6 +321,10 @@ private slots:
         const Case missing = run(u"QT_QPA_PLATFORM=offscreen|--mapp|"_s + data.folder(), {}, copy);
         QVERIFY2(missing.status == 2 && missing.err.startsWith(u"tankedosan: fönstret kan inte öppnas: "_s),
                  qPrintable(QString::number(missing.status) + missing.err));
+        // Nor is the bus's side there, which the desktop's search needs.
+        const Case noBus = run(u"--mapp|"_s + data.folder() + u"|--sökleverantör"_s, {}, copy);
+        QVERIFY2(noBus.status == 2 && noBus.err.startsWith(u"tankedosan: D-Bus kan inte nås: "_s),
+                 qPrintable(noBus.err));
     }
 
     // Each command in each situation: 0 when it wrote something, 1 when it found nothing to write, 2 on an error.

@@ -80,6 +80,8 @@ private Q_SLOTS:
     {
         FolderFixture folder;
         folder.writeCollection(u"Citat"_s, citat);
+        // A file that is no collection is passed over, and the others still answer.
+        folder.write(u"Bild.dat"_s, QByteArray("\x89PNG\0\0hund", 11));
         DesktopSearch search;
         QVERIFY(search.initial({}).empty());
         QVERIFY(search.initial({u"h"_s}).empty());
@@ -134,9 +136,10 @@ private Q_SLOTS:
         FolderFixture folder;
         folder.writeCollection(u"Citat"_s, citat);
         folder.writeCollection(u"Mitt-Namn"_s, {u"Ett"_s});
+        folder.writeCollection(u".Dold"_s, {u"Ett"_s}); // a hidden file is no collection
         DesktopSearch search;
-        const QStringList ids{u"Citat/4"_s, u"Citat/5"_s, u"Citat/0"_s, u"Citat/+1"_s,   u"Saknas/1"_s,
-                              u"Citat"_s,   u"/1"_s,      u"Citat/x"_s, u"Mitt-Namn/1"_s};
+        const QStringList ids{u"Citat/4"_s, u"Citat/5"_s, u"Citat/0"_s, u"Citat/+1"_s, u"Saknas/1"_s,
+                              u"Citat"_s,   u"/1"_s,      u"Citat/x"_s, u".Dold/1"_s,  u"Mitt-Namn/1"_s};
         QCOMPARE(idsOf(search.found(ids)), (QStringList{u"Citat/4"_s, u"Mitt-Namn/1"_s}));
         QCOMPARE(readId(u"a/b/7"_s)->collection, u"a/b"_s);
     }

@@ -637,6 +637,7 @@ private slots:
         QTest::newRow("letter case") << u"dJUR"_s << 3 << QString() << u"Djur|3|Hundens ben|"_s;
         QTest::newRow("collection") << u"Djur"_s << 0 << QString() << u"Djur|2|Häst|"_s;
         QTest::newRow("number") << QString() << 3 << QString() << u"Citat|3|hund och katt|"_s;
+        QTest::newRow("the first, not Citat") << u"Alfa"_s << 1 << QString() << u"Alfa|1|Ett|"_s;
         QTest::newRow("not listed") << u"Fisk"_s << 3 << QString()
                                     << u"Citat|2|Katt|message|Tankedosan|Ok|Exclamation|Filen ''Fisk'' saknas i "
                                        u"programkatalogen!"_s;
@@ -651,6 +652,7 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, search);
         Started s;
+        s.folder.writeCollection(u"Alfa"_s, {u"Ett"_s, u"Två"_s});
         s.folder.writeCollection(u"Citat"_s, {u"Hund"_s, u"Katt"_s, u"hund och katt"_s});
         s.folder.writeCollection(u"Djur"_s, {u"Ko"_s, u"Häst"_s, u"Hundens ben"_s, u"En ko och en hund"_s});
         s.folder.write(u"nr.ini"_s, "2\r\n"_ba);
